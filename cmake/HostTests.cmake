@@ -1,0 +1,74 @@
+# Host (Linux) side of the test rig.
+#
+# Tier 1: the windows.h-free text rules, built with the host compiler under
+#         AddressSanitizer and UBSan, tested with GoogleTest and fuzzed with libFuzzer.
+# Tier 2: the Windows test programs of the cross build (WIN_BUILD_DIR), each run as one
+#         CTest entry in a throwaway Wine prefix on an Xvfb display (fixture "wine").
+
+set(QB_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+add_compile_options(${QB_SANITIZE} -g)
+add_link_options(${QB_SANITIZE})
+set(QB_HAVE_FUZZER OFF)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  # Coverage instrumentation everywhere, so the fuzzers can link the same libraries.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+  set(QB_HAVE_FUZZER ON)
+endif()
+
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+set(QB_FUZZ_SECONDS 10 CACHE STRING "Seconds each fuzzer runs in the test command")
+set(WIN_BUILD_DIR "" CACHE PATH "Build folder of the Windows (mingw-w64) build")
+set(QB_RIG_DIR ${CMAKE_BINARY_DIR}/rig)
+set(QB_RIG_SCRIPTS ${CMAKE_SOURCE_DIR}/tests/rig)
+
+# add_native_test(<name> SOURCES ... [LIBS ...])
+function(add_native_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main qb_options)
+  add_test(NAME native.${name} COMMAND ${name})
+endfunction()
+
+# add_fuzzer(<name> SOURCES ... [LIBS ...]): built only with clang; the test command runs
+# it for QB_FUZZ_SECONDS and fails on any crash, leak or sanitizer report.
+function(add_fuzzer name)
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT QB_HAVE_FUZZER)
+    return()
+  endif()
+  add_executable(${name} ${F_SOURCES})
+  target_link_libraries(${name} PRIVATE ${F_LIBS} qb_options)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}.corpus)
+  file(MAKE_DIRECTORY ${corpus})
+  add_test(NAME fuzz.${name}
+    COMMAND ${name} -max_total_time=${QB_FUZZ_SECONDS} -rss_limit_mb=2048 -print_final_stats=1 ${corpus})
+endfunction()
+
+# add_wine_test(<name> EXE <path relative to WIN_BUILD_DIR> [ARGS ...] [ENV k=v ...] [TIMEOUT s])
+# The program runs through tests/rig/run.sh in the prefix that the fixture made.
+function(add_wine_test name)
+  cmake_parse_arguments(W "" "EXE;TIMEOUT" "ARGS;ENV" ${ARGN})
+  if(NOT WIN_BUILD_DIR)
+    return()
+  endif()
+  if(NOT W_TIMEOUT)
+    set(W_TIMEOUT 300)
+  endif()
+  add_test(NAME wine.${name}
+    COMMAND ${QB_RIG_SCRIPTS}/run.sh ${WIN_BUILD_DIR}/${W_EXE} ${W_ARGS})
+  set_tests_properties(wine.${name} PROPERTIES
+    FIXTURES_REQUIRED wine RUN_SERIAL TRUE TIMEOUT ${W_TIMEOUT}
+    ENVIRONMENT "QB_RIG_DIR=${QB_RIG_DIR};QB_WIN_BUILD_DIR=${WIN_BUILD_DIR};QB_SOURCE_DIR=${CMAKE_SOURCE_DIR};${W_ENV}")
+endfunction()
+
+if(WIN_BUILD_DIR)
+  add_test(NAME wine.rig.setup COMMAND ${QB_RIG_SCRIPTS}/setup.sh)
+  add_test(NAME wine.rig.cleanup COMMAND ${QB_RIG_SCRIPTS}/cleanup.sh)
+  set_tests_properties(wine.rig.setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 300
+    ENVIRONMENT "QB_RIG_DIR=${QB_RIG_DIR};QB_WIN_BUILD_DIR=${WIN_BUILD_DIR}")
+  set_tests_properties(wine.rig.cleanup PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60
+    ENVIRONMENT "QB_RIG_DIR=${QB_RIG_DIR};QB_WIN_BUILD_DIR=${WIN_BUILD_DIR}")
+endif()

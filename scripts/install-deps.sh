@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, whatever the build and the tests need and this machine lacks.
+# Usage: install-deps.sh [run|test]
+set -euo pipefail
+want=(cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev locales
+      mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth fonts-wqy-zenhei
+      x11-utils xdotool imagemagick zip)
+missing=()
+for p in "${want[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "installing: ${missing[*]}"
+sudo=
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,83 @@
+// Helpers shared by the Windows test programs (run under Wine by the rig).
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace wintest {
+
+// UTF-8 source text (the tests are written in UTF-8) to bytes in the ANSI code page.
+std::string A(const char* utf8);
+// ANSI code-page bytes to UTF-8, for readable failure messages.
+std::string U(const std::string& ansi);
+
+// Pumps this thread's messages until pred() holds or timeoutMs passes; returns pred().
+bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs);
+// Pumps this thread's messages for ms milliseconds.
+void PumpFor(DWORD ms);
+
+// Folder of the rig (QB_RIG_DIR) as a Windows path, with a trailing backslash; empty
+// when the test runs outside the rig.
+std::string RigDir();
+// A fresh scratch folder under the rig (or the temp folder) for this test.
+std::string ScratchDir(const char* name);
+
+bool ReadFileBytes(const std::string& path, std::string& out);
+bool WriteFileBytes(const std::string& path, const std::string& data);
+
+// A message box (or any dialog of class #32770) seen and answered by MessageBoxWatcher.
+struct SeenBox {
+    std::string caption;  // ANSI
+    std::string text;     // ANSI, the static text with id 0xFFFF
+    UINT icon = 0;        // not read back: Windows gives no portable way
+};
+
+// Watches, from a second thread, for top-level dialogs of the given process (this one by
+// default) and answers each by pressing the button with id `answer` (IDOK, IDYES, IDNO...).
+// Needed because MessageBoxA blocks the thread under test until it is dismissed.
+class MessageBoxWatcher {
+public:
+    explicit MessageBoxWatcher(int answer = IDOK, DWORD pid = GetCurrentProcessId());
+    ~MessageBoxWatcher();
+    MessageBoxWatcher(const MessageBoxWatcher&) = delete;
+    MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
+
+    std::vector<SeenBox> Seen();
+    void SetAnswer(int answer);
+
+private:
+    static DWORD WINAPI ThreadProc(void* self);
+    void Run();
+
+    CRITICAL_SECTION m_lock;
+    HANDLE m_thread = nullptr;
+    volatile LONG m_stop = 0;
+    int m_answer;
+    DWORD m_pid;
+    std::vector<SeenBox> m_seen;
+};
+
+// A registry key under HKEY_CURRENT_USER\Software\QbTests that the test creates and that
+// is deleted (with everything below it) when the object goes.
+class ScratchKey {
+public:
+    explicit ScratchKey(const std::string& relative);  // ANSI, below Software\QbTests
+    ~ScratchKey();
+    ScratchKey(const ScratchKey&) = delete;
+    ScratchKey& operator=(const ScratchKey&) = delete;
+
+    const std::string& Path() const { return m_path; }  // "HKEY_CURRENT_USER\Software\QbTests\..."
+    bool Ok() const { return m_ok; }
+
+private:
+    std::string m_sub;
+    std::string m_path;
+    bool m_ok = false;
+};
+
+// Saves a picture of the window (or the whole screen when hwnd is null) as a 24-bit BMP.
+bool SaveScreenshot(HWND hwnd, const std::string& path);
+
+}  // namespace wintest
