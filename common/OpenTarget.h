@@ -1,0 +1,7 @@
+// The two ways a location text is opened: strictly (typed by the user, with a warning)
+// or leniently (found on the clipboard, silent).
+#pragma once
+#include <windows.h>
+
+bool OpenTarget(const char* text, HWND owner);
+void OpenTargetLenient(const char* text);

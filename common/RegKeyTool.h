@@ -1,0 +1,40 @@
+// Key paths against the live registry, and the registry-editor navigator.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "Shortcut.h"
+
+// Which program's rules apply where the two programs differ (the viewer's own
+// GetFullKeyPath, its direct start of the editor and its three message boxes).
+// Each program defines g_editorVariant once; tests may call both variants directly.
+enum class EditorVariant { Quillet, Brindle };
+extern const EditorVariant g_editorVariant;
+
+enum : unsigned { KP_ROOT = 1, KP_ROOTNAME = 2, KP_SUBKEY = 4, KP_PATH = 8 };
+
+struct KeyPathParts {
+    unsigned nWant = 0;       // which results to produce (KP_*), set by the caller
+    HKEY hRoot = nullptr;     // KP_ROOT
+    std::string strRootName;  // KP_ROOTNAME: long form with its backslash
+    std::string strSubKey;    // KP_SUBKEY
+    std::string strPath;      // KP_PATH
+};
+
+class CRegKeyTool {
+public:
+    virtual ~CRegKeyTool() = default;
+
+    bool ParseKeyPath(std::string text, bool allowLeadingText, KeyPathParts& parts) const;
+    bool IsValidKeyPath(const char* text, bool mustExist) const;
+    // The program's own variant (g_editorVariant).
+    bool GetFullKeyPath(const char* text, std::string& out) const;
+    bool KeyPathToShortcut(const char* text, Shortcut& shortcut) const;
+    bool OpenInRegEdit(const char* text) const;
+
+    // Both variants, explicitly.
+    static bool GetFullKeyPathQuillet(const char* text, std::string& out);
+    static bool GetFullKeyPathBrindle(const char* text, std::string& out);
+    static bool OpenInRegEdit(const char* text, EditorVariant variant);
+};
