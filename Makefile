@@ -6,7 +6,7 @@ WINBUILD := $(abspath $(BUILD)/win)
 HOSTBUILD:= $(abspath $(BUILD)/host)
 JOBS     ?= $(shell nproc)
 
-.PHONY: all deps win host test run clean bench
+.PHONY: all deps win host test run clean bench dist
 
 all: win
 
@@ -30,6 +30,9 @@ run: win
 
 bench: win host
 	scripts/bench.sh $(WINBUILD) $(HOSTBUILD)
+
+dist: win
+	scripts/make-dist.sh $(WINBUILD) $(abspath dist)
 
 clean:
 	rm -rf $(BUILD)
