@@ -32,6 +32,10 @@ public:
     bool GetFullKeyPath(const char* text, std::string& out) const;
     bool KeyPathToShortcut(const char* text, Shortcut& shortcut) const;
     bool OpenInRegEdit(const char* text) const;
+    // Quillet's manager: every value of the Favorites key at keyPath whose type shares a
+    // bit with typeMask and whose data holds a key path goes to target as one
+    // WM_SHORTCUT_ITEM (wParam 0, lParam a Shortcut named after the value).
+    bool ImportFavorites(const char* keyPath, DWORD typeMask, HWND target) const;
 
     // Both variants, explicitly.
     static bool GetFullKeyPathQuillet(const char* text, std::string& out);
