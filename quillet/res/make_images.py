@@ -1,0 +1,519 @@
+#!/usr/bin/env python3
+"""Draws Quillet's pictures and writes them beside this script:
+
+  strip.bmp            bitmap 129: 192x16, twelve 16x16 button faces, 24 bits per pixel
+  strip_lit.bmp        bitmap 130: the same glyphs on lighter backgrounds (held down, mode on)
+  manager_toolbar.bmp  bitmap 134: 128x32, four 32x32 cells for the manager's toolbar
+  quillet.ico          icon 128: 16x16 and 32x32, 32 bits per pixel
+
+Run it again after changing a glyph; the outputs are committed with it, so the build
+needs no Python. Only the standard library is used.
+"""
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+class Canvas:
+    def __init__(self, width, height, colour):
+        self.width = width
+        self.height = height
+        self.px = [[colour] * width for _ in range(height)]
+
+    def set(self, x, y, colour):
+        if 0 <= x < self.width and 0 <= y < self.height:
+            self.px[y][x] = colour
+
+    def get(self, x, y):
+        return self.px[y][x]
+
+    def rect(self, x0, y0, x1, y1, colour):
+        """Fills the rectangle [x0, x1) x [y0, y1)."""
+        for y in range(y0, y1):
+            for x in range(x0, x1):
+                self.set(x, y, colour)
+
+    def stamp(self, left, top, rows, palette):
+        """Copies an ASCII picture; characters missing from the palette stay clear."""
+        for dy, row in enumerate(rows):
+            for dx, ch in enumerate(row):
+                if ch in palette:
+                    self.set(left + dx, top + dy, palette[ch])
+
+
+def write_bmp(path, canvas):
+    """24-bit bottom-up BMP, rows padded to four bytes."""
+    row_bytes = (canvas.width * 3 + 3) & ~3
+    image = bytearray()
+    for y in range(canvas.height - 1, -1, -1):
+        row = bytearray()
+        for x in range(canvas.width):
+            r, g, b = canvas.get(x, y)
+            row += bytes((b, g, r))
+        row += b"\0" * (row_bytes - len(row))
+        image += row
+    header = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(image), 0, 0, 14 + 40)
+    info = struct.pack("<IiiHHIIiiII", 40, canvas.width, canvas.height, 1, 24, 0,
+                       len(image), 2835, 2835, 0, 0)
+    with open(path, "wb") as f:
+        f.write(header + info + image)
+
+
+def ico_image(canvas, clear):
+    """One icon image: 32-bit XOR bitmap with alpha, plus the 1-bit AND mask."""
+    w, h = canvas.width, canvas.height
+    xor = bytearray()
+    for y in range(h - 1, -1, -1):
+        for x in range(w):
+            c = canvas.get(x, y)
+            if c == clear:
+                xor += bytes((0, 0, 0, 0))
+            else:
+                r, g, b = c
+                xor += bytes((b, g, r, 255))
+    mask_row = ((w + 31) // 32) * 4
+    mask = bytearray()
+    for y in range(h - 1, -1, -1):
+        bits = bytearray(mask_row)
+        for x in range(w):
+            if canvas.get(x, y) == clear:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bits
+    info = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
+    return info + xor + mask
+
+
+def write_ico(path, images):
+    head = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    entries = bytearray()
+    blobs = bytearray()
+    for (w, h), blob in images:
+        entries += struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, 32, len(blob), offset)
+        offset += len(blob)
+        blobs += blob
+    with open(path, "wb") as f:
+        f.write(head + entries + blobs)
+
+
+def lighter(colour, amount):
+    return tuple(int(c + (255 - c) * amount) for c in colour)
+
+
+def darker(colour, amount):
+    return tuple(int(c * (1 - amount)) for c in colour)
+
+
+# ---------------------------------------------------------------------------
+# Bitmaps 129 and 130: the strip's twelve button faces.
+# '#' is the glyph colour, 'r' red, 'g' green plate, 'w' white, '.' background.
+
+GREY_VIOLET = (150, 136, 178)
+BLUE = (60, 104, 196)
+GREEN = (52, 150, 72)
+VIOLET = (138, 72, 184)
+YELLOW = (236, 196, 40)
+
+WHITE = (255, 255, 255)
+INK = (40, 32, 48)
+RED = (214, 32, 32)
+PLATE = (30, 190, 60)
+
+# (glyph rows, background, glyph colour), in cell order 0..11 =
+# buttons 1000, 1003, 1004, 1005, 1006, 1008, 1009, 1010, 1011, 1012, 1013, 1014.
+CELLS = [
+    # 0: letter R - start the registry editor
+    ([
+        "................",
+        "................",
+        "...#######......",
+        "...########.....",
+        "...##....###....",
+        "...##.....##....",
+        "...##....###....",
+        "...########.....",
+        "...#######......",
+        "...##...##......",
+        "...##....##.....",
+        "...##....###....",
+        "...##.....###...",
+        "...##......##...",
+        "................",
+        "................",
+    ], GREY_VIOLET, WHITE),
+    # 1: plus - add
+    ([
+        "................",
+        "................",
+        "................",
+        "......####......",
+        "......####......",
+        "......####......",
+        "...##########...",
+        "...##########...",
+        "...##########...",
+        "......####......",
+        "......####......",
+        "......####......",
+        "................",
+        "................",
+        "................",
+        "................",
+    ], BLUE, WHITE),
+    # 2: minus - delete
+    ([
+        "................",
+        "................",
+        "................",
+        "................",
+        "................",
+        "................",
+        "...##########...",
+        "...##########...",
+        "...##########...",
+        "................",
+        "................",
+        "................",
+        "................",
+        "................",
+        "................",
+        "................",
+    ], BLUE, WHITE),
+    # 3: letter O - edit
+    ([
+        "................",
+        "................",
+        ".....######.....",
+        "....########....",
+        "...###....###...",
+        "...##......##...",
+        "...##......##...",
+        "...##......##...",
+        "...##......##...",
+        "...##......##...",
+        "...##......##...",
+        "...###....###...",
+        "....########....",
+        ".....######.....",
+        "................",
+        "................",
+    ], BLUE, WHITE),
+    # 4: letter M - manager
+    ([
+        "................",
+        "................",
+        "..##........##..",
+        "..###......###..",
+        "..####....####..",
+        "..##.##..##.##..",
+        "..##..####..##..",
+        "..##...##...##..",
+        "..##........##..",
+        "..##........##..",
+        "..##........##..",
+        "..##........##..",
+        "..##........##..",
+        "..##........##..",
+        "................",
+        "................",
+    ], BLUE, WHITE),
+    # 5: plus on a green plate - add from the clipboard
+    ([
+        "................",
+        "..gggggggggggg..",
+        "..gggggggggggg..",
+        "..ggggg##ggggg..",
+        "..ggggg##ggggg..",
+        "..ggggg##ggggg..",
+        "..gg########gg..",
+        "..gg########gg..",
+        "..ggggg##ggggg..",
+        "..ggggg##ggggg..",
+        "..ggggg##ggggg..",
+        "..gggggggggggg..",
+        "..gggggggggggg..",
+        "................",
+        "................",
+        "................",
+    ], GREEN, WHITE),
+    # 6: right-pointing triangle - open from the clipboard
+    ([
+        "................",
+        "................",
+        "....##..........",
+        "....####........",
+        "....######......",
+        "....########....",
+        "....#########...",
+        "....##########..",
+        "....##########..",
+        "....#########...",
+        "....########....",
+        "....######......",
+        "....####........",
+        "....##..........",
+        "................",
+        "................",
+    ], GREEN, WHITE),
+    # 7: small screen - auto-open
+    ([
+        "................",
+        "................",
+        ".############...",
+        ".#..........#...",
+        ".#.wwwwwwww.#...",
+        ".#.wwwwwwww.#...",
+        ".#.wwwwwwww.#...",
+        ".#.wwwwwwww.#...",
+        ".#.wwwwwwww.#...",
+        ".#..........#...",
+        ".############...",
+        "......##........",
+        "......##........",
+        "...########.....",
+        "................",
+        "................",
+    ], GREEN, INK),
+    # 8: slanted stroke - empty the clipboard
+    ([
+        "................",
+        "................",
+        "...........###..",
+        "..........###...",
+        ".........###....",
+        "........###.....",
+        ".......###......",
+        "......###.......",
+        ".....###........",
+        "....###.........",
+        "...###..........",
+        "..###...........",
+        ".###............",
+        "................",
+        "................",
+        "................",
+    ], GREEN, WHITE),
+    # 9: letter T - typed path
+    ([
+        "................",
+        "................",
+        "..############..",
+        "..############..",
+        ".......##.......",
+        ".......##.......",
+        ".......##.......",
+        ".......##.......",
+        ".......##.......",
+        ".......##.......",
+        ".......##.......",
+        ".......##.......",
+        ".......##.......",
+        ".......##.......",
+        "................",
+        "................",
+    ], VIOLET, WHITE),
+    # 10: question mark - about
+    ([
+        "................",
+        "................",
+        ".....######.....",
+        "....###..###....",
+        "....##....##....",
+        "..........##....",
+        ".........###....",
+        "........###.....",
+        ".......###......",
+        ".......##.......",
+        ".......##.......",
+        "................",
+        ".......##.......",
+        ".......##.......",
+        "................",
+        "................",
+    ], YELLOW, INK),
+    # 11: red cross - close
+    ([
+        "................",
+        "................",
+        "...##......##...",
+        "...###....###...",
+        "....###..###....",
+        ".....######.....",
+        "......####......",
+        "......####......",
+        ".....######.....",
+        "....###..###....",
+        "...###....###...",
+        "...##......##...",
+        "................",
+        "................",
+        "................",
+        "................",
+    ], YELLOW, RED),
+]
+
+
+def draw_strip(lit):
+    strip = Canvas(16 * len(CELLS), 16, (0, 0, 0))
+    for index, (rows, background, ink) in enumerate(CELLS):
+        assert len(rows) == 16 and all(len(r) == 16 for r in rows), index
+        face = lighter(background, 0.55) if lit else background
+        plate = lighter(PLATE, 0.45) if lit else PLATE
+        left = 16 * index
+        strip.rect(left, 0, left + 16, 16, face)
+        # A one-pixel bevel so that neighbouring cells of one colour group stay apart.
+        edge_light = lighter(face, 0.5)
+        edge_dark = darker(face, 0.35)
+        for i in range(16):
+            strip.set(left + i, 0, edge_light)
+            strip.set(left, i, edge_light)
+            strip.set(left + i, 15, edge_dark)
+            strip.set(left + 15, i, edge_dark)
+        strip.stamp(left, 0, rows, {"#": ink, "r": RED, "g": plate, "w": WHITE})
+    return strip
+
+
+# ---------------------------------------------------------------------------
+# Bitmap 134: the manager's toolbar. A cyan cube of blocks with a sign at its upper right,
+# on teal, which the toolbar treats as transparent.
+
+TEAL = (0, 128, 128)
+CYAN_TOP = (160, 255, 255)
+CYAN_FRONT = (0, 230, 230)
+CYAN_SIDE = (0, 170, 180)
+BLOCK_LINE = (0, 96, 110)
+MAGENTA = (230, 0, 230)
+SIGN_YELLOW = (255, 230, 0)
+
+
+def draw_cube(canvas, left):
+    # Front face 15x15 at (3, 13), top and right faces slanted by 5 pixels.
+    fx, fy, size, depth = left + 3, 13, 15, 5
+    canvas.rect(fx, fy, fx + size, fy + size, CYAN_FRONT)
+    for d in range(1, depth + 1):
+        for i in range(size):
+            canvas.set(fx + i + d, fy - d, CYAN_TOP)   # top face
+            canvas.set(fx + size - 1 + d, fy + i - d, CYAN_SIDE)  # right face
+    # Block lines: the cube reads as 3x3 blocks.
+    for k in range(0, size + 1, 5):
+        edge = min(k, size - 1)
+        for i in range(size):
+            canvas.set(fx + edge, fy + i, BLOCK_LINE)
+            canvas.set(fx + i, fy + edge, BLOCK_LINE)
+        for d in range(1, depth + 1):
+            canvas.set(fx + edge + d, fy - d, BLOCK_LINE)
+            canvas.set(fx + size - 1 + d, fy + edge - d, BLOCK_LINE)
+    for d in range(depth + 1):
+        canvas.set(fx + d, fy - d, BLOCK_LINE)
+        canvas.set(fx + size - 1 + d, fy - d, BLOCK_LINE)
+        canvas.set(fx + size - 1 + d, fy + size - 1 - d, BLOCK_LINE)
+    for i in range(size):
+        canvas.set(fx + i + depth, fy - depth, BLOCK_LINE)
+        canvas.set(fx + size - 1 + depth, fy + i - depth, BLOCK_LINE)
+
+
+SIGNS = [
+    ([  # plus
+        "....###....",
+        "....###....",
+        "....###....",
+        "###########",
+        "###########",
+        "###########",
+        "....###....",
+        "....###....",
+        "....###....",
+    ], MAGENTA),
+    ([  # minus
+        "...........",
+        "...........",
+        "...........",
+        "###########",
+        "###########",
+        "###########",
+        "...........",
+        "...........",
+        "...........",
+    ], MAGENTA),
+    ([  # ring
+        "...#####...",
+        "..#######..",
+        ".###...###.",
+        "###.....###",
+        "###.....###",
+        "###.....###",
+        ".###...###.",
+        "..#######..",
+        "...#####...",
+    ], MAGENTA),
+    ([  # downward arrow
+        "...#####...",
+        "...#####...",
+        "...#####...",
+        "...#####...",
+        "###########",
+        ".#########.",
+        "..#######..",
+        "...#####...",
+        "....###....",
+        ".....#.....",
+    ], SIGN_YELLOW),
+]
+
+
+def draw_manager_toolbar():
+    canvas = Canvas(128, 32, TEAL)
+    for index, (rows, colour) in enumerate(SIGNS):
+        left = 32 * index
+        draw_cube(canvas, left)
+        canvas.stamp(left + 20, 1, rows, {"#": colour})
+    return canvas
+
+
+# ---------------------------------------------------------------------------
+# Icon 128: a pink-violet badge with a white Q, the strip's own colours.
+
+ICON_ROWS = [
+    "................",
+    "..bbbbbbbbbbbb..",
+    ".bbbbbbbbbbbbbb.",
+    ".bbbbbwwwwbbbbb.",
+    ".bbbbwwbbwwbbbb.",
+    ".bbbwwbbbbwwbbb.",
+    ".bbbwwbbbbwwbbb.",
+    ".bbbwwbbbbwwbbb.",
+    ".bbbwwbbbbwwbbb.",
+    ".bbbwwbbwbwwbbb.",
+    ".bbbbwwbbwwwbbb.",
+    ".bbbbbwwwwwbbbb.",
+    ".bbbbbbbbbwwbbb.",
+    ".bbbbbbbbbbwwbb.",
+    "..bbbbbbbbbbbb..",
+    "................",
+]
+ICON_CLEAR = (1, 2, 3)  # a colour nothing else uses: the transparent pixels
+ICON_BADGE = (178, 60, 178)
+
+
+def draw_icon(scale):
+    canvas = Canvas(16 * scale, 16 * scale, ICON_CLEAR)
+    palette = {"b": ICON_BADGE, "w": WHITE}
+    for y, row in enumerate(ICON_ROWS):
+        for x, ch in enumerate(row):
+            if ch in palette:
+                canvas.rect(x * scale, y * scale, (x + 1) * scale, (y + 1) * scale, palette[ch])
+    return canvas
+
+
+def main():
+    write_bmp(os.path.join(HERE, "strip.bmp"), draw_strip(lit=False))
+    write_bmp(os.path.join(HERE, "strip_lit.bmp"), draw_strip(lit=True))
+    write_bmp(os.path.join(HERE, "manager_toolbar.bmp"), draw_manager_toolbar())
+    write_ico(os.path.join(HERE, "quillet.ico"),
+              [((16, 16), ico_image(draw_icon(1), ICON_CLEAR)),
+               ((32, 32), ico_image(draw_icon(2), ICON_CLEAR))])
+
+
+if __name__ == "__main__":
+    main()
