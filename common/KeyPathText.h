@@ -1,0 +1,47 @@
+// The text form of registry key paths: the root-name table, the parser with its
+// normalisations (the toolbar program's rules and the viewer's stricter variant), and the
+// default shortcut name. Pure text, no windows.h: the registry half lives in RegKeyTool.cpp.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// One row of the root-name table. Both forms are held upper case with the backslash that
+// must follow them, so "HKLM" at the very end of a text (no backslash) is no root name.
+struct RootKeyName {
+    std::string_view shortForm;  // "HKLM\\"
+    std::string_view longForm;   // "HKEY_LOCAL_MACHINE\\"
+    int32_t handleValue;         // the predefined root handle's value (sign-extended on 64 bits)
+};
+
+// Always tried in this order; the first row that matches decides.
+constexpr int kRootKeyCount = 5;
+extern const RootKeyName kRootKeyNames[kRootKeyCount];
+
+// What the parser found. `row` indexes kRootKeyNames.
+struct ParsedKeyPath {
+    int row = -1;
+    std::string subKey;  // after the root name's backslash; may be empty or end in a backslash
+    std::string path;    // the normalised text, root in the form and case the input used
+};
+
+// The toolbar program's parser: "[...]" unwrapped, leading white space removed, the root name
+// searched for anywhere (long form, then short form, row by row). With allowLeadingText, any
+// text before the root name is dropped; without it the root name must begin the text.
+// On failure `out` is left as it was.
+bool ParseKeyPathText(std::string text, bool allowLeadingText, ParsedKeyPath& out);
+
+// The viewer's variant: no white space removed, the whole text upper-cased, and a root name
+// (short form, then long form, row by row) only at the very start. An empty sub-key fails.
+// On success `out.subKey` and `out.path` are upper case and `out.path` starts with the long
+// form. On failure `out` is left as it was.
+bool ParseKeyPathUpper(std::string text, ParsedKeyPath& out);
+
+// Long form of the root followed by the sub-key: what the navigator types.
+std::string FullKeyPathText(const ParsedKeyPath& parsed);
+
+// The shortcut a free text stands for: location = the normalised path from its root name on
+// (text before the root name dropped), name = the last key name. Returns true only when both
+// are non-empty. When the parse succeeds both outputs are written, even if the result is false.
+bool KeyPathTextToShortcut(std::string_view text, std::string& location, std::string& name);

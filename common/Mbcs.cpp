@@ -1,0 +1,62 @@
+#include "Mbcs.h"
+
+namespace mbcs {
+
+size_t CharLength(std::string_view text, size_t pos) {
+    if (pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos]))) return 2;
+    return 1;
+}
+
+size_t FindChar(std::string_view text, char c, size_t from) {
+    for (size_t i = from; i < text.size(); i += CharLength(text, i)) {
+        if (text[i] == c) return i;
+    }
+    return npos;
+}
+
+size_t FindLastChar(std::string_view text, char c) {
+    size_t found = npos;
+    for (size_t i = 0; i < text.size(); i += CharLength(text, i)) {
+        if (text[i] == c) found = i;
+    }
+    return found;
+}
+
+size_t FindText(std::string_view text, std::string_view needle, size_t from) {
+    if (needle.empty()) return from <= text.size() ? from : npos;
+    for (size_t i = from; i < text.size(); i += CharLength(text, i)) {
+        if (text.compare(i, needle.size(), needle) == 0) return i;
+    }
+    return npos;
+}
+
+size_t FindDoubleBackslash(std::string_view text) {
+    bool previousWasBackslash = false;
+    for (size_t i = 0; i < text.size(); i += CharLength(text, i)) {
+        bool backslash = text[i] == '\\';
+        if (backslash && previousWasBackslash) return i - 1;
+        previousWasBackslash = backslash;
+    }
+    return npos;
+}
+
+size_t LastCharPos(std::string_view text) {
+    size_t last = npos;
+    for (size_t i = 0; i < text.size(); i += CharLength(text, i)) last = i;
+    return last;
+}
+
+void MakeUpperAscii(std::string& text) {
+    for (size_t i = 0; i < text.size(); i += CharLength(text, i)) {
+        char& c = text[i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+}
+
+std::string UpperAscii(std::string_view text) {
+    std::string upper(text);
+    MakeUpperAscii(upper);
+    return upper;
+}
+
+}  // namespace mbcs
