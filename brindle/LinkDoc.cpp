@@ -1,0 +1,164 @@
+#include "LinkDoc.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "LinkText.h"
+
+CLinkDoc::~CLinkDoc() { std::free(m_buf); }
+
+int32_t CLinkDoc::Classify(std::string_view text) { return ClassifyLine(text); }
+
+void CLinkDoc::Clear() {
+    std::free(m_buf);
+    m_buf = nullptr;
+    m_size = m_cap = 0;
+    // swap, not clear(): a few million lines' index should not outlive the text.
+    std::vector<uint64_t>().swap(m_ends);
+    std::vector<uint8_t>().swap(m_kinds);
+    m_nMaxLineLen = 0;
+    m_pending = 0;
+    m_feeding = false;
+}
+
+bool CLinkDoc::Fail() {
+    Clear();
+    return false;
+}
+
+bool CLinkDoc::Reserve(size_t total) {
+    if (total <= m_cap) return true;
+    size_t cap = m_cap + m_cap / 2;
+    if (cap < total) cap = total;
+    char* grown = static_cast<char*>(std::realloc(m_buf, cap));
+    if (!grown) return false;
+    m_buf = grown;
+    m_cap = cap;
+    return true;
+}
+
+bool CLinkDoc::PushLine(size_t start, size_t end) {
+    if (m_ends.size() >= static_cast<size_t>(INT32_MAX)) return false;  // indexes are 32-bit
+    // The index grows by doubling; bad_alloc is the only exception it can raise and must not
+    // leave this class, which runs inside window procedures.
+    try {
+        m_ends.push_back(end);
+        m_kinds.push_back(static_cast<uint8_t>(ClassifyLine(std::string_view(m_buf + start, end - start))));
+    } catch (const std::bad_alloc&) {
+        if (m_ends.size() > m_kinds.size()) m_ends.pop_back();
+        return false;
+    }
+    if (end - start > m_nMaxLineLen) m_nMaxLineLen = end - start;
+    return true;
+}
+
+bool CLinkDoc::AddLine(std::string_view line) {
+    if (m_feeding) return false;
+    if (!Reserve(m_size + line.size() + 2)) return false;
+    const size_t start = m_size;
+    if (!line.empty()) std::memcpy(m_buf + start, line.data(), line.size());
+    m_buf[start + line.size()] = '\r';
+    m_buf[start + line.size() + 1] = '\n';
+    if (!PushLine(start, start + line.size())) return false;  // the bytes stay unused
+    m_size = start + line.size() + 2;
+    return true;
+}
+
+bool CLinkDoc::SetText(const char* text) {
+    return SetText(text ? std::string_view(text) : std::string_view());
+}
+
+bool CLinkDoc::SetText(std::string_view text) {
+    if (!BeginText(text.size() + 2)) return false;
+    if (!text.empty()) {
+        char* area = AppendArea(text.size());
+        if (!area) return false;
+        std::memcpy(area, text.data(), text.size());
+        if (!AppendCommit(text.size())) return false;
+    }
+    return EndText();
+}
+
+bool CLinkDoc::BeginText(size_t expectedBytes) {
+    m_nMaxLineLen = 0;
+    m_feeding = true;
+    m_pending = m_size;
+    m_textStart = m_size;
+    // Room for the text and the CR LF the last line may need.
+    if (expectedBytes && !Reserve(m_size + expectedBytes + 2)) return Fail();
+    return true;
+}
+
+char* CLinkDoc::AppendArea(size_t n) {
+    if (!m_feeding) return nullptr;
+    if (!Reserve(m_size + n + 2)) {
+        Fail();
+        return nullptr;
+    }
+    return m_buf + m_size;
+}
+
+bool CLinkDoc::AppendCommit(size_t used) {
+    if (!m_feeding || m_size + used + 2 > m_cap) return Fail();
+    const size_t from = m_size;
+    m_size += used;
+    return SplitFrom(from) || Fail();
+}
+
+// Ends a line at every CR LF whose LF is among the bytes added since `from`. The CR may be
+// the last byte of the previous piece, but it must lie within the pending line: in CR LF LF
+// the second LF ends nothing.
+bool CLinkDoc::SplitFrom(size_t from) {
+    size_t pos = from;
+    while (pos < m_size) {
+        const void* hit = std::memchr(m_buf + pos, '\n', m_size - pos);
+        if (!hit) break;
+        const size_t lf = static_cast<size_t>(static_cast<const char*>(hit) - m_buf);
+        pos = lf + 1;
+        if (lf == 0 || lf - 1 < m_pending || m_buf[lf - 1] != '\r') continue;
+        if (!PushLine(m_pending, lf - 1)) return false;
+        m_pending = lf + 1;
+    }
+    return true;
+}
+
+bool CLinkDoc::EndText() {
+    if (!m_feeding) return false;
+    m_feeding = false;
+    const bool any = m_size > m_textStart;
+    if (m_pending < m_size) {
+        // The last line had no CR LF after it: give it one, as every stored line has.
+        if (!Reserve(m_size + 2)) return Fail();
+        m_buf[m_size] = '\r';
+        m_buf[m_size + 1] = '\n';
+        if (!PushLine(m_pending, m_size)) return Fail();
+        m_size += 2;
+    }
+    m_pending = m_size;
+    return any;
+}
+
+bool CLinkDoc::GetLine(int32_t index, LineItem& item) const {
+    if (index < 0 || index >= GetLineCount()) return false;
+    try {
+        item.text.assign(LineText(index));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    item.kind = m_kinds[static_cast<size_t>(index)];
+    return true;
+}
+
+std::string_view CLinkDoc::LineText(int32_t index) const {
+    const size_t i = static_cast<size_t>(index);
+    const size_t start = i == 0 ? 0 : static_cast<size_t>(m_ends[i - 1]) + 2;
+    return std::string_view(m_buf + start, static_cast<size_t>(m_ends[i]) - start);
+}
+
+int32_t CLinkDoc::GetMaxLineLength() const {
+    // The view adds 2 to this for its horizontal range; a line of 2 GB must not overflow it.
+    return m_nMaxLineLen > static_cast<size_t>(INT32_MAX - 2) ? INT32_MAX - 2
+                                                            : static_cast<int32_t>(m_nMaxLineLen);
+}

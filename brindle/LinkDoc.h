@@ -1,0 +1,82 @@
+// The viewer's document: the lines of the shown text, each with its kind, and the byte
+// length of the longest one. No windows.h: split and classification are unit-tested and
+// fuzzed on the build machine.
+//
+// Why not one string per line: a full-registry export is 270-520 MB of UTF-16 and several
+// million lines. The document keeps every line's bytes in one buffer, each line followed by
+// CR LF, and an index of line starts, so a line costs 9 bytes of bookkeeping and loading is
+// a memchr walk over the buffer. Files are fed in pieces (Append), so a caller can read and
+// convert a file without holding it twice.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum : int32_t { LINE_TEXT = 0, LINE_KEY = 1, LINE_FILE = 2 };
+
+// A copy of one line, as GetLine hands it out.
+struct LineItem {
+    std::string text;  // the line without its CR LF
+    int32_t kind = LINE_TEXT;
+};
+
+class CLinkDoc {
+public:
+    CLinkDoc() = default;
+    virtual ~CLinkDoc();
+    CLinkDoc(const CLinkDoc&) = delete;
+    CLinkDoc& operator=(const CLinkDoc&) = delete;
+
+    // Appends the lines of a text split at CR LF (a lone CR or LF stays in its line; a text
+    // ending in CR LF has no empty last line). False, adding nothing, for an empty text.
+    // Earlier lines stay: callers Clear first. The text ends at its first zero byte.
+    bool SetText(const char* text);
+    bool SetText(std::string_view text);
+    // Appends one line as it is (no splitting) with the kind Classify gives it.
+    bool AddLine(std::string_view line);
+    static int32_t Classify(std::string_view text);
+    void Clear();
+
+    bool GetLine(int32_t index, LineItem& item) const;
+    int32_t GetLineCount() const { return static_cast<int32_t>(m_kinds.size()); }
+    int32_t GetMaxLineLength() const;
+
+    // Without copying, for painting: the bytes of line `index` (valid until the document
+    // changes) and its kind. Index must be in range.
+    std::string_view LineText(int32_t index) const;
+    int32_t LineKind(int32_t index) const { return m_kinds[static_cast<size_t>(index)]; }
+
+    // Feeding a text in pieces, as a file is read. BeginText resets the longest-line length
+    // and, when the size of what is coming is known, reserves room for it at once (a
+    // doubling buffer would copy a few hundred MB and, for a moment, hold it twice).
+    // AppendArea gives room for n more bytes at the end of the text; AppendCommit then takes
+    // the first `used` of them and splits off every line completed so far. EndText ends
+    // the last line and gives what SetText would have given for the whole text.
+    // Only false when memory runs out; the document is then left empty.
+    bool BeginText(size_t expectedBytes = 0);
+    char* AppendArea(size_t n);
+    bool AppendCommit(size_t used);
+    bool EndText();
+
+private:
+    bool Reserve(size_t total);
+    bool PushLine(size_t start, size_t end);  // [start, end) of m_buf, CR LF at end..end+2
+    bool SplitFrom(size_t from);
+    bool Fail();
+
+    // m_buf holds every line followed by CR LF, then the part of a text still being fed.
+    // malloc'ed by hand: std::string would zero-fill every area handed out and cannot
+    // grow without copying; realloc of a large block usually remaps pages instead.
+    char* m_buf = nullptr;
+    size_t m_size = 0;
+    size_t m_cap = 0;
+    std::vector<uint64_t> m_ends;   // m_ends[i]: offset just past line i's bytes (its CR LF follows)
+    std::vector<uint8_t> m_kinds;
+    size_t m_nMaxLineLen = 0;
+    size_t m_pending = 0;           // start of the unfinished line while a text is fed
+    size_t m_textStart = 0;         // where the text being fed began in m_buf
+    bool m_feeding = false;
+};

@@ -1,0 +1,147 @@
+#include "LinkText.h"
+
+#include <cstring>
+
+#include "KeyPathText.h"
+#include "LinkDoc.h"
+#include "Mbcs.h"
+
+namespace {
+
+bool IsBlank(unsigned char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
+
+unsigned char Upper(unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c; }
+
+// Whether `text` begins with `prefix` (upper case ASCII) once its ASCII letters are
+// upper-cased. Comparing raw positions is the same as upper-casing the text first: a
+// double-byte character's lead byte (0x81 and up) already differs from every byte of an
+// ASCII prefix, so its trail byte is never compared.
+bool StartsWithUpper(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (Upper(static_cast<unsigned char>(text[i])) != static_cast<unsigned char>(prefix[i])) return false;
+    return true;
+}
+
+// What one walk over the characters of a line finds; trail bytes are stepped over, so a
+// double-byte character whose second byte is 0x5C, 0x3A or 0x22 counts as none of those.
+struct Found {
+    bool doubleBackslash = false;
+    bool colon = false;
+    bool quote = false;
+    bool notInFileName = false;  // tab / * ? < > " |
+};
+
+Found Scan(std::string_view text) {
+    Found f;
+    const size_t n = text.size();
+    bool prevBackslash = false;
+    for (size_t i = 0; i < n;) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (mbcs::IsLeadByte(c)) {
+            prevBackslash = false;
+            i += 2;
+            continue;
+        }
+        switch (c) {
+        case '\\':
+            if (prevBackslash) f.doubleBackslash = true;
+            prevBackslash = true;
+            ++i;
+            continue;
+        case ':': f.colon = true; break;
+        case '"': f.quote = true; f.notInFileName = true; break;
+        case '\t': case '/': case '*': case '?': case '<': case '>': case '|': f.notInFileName = true; break;
+        default: break;
+        }
+        prevBackslash = false;
+        ++i;
+    }
+    return f;
+}
+
+bool StartsWithRoot(std::string_view text) {
+    for (const RootKeyName& row : kRootKeyNames)
+        if (StartsWithUpper(text, row.shortForm) || StartsWithUpper(text, row.longForm)) return true;
+    return false;
+}
+
+}  // namespace
+
+int32_t ClassifyLine(std::string_view line) {
+    size_t skip = 0;
+    while (skip < line.size() && IsBlank(static_cast<unsigned char>(line[skip]))) ++skip;
+    std::string_view copy = line.substr(skip);
+    if (copy.size() < 4) return LINE_TEXT;
+
+    // Most lines of an export are value and hex lines that can be neither kind: decide
+    // those from their first bytes, and walk the whole line only for a candidate link.
+    // The result is the same as taking the rules in order, since every rule that is
+    // skipped this way can only answer "plain text".
+    const unsigned char first = Upper(static_cast<unsigned char>(copy[0]));
+    const bool drive = first >= 'A' && first <= 'Z' && copy[1] == ':' && copy[2] == '\\';
+    std::string_view inner = copy;
+    if (!drive) {
+        if (copy[0] == '[') {
+            if (copy.back() != ']') return LINE_TEXT;
+            inner = copy.substr(1, copy.size() - 2);
+        }
+        if (!StartsWithRoot(inner)) return LINE_TEXT;
+    }
+
+    const Found f = Scan(copy);
+    if (f.doubleBackslash) return LINE_TEXT;
+    if (drive) return f.notInFileName ? LINE_TEXT : LINE_FILE;
+    if (f.colon || f.quote) return LINE_TEXT;
+    return LINE_KEY;
+}
+
+int32_t SafeCutLength(std::string_view text, int32_t n) {
+    if (text.empty()) return -1;
+    if (n < 0) n = 0;
+    if (text.size() <= static_cast<size_t>(n)) return static_cast<int32_t>(text.size());
+    // The lead-byte range is code page 936's, fixed: painting must cut the same way
+    // whatever the system reports.
+    size_t i = 0;
+    const size_t limit = static_cast<size_t>(n);
+    while (i < limit) i += mbcs::IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+    return i == limit ? n : n - 1;
+}
+
+int32_t SafeCutLength(const char* text, int32_t n) {
+    if (!text) return -1;
+    return SafeCutLength(std::string_view(text), n);
+}
+
+bool HasExtension(const char* path, const char* extension) {
+    if (!path || !extension || !*path || !*extension) return false;
+    const size_t len = std::strlen(path);
+    const size_t from = len > 4 ? len - 4 : 0;
+    std::string tail = mbcs::UpperAscii(std::string_view(path + from, len - from));
+    return tail == mbcs::UpperAscii(extension);
+}
+
+bool CommandLineArgument(std::string_view line, std::string_view& argument) {
+    if (line.empty()) return false;
+    size_t at;  // where the argument starts
+    if (line[0] == '"') {
+        const size_t quote = line.find('"', 1);  // the end of the program's own path
+        if (quote == std::string_view::npos || quote + 1 >= line.size()) return false;
+        at = quote + 2;  // the one character after the quote (normally a blank) is skipped
+    } else {
+        // Not quoted (Windows leaves a path without blanks bare): the path runs to the
+        // first blank, which is the one character skipped.
+        const size_t blank = line.find(' ');
+        if (blank == std::string_view::npos) return false;
+        at = blank + 1;
+    }
+    if (at >= line.size()) return false;
+    if (line[at] == '"') {
+        const size_t close = line.find('"', at + 1);
+        argument = line.substr(at + 1, close == std::string_view::npos ? std::string_view::npos : close - at - 1);
+    } else {
+        const size_t blank = line.find(' ', at);
+        argument = line.substr(at, blank == std::string_view::npos ? std::string_view::npos : blank - at);
+    }
+    return !argument.empty();
+}

@@ -1,0 +1,117 @@
+#include "TextFile.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "LinkDoc.h"
+#include "LinkRectList.h"
+#include "LinkText.h"
+#include "ShellTool.h"
+#include "TextDecode.h"
+
+namespace {
+
+// Big enough that reading costs few calls, small enough that a piece is still in the cache
+// when it is converted and split into lines.
+constexpr DWORD kPiece = 1 << 20;
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : m_h(h) {}
+    ~FileHandle() {
+        if (m_h != INVALID_HANDLE_VALUE) CloseHandle(m_h);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    HANDLE get() const { return m_h; }
+    bool ok() const { return m_h != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_h;
+};
+
+// Reads until n bytes arrived or the file ends; false on an error of the system.
+bool ReadUpTo(HANDLE file, void* dst, DWORD n, DWORD& got) {
+    got = 0;
+    while (got < n) {
+        DWORD now = 0;
+        if (!ReadFile(file, static_cast<char*>(dst) + got, n - got, &now, nullptr)) return false;
+        if (now == 0) break;
+        got += now;
+    }
+    return true;
+}
+
+}  // namespace
+
+size_t WideRunToAnsi(const char16_t* src, size_t n, char* dst, void*) {
+    const int wrote = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(src), static_cast<int>(n),
+                                          dst, static_cast<int>(n * 2), nullptr, nullptr);
+    return wrote > 0 ? static_cast<size_t>(wrote) : 0;
+}
+
+LoadResult LoadTextFileInto(const char* path, CLinkDoc& doc, CLinkRectList& links) {
+    if (!path || !*path) return LoadResult::NotLoaded;
+    if (!HasExtension(path, ".REG") && !HasExtension(path, ".TXT")) return LoadResult::NotLoaded;
+    if (!CShellTool::FileExists(path)) return LoadResult::NotLoaded;
+
+    // From here on a failure leaves the viewer empty.
+    links.Clear();
+    doc.Clear();
+
+    // Not shared: nobody may change the file while it is read.
+    FileHandle file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.ok()) return LoadResult::NotLoaded;
+    LARGE_INTEGER length;
+    if (!GetFileSizeEx(file.get(), &length)) return LoadResult::ReadError;
+
+    unsigned char mark[2] = {0, 0};
+    DWORD got = 0;
+    if (!ReadUpTo(file.get(), mark, 2, got)) return LoadResult::ReadError;
+    const TextEncoding encoding = DetectEncoding(mark, got);
+    uint64_t dataSize = static_cast<uint64_t>(length.QuadPart);
+    if (encoding == TextEncoding::Utf16) {
+        dataSize -= 2;
+    } else if (got > 0) {
+        LARGE_INTEGER start = {};
+        if (!SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN)) return LoadResult::ReadError;
+    }
+
+    CTextDecoder decoder(doc, encoding, WideRunToAnsi, nullptr);
+    if (!decoder.Begin(dataSize)) {
+        decoder.Finish();
+        return LoadResult::NotLoaded;  // no memory for it
+    }
+    std::unique_ptr<unsigned char[]> piece;
+    if (encoding == TextEncoding::Utf16) {
+        piece.reset(new (std::nothrow) unsigned char[kPiece]);
+        if (!piece) {
+            doc.Clear();
+            return LoadResult::NotLoaded;
+        }
+    }
+
+    // Reading stops at the end of the data or at the first zero, where the text ends.
+    uint64_t left = dataSize;
+    while (left > 0 && !decoder.Ended()) {
+        const DWORD want = left < kPiece ? static_cast<DWORD>(left) : kPiece;
+        bool read;
+        if (encoding == TextEncoding::Ansi) {
+            char* area = decoder.AnsiArea(want);
+            if (!area) break;
+            read = ReadUpTo(file.get(), area, want, got);
+            if (read) decoder.AnsiCommit(got);
+        } else {
+            read = ReadUpTo(file.get(), piece.get(), want, got);
+            if (read) decoder.Feed(piece.get(), got);
+        }
+        if (!read) {
+            doc.Clear();
+            return LoadResult::ReadError;
+        }
+        if (got < want) break;  // the file is shorter than it said
+        left -= got;
+    }
+    return decoder.Finish() ? LoadResult::Loaded : LoadResult::NotLoaded;
+}

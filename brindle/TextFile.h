@@ -1,0 +1,23 @@
+// Reading a .reg or .txt file into the viewer's document: the name test, the existence test,
+// then the file read in pieces and decoded (ANSI, or UTF-16 with its byte-order mark).
+#pragma once
+
+#include <cstddef>
+
+class CLinkDoc;
+class CLinkRectList;
+
+enum class LoadResult {
+    NotLoaded,  // refused or failed; the document is unchanged if the name or existence test
+                // refused the path, else empty
+    Loaded,     // the document holds the file's lines: show them
+    ReadError,  // the file opened but reading it failed: the document is empty, and the
+                // framework's general error report is due
+};
+
+// Every step of loading except showing the result, which is the view's. Shows no message.
+LoadResult LoadTextFileInto(const char* path, CLinkDoc& doc, CLinkRectList& links);
+
+// The system's conversion of a run of UTF-16 units to the ANSI code page (CP_ACP, no
+// flags), as the decoder wants it; dst has room for 2 * n bytes.
+size_t WideRunToAnsi(const char16_t* src, size_t n, char* dst, void* context);
