@@ -1,0 +1,217 @@
+#include "StandIn.h"
+
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "WinTest.h"
+
+namespace standin {
+
+std::vector<Event> ParseLog(const std::string& bytes) {
+    std::vector<Event> out;
+    size_t at = 0;
+    for (;;) {
+        size_t end = bytes.find("\r\n", at);
+        if (end == std::string::npos) break;
+        std::string line = bytes.substr(at, end - at);
+        at = end + 2;
+        size_t t1 = line.find('\t');
+        size_t t2 = t1 == std::string::npos ? t1 : line.find('\t', t1 + 1);
+        size_t t3 = t2 == std::string::npos ? t2 : line.find('\t', t2 + 1);
+        if (t3 == std::string::npos) continue;
+        Event e;
+        char* stop = nullptr;
+        std::string ms = line.substr(0, t1);
+        e.ms = strtod(ms.c_str(), &stop);
+        if (ms.empty() || *stop) continue;
+        e.kind = line.substr(t1 + 1, t2 - t1 - 1);
+        std::string code = line.substr(t2 + 1, t3 - t2 - 1);
+        e.code = (unsigned)strtoul(code.c_str(), &stop, 16);
+        if (code.empty() || *stop) continue;
+        e.text = line.substr(t3 + 1);
+        out.push_back(e);
+    }
+    return out;
+}
+
+std::vector<Event> Keystrokes(const std::vector<Event>& events) {
+    std::vector<Event> out;
+    for (const Event& e : events)
+        if (e.kind == "KEYDOWN" || e.kind == "CHAR") out.push_back(e);
+    return out;
+}
+
+size_t Count(const std::vector<Event>& events, const char* kind) {
+    size_t n = 0;
+    for (const Event& e : events) n += e.kind == kind;
+    return n;
+}
+
+namespace {
+std::string KeyName(unsigned vk) {
+    switch (vk) {
+    case VK_LEFT: return "LEFT";
+    case VK_RIGHT: return "RIGHT";
+    case VK_UP: return "UP";
+    case VK_DOWN: return "DOWN";
+    case VK_HOME: return "HOME";
+    case VK_END: return "END";
+    }
+    char buf[16];
+    snprintf(buf, sizeof buf, "VK_%02X", vk);
+    return buf;
+}
+
+std::string WideToAnsi(const std::wstring& w) {
+    if (w.empty()) return std::string();
+    int n = WideCharToMultiByte(CP_ACP, 0, w.data(), (int)w.size(), nullptr, 0, nullptr, nullptr);
+    std::string a(n, '\0');
+    WideCharToMultiByte(CP_ACP, 0, w.data(), (int)w.size(), &a[0], n, nullptr, nullptr);
+    return a;
+}
+}  // namespace
+
+std::string Describe(const std::vector<Event>& keys) {
+    std::string out;
+    for (size_t i = 0; i < keys.size();) {
+        if (!out.empty()) out += ' ';
+        if (keys[i].kind == "CHAR") {
+            std::wstring run;
+            for (; i < keys.size() && keys[i].kind == "CHAR"; ++i) run += (wchar_t)keys[i].code;
+            out += "'" + WideToAnsi(run) + "'";
+            continue;
+        }
+        size_t n = 0;
+        unsigned vk = keys[i].code;
+        for (; i < keys.size() && keys[i].kind == "KEYDOWN" && keys[i].code == vk; ++i) ++n;
+        out += KeyName(vk);
+        if (n > 1) out += "x" + std::to_string(n);
+    }
+    return out;
+}
+
+std::vector<double> PausesAfter(const std::vector<Event>& keys, unsigned vk) {
+    std::vector<double> out;
+    for (size_t i = 0; i + 1 < keys.size(); ++i)
+        if (keys[i].kind == "KEYDOWN" && keys[i].code == vk) out.push_back(keys[i + 1].ms - keys[i].ms);
+    return out;
+}
+
+std::string FinalPath(const std::vector<Event>& keys) { return keys.empty() ? std::string() : keys.back().text; }
+
+double NowMs() {
+    LARGE_INTEGER freq, now;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
+}
+
+// --- ScopedEnv --------------------------------------------------------------------------
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : m_name(name) {
+    char buf[4096];
+    DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
+    m_had = n > 0 && n < sizeof buf;
+    if (m_had) m_old.assign(buf, n);
+    SetEnvironmentVariableA(name, value);
+}
+
+ScopedEnv::~ScopedEnv() { SetEnvironmentVariableA(m_name.c_str(), m_had ? m_old.c_str() : nullptr); }
+
+// --- The editor's windows and processes -------------------------------------------------
+
+HWND FindEditor() { return FindWindowA("RegEdit_RegEdit", nullptr); }
+
+HWND FindTree(HWND editor) { return editor ? FindWindowExA(editor, nullptr, "SysTreeView32", nullptr) : nullptr; }
+
+std::string StatusPath(HWND editor) {
+    HWND status = editor ? FindWindowExA(editor, nullptr, "msctls_statusbar32", nullptr) : nullptr;
+    if (!status) return std::string();
+    char buf[2048] = {};
+    // Another process's control: only a sent WM_GETTEXT reaches its own text.
+    SendMessageA(status, WM_GETTEXT, sizeof buf, (LPARAM)buf);
+    std::string text = buf;
+    std::string computer = wintest::A("计算机");
+    if (text == computer) return std::string();
+    if (text.compare(0, computer.size() + 1, computer + "\\") == 0) return text.substr(computer.size() + 1);
+    return text;
+}
+
+namespace {
+std::vector<DWORD> EditorPids() {
+    std::vector<DWORD> pids;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE) return pids;
+    PROCESSENTRY32 pe = {};
+    pe.dwSize = sizeof pe;
+    for (BOOL ok = Process32First(snap, &pe); ok; ok = Process32Next(snap, &pe))
+        if (lstrcmpiA(pe.szExeFile, "regedit.exe") == 0) pids.push_back(pe.th32ProcessID);
+    CloseHandle(snap);
+    return pids;
+}
+}  // namespace
+
+int CountEditorProcesses() { return (int)EditorPids().size(); }
+
+bool EndEditors() {
+    for (HWND w; (w = FindEditor()) != nullptr;) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!p) break;
+        TerminateProcess(p, 0);
+        WaitForSingleObject(p, 5000);
+        CloseHandle(p);
+    }
+    // Windowless ones too (the failure-path options).
+    for (DWORD pid : EditorPids()) {
+        HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!p) continue;
+        TerminateProcess(p, 0);
+        WaitForSingleObject(p, 5000);
+        CloseHandle(p);
+    }
+    return wintest::WaitUntil([] { return !FindEditor() && CountEditorProcesses() == 0; }, 5000);
+}
+
+// --- Session ----------------------------------------------------------------------------
+
+Session::Session(const char* name)
+    : m_log(wintest::ScratchDir(name) + "editor.log"), m_env("QB_STANDIN_LOG", m_log.c_str()) {
+    EndEditors();
+    DeleteFileA(m_log.c_str());
+}
+
+Session::~Session() { EndEditors(); }
+
+std::vector<Event> Session::Events() const {
+    std::string bytes;
+    wintest::ReadFileBytes(m_log, bytes);
+    return ParseLog(bytes);
+}
+
+HWND Session::Start(int showCmd) {
+    SHELLEXECUTEINFOA sei = {};
+    sei.cbSize = sizeof sei;
+    sei.fMask = SEE_MASK_NOCLOSEPROCESS;
+    sei.lpVerb = "open";
+    sei.lpFile = "regedit.exe";
+    sei.nShow = showCmd;
+    if (!ShellExecuteExA(&sei)) return nullptr;
+    if (sei.hProcess) {
+        WaitForInputIdle(sei.hProcess, 10000);
+        CloseHandle(sei.hProcess);
+    }
+    HWND found = nullptr;
+    wintest::WaitUntil([&] { return (found = FindEditor()) != nullptr; }, 10000);
+    return found;
+}
+
+bool Session::WaitForKeys(size_t n, DWORD timeoutMs) const {
+    return wintest::WaitUntil([&] { return Keys().size() >= n; }, timeoutMs);
+}
+
+}  // namespace standin

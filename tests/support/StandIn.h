@@ -1,0 +1,100 @@
+// Driving and reading the stand-in registry editor (tests/fixtures) from the Wine tests.
+//
+// The editor appends one line per event to the file named by QB_STANDIN_LOG, written with
+// one unbuffered write each, so a test can read the file while the editor runs:
+//
+//     <ms> TAB <kind> TAB <code> TAB <text> CR LF
+//
+//   ms    time of arrival in milliseconds on the performance counter, three decimals; the
+//         counter is shared by every process of the prefix and NowMs() below reads it too
+//   kind  START    the editor process began: code = its process id, text = the marker
+//         KEYDOWN  the key tree received WM_KEYDOWN: code = the virtual-key code
+//         CHAR     the key tree received WM_CHAR: code = the UTF-16 character (a double-byte
+//                  character sent as two ANSI bytes arrives as one)
+//   code  hexadecimal, no prefix
+//   text  for KEYDOWN and CHAR the path selected after the message was handled, in ANSI
+//         bytes, without the computer item ("HKEY_CURRENT_USER\Software"; empty when the
+//         computer item itself is selected)
+//
+// The editor's other options are environment variables, set in this process so that an
+// editor started from it inherits them: QB_STANDIN_NO_TREE=1 (no key tree),
+// QB_STANDIN_NO_WINDOW=<ms> (no window at all, exits after ms), QB_STANDIN_BUSY=1 (with
+// the previous: never ready for input either).
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace standin {
+
+struct Event {
+    double ms = 0;
+    std::string kind;  // "START", "KEYDOWN", "CHAR"
+    unsigned code = 0;
+    std::string text;
+};
+
+// Lines that do not have the four fields are skipped; a line still being written (no CR LF
+// yet) is left for the next read.
+std::vector<Event> ParseLog(const std::string& bytes);
+// Only the KEYDOWN and CHAR events, in order.
+std::vector<Event> Keystrokes(const std::vector<Event>& events);
+size_t Count(const std::vector<Event>& events, const char* kind);
+
+// A readable digest of keystrokes: runs of one key as NAMExN, runs of characters as one
+// quoted ANSI text: "LEFTx50 HOME RIGHT 'HKEY_CURRENT_USER' RIGHT 'SOFTWARE'".
+std::string Describe(const std::vector<Event>& keystrokes);
+// Time from each WM_KEYDOWN of vk to the next keystroke (the last keystroke has none).
+std::vector<double> PausesAfter(const std::vector<Event>& keystrokes, unsigned vk);
+// The path selected after the last keystroke; empty when there was none.
+std::string FinalPath(const std::vector<Event>& keystrokes);
+
+double NowMs();
+
+// Sets (value non-null) or removes an environment variable of this process for a scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string m_name;
+    std::string m_old;
+    bool m_had = false;
+};
+
+HWND FindEditor();             // a top-level "RegEdit_RegEdit" window, or null
+HWND FindTree(HWND editor);    // its direct "SysTreeView32" child, or null
+std::string StatusPath(HWND editor);  // the status bar's path, computer item removed
+int CountEditorProcesses();    // running processes named regedit.exe
+// Closes every editor window and ends every regedit.exe process, then waits until they
+// are gone (bounded). Returns whether none is left.
+bool EndEditors();
+
+// One test's session with the editor: a fresh log file named in QB_STANDIN_LOG for the
+// session, and every editor ended before and after.
+class Session {
+public:
+    explicit Session(const char* name);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    const std::string& LogPath() const { return m_log; }
+    std::vector<Event> Events() const;
+    std::vector<Event> Keys() const { return Keystrokes(Events()); }
+
+    // Starts "regedit.exe" the way the shell would and waits for its window (bounded).
+    HWND Start(int showCmd = SW_SHOWNORMAL);
+    // Waits until the log holds at least n keystrokes (bounded); returns whether it did.
+    bool WaitForKeys(size_t n, DWORD timeoutMs = 5000) const;
+
+private:
+    std::string m_log;
+    ScopedEnv m_env;
+};
+
+}  // namespace standin
