@@ -1,0 +1,17 @@
+// Everything of the framework in one include, for program sources.
+#pragma once
+#include "AfxRes.h"
+#include "Controls.h"
+#include "Dialog.h"
+#include "File.h"
+#include "FileDialog.h"
+#include "FrameWnd.h"
+#include "Gdi.h"
+#include "ImageList.h"
+#include "ListCtrl.h"
+#include "Menu.h"
+#include "ToolBar.h"
+#include "ToolTipCtrl.h"
+#include "Types.h"
+#include "WinApp.h"
+#include "Wnd.h"

@@ -1,0 +1,107 @@
+#include "Gdi.h"
+
+#include "WinApp.h"
+#include "Wnd.h"
+
+bool CFont::CreateFontIndirect(const LOGFONTA& lf) { return Attach(::CreateFontIndirectA(&lf)); }
+
+bool CFont::CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic,
+                       BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision,
+                       BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily, const char* faceName) {
+    return Attach(::CreateFontA(height, width, escapement, orientation, weight, italic, underline,
+                                strikeOut, charSet, outPrecision, clipPrecision, quality,
+                                pitchAndFamily, faceName));
+}
+
+bool CFont::GetLogFont(LOGFONTA* lf) const {
+    return m_hObject && ::GetObjectA(m_hObject, sizeof(LOGFONTA), lf) == sizeof(LOGFONTA);
+}
+
+bool CBitmap::LoadBitmap(UINT id) {
+    return Attach(::LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id)));
+}
+
+bool CBitmap::CreateCompatibleBitmap(HDC dc, int cx, int cy) {
+    return Attach(::CreateCompatibleBitmap(dc, cx, cy));
+}
+
+bool CBitmap::GetBitmap(BITMAP* bm) const {
+    return m_hObject && ::GetObjectA(m_hObject, sizeof(BITMAP), bm) != 0;
+}
+
+bool CBrush::CreateSolidBrush(COLORREF color) { return Attach(::CreateSolidBrush(color)); }
+
+// ---- CDC -----------------------------------------------------------------------------------
+
+CDC::~CDC() {
+    RestoreSelections();
+    if (m_ownsDC && m_hDC) ::DeleteDC(m_hDC);
+}
+
+void CDC::RestoreSelections() {
+    if (m_savedState && m_hDC) ::RestoreDC(m_hDC, m_savedState);
+    m_savedState = 0;
+}
+
+bool CDC::CreateCompatibleDC(HDC dc) {
+    if (m_hDC) return false;
+    m_hDC = ::CreateCompatibleDC(dc);
+    m_ownsDC = m_hDC != nullptr;
+    return m_ownsDC;
+}
+
+HGDIOBJ CDC::SelectObject(HGDIOBJ object) {
+    if (!m_hDC || !object) return nullptr;
+    // One saved state covers every selection (and colour) change made through this object;
+    // restoring it gives the DC back exactly as it came, whatever order things were selected.
+    if (!m_savedState) m_savedState = ::SaveDC(m_hDC);
+    return ::SelectObject(m_hDC, object);
+}
+
+COLORREF CDC::SetTextColor(COLORREF color) { return ::SetTextColor(m_hDC, color); }
+COLORREF CDC::SetBkColor(COLORREF color) { return ::SetBkColor(m_hDC, color); }
+int CDC::SetBkMode(int mode) { return ::SetBkMode(m_hDC, mode); }
+bool CDC::TextOut(int x, int y, const char* text, int length) {
+    return ::TextOutA(m_hDC, x, y, text, length) != FALSE;
+}
+int CDC::DrawText(const char* text, int length, RECT* rect, UINT format) {
+    return ::DrawTextA(m_hDC, text, length, rect, format);
+}
+SIZE CDC::GetTextExtent(const char* text, int length) const {
+    SIZE size{0, 0};
+    ::GetTextExtentPoint32A(m_hDC, text, length, &size);
+    return size;
+}
+bool CDC::GetTextMetrics(TEXTMETRICA* tm) const { return ::GetTextMetricsA(m_hDC, tm) != FALSE; }
+void CDC::FillSolidRect(const RECT& rect, COLORREF color) {
+    COLORREF old = ::SetBkColor(m_hDC, color);
+    ::ExtTextOutA(m_hDC, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+    ::SetBkColor(m_hDC, old);
+}
+int CDC::FillRect(const RECT& rect, HBRUSH brush) { return ::FillRect(m_hDC, &rect, brush); }
+bool CDC::BitBlt(int x, int y, int cx, int cy, HDC src, int xSrc, int ySrc, DWORD rop) {
+    return ::BitBlt(m_hDC, x, y, cx, cy, src, xSrc, ySrc, rop) != FALSE;
+}
+bool CDC::StretchBlt(int x, int y, int cx, int cy, HDC src, int xSrc, int ySrc, int cxSrc, int cySrc,
+                     DWORD rop) {
+    return ::StretchBlt(m_hDC, x, y, cx, cy, src, xSrc, ySrc, cxSrc, cySrc, rop) != FALSE;
+}
+bool CDC::DrawIcon(int x, int y, HICON icon) { return ::DrawIcon(m_hDC, x, y, icon) != FALSE; }
+
+CPaintDC::CPaintDC(CWnd* wnd) : m_hWnd(wnd ? wnd->m_hWnd : nullptr) {
+    m_hDC = ::BeginPaint(m_hWnd, &m_ps);
+}
+
+CPaintDC::~CPaintDC() {
+    RestoreSelections();
+    ::EndPaint(m_hWnd, &m_ps);
+    m_hDC = nullptr;
+}
+
+CClientDC::CClientDC(CWnd* wnd) : m_hWnd(wnd ? wnd->m_hWnd : nullptr) { m_hDC = ::GetDC(m_hWnd); }
+
+CClientDC::~CClientDC() {
+    RestoreSelections();
+    if (m_hDC) ::ReleaseDC(m_hWnd, m_hDC);
+    m_hDC = nullptr;
+}

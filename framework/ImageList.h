@@ -1,0 +1,22 @@
+// Image list, owned: destroyed with the object unless handed on with Detach.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+class CImageList {
+public:
+    CImageList() = default;
+    ~CImageList();
+    CImageList(CImageList&& other) noexcept;
+    CImageList& operator=(CImageList&& other) noexcept;
+    CImageList(const CImageList&) = delete;
+    CImageList& operator=(const CImageList&) = delete;
+
+    bool Create(int cx, int cy, UINT flags, int initial, int grow);  // ILC_* flags
+    int Add(HBITMAP bitmap, COLORREF mask);  // masked by colour; index of the first image or -1
+    int GetImageCount() const;
+    bool DeleteImageList();
+    HIMAGELIST Detach();
+    HIMAGELIST m_hImageList = nullptr;
+    operator HIMAGELIST() const { return m_hImageList; }
+};

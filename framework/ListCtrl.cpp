@@ -1,0 +1,95 @@
+#include "ListCtrl.h"
+
+#include <vector>
+
+int CListCtrl::InsertColumn(int column, const std::string& heading, int format, int width, int subItem) {
+    LVCOLUMNA col{};
+    col.mask = LVCF_TEXT | LVCF_FMT;
+    col.fmt = format;
+    col.pszText = const_cast<char*>(heading.c_str());
+    if (width != -1) {
+        col.mask |= LVCF_WIDTH;
+        col.cx = width;
+    }
+    if (subItem != -1) {
+        col.mask |= LVCF_SUBITEM;
+        col.iSubItem = subItem;
+    }
+    return static_cast<int>(SendMessage(LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&col)));
+}
+
+bool CListCtrl::SetColumnWidth(int column, int cx) {
+    return SendMessage(LVM_SETCOLUMNWIDTH, column, MAKELPARAM(cx, 0)) != 0;
+}
+int CListCtrl::GetColumnWidth(int column) const { return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, column)); }
+DWORD CListCtrl::GetExtendedStyle() const { return static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE)); }
+DWORD CListCtrl::SetExtendedStyle(DWORD exStyle) {
+    return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(exStyle)));
+}
+int CListCtrl::GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
+
+int CListCtrl::InsertItem(int index, const std::string& text) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = index;
+    item.pszText = const_cast<char*>(text.c_str());
+    return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+bool CListCtrl::SetItemText(int index, int subItem, const std::string& text) {
+    LVITEMA item{};
+    item.iSubItem = subItem;
+    item.pszText = const_cast<char*>(text.c_str());
+    return SendMessage(LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item)) != 0;
+}
+
+bool CListCtrl::GetItemText(int index, int subItem, std::string& out) const {
+    out.clear();
+    if (index < 0 || index >= GetItemCount()) return false;
+    // The control copies at most the buffer and tells only how much it copied: grow until
+    // the text no longer fills it.
+    std::vector<char> buf(256);
+    for (;;) {
+        LVITEMA item{};
+        item.iSubItem = subItem;
+        item.pszText = buf.data();
+        item.cchTextMax = static_cast<int>(buf.size());
+        int got = static_cast<int>(SendMessage(LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item)));
+        if (got < static_cast<int>(buf.size()) - 1 || buf.size() >= (1u << 20)) {
+            out.assign(item.pszText ? item.pszText : "");
+            return true;
+        }
+        buf.resize(buf.size() * 4);
+    }
+}
+
+std::string CListCtrl::GetItemText(int index, int subItem) const {
+    std::string s;
+    GetItemText(index, subItem, s);
+    return s;
+}
+
+bool CListCtrl::DeleteItem(int index) { return SendMessage(LVM_DELETEITEM, index) != 0; }
+bool CListCtrl::DeleteAllItems() { return SendMessage(LVM_DELETEALLITEMS) != 0; }
+int CListCtrl::GetNextItem(int start, int flags) const {
+    return static_cast<int>(SendMessage(LVM_GETNEXTITEM, start, MAKELPARAM(flags, 0)));
+}
+bool CListCtrl::SetItemState(int index, UINT state, UINT mask) {
+    LVITEMA item{};
+    item.stateMask = mask;
+    item.state = state;
+    return SendMessage(LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&item)) != 0;
+}
+UINT CListCtrl::GetItemState(int index, UINT mask) const {
+    return static_cast<UINT>(SendMessage(LVM_GETITEMSTATE, index, mask));
+}
+bool CListCtrl::EnsureVisible(int index, bool partialOk) {
+    return SendMessage(LVM_ENSUREVISIBLE, index, partialOk) != 0;
+}
+int CListCtrl::HitTest(POINT pt, UINT* flags) const {
+    LVHITTESTINFO info{};
+    info.pt = pt;
+    int index = static_cast<int>(SendMessage(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)));
+    if (flags) *flags = info.flags;
+    return index;
+}

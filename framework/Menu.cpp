@@ -1,0 +1,46 @@
+#include "Menu.h"
+
+#include <utility>
+
+#include "WinApp.h"
+
+CMenu& CMenu::operator=(CMenu&& o) noexcept {
+    if (this != &o) {
+        DestroyMenu();
+        m_hMenu = std::exchange(o.m_hMenu, nullptr);
+    }
+    return *this;
+}
+
+bool CMenu::CreatePopupMenu() {
+    DestroyMenu();
+    m_hMenu = ::CreatePopupMenu();
+    return m_hMenu != nullptr;
+}
+
+bool CMenu::LoadMenu(UINT id) {
+    DestroyMenu();
+    m_hMenu = ::LoadMenuA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id));
+    return m_hMenu != nullptr;
+}
+
+bool CMenu::AppendMenu(UINT flags, UINT_PTR idNewItem, const std::string& text) {
+    const char* item = (flags & (MF_SEPARATOR | MF_BITMAP | MF_OWNERDRAW)) ? nullptr : text.c_str();
+    return m_hMenu && ::AppendMenuA(m_hMenu, flags, idNewItem, item);
+}
+
+int CMenu::TrackPopupMenu(UINT flags, int x, int y, HWND owner) {
+    if (!m_hMenu) return 0;
+    return ::TrackPopupMenu(m_hMenu, flags, x, y, 0, owner, nullptr);
+}
+
+HMENU CMenu::GetSubMenu(int pos) const { return m_hMenu ? ::GetSubMenu(m_hMenu, pos) : nullptr; }
+
+bool CMenu::DestroyMenu() {
+    if (!m_hMenu) return false;
+    ::DestroyMenu(m_hMenu);
+    m_hMenu = nullptr;
+    return true;
+}
+
+HMENU CMenu::Detach() { return std::exchange(m_hMenu, nullptr); }

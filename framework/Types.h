@@ -1,0 +1,31 @@
+// Small value types in the framework's manner: RECT, POINT and SIZE with the usual helpers.
+#pragma once
+#include <windows.h>
+
+struct CPoint : POINT {
+    CPoint() : POINT{0, 0} {}
+    CPoint(int ix, int iy) : POINT{ix, iy} {}
+    CPoint(POINT p) : POINT(p) {}
+    explicit CPoint(LPARAM lp) : POINT{(short)LOWORD(lp), (short)HIWORD(lp)} {}
+};
+
+struct CSize : SIZE {
+    CSize() : SIZE{0, 0} {}
+    CSize(int w, int h) : SIZE{w, h} {}
+    CSize(SIZE s) : SIZE(s) {}
+};
+
+struct CRect : RECT {
+    CRect() : RECT{0, 0, 0, 0} {}
+    CRect(int l, int t, int r, int b) : RECT{l, t, r, b} {}
+    CRect(const RECT& r) : RECT(r) {}
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    CPoint TopLeft() const { return CPoint(left, top); }
+    CSize Size() const { return CSize(Width(), Height()); }
+    bool IsRectEmpty() const { return right <= left || bottom <= top; }
+    bool PtInRect(POINT p) const { return ::PtInRect(this, p) != FALSE; }
+    void OffsetRect(int dx, int dy) { ::OffsetRect(this, dx, dy); }
+    operator RECT*() { return this; }
+    operator const RECT*() const { return this; }
+};

@@ -1,0 +1,75 @@
+// The application object: start-up, the message loop, the standard commands, resources.
+//
+//   class CViewerApp : public CWinApp {
+//   public:
+//       bool InitInstance() override;   // false ends the program at once (dialog-based programs)
+//   protected:
+//       void OnAppAbout();
+//       DECLARE_MESSAGE_MAP()
+//   };
+//   BEGIN_MESSAGE_MAP(CViewerApp, CWinApp)
+//       ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
+//   END_MESSAGE_MAP()
+//   CViewerApp theApp;   // the one global instance; the framework's WinMain drives it
+#pragma once
+#include <string>
+
+#include "Wnd.h"
+
+class CWinApp : public CCmdTarget {
+public:
+    CWinApp();
+    ~CWinApp() override;
+
+    HINSTANCE m_hInstance = nullptr;
+    const char* m_lpCmdLine = "";
+    int m_nCmdShow = SW_SHOWNORMAL;
+    CWnd* m_pMainWnd = nullptr;
+    std::string m_strAppName;  // string AFX_IDS_APP_TITLE, else the module's base name
+
+    virtual bool InitInstance() { return true; }
+    // The message loop: GetMessage -> PreTranslateMessage -> dispatch, until WM_QUIT.
+    // Returns ExitInstance()'s value. Returns at once when there is no main window.
+    virtual int Run();
+    virtual int ExitInstance();  // the WM_QUIT code (0 when the loop did not run)
+    // Walks from the message's window up its parents (AfxWalkPreTranslate).
+    virtual bool PreTranslateMessage(MSG* msg);
+
+    // Kept for the familiar start-up sequence; today's controls are always 3-D.
+    bool Enable3dControls() { return true; }
+
+    HICON LoadIcon(UINT id) const;
+    HCURSOR LoadCursor(UINT id) const;
+    HCURSOR LoadStandardCursor(const char* idc) const;
+
+protected:
+    void OnAppExit();  // ID_APP_EXIT: WM_CLOSE to the main window
+    DECLARE_MESSAGE_MAP()
+
+private:
+    int m_exitCode = 0;
+};
+
+CWinApp* AfxGetApp();
+CWnd* AfxGetMainWnd();
+// The module whose resources are loaded (the application's, or this executable's).
+HINSTANCE AfxGetInstanceHandle();
+
+// String resources as ANSI bytes. The bool form tells a missing string from an empty one.
+bool AfxLoadString(UINT id, std::string& out);
+std::string AfxLoadString(UINT id);
+
+// A message box owned by the application's active window, captioned with its title
+// (string 57344).
+int AfxMessageBox(const std::string& text, UINT type = MB_OK | MB_ICONEXCLAMATION);
+int AfxMessageBox(UINT idText, UINT type = MB_OK | MB_ICONEXCLAMATION);
+// The general error report for a file that failed after it was opened: the string
+// AFX_IDP_FILE_READ_ERROR or AFX_IDP_FILE_WRITE_ERROR with %1 replaced by the path (the
+// system's own text for `error` when the program has no such string).
+void AfxReportFileError(const std::string& path, bool writing, DWORD error);
+
+// The window a new modal dialog or message box should belong to when no parent is given:
+// the last active popup of the main window, else the active window of this thread.
+HWND AfxGetSafeOwner(CWnd* parent);
+
+int AfxWinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int cmdShow);

@@ -1,0 +1,432 @@
+#include "Wnd.h"
+
+#include <shellapi.h>
+
+#include <list>
+#include <vector>
+
+#include "WinApp.h"
+
+namespace {
+
+// The object bound to a window is kept in a window property: it works the same for windows
+// we create and for windows we subclass, and GetProp on any foreign window just says "none".
+const char kObjectProp[] = "QbFrameworkObject";
+
+bool IsCtlColor(UINT msg) { return msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC; }
+
+// The child a parent-bound message names, for reflection; null for other messages.
+HWND ReflectionTarget(HWND parent, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_COMMAND:
+        return reinterpret_cast<HWND>(lp);  // 0 for menus and accelerators
+    case WM_NOTIFY:
+        return lp ? reinterpret_cast<NMHDR*>(lp)->hwndFrom : nullptr;
+    case WM_DRAWITEM: {
+        auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+        if (!dis || dis->CtlType == ODT_MENU) return nullptr;
+        // Found by id: the struct's hwndItem may be a combo's inner list.
+        return ::GetDlgItem(parent, static_cast<int>(wp));
+    }
+    default:
+        return IsCtlColor(msg) ? reinterpret_cast<HWND>(lp) : nullptr;
+    }
+}
+
+}  // namespace
+
+// ---- CCmdTarget ----------------------------------------------------------------------------
+
+const afx::MsgMap* CCmdTarget::ThisMessageMap() {
+    static const afx::MsgMapEntry entries[] = {{0, 0, 0, 0, nullptr}};
+    static const afx::MsgMap map = {nullptr, entries};
+    return &map;
+}
+
+const afx::MsgMap* CCmdTarget::GetMessageMap() const { return ThisMessageMap(); }
+
+bool CCmdTarget::DispatchEntry(UINT message, UINT code, UINT id, afx::MsgCall& call) {
+    const bool matchCode = message == WM_COMMAND || message == WM_NOTIFY ||
+                           message == WM_REFLECT_BASE + WM_COMMAND ||
+                           message == WM_REFLECT_BASE + WM_NOTIFY;
+    const bool matchId = message == WM_COMMAND || message == WM_NOTIFY;
+    for (const afx::MsgMap* map = GetMessageMap(); map; map = map->base) {
+        for (const afx::MsgMapEntry* e = map->entries; e->thunk; ++e) {
+            if (e->message != message) continue;
+            if (matchCode && e->code != code) continue;
+            if (matchId && (id < e->idFirst || id > e->idLast)) continue;
+            if (e->thunk(this, call)) return true;
+            // An _EX handler said "not mine": look further, like MFC's chain.
+        }
+    }
+    return false;
+}
+
+bool CCmdTarget::OnCmdMsg(UINT id, int code, NMHDR* notify, LRESULT* result) {
+    LRESULT dummy = 0;
+    afx::MsgCall call{notify ? UINT(WM_NOTIFY) : UINT(WM_COMMAND), 0, 0, id, notify,
+                      result ? result : &dummy};
+    return DispatchEntry(call.message, notify ? notify->code : static_cast<UINT>(code), id, call);
+}
+
+// ---- binding -------------------------------------------------------------------------------
+
+CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
+    if (!hwnd) return nullptr;
+    return static_cast<CWnd*>(::GetPropA(hwnd, kObjectProp));
+}
+
+void CWnd::Bind(HWND hwnd) {
+    m_hWnd = hwnd;
+    ::SetPropA(hwnd, kObjectProp, this);
+}
+
+void CWnd::Unbind() {
+    if (!m_hWnd) return;
+    if (m_subclassed) ::RemoveWindowSubclass(m_hWnd, &CWnd::SubclassProc, kSubclassId);
+    ::RemovePropA(m_hWnd, kObjectProp);
+    m_subclassed = false;
+    m_hWnd = nullptr;
+}
+
+CWnd::~CWnd() {
+    if (!m_hWnd) return;
+    if (m_subclassed) {
+        UnsubclassWindow();  // not ours to destroy
+    } else {
+        HWND hwnd = m_hWnd;
+        Unbind();  // the object is going: no message may reach it any more
+        ::DestroyWindow(hwnd);
+    }
+}
+
+// Runs one message through the object, with the current message recorded for Default().
+// Nothing thrown inside may cross into the system: it would unwind through user32 frames.
+LRESULT CWnd::Dispatch(CWnd* wnd, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    CurrentMsg current{msg, wp, lp};
+    const CurrentMsg* outer = wnd->m_current;
+    wnd->m_current = &current;
+    LRESULT result = 0;
+    try {
+        result = wnd->WindowProc(msg, wp, lp);
+    } catch (...) {
+        result = 0;
+    }
+    wnd->m_current = outer;
+    if (msg == WM_NCDESTROY && wnd->m_hWnd == hwnd) {
+        wnd->Unbind();
+        wnd->PostNcDestroy();  // may delete the object: nothing after this
+    }
+    return result;
+}
+
+LRESULT CALLBACK CWnd::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    CWnd* wnd = FromHandlePermanent(hwnd);
+    if (!wnd && msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
+        wnd = static_cast<CWnd*>(cs->lpCreateParams);
+        if (wnd) wnd->Bind(hwnd);
+    }
+    if (!wnd) return ::DefWindowProcA(hwnd, msg, wp, lp);
+    return Dispatch(wnd, hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                    DWORD_PTR refData) {
+    auto* wnd = reinterpret_cast<CWnd*>(refData);
+    if (!wnd || wnd->m_hWnd != hwnd) return ::DefSubclassProc(hwnd, msg, wp, lp);
+    return Dispatch(wnd, hwnd, msg, wp, lp);
+}
+
+bool CWnd::SubclassWindow(HWND hwnd) {
+    if (m_hWnd || !::IsWindow(hwnd) || FromHandlePermanent(hwnd)) return false;
+    Bind(hwnd);
+    PreSubclassWindow();
+    if (!::SetWindowSubclass(hwnd, &CWnd::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+        Unbind();
+        return false;
+    }
+    m_subclassed = true;
+    return true;
+}
+
+bool CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
+    return parent && SubclassWindow(::GetDlgItem(parent->m_hWnd, static_cast<int>(id)));
+}
+
+HWND CWnd::UnsubclassWindow() {
+    if (!m_subclassed) return nullptr;
+    HWND hwnd = m_hWnd;
+    Unbind();
+    return hwnd;
+}
+
+// ---- creation ------------------------------------------------------------------------------
+
+const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon) {
+    // Names must outlive every window of the class: keep them for the process's lifetime.
+    static std::list<std::string> names;
+    char name[96];
+    wsprintfA(name, "QbWnd:%x:%p:%p:%p", classStyle, static_cast<void*>(cursor),
+              static_cast<void*>(background), static_cast<void*>(icon));
+    for (const std::string& n : names)
+        if (n == name) return n.c_str();
+    WNDCLASSA wc{};
+    wc.style = classStyle;
+    wc.lpfnWndProc = &CWnd::WndProc;
+    wc.hInstance = AfxGetInstanceHandle();
+    wc.hCursor = cursor;
+    wc.hbrBackground = background;
+    wc.hIcon = icon;
+    wc.lpszClassName = name;
+    if (!::RegisterClassA(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+    names.emplace_back(name);
+    return names.back().c_str();
+}
+
+bool CWnd::PreCreateWindow(CREATESTRUCTA& cs) {
+    if (!cs.lpszClass)
+        cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursor(nullptr, IDC_ARROW),
+                                           reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+    return cs.lpszClass != nullptr;
+}
+
+bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
+                    int x, int y, int cx, int cy, HWND parent, HMENU menuOrId) {
+    if (m_hWnd) return false;
+    CREATESTRUCTA cs{};
+    cs.dwExStyle = exStyle;
+    cs.lpszClass = className;
+    cs.lpszName = windowName;
+    cs.style = style;
+    cs.x = x;
+    cs.y = y;
+    cs.cx = cx;
+    cs.cy = cy;
+    cs.hwndParent = parent;
+    cs.hMenu = menuOrId;
+    cs.hInstance = AfxGetInstanceHandle();
+    cs.lpCreateParams = this;
+    if (!PreCreateWindow(cs)) return false;
+    HWND hwnd = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y,
+                                  cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, this);
+    if (!hwnd) {
+        Unbind();
+        return false;
+    }
+    if (!m_hWnd) {
+        // A class of the system (a common control): bind it from now on.
+        if (!SubclassWindow(hwnd)) {
+            ::DestroyWindow(hwnd);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CWnd::Create(const char* className, const char* windowName, DWORD style, const RECT& rect,
+                  CWnd* parent, UINT id) {
+    return CreateEx(0, className, windowName, style | WS_CHILD, rect.left, rect.top,
+                    rect.right - rect.left, rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr,
+                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));
+}
+
+bool CWnd::DestroyWindow() { return m_hWnd && ::DestroyWindow(m_hWnd); }
+
+// ---- dispatch ------------------------------------------------------------------------------
+
+const afx::MsgMap* CWnd::ThisMessageMap() {
+    static const afx::MsgMapEntry entries[] = {{0, 0, 0, 0, nullptr}};
+    static const afx::MsgMap map = {CCmdTarget::ThisMessageMap(), entries};
+    return &map;
+}
+
+const afx::MsgMap* CWnd::GetMessageMap() const { return ThisMessageMap(); }
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (OnWndMsg(message, wParam, lParam, &result)) return result;
+    return DefaultHandling(message, wParam, lParam);
+}
+
+bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (message == WM_COMMAND) {
+        *result = 0;
+        return OnCommand(wParam, lParam);
+    }
+    if (message == WM_NOTIFY) {
+        *result = 0;
+        return OnNotify(wParam, lParam, result);
+    }
+    afx::MsgCall call{message, wParam, lParam, 0, nullptr, result};
+    return DispatchEntry(message, 0, 0, call);
+}
+
+bool CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
+    // Menus and accelerators both count as plain commands (code 0).
+    const int code = lParam ? HIWORD(wParam) : 0;
+    return OnCmdMsg(LOWORD(wParam), code, nullptr, nullptr);
+}
+
+bool CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* result) {
+    auto* nm = reinterpret_cast<NMHDR*>(lParam);
+    if (!nm) return false;
+    return OnCmdMsg(static_cast<UINT>(nm->idFrom), 0, nm, result);
+}
+
+bool CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    afx::MsgCall call{WM_REFLECT_BASE + message, wParam, lParam, 0, nullptr, result};
+    if (message == WM_COMMAND)
+        return DispatchEntry(WM_REFLECT_BASE + WM_COMMAND, HIWORD(wParam), 0, call);
+    if (message == WM_NOTIFY) {
+        call.notify = reinterpret_cast<NMHDR*>(lParam);
+        return DispatchEntry(WM_REFLECT_BASE + WM_NOTIFY, call.notify->code, 0, call);
+    }
+    if (IsCtlColor(message)) {
+        call.id = message - WM_CTLCOLORMSGBOX;  // the CTLCOLOR_* type
+        return DispatchEntry(afx::kReflectCtlColor, 0, 0, call);
+    }
+    return DispatchEntry(WM_REFLECT_BASE + message, 0, 0, call);
+}
+
+LRESULT CWnd::DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND child = ReflectionTarget(m_hWnd, message, wParam, lParam);
+    if (child && child != m_hWnd) {
+        if (CWnd* control = FromHandlePermanent(child)) {
+            LRESULT result = 0;
+            if (control->OnChildNotify(message, wParam, lParam, &result)) return result;
+        }
+    }
+    return DefWindowProc(message, wParam, lParam);
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (m_subclassed) return ::DefSubclassProc(m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::Default() {
+    if (!m_current) return 0;
+    return DefaultHandling(m_current->message, m_current->wParam, m_current->lParam);
+}
+
+bool CWnd::PreTranslateMessage(MSG*) { return false; }
+
+bool AfxWalkPreTranslate(HWND stop, MSG* msg) {
+    for (HWND hwnd = msg->hwnd; hwnd; hwnd = ::GetParent(hwnd)) {
+        if (CWnd* wnd = CWnd::FromHandlePermanent(hwnd)) {
+            if (wnd->PreTranslateMessage(msg)) return true;
+        }
+        // A top-level window ends the walk: its owner is another window's business.
+        if (hwnd == stop || !(::GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD)) break;
+    }
+    return false;
+}
+
+// ---- helpers -------------------------------------------------------------------------------
+
+LRESULT CWnd::SendMessage(UINT msg, WPARAM wp, LPARAM lp) const { return ::SendMessageA(m_hWnd, msg, wp, lp); }
+bool CWnd::PostMessage(UINT msg, WPARAM wp, LPARAM lp) const { return ::PostMessageA(m_hWnd, msg, wp, lp) != FALSE; }
+HWND CWnd::GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
+int CWnd::GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
+HWND CWnd::GetParent() const { return ::GetParent(m_hWnd); }
+
+std::string CWnd::GetWindowText() const {
+    int len = ::GetWindowTextLengthA(m_hWnd);
+    if (len <= 0) return std::string();
+    std::vector<char> buf(static_cast<size_t>(len) + 1);
+    int got = ::GetWindowTextA(m_hWnd, buf.data(), len + 1);
+    return std::string(buf.data(), got > 0 ? static_cast<size_t>(got) : 0);
+}
+
+void CWnd::SetWindowText(const std::string& text) { ::SetWindowTextA(m_hWnd, text.c_str()); }
+bool CWnd::ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd) != FALSE; }
+bool CWnd::EnableWindow(bool enable) { return ::EnableWindow(m_hWnd, enable) != FALSE; }
+bool CWnd::IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd) != FALSE; }
+bool CWnd::IsWindowVisible() const { return ::IsWindowVisible(m_hWnd) != FALSE; }
+HWND CWnd::SetFocus() { return ::SetFocus(m_hWnd); }
+void CWnd::GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
+void CWnd::GetWindowRect(RECT* rect) const { ::GetWindowRect(m_hWnd, rect); }
+void CWnd::ClientToScreen(POINT* pt) const { ::ClientToScreen(m_hWnd, pt); }
+void CWnd::ClientToScreen(RECT* rect) const { ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(rect), 2); }
+void CWnd::ScreenToClient(POINT* pt) const { ::ScreenToClient(m_hWnd, pt); }
+void CWnd::ScreenToClient(RECT* rect) const { ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(rect), 2); }
+bool CWnd::MoveWindow(int x, int y, int cx, int cy, bool repaint) {
+    return ::MoveWindow(m_hWnd, x, y, cx, cy, repaint) != FALSE;
+}
+bool CWnd::MoveWindow(const RECT& r, bool repaint) {
+    return MoveWindow(r.left, r.top, r.right - r.left, r.bottom - r.top, repaint);
+}
+bool CWnd::SetWindowPos(HWND after, int x, int y, int cx, int cy, UINT flags) {
+    return ::SetWindowPos(m_hWnd, after, x, y, cx, cy, flags) != FALSE;
+}
+void CWnd::Invalidate(bool erase) { ::InvalidateRect(m_hWnd, nullptr, erase); }
+void CWnd::InvalidateRect(const RECT* rect, bool erase) { ::InvalidateRect(m_hWnd, rect, erase); }
+void CWnd::UpdateWindow() { ::UpdateWindow(m_hWnd); }
+bool CWnd::RedrawWindow(const RECT* rect, HRGN rgn, UINT flags) {
+    return ::RedrawWindow(m_hWnd, rect, rgn, flags) != FALSE;
+}
+DWORD CWnd::GetStyle() const { return static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE)); }
+DWORD CWnd::GetExStyle() const { return static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_EXSTYLE)); }
+
+static bool ModifyLong(HWND hwnd, int index, DWORD remove, DWORD add, UINT swpFlags) {
+    DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd, index));
+    DWORD changed = (style & ~remove) | add;
+    if (style == changed) return false;
+    ::SetWindowLongA(hwnd, index, static_cast<LONG>(changed));
+    if (swpFlags)
+        ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
+    return true;
+}
+
+bool CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
+    return ModifyLong(m_hWnd, GWL_STYLE, remove, add, swpFlags);
+}
+bool CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT swpFlags) {
+    return ModifyLong(m_hWnd, GWL_EXSTYLE, remove, add, swpFlags);
+}
+void CWnd::SetFont(HFONT font, bool redraw) { SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw); }
+HFONT CWnd::GetFont() const { return reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)); }
+HICON CWnd::SetIcon(HICON icon, bool big) {
+    return reinterpret_cast<HICON>(SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+}
+int CWnd::MessageBox(const std::string& text, const std::string& caption, UINT type) {
+    return ::MessageBoxA(m_hWnd, text.c_str(), caption.c_str(), type);
+}
+void CWnd::DragAcceptFiles(bool accept) { ::DragAcceptFiles(m_hWnd, accept); }
+int CWnd::SetScrollInfo(int bar, SCROLLINFO* info, bool redraw) {
+    info->cbSize = sizeof(SCROLLINFO);
+    return ::SetScrollInfo(m_hWnd, bar, info, redraw);
+}
+bool CWnd::GetScrollInfo(int bar, SCROLLINFO* info, UINT mask) const {
+    info->cbSize = sizeof(SCROLLINFO);
+    info->fMask = mask;
+    return ::GetScrollInfo(m_hWnd, bar, info) != FALSE;
+}
+
+void CWnd::RepositionBars(UINT idFirst, UINT idLast, UINT idLeftOver, UINT mode, RECT* rectParam,
+                          const RECT* rectClient) {
+    AFX_SIZEPARENTPARAMS layout{};
+    if (rectClient)
+        layout.rect = *rectClient;
+    else
+        ::GetClientRect(m_hWnd, &layout.rect);
+    layout.query = mode == reposQuery;
+    HWND leftOver = nullptr;
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        const UINT id = static_cast<UINT>(::GetDlgCtrlID(child));
+        if (id == idLeftOver && idLeftOver != 0)
+            leftOver = child;
+        else if (id >= idFirst && id <= idLast)
+            ::SendMessageA(child, WM_SIZEPARENT, 0, reinterpret_cast<LPARAM>(&layout));
+    }
+    if (layout.query) {
+        if (rectParam) *rectParam = layout.rect;
+        return;
+    }
+    if (leftOver) {
+        const RECT& r = layout.rect;
+        ::MoveWindow(leftOver, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    }
+}
