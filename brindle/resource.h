@@ -1,5 +1,8 @@
-// Resource ids of the viewer. Included by brindle.rc and by the C++ code.
+// Resource ids of the viewer. Included by brindle.rc and by the C++ code; the framework's
+// own ids (the application title 57344, About 57664, Exit 57665, the pane 0xE900) come
+// from AfxRes.h.
 #pragma once
+#include "AfxRes.h"
 
 // Resources named by the frame (menu, icon and title string share id 128).
 #define IDR_MAINFRAME 128
@@ -8,21 +11,8 @@
 
 // Strings.
 #define IDS_OPEN_FILTER 129   // filter of the file-open dialog, '|'-separated
-#ifndef AFX_IDS_APP_TITLE
-#define AFX_IDS_APP_TITLE 57344   // application title: caption of the framework's message boxes
-#endif
+#define IDS_VIEW_FONT 131     // face name of the view's two fonts
 
-// Commands of menu 128.
+// Commands of menu 128 that the view handles.
 #define ID_FILE_OPENTEXT 32771
 #define ID_EDIT_PASTETEXT 32772
-#ifndef ID_APP_ABOUT
-#define ID_APP_ABOUT 57664
-#endif
-#ifndef ID_APP_EXIT
-#define ID_APP_EXIT 57665
-#endif
-
-// The frame's single pane: the framework sizes the child with this id to its client area.
-#ifndef AFX_IDW_PANE_FIRST
-#define AFX_IDW_PANE_FIRST 0xE900
-#endif

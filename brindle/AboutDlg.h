@@ -1,0 +1,8 @@
+// The About box: dialog template 100, closed by its OK button.
+#pragma once
+#include "Framework.h"
+
+class CAboutDlg : public CDialog {
+public:
+    explicit CAboutDlg(CWnd* parent = nullptr);
+};

@@ -1,0 +1,454 @@
+#include "LinkView.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <string_view>
+
+#include "BenchReport.h"
+#include "LinkText.h"
+#include "LinkViewRules.h"
+#include "TextFile.h"
+#include "resource.h"
+
+namespace {
+
+constexpr COLORREF kLinkColour = RGB(0, 0, 255);
+constexpr COLORREF kTextColour = RGB(0, 0, 0);
+// TextOutA takes at most this many bytes at a time on every system we run on.
+constexpr int32_t kPieceBytes = 0xFC00;
+
+int ClampToInt(int64_t v) {
+    return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(),
+                                                std::numeric_limits<int>::max()));
+}
+
+bool IsLeadingBlank(char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CLinkView, CWnd)
+    ON_MESSAGE(WM_CREATE, OnCreate)
+    ON_MESSAGE(WM_PAINT, OnPaint)
+    ON_MESSAGE(WM_SIZE, OnSize)
+    ON_MESSAGE(WM_VSCROLL, OnVScroll)
+    ON_MESSAGE(WM_HSCROLL, OnHScroll)
+    ON_MESSAGE(WM_KEYDOWN, OnKeyDown)
+    ON_MESSAGE(WM_MOUSEWHEEL, OnMouseWheel)
+    ON_MESSAGE(WM_MOUSEMOVE, OnMouseMove)
+    ON_MESSAGE(WM_MOUSELEAVE, OnMouseLeave)
+    ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
+    ON_MESSAGE(WM_LBUTTONDOWN, OnLButtonDown)
+    ON_MESSAGE(WM_LBUTTONUP, OnLButtonUp)
+    ON_MESSAGE(WM_DESTROY, OnDestroy)
+    ON_MESSAGE(WM_DROPFILES, OnDropFiles)
+    ON_COMMAND(ID_FILE_OPENTEXT, OnFileOpen)
+    ON_COMMAND(ID_EDIT_PASTETEXT, OnEditPaste)
+END_MESSAGE_MAP()
+
+CLinkView::~CLinkView() = default;
+
+bool CLinkView::PreCreateWindow(CREATESTRUCTA& cs) {
+    cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, ::LoadCursorA(nullptr, IDC_ARROW),
+                                       reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), nullptr);
+    // The frame asks for a border; a sunken edge looks like the document area it is.
+    cs.dwExStyle |= WS_EX_CLIENTEDGE;
+    cs.style &= ~WS_BORDER;
+    return cs.lpszClass != nullptr;
+}
+
+// ---------------------------------------------------------------------------------------
+// Creation
+
+LRESULT CLinkView::OnCreate(WPARAM, LPARAM) {
+    if (Default() == -1) return -1;
+
+    const std::string face = AfxLoadString(IDS_VIEW_FONT);
+    if (!m_fontText.CreateFont(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, OUT_STROKE_PRECIS,
+                               CLIP_STROKE_PRECIS, DRAFT_QUALITY, VARIABLE_PITCH, face.c_str()) ||
+        !m_fontLink.CreateFont(-20, 0, 0, 0, FW_NORMAL, 0, 1, 0, GB2312_CHARSET, OUT_STROKE_PRECIS,
+                               CLIP_STROKE_PRECIS, DRAFT_QUALITY, VARIABLE_PITCH, face.c_str()))
+        return -1;
+    m_hLinkCursor = ::LoadCursorA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDC_LINKHAND));
+    if (!m_hLinkCursor) return -1;
+
+    {
+        CClientDC dc(this);
+        dc.SelectObject(m_fontText);
+        TEXTMETRICA tm{};
+        dc.GetTextMetrics(&tm);
+        m_cxChar = tm.tmAveCharWidth;
+        m_cyLine = tm.tmHeight + tm.tmExternalLeading;
+    }
+
+    UINT lines = 0;
+    const bool read = ::SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0) != FALSE;
+    m_nWheelStep = linkview::WheelStepFromSetting(read, lines);
+
+    // Runs inside the frame's creation, so the file is there before the window is first
+    // shown; the first WM_SIZE corrects the scroll pages.
+    LoadCommandLine();
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Texts coming in
+
+bool CLinkView::LoadTextFile(const char* path) {
+    benchreport::LoadStarted();
+    const size_t linesBefore = static_cast<size_t>(m_doc.GetLineCount());
+    switch (LoadTextFileInto(path, m_doc, m_links)) {
+    case LoadResult::Loaded:
+        ShowNewText();
+        return true;
+    case LoadResult::ReadError: {
+        const DWORD error = ::GetLastError();
+        ShowNewText();  // the document is empty now: show that, not the old picture
+        AfxReportFileError(path, false, error);
+        return false;
+    }
+    case LoadResult::NotLoaded:
+    default:
+        // Refused by the name or existence test: nothing changed. Failed later: the old
+        // text is gone, and the view should not go on showing it.
+        if (linesBefore != 0 && m_doc.GetLineCount() == 0) ShowNewText();
+        return false;
+    }
+}
+
+bool CLinkView::PasteText() {
+    if (!::IsClipboardFormatAvailable(CF_TEXT)) return false;
+    m_links.Clear();
+    m_doc.Clear();
+
+    bool read = false;
+    if (::OpenClipboard(m_hWnd)) {
+        if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
+            if (const char* text = static_cast<const char*>(::GlobalLock(data))) {
+                // Another program's block: never read past its end, even if it forgot the
+                // terminating zero.
+                m_doc.SetText(std::string_view(text, strnlen(text, ::GlobalSize(data))));
+                ::GlobalUnlock(data);
+                read = true;
+            }
+        }
+        ::CloseClipboard();
+    }
+    // The new text, or, for an empty text or a clipboard that could not be read, the
+    // emptied view (rather than the old picture until the next repaint).
+    ShowNewText();
+    return read;
+}
+
+bool CLinkView::LoadCommandLine() {
+    const char* commandLine = ::GetCommandLineA();
+    if (!commandLine || !*commandLine) return false;
+    std::string_view argument;
+    if (!CommandLineArgument(commandLine, argument)) return false;
+    const std::string path(argument);
+    return LoadTextFile(path.c_str());
+}
+
+LRESULT CLinkView::OnDropFiles(WPARAM wParam, LPARAM) {
+    HDROP drop = reinterpret_cast<HDROP>(wParam);
+    if (!drop) return Default();
+    if (::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) >= 1) {
+        const UINT length = ::DragQueryFileA(drop, 0, nullptr, 0);
+        std::string name(length + 1, '\0');
+        ::DragQueryFileA(drop, 0, &name[0], length + 1);
+        LoadTextFile(name.c_str());
+    }
+    ::DragFinish(drop);
+    return 0;
+}
+
+void CLinkView::OnFileOpen() {
+    const std::string filter = AfxLoadString(IDS_OPEN_FILTER);
+    // No flags of our own: the read-only box shows, and a name that does not exist gets
+    // past the dialog (LoadTextFile then refuses it quietly).
+    CFileDialog dlg(true, nullptr, nullptr, 0, filter.c_str(), this);
+    if (dlg.DoModal() != IDOK) return;
+    const std::string path = dlg.GetPathName();
+    if (!path.empty()) LoadTextFile(path.c_str());
+}
+
+void CLinkView::OnEditPaste() { PasteText(); }
+
+// ---------------------------------------------------------------------------------------
+// Layout and scroll ranges
+
+void CLinkView::ShowNewText() {
+    LayoutLinks();
+    CRect rc;
+    GetClientRect(&rc);
+    SetScrollRanges(rc.Width(), rc.Height(), true);
+    Invalidate(true);
+}
+
+void CLinkView::LayoutLinks() {
+    // One area per link line, in line order. The right edge stays open: measuring every
+    // key line of a full export would cost seconds before anything is shown, so each
+    // area is measured on the first hit test that reaches its row (MeasureLink).
+    const int32_t count = m_doc.GetLineCount();
+    for (int32_t i = 0; i < count; ++i) {
+        if ((m_doc.LineKind(i) & 3) == 0) continue;
+        const int64_t top = static_cast<int64_t>(i) * m_cyLine;
+        // Document rows are 32-bit; a line beyond them cannot be pointed at anyway.
+        if (top + m_cyLine > std::numeric_limits<int32_t>::max()) break;
+        LinkRect rect;
+        rect.left = m_cxChar;
+        rect.top = static_cast<int32_t>(top);
+        rect.right = LINK_UNMEASURED;
+        rect.bottom = static_cast<int32_t>(top + m_cyLine);
+        if (!m_links.Add(rect, i)) break;
+    }
+}
+
+int32_t CLinkView::MeasureLink(int32_t line, const LinkRect& rect) {
+    const std::string_view text = m_doc.LineText(line);
+    CClientDC dc(this);
+    dc.SelectObject(m_fontLink);
+    RECT rc{rect.left, rect.top, rect.left, rect.bottom};
+    dc.DrawText(text.data(), static_cast<int>(text.size()), &rc, DT_CALCRECT);
+    return rc.right;
+}
+
+void CLinkView::SetScrollRanges(int width, int height, bool reset) {
+    SCROLLINFO si{};
+    si.fMask = SIF_RANGE | SIF_PAGE | (reset ? SIF_POS : 0);
+    si.nMin = 0;
+    si.nMax = m_doc.GetLineCount() - 1;
+    si.nPage = m_cyLine > 0 ? static_cast<UINT>(std::max(height, 0) / m_cyLine) : 0;
+    si.nPos = 0;
+    SetScrollInfo(SB_VERT, &si, true);
+
+    si.fMask = SIF_RANGE | SIF_PAGE | (reset ? SIF_POS : 0);
+    si.nMin = 0;
+    si.nMax = ClampToInt(static_cast<int64_t>(m_doc.GetMaxLineLength()) + 2);
+    si.nPage = m_cxChar > 0 ? static_cast<UINT>(std::max(width, 0) / m_cxChar) : 0;
+    si.nPos = 0;
+    SetScrollInfo(SB_HORZ, &si, true);
+}
+
+LRESULT CLinkView::OnSize(WPARAM, LPARAM lParam) {
+    SetScrollRanges(LOWORD(lParam), HIWORD(lParam), false);
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Painting
+
+LRESULT CLinkView::OnPaint(WPARAM, LPARAM) {
+    {
+        CPaintDC dc(this);
+        SCROLLINFO si{};
+        GetScrollInfo(SB_VERT, &si, SIF_POS);
+        const int v = si.nPos;
+        GetScrollInfo(SB_HORZ, &si, SIF_POS);
+        const int h = si.nPos;
+        CRect client;
+        GetClientRect(&client);
+
+        const linkview::LineRange range = linkview::LinesToPaint(v, dc.m_ps.rcPaint.top, dc.m_ps.rcPaint.bottom,
+                                                                 m_cyLine, m_doc.GetLineCount());
+        // The DC gives back font, colour and alignment when it goes (it saved its state
+        // at the first selection).
+        dc.SelectObject(m_fontText);
+        dc.SetTextColor(kLinkColour);
+        ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+        const int x = ClampToInt(static_cast<int64_t>(m_cxChar) * (1 - static_cast<int64_t>(h)));
+        for (int32_t i = range.first; i <= range.last; ++i) {
+            const int y = ClampToInt(static_cast<int64_t>(i - v) * m_cyLine);
+            DrawLine(dc, i, x, y, h, client.Width());
+        }
+    }
+    benchreport::PaintEnded(m_hWnd);
+    return 0;
+}
+
+void CLinkView::DrawLine(CDC& dc, int32_t line, int x, int y, int hPos, int clientWidth) {
+    const bool link = (m_doc.LineKind(line) & 3) != 0;
+    dc.SelectObject(link ? m_fontLink : m_fontText);
+    dc.SetTextColor(link ? kLinkColour : kTextColour);
+
+    std::string_view rest = m_doc.LineText(line);
+    if (rest.size() <= static_cast<size_t>(kPieceBytes)) {
+        dc.TextOut(x, y, rest.data(), static_cast<int>(rest.size()));
+        return;
+    }
+    // Longer than one call can draw: pieces at the current position, cut between
+    // characters, until the pen is past what the window shows.
+    ::SetTextAlign(dc, TA_UPDATECP);
+    ::MoveToEx(dc, x, y, nullptr);
+    const int64_t limit = linkview::PenLimit(hPos, m_cxChar, clientWidth);
+    while (!rest.empty()) {
+        int32_t piece = static_cast<int32_t>(std::min<size_t>(rest.size(), kPieceBytes));
+        if (rest.size() > static_cast<size_t>(kPieceBytes)) piece = SafeCutLength(rest, kPieceBytes);
+        if (piece <= 0) break;
+        ::TextOutA(dc, 0, 0, rest.data(), piece);
+        POINT pen{};
+        ::GetCurrentPositionEx(dc, &pen);
+        if (pen.x > limit) break;
+        rest.remove_prefix(static_cast<size_t>(piece));
+    }
+    ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+}
+
+// ---------------------------------------------------------------------------------------
+// Scrolling: bars, keys, wheel
+
+LRESULT CLinkView::OnVScroll(WPARAM wParam, LPARAM) {
+    Scroll(SB_VERT, LOWORD(wParam));
+    return 0;
+}
+
+LRESULT CLinkView::OnHScroll(WPARAM wParam, LPARAM) {
+    Scroll(SB_HORZ, LOWORD(wParam));
+    return 0;
+}
+
+void CLinkView::Scroll(int bar, int code) {
+    // The position in the message is 16 bits; the bar's own state has the full track
+    // position, so the thumb can be dragged through any number of lines.
+    SCROLLINFO si{};
+    GetScrollInfo(bar, &si, SIF_ALL);
+    linkview::ScrollBarState state;
+    state.min = si.nMin;
+    state.max = si.nMax;
+    state.page = static_cast<int32_t>(std::min<UINT>(si.nPage, std::numeric_limits<int32_t>::max()));
+    state.pos = si.nPos;
+    state.trackPos = si.nTrackPos;
+    const int oldPos = si.nPos;
+
+    si.nPos = linkview::RequestedPosition(code, bar == SB_VERT, state);
+    si.fMask = SIF_POS;
+    SetScrollInfo(bar, &si, true);
+    GetScrollInfo(bar, &si, SIF_POS);  // clamped by the system
+    if (si.nPos == oldPos) return;
+
+    const int unit = bar == SB_VERT ? m_cyLine : m_cxChar;
+    // A jump of more than a window's worth just repaints everything; keep the pixel
+    // distance inside what ScrollWindow can take.
+    const int distance = static_cast<int>(std::clamp<int64_t>(
+        (static_cast<int64_t>(oldPos) - si.nPos) * unit, -0x3FFFFFFF, 0x3FFFFFFF));
+    if (bar == SB_VERT)
+        ::ScrollWindow(m_hWnd, 0, distance, nullptr, nullptr);
+    else
+        ::ScrollWindow(m_hWnd, distance, 0, nullptr, nullptr);
+    UpdateWindow();
+}
+
+LRESULT CLinkView::OnKeyDown(WPARAM wParam, LPARAM) {
+    UINT message = 0;
+    int code = 0;
+    switch (wParam) {
+    case VK_PRIOR: message = WM_VSCROLL; code = SB_PAGEUP; break;
+    case VK_NEXT: message = WM_VSCROLL; code = SB_PAGEDOWN; break;
+    case VK_END: message = WM_VSCROLL; code = SB_BOTTOM; break;
+    case VK_HOME: message = WM_VSCROLL; code = SB_TOP; break;
+    case VK_LEFT: message = WM_HSCROLL; code = SB_LINELEFT; break;
+    case VK_UP: message = WM_VSCROLL; code = SB_LINEUP; break;
+    case VK_RIGHT: message = WM_HSCROLL; code = SB_LINERIGHT; break;
+    case VK_DOWN: message = WM_VSCROLL; code = SB_LINEDOWN; break;
+    default: break;
+    }
+    if (message) SendMessage(message, MAKEWPARAM(code, 0), 0);
+    return Default();
+}
+
+LRESULT CLinkView::OnMouseWheel(WPARAM wParam, LPARAM) {
+    const linkview::WheelSteps steps =
+        linkview::WheelLines(static_cast<int16_t>(HIWORD(wParam)), m_nWheelStep);
+    for (int32_t i = 0; i < steps.up; ++i) SendMessage(WM_VSCROLL, MAKEWPARAM(SB_LINEUP, 0), 0);
+    for (int32_t i = 0; i < steps.down; ++i) SendMessage(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
+    return Default();
+}
+
+// ---------------------------------------------------------------------------------------
+// Hover and click
+
+LinkPoint CLinkView::ToDocument(LPARAM clientPos) const {
+    SCROLLINFO si{};
+    GetScrollInfo(SB_VERT, &si, SIF_POS);
+    const int v = si.nPos;
+    GetScrollInfo(SB_HORZ, &si, SIF_POS);
+    const int h = si.nPos;
+    const CPoint pt(clientPos);
+    LinkPoint doc;
+    doc.x = ClampToInt(pt.x + static_cast<int64_t>(m_cxChar) * h);
+    doc.y = ClampToInt(pt.y + static_cast<int64_t>(m_cyLine) * v);
+    return doc;
+}
+
+LRESULT CLinkView::OnMouseMove(WPARAM wParam, LPARAM lParam) {
+    // Any move with the button held cancels the pending click: a click is a press and a
+    // release in one place.
+    if (wParam & MK_LBUTTON) m_bButtonDown = FALSE;
+    m_bOverLink = m_links.HitAny(ToDocument(lParam), [this](int32_t line, const LinkRect& rect) {
+        return MeasureLink(line, rect);
+    });
+    if (!m_bTracking) {
+        TRACKMOUSEEVENT tme{};
+        tme.cbSize = sizeof(tme);
+        tme.dwFlags = TME_LEAVE;
+        tme.hwndTrack = m_hWnd;
+        tme.dwHoverTime = 0;
+        m_bTracking = ::_TrackMouseEvent(&tme);
+    }
+    return Default();
+}
+
+LRESULT CLinkView::OnMouseLeave(WPARAM, LPARAM) {
+    m_bButtonDown = FALSE;
+    m_bOverLink = FALSE;
+    m_bTracking = FALSE;
+    return 0;
+}
+
+LRESULT CLinkView::OnSetCursor(WPARAM, LPARAM) {
+    if (m_bOverLink) {
+        ::SetCursor(m_hLinkCursor);
+        return TRUE;
+    }
+    return Default();
+}
+
+LRESULT CLinkView::OnLButtonDown(WPARAM, LPARAM) {
+    m_bButtonDown = TRUE;
+    return Default();
+}
+
+LRESULT CLinkView::OnLButtonUp(WPARAM, LPARAM lParam) {
+    if (m_bOverLink && m_bButtonDown) {
+        m_bButtonDown = FALSE;
+        const int32_t line = m_links.HitTest(ToDocument(lParam), [this](int32_t l, const LinkRect& rect) {
+            return MeasureLink(l, rect);
+        });
+        if (line >= 0) OpenLink(line);
+    }
+    return Default();
+}
+
+bool CLinkView::OpenLink(int32_t line) {
+    if (line < 0 || line >= m_doc.GetLineCount()) return false;
+    LineItem item;
+    if (!m_doc.GetLine(line, item)) return false;
+    // The line was judged a link without its leading blanks and tabs; hand over what was
+    // judged, so that an indented key or file opens like any other.
+    const size_t start = static_cast<size_t>(
+        std::find_if_not(item.text.begin(), item.text.end(), IsLeadingBlank) - item.text.begin());
+    const char* target = item.text.c_str() + start;
+    if (item.kind == LINE_KEY) return m_regKey.OpenInRegEdit(target);
+    if (item.kind == LINE_FILE) return m_shell.SelectInExplorer(target);
+    return false;
+}
+
+LRESULT CLinkView::OnDestroy(WPARAM, LPARAM) {
+    const LRESULT result = Default();
+    m_links.Clear();
+    m_doc.Clear();
+    return result;
+}

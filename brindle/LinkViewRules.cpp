@@ -1,0 +1,60 @@
+#include "LinkViewRules.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace linkview {
+
+namespace {
+
+int32_t ClampToInt32(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+}  // namespace
+
+LineRange LinesToPaint(int32_t topLine, int32_t updateTop, int32_t updateBottom, int32_t cyLine,
+                       int32_t lineCount) {
+    LineRange range;
+    if (cyLine <= 0 || lineCount <= 0) return range;
+    // 64-bit: a position near the end of a long file plus a row offset must not wrap.
+    int64_t first = static_cast<int64_t>(topLine) + updateTop / cyLine;
+    int64_t last = static_cast<int64_t>(topLine) + updateBottom / cyLine;
+    first = std::max<int64_t>(first, 0);
+    last = std::min<int64_t>(last, static_cast<int64_t>(lineCount) - 1);
+    if (last < first) return range;
+    range.first = static_cast<int32_t>(first);
+    range.last = static_cast<int32_t>(last);
+    return range;
+}
+
+int32_t RequestedPosition(int code, bool vertical, const ScrollBarState& bar) {
+    const int64_t pos = bar.pos;
+    switch (code) {
+    case kLineUp: return ClampToInt32(pos - 1);
+    case kLineDown: return ClampToInt32(pos + 1);
+    case kPageUp: return ClampToInt32(pos - bar.page);
+    case kPageDown: return ClampToInt32(pos + bar.page);
+    case kThumbTrack: return bar.trackPos;
+    case kTop: return vertical ? bar.min : bar.pos;
+    case kBottom: return vertical ? bar.max : bar.pos;
+    default: return bar.pos;  // kThumbPosition, kEndScroll and unknown codes
+    }
+}
+
+int32_t WheelStepFromSetting(bool settingRead, uint32_t linesPerNotch) {
+    if (!settingRead || linesPerNotch == 0) return 0;
+    return static_cast<int32_t>(120u / linesPerNotch);
+}
+
+WheelSteps WheelLines(int16_t delta, int32_t step) {
+    WheelSteps steps;
+    if (step <= 0) return steps;
+    int32_t d = delta;
+    if (d >= step) steps.up = d / step;
+    else if (d <= -step) steps.down = -d / step;
+    return steps;
+}
+
+}  // namespace linkview

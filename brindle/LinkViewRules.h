@@ -1,0 +1,71 @@
+// The arithmetic of the link view, kept free of windows.h so that it is unit-tested and
+// fuzzed on the build machine: which lines a paint has to draw, where a scroll request
+// moves a bar, and how wheel deltas become line steps. LinkView.cpp feeds these from the
+// window's messages and applies the results with the platform's scroll-bar calls.
+#pragma once
+
+#include <cstdint>
+
+namespace linkview {
+
+// Lines [first, last] meet the update rectangle; empty when last < first.
+struct LineRange {
+    int32_t first = 0;
+    int32_t last = -1;
+};
+
+// topLine is the vertical scroll position (index of the first visible line), updateTop and
+// updateBottom the update rectangle's rows in client pixels. Positions go far beyond
+// 65,535 lines, so nothing here is 16-bit.
+LineRange LinesToPaint(int32_t topLine, int32_t updateTop, int32_t updateBottom, int32_t cyLine,
+                       int32_t lineCount);
+
+// Request codes of WM_VSCROLL and WM_HSCROLL (the platform's SB_* values).
+enum ScrollCode : int {
+    kLineUp = 0,
+    kLineDown = 1,
+    kPageUp = 2,
+    kPageDown = 3,
+    kThumbPosition = 4,
+    kThumbTrack = 5,
+    kTop = 6,
+    kBottom = 7,
+    kEndScroll = 8,
+};
+
+// What the bar reports of itself before the request (SIF_ALL).
+struct ScrollBarState {
+    int32_t min = 0;
+    int32_t max = 0;
+    int32_t page = 0;
+    int32_t pos = 0;
+    int32_t trackPos = 0;
+};
+
+// The position a request asks for, before the platform clamps it into the range. The
+// horizontal bar ignores SB_LEFT and SB_RIGHT: Home and End are vertical commands only.
+// The 16-bit position carried by the message is never used: the thumb's position comes
+// from trackPos, which is what keeps dragging working past 65,535 lines.
+int32_t RequestedPosition(int code, bool vertical, const ScrollBarState& bar);
+
+// Wheel delta that scrolls one line, from the system's lines-per-notch setting: 120 divided
+// by the number of lines, unsigned; 0 (wheel off) when the setting could not be read, is 0,
+// or is the page-at-a-time value (0xFFFFFFFF).
+int32_t WheelStepFromSetting(bool settingRead, uint32_t linesPerNotch);
+
+// Line steps for one wheel message: `up` SB_LINEUP requests for a positive delta, `down`
+// SB_LINEDOWN requests for a negative one. The remainder of the delta is dropped, not
+// carried over to the next message.
+struct WheelSteps {
+    int32_t up = 0;
+    int32_t down = 0;
+};
+WheelSteps WheelLines(int16_t delta, int32_t step);
+
+// Horizontal pen limit of a long line drawn in pieces: drawing stops once the current
+// position has passed the right edge of what the window shows.
+inline int64_t PenLimit(int32_t hPos, int32_t cxChar, int32_t clientWidth) {
+    return (static_cast<int64_t>(hPos) + 1) * cxChar + clientWidth;
+}
+
+}  // namespace linkview

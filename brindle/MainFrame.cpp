@@ -1,0 +1,48 @@
+#include "MainFrame.h"
+
+#include <shellapi.h>
+
+namespace {
+
+// The system's helper message for drops that cross a privilege boundary.
+constexpr UINT kCopyGlobalData = 0x0049;
+
+// The viewer may run elevated (to reach an elevated registry editor). An elevated window
+// does not get files dropped from a normal Explorer unless it lets the drop messages
+// through its message filter.
+void AllowDropsFromLowerLevels(HWND hwnd) {
+    for (UINT message : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), kCopyGlobalData})
+        ::ChangeWindowMessageFilterEx(hwnd, message, MSGFLT_ALLOW, nullptr);
+}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
+    ON_MESSAGE(WM_CREATE, OnCreate)
+    ON_MESSAGE(WM_DROPFILES, OnDropFiles)
+END_MESSAGE_MAP()
+
+bool CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
+    // The view paints every pixel of the client area: a plain class will do.
+    cs.lpszClass = AfxRegisterWndClass(0);
+    if (!CFrameWnd::PreCreateWindow(cs)) return false;
+    cs.dwExStyle &= ~WS_EX_CLIENTEDGE;
+    return true;
+}
+
+LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
+    if (CFrameWnd::OnCreate(wParam, lParam) == -1) return -1;
+    // The view opens the command-line file while it is created, before the frame shows.
+    if (!m_wndView.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(0, 0, 0, 0), this,
+                          AFX_IDW_PANE_FIRST))
+        return -1;
+    DragAcceptFiles(true);
+    AllowDropsFromLowerLevels(m_hWnd);
+    return 0;
+}
+
+LRESULT CMainFrame::OnDropFiles(WPARAM wParam, LPARAM) {
+    // Posted, not sent: loading a large file must not keep the dropping program waiting.
+    m_wndView.PostMessage(WM_DROPFILES, wParam, 0);
+    return 0;
+}
