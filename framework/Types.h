@@ -26,6 +26,10 @@ struct CRect : RECT {
     bool IsRectEmpty() const { return right <= left || bottom <= top; }
     bool PtInRect(POINT p) const { return ::PtInRect(this, p) != FALSE; }
     void OffsetRect(int dx, int dy) { ::OffsetRect(this, dx, dy); }
+    bool operator==(const RECT& r) const {
+        return left == r.left && top == r.top && right == r.right && bottom == r.bottom;
+    }
+    bool operator!=(const RECT& r) const { return !(*this == r); }
     operator RECT*() { return this; }
     operator const RECT*() const { return this; }
 };
