@@ -1,0 +1,42 @@
+#include "PathBox.h"
+
+#include "Mbcs.h"
+#include "OpenTarget.h"
+
+CPathBox::~CPathBox() = default;
+
+BEGIN_MESSAGE_MAP(CPathBox, CComboBox)
+    ON_CONTROL_REFLECT(CBN_SELCHANGE, OnSelChange)
+END_MESSAGE_MAP()
+
+// Enter arrives at the box's edit field, whose WM_KEYDOWN passes here on its way up to the
+// strip. With the list dropped, Enter belongs to the list (it takes the highlighted item).
+// The message always goes on, so the strip's dialog handling sees it too (and ignores it).
+bool CPathBox::PreTranslateMessage(MSG* msg) {
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN && !GetDroppedState()) OpenTyped();
+    return CComboBox::PreTranslateMessage(msg);
+}
+
+void CPathBox::OpenTyped() {
+    const std::string text = GetWindowText();
+    if (text.empty()) return;
+    // Only what really opened (an existing file, folder or key) is worth keeping.
+    if (OpenTarget(text.c_str(), m_hWnd) && FindInHistory(text) == -1) AddString(text);
+}
+
+// Paths differ in nothing but the letter case of ASCII letters are the same place: the
+// history keeps one entry for them. Double-byte characters are compared as they are.
+int CPathBox::FindInHistory(const std::string& text) const {
+    const std::string wanted = mbcs::UpperAscii(text);
+    std::string item;
+    for (int i = 0, n = GetCount(); i < n; ++i) {
+        if (GetLBText(i, item) && mbcs::UpperAscii(item) == wanted) return i;
+    }
+    return -1;
+}
+
+void CPathBox::OnSelChange() {
+    const int position = GetCurSel();
+    std::string text;
+    if (position != CB_ERR && GetLBText(position, text)) OpenTarget(text.c_str(), m_hWnd);
+}

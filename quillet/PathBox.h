@@ -1,0 +1,25 @@
+// The path box (control 1015), shown in manual open mode: the user types or pastes a key
+// path or a file path and presses Enter. Paths that opened stay in its list (the history)
+// for the rest of the run; choosing one opens it again.
+#pragma once
+#include <string>
+
+#include "Controls.h"
+
+class CPathBox : public CComboBox {
+public:
+    CPathBox() = default;
+    ~CPathBox() override;
+
+    bool PreTranslateMessage(MSG* msg) override;
+
+    // Position of `text` in the history, letter case of ASCII letters ignored, or -1.
+    int FindInHistory(const std::string& text) const;
+
+protected:
+    void OnSelChange();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void OpenTyped();
+};

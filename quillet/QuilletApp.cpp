@@ -1,0 +1,20 @@
+#include "QuilletApp.h"
+
+#include "RegKeyTool.h"
+#include "ToolbarDlg.h"
+
+// Where the two programs' key-path rules differ, this one follows its own.
+const EditorVariant g_editorVariant = EditorVariant::Quillet;
+
+CQuilletApp theApp;
+
+// No command line, no single-instance check: every start opens a further strip, and the
+// program ends when the strip's close button ends the modal run.
+bool CQuilletApp::InitInstance() {
+    Enable3dControls();
+    CToolbarDlg dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = nullptr;
+    return false;
+}

@@ -1,0 +1,103 @@
+// The strip: a thin, captionless, always-on-top modal dialog (template 102) with twelve
+// picture buttons, the shortcut picker and the typed-path box. It owns the shortcut list,
+// loads it when it opens and saves it when the close button ends the program.
+//
+// Other windows of the program talk to it only through the four program messages
+// (WM_SHORTCUT_ITEM ... WM_SHORTCUT_REPLACE), sent synchronously within the one thread;
+// every handler answers 0 for done and -1 for not done.
+#pragma once
+#include <string>
+
+#include "Dialog.h"
+#include "Gdi.h"
+#include "PathBox.h"
+#include "ShortcutPicker.h"
+#include "ShortcutStore.h"
+#include "ToolTipCtrl.h"
+#include "resource.h"
+
+class CToolbarDlg : public CDialog {
+public:
+    enum { IDD = IDD_TOOLBAR };
+    explicit CToolbarDlg(CWnd* parent = nullptr);
+    ~CToolbarDlg() override;
+
+    bool PreTranslateMessage(MSG* msg) override;
+
+    // Picker-position operations: they keep the store and the picker in step. All fail
+    // for an invalid position or an id of -1.
+    bool Add(const Shortcut& shortcut);
+    bool Delete(int position);
+    bool Update(int position, const Shortcut& shortcut);
+    bool Get(int position, Shortcut& shortcut);
+    bool Open(int position);
+
+    void SetManualOpen(bool on);
+
+    // Clipboard watcher and clipboard commands (ToolbarClipboard.cpp).
+    void SetAutoOpen(bool on);
+    void OpenFromClipboard();
+    void AddFromClipboard();
+    void ClearClipboard();
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    bool OnInitDialog() override;
+    void OnOK() override {}      // Enter does not close the strip
+    void OnCancel() override {}  // nor do Esc and Alt+F4: only command 1014
+
+    LRESULT OnEraseBkgnd(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryDragIcon(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDrawItem(WPARAM wParam, LPARAM lParam);
+    LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
+    LRESULT OnChangeCbChain(WPARAM wParam, LPARAM lParam);  // ToolbarClipboard.cpp
+    LRESULT OnDrawClipboard(WPARAM wParam, LPARAM lParam);  // ToolbarClipboard.cpp
+
+    LRESULT OnShortcutItem(WPARAM wParam, LPARAM lParam);
+    LRESULT OnShortcutQuery(WPARAM wParam, LPARAM lParam);
+    LRESULT OnShortcutAction(WPARAM wParam, LPARAM lParam);
+    LRESULT OnShortcutReplace(WPARAM wParam, LPARAM lParam);
+
+    // Commands of the buttons, one per id (see the table in ToolbarDlg.cpp).
+    void OnRunRegEdit();         // 1000
+    void OnAdd();                // 1003
+    void OnDelete();             // 1004
+    void OnEdit();               // 1005
+    void OnManager();            // 1006
+    // 1008 AddFromClipboard, 1009 OpenFromClipboard, 1011 ClearClipboard (above)
+    void OnAutoOpen();           // 1010: SetAutoOpen with the switch flipped
+    void OnManualOpen();         // 1012
+    void OnAbout();              // 1013
+    void OnClose();              // 1014
+    DECLARE_MESSAGE_MAP()
+
+private:
+    bool RunAction(int action, int position);
+    void RedrawButton(int id);
+    // The shortcut file beside the program, read once at start and written once at close.
+    void LoadShortcutFile();
+    void SaveShortcutFile();
+
+    CPathBox m_pathBox;
+    CShortcutPicker m_picker;
+    CShortcutStore m_store;
+    CToolTipCtrl m_tip;
+    CBitmap m_stripNormal;
+    CBitmap m_stripLit;
+    int m_autoOpen = 0;
+    int m_manualOpen = 0;
+    HWND m_nextViewer = nullptr;
+    HICON m_hIcon = nullptr;
+
+    // Why the file that exists could not be read at start (system text), empty when it was
+    // read or there was none. A list that was never read must not be written over.
+    bool m_fileUnreadable = false;
+    std::string m_unreadableReason;
+};
+
+// The About box (template 132): no logic of its own.
+class CAboutDlg : public CDialog {
+public:
+    CAboutDlg() : CDialog(IDD_ABOUT) {}
+};
