@@ -70,14 +70,13 @@
 #define IDS_COLUMN_NAME          2013
 #define IDS_COLUMN_LOCATION      2014
 #define IDS_PICKER_TIP_INITIAL   2015  // first text of the dropped list's tooltip
-#define IDS_MANUAL_OPEN_CAPTION  2016
-#define IDS_INVALID_TARGET       2017
 // Saving at close: the shortcut file could not be read at start-up, so this run's
 // list is not written over it (%s: the file's path, %s: the system's reason).
 #define IDS_SAVE_SKIPPED         2018
 // Saving at close failed (%s: the file's path, %s: the system's reason); asks to retry.
 #define IDS_SAVE_FAILED          2019
 #define IDS_SAVE_CAPTION         2020  // caption of the two boxes above
+#define IDS_SYSTEM_ERROR         2021  // the reason when the system has no words for an error (%lu: its code)
 
 // The application's title, where the framework looks for it.
 #define IDS_APP_TITLE            0xE000

@@ -1,0 +1,205 @@
+#include "ShortcutStore.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "ShellTool.h"
+#include "ShortcutLine.h"
+#include "ShortcutMessages.h"
+#include "WinApp.h"
+#include "resource.h"
+
+namespace {
+
+// The system's words for an error code, on one line; the bare code when it has none.
+std::string DescribeError(DWORD error) {
+    char* buffer = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    std::string text;
+    if (length != 0 && buffer) text.assign(buffer, length);
+    if (buffer) LocalFree(buffer);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.'))
+        text.pop_back();
+    if (text.empty()) {
+        std::vector<char> formatted(AfxLoadString(IDS_SYSTEM_ERROR).size() + 16);
+        snprintf(formatted.data(), formatted.size(), AfxLoadString(IDS_SYSTEM_ERROR).c_str(),
+                 static_cast<unsigned long>(error));
+        text = formatted.data();
+    }
+    return text;
+}
+
+// A string-table text with two "%s": the file's path, then the reason.
+std::string FormatFileMessage(UINT id, const std::string& path, DWORD error) {
+    const std::string format = AfxLoadString(id);
+    const std::string reason = DescribeError(error);
+    std::vector<char> text(format.size() + path.size() + reason.size() + 1);
+    snprintf(text.data(), text.size(), format.c_str(), path.c_str(), reason.c_str());
+    return text.data();
+}
+
+// The error to report when a whole-file read gave nothing although the file is there and not
+// empty: open it again the same way to learn why; a file that opens but cannot be read to
+// its end is a read fault.
+DWORD ReadFailureReason(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        return error != 0 ? error : ERROR_READ_FAULT;
+    }
+    CloseHandle(file);
+    return ERROR_READ_FAULT;
+}
+
+}  // namespace
+
+CShortcutStore::~CShortcutStore() = default;
+
+bool CShortcutStore::Load(const char* text, bool replace) {
+    if (!text) return false;
+    return LoadShortcutLines(*this, text, replace, m_nextId,
+                             [this](const std::string& line) { return IsValidLine(line.c_str()); });
+}
+
+bool CShortcutStore::Serialize(std::string& out, bool clearAfterwards) {
+    bool any = SerializeShortcutLines(*this, out);
+    if (clearAfterwards) Clear();
+    return any;
+}
+
+int CShortcutStore::Add(const Shortcut& shortcut) {
+    if (!shortcut.IsComplete()) return -1;
+    if (!IsValidKeyPath(shortcut.location.c_str(), true)) return -1;
+    const int32_t id = m_nextId;
+    if (!Append(MakeShortcutLine(shortcut.location, shortcut.name), id)) return -1;
+    ++m_nextId;
+    m_modified = 1;
+    return id;
+}
+
+bool CShortcutStore::Remove(int id) {
+    const int position = IndexOfId(id);
+    if (position < 0 || !RemoveAt(position)) return false;
+    m_modified = 1;
+    return true;
+}
+
+bool CShortcutStore::Update(int id, const Shortcut& shortcut) {
+    if (!shortcut.IsComplete()) return false;
+    if (!IsValidKeyPath(shortcut.location.c_str(), true)) return false;
+    const int position = IndexOfId(id);
+    if (position < 0 || !SetTextAt(position, MakeShortcutLine(shortcut.location, shortcut.name))) return false;
+    m_modified = 1;
+    return true;
+}
+
+bool CShortcutStore::Get(int id, Shortcut& shortcut) const {
+    std::string line;
+    if (!TextAt(IndexOfId(id), line)) return false;
+    return SplitShortcutLine(line, shortcut);
+}
+
+bool CShortcutStore::SendAll(HWND target) const {
+    if (!IsWindow(target)) return false;
+    ForEach([target](const ShortcutEntry& entry) {
+        Shortcut shortcut;
+        if (!SplitShortcutLine(entry.text, shortcut)) return;
+        SendMessageA(target, WM_SHORTCUT_ITEM, static_cast<WPARAM>(entry.id), reinterpret_cast<LPARAM>(&shortcut));
+    });
+    return true;
+}
+
+bool CShortcutStore::Open(int id) const {
+    Shortcut shortcut;
+    if (!Get(id, shortcut)) return false;
+    return OpenInRegEdit(shortcut.location.c_str());
+}
+
+bool CShortcutStore::IsValidLine(const char* line) const {
+    Shortcut shortcut;
+    if (!SplitLine(line, shortcut)) return false;
+    return IsValidKeyPath(shortcut.location.c_str(), false);
+}
+
+bool CShortcutStore::SplitLine(const char* line, Shortcut& shortcut) {
+    return line && SplitShortcutLine(line, shortcut);
+}
+
+std::string CShortcutStore::DefaultFilePath() {
+    char module[MAX_PATH + 1] = {};
+    DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
+    // A path cut short by the buffer would name some other file: better no file at all.
+    if (length == 0 || length >= MAX_PATH) return std::string();
+    std::string path;
+    if (!ShortcutFilePathFor(std::string_view(module, length), path)) return std::string();
+    return path;
+}
+
+bool CShortcutStore::LoadFromFile(const std::string& path) {
+    m_unreadableError = 0;
+    if (path.empty() || !CShellTool::FileExists(path.c_str())) return false;
+    CShellTool shell;
+    const char* text = shell.LoadFile(path.c_str());
+    if (!text) {
+        // The reader gives nothing for an empty file too, and that counts as no file.
+        WIN32_FILE_ATTRIBUTE_DATA info;
+        const bool isEmptyFile = GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info) &&
+                                 !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                                 info.nFileSizeHigh == 0 && info.nFileSizeLow == 0;
+        if (!isEmptyFile) m_unreadableError = ReadFailureReason(path);
+        return false;
+    }
+    const bool loaded = Load(text, true);
+    if (loaded) m_modified = 0;
+    shell.FreeBuffer();
+    return loaded;
+}
+
+ShortcutSaveReport CShortcutStore::SaveToFile(const std::string& path) {
+    ShortcutSaveReport report;
+    if (!m_modified || path.empty()) return report;
+    std::string text;
+    if (!Serialize(text, false)) {
+        // An empty list is never written: the previous file stays as it was.
+        Clear();
+        return report;
+    }
+    if (m_unreadableError != 0) {
+        // Writing now would replace the shortcuts that could not be read with only those of
+        // this run.
+        Clear();
+        report.result = ShortcutSave::NotSaved;
+        report.message = FormatFileMessage(IDS_SAVE_SKIPPED, path, m_unreadableError);
+        report.boxType = MB_OK | MB_ICONEXCLAMATION;
+        return report;
+    }
+    CShellTool shell;
+    SetLastError(0);
+    if (!shell.SaveFile(path.c_str(), text.data(), text.size())) {
+        DWORD error = GetLastError();
+        report.result = ShortcutSave::Failed;
+        report.message = FormatFileMessage(IDS_SAVE_FAILED, path, error != 0 ? error : ERROR_WRITE_FAULT);
+        report.boxType = MB_RETRYCANCEL | MB_ICONHAND;
+        return report;  // the list stays for another attempt
+    }
+    Clear();
+    m_modified = 0;
+    report.result = ShortcutSave::Saved;
+    return report;
+}
+
+ShortcutSave CShortcutStore::SaveAtClose(HWND owner, const std::string& path) {
+    const std::string caption = AfxLoadString(IDS_SAVE_CAPTION);
+    for (;;) {
+        ShortcutSaveReport report = SaveToFile(path);
+        if (report.message.empty()) return report.result;
+        const int answer = MessageBoxA(owner, report.message.c_str(), caption.c_str(), report.boxType);
+        if (report.result != ShortcutSave::Failed || answer != IDRETRY) {
+            Clear();
+            return report.result;
+        }
+    }
+}
