@@ -16,8 +16,8 @@ void CLinkDoc::Clear() {
     m_buf = nullptr;
     m_size = m_cap = 0;
     // swap, not clear(): a few million lines' index should not outlive the text.
-    std::vector<uint64_t>().swap(m_ends);
-    std::vector<uint8_t>().swap(m_kinds);
+    std::vector<std::unique_ptr<IndexBlock>>().swap(m_index);
+    m_count = 0;
     m_nMaxLineLen = 0;
     m_pending = 0;
     m_feeding = false;
@@ -40,16 +40,23 @@ bool CLinkDoc::Reserve(size_t total) {
 }
 
 bool CLinkDoc::PushLine(size_t start, size_t end) {
-    if (m_ends.size() >= static_cast<size_t>(INT32_MAX)) return false;  // indexes are 32-bit
-    // The index grows by doubling; bad_alloc is the only exception it can raise and must not
-    // leave this class, which runs inside window procedures.
-    try {
-        m_ends.push_back(end);
-        m_kinds.push_back(static_cast<uint8_t>(ClassifyLine(std::string_view(m_buf + start, end - start))));
-    } catch (const std::bad_alloc&) {
-        if (m_ends.size() > m_kinds.size()) m_ends.pop_back();
-        return false;
+    if (m_count >= static_cast<size_t>(INT32_MAX)) return false;  // indexes are 32-bit
+    const size_t slot = m_count & (kBlockLines - 1);
+    if (slot == 0) {
+        // bad_alloc is the only exception here, and it must not leave this class, which runs
+        // inside window procedures.
+        std::unique_ptr<IndexBlock> fresh(new (std::nothrow) IndexBlock);
+        if (!fresh) return false;
+        try {
+            m_index.push_back(std::move(fresh));
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
     }
+    IndexBlock& block = *m_index.back();
+    block.ends[slot] = end;
+    block.kinds[slot] = static_cast<uint8_t>(ClassifyLine(std::string_view(m_buf + start, end - start)));
+    ++m_count;
     if (end - start > m_nMaxLineLen) m_nMaxLineLen = end - start;
     return true;
 }
@@ -147,14 +154,14 @@ bool CLinkDoc::GetLine(int32_t index, LineItem& item) const {
     } catch (const std::bad_alloc&) {
         return false;
     }
-    item.kind = m_kinds[static_cast<size_t>(index)];
+    item.kind = LineKind(index);
     return true;
 }
 
 std::string_view CLinkDoc::LineText(int32_t index) const {
     const size_t i = static_cast<size_t>(index);
-    const size_t start = i == 0 ? 0 : static_cast<size_t>(m_ends[i - 1]) + 2;
-    return std::string_view(m_buf + start, static_cast<size_t>(m_ends[i]) - start);
+    const size_t start = i == 0 ? 0 : static_cast<size_t>(EndOf(i - 1)) + 2;
+    return std::string_view(m_buf + start, static_cast<size_t>(EndOf(i)) - start);
 }
 
 int32_t CLinkDoc::GetMaxLineLength() const {

@@ -4,13 +4,14 @@
 //
 // Why not one string per line: a full-registry export is 270-520 MB of UTF-16 and several
 // million lines. The document keeps every line's bytes in one buffer, each line followed by
-// CR LF, and an index of line starts, so a line costs 9 bytes of bookkeeping and loading is
+// CR LF, and an index of line ends, so a line costs 9 bytes of bookkeeping and loading is
 // a memchr walk over the buffer. Files are fed in pieces (Append), so a caller can read and
 // convert a file without holding it twice.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,13 +42,16 @@ public:
     void Clear();
 
     bool GetLine(int32_t index, LineItem& item) const;
-    int32_t GetLineCount() const { return static_cast<int32_t>(m_kinds.size()); }
+    int32_t GetLineCount() const { return static_cast<int32_t>(m_count); }
     int32_t GetMaxLineLength() const;
 
     // Without copying, for painting: the bytes of line `index` (valid until the document
     // changes) and its kind. Index must be in range.
     std::string_view LineText(int32_t index) const;
-    int32_t LineKind(int32_t index) const { return m_kinds[static_cast<size_t>(index)]; }
+    int32_t LineKind(int32_t index) const {
+        const size_t i = static_cast<size_t>(index);
+        return m_index[i >> kBlockShift]->kinds[i & (kBlockLines - 1)];
+    }
 
     // Feeding a text in pieces, as a file is read. BeginText resets the longest-line length
     // and, when the size of what is coming is known, reserves room for it at once (a
@@ -73,8 +77,17 @@ private:
     char* m_buf = nullptr;
     size_t m_size = 0;
     size_t m_cap = 0;
-    std::vector<uint64_t> m_ends;   // m_ends[i]: offset just past line i's bytes (its CR LF follows)
-    std::vector<uint8_t> m_kinds;
+    // The line index, in blocks of 64K lines: a vector that doubles would, while it grows,
+    // hold the old and the new copy of an index of ten million lines at once.
+    static constexpr size_t kBlockShift = 16;
+    static constexpr size_t kBlockLines = size_t(1) << kBlockShift;
+    struct IndexBlock {
+        uint64_t ends[kBlockLines];  // offset just past the line's bytes (its CR LF follows)
+        uint8_t kinds[kBlockLines];
+    };
+    uint64_t EndOf(size_t i) const { return m_index[i >> kBlockShift]->ends[i & (kBlockLines - 1)]; }
+    std::vector<std::unique_ptr<IndexBlock>> m_index;
+    size_t m_count = 0;
     size_t m_nMaxLineLen = 0;
     size_t m_pending = 0;           // start of the unfinished line while a text is fed
     size_t m_textStart = 0;         // where the text being fed began in m_buf

@@ -21,7 +21,7 @@ bool CLinkRectList::Add(const LinkRect& rect, int32_t line) {
 }
 
 void CLinkRectList::Clear() {
-    std::vector<LinkItem>().swap(m_items);
+    std::deque<LinkItem>().swap(m_items);
     m_stacked = true;
 }
 

@@ -10,8 +10,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
-#include <vector>
 
 struct LinkRect {
     int32_t left = 0, top = 0, right = 0, bottom = 0;
@@ -52,7 +52,9 @@ private:
     int32_t Find(LinkPoint pt, const Measurer& measure);
     bool Contains(LinkItem& item, LinkPoint pt, const Measurer& measure);
 
-    std::vector<LinkItem> m_items;
+    // A deque: a vector of a million areas would copy itself, and for a moment hold two
+    // copies, each time it grows.
+    std::deque<LinkItem> m_items;
     // True while every area lies wholly below the one added before it, as the view's one
     // area per line does: a hit test is then a binary search instead of a walk of the list.
     bool m_stacked = true;

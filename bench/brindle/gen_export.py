@@ -1,0 +1,117 @@
+#!/usr/bin/env python3
+"""Writes a realistic registry export of a given size for the viewer's benchmark.
+
+Like a full export of a Windows machine: the heading line, [key] headers (some with
+Chinese key names), quoted value lines of every common type, hex values wrapped into
+continuation lines, and a few string values longer than 64512 bytes. UTF-16 little-endian
+with its byte-order mark (what the registry editor writes) or ANSI code page 936.
+
+    gen_export.py --mb 64 --encoding utf16 --out export.reg
+"""
+import argparse
+import random
+
+ROOTS = ["HKEY_LOCAL_MACHINE\\SOFTWARE", "HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Services",
+         "HKEY_CURRENT_USER\\Software", "HKEY_CLASSES_ROOT", "HKEY_USERS\\.DEFAULT\\Software"]
+WORDS = ["Microsoft", "Windows", "CurrentVersion", "Explorer", "Classes", "CLSID", "Interface",
+         "TypeLib", "Parameters", "Enum", "Policies", "Shell", "Settings", "Components", "Installer",
+         "UserData", "Products", "Features", "Wow6432Node", "Tcpip", "Control", "Session Manager"]
+CJK = ["测试软件", "设置", "用户数据", "输入法", "网络连接", "打印机", "字体", "程序", "文档", "桌面"]
+LONG_EVERY = 40 * 1024 * 1024  # one value line over 64512 bytes per this many characters
+
+
+def guid(rng):
+    return "{%08X-%04X-%04X-%04X-%012X}" % (rng.getrandbits(32), rng.getrandbits(16), rng.getrandbits(16),
+                                            rng.getrandbits(16), rng.getrandbits(48))
+
+
+def hex_value(rng, name, kind, count):
+    """A hex value wrapped as the editor wraps it: about 80 columns, backslash, two blanks."""
+    head = '"%s"=%s:' % (name, kind)
+    data = ["%02x" % rng.getrandbits(8) for _ in range(count)]
+    lines, line = [], head
+    for i, byte in enumerate(data):
+        piece = byte + ("," if i + 1 < count else "")
+        if len(line) + len(piece) > 77 and i + 1 < count:
+            lines.append(line + "\\")
+            line = "  "
+        line += piece
+    lines.append(line)
+    return lines
+
+
+def key_block(rng, path):
+    lines = ["[%s]" % path]
+    for _ in range(rng.randint(0, 4)):
+        r = rng.random()
+        name = rng.choice(WORDS) + str(rng.randint(0, 99))
+        if r < 0.35:
+            lines.append('"%s"="%s"' % (name, "C:\\\\Program Files\\\\" + rng.choice(WORDS) + "\\\\app.exe"))
+        elif r < 0.5:
+            lines.append('"%s"=dword:%08x' % (name, rng.getrandbits(32)))
+        elif r < 0.6:
+            lines.append('@="%s"' % guid(rng))
+        elif r < 0.7:
+            lines.append('"%s"="%s"' % (rng.choice(CJK), rng.choice(CJK)))
+        else:
+            lines.extend(hex_value(rng, name, rng.choice(["hex", "hex(2)", "hex(7)"]), rng.randint(8, 160)))
+    lines.append("")
+    return lines
+
+
+def generate(size_chars, rng):
+    """Yields text pieces until about size_chars characters have been produced."""
+    yield "Windows Registry Editor Version 5.00\r\n\r\n"
+    produced, next_long = 0, 100000
+    stack = []
+    while produced < size_chars:
+        # Walk a tree: go deeper, stay, or climb, as an export walks the registry.
+        r = rng.random()
+        if not stack or r < 0.15:
+            stack = [rng.choice(ROOTS)]
+        if r < 0.55 and len(stack) < 9:
+            part = rng.choice(CJK) if rng.random() < 0.05 else (guid(rng) if rng.random() < 0.3 else rng.choice(WORDS))
+            stack.append(part)
+        elif len(stack) > 1:
+            stack[-1] = rng.choice(WORDS) + str(rng.randint(0, 999))
+        block = key_block(rng, "\\".join(stack))
+        if produced >= next_long:
+            block.insert(1, '"Long"="%s"' % ("x" * (64512 + rng.randint(1, 9000))))
+            next_long += LONG_EVERY
+        text = "\r\n".join(block) + "\r\n"
+        produced += len(text)
+        yield text
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap.add_argument("--mb", type=float, required=True, help="size of the file in MiB")
+    ap.add_argument("--encoding", choices=["utf16", "ansi"], required=True)
+    ap.add_argument("--out", required=True)
+    ap.add_argument("--seed", type=int, default=1)
+    args = ap.parse_args()
+    rng = random.Random(args.seed)
+    target = int(args.mb * 1024 * 1024)
+    per_char = 2 if args.encoding == "utf16" else 1
+    codec = "utf-16-le" if args.encoding == "utf16" else "gbk"
+    written = 0
+    with open(args.out, "wb") as f:
+        if args.encoding == "utf16":
+            f.write(b"\xff\xfe")
+            written = 2
+        batch = []
+        batch_len = 0
+        for piece in generate((target - written) // per_char, rng):
+            batch.append(piece)
+            batch_len += len(piece)
+            if batch_len > 1 << 20:
+                data = "".join(batch).encode(codec)
+                f.write(data)
+                written += len(data)
+                batch, batch_len = [], 0
+        if batch:
+            f.write("".join(batch).encode(codec))
+
+
+if __name__ == "__main__":
+    main()

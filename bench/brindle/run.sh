@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# The viewer's benchmark: generates registry exports of 1, 64 and 512 MB (UTF-16 with its
+# mark, and ANSI), opens each in the viewer under Wine, and prints, beside `wc -l` on the
+# same file measured in the same run (a read at memory speed):
+#   - the time from the start of loading to the end of the first complete paint, and its
+#     ratio to the baseline;
+#   - the viewer's peak memory (peak working set) as a multiple of the file's size;
+#   - the cost of one mouse move over the view (the hit test), first over a line (which
+#     measures its link once) and again;
+#   - where a drag of the vertical scroll thumb to three quarters of the bar ends, which
+#     must be beyond 65,535 for the large files.
+# The viewer reports these itself when QB_BENCH_REPORT names a file (brindle/BenchReport).
+#
+#   bench/brindle/run.sh WINBUILD HOSTBUILD [sizes in MB, default "1 64 512"]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+src=$(cd "$here/../.." && pwd)
+win=$(cd "$1" && pwd)
+host=$(mkdir -p "$2" && cd "$2" && pwd)
+sizes=${3:-"1 64 512"}
+exe="$win/brindle/Brindle.exe"
+[ -f "$exe" ] || { echo "no viewer at $exe (make win first)"; exit 1; }
+
+data="$host/bench-data"
+mkdir -p "$data"
+
+# Room for every file (two encodings), with a margin.
+need_mb=0
+for mb in $sizes; do need_mb=$((need_mb + 2 * mb + 16)); done
+free_mb=$(df -Pm "$data" | awk 'NR == 2 { print $4 }')
+if [ "$free_mb" -lt $((need_mb + 1024)) ]; then
+  echo "not enough disk under $data: ${free_mb} MB free, ${need_mb} MB needed"; exit 1
+fi
+
+for mb in $sizes; do
+  for enc in utf16 ansi; do
+    f="$data/export-$mb-$enc.reg"
+    if [ ! -s "$f" ]; then
+      echo "generating $f"
+      python3 "$here/gen_export.py" --mb "$mb" --encoding "$enc" --out "$f"
+    fi
+  done
+done
+
+# A display and prefix of our own, made like the test rig's.
+export QB_RIG_DIR="$host/bench-rig" QB_WIN_BUILD_DIR="$win"
+"$src/tests/rig/setup.sh" >/dev/null
+trap '"$src/tests/rig/cleanup.sh" >/dev/null 2>&1 || true' EXIT
+. "$src/tests/rig/env.sh"
+
+# Best of three: the file is in the page cache after the first.
+best_of_3() {
+  local best=""
+  for _ in 1 2 3; do
+    local t0 t1 dt
+    t0=$(date +%s%N); "$@" >/dev/null; t1=$(date +%s%N)
+    dt=$(( (t1 - t0) / 1000 ))
+    if [ -z "$best" ] || [ "$dt" -lt "$best" ]; then best=$dt; fi
+  done
+  echo "$best"
+}
+
+value() { sed -n "s/^$1=//p" "$2"; }
+
+printf '%-22s %8s %9s %9s %11s %7s %9s %7s %10s %10s %8s %s\n' file MB lines "wc -l ms" "load+paint" ratio "peak MB" "x size" "move 1st" "move again" thumb "thumb ok"
+for mb in $sizes; do
+  for enc in utf16 ansi; do
+    f="$data/export-$mb-$enc.reg"
+    bytes=$(stat -c %s "$f")
+    cat "$f" >/dev/null  # into the page cache, for both sides alike
+    base_us=$(best_of_3 wc -l "$f")
+    report="$host/bench-report-$mb-$enc.txt"
+    rm -f "$report"
+    QB_BENCH_REPORT="$(winepath -w "$report")" timeout 600 wine "$exe" "$(winepath -w "$f")" >/dev/null 2>&1 || true
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    if [ ! -s "$report" ]; then
+      printf '%-22s %8s  no report (the viewer did not finish)\n' "$(basename "$f")" "$mb"
+      continue
+    fi
+    load_ms=$(value load_to_paint_ms "$report")
+    peak=$(value peak_working_set "$report")
+    lines=$(value lines "$report")
+    thumb=$(value thumb_after "$report")
+    awk -v f="$(basename "$f")" -v mb="$mb" -v lines="$lines" -v base="$base_us" -v load="$load_ms" \
+        -v peak="$peak" -v bytes="$bytes" -v m1="$(value mouse_move_first_us "$report")" \
+        -v m2="$(value mouse_move_repeat_us "$report")" -v thumb="$thumb" 'BEGIN {
+      ok = (lines > 65536) ? ((thumb > 65535) ? "yes" : "NO") : "(small)";
+      printf "%-22s %8s %9d %9.1f %11.1f %7.1f %9.1f %7.2f %8.2fus %8.2fus %8d %s\n",
+             f, mb, lines, base / 1000, load, load * 1000 / base, peak / 1048576, peak / bytes, m1, m2, thumb, ok
+    }'
+  done
+done
+echo "goals at 512 MB: load+paint at most 10x wc -l (stretch 5x); peak at most 1.8x the size for UTF-16"
+echo "(stretch 1.0x), 1.3x for ANSI; a mouse move costs the same at 1 MB and 512 MB."
+echo "Peak memory includes Wine's own share of the process (about 20-40 MB), which the 1 MB rows show."

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# make bench: the benchmarks under bench/, each printing its figures beside a baseline
+# measured in the same run. Too slow for make test.
+#   scripts/bench.sh WINBUILD HOSTBUILD
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+win=${1:?WINBUILD}
+host=${2:?HOSTBUILD}
+echo "== Brindle: loading, memory, hit test and thumb drag on generated registry exports"
+"$here/../bench/brindle/run.sh" "$win" "$host" "${BENCH_SIZES:-1 64 512}"
