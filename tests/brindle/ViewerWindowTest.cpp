@@ -10,6 +10,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "AboutDlg.h"
@@ -249,16 +250,55 @@ TEST_F(Viewer, StartsWithTitleMenuAndAnEmptyView) {
     }
 }
 
-TEST_F(Viewer, AboutThroughTheMenuCommandAndExitClosesTheFrame) {
-    {
-        wintest::MessageBoxWatcher watcher(IDOK);
-        SendMessageA(m_frame->m_hWnd, WM_COMMAND, ID_APP_ABOUT, 0);  // returns once OK was pressed
-        std::vector<wintest::SeenBox> seen = watcher.Seen();
-        ASSERT_EQ(seen.size(), 1u);
-        EXPECT_EQ(seen[0].caption, A("关于BrindleV1.0"));
+// What a second thread saw of the About box before it pressed OK.
+struct AboutSeen {
+    std::string caption;
+    bool icon = false;
+    bool owned = false;
+    std::vector<std::string> texts;
+};
+
+AboutSeen WatchAboutBox(HWND owner) {
+    AboutSeen seen;
+    HWND dlg = nullptr;
+    for (int i = 0; i < 500 && !dlg; ++i) {
+        HWND w = FindWindowA("#32770", nullptr);
+        DWORD pid = 0;
+        if (w) GetWindowThreadProcessId(w, &pid);
+        if (w && pid == GetCurrentProcessId() && IsWindowVisible(w)) dlg = w;
+        else Sleep(20);
     }
-    EXPECT_TRUE(IsWindowEnabled(m_frame->m_hWnd));
+    if (!dlg) return seen;
+    char text[256] = "";
+    GetWindowTextA(dlg, text, sizeof(text));
+    seen.caption = text;
+    seen.owned = GetWindow(dlg, GW_OWNER) == owner && !IsWindowEnabled(owner);
+    for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if ((GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            seen.icon = seen.icon || SendMessageA(c, STM_GETICON, 0, 0) != 0;
+        text[0] = 0;
+        GetWindowTextA(c, text, sizeof(text));
+        seen.texts.push_back(text);
+    }
+    wintest::SaveScreenshot(dlg, wintest::RigDir() + "shots\\brindle_about.bmp");
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
+    return seen;
+}
+
+TEST_F(Viewer, AboutThroughTheMenuCommandAndExitClosesTheFrame) {
+    AboutSeen seen;
     HWND frame = m_frame->m_hWnd;
+    std::thread watcher([&] { seen = WatchAboutBox(frame); });
+    SendMessageA(frame, WM_COMMAND, ID_APP_ABOUT, 0);  // the view, the frame, then the application
+    watcher.join();
+    EXPECT_EQ(seen.caption, A("关于BrindleV1.0"));
+    EXPECT_TRUE(seen.owned) << "modal over the frame";
+    EXPECT_TRUE(seen.icon) << "the program's icon in the box";
+    ASSERT_EQ(seen.texts.size(), 4u);
+    EXPECT_EQ(seen.texts[1], A("感谢您使用本软件！如果您对本软件有什么建议或想法欢迎给作者来信，谢谢！"));
+    EXPECT_EQ(seen.texts[3], A("确定"));
+    EXPECT_TRUE(IsWindowEnabled(frame));
+
     SendMessageA(frame, WM_COMMAND, ID_APP_EXIT, 0);
     EXPECT_FALSE(IsWindow(frame));
     EXPECT_EQ(theApp.m_pMainWnd, nullptr);
