@@ -1,0 +1,39 @@
+// The two ways the toolbar opens a location text: a file or folder in Explorer, anything else
+// as a key path in the registry editor.
+#include "OpenTarget.h"
+
+#include "CommonRes.h"
+#include "CommonStrings.h"
+#include "RegKeyTool.h"
+#include "ShellTool.h"
+
+bool OpenTarget(const char* text, HWND owner) {
+    if (!text || !*text) return false;
+    CShellTool shell;
+    if (CShellTool::FileExists(text)) {
+        shell.SelectInExplorer(text);
+        return true;
+    }
+    CRegKeyTool keys;
+    if (!keys.IsValidKeyPath(text, true)) {
+        std::string message = LoadCommonString(IDS_COMMON_INVALID_TARGET);
+        std::string caption = LoadCommonString(IDS_COMMON_CAPTION_MANUAL_OPEN);
+        MessageBoxA(owner, message.c_str(), caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    // The navigator rewrites the text to the long form itself.
+    keys.OpenInRegEdit(text);
+    return true;
+}
+
+void OpenTargetLenient(const char* text) {
+    CShellTool shell;
+    if (CShellTool::FileExists(text)) {
+        shell.SelectInExplorer(text);
+        return;
+    }
+    // A copied line may carry a label before the key path; the shortcut rule drops it.
+    CRegKeyTool keys;
+    Shortcut shortcut;
+    if (keys.KeyPathToShortcut(text, shortcut)) keys.OpenInRegEdit(shortcut.location.c_str());
+}

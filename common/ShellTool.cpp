@@ -1,0 +1,118 @@
+// Files and programs for both programs: existence, Explorer, starting programs, and whole-file
+// reads and writes for the shortcut file.
+#include "ShellTool.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+
+#include "WinHandle.h"
+
+namespace {
+
+// Writes the whole block to `file`; WriteFile may write less than asked for.
+bool WriteAll(HANDLE file, const char* data, size_t length) {
+    while (length > 0) {
+        DWORD chunk = length > 0x40000000 ? 0x40000000 : static_cast<DWORD>(length);
+        DWORD written = 0;
+        if (!WriteFile(file, data, chunk, &written, nullptr) || written == 0) return false;
+        data += written;
+        length -= written;
+    }
+    return true;
+}
+
+}  // namespace
+
+CShellTool::~CShellTool() { FreeBuffer(); }
+
+bool CShellTool::FileExists(const char* path) {
+    if (!path || !*path) return false;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    return true;
+}
+
+bool CShellTool::SelectInExplorer(const char* path) {
+    if (!path || !*path) return false;
+    std::string copy(path);  // the caller's text may change while Explorer starts
+    if (!FileExists(copy.c_str())) return false;
+    std::string params = "/select,\"" + copy + "\"";
+    HINSTANCE result = ShellExecuteA(nullptr, "open", "Explorer.exe", params.c_str(), nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+HANDLE CShellTool::RunProgram(const char* file, int showCmd) {
+    if (!file || !*file) return nullptr;
+    SHELLEXECUTEINFOA sei = {};
+    sei.cbSize = sizeof(sei);
+    sei.fMask = SEE_MASK_NOCLOSEPROCESS;
+    sei.lpVerb = "open";
+    sei.lpFile = file;
+    sei.nShow = showCmd;
+    if (!ShellExecuteExA(&sei)) return nullptr;
+    return sei.hProcess;
+}
+
+char* CShellTool::LoadFile(const char* path) {
+    FreeBuffer();
+    if (!FileExists(path)) return nullptr;
+    CUniqueHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return nullptr;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart == 0) return nullptr;
+    // One read of at most 4 GB - 2 bytes, plus the terminating zero.
+    if (size.QuadPart >= 0xFFFFFFFFLL) return nullptr;
+    const DWORD length = static_cast<DWORD>(size.QuadPart);
+    HGLOBAL block = GlobalAlloc(GMEM_ZEROINIT, static_cast<SIZE_T>(length) + 1);
+    if (!block) return nullptr;
+    DWORD read = 0;
+    // A file that cannot be read whole (an I/O error, or cut short meanwhile) gives no block.
+    if (!ReadFile(file.Get(), block, length, &read, nullptr) || read != length) {
+        GlobalFree(block);
+        return nullptr;
+    }
+    m_block = block;
+    return static_cast<char*>(m_block);
+}
+
+void CShellTool::FreeBuffer() {
+    if (m_block) GlobalFree(m_block);
+    m_block = nullptr;
+}
+
+bool CShellTool::SaveFile(const char* path, const void* data, size_t length) {
+    if (!path || !*path || !data || length == 0) return false;  // never truncate to nothing
+
+    // The new content goes to a temporary file beside the old one, which is replaced only
+    // once everything is on disk: a full disk or a failing write leaves the old file intact.
+    const std::string target(path);
+    // Writing over a read-only file or a folder fails, as opening it for writing would; a
+    // replacing move on its own would not refuse a read-only file everywhere.
+    DWORD attributes = GetFileAttributesA(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return false;
+    std::string temp;
+    CUniqueHandle file;
+    for (unsigned attempt = 0; attempt < 100 && !file; ++attempt) {
+        char suffix[40];
+        snprintf(suffix, sizeof(suffix), ".%lx-%lx.tmp", static_cast<unsigned long>(GetCurrentProcessId()),
+                 static_cast<unsigned long>((GetTickCount() + attempt) & 0xFFFFF));
+        temp = target + suffix;
+        file = CUniqueHandle(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file && GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+    if (!file) return false;
+
+    bool ok = WriteAll(file.Get(), static_cast<const char*>(data), length) && FlushFileBuffers(file.Get());
+    file.Close();
+    if (ok) ok = MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok) DeleteFileA(temp.c_str());
+    return ok;
+}
