@@ -197,4 +197,17 @@ void MouseClick(int x, int y, bool right) {
     SendMouse(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP, x, y);
 }
 
+void MouseDrag(POINT from, POINT to) {
+    MouseMoveTo(from.x, from.y);
+    wintest::PumpFor(100);
+    SendMouse(MOUSEEVENTF_LEFTDOWN, from.x, from.y);
+    wintest::PumpFor(150);
+    SendMouse(MOUSEEVENTF_MOVE, (from.x + to.x) / 2, (from.y + to.y) / 2);
+    wintest::PumpFor(150);
+    SendMouse(MOUSEEVENTF_MOVE, to.x, to.y);
+    wintest::PumpFor(150);
+    SendMouse(MOUSEEVENTF_LEFTUP, to.x, to.y);
+    wintest::PumpFor(300);
+}
+
 }  // namespace striptest

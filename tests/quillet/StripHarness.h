@@ -71,6 +71,8 @@ std::vector<unsigned> Grab(const RECT& rc);
 // Real mouse input at a screen point.
 void MouseMoveTo(int x, int y);
 void MouseClick(int x, int y, bool right = false);
+// Left button down at `from`, moved in two steps to `to`, released there.
+void MouseDrag(POINT from, POINT to);
 
 // Folder of the Windows build's programs (…\quillet\ beside …\tests\quillet\).
 std::string ProgramPath();

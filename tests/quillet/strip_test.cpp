@@ -2,10 +2,12 @@
 // shortcut file, driven from this test program with window messages and real input.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
 
+#include "StandIn.h"
 #include "StripHarness.h"
 #include "WinTest.h"
 
@@ -139,10 +141,6 @@ TEST(Strip, ManualOpenModeSwapsTheControlsAndLightsItsButton) {
         EXPECT_TRUE(IsWindowVisible(run.PathBox()));
         EXPECT_TRUE(IsChild(run.PathBox(), FocusOf(strip)) || FocusOf(strip) == run.PathBox());
         EXPECT_NE(face(), normal) << "lit while the mode is on";
-        if (round == 0) {
-            std::string shots = wintest::RigDir() + "shots\\";
-            wintest::SaveScreenshot(strip, shots + "quillet-manual.bmp");
-        }
 
         SendMessageA(strip, WM_COMMAND, MAKEWPARAM(1012, BN_CLICKED), (LPARAM)run.Item(1012));
         wintest::PumpFor(200);
@@ -164,6 +162,31 @@ TEST(Strip, AboutBoxDisablesTheStripWhileOpen) {
     PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)GetDlgItem(about, IDCANCEL));
     EXPECT_TRUE(wintest::WaitUntil([&] { return !IsWindow(about); }, 5000));
     EXPECT_TRUE(wintest::WaitUntil([&] { return IsWindowEnabled(run.Strip()) != FALSE; }, 2000));
+    EXPECT_TRUE(run.Close());
+}
+
+TEST(Strip, DraggingTheGripMovesItAndAButtonDoesNot) {
+    StripRun run("strip_drag");
+    ASSERT_TRUE(run.Start());
+    HWND strip = run.Strip();
+    RECT before, after;
+    GetWindowRect(strip, &before);
+    // The grip, left of the first separator.
+    POINT grip = {before.left + 4, (before.top + before.bottom) / 2};
+    striptest::MouseDrag(grip, POINT{grip.x + 40, grip.y + 20});
+    GetWindowRect(strip, &after);
+    EXPECT_EQ(after.left - before.left, 40);
+    EXPECT_EQ(after.top - before.top, 20);
+
+    // A press on a button is the button's: the strip stays where it is.
+    RECT button;
+    GetWindowRect(run.Item(1012), &button);
+    before = after;
+    POINT press = {(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+    striptest::MouseDrag(press, POINT{press.x + 40, press.y + 20});
+    GetWindowRect(strip, &after);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
     EXPECT_TRUE(run.Close());
 }
 
@@ -383,4 +406,209 @@ TEST(Strip, AFailedSaveCanBeGivenUp) {
     ASSERT_TRUE(run.Close());
     ASSERT_EQ(boxes.Seen().size(), 1u);
     RemoveDirectoryA(run.IniPath().c_str());
+}
+
+// --- Choosing and opening --------------------------------------------------------------------
+
+namespace {
+
+// The editor's selection once the navigation that the strip started has finished.
+bool WaitEditorAt(const standin::Session& editor, const std::string& path, DWORD timeoutMs = 30000) {
+    return wintest::WaitUntil([&] { return standin::FinalPath(editor.Keys()) == path; }, timeoutMs);
+}
+
+// Centre of item `index` of a dropped list, in screen coordinates.
+POINT ItemPoint(HWND list, int index) {
+    int height = (int)SendMessageW(list, LB_GETITEMHEIGHT, 0, 0);
+    int top = (int)SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+    RECT rc;
+    GetClientRect(list, &rc);
+    POINT pt = {rc.right / 2, (index - top) * height + height / 2};
+    ClientToScreen(list, &pt);
+    return pt;
+}
+
+// The tooltip that belongs to `owner` (a top-level window of the same program).
+HWND TipOwnedBy(DWORD pid, HWND owner) {
+    struct Ctx {
+        DWORD pid;
+        HWND owner, found;
+    } ctx{pid, owner, nullptr};
+    EnumWindows(
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(lp);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hwnd, &pid);
+            char cls[64] = {};
+            GetClassNameA(hwnd, cls, sizeof cls);
+            if (pid == c->pid && lstrcmpiA(cls, TOOLTIPS_CLASSA) == 0 && GetWindow(hwnd, GW_OWNER) == c->owner) {
+                c->found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+}  // namespace
+
+TEST(Strip, ChoosingAShortcutDrivesTheEditorToItsKey) {
+    ThreeKeys keys;
+    standin::Session editor("strip_choose");
+    StripRun run("strip_choose");
+    ASSERT_TRUE(run.WriteIni(keys.File()));
+    ASSERT_TRUE(run.Start());
+
+    // The arrow keys on the closed picker open every shortcut they pass.
+    PostMessageA(run.Picker(), WM_KEYDOWN, VK_DOWN, 1);
+    EXPECT_TRUE(WaitEditorAt(editor, keys.a.Path())) << standin::Describe(editor.Keys());
+    PostMessageA(run.Picker(), WM_KEYDOWN, VK_DOWN, 1);
+    EXPECT_TRUE(WaitEditorAt(editor, keys.b.Path())) << standin::Describe(editor.Keys());
+    EXPECT_EQ(run.PickerSelection(), 1);
+    EXPECT_EQ(standin::Count(editor.Events(), "START"), 1u) << "the running editor is reused";
+
+    // A click in the dropped list opens the item clicked.
+    SendMessageW(run.Picker(), CB_SHOWDROPDOWN, TRUE, 0);
+    HWND list = run.WaitDroppedList();
+    ASSERT_NE(list, nullptr);
+    POINT pt = ItemPoint(list, 2);
+    striptest::MouseClick(pt.x, pt.y);
+    EXPECT_TRUE(WaitEditorAt(editor, keys.c.Path())) << standin::Describe(editor.Keys());
+    EXPECT_EQ(run.PickerSelection(), 2);
+    EXPECT_TRUE(run.Close());
+}
+
+TEST(Strip, DroppedListShowsTheLocationAndActsOnTheHighlightedItem) {
+    ThreeKeys keys;
+    StripRun run("strip_droplist");
+    ASSERT_TRUE(run.WriteIni(keys.File()));
+    ASSERT_TRUE(run.Start());
+    wintest::MessageBoxWatcher boxes(IDYES, run.Pid());
+    SendMessageW(run.Picker(), CB_SETCURSEL, 2, 0);  // the closed picker shows the last one
+
+    SendMessageW(run.Picker(), CB_SHOWDROPDOWN, TRUE, 0);
+    HWND list = run.WaitDroppedList();
+    ASSERT_NE(list, nullptr);
+
+    // Hover: the tip under the mouse names the location, not the name.
+    POINT p1 = ItemPoint(list, 1);
+    striptest::MouseMoveTo(p1.x, p1.y - 1);
+    striptest::MouseMoveTo(p1.x, p1.y);
+    HWND tip = nullptr;
+    EXPECT_TRUE(wintest::WaitUntil(
+        [&] {
+            tip = TipOwnedBy(run.Pid(), list);
+            return tip && IsWindowVisible(tip) && striptest::WindowText(tip) == keys.b.Path();
+        },
+        5000))
+        << (tip ? U(striptest::WindowText(tip)) : std::string("no tip"));
+    POINT p0 = ItemPoint(list, 0);
+    striptest::MouseMoveTo(p0.x, p0.y);
+    EXPECT_TRUE(wintest::WaitUntil([&] { return striptest::WindowText(tip) == keys.a.Path(); }, 5000))
+        << U(striptest::WindowText(tip));
+
+    // Right click on the highlighted first item: "删除(&D)" deletes it, not the third one.
+    striptest::MouseClick(p0.x, p0.y, true);
+    HWND menu = run.WaitMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(IsWindowVisible(list)) << "the list stays open behind the menu";
+    PostMessageA(menu, WM_CHAR, 'd', 1);
+    ASSERT_TRUE(WaitBoxes(boxes, 1));
+    EXPECT_EQ(U(boxes.Seen()[0].caption), "删除快捷方式");
+    ASSERT_TRUE(wintest::WaitUntil([&] { return run.PickerItems().size() == 2; }, 5000));
+    EXPECT_EQ(run.PickerItems(), (std::vector<std::string>{"Beta", A("丙 三")}));
+
+    // "编辑(&E)..." edits the highlighted item.
+    if (!IsWindowVisible(list)) SendMessageW(run.Picker(), CB_SHOWDROPDOWN, TRUE, 0);
+    ASSERT_TRUE(wintest::WaitUntil([&] { return IsWindowVisible(list) != FALSE; }, 3000));
+    p1 = ItemPoint(list, 1);
+    striptest::MouseMoveTo(p1.x, p1.y);
+    wintest::PumpFor(200);
+    striptest::MouseClick(p1.x, p1.y, true);
+    menu = run.WaitMenu();
+    ASSERT_NE(menu, nullptr);
+    PostMessageA(menu, WM_CHAR, 'e', 1);
+    HWND dlg = run.WaitDialog(A("编辑快捷方式"));
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(striptest::WindowText(GetDlgItem(dlg, 1016)), keys.c.Path());
+    striptest::FillShortcutDialog(dlg, keys.c.Path(), "Gamma");
+    ASSERT_TRUE(wintest::WaitUntil([&] { return !IsWindow(dlg); }, 5000));
+    EXPECT_EQ(run.PickerItems(), (std::vector<std::string>{"Beta", "Gamma"}));
+    EXPECT_TRUE(run.Close());
+}
+
+TEST(Strip, PathBoxOpensKeysAndFilesAndKeepsOneHistoryEntryPerPath) {
+    ThreeKeys keys;
+    standin::Session editor("strip_pathbox");
+    StripRun run("strip_pathbox");
+    ASSERT_TRUE(run.Start());
+    wintest::MessageBoxWatcher boxes(IDOK, run.Pid());
+    SendMessageA(run.Strip(), WM_COMMAND, MAKEWPARAM(1012, BN_CLICKED), (LPARAM)run.Item(1012));
+    HWND box = run.PathBox();
+    HWND edit = FindWindowExA(box, nullptr, "Edit", nullptr);
+    ASSERT_NE(edit, nullptr);
+    auto enter = [&](const std::string& text) {
+        SendMessageA(box, WM_SETTEXT, 0, (LPARAM)text.c_str());
+        PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
+        PostMessageA(edit, WM_KEYUP, VK_RETURN, 0xC0000001);
+        wintest::PumpFor(500);
+    };
+    std::string file = run.Folder() + "Probe File.txt";
+    ASSERT_TRUE(wintest::WriteFileBytes(file, "probe"));
+    std::string lower = file;
+    CharLowerA(&lower[0]);
+
+    // A file opens in Explorer and enters the history once, whatever its letter case.
+    enter(file);
+    EXPECT_TRUE(wintest::WaitUntil([&] { return StripRun::ComboItems(box).size() == 1; }, 5000));
+    enter(lower);
+    wintest::PumpFor(500);
+    EXPECT_EQ(StripRun::ComboItems(box), std::vector<std::string>{file});
+
+    // A key path, typed short and in lower case, opens in the editor as typed.
+    std::string shortKey = "hkcu\\software\\qbtests\\strip\\alpha";
+    enter(shortKey);
+    EXPECT_TRUE(WaitEditorAt(editor, keys.a.Path())) << standin::Describe(editor.Keys());
+    EXPECT_TRUE(wintest::WaitUntil([&] { return StripRun::ComboItems(box).size() == 2; }, 5000));
+    EXPECT_TRUE(boxes.Seen().empty());
+
+    // Neither a file nor a key: the warning, and the history stays as it was.
+    enter(A("没有这个地方"));
+    ASSERT_TRUE(WaitBoxes(boxes, 1));
+    EXPECT_EQ(U(boxes.Seen()[0].caption), "手动打开快捷方式");
+    EXPECT_EQ(U(boxes.Seen()[0].text), "无效的快捷方式/文件路径，请检查快捷方式/文件路径是否正确");
+    EXPECT_EQ(StripRun::ComboItems(box), (std::vector<std::string>{file, shortKey}));
+    EXPECT_EQ(striptest::WindowText(box), A("没有这个地方")) << "the text stays in the box";
+
+    // Enter while the list is dropped belongs to the list: nothing is opened or warned.
+    SendMessageW(box, CB_SHOWDROPDOWN, TRUE, 0);
+    wintest::PumpFor(200);
+    enter("still nowhere");
+    wintest::PumpFor(500);
+    EXPECT_EQ(boxes.Seen().size(), 1u);
+
+    // Switching back hides the box; its history lives until the close empties it.
+    SendMessageA(run.Strip(), WM_COMMAND, MAKEWPARAM(1012, BN_CLICKED), (LPARAM)run.Item(1012));
+    EXPECT_EQ(StripRun::ComboItems(box).size(), 2u);
+    EXPECT_TRUE(run.Close());
+}
+
+// --- Pictures for the documentation ----------------------------------------------------------
+
+TEST(Strip, Screenshots) {
+    ThreeKeys keys;
+    StripRun run("strip_shots");
+    ASSERT_TRUE(run.WriteIni(Line(keys.a.Path(), A("常用软件设置")) + Line(keys.b.Path(), A("启动项")) +
+                             Line(keys.c.Path(), A("文件关联"))));
+    ASSERT_TRUE(run.Start());
+    SendMessageW(run.Picker(), CB_SETCURSEL, 0, 0);
+    wintest::PumpFor(500);
+    std::string shots = wintest::RigDir() + "shots\\";
+    EXPECT_TRUE(wintest::SaveScreenshot(run.Strip(), shots + "quillet.bmp"));
+    SendMessageA(run.Strip(), WM_COMMAND, MAKEWPARAM(1012, BN_CLICKED), (LPARAM)run.Item(1012));
+    SendMessageA(run.PathBox(), WM_SETTEXT, 0, (LPARAM)"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");
+    wintest::PumpFor(500);
+    EXPECT_TRUE(wintest::SaveScreenshot(run.Strip(), shots + "quillet-manual.bmp"));
+    EXPECT_TRUE(run.Close());
 }
