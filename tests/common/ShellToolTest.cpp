@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "Probes.h"
@@ -125,6 +126,21 @@ TEST(ShellTool, FailedSaveLeavesTheOldFile) {
     EXPECT_FALSE(tool.SaveFile((dir + "keep.ini").c_str(), nullptr, 5));
     ASSERT_TRUE(ReadFileBytes(dir + "keep.ini", got));
     EXPECT_EQ(got, old);
+
+    // Data that cannot all be read (its second page is not committed) cannot all be written:
+    // the old content must survive a write that fails half-way.
+    {
+        SYSTEM_INFO si;
+        GetSystemInfo(&si);
+        char* pages = static_cast<char*>(VirtualAlloc(nullptr, 2 * si.dwPageSize, MEM_RESERVE, PAGE_NOACCESS));
+        ASSERT_NE(pages, nullptr);
+        ASSERT_NE(VirtualAlloc(pages, si.dwPageSize, MEM_COMMIT, PAGE_READWRITE), nullptr);
+        memset(pages, 'n', si.dwPageSize);
+        EXPECT_FALSE(tool.SaveFile((dir + "keep.ini").c_str(), pages, 2 * si.dwPageSize));
+        VirtualFree(pages, 0, MEM_RELEASE);
+        ASSERT_TRUE(ReadFileBytes(dir + "keep.ini", got));
+        EXPECT_EQ(got, old);
+    }
 
     // A read-only file is not replaced.
     ASSERT_TRUE(WriteFileBytes(dir + "readonly.ini", old));
