@@ -149,4 +149,31 @@ TEST(ManagerOnTheStrip, OkReplacesTheListCancelAndEmptyListsLeaveIt) {
     EXPECT_EQ(Line(a.Path(), A("甲")) + Line(c.Path(), A("丙 三")) + Line(d.Path(), "Delta"), strip.ReadIni());
 }
 
+// The picture of the manager in the documentation. Wine leaves the frame to the window
+// manager, which the rig's display does not have; a program started while the driver is
+// told to draw its own frames shows the caption as a user sees it.
+TEST(ManagerOnTheStrip, PictureForTheDocumentation) {
+    HKEY x11 = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", &x11));
+    RegSetValueExA(x11, "Decorated", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+    wintest::ScratchKey tools("Manager\\Tools"), view("Manager\\View");
+    StripRun strip("manager_picture");
+    ASSERT_TRUE(strip.WriteIni(Line("HKEY_CURRENT_USER\\Environment", A("环境变量")) +
+                               Line("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                    A("开机启动项")) +
+                               Line("HKEY_CURRENT_USER\\Control Panel\\Desktop", A("桌面设置")) +
+                               Line(tools.Path(), A("我的工具")) + Line(view.Path(), "View")));
+    bool started = strip.Start();
+    RegDeleteValueA(x11, "Decorated");
+    RegCloseKey(x11);
+    ASSERT_TRUE(started);
+    strip.Press(1006);
+    HWND dlg = strip.WaitDialog(A("快捷方式管理器"));
+    ASSERT_NE(nullptr, dlg);
+    wintest::PumpFor(1000);
+    EXPECT_TRUE(wintest::SaveScreenshot(dlg, wintest::ScratchDir("manager") + "manager_picture.bmp"));
+    Press(dlg, IDCANCEL);
+    EXPECT_TRUE(strip.Close());
+}
+
 }  // namespace
