@@ -168,8 +168,9 @@ LRESULT CLinkView::OnDropFiles(WPARAM wParam, LPARAM) {
 void CLinkView::OnFileOpen() {
     const std::string filter = AfxLoadString(IDS_OPEN_FILTER);
     // No flags of our own: the read-only box shows, and a name that does not exist gets
-    // past the dialog (LoadTextFile then refuses it quietly).
-    CFileDialog dlg(true, nullptr, nullptr, 0, filter.c_str(), this);
+    // past the dialog (LoadTextFile then refuses it quietly). The Explorer style is only
+    // the dialog's look, the one every current program shows.
+    CFileDialog dlg(true, nullptr, nullptr, OFN_EXPLORER, filter.c_str(), this);
     if (dlg.DoModal() != IDOK) return;
     const std::string path = dlg.GetPathName();
     if (!path.empty()) LoadTextFile(path.c_str());

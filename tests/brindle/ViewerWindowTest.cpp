@@ -607,6 +607,66 @@ TEST_F(Viewer, ADropLoadsTheFirstFileOnly) {
     EXPECT_EQ(View().GetDoc().GetLineCount(), 1);
 }
 
+// Answers the file-open dialog from a second thread: types `path` and confirms, or
+// cancels when it is empty. Returns the first entry of its file-type list.
+std::string AnswerOpenDialog(const std::string& path) {
+    HWND dlg = nullptr;
+    for (int i = 0; i < 500 && !dlg; ++i) {
+        HWND w = FindWindowA("#32770", nullptr);
+        DWORD pid = 0;
+        if (w) GetWindowThreadProcessId(w, &pid);
+        if (w && pid == GetCurrentProcessId() && IsWindowVisible(w)) dlg = w;
+        else Sleep(20);
+    }
+    if (!dlg) return "<no dialog>";
+    Sleep(300);  // let it finish filling its lists
+    char type[256] = "";
+    SendDlgItemMessageA(dlg, 0x470, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));  // file types
+    if (path.empty()) {
+        PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    } else {
+        // The name box: a combo box in the Explorer-style dialog, an edit box in the old one.
+        if (!SetDlgItemTextA(dlg, 0x47C, path.c_str())) SetDlgItemTextA(dlg, 0x480, path.c_str());
+        PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+    }
+    return type;
+}
+
+TEST_F(Viewer, OpenLoadsTheChosenFileCancelKeepsTheText) {
+    const std::string dir = wintest::ScratchDir("brindle_open");
+    const std::string file = dir + "chosen.txt";
+    ASSERT_TRUE(wintest::WriteFileBytes(file, "HKCU\\Chosen\r\nplain\r\n"));
+    Paste("kept\r\n");
+    struct Case {
+        std::string answer;
+        const char* firstLine;
+    } cases[] = {{"", "kept"}, {file, "HKCU\\Chosen"}, {dir + "absent.reg", "HKCU\\Chosen"}};
+    for (const Case& c : cases) {
+        std::string types;
+        std::thread answer([&] { types = AnswerOpenDialog(c.answer); });
+        SendMessageA(m_frame->m_hWnd, WM_COMMAND, ID_FILE_OPENTEXT, 0);
+        answer.join();
+        EXPECT_EQ(types, A("注册表文件(*.reg;*.txt)"));
+        EXPECT_EQ(Line(0), c.firstLine) << "answered " << c.answer;
+    }
+}
+
+TEST_F(Viewer, AFileThatCannotBeOpenedLeavesTheViewVisiblyEmpty) {
+    const std::string dir = wintest::ScratchDir("brindle_locked");
+    const std::string file = dir + "locked.reg";
+    ASSERT_TRUE(wintest::WriteFileBytes(file, "HKCU\\Locked\r\n"));
+    Paste("HKEY_CURRENT_USER\\Shown\r\nplain\r\n");
+    HANDLE lock = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(View().LoadTextFile(file.c_str()));
+    CloseHandle(lock);
+    UpdateWindow(m_view);
+    EXPECT_EQ(View().GetDoc().GetLineCount(), 0);
+    Pixels shot = CaptureClient(m_view);
+    Band all = Analyse(shot, 0, shot.height);
+    EXPECT_EQ(all.blue + all.dark, 0) << "the old lines are not left on screen";
+}
+
 // The program started by the shell for a file: "<program>" "<file>".
 struct Started {
     PROCESS_INFORMATION pi{};
