@@ -119,30 +119,6 @@ TEST(KeyPathText, ParsersSideBySide) {
     }
 }
 
-TEST(KeyPathText, RowsAndPathsOfTheParse) {
-    struct Case {
-        const char* text;
-        int row;
-        const char* subKey;
-        const char* path;
-    } cases[] = {
-        {"HKLM\\x", 0, "x", "HKLM\\x"},
-        {"hkcu\\Software\\Microsoft", 1, "Software\\Microsoft", "hkcu\\Software\\Microsoft"},
-        {"HKCC\\x", 2, "x", "HKCC\\x"},
-        {"HKEY_CLASSES_ROOT\\x\\", 3, "x\\", "HKEY_CLASSES_ROOT\\x\\"},
-        {"hku\\x", 4, "x", "hku\\x"},
-        {"[  hkey_users\\a b]", 4, "a b", "hkey_users\\a b"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        ParsedKeyPath p;
-        ASSERT_TRUE(ParseKeyPathText(c.text, false, p));
-        EXPECT_EQ(p.row, c.row);
-        EXPECT_EQ(p.subKey, c.subKey);
-        EXPECT_EQ(p.path, c.path);
-    }
-}
-
 TEST(KeyPathText, FailedParseLeavesTheResultAlone) {
     for (const char* text : {"", "HKLM", "[HKCU\\x", "HKCU\\\\x", "Key: HKCU\\x"}) {
         SCOPED_TRACE(text);
