@@ -1,7 +1,7 @@
 // Ids the framework itself gives meaning to. Only #defines: resource scripts include this too.
 #pragma once
 
-// Strings
+// Strings (texts in FrameworkStrings.rc, which program resource scripts include)
 #define AFX_IDS_APP_TITLE        0xE000  // 57344: caption of the framework's own message boxes
 #define AFX_IDP_FILE_READ_ERROR  0xF110  // "%1" = file name; the general error report for a failed read
 #define AFX_IDP_FILE_WRITE_ERROR 0xF111  // "%1" = file name; the same for a failed write

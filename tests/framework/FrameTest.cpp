@@ -163,7 +163,7 @@ TEST(AppTest, StringsLoadWholeAndTheErrorReportCarriesTheAppTitle) {
     auto seen = watcher.Seen();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].caption, wintest::A("框架测试"));
-    EXPECT_EQ(seen[0].text, wintest::A("读取文件 C:\\data\\a.reg 时出错。"));
+    EXPECT_EQ(seen[0].text, wintest::A("读取文件“C:\\data\\a.reg”时发生错误。"));
 }
 
 }  // namespace
