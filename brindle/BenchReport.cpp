@@ -13,7 +13,7 @@ struct State {
     bool checked = false;
     bool enabled = false;
     std::string path;
-    LARGE_INTEGER freq = {}, loadStart = {}, paintEnd = {};
+    LARGE_INTEGER freq = {}, loadStart = {}, fileRead = {}, paintEnd = {};
     bool loading = false;
     bool reported = false;
     HWND view = nullptr;
@@ -66,6 +66,7 @@ void CALLBACK Finish(HWND, UINT, UINT_PTR id, DWORD) {
 
     if (FILE* f = std::fopen(g.path.c_str(), "w")) {
         std::fprintf(f, "load_to_paint_ms=%.1f\n", Micros(g.loadStart, g.paintEnd) / 1000.0);
+        std::fprintf(f, "file_read_ms=%.1f\n", Micros(g.loadStart, g.fileRead) / 1000.0);
         std::fprintf(f, "peak_working_set=%llu\n", static_cast<unsigned long long>(mem.PeakWorkingSetSize));
         std::fprintf(f, "mouse_moves=%d\n", g.moves);
         std::fprintf(f, "mouse_move_first_us=%.2f\n", g.moveFirstUs);
@@ -125,6 +126,11 @@ void LoadStarted() {
     if (!Enabled() || g.reported) return;
     QueryPerformanceCounter(&g.loadStart);
     g.loading = true;
+}
+
+void FileRead() {
+    if (!Enabled() || !g.loading || g.reported) return;
+    QueryPerformanceCounter(&g.fileRead);
 }
 
 void PaintEnded(HWND view) {

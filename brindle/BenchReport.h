@@ -12,6 +12,8 @@ namespace benchreport {
 bool Enabled();
 // At the start of loading a file (before the name test).
 void LoadStarted();
+// When the file has been read into the document (before the view lays it out).
+void FileRead();
 // At the end of every WM_PAINT of the view; only the first one after a load counts.
 void PaintEnded(HWND view);
 

@@ -7,6 +7,25 @@
 
 #include "LinkText.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+size_t FindByte(const char* p, size_t n, char c) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i want = _mm_set1_epi8(c);
+    for (; i + 16 <= n; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, want)));
+        if (mask) return i + static_cast<size_t>(__builtin_ctz(mask));
+    }
+#endif
+    for (; i < n; ++i)
+        if (p[i] == c) return i;
+    return n;
+}
+
 CLinkDoc::~CLinkDoc() { std::free(m_buf); }
 
 int32_t CLinkDoc::Classify(std::string_view text) { return ClassifyLine(text); }
@@ -120,9 +139,8 @@ bool CLinkDoc::AppendCommit(size_t used) {
 bool CLinkDoc::SplitFrom(size_t from) {
     size_t pos = from;
     while (pos < m_size) {
-        const void* hit = std::memchr(m_buf + pos, '\n', m_size - pos);
-        if (!hit) break;
-        const size_t lf = static_cast<size_t>(static_cast<const char*>(hit) - m_buf);
+        const size_t lf = pos + FindByte(m_buf + pos, m_size - pos, '\n');
+        if (lf >= m_size) break;
         pos = lf + 1;
         if (lf == 0 || lf - 1 < m_pending || m_buf[lf - 1] != '\r') continue;
         if (!PushLine(m_pending, lf - 1)) return false;

@@ -39,8 +39,8 @@ bool CTextDecoder::AnsiCommit(size_t got) {
     char* area = m_area;
     m_area = nullptr;
     if (!area || got > m_areaSize) return !(m_ended = m_failed = true);
-    const void* zero = std::memchr(area, 0, got);
-    const size_t used = zero ? static_cast<size_t>(static_cast<const char*>(zero) - area) : got;
+    const size_t used = FindByte(area, got, '\0');
+    const bool zero = used < got;
     if (!m_doc.AppendCommit(used)) return !(m_ended = m_failed = true);
     if (zero) m_ended = true;
     return !m_ended;

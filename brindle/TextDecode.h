@@ -39,14 +39,12 @@ public:
     bool Feed(const unsigned char* data, size_t n);
     bool Finish();
 
-    // ANSI only, saving a copy: room for n bytes to read straight into, then Commit with
-    // the number of bytes that arrived.
-    char* AnsiArea(size_t n);
-    bool AnsiCommit(size_t got);
-
     bool Ended() const { return m_ended; }
 
 private:
+    // ANSI: room for n bytes at the end of the text, then the number of them filled.
+    char* AnsiArea(size_t n);
+    bool AnsiCommit(size_t got);
     bool FeedUnits(const char16_t* units, size_t n);
     bool ConvertUnits(const char16_t* units, size_t n);
 

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "BenchReport.h"
 #include "LinkDoc.h"
 #include "LinkRectList.h"
 #include "LinkText.h"
@@ -83,35 +84,27 @@ LoadResult LoadTextFileInto(const char* path, CLinkDoc& doc, CLinkRectList& link
         decoder.Finish();
         return LoadResult::NotLoaded;  // no memory for it
     }
-    std::unique_ptr<unsigned char[]> piece;
-    if (encoding == TextEncoding::Utf16) {
-        piece.reset(new (std::nothrow) unsigned char[kPiece]);
-        if (!piece) {
-            doc.Clear();
-            return LoadResult::NotLoaded;
-        }
+    // ANSI too is read through this piece rather than straight into the document: under
+    // Wine, reading into pages never touched before costs more than copying the piece.
+    std::unique_ptr<unsigned char[]> piece(new (std::nothrow) unsigned char[kPiece]);
+    if (!piece) {
+        doc.Clear();
+        return LoadResult::NotLoaded;
     }
 
     // Reading stops at the end of the data or at the first zero, where the text ends.
     uint64_t left = dataSize;
     while (left > 0 && !decoder.Ended()) {
         const DWORD want = left < kPiece ? static_cast<DWORD>(left) : kPiece;
-        bool read;
-        if (encoding == TextEncoding::Ansi) {
-            char* area = decoder.AnsiArea(want);
-            if (!area) break;
-            read = ReadUpTo(file.get(), area, want, got);
-            if (read) decoder.AnsiCommit(got);
-        } else {
-            read = ReadUpTo(file.get(), piece.get(), want, got);
-            if (read) decoder.Feed(piece.get(), got);
-        }
-        if (!read) {
+        if (!ReadUpTo(file.get(), piece.get(), want, got)) {
             doc.Clear();
             return LoadResult::ReadError;
         }
+        decoder.Feed(piece.get(), got);
         if (got < want) break;  // the file is shorter than it said
         left -= got;
     }
-    return decoder.Finish() ? LoadResult::Loaded : LoadResult::NotLoaded;
+    const bool loaded = decoder.Finish();
+    benchreport::FileRead();
+    return loaded ? LoadResult::Loaded : LoadResult::NotLoaded;
 }

@@ -62,7 +62,7 @@ best_of_3() {
 
 value() { sed -n "s/^$1=//p" "$2"; }
 
-printf '%-22s %8s %9s %9s %11s %7s %9s %7s %10s %10s %8s %s\n' file MB lines "wc -l ms" "load+paint" ratio "peak MB" "x size" "move 1st" "move again" thumb "thumb ok"
+printf '%-22s %8s %9s %9s %9s %11s %7s %9s %7s %10s %10s %8s %s\n' file MB lines "wc -l ms" "read ms" "load+paint" ratio "peak MB" "x size" "move 1st" "move again" thumb "thumb ok"
 for mb in $sizes; do
   for enc in utf16 ansi; do
     f="$data/export-$mb-$enc.reg"
@@ -83,11 +83,12 @@ for mb in $sizes; do
     lines=$(value lines "$report")
     thumb=$(value thumb_after "$report")
     awk -v f="$(basename "$f")" -v mb="$mb" -v lines="$lines" -v base="$base_us" -v load="$load_ms" \
+        -v read="$(value file_read_ms "$report")" \
         -v peak="$peak" -v bytes="$bytes" -v m1="$(value mouse_move_first_us "$report")" \
         -v m2="$(value mouse_move_repeat_us "$report")" -v thumb="$thumb" 'BEGIN {
       ok = (lines > 65536) ? ((thumb > 65535) ? "yes" : "NO") : "(small)";
-      printf "%-22s %8s %9d %9.1f %11.1f %7.1f %9.1f %7.2f %8.2fus %8.2fus %8d %s\n",
-             f, mb, lines, base / 1000, load, load * 1000 / base, peak / 1048576, peak / bytes, m1, m2, thumb, ok
+      printf "%-22s %8s %9d %9.1f %9.1f %11.1f %7.1f %9.1f %7.2f %8.2fus %8.2fus %8d %s\n",
+             f, mb, lines, base / 1000, read, load, load * 1000 / base, peak / 1048576, peak / bytes, m1, m2, thumb, ok
     }'
   done
 done

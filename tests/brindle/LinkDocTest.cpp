@@ -124,6 +124,24 @@ TEST(SetText, LongestLineRestartsWithEachText) {
     EXPECT_EQ(doc.GetMaxLineLength(), 9);
 }
 
+// The search that splits lines works 16 bytes a step: every position around the steps, and
+// the first of several hits.
+TEST(FindByte, EveryPositionAroundTheSteps) {
+    for (size_t n = 0; n <= 40; ++n) {
+        std::string text(n, 'x');
+        EXPECT_EQ(FindByte(text.data(), n, '\n'), n);
+        for (size_t at = 0; at < n; ++at) {
+            std::string hit = text;
+            hit[at] = '\n';
+            if (at + 3 < n) hit[at + 3] = '\n';
+            EXPECT_EQ(FindByte(hit.data(), n, '\n'), at) << n << " " << at;
+            EXPECT_EQ(FindByte(hit.data() + 1, n - 1, '\n'), at == 0 ? (at + 3 < n ? 2 : n - 1) : at - 1);
+        }
+    }
+    const char high[] = "\x80\xFF\x0A";
+    EXPECT_EQ(FindByte(high, 3, '\xFF'), 1u);
+}
+
 // ---- Hit areas ----
 
 LinkRect Rect(int32_t l, int32_t t, int32_t r, int32_t b) { return LinkRect{l, t, r, b}; }
