@@ -275,3 +275,46 @@ TEST_F(ShortcutDlgTest, EditAcceptsUnchangedValuesAndAKeyDeletedMeanwhileIsRefus
         EXPECT_FALSE(dlg.GetResult(got));
     }
 }
+
+TEST_F(ShortcutDlgTest, EnterInAFieldRunsTheChecksAndEscCancels) {
+    ASSERT_TRUE(exists.Ok());
+    auto key = [](HWND target, UINT vk) {
+        PostMessageA(target, WM_KEYDOWN, vk, 1);
+        PostMessageA(target, WM_KEYUP, vk, 0xC0000001);
+    };
+    {
+        wintest::MessageBoxWatcher boxes(IDOK);
+        CShortcutDlg dlg(TRUE, nullptr);
+        bool closedByEnter = false;
+        int result = RunDriven(dlg, [&](HWND hwnd) {
+            HWND location = GetDlgItem(hwnd, IDC_LOCATION);
+            key(location, VK_RETURN);  // empty location: refused
+            Sleepy([&] { return !boxes.Seen().empty(); }, 5000);
+            SetField(hwnd, IDC_LOCATION, exists.Path());
+            Sleep(300);  // let the message box go before the next key
+            key(GetDlgItem(hwnd, IDC_NAME), VK_RETURN);
+            closedByEnter = Sleepy([&] { return !IsWindow(hwnd); }, 5000);
+        });
+        EXPECT_TRUE(closedByEnter);
+        EXPECT_EQ(result, IDOK);
+        ASSERT_EQ(boxes.Seen().size(), 1u);
+        EXPECT_EQ(U(boxes.Seen()[0].text), "键值位置不能为空");
+        Shortcut got;
+        ASSERT_TRUE(dlg.GetResult(got));
+        EXPECT_EQ(got.location, exists.Path());
+        EXPECT_EQ(got.name, "Exists");
+    }
+    {
+        Shortcut initial{"Exists", exists.Path()};
+        CShortcutDlg dlg(FALSE, &initial);
+        bool closedByEsc = false;
+        int result = RunDriven(dlg, [&](HWND hwnd) {
+            key(GetDlgItem(hwnd, IDC_LOCATION), VK_ESCAPE);
+            closedByEsc = Sleepy([&] { return !IsWindow(hwnd); }, 5000);
+        });
+        EXPECT_TRUE(closedByEsc);
+        EXPECT_EQ(result, IDCANCEL);
+        Shortcut got;
+        EXPECT_FALSE(dlg.GetResult(got));
+    }
+}
