@@ -50,10 +50,8 @@ BEGIN_MESSAGE_MAP(CToolbarDlg, CDialog)
     ON_MESSAGE(WM_QUERYDRAGICON, OnQueryDragIcon)
     ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
     ON_MESSAGE(WM_LBUTTONDOWN, OnLButtonDown)
-#ifdef QUILLET_CLIPBOARD_COMMANDS
     ON_MESSAGE(WM_CHANGECBCHAIN, OnChangeCbChain)
     ON_MESSAGE(WM_DRAWCLIPBOARD, OnDrawClipboard)
-#endif
     ON_MESSAGE(WM_SHORTCUT_ITEM, OnShortcutItem)
     ON_MESSAGE(WM_SHORTCUT_QUERY, OnShortcutQuery)
     ON_MESSAGE(WM_SHORTCUT_ACTION, OnShortcutAction)
@@ -63,12 +61,10 @@ BEGIN_MESSAGE_MAP(CToolbarDlg, CDialog)
     ON_COMMAND(IDC_DELETE, OnDelete)
     ON_COMMAND(IDC_EDIT, OnEdit)
     ON_COMMAND(IDC_MANAGER, OnManager)
-#ifdef QUILLET_CLIPBOARD_COMMANDS
     ON_COMMAND(IDC_ADD_FROM_CLIPBOARD, AddFromClipboard)
     ON_COMMAND(IDC_OPEN_FROM_CLIPBOARD, OpenFromClipboard)
     ON_COMMAND(IDC_AUTO_OPEN, OnAutoOpen)
     ON_COMMAND(IDC_CLEAR_CLIPBOARD, ClearClipboard)
-#endif
     ON_COMMAND(IDC_MANUAL_OPEN, OnManualOpen)
     ON_COMMAND(IDC_ABOUT, OnAbout)
     ON_COMMAND(IDC_CLOSE, OnClose)
@@ -299,9 +295,7 @@ void CToolbarDlg::OnManager() {
     dlg.DoModal();
 }
 
-#ifdef QUILLET_CLIPBOARD_COMMANDS
 void CToolbarDlg::OnAutoOpen() { SetAutoOpen(m_autoOpen == 0); }
-#endif
 
 void CToolbarDlg::OnManualOpen() { SetManualOpen(m_manualOpen == 0); }
 
@@ -323,9 +317,7 @@ void CToolbarDlg::OnAbout() {
 }
 
 void CToolbarDlg::OnClose() {
-#ifdef QUILLET_CLIPBOARD_COMMANDS
     if (m_autoOpen) SetAutoOpen(false);  // out of the clipboard-viewer chain before the window goes
-#endif
     m_picker.ResetContent();
     m_pathBox.ResetContent();
     SaveShortcutFile();
