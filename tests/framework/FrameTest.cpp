@@ -148,6 +148,34 @@ TEST(FrameTest, AFailedCreationReportsFalseAndKeepsTheObject) {
     EXPECT_EQ(frame.m_hWnd, nullptr);
 }
 
+// A dialog-based program: the dialog is the main window and the program ends with it,
+// without entering the message loop.
+class CDialogApp : public CWinApp {
+public:
+    int m_dialogResult = 0;
+    HWND m_ownerOfDialog = reinterpret_cast<HWND>(1);
+    bool InitInstance() override {
+        Enable3dControls();
+        CScriptDlg dlg(IDD_SCRIPT, [this](CScriptDlg& d) {
+            m_ownerOfDialog = GetWindow(d, GW_OWNER);
+            d.EndDialog(IDCANCEL);
+        });
+        m_pMainWnd = &dlg;
+        m_dialogResult = dlg.DoModal();
+        m_pMainWnd = nullptr;
+        return false;
+    }
+};
+
+TEST(AppTest, ADialogBasedProgramEndsWhenItsDialogCloses) {
+    Watchdog watchdog(60000);
+    CDialogApp app;
+    ASSERT_EQ(AfxGetApp(), &app);
+    EXPECT_EQ(AfxWinMain(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOW), 0);
+    EXPECT_EQ(app.m_dialogResult, IDCANCEL);
+    EXPECT_EQ(app.m_ownerOfDialog, nullptr) << "the first window of the program has no owner";
+}
+
 TEST(AppTest, StringsLoadWholeAndTheErrorReportCarriesTheAppTitle) {
     std::string expected;
     for (int i = 0; i < 150; ++i) expected += wintest::A("长");
