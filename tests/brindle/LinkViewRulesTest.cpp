@@ -109,11 +109,4 @@ TEST(Wheel, DeltasBecomeLineSteps) {
     }
 }
 
-TEST(PenLimit, PastTheVisibleWidth) {
-    EXPECT_EQ(PenLimit(0, 10, 800), 810);
-    EXPECT_EQ(PenLimit(5, 10, 800), 860);
-    // A horizontal position near the 32-bit limit must not wrap to a small number.
-    EXPECT_GT(PenLimit(std::numeric_limits<int32_t>::max(), 10, 800), 0);
-}
-
 }  // namespace
