@@ -193,6 +193,7 @@ void CLinkView::LayoutLinks() {
     // One area per link line, in line order. The right edge stays open: measuring every
     // key line of a full export would cost seconds before anything is shown, so each
     // area is measured on the first hit test that reaches its row (MeasureLink).
+    m_links.Clear();
     const int32_t count = m_doc.GetLineCount();
     for (int32_t i = 0; i < count; ++i) {
         if ((m_doc.LineKind(i) & 3) == 0) continue;
