@@ -358,7 +358,7 @@ def draw_strip(lit):
     strip = Canvas(16 * len(CELLS), 16, (0, 0, 0))
     for index, (rows, background, ink) in enumerate(CELLS):
         assert len(rows) == 16 and all(len(r) == 16 for r in rows), index
-        face = lighter(background, 0.55) if lit else background
+        face = lighter(background, 0.4) if lit else background
         plate = lighter(PLATE, 0.45) if lit else PLATE
         left = 16 * index
         strip.rect(left, 0, left + 16, 16, face)
@@ -370,6 +370,14 @@ def draw_strip(lit):
             strip.set(left, i, edge_light)
             strip.set(left + i, 15, edge_dark)
             strip.set(left + 15, i, edge_dark)
+        # A shadow one pixel down and right keeps light glyphs readable on the lit faces.
+        shadow = darker(face, 0.45)
+        for y, row in enumerate(rows):
+            for x, ch in enumerate(row):
+                if ch == "#" and ink == WHITE and 0 < x + 1 < 15 and 0 < y + 1 < 15:
+                    below = rows[y + 1][x + 1]
+                    if below not in "#w":
+                        strip.set(left + x + 1, y + 1, shadow)
         strip.stamp(left, 0, rows, {"#": ink, "r": RED, "g": plate, "w": WHITE})
     return strip
 
