@@ -2,8 +2,10 @@
 
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace benchreport {
 
@@ -28,21 +30,31 @@ double Micros(LARGE_INTEGER from, LARGE_INTEGER to) {
 }
 
 // Mouse moves over the visible lines, twice: the first pass measures each link line's hit
-// area once, the second is what every later move costs.
-double MovePass(int& count) {
+// area once (its mean shows that cost spread over the moves), the second is what every
+// later move costs (its median, so that a moment when the machine was busy elsewhere does
+// not count).
+double MovePass(int& count, bool median) {
     RECT rc;
     GetClientRect(g.view, &rc);
-    LARGE_INTEGER t0, t1;
-    count = 0;
-    QueryPerformanceCounter(&t0);
+    std::vector<double> times;
     for (int y = 1; y < rc.bottom; y += 5) {
         for (int x = 24; x < rc.right && x < 400; x += 60) {
+            LARGE_INTEGER t0, t1;
+            QueryPerformanceCounter(&t0);
             SendMessageA(g.view, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
-            ++count;
+            QueryPerformanceCounter(&t1);
+            times.push_back(Micros(t0, t1));
         }
     }
-    QueryPerformanceCounter(&t1);
-    return count ? Micros(t0, t1) / count : 0;
+    count = static_cast<int>(times.size());
+    if (times.empty()) return 0;
+    if (!median) {
+        double sum = 0;
+        for (double t : times) sum += t;
+        return sum / times.size();
+    }
+    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+    return times[times.size() / 2];
 }
 
 void MouseTo(int x, int y, DWORD flags) {
@@ -85,8 +97,8 @@ void CALLBACK Finish(HWND, UINT, UINT_PTR id, DWORD) {
 void CALLBACK Measure(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     int count = 0;
-    g.moveFirstUs = MovePass(count);
-    g.moveRepeatUs = MovePass(count);
+    g.moveFirstUs = MovePass(count, false);
+    g.moveRepeatUs = MovePass(count, true);
     g.moves = count;
 
     g.before.cbSize = sizeof(g.before);
