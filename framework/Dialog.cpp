@@ -33,17 +33,21 @@ END_MESSAGE_MAP()
 // The dialog manager's procedure for our dialogs does nothing but bind: once bound, every
 // message passes the object first (subclass) and reaches here only for default handling,
 // where FALSE means "do what dialogs do".
-INT_PTR CALLBACK CDialog::DlgProc(HWND hwnd, UINT, WPARAM, LPARAM) {
+INT_PTR CALLBACK CDialog::DlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (t_creating && !FromHandlePermanent(hwnd)) {
         CDialog* dlg = t_creating;
         t_creating = nullptr;
-        // Bound now so that WM_SETFONT, the controls' notifications and WM_INITDIALOG
-        // all pass the message map.
+        // Bound at the first message the dialog manager passes on (WM_SETFONT for a template
+        // with a font), so that the controls' notifications and WM_INITDIALOG pass the map.
         dlg->Bind(hwnd);
-        if (::SetWindowSubclass(hwnd, &CWnd::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(dlg)))
-            dlg->m_subclassed = true;
-        else
+        if (!::SetWindowSubclass(hwnd, &CWnd::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(dlg))) {
             dlg->Unbind();
+            return FALSE;
+        }
+        dlg->m_subclassed = true;
+        // A template without a font sends nothing before WM_INITDIALOG: that message is
+        // already past the new subclass, so it is handed to the object here.
+        if (msg == WM_INITDIALOG) return Dispatch(dlg, hwnd, msg, wp, lp) ? TRUE : FALSE;
     }
     return FALSE;
 }

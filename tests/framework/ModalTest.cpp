@@ -208,6 +208,17 @@ TEST(ModalTest, QuitDuringNestedDialogsEndsEveryLoopAndStaysQueued) {
     EXPECT_EQ(msg.wParam, 3u);
 }
 
+TEST(ModalTest, ATemplateWithoutAFontStillInitialisesAndBindsItsControls) {
+    Watchdog watchdog(60000);
+    bool bound = false;
+    CEditDlg dlg(IDD_NOFONT, [&](CScriptDlg& base) {
+        bound = static_cast<CEditDlg&>(base).m_edit.m_hWnd == base.GetDlgItem(IDC_EDIT);
+        base.EndDialog(IDOK);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK) << "the script is posted from OnInitDialog";
+    EXPECT_TRUE(bound);
+}
+
 TEST(ModalTest, ADialogWithoutItsTemplateFailsWithoutTouchingTheOwner) {
     CWnd owner;
     ASSERT_TRUE(owner.CreateEx(0, nullptr, "owner", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr));

@@ -4,6 +4,7 @@
 #define IDR_TESTFRAME      128
 #define IDD_SCRIPT         100
 #define IDD_CONTROLS       101
+#define IDD_NOFONT         102
 #define IDR_TESTBAR        134
 #define IDR_BADBAR         135
 #define IDS_LONG           200
