@@ -97,7 +97,9 @@ LoadResult LoadTextFileInto(const char* path, CLinkDoc& doc, CLinkRectList& link
     while (left > 0 && !decoder.Ended()) {
         const DWORD want = left < kPiece ? static_cast<DWORD>(left) : kPiece;
         if (!ReadUpTo(file.get(), piece.get(), want, got)) {
+            const DWORD error = GetLastError();  // for the caller's error report
             doc.Clear();
+            SetLastError(error);
             return LoadResult::ReadError;
         }
         decoder.Feed(piece.get(), got);

@@ -1,5 +1,5 @@
-// The document (line splitting, fed whole or in pieces), the hit areas, and the decoding of
-// file bytes with a stand-in for the system's conversion.
+// The document (line splitting; the fuzzers feed texts in pieces), the hit areas, and the
+// decoding of file bytes with a stand-in for the system's conversion.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -49,25 +49,6 @@ TEST(SetText, SplitsAtCrLfOnly) {
         CLinkDoc doc;
         EXPECT_EQ(doc.SetText(c.text), c.result) << c.text;
         EXPECT_EQ(Lines(doc), c.lines) << c.text;
-    }
-}
-
-// A file arrives in pieces; wherever the pieces are cut (also between CR and LF), the lines
-// are those of the whole text.
-TEST(SetText, PiecesGiveTheSameLines) {
-    for (const SplitCase& c : kSplitCases) {
-        for (size_t cut = 0; cut <= c.text.size(); ++cut) {
-            CLinkDoc doc;
-            ASSERT_TRUE(doc.BeginText());
-            for (std::string piece : {c.text.substr(0, cut), c.text.substr(cut)}) {
-                char* area = doc.AppendArea(piece.size());
-                ASSERT_NE(area, nullptr);
-                piece.copy(area, piece.size());
-                ASSERT_TRUE(doc.AppendCommit(piece.size()));
-            }
-            EXPECT_EQ(doc.EndText(), c.result) << c.text << " cut " << cut;
-            EXPECT_EQ(Lines(doc), c.lines) << c.text << " cut " << cut;
-        }
     }
 }
 
@@ -274,27 +255,6 @@ TEST(Decode, AsciiNeverReachesTheSystemConversion) {
     ASSERT_EQ(lines.size(), 5002u);
     EXPECT_EQ(lines[4999], "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.txt]");
     EXPECT_EQ(lines[5000], "#\x60#\x7D");
-}
-
-// Piece boundaries anywhere (odd ones, inside a pair, between CR and LF) change nothing.
-TEST(Decode, PiecesGiveTheSameText) {
-    const std::string bytes =
-        Utf16(u"A\r\n\u4F60\U0001F600x\r\n\U0001F600\U0001F600\r\n" + std::u16string(40, u'y') + u"\u00E9");
-    const std::vector<std::string> whole = Decode(bytes);
-    for (size_t cut1 = 0; cut1 <= bytes.size() - 2; ++cut1) {
-        for (size_t cut2 = cut1; cut2 <= bytes.size() - 2; cut2 += 3) {
-            int calls = 0;
-            CLinkDoc doc;
-            CTextDecoder dec(doc, TextEncoding::Utf16, FakeConvert, &calls);
-            ASSERT_TRUE(dec.Begin(bytes.size() - 2));
-            const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + 2;
-            dec.Feed(p, cut1);
-            dec.Feed(p + cut1, cut2 - cut1);
-            dec.Feed(p + cut2, bytes.size() - 2 - cut2);
-            dec.Finish();
-            ASSERT_EQ(Lines(doc), whole) << cut1 << " " << cut2;
-        }
-    }
 }
 
 }  // namespace
