@@ -34,8 +34,8 @@ bool ParseKeyPathText(std::string text, bool allowLeadingText, ParsedKeyPath& ou
 
 // The viewer's variant: no white space removed, the whole text upper-cased, and a root name
 // (short form, then long form, row by row) only at the very start. An empty sub-key fails.
-// On success `out.subKey` and `out.path` are upper case and `out.path` starts with the long
-// form. On failure `out` is left as it was.
+// On success `out.subKey` and `out.path` are upper case (FullKeyPathText gives the long
+// form). On failure `out` is left as it was.
 bool ParseKeyPathUpper(std::string text, ParsedKeyPath& out);
 
 // Long form of the root followed by the sub-key: what the navigator types.
