@@ -150,7 +150,10 @@ bool CTextDecoder::ConvertUnits(const char16_t* units, size_t n) {
             }
             size_t run = k;
             while (run < piece && src[run] >= 0x80) ++run;
-            if (run == piece && run > k && i + run < n && IsHigh(src[run - 1])) ++run;
+            // A pair straddling the piece's end goes whole into this run.
+            if (run == piece && run > k && i + run < n && IsHigh(src[run - 1]) &&
+                src[run] >= 0xDC00 && src[run] <= 0xDFFF)
+                ++run;
             if (run > k) {
                 out += m_convert(src + k, run - k, dst + out, m_context);
                 k = run;
