@@ -27,16 +27,19 @@ if [ ! -d "$run/locale/zh_CN.UTF-8" ]; then
   localedef -i zh_CN -f UTF-8 "$run/locale/zh_CN.UTF-8"
 fi
 export LOCPATH="$run/locale"
-export LC_ALL=zh_CN.UTF-8
 export WINEPREFIX="$run/prefix"
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono/Gecko installers; the built-in registry editor stays as it is.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# The zh_CN locale gives Wine the ANSI code page 936. Set per command: this shell itself
+# does not need (and would only warn about) a locale from LOCPATH.
+wenv() { env LC_ALL=zh_CN.UTF-8 "$@"; }
+
 xvfb_pid=
 cleanup() {
-  wineserver -k 2>/dev/null || true
+  wenv wineserver -k 2>/dev/null || true
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
@@ -56,7 +59,7 @@ if ! display_works; then
   rm -f "$fifo"
   cat <<EOF
 No X display found: Quillet runs on the virtual display $DISPLAY.
-  look at it:   xwd -display $DISPLAY -root | convert xwd:- quillet-now.png
+  look at it:   DISPLAY=$DISPLAY import -window root -crop 700x60+0+0 quillet-now.png
   or live:      x11vnc -display $DISPLAY  (then a VNC viewer)
 Press Ctrl-C here to end it.
 EOF
@@ -64,10 +67,13 @@ fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "making the Wine prefix $WINEPREFIX (once, up to a minute)..."
-  wineboot -i >"$run/wineboot.log" 2>&1 || { cat "$run/wineboot.log"; exit 1; }
-  wineserver -w
+  wenv wineboot -i >"$run/wineboot.log" 2>&1 || { cat "$run/wineboot.log"; exit 1; }
+  wenv wineserver -w
 fi
 
 echo "starting $run/Quillet.exe on $DISPLAY (shortcut file: $run/Quillet.ini)"
 cd "$run"
-wine "$run/Quillet.exe"
+# In the background and waited for, so that Ctrl-C reaches the traps above at once (a Wine
+# program ignores it); the program's own close button ends the wait as well.
+wenv wine "$run/Quillet.exe" &
+wait $!
