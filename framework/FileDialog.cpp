@@ -17,7 +17,8 @@ CFileDialog::CFileDialog(bool openFileDialog, const char* defExt, const char* fi
         m_filter.push_back('\0');
     }
     m_ofn.lStructSize = sizeof(m_ofn);
-    m_ofn.Flags = flags;
+    // Explorer style whatever the caller asks for; the caller's flags decide the rest.
+    m_ofn.Flags = flags | OFN_EXPLORER;
 }
 
 int CFileDialog::DoModal() {

@@ -100,19 +100,33 @@ CWnd::~CWnd() {
     }
 }
 
-// Runs one message through the object, with the current message recorded for Default().
-// Nothing thrown inside may cross into the system: it would unwind through user32 frames.
+// The messages being dispatched on this thread, innermost first, for Default(). Kept here
+// rather than in the object: a window may delete its object while an outer message for it is
+// still being handled (WM_CLOSE -> DestroyWindow -> PostNcDestroy), and the unwinding must
+// not write to it.
+namespace {
+struct CurrentMsg {
+    const CWnd* wnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    const CurrentMsg* outer;
+};
+thread_local const CurrentMsg* t_current = nullptr;
+}  // namespace
+
+// Runs one message through the object. Nothing thrown inside may cross into the system: it
+// would unwind through user32's frames.
 LRESULT CWnd::Dispatch(CWnd* wnd, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    CurrentMsg current{msg, wp, lp};
-    const CurrentMsg* outer = wnd->m_current;
-    wnd->m_current = &current;
+    CurrentMsg current{wnd, msg, wp, lp, t_current};
+    t_current = &current;
     LRESULT result = 0;
     try {
         result = wnd->WindowProc(msg, wp, lp);
     } catch (...) {
         result = 0;
     }
-    wnd->m_current = outer;
+    t_current = current.outer;
     if (msg == WM_NCDESTROY && wnd->m_hWnd == hwnd) {
         wnd->Unbind();
         wnd->PostNcDestroy();  // may delete the object: nothing after this
@@ -306,8 +320,9 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CWnd::Default() {
-    if (!m_current) return 0;
-    return DefaultHandling(m_current->message, m_current->wParam, m_current->lParam);
+    for (const CurrentMsg* c = t_current; c; c = c->outer)
+        if (c->wnd == this) return DefaultHandling(c->message, c->wParam, c->lParam);
+    return 0;
 }
 
 bool CWnd::PreTranslateMessage(MSG*) { return false; }

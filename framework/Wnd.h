@@ -321,12 +321,6 @@ private:
     void Bind(HWND hwnd);
     void Unbind();
 
-    struct CurrentMsg {
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-    };
-    const CurrentMsg* m_current = nullptr;
     bool m_subclassed = false;
 };
 
