@@ -26,7 +26,8 @@ bool CFrameWnd::LoadFrame(UINT idResource, DWORD style, CWnd* parent) {
     HMENU menu = ::LoadMenuA(inst, MAKEINTRESOURCEA(idResource));
     if (!CreateEx(0, nullptr, m_strTitle.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                   CW_USEDEFAULT, parent ? parent->m_hWnd : nullptr, menu)) {
-        if (menu) ::DestroyMenu(menu);
+        // A window that got as far as WM_CREATE took its menu with it when it went.
+        if (menu && ::IsMenu(menu)) ::DestroyMenu(menu);
         return false;
     }
     m_bCreated = true;

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <cstdio>
 #include <list>
 #include <vector>
 
@@ -181,8 +182,8 @@ const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH backgrou
     // Names must outlive every window of the class: keep them for the process's lifetime.
     static std::list<std::string> names;
     char name[96];
-    wsprintfA(name, "QbWnd:%x:%p:%p:%p", classStyle, static_cast<void*>(cursor),
-              static_cast<void*>(background), static_cast<void*>(icon));
+    std::snprintf(name, sizeof name, "QbWnd:%x:%p:%p:%p", classStyle, static_cast<void*>(cursor),
+                  static_cast<void*>(background), static_cast<void*>(icon));
     for (const std::string& n : names)
         if (n == name) return n.c_str();
     WNDCLASSA wc{};
