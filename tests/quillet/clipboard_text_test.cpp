@@ -66,29 +66,6 @@ TEST(ClipboardText, ReadsTextAndItsFirstLine) {
     }
 }
 
-TEST(ClipboardText, NothingWithoutText) {
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 4);
-    ASSERT_TRUE(SetClipboardData(RegisterClipboardFormatA("QbNotText"), block) != nullptr);
-    CloseClipboard();
-
-    std::string text = "kept", line = "kept";
-    CClipboardText clip;
-    EXPECT_FALSE(clip.ReadText(text));
-    EXPECT_FALSE(clip.FirstLine(line));
-    EXPECT_EQ("kept", line);
-}
-
-TEST(ClipboardText, EmptyRemovesTheText) {
-    ASSERT_TRUE(PutText("HKLM\\Software"));
-    CClipboardText clip;
-    EXPECT_TRUE(clip.Empty());
-    EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
-    std::string text;
-    EXPECT_FALSE(clip.ReadText(text));
-}
-
 // While another window holds the clipboard open, every operation fails quietly and the
 // clipboard is not left open by the failed attempt.
 DWORD WINAPI HoldClipboard(void* param) {

@@ -152,7 +152,7 @@ TEST(ManagerOnTheStrip, OkReplacesTheListCancelAndEmptyListsLeaveIt) {
 // The picture of the manager in the documentation. Wine leaves the frame to the window
 // manager, which the rig's display does not have; a program started while the driver is
 // told to draw its own frames shows the caption as a user sees it.
-TEST(ManagerOnTheStrip, PictureForTheDocumentation) {
+TEST(ManagerOnTheStrip, ShowsItsToolTipAndIsPicturedForTheDocumentation) {
     HKEY x11 = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", &x11));
     RegSetValueExA(x11, "Decorated", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
@@ -172,6 +172,26 @@ TEST(ManagerOnTheStrip, PictureForTheDocumentation) {
     ASSERT_NE(nullptr, dlg);
     wintest::PumpFor(1000);
     EXPECT_TRUE(wintest::SaveScreenshot(dlg, wintest::ScratchDir("manager") + "manager_picture.bmp"));
+
+    // Resting the mouse on the import button shows its tip.
+    HWND bar = GetDlgItem(dlg, 0xE800);
+    // The fourth of four equal buttons (sizes come back in the result: no pointers across).
+    LRESULT size = SendMessageA(bar, TB_GETBUTTONSIZE, 0, 0);
+    RECT rc;
+    GetWindowRect(bar, &rc);
+    int x = rc.left + 3 * LOWORD(size) + LOWORD(size) / 2, y = rc.top + HIWORD(size) / 2 + 2;
+    striptest::MouseMoveTo(x, y);
+    wintest::PumpFor(100);
+    striptest::MouseMoveTo(x + 1, y + 1);
+    std::string tip;
+    EXPECT_TRUE(wintest::WaitUntil(
+        [&] {
+            HWND tips = reinterpret_cast<HWND>(SendMessageA(bar, TB_GETTOOLTIPS, 0, 0));
+            tip = IsWindowVisible(tips) ? striptest::WindowText(tips) : std::string();
+            return !tip.empty();
+        },
+        5000));
+    EXPECT_EQ(A("导入注册表收藏夹"), tip);
     Press(dlg, IDCANCEL);
     EXPECT_TRUE(strip.Close());
 }
