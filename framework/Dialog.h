@@ -8,7 +8,8 @@
 // target window up its parents; CDialog::PreTranslateMessage runs IsDialogMessage) ->
 // dispatch, until EndDialog was called. A WM_QUIT ends the loop and is posted again, so the
 // loop outside ends too. The owner is enabled again before the dialog window is destroyed.
-// IDOK and IDCANCEL (Enter, Esc, the close box) reach OnOK/OnCancel.
+// IDOK and IDCANCEL (Enter, Esc, the close box) reach OnOK/OnCancel. WM_INITDIALOG is not a
+// table entry: override OnInitDialog (call the base first: it binds the DDX controls).
 #pragma once
 #include "Wnd.h"
 

@@ -24,10 +24,12 @@
 //   CWnd; the first entry that matches wins. An entry that matches HAS HANDLED the message:
 //   the window procedure returns the handler's result (ON_MESSAGE) or 0.
 // - A message no table lists gets the default handling: for WM_COMMAND from a control,
-//   WM_NOTIFY, WM_CTLCOLOR* and WM_DRAWITEM the message is first reflected to the control
-//   object bound to the child window (its *_REFLECT entries, then OnChildNotify); if that does
-//   not handle it, or for every other message, the default window procedure runs (for a
-//   subclassed control: the control's own procedure; for a dialog: the dialog manager's).
+//   WM_NOTIFY, WM_CTLCOLOR* and WM_DRAWITEM (found by id) the message is first offered back
+//   to the object bound to that child (OnChildNotify, which looks up the child's *_REFLECT
+//   entries); if that does not handle it, or for every other message, the default window
+//   procedure runs (for a subclassed control: the control's own procedure; for a dialog: the
+//   dialog manager's). So the parent's own entries come first, the child's second.
+// - Frames route commands: the pane's object first, then the frame, then the application.
 // - Inside a handler, Default() runs that default handling for the current message and returns
 //   its result ("do the usual thing, then/before mine").
 // - Commands: ON_COMMAND matches menu items, accelerators and control notification code 0
@@ -39,6 +41,8 @@
 // - Dialogs: handlers return their value directly; the framework's dialogs are subclassed,
 //   so WM_NOTIFY results and colour brushes reach the sender without DWLP_MSGRESULT.
 // - No exception leaves a window procedure; handlers report failure with values.
+// - Inside a window class the helpers below (SendMessage, GetParent, IsWindowEnabled...) hide
+//   the Win32 functions of the same name: write ::GetParent(hwnd) for another window.
 //
 // Handler signatures by entry:
 //   ON_MESSAGE(msg, fn)                      LRESULT fn(WPARAM, LPARAM)
