@@ -95,6 +95,34 @@ TEST(Classify, DoubleByteTrailBytes) {
     for (const KindCase& c : cases) EXPECT_EQ(CLinkDoc::Classify(c.line), c.kind) << "line: " << c.line;
 }
 
+// Long lines are walked 16 bytes at a time: what decides the kind must count wherever it
+// stands, also across the steps.
+TEST(Classify, EveryPositionInALongLine) {
+    const std::string key = "HKLM\\" + std::string(60, 'k');
+    const std::string file = "C:\\" + std::string(60, 'f');
+    for (size_t at = 6; at + 2 < key.size(); ++at) {
+        auto with = [&](const std::string& base, const std::string& what) {
+            std::string line = base;
+            line.replace(at, what.size(), what);
+            return line;
+        };
+        EXPECT_EQ(ClassifyLine(with(key, "\\\\")), LINE_TEXT) << at;
+        EXPECT_EQ(ClassifyLine(with(key, ":")), LINE_TEXT) << at;
+        EXPECT_EQ(ClassifyLine(with(key, "\"")), LINE_TEXT) << at;
+        EXPECT_EQ(ClassifyLine(with(key, "*")), LINE_KEY) << at;
+        EXPECT_EQ(ClassifyLine(with(key, "\\k\\")), LINE_KEY) << at;
+        EXPECT_EQ(ClassifyLine(with(key, "\x95\\\\\\")), LINE_TEXT) << at;  // trail 0x5C, then two real ones
+        EXPECT_EQ(ClassifyLine(with(key, "\x95\\\\k")), LINE_KEY) << at;    // trail 0x5C, then one real one
+        EXPECT_EQ(ClassifyLine(with(key, "\x81:")), LINE_KEY) << at;         // trail 0x3A
+        EXPECT_EQ(ClassifyLine(with(file, "*")), LINE_TEXT) << at;
+        EXPECT_EQ(ClassifyLine(with(file, "|")), LINE_TEXT) << at;
+        EXPECT_EQ(ClassifyLine(with(file, "\t")), LINE_TEXT) << at;
+        EXPECT_EQ(ClassifyLine(with(file, ":")), LINE_FILE) << at;
+        EXPECT_EQ(ClassifyLine(with(file, "\\\\")), LINE_TEXT) << at;
+        EXPECT_EQ(ClassifyLine(with(file, "\x81\"")), LINE_FILE) << at;     // lead byte + 0x22
+    }
+}
+
 struct CutCase {
     std::string text;
     int32_t n;
