@@ -60,6 +60,7 @@ bool CLinkDoc::Reserve(size_t total) {
 
 bool CLinkDoc::PushLine(size_t start, size_t end) {
     if (m_count >= static_cast<size_t>(INT32_MAX)) return false;  // indexes are 32-bit
+    if (end > kMaxEnd) return false;
     const size_t slot = m_count & (kBlockLines - 1);
     if (slot == 0) {
         // bad_alloc is the only exception here, and it must not leave this class, which runs
@@ -73,8 +74,9 @@ bool CLinkDoc::PushLine(size_t start, size_t end) {
         }
     }
     IndexBlock& block = *m_index.back();
-    block.ends[slot] = end;
-    block.kinds[slot] = static_cast<uint8_t>(ClassifyLine(std::string_view(m_buf + start, end - start)));
+    const int32_t kind = ClassifyLine(std::string_view(m_buf + start, end - start));
+    block.low[slot] = static_cast<uint32_t>(end);
+    block.high[slot] = static_cast<uint8_t>(((end >> 32) & 0x3F) | (static_cast<uint32_t>(kind) << 6));
     ++m_count;
     if (end - start > m_nMaxLineLen) m_nMaxLineLen = end - start;
     return true;

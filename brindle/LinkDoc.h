@@ -4,7 +4,7 @@
 //
 // Why not one string per line: a full-registry export is 270-520 MB of UTF-16 and several
 // million lines. The document keeps every line's bytes in one buffer, each line followed by
-// CR LF, and an index of line ends, so a line costs 9 bytes of bookkeeping and loading is
+// CR LF, and an index of line ends, so a line costs 5 bytes of bookkeeping and loading is
 // a memchr walk over the buffer. Files are fed in pieces (Append), so a caller can read and
 // convert a file without holding it twice.
 #pragma once
@@ -55,7 +55,7 @@ public:
     std::string_view LineText(int32_t index) const;
     int32_t LineKind(int32_t index) const {
         const size_t i = static_cast<size_t>(index);
-        return m_index[i >> kBlockShift]->kinds[i & (kBlockLines - 1)];
+        return m_index[i >> kBlockShift]->high[i & (kBlockLines - 1)] >> 6;
     }
 
     // Feeding a text in pieces, as a file is read. BeginText resets the longest-line length
@@ -86,11 +86,19 @@ private:
     // hold the old and the new copy of an index of ten million lines at once.
     static constexpr size_t kBlockShift = 16;
     static constexpr size_t kBlockLines = size_t(1) << kBlockShift;
+    // A line's end (the offset just past its bytes; its CR LF follows) has 38 bits: the low
+    // 32 in `low`, the rest in the low 6 bits of `high`, whose top 2 bits hold the kind.
+    // 256 GB of text is far beyond what the program could hold in memory.
+    static constexpr uint64_t kMaxEnd = (uint64_t(1) << 38) - 1;
     struct IndexBlock {
-        uint64_t ends[kBlockLines];  // offset just past the line's bytes (its CR LF follows)
-        uint8_t kinds[kBlockLines];
+        uint32_t low[kBlockLines];
+        uint8_t high[kBlockLines];
     };
-    uint64_t EndOf(size_t i) const { return m_index[i >> kBlockShift]->ends[i & (kBlockLines - 1)]; }
+    uint64_t EndOf(size_t i) const {
+        const IndexBlock& b = *m_index[i >> kBlockShift];
+        const size_t j = i & (kBlockLines - 1);
+        return (uint64_t(b.high[j] & 0x3F) << 32) | b.low[j];
+    }
     std::vector<std::unique_ptr<IndexBlock>> m_index;
     size_t m_count = 0;
     size_t m_nMaxLineLen = 0;

@@ -105,6 +105,21 @@ TEST(SetText, LongestLineRestartsWithEachText) {
     EXPECT_EQ(doc.GetMaxLineLength(), 9);
 }
 
+// The index is kept in blocks of 65,536 lines: lines on both sides of a block's edge keep
+// their text and kind.
+TEST(SetText, ManyLinesAcrossIndexBlocks) {
+    std::string text;
+    for (int i = 0; i < 140000; ++i) text += (i % 3 == 0 ? "HKCU\\k" : i % 3 == 1 ? "C:\\f" : "plain") + std::to_string(i) + "\r\n";
+    CLinkDoc doc;
+    ASSERT_TRUE(doc.SetText(text));
+    ASSERT_EQ(doc.GetLineCount(), 140000);
+    for (int i : {0, 65534, 65535, 65536, 65537, 131071, 131072, 139999}) {
+        const char* prefix = i % 3 == 0 ? "HKCU\\k" : i % 3 == 1 ? "C:\\f" : "plain";
+        EXPECT_EQ(doc.LineText(i), prefix + std::to_string(i)) << i;
+        EXPECT_EQ(doc.LineKind(i), i % 3 == 0 ? LINE_KEY : i % 3 == 1 ? LINE_FILE : LINE_TEXT) << i;
+    }
+}
+
 // The search that splits lines works 16 bytes a step: every position around the steps, and
 // the first of several hits.
 TEST(FindByte, EveryPositionAroundTheSteps) {
