@@ -4,9 +4,9 @@
 //
 // Why not one string per line: a full-registry export is 270-520 MB of UTF-16 and several
 // million lines. The document keeps every line's bytes in one buffer, each line followed by
-// CR LF, and an index of line ends, so a line costs 5 bytes of bookkeeping and loading is
-// a memchr walk over the buffer. Files are fed in pieces (Append), so a caller can read and
-// convert a file without holding it twice.
+// CR LF, and an index of line ends, so a line costs 5 bytes of bookkeeping and splitting is
+// one search for line feeds over the buffer. Files are fed in pieces (AppendArea and
+// AppendCommit), so a caller can read and convert a file without holding it twice.
 #pragma once
 
 #include <cstddef>
@@ -38,7 +38,8 @@ public:
 
     // Appends the lines of a text split at CR LF (a lone CR or LF stays in its line; a text
     // ending in CR LF has no empty last line). False, adding nothing, for an empty text.
-    // Earlier lines stay: callers Clear first. The text ends at its first zero byte.
+    // Earlier lines stay: callers Clear first. A C string ends at its first zero byte; a
+    // string_view is taken whole.
     bool SetText(const char* text);
     bool SetText(std::string_view text);
     // Appends one line as it is (no splitting) with the kind Classify gives it.

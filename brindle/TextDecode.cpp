@@ -18,8 +18,10 @@ CTextDecoder::CTextDecoder(CLinkDoc& doc, TextEncoding encoding, WideRunConverte
 
 bool CTextDecoder::Begin(uint64_t dataSize) {
     // UTF-16 never grows in code page 936: a unit gives at most two bytes. Pages reserved
-    // beyond what the text needs are never touched, so they cost address space only.
-    const uint64_t room = dataSize + 2;
+    // beyond what the text needs are never touched, so they cost address space only. The
+    // few bytes more cover the room the conversion asks for ahead of its last piece, so
+    // that the buffer never has to grow (and be copied) near the end of a large file.
+    const uint64_t room = dataSize + 64;
     if (room > SIZE_MAX / 2) return !(m_ended = m_failed = true);
     if (!m_doc.BeginText(static_cast<size_t>(room))) return !(m_ended = m_failed = true);
     return true;
