@@ -77,6 +77,7 @@ private:
     void RedrawButton(int id);
     // The shortcut file beside the program, read once at start and written once at close.
     void LoadShortcutFile();
+    void RefillPicker();  // empty the picker, then one WM_SHORTCUT_ITEM per shortcut
     void SaveShortcutFile();
 
     CPathBox m_pathBox;
