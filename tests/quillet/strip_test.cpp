@@ -98,6 +98,21 @@ TEST(Strip, StartsAsTopmostToolWindowAtTheTopEdge) {
     EXPECT_TRUE(run.Close());
 }
 
+TEST(Strip, EveryStartOpensAFurtherStripAtTheSamePlace) {
+    StripRun first("strip_twice_1"), second("strip_twice_2");
+    ASSERT_TRUE(first.Start());
+    ASSERT_TRUE(second.Start());
+    ASSERT_NE(first.Strip(), second.Strip());
+    RECT a, b;
+    GetWindowRect(first.Strip(), &a);
+    GetWindowRect(second.Strip(), &b);
+    EXPECT_EQ(a.left, b.left);
+    EXPECT_EQ(a.top, b.top);
+    EXPECT_TRUE(second.Close());
+    EXPECT_TRUE(first.Running());
+    EXPECT_TRUE(first.Close());
+}
+
 TEST(Strip, EnterEscAndAltF4LeaveItOpen) {
     StripRun run("strip_keys");
     ASSERT_TRUE(run.Start());
@@ -591,6 +606,32 @@ TEST(Strip, PathBoxOpensKeysAndFilesAndKeepsOneHistoryEntryPerPath) {
     // Switching back hides the box; its history lives until the close empties it.
     SendMessageA(run.Strip(), WM_COMMAND, MAKEWPARAM(1012, BN_CLICKED), (LPARAM)run.Item(1012));
     EXPECT_EQ(StripRun::ComboItems(box).size(), 2u);
+    EXPECT_TRUE(run.Close());
+}
+
+TEST(Strip, ButtonsAndPickerShowTheirTooltips) {
+    StripRun run("strip_tips");
+    ASSERT_TRUE(run.Start());
+    struct Case {
+        int id;
+        const char* text;
+    };
+    const Case cases[] = {{1003, "添加快捷方式"}, {1002, "请选择快捷方式"}, {1014, "关闭"}};
+    for (const Case& c : cases) {
+        RECT rc;
+        GetWindowRect(run.Item(c.id), &rc);
+        striptest::MouseMoveTo((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2 - 1);
+        striptest::MouseMoveTo((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+        HWND tip = nullptr;
+        EXPECT_TRUE(wintest::WaitUntil(
+            [&] {
+                tip = TipOwnedBy(run.Pid(), run.Strip());
+                return tip && IsWindowVisible(tip) && U(striptest::WindowText(tip)) == c.text;
+            },
+            5000))
+            << c.id << ": " << (tip ? U(striptest::WindowText(tip)) : std::string("no tip"));
+    }
+    striptest::MouseMoveTo(600, 400);
     EXPECT_TRUE(run.Close());
 }
 
