@@ -96,6 +96,13 @@ void CALLBACK Finish(HWND, UINT, UINT_PTR id, DWORD) {
 // input events: the bar's own tracking loop then sends SB_THUMBTRACK with the position.
 void CALLBACK Measure(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
+    // The moves are sent, but the pointer should be where they say, as for a real move
+    // (an earlier run's drag may have left it over the scroll bar).
+    RECT rc;
+    GetClientRect(g.view, &rc);
+    POINT centre = {rc.right / 2, rc.bottom / 2};
+    ClientToScreen(g.view, &centre);
+    SetCursorPos(centre.x, centre.y);
     int count = 0;
     g.moveFirstUs = MovePass(count, false);
     g.moveRepeatUs = MovePass(count, true);
