@@ -29,6 +29,9 @@ done
 echo "display $DISPLAY, prefix $WINEPREFIX"
 wineboot -i >"$QB_RIG_DIR/wineboot.log" 2>&1 || { cat "$QB_RIG_DIR/wineboot.log"; exit 1; }
 wineserver -w
+# A crashing test program must fail its test, not wait for someone to close Wine's crash
+# dialog: winedbg then only prints the backtrace into the test's output.
+wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
 
 fixture="$QB_WIN_BUILD_DIR/tests/fixtures/regedit.exe"
 if [ -f "$fixture" ]; then
