@@ -14,10 +14,12 @@ namespace {
 const COLORREF kStripBackground = RGB(255, 192, 255);
 
 // The twelve picture buttons; a button's index here is its cell in bitmaps 129 and 130.
-const int kButtonIds[] = {IDC_RUN_REGEDIT,         IDC_ADD,         IDC_DELETE,          IDC_EDIT,
-                          IDC_MANAGER,             IDC_ADD_FROM_CLIPBOARD, IDC_OPEN_FROM_CLIPBOARD,
-                          IDC_AUTO_OPEN,           IDC_CLEAR_CLIPBOARD,    IDC_MANUAL_OPEN,
-                          IDC_ABOUT,               IDC_CLOSE};
+const int kButtonIds[] = {
+    IDC_RUN_REGEDIT,         IDC_ADD,       IDC_DELETE,          IDC_EDIT,
+    IDC_MANAGER,             IDC_ADD_FROM_CLIPBOARD,             IDC_OPEN_FROM_CLIPBOARD,
+    IDC_AUTO_OPEN,           IDC_CLEAR_CLIPBOARD,                IDC_MANUAL_OPEN,
+    IDC_ABOUT,               IDC_CLOSE,
+};
 const int kCellSize = 16;
 
 int CellOf(int id) {
@@ -27,19 +29,19 @@ int CellOf(int id) {
 }
 
 // Controls with a tooltip: every button and the picker; the string resource shares the id.
-const int kToolIds[] = {IDC_RUN_REGEDIT,        IDC_PICKER,              IDC_ADD,       IDC_DELETE,
-                        IDC_EDIT,               IDC_MANAGER,             IDC_ADD_FROM_CLIPBOARD,
-                        IDC_OPEN_FROM_CLIPBOARD, IDC_AUTO_OPEN,          IDC_CLEAR_CLIPBOARD,
-                        IDC_MANUAL_OPEN,        IDC_ABOUT,               IDC_CLOSE};
+const int kToolIds[] = {
+    IDC_RUN_REGEDIT,         IDC_PICKER,    IDC_ADD,             IDC_DELETE,
+    IDC_EDIT,                IDC_MANAGER,   IDC_ADD_FROM_CLIPBOARD,
+    IDC_OPEN_FROM_CLIPBOARD, IDC_AUTO_OPEN, IDC_CLEAR_CLIPBOARD, IDC_MANUAL_OPEN,
+    IDC_ABOUT,               IDC_CLOSE,
+};
 
 LRESULT Answer(bool done) { return done ? 0 : -1; }
 
 }  // namespace
 
-CToolbarDlg::CToolbarDlg(CWnd* parent) : CDialog(IDD, parent) {
-    m_hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME)
-                          : ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
-}
+CToolbarDlg::CToolbarDlg(CWnd* parent)
+    : CDialog(IDD, parent), m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
 
 CToolbarDlg::~CToolbarDlg() = default;
 

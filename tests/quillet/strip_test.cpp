@@ -406,23 +406,6 @@ TEST(Strip, AFailedSaveIsReportedAndCanBeRetried) {
     EXPECT_EQ(run.ReadIni(), Line(keys.b.Path(), "Beta") + Line(keys.c.Path(), A("丙 三")));
 }
 
-TEST(Strip, AFailedSaveCanBeGivenUp) {
-    ThreeKeys keys;
-    StripRun run("strip_giveup");
-    ASSERT_TRUE(run.Start());
-    wintest::MessageBoxWatcher boxes(IDOK, run.Pid());
-    run.Press(1003);
-    HWND dlg = run.WaitDialog(A("添加快捷方式"));
-    ASSERT_NE(dlg, nullptr);
-    striptest::FillShortcutDialog(dlg, keys.a.Path(), "new");
-    ASSERT_TRUE(wintest::WaitUntil([&] { return run.PickerItems().size() == 1; }, 5000));
-    ASSERT_TRUE(CreateDirectoryA(run.IniPath().c_str(), nullptr));
-    boxes.SetAnswer(IDCANCEL);
-    ASSERT_TRUE(run.Close());
-    ASSERT_EQ(boxes.Seen().size(), 1u);
-    RemoveDirectoryA(run.IniPath().c_str());
-}
-
 // --- Choosing and opening --------------------------------------------------------------------
 
 namespace {
