@@ -455,7 +455,8 @@ TEST(Strip, ChoosingAShortcutDrivesTheEditorToItsKey) {
     ThreeKeys keys;
     standin::Session editor("strip_choose");
     StripRun run("strip_choose");
-    ASSERT_TRUE(run.WriteIni(keys.File()));
+    // Two shortcuts of the same name: each item opens its own location.
+    ASSERT_TRUE(run.WriteIni(keys.File() + Line(keys.c.Path(), "Beta")));
     ASSERT_TRUE(run.Start());
 
     // The arrow keys on the closed picker open every shortcut they pass.
@@ -466,14 +467,14 @@ TEST(Strip, ChoosingAShortcutDrivesTheEditorToItsKey) {
     EXPECT_EQ(run.PickerSelection(), 1);
     EXPECT_EQ(standin::Count(editor.Events(), "START"), 1u) << "the running editor is reused";
 
-    // A click in the dropped list opens the item clicked.
+    // A click in the dropped list opens the item clicked: the second "Beta".
     SendMessageW(run.Picker(), CB_SHOWDROPDOWN, TRUE, 0);
     HWND list = run.WaitDroppedList();
     ASSERT_NE(list, nullptr);
-    POINT pt = ItemPoint(list, 2);
+    POINT pt = ItemPoint(list, 3);
     striptest::MouseClick(pt.x, pt.y);
     EXPECT_TRUE(WaitEditorAt(editor, keys.c.Path())) << standin::Describe(editor.Keys());
-    EXPECT_EQ(run.PickerSelection(), 2);
+    EXPECT_EQ(run.PickerSelection(), 3);
     EXPECT_TRUE(run.Close());
 }
 
