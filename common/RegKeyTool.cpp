@@ -55,7 +55,8 @@ void ShowEditorError(UINT textId) {
 bool StartEditorDirect(CUniqueHandle& process) {
     SHELLEXECUTEINFOA sei = {};
     sei.cbSize = sizeof(sei);
-    sei.fMask = SEE_MASK_NOCLOSEPROCESS;
+    // No shell error box: the failure is told once, by our own message.
+    sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     sei.lpVerb = "open";
     sei.lpFile = kEditorProgram;
     sei.nShow = SW_SHOWMAXIMIZED;

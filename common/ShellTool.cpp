@@ -49,7 +49,9 @@ HANDLE CShellTool::RunProgram(const char* file, int showCmd) {
     if (!file || !*file) return nullptr;
     SHELLEXECUTEINFOA sei = {};
     sei.cbSize = sizeof(sei);
-    sei.fMask = SEE_MASK_NOCLOSEPROCESS;
+    // No shell error box: callers either stay silent (the navigator) or tell the user
+    // themselves (the strip's "run the editor" button), so the shell must not add its own.
+    sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     sei.lpVerb = "open";
     sei.lpFile = file;
     sei.nShow = showCmd;
