@@ -71,6 +71,13 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wenv wineserver -w
 fi
 
+# A first run starts with the starter list of well-known keys; the program itself does not
+# need it, and a list the user already has is never replaced.
+if [ ! -f "$run/Quillet.ini" ]; then
+  top=$(cd "$(dirname "$0")/.." && pwd)
+  python3 "$top/scripts/make-starter.py" "$top/release/starter-shortcuts.txt" "$run/Quillet.ini"
+fi
+
 echo "starting $run/Quillet.exe on $DISPLAY (shortcut file: $run/Quillet.ini)"
 cd "$run"
 # In the background and waited for, so that Ctrl-C reaches the traps above at once (a Wine
