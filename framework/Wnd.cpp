@@ -4,15 +4,22 @@
 
 #include <cstdio>
 #include <list>
+#include <unordered_map>
 #include <vector>
 
 #include "WinApp.h"
 
 namespace {
 
-// The object bound to a window is kept in a window property: it works the same for windows
-// we create and for windows we subclass, and GetProp on any foreign window just says "none".
-const char kObjectProp[] = "QbFrameworkObject";
+// Which object is bound to which window, for the pre-translation walk and for reflection.
+// An in-process table: window properties would cost a trip to the window server per lookup
+// under Wine, on every message. A lock, although a window is only ever bound and looked up
+// by its own thread, because several threads may each run windows.
+SRWLOCK g_bindingsLock = SRWLOCK_INIT;
+std::unordered_map<HWND, CWnd*>& Bindings() {
+    static std::unordered_map<HWND, CWnd*> bindings;
+    return bindings;
+}
 
 bool IsCtlColor(UINT msg) { return msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC; }
 
@@ -74,19 +81,31 @@ bool CCmdTarget::OnCmdMsg(UINT id, int code, NMHDR* notify, LRESULT* result) {
 
 CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
     if (!hwnd) return nullptr;
-    return static_cast<CWnd*>(::GetPropA(hwnd, kObjectProp));
+    AcquireSRWLockShared(&g_bindingsLock);
+    auto it = Bindings().find(hwnd);
+    CWnd* wnd = it == Bindings().end() ? nullptr : it->second;
+    ReleaseSRWLockShared(&g_bindingsLock);
+    return wnd;
 }
 
 void CWnd::Bind(HWND hwnd) {
     m_hWnd = hwnd;
-    ::SetPropA(hwnd, kObjectProp, this);
+    AcquireSRWLockExclusive(&g_bindingsLock);
+    Bindings()[hwnd] = this;
+    ReleaseSRWLockExclusive(&g_bindingsLock);
 }
 
 void CWnd::Unbind() {
     if (!m_hWnd) return;
-    if (m_subclassed) ::RemoveWindowSubclass(m_hWnd, &CWnd::SubclassProc, kSubclassId);
-    ::RemovePropA(m_hWnd, kObjectProp);
+    if (m_subclassed)
+        ::RemoveWindowSubclass(m_hWnd, &CWnd::SubclassProc, kSubclassId);
+    else if (m_ownClass)
+        ::SetWindowLongPtrA(m_hWnd, 0, 0);
+    AcquireSRWLockExclusive(&g_bindingsLock);
+    Bindings().erase(m_hWnd);
+    ReleaseSRWLockExclusive(&g_bindingsLock);
     m_subclassed = false;
+    m_ownClass = false;
     m_hWnd = nullptr;
 }
 
@@ -136,11 +155,16 @@ LRESULT CWnd::Dispatch(CWnd* wnd, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CALLBACK CWnd::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    CWnd* wnd = FromHandlePermanent(hwnd);
+    // Our classes keep the object in the window's extra bytes: one read per message.
+    auto* wnd = reinterpret_cast<CWnd*>(::GetWindowLongPtrA(hwnd, 0));
     if (!wnd && msg == WM_NCCREATE) {
         auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
         wnd = static_cast<CWnd*>(cs->lpCreateParams);
-        if (wnd) wnd->Bind(hwnd);
+        if (wnd) {
+            wnd->Bind(hwnd);
+            wnd->m_ownClass = true;
+            ::SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(wnd));
+        }
     }
     if (!wnd) return ::DefWindowProcA(hwnd, msg, wp, lp);
     return Dispatch(wnd, hwnd, msg, wp, lp);
@@ -189,6 +213,7 @@ const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH backgrou
     WNDCLASSA wc{};
     wc.style = classStyle;
     wc.lpfnWndProc = &CWnd::WndProc;
+    wc.cbWndExtra = sizeof(CWnd*);
     wc.hInstance = AfxGetInstanceHandle();
     wc.hCursor = cursor;
     wc.hbrBackground = background;

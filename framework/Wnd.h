@@ -325,7 +325,8 @@ private:
     void Bind(HWND hwnd);
     void Unbind();
 
-    bool m_subclassed = false;
+    bool m_subclassed = false;  // bound by SetWindowSubclass
+    bool m_ownClass = false;    // bound at WM_NCCREATE of one of our classes
 };
 
 // Registers (once per distinct argument set) a window class whose procedure binds CWnd
