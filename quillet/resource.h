@@ -54,8 +54,8 @@
 
 // Message texts and captions. Kept clear of the control and command ids above,
 // of the common fragment's range and of the framework's 0xE000-0xF0FF.
-#define IDS_CAPTION_NOTE         2000  // "注意": input to correct
-#define IDS_CAPTION_ERROR        2001  // "错误": invalid key, editor trouble
+#define IDS_CAPTION_NOTE         2000  // caption for input to correct
+#define IDS_CAPTION_ERROR        2001  // caption for an invalid key or editor trouble
 #define IDS_SHORTCUT_ADD_TITLE   2002  // editor caption in add mode
 #define IDS_SHORTCUT_EDIT_TITLE  2003  // editor caption in edit mode
 #define IDS_LOCATION_EMPTY       2004
