@@ -539,20 +539,44 @@ class BrindleTour:
         top, bottom, x0 = band
         return self.view_rect()[0] + x0 + 30, (top + bottom) // 2
 
+    def lines_moved_up(self, first, now):
+        """How many text lines the view moved up between two grabs: the first whole key line
+        of `now` is found, pixel for pixel, further down in `first`. None when it is not."""
+        top = self.view_rect()[1]
+        first_bands, now_bands = self.bands(first), self.bands(now)
+        if len(first_bands) < 2 or not now_bands:
+            return None
+        # Each branch is a key line, a value and a blank line.
+        line = (first_bands[-1][0] - first_bands[-2][0]) // 3
+        band = next((b for b in now_bands if b[0] - top > line // 2), None)
+        if band is None:
+            return None
+        rows = now[band[0] - top:band[1] - top + 1]
+        for b in first_bands:
+            if b[1] - b[0] == band[1] - band[0] and first[b[0] - top:b[1] - top + 1] == rows:
+                d = b[0] - band[0]
+                return d // line if d > 0 and d % line == 0 else None
+        return None
+
     # The wheel and the keys scroll; back at the top the view is as it was.
     def scroll(self):
         first = self.pixels()
-        first_bands = self.bands(first)
         move(*center(self.view_rect()))
-        for _ in range(3):
+        for _ in range(2):
             xdo("click", 5)
-        wait_for("the text moved by the wheel", lambda: self.pixels() != first)
+        # Two notches of three lines each (the system's wheel setting).
+        wait_for("the text six lines up after the wheel",
+                 lambda: self.lines_moved_up(first, self.pixels()) == 6)
         self.tour.shots.take("brindle-wheel-down")
-        for _ in range(3):
+        for _ in range(2):
             xdo("click", 4)
         wait_for("the wheel back at the top", lambda: self.pixels() == first)
-        xdo("key", "--delay", 100, "Down", "Down", "Next")
-        wait_for("the text moved up by the keys", lambda: self.bands()[0][0] < first_bands[0][0] - 20)
+        xdo("key", "--delay", 100, "Down", "Down", "Down")
+        wait_for("the text three lines up after three Down keys",
+                 lambda: self.lines_moved_up(first, self.pixels()) == 3)
+        xdo("key", "Next")
+        wait_for("a page further down", lambda: (lambda now: now != first and
+                                                 self.lines_moved_up(first, now) is None)(self.pixels()))
         self.tour.shots.take("brindle-keys-down")
         xdo("key", "Home")
         wait_for("Home back at the top", lambda: self.pixels() == first)
