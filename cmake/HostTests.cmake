@@ -18,7 +18,7 @@ endif()
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-set(QB_FUZZ_SECONDS 10 CACHE STRING "Seconds each fuzzer runs in the test command")
+set(QB_FUZZ_SECONDS 30 CACHE STRING "Seconds each fuzzer runs in the test command")
 set(WIN_BUILD_DIR "" CACHE PATH "Build folder of the Windows (mingw-w64) build")
 set(QB_RIG_DIR ${CMAKE_BINARY_DIR}/rig)
 set(QB_RIG_SCRIPTS ${CMAKE_SOURCE_DIR}/tests/rig)
