@@ -13,6 +13,14 @@ TextEncoding DetectEncoding(const unsigned char* first, size_t n) {
     return (n >= 2 && first[0] == 0xFF && first[1] == 0xFE) ? TextEncoding::Utf16 : TextEncoding::Ansi;
 }
 
+namespace {
+// Out of memory or a broken call: the decoder takes nothing more.
+bool Fail(bool& ended, bool& failed) {
+    ended = failed = true;
+    return false;
+}
+}  // namespace
+
 CTextDecoder::CTextDecoder(CLinkDoc& doc, TextEncoding encoding, WideRunConverter convert, void* context)
     : m_doc(doc), m_encoding(encoding), m_convert(convert), m_context(context) {}
 
@@ -22,8 +30,8 @@ bool CTextDecoder::Begin(uint64_t dataSize) {
     // few bytes more cover the room the conversion asks for ahead of its last piece, so
     // that the buffer never has to grow (and be copied) near the end of a large file.
     const uint64_t room = dataSize + 64;
-    if (room > SIZE_MAX / 2) return !(m_ended = m_failed = true);
-    if (!m_doc.BeginText(static_cast<size_t>(room))) return !(m_ended = m_failed = true);
+    if (room > SIZE_MAX / 2) return Fail(m_ended, m_failed);
+    if (!m_doc.BeginText(static_cast<size_t>(room))) return Fail(m_ended, m_failed);
     return true;
 }
 
@@ -40,10 +48,10 @@ bool CTextDecoder::AnsiCommit(size_t got) {
     // The text ends at its first zero byte.
     char* area = m_area;
     m_area = nullptr;
-    if (!area || got > m_areaSize) return !(m_ended = m_failed = true);
+    if (!area || got > m_areaSize) return Fail(m_ended, m_failed);
     const size_t used = FindByte(area, got, '\0');
     const bool zero = used < got;
-    if (!m_doc.AppendCommit(used)) return !(m_ended = m_failed = true);
+    if (!m_doc.AppendCommit(used)) return Fail(m_ended, m_failed);
     if (zero) m_ended = true;
     return !m_ended;
 }
@@ -139,7 +147,7 @@ bool CTextDecoder::ConvertUnits(const char16_t* units, size_t n) {
         const size_t piece = std::min(n - i, kPiece);
         // Two bytes a unit at most, and one unit more when a pair straddles the piece's end.
         char* dst = m_doc.AppendArea((piece + 1) * 2);
-        if (!dst) return !(m_ended = m_failed = true);
+        if (!dst) return Fail(m_ended, m_failed);
         const char16_t* src = units + i;
         size_t out = 0, k = 0;
         while (k < piece) {
@@ -161,7 +169,7 @@ bool CTextDecoder::ConvertUnits(const char16_t* units, size_t n) {
                 k = run;
             }
         }
-        if (!m_doc.AppendCommit(out)) return !(m_ended = m_failed = true);
+        if (!m_doc.AppendCommit(out)) return Fail(m_ended, m_failed);
         i += k;
     }
     return true;

@@ -130,6 +130,7 @@ int CDialog::DoModal() {
     t_creating = nullptr;
 
     if (hwnd && m_hWnd == hwnd) {
+        // cppcheck-suppress knownConditionTrueFalse ; EndDialog in WM_INITDIALOG sets it during the create
         if (!m_bEndModal) ::ShowWindow(hwnd, SW_SHOWNORMAL);
         MSG msg;
         while (!m_bEndModal) {

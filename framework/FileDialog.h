@@ -10,7 +10,7 @@ class CWnd;
 
 class CFileDialog {
 public:
-    CFileDialog(bool openFileDialog, const char* defExt = nullptr, const char* fileName = nullptr,
+    explicit CFileDialog(bool openFileDialog, const char* defExt = nullptr, const char* fileName = nullptr,
                 DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, const char* filter = nullptr,
                 CWnd* parent = nullptr);
     int DoModal();  // IDOK or IDCANCEL

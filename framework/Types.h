@@ -5,6 +5,7 @@
 struct CPoint : POINT {
     CPoint() : POINT{0, 0} {}
     CPoint(int ix, int iy) : POINT{ix, iy} {}
+    // cppcheck-suppress noExplicitConstructor ; a POINT is a CPoint wherever one is asked for
     CPoint(POINT p) : POINT(p) {}
     explicit CPoint(LPARAM lp) : POINT{(short)LOWORD(lp), (short)HIWORD(lp)} {}
 };
@@ -12,12 +13,14 @@ struct CPoint : POINT {
 struct CSize : SIZE {
     CSize() : SIZE{0, 0} {}
     CSize(int w, int h) : SIZE{w, h} {}
+    // cppcheck-suppress noExplicitConstructor ; a SIZE is a CSize wherever one is asked for
     CSize(SIZE s) : SIZE(s) {}
 };
 
 struct CRect : RECT {
     CRect() : RECT{0, 0, 0, 0} {}
     CRect(int l, int t, int r, int b) : RECT{l, t, r, b} {}
+    // cppcheck-suppress noExplicitConstructor ; a RECT is a CRect wherever one is asked for
     CRect(const RECT& r) : RECT(r) {}
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
