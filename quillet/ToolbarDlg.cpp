@@ -82,8 +82,8 @@ bool CToolbarDlg::OnInitDialog() {
     SetIcon(m_hIcon, true);
     SetIcon(m_hIcon, false);
 
-    // A tool window has no taskbar button; the template asks for one only so that the
-    // style change below is the single place that decides.
+    // The strip lives above other windows, not on the taskbar: as a tool window it has no
+    // taskbar button (and none in Alt+Tab), whatever the template asked for.
     ModifyStyleEx(WS_EX_APPWINDOW, WS_EX_TOOLWINDOW);
     SetWindowPos(HWND_TOPMOST, 100, 0, 0, 0, SWP_NOSIZE);
 
