@@ -1,5 +1,5 @@
-// Throws arbitrary bytes at both key-path parsers and the shortcut rule, and checks the
-// properties every successful parse must have.
+// Arbitrary bytes through both key-path parsers and the shortcut rule; every successful
+// parse must have these properties.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -7,57 +7,35 @@
 #include "KeyPathText.h"
 #include "Mbcs.h"
 
-namespace {
+#define CHECK(cond) do { if (!(cond)) __builtin_trap(); } while (0)
 
-void Check(bool cond) {
-    if (!cond) __builtin_trap();
-}
-
-bool StartsWithRoot(const ParsedKeyPath& p) {
+static bool StartsWithRoot(const ParsedKeyPath& p) {
     std::string upper = mbcs::UpperAscii(p.path);
     const RootKeyName& row = kRootKeyNames[p.row];
     return upper.compare(0, row.longForm.size(), row.longForm) == 0 ||
            upper.compare(0, row.shortForm.size(), row.shortForm) == 0;
 }
 
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);
-
     ParsedKeyPath strict, lenient, viewer;
-    bool okStrict = ParseKeyPathText(text, false, strict);
-    bool okLenient = ParseKeyPathText(text, true, lenient);
-    Check(!okStrict || okLenient);
+    bool okStrict = ParseKeyPathText(text, false, strict), okLenient = ParseKeyPathText(text, true, lenient);
+    CHECK(!okStrict || (okLenient && strict.path == lenient.path && strict.row == lenient.row));
     for (const ParsedKeyPath* p : {&strict, &lenient}) {
         if (p->row < 0) continue;
-        Check(p->row < kRootKeyCount);
-        Check(StartsWithRoot(*p));
-        Check(p->path.size() >= p->subKey.size());
-        Check(p->path.compare(p->path.size() - p->subKey.size(), p->subKey.size(), p->subKey) == 0);
-        Check(mbcs::FindDoubleBackslash(p->path) == mbcs::npos);
-        Check(text.find(p->subKey) != std::string::npos);
+        CHECK(p->row < kRootKeyCount && StartsWithRoot(*p) && p->path.size() >= p->subKey.size());
+        CHECK(p->path.compare(p->path.size() - p->subKey.size(), p->subKey.size(), p->subKey) == 0);
+        CHECK(mbcs::FindDoubleBackslash(p->path) == mbcs::npos && text.find(p->subKey) != std::string::npos);
     }
-    if (okStrict) {
-        Check(strict.path == lenient.path && strict.row == lenient.row);
-    }
-
     if (ParseKeyPathUpper(text, viewer)) {
-        Check(!viewer.subKey.empty());
-        Check(StartsWithRoot(viewer));
-        Check(mbcs::UpperAscii(viewer.path) == viewer.path);
         std::string full = FullKeyPathText(viewer);
-        Check(full.size() > viewer.subKey.size());
-        Check(mbcs::UpperAscii(full) == full);
+        CHECK(!viewer.subKey.empty() && StartsWithRoot(viewer) && mbcs::UpperAscii(viewer.path) == viewer.path);
+        CHECK(full.size() > viewer.subKey.size() && mbcs::UpperAscii(full) == full);
     }
-
     std::string location, name;
     if (KeyPathTextToShortcut(text, location, name)) {
-        Check(!location.empty() && !name.empty());
-        Check(location == lenient.path);
-        Check(mbcs::FindChar(name, '\\') == mbcs::npos);
-        Check(location.size() > name.size());
-        Check(location.compare(location.size() - name.size(), name.size(), name) == 0);
+        CHECK(!name.empty() && location == lenient.path && mbcs::FindChar(name, '\\') == mbcs::npos);
+        CHECK(location.size() > name.size() && location.compare(location.size() - name.size(), name.size(), name) == 0);
     }
     return 0;
 }

@@ -1,5 +1,4 @@
-// What the opener leaves on screen, seen from the test: Explorer windows and the editor's
-// selected key.
+// What the open flows leave on screen, seen from the tests: new Explorer windows.
 #pragma once
 #include <windows.h>
 
@@ -8,17 +7,14 @@
 
 namespace probes {
 
-// Visible top-level windows of other processes, right now.
-std::set<HWND> ForeignWindows();
+std::set<HWND> ForeignWindows();  // visible top-level windows of other processes, right now
 
-// Waits up to timeoutMs for a visible top-level window of an explorer.exe process that is
-// not in `before`; returns its title (ANSI), or "" when none came.
+// Waits up to timeoutMs for a titled window of an explorer.exe process that is not in
+// `before`; returns its title (ANSI), or "" when none came.
 std::string WaitForNewExplorerWindow(const std::set<HWND>& before, DWORD timeoutMs);
 
-// The running editor's status bar text (its selected key), or "" without an editor.
-std::string EditorSelection();
-
-// A folder under the prefix's system drive, made afresh: "C:\qbtests\<name>\".
+// A folder under the prefix's system drive, where Explorer shows it by its own name:
+// "C:\qbtests\<name>\", made if missing.
 std::string DriveFolder(const char* name);
 
 }  // namespace probes
