@@ -1,6 +1,7 @@
 // Fuzzes splitting and classification: the document's lines, fed whole and in two pieces,
 // must be those of a plain reading of the rules, and every kind must match a literal,
 // step-by-step classification built from the double-byte helpers.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,17 +15,13 @@
 namespace {
 
 int32_t ReferenceKind(std::string copy) {
-    size_t skip = 0;
-    while (skip < copy.size() && (copy[skip] == ' ' || (copy[skip] >= 0x09 && copy[skip] <= 0x0D))) ++skip;
-    copy.erase(0, skip);
-    if (copy.size() < 4) return LINE_TEXT;
-    if (mbcs::FindDoubleBackslash(copy) != mbcs::npos) return LINE_TEXT;
+    copy.erase(0, copy.find_first_not_of(" \t\n\v\f\r"));
+    if (copy.size() < 4 || mbcs::FindDoubleBackslash(copy) != mbcs::npos) return LINE_TEXT;
     const unsigned char c0 = static_cast<unsigned char>(copy[0]);
     const bool letter = (c0 >= 'A' && c0 <= 'Z') || (c0 >= 'a' && c0 <= 'z');
     mbcs::MakeUpperAscii(copy);
     if (letter && copy[1] == ':' && copy[2] == '\\') {
-        for (char c : std::string("\t/*?<>\"|"))
-            if (mbcs::FindChar(copy, c) != mbcs::npos) return LINE_TEXT;
+        for (char c : std::string("\t/*?<>\"|")) if (mbcs::FindChar(copy, c) != mbcs::npos) return LINE_TEXT;
         return LINE_FILE;
     }
     if (mbcs::FindChar(copy, ':') != mbcs::npos || mbcs::FindChar(copy, '"') != mbcs::npos) return LINE_TEXT;
@@ -41,14 +38,9 @@ int32_t ReferenceKind(std::string copy) {
 
 std::vector<std::string> ReferenceLines(const std::string& text) {
     std::vector<std::string> lines;
-    if (text.empty()) return lines;
-    size_t pos = 0;
-    for (;;) {
-        const size_t i = text.find("\r\n", pos);
-        lines.push_back(text.substr(pos, i == std::string::npos ? std::string::npos : i - pos));
-        if (i == std::string::npos) break;
-        pos = i + 2;
-        if (pos >= text.size()) break;
+    for (size_t pos = 0, i; pos < text.size(); pos = i + 2) {
+        i = std::min(text.find("\r\n", pos), text.size());
+        lines.push_back(text.substr(pos, i - pos));
     }
     return lines;
 }
@@ -58,9 +50,8 @@ void Check(const CLinkDoc& doc, const std::vector<std::string>& want) {
     size_t longest = 0;
     for (size_t i = 0; i < want.size(); ++i) {
         LineItem item;
-        if (!doc.GetLine(static_cast<int32_t>(i), item) || item.text != want[i]) abort();
-        if (item.kind != ReferenceKind(want[i])) abort();
-        if (want[i].size() > longest) longest = want[i].size();
+        if (!doc.GetLine(static_cast<int32_t>(i), item) || item.text != want[i] || item.kind != ReferenceKind(want[i])) abort();
+        longest = std::max(longest, want[i].size());
     }
     if (doc.GetMaxLineLength() != static_cast<int32_t>(longest)) abort();
 }
@@ -69,21 +60,16 @@ void Check(const CLinkDoc& doc, const std::vector<std::string>& want) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    const size_t cut = data[0] % (size);  // the first byte chooses where the pieces meet
+    const size_t cut = data[0] % size;  // the first byte chooses where the pieces meet
     const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
     const std::vector<std::string> want = ReferenceLines(text);
-
-    CLinkDoc whole;
+    CLinkDoc whole, pieces;
     if (whole.SetText(std::string_view(text)) != !text.empty()) abort();
     Check(whole, want);
-
-    CLinkDoc pieces;
     pieces.BeginText();
     for (const std::string& piece : {text.substr(0, cut), text.substr(std::min(cut, text.size()))}) {
         char* area = pieces.AppendArea(piece.size());
-        if (!area) abort();
-        piece.copy(area, piece.size());
-        pieces.AppendCommit(piece.size());
+        if (!area || piece.copy(area, piece.size()) != piece.size() || !pieces.AppendCommit(piece.size())) abort();
     }
     if (pieces.EndText() != !text.empty()) abort();
     Check(pieces, want);

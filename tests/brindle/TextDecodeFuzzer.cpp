@@ -1,6 +1,7 @@
 // Fuzzes the file decoding: whatever the bytes and wherever the pieces are cut, the lines
 // are those of a plain one-unit-at-a-time reading of the file, and the stand-in for the
 // system's conversion never sees ASCII, a zero unit or half of a surrogate pair.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -15,43 +16,37 @@ namespace {
 bool IsHigh(uint16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool IsLow(uint16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
-// One '?' for a pair or a lone surrogate, "#" and the low byte for any other unit.
-size_t Convert(const char16_t* src, size_t n, char* dst, void*) {
-    size_t out = 0;
-    for (size_t i = 0; i < n; ++i) {
-        if (src[i] < 0x80) abort();
-        if (IsHigh(src[i]) && i + 1 < n && IsLow(src[i + 1])) {
-            dst[out++] = '?';
-            ++i;
-        } else if (IsHigh(src[i]) || IsLow(src[i])) {
-            dst[out++] = '?';
-        } else {
-            dst[out++] = '#';
-            dst[out++] = static_cast<char>(src[i] & 0xFF);
-        }
-    }
-    return out;
+// The stand-in's rule for the unit at i: one '?' for a pair or a lone surrogate, "#" and
+// the low byte for any other unit. Returns how many units it took.
+template <typename Unit>
+size_t ConvertOne(const Unit* src, size_t n, size_t i, std::string& out) {
+    if (IsHigh(src[i]) && i + 1 < n && IsLow(src[i + 1])) return out += '?', 2;
+    if (IsHigh(src[i]) || IsLow(src[i])) return out += '?', 1;
+    out += '#';
+    out += static_cast<char>(src[i] & 0xFF);
+    return 1;
 }
 
+size_t Convert(const char16_t* src, size_t n, char* dst, void*) {
+    std::string out;
+    for (size_t i = 0; i < n;) {
+        if (src[i] < 0x80) abort();
+        i += ConvertOne(src, n, i, out);
+    }
+    out.copy(dst, out.size());
+    return out.size();
+}
+
+// A plain reading: UTF-16 after the mark, up to the first zero unit (an odd last byte is
+// a unit of its own), else bytes up to the first zero.
 std::string Reference(const uint8_t* data, size_t n) {
     std::string text;
     if (n >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
         std::vector<uint16_t> units;
         for (size_t i = 2; i < n; i += 2) units.push_back(static_cast<uint16_t>(data[i] | (i + 1 < n ? data[i + 1] << 8 : 0)));
-        for (size_t i = 0; i < units.size() && units[i] != 0; ++i) {
-            const uint16_t u = units[i];
-            if (u < 0x80) {
-                text += static_cast<char>(u);
-            } else if (IsHigh(u) && i + 1 < units.size() && IsLow(units[i + 1])) {
-                text += '?';
-                ++i;
-            } else if (IsHigh(u) || IsLow(u)) {
-                text += '?';
-            } else {
-                text += '#';
-                text += static_cast<char>(u & 0xFF);
-            }
-        }
+        for (size_t i = 0; i < units.size() && units[i] != 0;)
+            if (units[i] < 0x80) text += static_cast<char>(units[i++]);
+            else i += ConvertOne(units.data(), units.size(), i, text);
     } else {
         for (size_t i = 0; i < n && data[i] != 0; ++i) text += static_cast<char>(data[i]);
     }
@@ -71,24 +66,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t step = 1 + data[0] % 7;  // the first byte chooses the piece size
     data += 1;
     size -= 1;
-
-    CLinkDoc expect;
-    const std::string text = Reference(data, size);
-    const bool want = expect.SetText(std::string_view(text));
-
-    CLinkDoc whole;
-    if (DecodeTextInto(whole, data, size, Convert, nullptr) != want) abort();
-    if (LinesOf(whole) != LinesOf(expect)) abort();
+    CLinkDoc expect, whole, pieces;
+    const bool want = expect.SetText(std::string_view(Reference(data, size)));
+    if (DecodeTextInto(whole, data, size, Convert, nullptr) != want || LinesOf(whole) != LinesOf(expect)) abort();
 
     const TextEncoding enc = DetectEncoding(data, size);
     const size_t skip = enc == TextEncoding::Utf16 ? 2 : 0;
-    CLinkDoc pieces;
     CTextDecoder dec(pieces, enc, Convert, nullptr);
     if (!dec.Begin(size - skip)) abort();
-    for (size_t i = skip; i < size; i += step) {
-        if (!dec.Feed(data + i, std::min(step, size - i))) break;
+    for (size_t i = skip; i < size && dec.Feed(data + i, std::min(step, size - i)); i += step) {
     }
-    if (dec.Finish() != want) abort();
-    if (LinesOf(pieces) != LinesOf(expect)) abort();
+    if (dec.Finish() != want || LinesOf(pieces) != LinesOf(expect)) abort();
     return 0;
 }
