@@ -12,8 +12,7 @@
 static bool StartsWithRoot(const ParsedKeyPath& p) {
     std::string upper = mbcs::UpperAscii(p.path);
     const RootKeyName& row = kRootKeyNames[p.row];
-    return upper.compare(0, row.longForm.size(), row.longForm) == 0 ||
-           upper.compare(0, row.shortForm.size(), row.shortForm) == 0;
+    return upper.rfind(row.longForm, 0) == 0 || upper.rfind(row.shortForm, 0) == 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

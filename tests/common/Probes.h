@@ -8,13 +8,9 @@
 namespace probes {
 
 std::set<HWND> ForeignWindows();  // visible top-level windows of other processes, right now
-
-// Waits up to timeoutMs for a titled window of an explorer.exe process that is not in
-// `before`; returns its title (ANSI), or "" when none came.
+// The title of a titled window of explorer.exe not in `before` (ANSI), or "" if none comes in time.
 std::string WaitForNewExplorerWindow(const std::set<HWND>& before, DWORD timeoutMs);
-
-// A folder under the prefix's system drive, where Explorer shows it by its own name:
-// "C:\qbtests\<name>\", made if missing.
+// "C:\qbtests\<name>\", made if missing: on the prefix's system drive Explorer titles it by its name.
 std::string DriveFolder(const char* name);
 
 }  // namespace probes

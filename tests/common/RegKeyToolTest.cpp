@@ -13,34 +13,9 @@ const EditorVariant g_editorVariant = EditorVariant::Quillet;
 namespace {
 
 using wintest::A;
-using wintest::ScratchKey;
 
 // "HKCU\Software\QbTests\<rel>" in the short form and another letter case.
 std::string Short(const std::string& rel) { return "hkcu\\Software\\QbTests\\" + rel; }
-
-TEST(RegKeyTool, ExistenceAgainstTheRegistry) {
-    ScratchKey key("Exist\\Sub");
-    ScratchKey dbcs(A("Exist\\表") + "\x95\x5C");
-    ASSERT_TRUE(key.Ok() && dbcs.Ok());
-    CRegKeyTool tool;
-    struct Case { std::string text; bool syntax, exists; } cases[] = {  // mustExist false, true
-        {Short("Exist\\Sub"), true, true},
-        {"[" + key.Path() + "]", true, true},
-        {Short("Exist\\Missing"), true, false},
-        {Short("Exist\\Sub "), true, false},  // trailing blanks stay in the name
-        {Short(A("Exist\\表") + "\x95\x5C"), true, true},
-        {"Key: " + key.Path(), false, false},  // leading text is not allowed here
-        {"HKCU\\", false, false},              // a root alone
-        {"HKCR\\*", true, true},
-        {"HKU\\.Default", true, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(wintest::U(c.text));
-        EXPECT_EQ(tool.IsValidKeyPath(c.text.c_str(), false), c.syntax);
-        EXPECT_EQ(tool.IsValidKeyPath(c.text.c_str(), true), c.exists);
-    }
-    EXPECT_FALSE(tool.IsValidKeyPath(nullptr, false));
-}
 
 TEST(RegKeyTool, RootNamesGiveTheirPredefinedHandles) {
     const struct { const char* text; HKEY root; } roots[] = {
@@ -54,35 +29,38 @@ TEST(RegKeyTool, RootNamesGiveTheirPredefinedHandles) {
     }
 }
 
-TEST(RegKeyTool, FullKeyPathBothVariants) {
-    ScratchKey key("Full\\Mixed");
-    ASSERT_TRUE(key.Ok());
-    const std::string upper = "HKEY_CURRENT_USER\\SOFTWARE\\QBTESTS\\FULL\\MIXED";
-    struct Case {  // an empty out: left unchanged
-        std::string text;
-        bool toolbarOk;
-        std::string toolbarOut;
-        bool viewerOk;
-        std::string viewerOut;
-    } cases[] = {
-        {Short("Full\\Mixed"), true, key.Path(), true, upper},
-        // Missing key: the toolbar's long form is written anyway, the viewer's is not.
-        {Short("Full\\Gone"), false, "HKEY_CURRENT_USER\\Software\\QbTests\\Full\\Gone", false, ""},
-        {"  " + key.Path(), true, key.Path(), false, ""},
-        {"[" + key.Path() + "]", true, key.Path(), true, upper},
-        {"x " + key.Path(), false, "", false, ""},
-        {"HKCU\\", false, "", false, ""},
+// Existence, and the long form each program hands to the navigator: the toolbar's is written
+// whenever the text is a key path (also for a missing key), the viewer's only for an existing key.
+TEST(RegKeyTool, ExistenceAndLongFormAgainstTheRegistry) {
+    wintest::ScratchKey key("Exist\\Sub"), dbcs(A("Exist\\表") + "\x95\x5C");
+    ASSERT_TRUE(key.Ok() && dbcs.Ok());
+    const std::string upper = "HKEY_CURRENT_USER\\SOFTWARE\\QBTESTS\\EXIST\\";
+    struct Case { std::string text; bool exists; std::string toolbar, viewer; } cases[] = {  // "": none
+        {Short("Exist\\Sub"), true, key.Path(), upper + "SUB"},
+        {"[" + key.Path() + "]", true, key.Path(), upper + "SUB"},
+        {"  " + key.Path(), true, key.Path(), ""},
+        {Short("Exist\\Missing"), false, "HKEY_CURRENT_USER\\Software\\QbTests\\Exist\\Missing", ""},
+        {Short("Exist\\Sub "), false, key.Path() + " ", ""},  // trailing blanks stay in the name
+        {Short(A("Exist\\表") + "\x95\x5C"), true, dbcs.Path(), upper + A("表") + "\x95\x5C"},
+        {"Key: " + key.Path(), false, "", ""},  // leading text is not allowed here
+        {"HKCU\\", false, "", ""},              // a root alone
+        {"HKCR\\*", true, "HKEY_CLASSES_ROOT\\*", "HKEY_CLASSES_ROOT\\*"},
+        {"HKU\\.Default", true, "HKEY_USERS\\.Default", "HKEY_USERS\\.DEFAULT"},
     };
+    CRegKeyTool tool;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
+        SCOPED_TRACE(wintest::U(c.text));
+        EXPECT_EQ(tool.IsValidKeyPath(c.text.c_str(), false), !c.toolbar.empty());
+        EXPECT_EQ(tool.IsValidKeyPath(c.text.c_str(), true), c.exists);
         std::string out = "unchanged";
-        EXPECT_EQ(CRegKeyTool::GetFullKeyPathQuillet(c.text.c_str(), out), c.toolbarOk);
-        EXPECT_EQ(out, c.toolbarOut.empty() ? "unchanged" : c.toolbarOut);
+        EXPECT_EQ(CRegKeyTool::GetFullKeyPathQuillet(c.text.c_str(), out), c.exists);
+        EXPECT_EQ(out, c.toolbar.empty() ? "unchanged" : c.toolbar);
         out = "unchanged";
-        EXPECT_EQ(CRegKeyTool::GetFullKeyPathBrindle(c.text.c_str(), out), c.viewerOk);
-        EXPECT_EQ(out, c.viewerOut.empty() ? "unchanged" : c.viewerOut);
+        EXPECT_EQ(CRegKeyTool::GetFullKeyPathBrindle(c.text.c_str(), out), !c.viewer.empty());
+        EXPECT_EQ(out, c.viewer.empty() ? "unchanged" : c.viewer);
     }
-    std::string out = "unchanged";
+    std::string out;
+    EXPECT_FALSE(tool.IsValidKeyPath(nullptr, false));
     EXPECT_FALSE(CRegKeyTool::GetFullKeyPathQuillet(nullptr, out));
     EXPECT_FALSE(CRegKeyTool::GetFullKeyPathBrindle(nullptr, out));
 }

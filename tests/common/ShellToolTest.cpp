@@ -15,18 +15,16 @@ const EditorVariant g_editorVariant = EditorVariant::Quillet;
 namespace {
 
 using wintest::A;
-using wintest::ReadFileBytes;
 using wintest::WriteFileBytes;
 
 // Names in the folder, for spotting temporary files left behind.
 int CountEntries(const std::string& folder) {
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return 0;
     int n = 0;
-    do n += strcmp(data.cFileName, ".") && strcmp(data.cFileName, "..");
-    while (FindNextFileA(find, &data));
-    FindClose(find);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &data))
+        n += strcmp(data.cFileName, ".") && strcmp(data.cFileName, "..");
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
     return n;
 }
 
@@ -48,37 +46,23 @@ TEST(ShellTool, FileExists) {
     EXPECT_FALSE(CShellTool::FileExists(nullptr));
 }
 
-TEST(ShellTool, LoadFile) {
-    std::string dir = wintest::ScratchDir("load");
+TEST(ShellTool, SavesAndLoadsWholeFilesUnconverted) {
+    std::string dir = wintest::ScratchDir("saveload"), folder = dir + A("表") + "\x95\x5C\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string file = folder + A("快捷.ini"), longer = "first content, rather long\r\n";
     const std::string content = std::string("HKCU\\a\x03") + A("名称") + "\r\n" + std::string("\0\x95\x5C", 3) + "end";
-    ASSERT_TRUE(WriteFileBytes(dir + "full.ini", content) && WriteFileBytes(dir + "empty.ini", ""));
-
     CShellTool tool;
-    char* block = tool.LoadFile((dir + "full.ini").c_str());
+    ASSERT_TRUE(tool.SaveFile(file.c_str(), longer.data(), longer.size()));
+    ASSERT_TRUE(tool.SaveFile(file.c_str(), content.data(), content.size()));
+    char* block = tool.LoadFile(file.c_str());
     ASSERT_NE(block, nullptr);
-    EXPECT_EQ(std::string(block, content.size()), content);  // unconverted, embedded zero kept
-    EXPECT_EQ(block[content.size()], '\0');
+    // Nothing of the longer old content remains; a zero byte follows.
+    EXPECT_EQ(std::string(block, content.size() + 1), content + '\0');
+    EXPECT_EQ(CountEntries(folder), 1);
 
+    ASSERT_TRUE(WriteFileBytes(dir + "empty.ini", ""));
     for (const char* name : {"empty.ini", "missing.ini", ""})  // "": the folder itself
         EXPECT_EQ(tool.LoadFile((dir + name).c_str()), nullptr) << name;
-}
-
-TEST(ShellTool, SaveFileWritesWholeNewContent) {
-    std::string dir = wintest::ScratchDir("save");
-    std::string dbcsDir = dir + A("表") + "\x95\x5C" + "\\";
-    CreateDirectoryA(dbcsDir.c_str(), nullptr);
-    CShellTool tool;
-    std::string got;
-    const std::string first = "first content, rather long\r\n", shorter("x\0y", 3);
-    ASSERT_TRUE(tool.SaveFile((dir + "a.ini").c_str(), first.data(), first.size()));
-    ASSERT_TRUE(tool.SaveFile((dir + "a.ini").c_str(), shorter.data(), shorter.size()));
-    ASSERT_TRUE(ReadFileBytes(dir + "a.ini", got));
-    EXPECT_EQ(got, shorter);  // nothing of the longer old content remains
-
-    ASSERT_TRUE(tool.SaveFile((dbcsDir + A("快捷.ini")).c_str(), first.data(), first.size()));
-    ASSERT_TRUE(ReadFileBytes(dbcsDir + A("快捷.ini"), got));
-    EXPECT_EQ(got, first);
-    EXPECT_EQ(CountEntries(dir), 2);  // a.ini and the folder: no temporary file left
 }
 
 TEST(ShellTool, FailedSaveLeavesTheOldFile) {
@@ -90,28 +74,25 @@ TEST(ShellTool, FailedSaveLeavesTheOldFile) {
     GetSystemInfo(&si);
     char* pages = static_cast<char*>(VirtualAlloc(nullptr, 2 * si.dwPageSize, MEM_RESERVE, PAGE_NOACCESS));
     ASSERT_TRUE(pages && VirtualAlloc(pages, si.dwPageSize, MEM_COMMIT, PAGE_READWRITE));
-    const struct { const char* name; const void* data; size_t size; bool readOnly, held; } cases[] = {
-        {"empty.ini", next.data(), 0, false, false},  // nothing to write never truncates
-        {"halfway.ini", pages, 2 * si.dwPageSize, false, false},
-        {"readonly.ini", next.data(), next.size(), true, false},
-        {"held.ini", next.data(), next.size(), false, true},  // held open by another without sharing
+    const struct { const char* name; const void* data; size_t size; } cases[] = {
+        {"empty.ini", next.data(), 0},  // nothing to write never truncates
+        {"halfway.ini", pages, 2 * si.dwPageSize},
+        {"readonly.ini", next.data(), next.size()},
+        {"held.ini", next.data(), next.size()},  // held open by another program without sharing
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string path = dir + c.name;
-        ASSERT_TRUE(WriteFileBytes(path, old));
-        if (c.readOnly) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-        HANDLE held = c.held ? CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
-                             : INVALID_HANDLE_VALUE;
-        ASSERT_EQ(held != INVALID_HANDLE_VALUE, c.held);
-        EXPECT_FALSE(tool.SaveFile(path.c_str(), c.data, c.size));
-        if (c.held) CloseHandle(held);
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        std::string got;
-        ASSERT_TRUE(ReadFileBytes(path, got));
-        EXPECT_EQ(got, old);
-    }
+    for (const auto& c : cases) ASSERT_TRUE(WriteFileBytes(dir + c.name, old));
+    SetFileAttributesA((dir + "readonly.ini").c_str(), FILE_ATTRIBUTE_READONLY);
+    HANDLE held = CreateFileA((dir + "held.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    for (const auto& c : cases) EXPECT_FALSE(tool.SaveFile((dir + c.name).c_str(), c.data, c.size)) << c.name;
+    CloseHandle(held);
     VirtualFree(pages, 0, MEM_RELEASE);
+    SetFileAttributesA((dir + "readonly.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
+    for (const auto& c : cases) {
+        std::string got;
+        ASSERT_TRUE(wintest::ReadFileBytes(dir + c.name, got));
+        EXPECT_EQ(got, old) << c.name;
+    }
 
     // A folder in the file's place stays a folder.
     CreateDirectoryA((dir + "folder.ini").c_str(), nullptr);

@@ -93,13 +93,6 @@ std::string Describe(const std::vector<Event>& keys) {
     return out;
 }
 
-std::vector<double> PausesAfter(const std::vector<Event>& keys, unsigned vk) {
-    std::vector<double> out;
-    for (size_t i = 0; i + 1 < keys.size(); ++i)
-        if (keys[i].kind == "KEYDOWN" && keys[i].code == vk) out.push_back(keys[i + 1].ms - keys[i].ms);
-    return out;
-}
-
 std::string FinalPath(const std::vector<Event>& keys) { return keys.empty() ? std::string() : keys.back().text; }
 
 double NowMs() {
@@ -208,10 +201,6 @@ HWND Session::Start(int showCmd) {
     HWND found = nullptr;
     wintest::WaitUntil([&] { return (found = FindEditor()) != nullptr; }, 10000);
     return found;
-}
-
-bool Session::WaitForKeys(size_t n, DWORD timeoutMs) const {
-    return wintest::WaitUntil([&] { return Keys().size() >= n; }, timeoutMs);
 }
 
 }  // namespace standin

@@ -45,8 +45,6 @@ size_t Count(const std::vector<Event>& events, const char* kind);
 // A readable digest of keystrokes: runs of one key as NAMExN, runs of characters as one
 // quoted ANSI text: "LEFTx50 HOME RIGHT 'HKEY_CURRENT_USER' RIGHT 'SOFTWARE'".
 std::string Describe(const std::vector<Event>& keystrokes);
-// Time from each WM_KEYDOWN of vk to the next keystroke (the last keystroke has none).
-std::vector<double> PausesAfter(const std::vector<Event>& keystrokes, unsigned vk);
 // The path selected after the last keystroke; empty when there was none.
 std::string FinalPath(const std::vector<Event>& keystrokes);
 
@@ -83,14 +81,11 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    const std::string& LogPath() const { return m_log; }
     std::vector<Event> Events() const;
     std::vector<Event> Keys() const { return Keystrokes(Events()); }
 
     // Starts "regedit.exe" the way the shell would and waits for its window (bounded).
     HWND Start(int showCmd = SW_SHOWNORMAL);
-    // Waits until the log holds at least n keystrokes (bounded); returns whether it did.
-    bool WaitForKeys(size_t n, DWORD timeoutMs = 5000) const;
 
 private:
     std::string m_log;
