@@ -282,8 +282,12 @@ class QuilletTour:
         ("第二个位置", QB_KEY + "\\Second"),
         ("深处的键", QB_KEY + "\\第三\\Deep"),
     ]
-    TYPED = QB_KEY.split("\\游览")[0] + "\\Typed"  # ASCII, typed on the keyboard
-    NEW_NAME = "游览启动 Tour-2"  # typed: keys for ASCII only reach Wine as characters
+    # Typed as a user would: the short root name, any letter case.
+    TYPED = "hkcu\\software\\qbtests\\TourTyped"
+    TYPED_KEY = "HKEY_CURRENT_USER\\Software\\QbTests\\TourTyped"
+    # Only ASCII keys reach Wine from xdotool as the characters meant, so the new name keeps
+    # the Chinese start of the old one and gets a typed ASCII end.
+    NEW_NAME = "游览启动 Tour-2"
 
     def __init__(self, tour):
         self.tour = tour
@@ -301,7 +305,7 @@ class QuilletTour:
     def prepare(self):
         for _, key in self.SHORTCUTS:
             wine("reg.exe", "add", key, "/f")
-        wine("reg.exe", "add", self.TYPED, "/f")
+        wine("reg.exe", "add", self.TYPED_KEY, "/f")
         shutil.copy(os.path.join(WIN, "quillet", "Quillet.exe"), self.folder)
         with open(self.ini_path(), "wb") as f:
             for name, key in self.SHORTCUTS:
@@ -437,8 +441,8 @@ class QuilletTour:
         wait_for(lambda: "the typed path in the box (%r)" % self.probe.text(box["hwnd"]),
                  lambda: self.probe.text(box["hwnd"]) == self.TYPED, timeout=15)
         xdo("key", "Return")
-        wait_for(lambda: "the editor at %s (log: %r)" % (self.TYPED, self.log.final_path(since)),
-                 lambda: self.log.lands_on(self.TYPED, since), timeout=20)
+        wait_for(lambda: "the editor at %s (log: %r)" % (self.TYPED_KEY, self.log.final_path(since)),
+                 lambda: self.log.lands_on(self.TYPED_KEY, since), timeout=20)
 
     # The close button ends the program; the file holds the new name in CP936 lines.
     def close(self):
