@@ -90,3 +90,10 @@ if(QB_CPPCHECK)
     WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
   set_tests_properties(lint.cppcheck PROPERTIES TIMEOUT 600)
 endif()
+
+# lint.werror: the Windows build treats warnings as errors in every source of our own.
+if(WIN_BUILD_DIR)
+  find_package(Python3 COMPONENTS Interpreter REQUIRED)
+  add_test(NAME lint.werror
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/cmake/check_werror.py ${WIN_BUILD_DIR} ${CMAKE_SOURCE_DIR})
+endif()
