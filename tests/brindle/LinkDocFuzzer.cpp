@@ -1,6 +1,5 @@
-// Fuzzes splitting and classification: the document's lines, fed whole and in two pieces,
-// must be those of a plain reading of the rules, and every kind must match a literal,
-// step-by-step classification built from the double-byte helpers.
+// Fuzzes splitting and classification: the lines, fed whole and in two pieces, and their kinds
+// must be those of a plain reading of the rules built from the double-byte helpers.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>

@@ -28,36 +28,31 @@ TEST(SetText, SplitsAtCrLfOnly) {
         EXPECT_EQ(doc.SetText(c.text), !c.text.empty()) << c.text;
         EXPECT_EQ(Lines(doc), c.lines) << c.text;
     }
-    CLinkDoc doc;
+    CLinkDoc doc, empty;
     EXPECT_TRUE(doc.SetText("A\r\nB\0C"));  // a C string ends at its first zero
     EXPECT_EQ(Lines(doc), (std::vector<std::string>{"A", "B"}));
-    CLinkDoc empty;
     EXPECT_FALSE(empty.SetText(static_cast<const char*>(nullptr)));
     EXPECT_EQ(empty.GetLineCount(), 0);
 }
 
-// Kinds are kept per line; the longest-line length counts raw bytes and restarts with each
-// text, while the lines themselves stay until Clear.
-TEST(SetText, KindsLongestLineAndClear) {
+// The longest-line length counts raw bytes and restarts with each text, while the lines
+// stay until Clear; AddLine takes a line as it is.
+TEST(SetText, LongestLineRestartsLinesStayUntilClear) {
     CLinkDoc doc;
-    ASSERT_TRUE(doc.SetText("[HKEY_CURRENT_USER\\Software]\r\n\"A\"=\"1\"\r\n  C:\\x\\\xC4\xE3.txt"));
-    EXPECT_EQ(Lines(doc), (std::vector<std::string>{"[HKEY_CURRENT_USER\\Software]", "\"A\"=\"1\"", "  C:\\x\\\xC4\xE3.txt"}));
-    LineItem item;
-    ASSERT_TRUE(doc.GetLine(2, item));
-    EXPECT_TRUE(item.kind == LINE_FILE && doc.LineKind(0) == LINE_KEY && doc.LineKind(1) == LINE_TEXT);
-    EXPECT_EQ(doc.GetMaxLineLength(), 28);
-    EXPECT_FALSE(doc.GetLine(3, item) || doc.GetLine(-1, item));
+    ASSERT_TRUE(doc.SetText("  C:\\x\\\xC4\xE3.txt\r\nab"));
+    EXPECT_EQ(doc.GetMaxLineLength(), 13);
     ASSERT_TRUE(doc.SetText("abc"));
     EXPECT_EQ(doc.GetMaxLineLength(), 3);
-    EXPECT_EQ(doc.GetLineCount(), 4);
+    EXPECT_EQ(doc.GetLineCount(), 3);
     EXPECT_FALSE(doc.SetText(""));
     EXPECT_EQ(doc.GetMaxLineLength(), 0);
+    LineItem item;
+    EXPECT_TRUE(doc.GetLine(0, item) && item.kind == LINE_FILE);
+    EXPECT_FALSE(doc.GetLine(3, item) || doc.GetLine(-1, item));
     doc.Clear();
-    EXPECT_EQ(doc.GetLineCount(), 0);
-    ASSERT_TRUE(doc.AddLine("HKCU\\a\r\nb"));  // AddLine does not split
+    ASSERT_TRUE(doc.AddLine("HKCU\\a\r\nb"));
     EXPECT_EQ(Lines(doc), (std::vector<std::string>{"HKCU\\a\r\nb"}));
-    EXPECT_EQ(doc.LineKind(0), LINE_KEY);
-    EXPECT_EQ(doc.GetMaxLineLength(), 9);
+    EXPECT_TRUE(doc.LineKind(0) == LINE_KEY && doc.GetMaxLineLength() == 9);
 }
 
 // The index is kept in blocks of 65,536 lines: lines on both sides of a block's edge keep

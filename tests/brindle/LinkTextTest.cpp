@@ -9,13 +9,8 @@
 
 namespace {
 
-struct KindCase {
-    std::string line;
-    int32_t kind;
-};
-
 TEST(Classify, Table) {
-    const KindCase cases[] = {
+    const struct { std::string line; int32_t kind; } cases[] = {
         {"[HKEY_CURRENT_USER\\Software\\Demo]", LINE_KEY}, {"[HKEY_CURRENT_USER\\Software\\Demo] ", LINE_TEXT},
         {"[-HKEY_CURRENT_USER\\Software\\Demo]", LINE_TEXT}, {"hkcu\\software", LINE_KEY}, {"HKCU\\", LINE_KEY},
         {"HKCU", LINE_TEXT}, {"[HKCU]", LINE_TEXT}, {"[HKCU\\]", LINE_KEY}, {"\t\tHKLM\\Software", LINE_KEY},
@@ -32,14 +27,8 @@ TEST(Classify, Table) {
         {"C:\\a\tb", LINE_TEXT}, {"C:\\a:b", LINE_FILE} /* a further colon is accepted */, {"1:\\a", LINE_TEXT},
         {"\\\\server\\share", LINE_TEXT}, {"C:\\dir\\\\file", LINE_TEXT}, {"\"Name\"=\"Value\"", LINE_TEXT},
         {"", LINE_TEXT}, {"   ", LINE_TEXT},
-    };
-    for (const KindCase& c : cases) EXPECT_EQ(CLinkDoc::Classify(c.line), c.kind) << "line: " << c.line;
-}
-
-// Searches step over double-byte characters: a trail byte 0x5C, 0x3A or 0x22 (after lead
-// 0x95 or 0x81) is no backslash, colon or quote. Fixed positions (drive, brackets) are raw.
-TEST(Classify, DoubleByteTrailBytes) {
-    const KindCase cases[] = {
+        // Searches step over double-byte characters: a trail byte 0x5C, 0x3A or 0x22 (after lead
+        // 0x95 or 0x81) is no backslash, colon or quote. Fixed positions (drive, brackets) are raw.
         {"HKCU\\Software\\\x95\x5C\\Demo", LINE_KEY}, {"C:\\\x95\x5C\\file.txt", LINE_FILE},
         {"HKCU\\\x95\x5C\\\\x", LINE_TEXT},  // a real double backslash after it still counts
         {"HKCU\\Software\\\x81\x3A", LINE_KEY}, {"HKCU\\Software\\\x81\x22", LINE_KEY},
@@ -48,21 +37,21 @@ TEST(Classify, DoubleByteTrailBytes) {
         {"HKCU\\Software\\\x81", LINE_KEY},       // a lead byte as the last byte stands alone
         {"HKCU\\\x81" "a", LINE_KEY}, {"\x81HKCU\\x", LINE_TEXT},
     };
-    for (const KindCase& c : cases) EXPECT_EQ(CLinkDoc::Classify(c.line), c.kind) << "line: " << c.line;
+    for (const auto& c : cases) EXPECT_EQ(CLinkDoc::Classify(c.line), c.kind) << "line: " << c.line;
 }
 
 // Long lines are walked 16 bytes a step: what decides the kind counts wherever it stands.
 TEST(Classify, EveryPositionInALongLine) {
     const std::string key = "HKLM\\" + std::string(60, 'k'), file = "C:\\" + std::string(60, 'f');
-    const KindCase inserts[] = {  // into a key line, then into a file line
+    const struct { std::string what; int32_t kind; } inserts[] = {  // into a key line, then into a file line
         {"\\\\", LINE_TEXT}, {":", LINE_TEXT}, {"\"", LINE_TEXT}, {"*", LINE_KEY}, {"\\k\\", LINE_KEY},
         {"\x95\\\\\\", LINE_TEXT}, {"\x95\\\\k", LINE_KEY}, {"\x81:", LINE_KEY},
         {"*", LINE_TEXT}, {"|", LINE_TEXT}, {"\t", LINE_TEXT}, {":", LINE_FILE}, {"\\\\", LINE_TEXT}, {"\x81\"", LINE_FILE},
     };
     for (size_t at = 6; at + 2 < key.size(); ++at)
-        for (const KindCase& c : inserts) {
+        for (const auto& c : inserts) {
             std::string line = &c < inserts + 8 ? key : file;
-            EXPECT_EQ(ClassifyLine(line.replace(at, c.line.size(), c.line)), c.kind) << line;
+            EXPECT_EQ(ClassifyLine(line.replace(at, c.what.size(), c.what)), c.kind) << line;
         }
 }
 

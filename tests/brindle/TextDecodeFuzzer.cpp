@@ -1,6 +1,5 @@
-// Fuzzes the file decoding: whatever the bytes and wherever the pieces are cut, the lines
-// are those of a plain one-unit-at-a-time reading of the file, and the stand-in for the
-// system's conversion never sees ASCII, a zero unit or half of a surrogate pair.
+// Fuzzes the file decoding: whatever the bytes and the pieces, the lines are those of a plain
+// reading unit by unit, and the stand-in conversion never sees ASCII or half of a pair.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
