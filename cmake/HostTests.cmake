@@ -97,3 +97,12 @@ if(WIN_BUILD_DIR)
   add_test(NAME lint.werror
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/cmake/check_werror.py ${WIN_BUILD_DIR} ${CMAKE_SOURCE_DIR})
 endif()
+
+# The starter shortcut list that make run and make dist ship must stay loadable: the
+# generator refuses any line the program would drop.
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_Interpreter_FOUND)
+  add_test(NAME release.starter_list
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/make-starter.py
+            ${CMAKE_SOURCE_DIR}/release/starter-shortcuts.txt ${CMAKE_BINARY_DIR}/Quillet.ini)
+endif()
