@@ -1,13 +1,12 @@
-// Runs the real Quillet.exe as a child process and drives its strip from outside, as a
-// user (or another program) would: window messages, combo-box queries, real mouse input.
-//
-// Each run works in a scratch folder of its own holding a copy of the program, so the
-// shortcut file beside it (Quillet.ini) belongs to that run alone.
+// Runs the real Quillet.exe in a scratch folder of its own (so the shortcut file beside it,
+// Quillet.ini, belongs to that run alone) and drives its strip from outside.
 #pragma once
 #include <windows.h>
 
 #include <string>
 #include <vector>
+
+#include "WinTest.h"
 
 namespace striptest {
 
@@ -18,63 +17,53 @@ public:
     StripRun(const StripRun&) = delete;
     StripRun& operator=(const StripRun&) = delete;
 
-    const std::string& Folder() const { return m_folder; }
+    const std::string& Folder() const { return m_folder; }  // with a trailing backslash
     std::string IniPath() const { return m_folder + "Quillet.ini"; }
-    bool WriteIni(const std::string& bytes) const;
-    std::string ReadIni() const;  // empty when missing
+    bool WriteIni(const std::string& bytes) const { return wintest::WriteFileBytes(IniPath(), bytes); }
+    std::string ReadIni() const {  // empty when missing
+        std::string data;
+        return wintest::ReadFileBytes(IniPath(), data) ? data : std::string();
+    }
 
-    // Starts the program and waits for its strip; false when either fails.
-    bool Start();
-    bool Running() const;
-    bool WaitExit(DWORD timeoutMs) const;
+    bool Start();  // false when the program or its strip does not come up
+    bool Running() const { return m_process && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }
+    bool WaitExit(DWORD ms) const { return wintest::WaitUntil([&] { return !Running(); }, ms); }
     DWORD Pid() const { return m_pid; }
 
     HWND Strip() const { return m_strip; }
     HWND Item(int id) const { return GetDlgItem(m_strip, id); }
     HWND Picker() const { return Item(1002); }
-    HWND PathBox() const { return Item(1015); }
+    // A button's click, posted so that a dialog it opens does not block the test.
+    void Press(int id) const { PostMessageA(m_strip, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)Item(id)); }
+    bool Close(DWORD ms = 15000) const {
+        Press(1014);
+        return WaitExit(ms);
+    }
 
-    // A button press as the button itself reports it; posted, so that a dialog the
-    // command opens does not block the test.
-    void Press(int id) const;
-    // The close command, then waits for the program to end.
-    bool Close(DWORD timeoutMs = 15000) const;
-
-    // Items of a combo box of the strip, read with the W messages (the A ones come back
-    // as raw UTF-16 across processes under Wine), converted to ANSI.
+    // Read with the W messages (the A ones come back as raw UTF-16 across processes under
+    // Wine), returned in ANSI.
     static std::vector<std::string> ComboItems(HWND combo);
     std::vector<std::string> PickerItems() const { return ComboItems(Picker()); }
-    int PickerSelection() const;
+    int PickerSelection() const { return (int)SendMessageW(Picker(), CB_GETCURSEL, 0, 0); }
 
-    // A top-level dialog of the program (class #32770, visible) whose caption is `caption`
-    // (ANSI); null when none appears within the time.
-    HWND WaitDialog(const std::string& caption, DWORD timeoutMs = 5000) const;
-    // The dropped list of the picker (a top-level "ComboLBox" of the program), once shown.
-    HWND WaitDroppedList(DWORD timeoutMs = 5000) const;
-    // A visible popup menu window of the program.
-    HWND WaitMenu(DWORD timeoutMs = 5000) const;
+    // A visible top-level window of the program of class `cls` and, unless empty or null,
+    // that text (ANSI) and owner; null when none appears in time.
+    HWND WaitWindow(const char* cls, const std::string& text = {}, DWORD ms = 5000, HWND owner = nullptr) const;
+    HWND WaitDialog(const std::string& caption, DWORD ms = 5000) const { return WaitWindow("#32770", caption, ms); }
 
 private:
-    std::string m_folder;  // with a trailing backslash
+    std::string m_folder;
     HANDLE m_process = nullptr;
     DWORD m_pid = 0;
     HWND m_strip = nullptr;
 };
 
-// The editor dialog of a shortcut: fills both fields and presses OK (posted).
+// The shortcut editor dialog: fills location and name, then posts OK.
 void FillShortcutDialog(HWND dlg, const std::string& location, const std::string& name);
 std::string WindowText(HWND hwnd);  // ANSI, read with WM_GETTEXT (W) across processes
-
-// The screen's pixels in a rectangle (screen coordinates), row by row, as 0x00RRGGBB.
-std::vector<unsigned> Grab(const RECT& rc);
 
 // Real mouse input at a screen point.
 void MouseMoveTo(int x, int y);
 void MouseClick(int x, int y, bool right = false);
-// Left button down at `from`, moved in two steps to `to`, released there.
-void MouseDrag(POINT from, POINT to);
-
-// Folder of the Windows build's programs (…\quillet\ beside …\tests\quillet\).
-std::string ProgramPath();
 
 }  // namespace striptest
