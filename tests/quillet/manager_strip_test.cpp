@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,18 +16,19 @@ using wintest::A;
 
 namespace {
 
-std::string Line(const std::string& location, const std::string& name) {
-    return location + '\x03' + name + "\r\n";
+std::string Line(const std::string& location, const std::string& name) { return location + '\x03' + name + "\r\n"; }
+
+void Press(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-// The manager's list view in the other process, read and selected through a block of
-// that process's memory (list-view messages carry pointers that are not carried across).
+// The manager's list view in the other process, read and selected through a block of that
+// process's memory (list-view messages carry pointers that are not carried across).
 class RemoteList {
 public:
     RemoteList(DWORD pid, HWND list) : m_list(list) {
         m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-        if (m_process)
-            m_block = static_cast<char*>(VirtualAllocEx(m_process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
+        if (m_process) m_block = static_cast<char*>(VirtualAllocEx(m_process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
     }
     ~RemoteList() {
         if (m_block) VirtualFreeEx(m_process, m_block, 0, MEM_RELEASE);
@@ -35,17 +37,16 @@ public:
     RemoteList(const RemoteList&) = delete;
     RemoteList& operator=(const RemoteList&) = delete;
 
-    // "name = location" per row.
-    std::vector<std::string> Rows() {
+    std::vector<std::string> Rows() {  // "name = location"
         std::vector<std::string> rows;
-        int count = static_cast<int>(SendMessageA(m_list, LVM_GETITEMCOUNT, 0, 0));
-        for (int row = 0; row < count; ++row) rows.push_back(Text(row, 0) + " = " + Text(row, 1));
+        for (int row = 0; row < static_cast<int>(SendMessageA(m_list, LVM_GETITEMCOUNT, 0, 0)); ++row)
+            rows.push_back(Text(row, 0) + " = " + Text(row, 1));
         return rows;
     }
+    bool WaitCount(size_t n) { return wintest::WaitUntil([&] { return Rows().size() == n; }, 5000); }
     void Select(int row) {
         LVITEMA item = {};
-        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
         WriteProcessMemory(m_process, m_block, &item, sizeof item, nullptr);
         SendMessageA(m_list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(m_block));
     }
@@ -62,87 +63,68 @@ private:
         ReadProcessMemory(m_process, m_block + 512, text, sizeof text - 1, nullptr);
         return text;
     }
-
     HWND m_list;
     HANDLE m_process = nullptr;
     char* m_block = nullptr;
 };
 
-void Press(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-bool WaitBoxes(wintest::MessageBoxWatcher& boxes, size_t n) {
-    return wintest::WaitUntil([&] { return boxes.Seen().size() >= n; }, 5000);
-}
-
 TEST(ManagerOnTheStrip, OkReplacesTheListCancelAndEmptyListsLeaveIt) {
     wintest::ScratchKey a("Manager\\Alpha"), b("Manager\\Beta"), c("Manager\\Gamma"), d("Manager\\Delta");
     ASSERT_TRUE(a.Ok() && b.Ok() && c.Ok() && d.Ok());
     StripRun strip("manager_strip");
-    const std::string original = Line(a.Path(), A("甲")) + Line(b.Path(), "Beta") + Line(c.Path(), A("丙 三"));
-    ASSERT_TRUE(strip.WriteIni(original));
+    ASSERT_TRUE(strip.WriteIni(Line(a.Path(), A("甲")) + Line(b.Path(), "Beta") + Line(c.Path(), A("丙 三"))));
     ASSERT_TRUE(strip.Start());
     const std::vector<std::string> originalPicker = {A("甲"), "Beta", A("丙 三")};
     ASSERT_EQ(originalPicker, strip.PickerItems());
     wintest::MessageBoxWatcher boxes(IDYES, strip.Pid());
-    const std::string caption = A("快捷方式管理器");
+    // Opens the manager, runs `steps` on its list, then presses `end` and waits for it to go.
+    auto manage = [&](int end, const std::function<void(HWND, RemoteList&)>& steps) {
+        strip.Press(1006);
+        HWND dlg = strip.WaitDialog(A("快捷方式管理器"));
+        ASSERT_NE(nullptr, dlg);
+        {
+            RemoteList list(strip.Pid(), GetDlgItem(dlg, 1018));
+            steps(dlg, list);
+        }
+        Press(dlg, end);
+        ASSERT_TRUE(wintest::WaitUntil([&] { return !IsWindow(dlg); }, 5000));
+    };
 
     // Opened filled from the strip's list; a deletion then Cancel changes nothing.
-    strip.Press(1006);
-    HWND dlg = strip.WaitDialog(caption);
-    ASSERT_NE(nullptr, dlg);
-    {
-        RemoteList list(strip.Pid(), GetDlgItem(dlg, 1018));
+    manage(IDCANCEL, [&](HWND dlg, RemoteList& list) {
         EXPECT_EQ((std::vector<std::string>{A("甲 = ") + a.Path(), "Beta = " + b.Path(), A("丙 三 = ") + c.Path()}),
                   list.Rows());
         list.Select(0);
         Press(dlg, 32772);
-        ASSERT_TRUE(WaitBoxes(boxes, 1));
-        EXPECT_TRUE(wintest::WaitUntil([&] { return list.Rows().size() == 2; }, 5000));
-    }
-    Press(dlg, IDCANCEL);
-    ASSERT_TRUE(wintest::WaitUntil([&] { return !IsWindow(dlg); }, 5000));
+        EXPECT_TRUE(list.WaitCount(2));
+    });
     EXPECT_EQ(originalPicker, strip.PickerItems());
 
     // Add at the end, delete the second row, OK: the picker follows, in row order.
-    strip.Press(1006);
-    dlg = strip.WaitDialog(caption);
-    ASSERT_NE(nullptr, dlg);
-    {
-        RemoteList list(strip.Pid(), GetDlgItem(dlg, 1018));
-        EXPECT_EQ(3u, list.Rows().size());
+    manage(IDOK, [&](HWND dlg, RemoteList& list) {
+        EXPECT_TRUE(list.WaitCount(3));
         Press(dlg, 32771);
         HWND editor = strip.WaitDialog(A("添加快捷方式"));
         ASSERT_NE(nullptr, editor);
         striptest::FillShortcutDialog(editor, d.Path(), "Delta");
-        ASSERT_TRUE(wintest::WaitUntil([&] { return list.Rows().size() == 4; }, 5000));
+        ASSERT_TRUE(list.WaitCount(4));
         list.Select(1);
         Press(dlg, 32772);
-        ASSERT_TRUE(WaitBoxes(boxes, 2));
-        EXPECT_TRUE(wintest::WaitUntil([&] { return list.Rows().size() == 3; }, 5000));
-    }
-    Press(dlg, IDOK);
-    ASSERT_TRUE(wintest::WaitUntil([&] { return !IsWindow(dlg); }, 5000));
+        EXPECT_TRUE(list.WaitCount(3));
+    });
     const std::vector<std::string> editedPicker = {A("甲"), A("丙 三"), "Delta"};
     EXPECT_EQ(editedPicker, strip.PickerItems());
 
     // Every row deleted and OK: the message, and the list stays.
-    strip.Press(1006);
-    dlg = strip.WaitDialog(caption);
-    ASSERT_NE(nullptr, dlg);
-    {
-        RemoteList list(strip.Pid(), GetDlgItem(dlg, 1018));
+    manage(IDOK, [&](HWND dlg, RemoteList& list) {
         for (size_t left = 3; left > 0; --left) {
             list.Select(0);
             Press(dlg, 32772);
-            ASSERT_TRUE(wintest::WaitUntil([&] { return list.Rows().size() == left - 1; }, 5000));
+            ASSERT_TRUE(list.WaitCount(left - 1));
         }
-    }
-    Press(dlg, IDOK);
-    ASSERT_TRUE(WaitBoxes(boxes, 6));
+    });
+    ASSERT_TRUE(wintest::WaitUntil([&] { return boxes.Seen().size() == 6; }, 5000));
     EXPECT_EQ(A("没有获取任何的快捷方式，数据将不会被更新"), boxes.Seen()[5].text);
-    ASSERT_TRUE(wintest::WaitUntil([&] { return !IsWindow(dlg); }, 5000));
     EXPECT_EQ(editedPicker, strip.PickerItems());
 
     EXPECT_TRUE(strip.Close());
@@ -158,11 +140,11 @@ TEST(ManagerOnTheStrip, ShowsItsToolTipAndIsPicturedForTheDocumentation) {
     RegSetValueExA(x11, "Decorated", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
     wintest::ScratchKey tools("Manager\\Tools"), view("Manager\\View");
     StripRun strip("manager_picture");
-    ASSERT_TRUE(strip.WriteIni(Line("HKEY_CURRENT_USER\\Environment", A("环境变量")) +
-                               Line("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
-                                    A("开机启动项")) +
-                               Line("HKEY_CURRENT_USER\\Control Panel\\Desktop", A("桌面设置")) +
-                               Line(tools.Path(), A("我的工具")) + Line(view.Path(), "View")));
+    ASSERT_TRUE(strip.WriteIni(
+        Line("HKEY_CURRENT_USER\\Environment", A("环境变量")) +
+        Line("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", A("开机启动项")) +
+        Line("HKEY_CURRENT_USER\\Control Panel\\Desktop", A("桌面设置")) + Line(tools.Path(), A("我的工具")) +
+        Line(view.Path(), "View")));
     bool started = strip.Start();
     RegDeleteValueA(x11, "Decorated");
     RegCloseKey(x11);
@@ -173,9 +155,9 @@ TEST(ManagerOnTheStrip, ShowsItsToolTipAndIsPicturedForTheDocumentation) {
     wintest::PumpFor(1000);
     EXPECT_TRUE(wintest::SaveScreenshot(dlg, wintest::ScratchDir("manager") + "manager_picture.bmp"));
 
-    // Resting the mouse on the import button shows its tip.
+    // Resting the mouse on the fourth of four equal buttons (the size comes back in the
+    // result: no pointers across) shows the import button's tip.
     HWND bar = GetDlgItem(dlg, 0xE800);
-    // The fourth of four equal buttons (sizes come back in the result: no pointers across).
     LRESULT size = SendMessageA(bar, TB_GETBUTTONSIZE, 0, 0);
     RECT rc;
     GetWindowRect(bar, &rc);
@@ -183,15 +165,9 @@ TEST(ManagerOnTheStrip, ShowsItsToolTipAndIsPicturedForTheDocumentation) {
     striptest::MouseMoveTo(x, y);
     wintest::PumpFor(100);
     striptest::MouseMoveTo(x + 1, y + 1);
-    std::string tip;
-    EXPECT_TRUE(wintest::WaitUntil(
-        [&] {
-            HWND tips = reinterpret_cast<HWND>(SendMessageA(bar, TB_GETTOOLTIPS, 0, 0));
-            tip = IsWindowVisible(tips) ? striptest::WindowText(tips) : std::string();
-            return !tip.empty();
-        },
-        5000));
-    EXPECT_EQ(A("导入注册表收藏夹"), tip);
+    HWND tips = reinterpret_cast<HWND>(SendMessageA(bar, TB_GETTOOLTIPS, 0, 0));
+    EXPECT_TRUE(wintest::WaitUntil([&] { return IsWindowVisible(tips) && !striptest::WindowText(tips).empty(); }, 5000));
+    EXPECT_EQ(A("导入注册表收藏夹"), striptest::WindowText(tips));
     Press(dlg, IDCANCEL);
     EXPECT_TRUE(strip.Close());
 }

@@ -250,7 +250,7 @@ TEST(ShortcutManager, KeysInTheListEditDeleteAndNeverClose) {
     bool openAfterEsc = false, nothingWithoutSelection = false, openAfterEnter = false;
     std::string enterName;
     std::vector<Shortcut> afterDelete;
-    int result = RunManager([&](HWND dlg, HWND list) {
+    RunManager([&](HWND dlg, HWND list) {
         // Posted to the list itself: focus cannot be set across threads.
         drive::PostKey(list, VK_ESCAPE);
         openAfterEsc = !drive::WaitGone(dlg, 600);
@@ -271,7 +271,6 @@ TEST(ShortcutManager, KeysInTheListEditDeleteAndNeverClose) {
         drive::SelectRow(list, 2);
         DeleteAnswered(boxes, [&] { drive::PostKey(list, VK_DELETE); });
         afterDelete = drive::Rows(list);
-        drive::Press(dlg, IDOK);
     });
     EXPECT_TRUE(openAfterEsc);
     EXPECT_TRUE(nothingWithoutSelection);
@@ -280,9 +279,6 @@ TEST(ShortcutManager, KeysInTheListEditDeleteAndNeverClose) {
     std::vector<Shortcut> expected = ThreeShortcuts();
     expected.pop_back();
     EXPECT_EQ(Describe(expected), Describe(afterDelete));
-    EXPECT_EQ(IDOK, result);
-    ASSERT_EQ(1u, strip.m_replacements.size());
-    EXPECT_EQ(Lines(expected), strip.m_replacements[0]);
 }
 
 // The Favorites button appends every favourite, again on every press, and takes no row
