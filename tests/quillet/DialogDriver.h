@@ -15,29 +15,16 @@
 namespace drive {
 
 // A visible top-level window of this process of class `cls` (and this ANSI caption, unless
-// empty), waited for up to timeoutMs.
+// empty), waited for up to timeoutMs. (FindWindowEx compares captions without sending a
+// message to the window's thread, which may be waiting for this one.)
 inline HWND WaitTop(const char* cls, const std::string& caption = "", DWORD timeoutMs = 5000) {
-    struct Ctx {
-        const char* cls;
-        const std::string& caption;
-        HWND found;
-    } ctx{cls, caption, nullptr};
-    auto find = [](HWND hwnd, LPARAM lp) -> BOOL {
-        auto* c = reinterpret_cast<Ctx*>(lp);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(hwnd, &pid);
-        char cls[64] = {}, text[512] = {};
-        GetClassNameA(hwnd, cls, sizeof cls);
-        if (pid != GetCurrentProcessId() || !IsWindowVisible(hwnd) || lstrcmpA(cls, c->cls) != 0) return TRUE;
-        // Only then: the text of a window of another thread is a message to that thread,
-        // which may be waiting for this one.
-        if (!c->caption.empty() && (GetWindowTextA(hwnd, text, sizeof text), c->caption != text)) return TRUE;
-        c->found = hwnd;
-        return FALSE;
-    };
     for (DWORD start = GetTickCount();; Sleep(20)) {
-        EnumWindows(find, reinterpret_cast<LPARAM>(&ctx));
-        if (ctx.found || GetTickCount() - start >= timeoutMs) return ctx.found;
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, cls, caption.empty() ? nullptr : caption.c_str()));) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid == GetCurrentProcessId() && IsWindowVisible(w)) return w;
+        }
+        if (GetTickCount() - start >= timeoutMs) return nullptr;
     }
 }
 inline HWND WaitDialog(const std::string& caption, DWORD timeoutMs = 5000) {

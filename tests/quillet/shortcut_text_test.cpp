@@ -48,21 +48,6 @@ TEST(ShortcutLine, SplitTakesTheFirstSeparatorAndNeedsBothParts) {
     EXPECT_EQ(s.name, "\xC3\xFB\x03y");
 }
 
-TEST(ShortcutLine, SyntaxCheckWantsAKeyPathAtTheStartWithASubKey) {
-    struct Case {
-        const char* line;
-        bool valid;
-    } cases[] = {
-        {"HKCU\\No\\Such\\Key\x03n", true},  // existence is not asked here
-        {"[hkcu\\Software]\x03n", true},
-        {"HKCU\\\x03n", false},
-        {"label HKCU\\Software\x03n", false},
-        {"C:\\Windows\x03n", false},
-        {"HKCU\\Software\x03", false},
-    };
-    for (const Case& c : cases) EXPECT_EQ(IsShortcutLineSyntaxValid(c.line), c.valid) << P(c.line);
-}
-
 TEST(ShortcutLine, FilePathReplacesTheExtensionOfTheFileNameOnly) {
     struct Case {
         const char* module;
@@ -123,6 +108,8 @@ TEST(ShortcutLoad, LinesAreCutAtCrLfTrimmedAndCheckedInOrder) {
          "\r\n   \r\nHKCU\\A no separator\r\n\x03" "empty location\r\nHKCU\\A\x03\r\nHKCU\\Good\x03one\r\n"
          "C:\\file.txt\x03" "file\r\nHKCU\\\x03root only\r\nwords HKCU\\A\x03" "w\r\nHKCU\\Good\x03two\r\n",
          {{"HKCU\\Good\x03one", 0}, {"HKCU\\Good\x03two", 1}}},
+        {"a key path by syntax: it need not exist, brackets allowed", "HKLM\\No\\Such\x03n\r\n[hkcu\\A]\x03n",
+         {{"HKLM\\No\\Such\x03n", 0}, {"[hkcu\\A]\x03n", 1}}},
         {"duplicates are kept", "HKCU\\A\x03n\r\nHKCU\\A\x03n\r\n", {{"HKCU\\A\x03n", 0}, {"HKCU\\A\x03n", 1}}},
         {"double-byte names ending in 0x5C", "HKCU\\\xD6\xD0\x03\xC3\xFB\x5C\r\n", {{"HKCU\\\xD6\xD0\x03\xC3\xFB\x5C", 0}}},
         {"only blank lines give an empty list", "\r\n\r\n  \r\n", {}},
