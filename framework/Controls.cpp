@@ -15,19 +15,15 @@ int CComboBox::InsertString(int index, const std::string& text) {
 }
 int CComboBox::DeleteString(int index) { return static_cast<int>(SendMessage(CB_DELETESTRING, index)); }
 void CComboBox::ResetContent() { SendMessage(CB_RESETCONTENT); }
-int CComboBox::FindStringExact(int startAfter, const std::string& text) const {
-    return static_cast<int>(SendMessage(CB_FINDSTRINGEXACT, startAfter, reinterpret_cast<LPARAM>(text.c_str())));
-}
 DWORD_PTR CComboBox::GetItemData(int index) const {
     return static_cast<DWORD_PTR>(SendMessage(CB_GETITEMDATA, index));
 }
 int CComboBox::SetItemData(int index, DWORD_PTR data) {
     return static_cast<int>(SendMessage(CB_SETITEMDATA, index, static_cast<LPARAM>(data)));
 }
-int CComboBox::GetLBTextLen(int index) const { return static_cast<int>(SendMessage(CB_GETLBTEXTLEN, index)); }
 bool CComboBox::GetLBText(int index, std::string& out) const {
     out.clear();
-    int len = GetLBTextLen(index);
+    int len = static_cast<int>(SendMessage(CB_GETLBTEXTLEN, index));
     if (len < 0) return false;
     std::vector<char> buf(static_cast<size_t>(len) + 1);
     int got = static_cast<int>(SendMessage(CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buf.data())));
@@ -36,28 +32,16 @@ bool CComboBox::GetLBText(int index, std::string& out) const {
     return true;
 }
 bool CComboBox::GetDroppedState() const { return SendMessage(CB_GETDROPPEDSTATE) != 0; }
-void CComboBox::ShowDropDown(bool show) { SendMessage(CB_SHOWDROPDOWN, show); }
 
 // ---- CListBox ------------------------------------------------------------------------------
 
 int CListBox::GetCount() const { return static_cast<int>(SendMessage(LB_GETCOUNT)); }
 int CListBox::GetCurSel() const { return static_cast<int>(SendMessage(LB_GETCURSEL)); }
 int CListBox::SetCurSel(int index) { return static_cast<int>(SendMessage(LB_SETCURSEL, index)); }
-int CListBox::GetTopIndex() const { return static_cast<int>(SendMessage(LB_GETTOPINDEX)); }
 int CListBox::AddString(const std::string& text) {
     return static_cast<int>(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
 }
 void CListBox::ResetContent() { SendMessage(LB_RESETCONTENT); }
-bool CListBox::GetText(int index, std::string& out) const {
-    out.clear();
-    int len = static_cast<int>(SendMessage(LB_GETTEXTLEN, index));
-    if (len < 0) return false;
-    std::vector<char> buf(static_cast<size_t>(len) + 1);
-    int got = static_cast<int>(SendMessage(LB_GETTEXT, index, reinterpret_cast<LPARAM>(buf.data())));
-    if (got < 0) return false;
-    out.assign(buf.data(), static_cast<size_t>(got < len ? got : len));
-    return true;
-}
 int CListBox::ItemFromPoint(POINT pt, bool& outside) const {
     LRESULT r = SendMessage(LB_ITEMFROMPOINT, 0, MAKELPARAM(pt.x, pt.y));
     outside = HIWORD(r) != 0;
@@ -67,16 +51,7 @@ int CListBox::GetItemRect(int index, RECT* rect) const {
     return static_cast<int>(SendMessage(LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(rect)));
 }
 
-// ---- CEdit, CButton ------------------------------------------------------------------------
-
-void CEdit::SetSel(int start, int end, bool noScroll) {
-    SendMessage(EM_SETSEL, start, end);
-    if (!noScroll) SendMessage(EM_SCROLLCARET);
-}
-void CEdit::LimitText(int maxChars) { SendMessage(EM_LIMITTEXT, maxChars); }
-
-int CButton::GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
-void CButton::SetCheck(int check) { SendMessage(BM_SETCHECK, check); }
+// ---- CButton -------------------------------------------------------------------------------
 
 bool CButton::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     if (message == WM_DRAWITEM && (GetStyle() & BS_TYPEMASK) == BS_OWNERDRAW) {

@@ -3,7 +3,6 @@
 #include "AfxRes.h"
 #include "Controls.h"
 #include "Dialog.h"
-#include "File.h"
 #include "FileDialog.h"
 #include "FrameWnd.h"
 #include "Gdi.h"

@@ -3,18 +3,12 @@
 #include "WinApp.h"
 #include "Wnd.h"
 
-bool CFont::CreateFontIndirect(const LOGFONTA& lf) { return Attach(::CreateFontIndirectA(&lf)); }
-
 bool CFont::CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic,
                        BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision,
                        BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily, const char* faceName) {
     return Attach(::CreateFontA(height, width, escapement, orientation, weight, italic, underline,
                                 strikeOut, charSet, outPrecision, clipPrecision, quality,
                                 pitchAndFamily, faceName));
-}
-
-bool CFont::GetLogFont(LOGFONTA* lf) const {
-    return m_hObject && ::GetObjectA(m_hObject, sizeof(LOGFONTA), lf) == sizeof(LOGFONTA);
 }
 
 bool CBitmap::LoadBitmap(UINT id) {
@@ -25,11 +19,6 @@ bool CBitmap::CreateCompatibleBitmap(HDC dc, int cx, int cy) {
     return Attach(::CreateCompatibleBitmap(dc, cx, cy));
 }
 
-bool CBitmap::GetBitmap(BITMAP* bm) const {
-    return m_hObject && ::GetObjectA(m_hObject, sizeof(BITMAP), bm) != 0;
-}
-
-bool CBrush::CreateSolidBrush(COLORREF color) { return Attach(::CreateSolidBrush(color)); }
 
 // ---- CDC -----------------------------------------------------------------------------------
 
@@ -78,7 +67,6 @@ void CDC::FillSolidRect(const RECT& rect, COLORREF color) {
     ::ExtTextOutA(m_hDC, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
     ::SetBkColor(m_hDC, old);
 }
-int CDC::FillRect(const RECT& rect, HBRUSH brush) { return ::FillRect(m_hDC, &rect, brush); }
 bool CDC::BitBlt(int x, int y, int cx, int cy, HDC src, int xSrc, int ySrc, DWORD rop) {
     return ::BitBlt(m_hDC, x, y, cx, cy, src, xSrc, ySrc, rop) != FALSE;
 }

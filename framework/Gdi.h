@@ -52,23 +52,15 @@ public:
 
 class CFont : public CGdiHandle<HFONT> {
 public:
-    bool CreateFontIndirect(const LOGFONTA& lf);
     bool CreateFont(int height, int width, int escapement, int orientation, int weight,
                     BYTE italic, BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision,
                     BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily, const char* faceName);
-    bool GetLogFont(LOGFONTA* lf) const;
 };
 
 class CBitmap : public CGdiHandle<HBITMAP> {
 public:
     bool LoadBitmap(UINT id);  // from the application's resources
     bool CreateCompatibleBitmap(HDC dc, int cx, int cy);
-    bool GetBitmap(BITMAP* bm) const;
-};
-
-class CBrush : public CGdiHandle<HBRUSH> {
-public:
-    bool CreateSolidBrush(COLORREF color);
 };
 
 // A device context, borrowed (CDC(hdc): e.g. DRAWITEMSTRUCT::hDC) or owned by a derived
@@ -96,7 +88,6 @@ public:
     SIZE GetTextExtent(const char* text, int length) const;
     bool GetTextMetrics(TEXTMETRICA* tm) const;
     void FillSolidRect(const RECT& rect, COLORREF color);
-    int FillRect(const RECT& rect, HBRUSH brush);
     bool BitBlt(int x, int y, int cx, int cy, HDC src, int xSrc, int ySrc, DWORD rop);
     bool StretchBlt(int x, int y, int cx, int cy, HDC src, int xSrc, int ySrc, int cxSrc,
                     int cySrc, DWORD rop);

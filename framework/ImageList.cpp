@@ -27,8 +27,6 @@ int CImageList::Add(HBITMAP bitmap, COLORREF mask) {
     return ImageList_AddMasked(m_hImageList, bitmap, mask);
 }
 
-int CImageList::GetImageCount() const { return m_hImageList ? ImageList_GetImageCount(m_hImageList) : 0; }
-
 bool CImageList::DeleteImageList() {
     if (!m_hImageList) return false;
     ImageList_Destroy(m_hImageList);

@@ -14,7 +14,6 @@ public:
 
     bool Create(int cx, int cy, UINT flags, int initial, int grow);  // ILC_* flags
     int Add(HBITMAP bitmap, COLORREF mask);  // masked by colour; index of the first image or -1
-    int GetImageCount() const;
     bool DeleteImageList();
     HIMAGELIST Detach();
     HIMAGELIST m_hImageList = nullptr;

@@ -21,8 +21,6 @@ int CListCtrl::InsertColumn(int column, const std::string& heading, int format, 
 bool CListCtrl::SetColumnWidth(int column, int cx) {
     return SendMessage(LVM_SETCOLUMNWIDTH, column, MAKELPARAM(cx, 0)) != 0;
 }
-int CListCtrl::GetColumnWidth(int column) const { return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, column)); }
-DWORD CListCtrl::GetExtendedStyle() const { return static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE)); }
 DWORD CListCtrl::SetExtendedStyle(DWORD exStyle) {
     return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(exStyle)));
 }
@@ -70,21 +68,8 @@ std::string CListCtrl::GetItemText(int index, int subItem) const {
 }
 
 bool CListCtrl::DeleteItem(int index) { return SendMessage(LVM_DELETEITEM, index) != 0; }
-bool CListCtrl::DeleteAllItems() { return SendMessage(LVM_DELETEALLITEMS) != 0; }
 int CListCtrl::GetNextItem(int start, int flags) const {
     return static_cast<int>(SendMessage(LVM_GETNEXTITEM, start, MAKELPARAM(flags, 0)));
-}
-bool CListCtrl::SetItemState(int index, UINT state, UINT mask) {
-    LVITEMA item{};
-    item.stateMask = mask;
-    item.state = state;
-    return SendMessage(LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&item)) != 0;
-}
-UINT CListCtrl::GetItemState(int index, UINT mask) const {
-    return static_cast<UINT>(SendMessage(LVM_GETITEMSTATE, index, mask));
-}
-bool CListCtrl::EnsureVisible(int index, bool partialOk) {
-    return SendMessage(LVM_ENSUREVISIBLE, index, partialOk) != 0;
 }
 int CListCtrl::HitTest(POINT pt, UINT* flags) const {
     LVHITTESTINFO info{};

@@ -10,8 +10,6 @@ public:
     int InsertColumn(int column, const std::string& heading, int format = LVCFMT_LEFT,
                      int width = -1, int subItem = -1);
     bool SetColumnWidth(int column, int cx);  // cx may be LVSCW_AUTOSIZE(_USEHEADER)
-    int GetColumnWidth(int column) const;
-    DWORD GetExtendedStyle() const;
     DWORD SetExtendedStyle(DWORD exStyle);  // replaces the whole set; returns the old one
 
     int GetItemCount() const;
@@ -20,11 +18,7 @@ public:
     std::string GetItemText(int index, int subItem) const;
     bool GetItemText(int index, int subItem, std::string& out) const;  // false: no such row
     bool DeleteItem(int index);
-    bool DeleteAllItems();
     int GetNextItem(int start, int flags) const;  // LVNI_*; -1 when none
-    bool SetItemState(int index, UINT state, UINT mask);
-    UINT GetItemState(int index, UINT mask) const;
-    bool EnsureVisible(int index, bool partialOk = false);
     // LVM_HITTEST at a client point; -1 when no row is hit. flags receives LVHT_*.
     int HitTest(POINT pt, UINT* flags = nullptr) const;
 };

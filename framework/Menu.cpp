@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "WinApp.h"
-
 CMenu& CMenu::operator=(CMenu&& o) noexcept {
     if (this != &o) {
         DestroyMenu();
@@ -18,12 +16,6 @@ bool CMenu::CreatePopupMenu() {
     return m_hMenu != nullptr;
 }
 
-bool CMenu::LoadMenu(UINT id) {
-    DestroyMenu();
-    m_hMenu = ::LoadMenuA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id));
-    return m_hMenu != nullptr;
-}
-
 bool CMenu::AppendMenu(UINT flags, UINT_PTR idNewItem, const std::string& text) {
     const char* item = (flags & (MF_SEPARATOR | MF_BITMAP | MF_OWNERDRAW)) ? nullptr : text.c_str();
     return m_hMenu && ::AppendMenuA(m_hMenu, flags, idNewItem, item);
@@ -33,8 +25,6 @@ int CMenu::TrackPopupMenu(UINT flags, int x, int y, HWND owner) {
     if (!m_hMenu) return 0;
     return ::TrackPopupMenu(m_hMenu, flags, x, y, 0, owner, nullptr);
 }
-
-HMENU CMenu::GetSubMenu(int pos) const { return m_hMenu ? ::GetSubMenu(m_hMenu, pos) : nullptr; }
 
 bool CMenu::DestroyMenu() {
     if (!m_hMenu) return false;

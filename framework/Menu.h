@@ -17,12 +17,10 @@ public:
     operator HMENU() const { return m_hMenu; }
 
     bool CreatePopupMenu();
-    bool LoadMenu(UINT id);
     bool AppendMenu(UINT flags, UINT_PTR idNewItem = 0, const std::string& text = std::string());
     // TrackPopupMenu; with TPM_RETURNCMD the chosen id (0 for none), else a truth value.
     // The command is sent to `owner` as WM_COMMAND.
     int TrackPopupMenu(UINT flags, int x, int y, HWND owner);
-    HMENU GetSubMenu(int pos) const;
     bool DestroyMenu();
     HMENU Detach();
 };

@@ -29,8 +29,6 @@ public:
                   DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP, UINT id = AFX_IDW_TOOLBAR);
     // Buttons and sizes from toolbar resource `id`, images from bitmap `id`.
     bool LoadToolBar(UINT id);
-    bool SetButtons(const UINT* ids, int count);  // 0 = separator
-    void SetSizes(SIZE button, SIZE image);
     // TB_SETIMAGELIST; the bar owns the list from now on.
     bool SetImageList(CImageList&& images);
     int GetButtonCount() const;
@@ -44,6 +42,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    bool SetButtons(const UINT* ids, int count);  // 0 = separator
+    void SetSizes(SIZE button, SIZE image);
     DWORD m_dwBarStyle = 0;
     CImageList m_images;
 };

@@ -35,11 +35,6 @@ bool CToolTipCtrl::AddTool(HWND tool, UINT idText) {
     return SendMessage(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti)) != 0;
 }
 
-void CToolTipCtrl::DelTool(HWND tool) {
-    TTTOOLINFOA ti;
-    if (FillInfo(ti, tool)) SendMessage(TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
-}
-
 void CToolTipCtrl::UpdateTipText(const std::string& text, HWND tool) {
     TTTOOLINFOA ti;
     if (!FillInfo(ti, tool)) return;
@@ -48,7 +43,4 @@ void CToolTipCtrl::UpdateTipText(const std::string& text, HWND tool) {
 }
 
 void CToolTipCtrl::RelayEvent(MSG* msg) { SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg)); }
-void CToolTipCtrl::Activate(bool activate) { SendMessage(TTM_ACTIVATE, activate); }
 void CToolTipCtrl::Update() { SendMessage(TTM_UPDATE); }
-void CToolTipCtrl::Pop() { SendMessage(TTM_POP); }
-int CToolTipCtrl::SetMaxTipWidth(int width) { return static_cast<int>(SendMessage(TTM_SETMAXTIPWIDTH, 0, width)); }

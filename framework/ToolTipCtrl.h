@@ -12,13 +12,9 @@ public:
     bool Create(HWND owner, DWORD style = 0);
     bool AddTool(HWND tool, const std::string& text);
     bool AddTool(HWND tool, UINT idText);  // the string resource, loaded by the control
-    void DelTool(HWND tool);
     void UpdateTipText(const std::string& text, HWND tool);
     void RelayEvent(MSG* msg);             // TTM_RELAYEVENT
-    void Activate(bool activate);
     void Update();                         // TTM_UPDATE: a shown tip takes its new text now
-    void Pop();
-    int SetMaxTipWidth(int width);
 
 private:
     bool FillInfo(TTTOOLINFOA& ti, HWND tool) const;

@@ -1,4 +1,4 @@
-// Small value types in the framework's manner: RECT, POINT and SIZE with the usual helpers.
+// Small value types in the framework's manner: RECT and POINT with the usual helpers.
 #pragma once
 #include <windows.h>
 
@@ -10,13 +10,6 @@ struct CPoint : POINT {
     explicit CPoint(LPARAM lp) : POINT{(short)LOWORD(lp), (short)HIWORD(lp)} {}
 };
 
-struct CSize : SIZE {
-    CSize() : SIZE{0, 0} {}
-    CSize(int w, int h) : SIZE{w, h} {}
-    // cppcheck-suppress noExplicitConstructor ; a SIZE is a CSize wherever one is asked for
-    CSize(SIZE s) : SIZE(s) {}
-};
-
 struct CRect : RECT {
     CRect() : RECT{0, 0, 0, 0} {}
     CRect(int l, int t, int r, int b) : RECT{l, t, r, b} {}
@@ -25,7 +18,6 @@ struct CRect : RECT {
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
     CPoint TopLeft() const { return CPoint(left, top); }
-    CSize Size() const { return CSize(Width(), Height()); }
     bool IsRectEmpty() const { return right <= left || bottom <= top; }
     bool PtInRect(POINT p) const { return ::PtInRect(this, p) != FALSE; }
     void OffsetRect(int dx, int dy) { ::OffsetRect(this, dx, dy); }

@@ -62,12 +62,6 @@ HICON CWinApp::LoadIcon(UINT id) const {
     return ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id));
 }
 
-HCURSOR CWinApp::LoadCursor(UINT id) const {
-    return ::LoadCursorA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id));
-}
-
-HCURSOR CWinApp::LoadStandardCursor(const char* idc) const { return ::LoadCursorA(nullptr, idc); }
-
 bool AfxLoadString(UINT id, std::string& out) {
     // LoadStringA cannot say how long a string is: grow until it fits with room to spare.
     std::vector<char> buf(256);
@@ -119,8 +113,6 @@ static std::string AppTitle() {
 int AfxMessageBox(const std::string& text, UINT type) {
     return ::MessageBoxA(AfxGetSafeOwner(nullptr), text.c_str(), AppTitle().c_str(), type);
 }
-
-int AfxMessageBox(UINT idText, UINT type) { return AfxMessageBox(AfxLoadString(idText), type); }
 
 void AfxReportFileError(const std::string& path, bool writing, DWORD error) {
     std::string text;

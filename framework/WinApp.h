@@ -39,8 +39,6 @@ public:
     bool Enable3dControls() { return true; }
 
     HICON LoadIcon(UINT id) const;
-    HCURSOR LoadCursor(UINT id) const;
-    HCURSOR LoadStandardCursor(const char* idc) const;
 
 protected:
     void OnAppExit();  // ID_APP_EXIT: WM_CLOSE to the main window
@@ -62,7 +60,6 @@ std::string AfxLoadString(UINT id);
 // A message box owned by the application's active window, captioned with its title
 // (string 57344).
 int AfxMessageBox(const std::string& text, UINT type = MB_OK | MB_ICONEXCLAMATION);
-int AfxMessageBox(UINT idText, UINT type = MB_OK | MB_ICONEXCLAMATION);
 // The general error report for a file that failed after it was opened: the string
 // AFX_IDP_FILE_READ_ERROR or AFX_IDP_FILE_WRITE_ERROR with %1 replaced by the path (the
 // system's own text for `error` when the program has no such string).

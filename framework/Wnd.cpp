@@ -189,10 +189,6 @@ bool CWnd::SubclassWindow(HWND hwnd) {
     return true;
 }
 
-bool CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
-    return parent && SubclassWindow(::GetDlgItem(parent->m_hWnd, static_cast<int>(id)));
-}
-
 HWND CWnd::UnsubclassWindow() {
     if (!m_subclassed) return nullptr;
     HWND hwnd = m_hWnd;
@@ -402,13 +398,11 @@ bool CWnd::SetWindowPos(HWND after, int x, int y, int cx, int cy, UINT flags) {
     return ::SetWindowPos(m_hWnd, after, x, y, cx, cy, flags) != FALSE;
 }
 void CWnd::Invalidate(bool erase) { ::InvalidateRect(m_hWnd, nullptr, erase); }
-void CWnd::InvalidateRect(const RECT* rect, bool erase) { ::InvalidateRect(m_hWnd, rect, erase); }
 void CWnd::UpdateWindow() { ::UpdateWindow(m_hWnd); }
 bool CWnd::RedrawWindow(const RECT* rect, HRGN rgn, UINT flags) {
     return ::RedrawWindow(m_hWnd, rect, rgn, flags) != FALSE;
 }
 DWORD CWnd::GetStyle() const { return static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE)); }
-DWORD CWnd::GetExStyle() const { return static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_EXSTYLE)); }
 
 static bool ModifyLong(HWND hwnd, int index, DWORD remove, DWORD add, UINT swpFlags) {
     DWORD style = static_cast<DWORD>(::GetWindowLongA(hwnd, index));
@@ -427,8 +421,6 @@ bool CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
 bool CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT swpFlags) {
     return ModifyLong(m_hWnd, GWL_EXSTYLE, remove, add, swpFlags);
 }
-void CWnd::SetFont(HFONT font, bool redraw) { SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw); }
-HFONT CWnd::GetFont() const { return reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)); }
 HICON CWnd::SetIcon(HICON icon, bool big) {
     return reinterpret_cast<HICON>(SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
 }

@@ -239,7 +239,6 @@ public:
     // Binding an existing window (a dialog's control). PreSubclassWindow runs with m_hWnd set,
     // before the first message passes our map.
     bool SubclassWindow(HWND hwnd);
-    bool SubclassDlgItem(UINT id, CWnd* parent);
     HWND UnsubclassWindow();
     virtual void PreSubclassWindow() {}
 
@@ -277,15 +276,11 @@ public:
     bool MoveWindow(const RECT& rect, bool repaint = true);
     bool SetWindowPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
     void Invalidate(bool erase = true);
-    void InvalidateRect(const RECT* rect, bool erase = true);
     void UpdateWindow();
     bool RedrawWindow(const RECT* rect, HRGN rgn, UINT flags);
     DWORD GetStyle() const;
-    DWORD GetExStyle() const;
     bool ModifyStyle(DWORD remove, DWORD add, UINT swpFlags = 0);
     bool ModifyStyleEx(DWORD remove, DWORD add, UINT swpFlags = 0);
-    void SetFont(HFONT font, bool redraw = true);
-    HFONT GetFont() const;
     HICON SetIcon(HICON icon, bool big);
     int MessageBox(const std::string& text, const std::string& caption, UINT type = MB_OK);
     void DragAcceptFiles(bool accept = true);

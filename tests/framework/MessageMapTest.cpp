@@ -133,7 +133,7 @@ TEST_F(MessageMapTest, TheBindingEndsWithTheWindow) {
 }
 
 // A control bound by subclassing: our map first, then the control's own procedure.
-class CCountingEdit : public CEdit {
+class CCountingEdit : public CWnd {
 public:
     int m_chars = 0;
 
@@ -145,7 +145,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-BEGIN_MESSAGE_MAP(CCountingEdit, CEdit)
+BEGIN_MESSAGE_MAP(CCountingEdit, CWnd)
     ON_MESSAGE(WM_CHAR, OnChar)
 END_MESSAGE_MAP()
 

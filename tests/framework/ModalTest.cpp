@@ -11,7 +11,7 @@
 namespace {
 
 // An edit bound by DDX that sees every message before dispatch and eats F2.
-class CFilterEdit : public CEdit {
+class CFilterEdit : public CWnd {
 public:
     std::vector<UINT> m_seenKeys;  // WM_KEYDOWN keys seen in PreTranslateMessage
     int m_keysReceived = 0;        // WM_KEYDOWN that reached the window
@@ -32,7 +32,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-BEGIN_MESSAGE_MAP(CFilterEdit, CEdit)
+BEGIN_MESSAGE_MAP(CFilterEdit, CWnd)
     ON_MESSAGE(WM_KEYDOWN, OnKeyDown)
 END_MESSAGE_MAP()
 

@@ -23,8 +23,7 @@ END_MESSAGE_MAP()
 
 class CColourStatic : public CWnd {
 public:
-    CColourStatic() { m_brush.CreateSolidBrush(RGB(1, 2, 3)); }
-    CBrush m_brush;
+    HBRUSH m_brush = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     int m_requests = 0;
     UINT m_lastType = 99;
 
@@ -122,7 +121,7 @@ TEST(ReflectionTest, NotificationsReachTheControlObjects) {
         LRESULT brush = d.SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                                       reinterpret_cast<LPARAM>(d.m_static.m_hWnd));
         ReleaseDC(d.m_static, dc);
-        EXPECT_EQ(reinterpret_cast<HBRUSH>(brush), d.m_static.m_brush.m_hObject);
+        EXPECT_EQ(reinterpret_cast<HBRUSH>(brush), d.m_static.m_brush);
 
         // WM_NOTIFY: the control's result is the dialog's answer to the sender.
         NMHDR nm{d.m_list.m_hWnd, IDC_LIST, static_cast<UINT>(NM_DBLCLK)};
@@ -147,7 +146,7 @@ TEST(ListCtrlTest, ColumnsRowsAndLongTexts) {
         EXPECT_EQ(list.InsertColumn(0, wintest::A("键名"), LVCFMT_LEFT, 60), 0);
         EXPECT_EQ(list.InsertColumn(1, wintest::A("键值位置"), LVCFMT_LEFT, 200), 1);
         list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-        EXPECT_EQ(list.GetExtendedStyle() & 0x21u, 0x21u);
+        EXPECT_EQ(list.SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE) & 0x21, 0x21);
 
         // Longer than any first guess at a buffer: must come back whole.
         std::string longLocation = "HKEY_CURRENT_USER\\" + std::string(700, 'k') + wintest::A("\\键");
@@ -161,7 +160,9 @@ TEST(ListCtrlTest, ColumnsRowsAndLongTexts) {
         EXPECT_EQ(out, "");
 
         EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), -1);
-        list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+        LVITEMA select{};
+        select.stateMask = select.state = LVIS_SELECTED;
+        list.SendMessage(LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
         EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 1);
 
         RECT row{LVIR_BOUNDS, 0, 0, 0};
