@@ -15,7 +15,7 @@ public:
         wc.lpszClassName = "QbTestViewer";
         RegisterClassA(&wc);  // a second registration fails harmlessly
         // A real top-level window (hidden): message-only windows cannot be viewers.
-        m_hwnd = CreateWindowExA(0, wc.lpszClassName, "viewer", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        m_hwnd = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
         SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     ~TestViewer() {
@@ -26,15 +26,14 @@ public:
     TestViewer& operator=(const TestViewer&) = delete;
 
     void Join() {
-        if (!m_joined) m_next = SetClipboardViewer(m_hwnd);
+        m_next = SetClipboardViewer(m_hwnd);
         m_joined = true;
     }
     void Leave() {
         if (m_joined) ChangeClipboardChain(m_hwnd, m_next);
-        m_joined = false;
         m_next = nullptr;
+        m_joined = false;
     }
-    HWND Handle() const { return m_hwnd; }
     HWND Next() const { return m_next; }
     int Draws() const { return m_draws; }
 
@@ -50,8 +49,7 @@ private:
             SendMessageA(self->m_next, msg, wParam, lParam);
         return 0;
     }
-    HWND m_hwnd = nullptr;
-    HWND m_next = nullptr;
+    HWND m_hwnd = nullptr, m_next = nullptr;
     bool m_joined = false;
     int m_draws = 0;
 };

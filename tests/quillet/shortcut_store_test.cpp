@@ -59,10 +59,8 @@ TEST(ShortcutStore, AddAndUpdateWantAnExistingKeyWhileLoadWantsOnlySyntax) {
     // Ids that are not there.
     store.SetModified(false);
     Shortcut got;
-    for (int id : {-1, 4}) {
-        EXPECT_FALSE(store.Remove(id) || store.Update(id, {"n", keyA.Path()}) || store.Get(id, got) || store.Open(id))
-            << id;
-    }
+    for (int id : {-1, 4})
+        EXPECT_FALSE(store.Remove(id) || store.Update(id, {"n", keyA.Path()}) || store.Get(id, got) || store.Open(id));
     EXPECT_FALSE(store.IsModified());
 
     // A removed id is gone for good while the others keep theirs.

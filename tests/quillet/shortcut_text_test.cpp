@@ -124,7 +124,7 @@ TEST(ShortcutLoad, LinesAreCutAtCrLfTrimmedAndCheckedInOrder) {
     }
 }
 
-TEST(ShortcutLoad, AppendContinuesIdsReplaceRestartsThemAndEmptyTextChangesNothing) {
+TEST(ShortcutLoad, AppendContinuesIdsReplaceRestartsThemAndWritingAddsCrLf) {
     CShortcutEntryList list;
     int32_t nextId = 0;
     ASSERT_TRUE(LoadShortcutLines(list, "HKCU\\A\x03" "a\r\nHKCU\\B\x03" "b\r\n", true, nextId, SyntaxCheck));
@@ -136,16 +136,8 @@ TEST(ShortcutLoad, AppendContinuesIdsReplaceRestartsThemAndEmptyTextChangesNothi
     ASSERT_TRUE(LoadShortcutLines(list, "HKCU\\E\x03" "e\r\nHKCU\\F\x03" "f", true, nextId, SyntaxCheck));
     EXPECT_EQ(Of(list), (Entries{{"HKCU\\E\x03" "e", 0}, {"HKCU\\F\x03" "f", 1}}));
     EXPECT_EQ(nextId, 2);
-}
-
-TEST(ShortcutSerialize, WritesEveryLineWithCrLfAndRoundTrips) {
-    CShortcutEntryList list;
-    std::string out = "stale";
-    EXPECT_FALSE(SerializeShortcutLines(list, out));
-    EXPECT_EQ(out, "");
-    const std::string file = "HKCU\\A\x03" "x\x03y\r\nHKLM\\B \x03 spaced\r\nHKCU\\\xD6\xD0\x03\xC3\xFB\r\n";
-    int32_t nextId = 0;
-    ASSERT_TRUE(LoadShortcutLines(list, "  " + file + "\r\n\r\n", true, nextId, SyntaxCheck));
+    // Written back, every line ends in CR LF (write + load as a fixed point: the fuzzer).
+    std::string out;
     ASSERT_TRUE(SerializeShortcutLines(list, out));
-    EXPECT_EQ(out, file);
+    EXPECT_EQ(out, "HKCU\\E\x03" "e\r\nHKCU\\F\x03" "f\r\n");
 }
