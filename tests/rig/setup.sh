@@ -32,6 +32,9 @@ wineserver -w
 # A crashing test program must fail its test, not wait for someone to close Wine's crash
 # dialog: winedbg then only prints the backtrace into the test's output.
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
+# There is no window manager on the display: unmanaged windows spare every hide and destroy
+# of a captioned window a 2 s wait for one.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
 
 fixture="$QB_WIN_BUILD_DIR/tests/fixtures/regedit.exe"
 if [ -f "$fixture" ]; then
