@@ -1,6 +1,5 @@
-// Loads arbitrary bytes as a shortcut file and checks the result: every entry passes the
-// line check and is trimmed, ids run from 0 in order, and a loaded list is a fixed point of
-// write + load.
+// Arbitrary bytes loaded as a shortcut file: every entry passes the line check and is
+// trimmed, ids run from 0 in order, and a loaded list is a fixed point of write + load.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
