@@ -13,6 +13,7 @@
 //   cursor              the cursor of the foreground input: handle flags x y
 //   scroll HWND         the vertical scroll bar: ok pos min max page
 //   editor              the stand-in editor's window and its status-bar text
+//   at X Y              the window under a screen point: hwnd class, then its top level
 //   quit
 //
 // Another process's windows answer only sent messages; they are sent with a timeout so a
@@ -176,6 +177,16 @@ void Editor() {
     Line(Hex(editor) + "\t" + (status ? Text(status) : std::string()));
 }
 
+void At(const char* arg) {
+    POINT pt{0, 0};
+    if (std::sscanf(arg, "%ld %ld", &pt.x, &pt.y) != 2) return;
+    HWND hwnd = WindowFromPoint(pt);
+    if (!hwnd) return;
+    HWND top = GetAncestor(hwnd, GA_ROOT);
+    Line(Hex(hwnd) + "\t" + ClassOf(hwnd));
+    Line(Hex(top) + "\t" + ClassOf(top));
+}
+
 }  // namespace
 
 int main() {
@@ -204,6 +215,8 @@ int main() {
             Scroll(ParseHwnd(arg));
         } else if (cmd == "editor") {
             Editor();
+        } else if (cmd == "at" && arg) {
+            At(arg);
         } else {
             Line("?");
         }
