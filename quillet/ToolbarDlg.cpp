@@ -167,6 +167,9 @@ void CToolbarDlg::RefillPicker() {
     // One redraw for the whole list, not one per item: a long list fills several times faster.
     m_picker.SendMessage(WM_SETREDRAW, FALSE);
     m_picker.ResetContent();
+    // Room for every item at once, so the list does not grow in small steps.
+    const int count = m_store.Count();
+    m_picker.SendMessage(CB_INITSTORAGE, static_cast<WPARAM>(count), static_cast<LPARAM>(count) * 32);
     m_store.SendAll(m_hWnd);
     m_picker.SendMessage(WM_SETREDRAW, TRUE);
     m_picker.Invalidate();
