@@ -264,13 +264,19 @@ class DesktopWindows:
         return "HKCU\\Software\\Wine\\AppDefaults\\%s\\X11 Driver" % program
 
     def __enter__(self):
+        self.added = []
         for program in self.PROGRAMS:
+            app = "HKCU\\Software\\Wine\\AppDefaults\\" + program
+            if wine("reg.exe", "query", app, check=False).returncode != 0:
+                self.added.append(app)
             wine("reg.exe", "add", self.key(program), "/v", "Managed", "/d", "Y", "/f")
         return self
 
     def __exit__(self, *exc):
         for program in self.PROGRAMS:
             wine("reg.exe", "delete", self.key(program), "/f", check=False)
+        for app in self.added:
+            wine("reg.exe", "delete", app, "/f", check=False)
         return False
 
 
@@ -352,11 +358,20 @@ class QuilletTour:
     def kids(self):
         return self.probe.kids(self.strip["hwnd"])
 
+    def press(self, control_id, button=1):
+        """Clicks a control of the strip in its middle, once nothing covers it there."""
+        control = self.kids()[control_id]
+        x, y = center(control["rect"])
+        under = self.probe.ask("at %d %d" % (x, y))
+        if not under or under[0][0] != control["hwnd"]:
+            raise StepFailed("control %d is covered at (%d, %d) by %r" % (control_id, x, y, under))
+        click(x, y, button)
+
     def dropped_list(self):
         return self.probe.top_of("ComboLBox")
 
     def drop_picker(self):
-        click(*center(self.kids()[1002]["rect"]))
+        self.press(1002)
         lb = wait_for("the picker's dropped list", self.dropped_list)
         items = self.probe.list_items(lb["hwnd"])
         names = [i["text"] for i in items]
@@ -431,7 +446,7 @@ class QuilletTour:
     def drag(self):
         # A click elsewhere first closes a list left dropped.
         if self.dropped_list():
-            click(*center(self.kids()[1002]["rect"]))
+            self.press(1002)
             wait_for("the dropped list closed", lambda: not self.dropped_list(), timeout=5)
         before = self.find_strip()["rect"]
         kids = self.kids()
@@ -455,7 +470,7 @@ class QuilletTour:
 
     # Manual-open mode by its button; type a key path, press Enter: the editor lands there.
     def manual_open(self):
-        click(*center(self.kids()[1012]["rect"]))
+        self.press(1012)
         kids = wait_for("the path box instead of the picker",
                         lambda: (lambda k: k[1015]["visible"] and not k[1002]["visible"] and k)(self.kids()))
         self.tour.shots.take("manual-mode")
@@ -472,7 +487,7 @@ class QuilletTour:
 
     # The close button ends the program; the file holds the new name in CP936 lines.
     def close(self):
-        click(*center(self.kids()[1014]["rect"]))
+        self.press(1014)
         wait_for("Quillet ended", lambda: self.proc.poll() is not None, timeout=15)
         with open(self.ini_path(), "rb") as f:
             data = f.read()
