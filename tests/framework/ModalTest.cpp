@@ -1,69 +1,47 @@
 // The modal loop: pre-translation of the dialog and its controls, the keys and the close box
 // that end a dialog, WM_QUIT, and the owner's state.
 #include <Framework.h>
-#include <WinTest.h>
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <string>
 
 #include "ScriptDlg.h"
 
 namespace {
 
-// An edit bound by DDX that sees every message before dispatch and eats F2.
+// An edit bound by DDX that sees every character before dispatch and eats 'b'.
 class CFilterEdit : public CWnd {
 public:
-    std::vector<UINT> m_seenKeys;  // WM_KEYDOWN keys seen in PreTranslateMessage
-    int m_keysReceived = 0;        // WM_KEYDOWN that reached the window
+    std::string m_seen;
     bool m_preSubclassed = false;
 
     bool PreTranslateMessage(MSG* msg) override {
-        if (msg->message != WM_KEYDOWN) return false;
-        m_seenKeys.push_back(static_cast<UINT>(msg->wParam));
-        return msg->wParam == VK_F2;
+        if (msg->message != WM_CHAR) return false;
+        m_seen += static_cast<char>(msg->wParam);
+        return msg->wParam == 'b';
     }
     void PreSubclassWindow() override { m_preSubclassed = m_hWnd != nullptr; }
-
-protected:
-    LRESULT OnKeyDown(WPARAM, LPARAM) {
-        ++m_keysReceived;
-        return Default();
-    }
-    DECLARE_MESSAGE_MAP()
 };
-
-BEGIN_MESSAGE_MAP(CFilterEdit, CWnd)
-    ON_MESSAGE(WM_KEYDOWN, OnKeyDown)
-END_MESSAGE_MAP()
 
 class CEditDlg : public CScriptDlg {
 public:
     using CScriptDlg::CScriptDlg;
     CFilterEdit m_edit;
-    std::vector<UINT> m_dialogSaw;  // WM_KEYDOWN keys that reached the dialog's pre-translation
-    bool m_keepOpen = false;        // OnOK/OnCancel do nothing (a strip that only closes by command)
-    int m_okCalls = 0;
-    int m_cancelCalls = 0;
-    bool m_ownerEnabledAtDestroy = true;
+    std::string m_dialogSaw;  // characters that reached the dialog's pre-translation
     HWND m_watchOwner = nullptr;
+    bool m_ownerEnabledAtDestroy = false;
+    std::string m_textAtDestroy;
 
     bool PreTranslateMessage(MSG* msg) override {
-        if (msg->message == WM_KEYDOWN) m_dialogSaw.push_back(static_cast<UINT>(msg->wParam));
+        if (msg->message == WM_CHAR) m_dialogSaw += static_cast<char>(msg->wParam);
         return CScriptDlg::PreTranslateMessage(msg);
     }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_EDIT, m_edit); }
-    void OnOK() override {
-        ++m_okCalls;
-        if (!m_keepOpen) CScriptDlg::OnOK();
-    }
-    void OnCancel() override {
-        ++m_cancelCalls;
-        if (!m_keepOpen) CScriptDlg::OnCancel();
-    }
     LRESULT OnDestroy(WPARAM, LPARAM) {
-        if (m_watchOwner) m_ownerEnabledAtDestroy = ::IsWindowEnabled(m_watchOwner) != FALSE;
+        m_ownerEnabledAtDestroy = m_watchOwner && ::IsWindowEnabled(m_watchOwner);
+        m_textAtDestroy = m_edit.GetWindowText();
         return Default();
     }
     DECLARE_MESSAGE_MAP()
@@ -74,127 +52,71 @@ BEGIN_MESSAGE_MAP(CEditDlg, CScriptDlg)
 END_MESSAGE_MAP()
 
 TEST(ModalTest, PreTranslationRunsForTheControlThenTheDialog) {
-    Watchdog watchdog(60000);
-    CEditDlg dlg(IDD_SCRIPT, std::vector<CScriptDlg::Script>{
-        [](CScriptDlg& base) {
-            auto& d = static_cast<CEditDlg&>(base);
-            EXPECT_TRUE(d.m_edit.m_preSubclassed);
-            d.m_edit.SetFocus();
-            PostKey(d.m_edit, VK_F5);  // passes both filters and reaches the edit
-            PostKey(d.m_edit, VK_F2);  // eaten by the edit's own filter
-        },
-        [](CScriptDlg& d) { d.EndDialog(IDOK); },
+    CEditDlg dlg(IDD_SCRIPT, [](CScriptDlg& base) {
+        auto& d = static_cast<CEditDlg&>(base);
+        EXPECT_TRUE(d.m_edit.m_preSubclassed);
+        d.m_edit.SetFocus();
+        for (char ch : {'a', 'b', 'c'}) d.m_edit.PostMessage(WM_CHAR, ch, 1);
+        d.PostMessage(WM_COMMAND, IDOK);
     });
     EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_EQ(dlg.m_edit.m_seenKeys, (std::vector<UINT>{VK_F5, VK_F2}));
-    EXPECT_EQ(dlg.m_dialogSaw, (std::vector<UINT>{VK_F5})) << "a consumed message goes no further";
-    EXPECT_EQ(dlg.m_edit.m_keysReceived, 1) << "only F5 is dispatched to the edit";
+    EXPECT_EQ(dlg.m_edit.m_seen, "abc");
+    EXPECT_EQ(dlg.m_dialogSaw, "ac") << "a consumed message goes no further";
+    EXPECT_EQ(dlg.m_textAtDestroy, "ac") << "nor is it dispatched";
 }
 
-TEST(ModalTest, EnterEscAndTheCloseBoxEndTheDialogThroughOnOKAndOnCancel) {
-    Watchdog watchdog(60000);
-    struct Case {
-        const char* what;
-        UINT key;  // 0: WM_CLOSE instead of a key
-        int result;
-        int ok, cancel;
-    } cases[] = {
-        {"Enter", VK_RETURN, IDOK, 1, 0},
-        {"Esc", VK_ESCAPE, IDCANCEL, 0, 1},
-        {"close box", 0, IDCANCEL, 0, 1},
-    };
-    for (const Case& c : cases) {
-        CEditDlg dlg(IDD_SCRIPT, [&](CScriptDlg& base) {
-            auto& d = static_cast<CEditDlg&>(base);
-            d.m_edit.SetFocus();
-            if (c.key)
-                PostKey(d.m_edit, c.key);
-            else
-                d.PostMessage(WM_CLOSE);
+TEST(ModalTest, EnterEscAndTheCloseBoxEndTheDialog) {
+    for (int key : {VK_RETURN, VK_ESCAPE, 0}) {  // 0: the close box (WM_CLOSE)
+        CEditDlg dlg(IDD_SCRIPT, [&](CScriptDlg& d) {
+            CWnd& edit = static_cast<CEditDlg&>(d).m_edit;
+            edit.SetFocus();
+            if (key) PostKey(edit, key); else d.PostMessage(WM_CLOSE);
         });
-        EXPECT_EQ(dlg.DoModal(), c.result) << c.what;
-        EXPECT_EQ(dlg.m_okCalls, c.ok) << c.what;
-        EXPECT_EQ(dlg.m_cancelCalls, c.cancel) << c.what;
+        EXPECT_EQ(dlg.DoModal(), key == VK_RETURN ? IDOK : IDCANCEL) << "key " << key;
     }
 }
 
-TEST(ModalTest, EmptyOnOKAndOnCancelKeepTheDialogOpen) {
-    Watchdog watchdog(60000);
-    bool stillOpen = false;
-    CEditDlg dlg(IDD_SCRIPT, std::vector<CScriptDlg::Script>{
-        [](CScriptDlg& base) {
+// Disabled while the dialog runs, enabled again before the dialog window goes (unless it was
+// disabled before); without a parent the main window is the owner.
+TEST(ModalTest, TheOwnerIsDisabledOnlyWhileTheDialogRuns) {
+    struct Case {
+        const char* what;
+        UINT templateId;
+        bool asMainWindow, disabledBefore;
+        int result;
+    } cases[] = {
+        {"given owner", IDD_SCRIPT, false, false, IDOK},
+        {"main window", IDD_SCRIPT, true, false, IDOK},
+        {"owner disabled before", IDD_SCRIPT, false, true, IDOK},
+        {"template missing: fails, owner untouched", 4242, false, false, -1},
+    };
+    for (const Case& c : cases) {
+        CWinApp app;
+        CWnd owner;
+        ASSERT_TRUE(owner.CreateEx(0, nullptr, "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr));
+        owner.EnableWindow(!c.disabledBefore);
+        if (c.asMainWindow) app.m_pMainWnd = &owner;
+        bool disabledDuring = false, bound = false;
+        HWND ownerSeen = nullptr;
+        CEditDlg dlg(c.templateId, [&](CScriptDlg& base) {
             auto& d = static_cast<CEditDlg&>(base);
-            d.m_edit.SetFocus();
-            PostKey(d.m_edit, VK_RETURN);
-            PostKey(d.m_edit, VK_ESCAPE);
-            d.PostMessage(WM_CLOSE);
-        },
-        [&](CScriptDlg& d) {
-            stillOpen = d.IsWindowVisible();
-            d.EndDialog(77);
-        },
-    });
-    dlg.m_keepOpen = true;
-    EXPECT_EQ(dlg.DoModal(), 77);
-    EXPECT_TRUE(stillOpen);
-    EXPECT_EQ(dlg.m_okCalls, 1);
-    EXPECT_EQ(dlg.m_cancelCalls, 2);
-}
-
-TEST(ModalTest, TheOwnerIsDisabledWhileTheDialogRunsAndEnabledBeforeItIsDestroyed) {
-    Watchdog watchdog(60000);
-    CWnd owner;
-    ASSERT_TRUE(owner.CreateEx(0, nullptr, "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr));
-    bool disabledDuring = false;
-    HWND ownerSeen = nullptr;
-    CEditDlg dlg(
-        IDD_SCRIPT,
-        [&](CScriptDlg& d) {
             disabledDuring = !owner.IsWindowEnabled();
             ownerSeen = GetWindow(d, GW_OWNER);
+            bound = d.m_edit.m_hWnd == d.GetDlgItem(IDC_EDIT);
             d.EndDialog(IDOK);
-        },
-        &owner);
-    dlg.m_watchOwner = owner;
-    EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_TRUE(disabledDuring);
-    EXPECT_EQ(ownerSeen, owner.m_hWnd);
-    EXPECT_TRUE(dlg.m_ownerEnabledAtDestroy);
-    EXPECT_TRUE(owner.IsWindowEnabled());
-}
-
-TEST(ModalTest, WithoutAParentTheMainWindowOwnsTheDialog) {
-    Watchdog watchdog(60000);
-    CWinApp app;
-    CWnd main;
-    ASSERT_TRUE(main.CreateEx(0, nullptr, "main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr));
-    app.m_pMainWnd = &main;
-    HWND ownerSeen = nullptr;
-    bool disabledDuring = false;
-    CEditDlg dlg(IDD_SCRIPT, [&](CScriptDlg& d) {
-        ownerSeen = GetWindow(d, GW_OWNER);
-        disabledDuring = !main.IsWindowEnabled();
-        d.EndDialog(IDOK);
-    });
-    EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_EQ(ownerSeen, main.m_hWnd);
-    EXPECT_TRUE(disabledDuring);
-    EXPECT_TRUE(main.IsWindowEnabled());
-    app.m_pMainWnd = nullptr;
-}
-
-TEST(ModalTest, AnOwnerThatWasDisabledStaysDisabled) {
-    Watchdog watchdog(60000);
-    CWnd owner;
-    ASSERT_TRUE(owner.CreateEx(0, nullptr, "owner", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr));
-    owner.EnableWindow(false);
-    CEditDlg dlg(IDD_SCRIPT, [](CScriptDlg& d) { d.EndDialog(IDOK); }, &owner);
-    EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_FALSE(owner.IsWindowEnabled());
+        }, c.asMainWindow ? nullptr : &owner);
+        dlg.m_watchOwner = owner;
+        EXPECT_EQ(dlg.DoModal(), c.result) << c.what;
+        app.m_pMainWnd = nullptr;
+        EXPECT_EQ(owner.IsWindowEnabled(), !c.disabledBefore) << c.what;
+        if (c.result != IDOK) continue;
+        EXPECT_TRUE(disabledDuring && bound) << c.what;
+        EXPECT_EQ(ownerSeen, owner.m_hWnd) << c.what;
+        EXPECT_EQ(dlg.m_ownerEnabledAtDestroy, !c.disabledBefore) << c.what;
+    }
 }
 
 TEST(ModalTest, QuitDuringNestedDialogsEndsEveryLoopAndStaysQueued) {
-    Watchdog watchdog(60000);
     int innerResult = 0;
     CEditDlg outer(IDD_SCRIPT, [&](CScriptDlg& o) {
         CEditDlg inner(IDD_SCRIPT, [](CScriptDlg&) { PostQuitMessage(3); }, &o);
@@ -206,25 +128,6 @@ TEST(ModalTest, QuitDuringNestedDialogsEndsEveryLoopAndStaysQueued) {
     MSG msg;
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit is passed outwards";
     EXPECT_EQ(msg.wParam, 3u);
-}
-
-TEST(ModalTest, ATemplateWithoutAFontStillInitialisesAndBindsItsControls) {
-    Watchdog watchdog(60000);
-    bool bound = false;
-    CEditDlg dlg(IDD_NOFONT, [&](CScriptDlg& base) {
-        bound = static_cast<CEditDlg&>(base).m_edit.m_hWnd == base.GetDlgItem(IDC_EDIT);
-        base.EndDialog(IDOK);
-    });
-    EXPECT_EQ(dlg.DoModal(), IDOK) << "the script is posted from OnInitDialog";
-    EXPECT_TRUE(bound);
-}
-
-TEST(ModalTest, ADialogWithoutItsTemplateFailsWithoutTouchingTheOwner) {
-    CWnd owner;
-    ASSERT_TRUE(owner.CreateEx(0, nullptr, "owner", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr));
-    CDialog dlg(4242, &owner);
-    EXPECT_EQ(dlg.DoModal(), -1);
-    EXPECT_TRUE(owner.IsWindowEnabled());
 }
 
 }  // namespace

@@ -1,51 +1,29 @@
-// A modal dialog that runs test code from inside its own modal loop, in steps: each step is
-// posted after initialisation or after the previous step, and waits behind whatever that
-// step posted (keys, WM_CLOSE), so it sees their effects.
+// A modal dialog that runs test code from inside its own modal loop, a few trips through the
+// queue after initialisation (so the dialog has finished showing itself).
 #pragma once
 #include <Dialog.h>
 
 #include <functional>
-#include <vector>
 
 #include "resource.h"
-
-const UINT WM_RUN_SCRIPT = WM_APP + 1;
 
 class CScriptDlg : public CDialog {
 public:
     using Script = std::function<void(CScriptDlg&)>;
     CScriptDlg(UINT idTemplate, Script script, CWnd* parent = nullptr)
-        : CDialog(idTemplate, parent), m_steps{std::move(script)} {}
-    CScriptDlg(UINT idTemplate, std::vector<Script> steps, CWnd* parent = nullptr)
-        : CDialog(idTemplate, parent), m_steps(std::move(steps)) {}
+        : CDialog(idTemplate, parent), m_script(std::move(script)) {}
 
 protected:
-    bool OnInitDialog() override {
-        CDialog::OnInitDialog();
-        PostMessage(WM_RUN_SCRIPT);
-        return true;
-    }
-    LRESULT OnRunScript(WPARAM step, LPARAM hops);
+    bool OnInitDialog() override;
+    LRESULT OnRunScript(WPARAM hops, LPARAM);
     DECLARE_MESSAGE_MAP()
 
 private:
-    std::vector<Script> m_steps;
+    Script m_script;
 };
 
-// Ends the process if a test hangs in a message loop that never ends, so the failure is
-// reported at once rather than after the runner's timeout.
-class Watchdog {
-public:
-    explicit Watchdog(DWORD ms);
-    ~Watchdog();
-    Watchdog(const Watchdog&) = delete;
-    Watchdog& operator=(const Watchdog&) = delete;
-
-private:
-    HANDLE m_done;
-    HANDLE m_thread;
-    DWORD m_ms;
-};
-
-// Sends a key press to a window through the queue, as the keyboard would.
-void PostKey(HWND hwnd, UINT vk);
+// A key press through the queue, as the keyboard sends it.
+inline void PostKey(HWND hwnd, UINT vk) {
+    PostMessageA(hwnd, WM_KEYDOWN, vk, 1);
+    PostMessageA(hwnd, WM_KEYUP, vk, 0xC0000001);
+}
