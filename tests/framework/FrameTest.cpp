@@ -27,9 +27,7 @@ public:
     CTestView m_wndView;
     bool m_failCreate = false;
     bool* m_deleted = nullptr;
-    ~CTestFrame() override {
-        if (m_deleted) *m_deleted = true;
-    }
+    ~CTestFrame() override { if (m_deleted) *m_deleted = true; }
 
 protected:
     LRESULT OnCreate(WPARAM wp, LPARAM lp) {
@@ -78,17 +76,14 @@ TEST(FrameTest, OneResourceMakesTheFrameWhosePaneFillsItAndIsOfferedCommandsFirs
     frame.SetFocus();
     EXPECT_EQ(GetFocus(), frame.m_wndView.m_hWnd);
 
-    struct Case {
-        UINT id, code;
-        const char* took;
-    } cases[] = {
+    const struct { UINT id, code; const char* took; } cases[] = {
         {ID_BOTH, 0, "view"},  // listed by view, frame and application
         {ID_FRAME_ONLY, 0, "frame"},
         {ID_FRAME_ONLY, 1, "frame"},  // from an accelerator
         {ID_APP_ABOUT, 0, "app"},
         {ID_NOBODY, 0, ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         g_took.clear();
         frame.SendMessage(WM_COMMAND, MAKEWPARAM(c.id, c.code), 0);
         EXPECT_EQ(g_took, c.took) << "command " << c.id << " code " << c.code;

@@ -50,19 +50,14 @@ END_MESSAGE_MAP()
 TEST(MessageMapTest, LookupGoesFromTheClassToItsBasesAndSurvivesAThrowingHandler) {
     CDerivedWnd wnd;
     ASSERT_TRUE(wnd.CreateEx(0, nullptr, "map", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr));
-    struct Case {
-        UINT msg;
-        WPARAM wp;
-        LRESULT expected;
-        const char* why;
-    } cases[] = {
+    const struct { UINT msg; WPARAM wp; LRESULT expected; const char* why; } cases[] = {
         {WM_BASE_ONLY, 5, 105, "only the base lists it"},
         {WM_BOTH, 0, 2, "both list it: the derived entry wins"},
         {WM_NEITHER, 0, 0, "nobody lists it: the default procedure answers"},
         {WM_THROW, 0, 0, "the exception stops inside the window procedure"},
         {WM_BASE_ONLY, 1, 101, "and the window still works afterwards"},
     };
-    for (const Case& c : cases) EXPECT_EQ(wnd.SendMessage(c.msg, c.wp), c.expected) << c.why;
+    for (const auto& c : cases) EXPECT_EQ(wnd.SendMessage(c.msg, c.wp), c.expected) << c.why;
 
     // A derived notify entry that declines passes the message on to the base entry.
     NMHDR nm{nullptr, 450, static_cast<UINT>(NM_CLICK)};

@@ -65,52 +65,37 @@ TEST(ModalTest, PreTranslationRunsForTheControlThenTheDialog) {
     EXPECT_EQ(dlg.m_textAtDestroy, "ac") << "nor is it dispatched";
 }
 
-TEST(ModalTest, EnterEscAndTheCloseBoxEndTheDialog) {
-    for (int key : {VK_RETURN, VK_ESCAPE, 0}) {  // 0: the close box (WM_CLOSE)
-        CEditDlg dlg(IDD_SCRIPT, [&](CScriptDlg& d) {
-            CWnd& edit = static_cast<CEditDlg&>(d).m_edit;
-            edit.SetFocus();
-            if (key) PostKey(edit, key); else d.PostMessage(WM_CLOSE);
-        });
-        EXPECT_EQ(dlg.DoModal(), key == VK_RETURN ? IDOK : IDCANCEL) << "key " << key;
-    }
-}
-
-// Disabled while the dialog runs, enabled again before the dialog window goes (unless it was
-// disabled before); without a parent the main window is the owner.
-TEST(ModalTest, TheOwnerIsDisabledOnlyWhileTheDialogRuns) {
-    struct Case {
-        const char* what;
-        UINT templateId;
-        bool asMainWindow, disabledBefore;
-        int result;
-    } cases[] = {
-        {"given owner", IDD_SCRIPT, false, false, IDOK},
-        {"main window", IDD_SCRIPT, true, false, IDOK},
-        {"owner disabled before", IDD_SCRIPT, false, true, IDOK},
-        {"template missing: fails, owner untouched", 4242, false, false, -1},
+// Enter, Esc and the close box end a dialog. Its owner is disabled while it runs and enabled
+// again before its window goes, unless it was disabled before; without a parent the main window
+// is the owner.
+TEST(ModalTest, KeysEndTheDialogAndTheOwnerIsDisabledOnlyWhileItRuns) {
+    const struct { const char* what; UINT templateId; bool asMainWindow, disabledBefore; int key, result; } cases[] = {
+        {"given owner, Enter", IDD_SCRIPT, false, false, VK_RETURN, IDOK},
+        {"main window, Esc", IDD_SCRIPT, true, false, VK_ESCAPE, IDCANCEL},
+        {"owner disabled before, close box (key 0)", IDD_SCRIPT, false, true, 0, IDCANCEL},
+        {"no such template: fails, owner untouched", 4242, false, false, 0, -1},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         CWinApp app;
         CWnd owner;
         ASSERT_TRUE(owner.CreateEx(0, nullptr, "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr));
         owner.EnableWindow(!c.disabledBefore);
         if (c.asMainWindow) app.m_pMainWnd = &owner;
-        bool disabledDuring = false, bound = false;
+        bool disabledDuring = false;
         HWND ownerSeen = nullptr;
         CEditDlg dlg(c.templateId, [&](CScriptDlg& base) {
             auto& d = static_cast<CEditDlg&>(base);
             disabledDuring = !owner.IsWindowEnabled();
             ownerSeen = GetWindow(d, GW_OWNER);
-            bound = d.m_edit.m_hWnd == d.GetDlgItem(IDC_EDIT);
-            d.EndDialog(IDOK);
+            d.m_edit.SetFocus();
+            if (c.key) d.m_edit.PostMessage(WM_KEYDOWN, c.key, 1); else d.PostMessage(WM_CLOSE);
         }, c.asMainWindow ? nullptr : &owner);
         dlg.m_watchOwner = owner;
         EXPECT_EQ(dlg.DoModal(), c.result) << c.what;
         app.m_pMainWnd = nullptr;
         EXPECT_EQ(owner.IsWindowEnabled(), !c.disabledBefore) << c.what;
-        if (c.result != IDOK) continue;
-        EXPECT_TRUE(disabledDuring && bound) << c.what;
+        if (c.result == -1) continue;
+        EXPECT_TRUE(disabledDuring) << c.what;
         EXPECT_EQ(ownerSeen, owner.m_hWnd) << c.what;
         EXPECT_EQ(dlg.m_ownerEnabledAtDestroy, !c.disabledBefore) << c.what;
     }

@@ -12,10 +12,7 @@ bool CScriptDlg::OnInitDialog() {
     return true;
 }
 
-LRESULT CScriptDlg::OnRunScript(WPARAM hops, LPARAM) {
-    if (hops < 3)
-        PostMessage(WM_RUN_SCRIPT, hops + 1);
-    else
-        m_script(*this);
+LRESULT CScriptDlg::OnRunScript(WPARAM, LPARAM) {
+    m_script(*this);
     return 0;
 }

@@ -1,5 +1,4 @@
-// A modal dialog that runs test code from inside its own modal loop, a few trips through the
-// queue after initialisation (so the dialog has finished showing itself).
+// A modal dialog that runs test code from inside its own modal loop (posted at initialisation).
 #pragma once
 #include <Dialog.h>
 
@@ -15,15 +14,9 @@ public:
 
 protected:
     bool OnInitDialog() override;
-    LRESULT OnRunScript(WPARAM hops, LPARAM);
+    LRESULT OnRunScript(WPARAM, LPARAM);
     DECLARE_MESSAGE_MAP()
 
 private:
     Script m_script;
 };
-
-// A key press through the queue, as the keyboard sends it.
-inline void PostKey(HWND hwnd, UINT vk) {
-    PostMessageA(hwnd, WM_KEYDOWN, vk, 1);
-    PostMessageA(hwnd, WM_KEYUP, vk, 0xC0000001);
-}
