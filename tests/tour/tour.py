@@ -570,7 +570,7 @@ class BrindleTour:
         return None
 
     def view_rect(self):
-        # The client area without the scroll bars (their width is generous on purpose).
+        # Inside the border, short of the scroll bars by a margin wider than they are.
         l, t, r, b = self.view["rect"]
         return (l + 2, t + 2, r - 24, b - 24)
 
