@@ -1,23 +1,15 @@
-// The tour's eyes inside Wine: a console program that answers one question per input line
-// about the windows on the desktop, so that the host-side driver can find where to point
-// the real mouse and see what the programs show. Every answer is a few tab-separated lines
-// in UTF-8 and ends with a line holding one dot.
-//
-//   top                 visible top-level windows: hwnd pid l t r b class title
-//   kids HWND           child windows: hwnd id visible l t r b class title (screen rects)
-//   text HWND           the window's text
-//   tips                visible tooltip windows: hwnd l t r b text
-//   lb HWND             a list box's items: index l t r b text (screen rects; only the
-//                       items inside the visible client area get a rectangle)
-//   combo HWND          a combo box: "sel N" then its items
-//   cursor              the cursor of the foreground input: handle flags x y
-//   scroll HWND         the vertical scroll bar: ok pos min max page
-//   editor              the stand-in editor's window and its status-bar text
-//   at X Y              the window under a screen point: hwnd class, then its top level
-//   quit
-//
-// Another process's windows answer only sent messages; they are sent with a timeout so a
-// hung program fails the question instead of hanging the tour.
+// The tour's eyes inside Wine: answers one question per stdin line about the desktop's windows,
+// in tab-separated UTF-8 lines ending with a line holding one dot. Rects are screen rects.
+//   top             visible top-level windows: hwnd pid l t r b class title
+//   kids HWND       child windows: hwnd id visible l t r b class title
+//   text HWND       the window's text
+//   tips            visible tooltips' texts
+//   lb HWND         a list box's items: index l t r b text ("-" rects outside the client area)
+//   combo HWND      "sel N", then the items: index text
+//   cursor          the current cursor's handle
+//   editor          the stand-in editor's window and its status-bar text
+//   at X Y          the window under a point: hwnd class
+// Messages to another process go with a timeout, so a hung program fails the question only.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -30,33 +22,32 @@
 
 namespace {
 
-std::string Utf8(const wchar_t* text, int len = -1) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text, len, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return std::string();
+std::string Utf8(const wchar_t* text) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return std::string();
     std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, len, &out[0], n, nullptr, nullptr);
-    if (len < 0 && !out.empty() && out.back() == '\0') out.pop_back();
-    // Keep the answer one line per record.
-    for (char& c : out)
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, &out[0], n, nullptr, nullptr);
+    out.pop_back();
+    for (char& c : out)  // one line per record
         if (c == '\t' || c == '\r' || c == '\n') c = ' ';
     return out;
 }
 
-bool Send(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
+LRESULT Send(HWND hwnd, UINT msg, WPARAM wp = 0, LPARAM lp = 0) {
     DWORD_PTR r = 0;
-    if (!SendMessageTimeoutW(hwnd, msg, wp, lp, SMTO_ABORTIFHUNG, 3000, &r)) return false;
-    if (result) *result = static_cast<LRESULT>(r);
-    return true;
+    return SendMessageTimeoutW(hwnd, msg, wp, lp, SMTO_ABORTIFHUNG, 3000, &r) ? static_cast<LRESULT>(r) : -1;
 }
 
-std::string Text(HWND hwnd) {
-    LRESULT len = 0;
-    if (!Send(hwnd, WM_GETTEXTLENGTH, 0, 0, &len) || len <= 0) return std::string();
+// WM_GETTEXT and the list boxes' item texts: a length question, then a text question.
+std::string Ask(HWND hwnd, UINT lenMsg, UINT textMsg, WPARAM i, bool lenThenBuf) {
+    const LRESULT len = Send(hwnd, lenMsg, i);
+    if (len < 0) return std::string();
     std::vector<wchar_t> buf(static_cast<size_t>(len) + 64, L'\0');
-    LRESULT got = 0;
-    if (!Send(hwnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), &got)) return std::string();
+    Send(hwnd, textMsg, lenThenBuf ? buf.size() : i, reinterpret_cast<LPARAM>(buf.data()));
     return Utf8(buf.data());
 }
+
+std::string Text(HWND hwnd) { return Ask(hwnd, WM_GETTEXTLENGTH, WM_GETTEXT, 0, true); }
 
 std::string ClassOf(HWND hwnd) {
     wchar_t name[256] = {};
@@ -70,121 +61,91 @@ std::string Hex(const void* p) {
     return buf;
 }
 
-std::string RectText(const RECT& rc) {
+std::string Rect(HWND hwnd) {
+    RECT rc{};
+    GetWindowRect(hwnd, &rc);
     char buf[80];
     std::snprintf(buf, sizeof buf, "%ld\t%ld\t%ld\t%ld", rc.left, rc.top, rc.right, rc.bottom);
     return buf;
+}
+
+void Line(const std::string& s) { std::printf("%s\n", s.c_str()); }
+
+BOOL CALLBACK TopProc(HWND hwnd, LPARAM) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (IsWindowVisible(hwnd))
+        Line(Hex(hwnd) + "\t" + std::to_string(pid) + "\t" + Rect(hwnd) + "\t" + ClassOf(hwnd) + "\t" + Text(hwnd));
+    return TRUE;
+}
+
+BOOL CALLBACK KidProc(HWND hwnd, LPARAM) {
+    Line(Hex(hwnd) + "\t" + std::to_string(GetDlgCtrlID(hwnd)) + "\t" + (IsWindowVisible(hwnd) ? "1" : "0") + "\t" +
+         Rect(hwnd) + "\t" + ClassOf(hwnd) + "\t" + Text(hwnd));
+    return TRUE;
+}
+
+void ListBox(HWND lb) {
+    const LRESULT count = Send(lb, LB_GETCOUNT), top = Send(lb, LB_GETTOPINDEX), height = Send(lb, LB_GETITEMHEIGHT);
+    RECT client{};
+    GetClientRect(lb, &client);
+    POINT origin{0, 0};
+    ClientToScreen(lb, &origin);
+    for (int i = 0; i < static_cast<int>(count); ++i) {
+        // Fixed-height items: computed from the top index, as LB_GETITEMRECT's pointer
+        // would not cross processes.
+        const LONG t = static_cast<LONG>((i - top) * height), b = t + static_cast<LONG>(height);
+        char where[80] = "-\t-\t-\t-";
+        if (t >= client.top && b <= client.bottom)
+            std::snprintf(where, sizeof where, "%ld\t%ld\t%ld\t%ld", origin.x + client.left, origin.y + t,
+                          origin.x + client.right, origin.y + b);
+        Line(std::to_string(i) + "\t" + where + "\t" + Ask(lb, LB_GETTEXTLEN, LB_GETTEXT, i, false));
+    }
+}
+
+void Combo(HWND cb) {
+    const LRESULT count = Send(cb, CB_GETCOUNT);
+    Line("sel\t" + std::to_string(static_cast<long long>(Send(cb, CB_GETCURSEL))));
+    for (int i = 0; i < static_cast<int>(count); ++i)
+        Line(std::to_string(i) + "\t" + Ask(cb, CB_GETLBTEXTLEN, CB_GETLBTEXT, i, false));
 }
 
 HWND ParseHwnd(const char* arg) {
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(arg, nullptr, 16)));
 }
 
-void Line(const std::string& s) {
-    std::fwrite(s.data(), 1, s.size(), stdout);
-    std::fputc('\n', stdout);
-}
-
-BOOL CALLBACK TopProc(HWND hwnd, LPARAM) {
-    if (!IsWindowVisible(hwnd)) return TRUE;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    RECT rc{};
-    GetWindowRect(hwnd, &rc);
-    Line(Hex(hwnd) + "\t" + std::to_string(pid) + "\t" + RectText(rc) + "\t" + ClassOf(hwnd) + "\t" + Text(hwnd));
-    return TRUE;
-}
-
-BOOL CALLBACK KidProc(HWND hwnd, LPARAM) {
-    RECT rc{};
-    GetWindowRect(hwnd, &rc);
-    Line(Hex(hwnd) + "\t" + std::to_string(GetDlgCtrlID(hwnd)) + "\t" + (IsWindowVisible(hwnd) ? "1" : "0") + "\t" +
-         RectText(rc) + "\t" + ClassOf(hwnd) + "\t" + Text(hwnd));
-    return TRUE;
-}
-
-void Tips() {
-    HWND tip = nullptr;
-    while ((tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr) {
-        if (!IsWindowVisible(tip)) continue;
-        RECT rc{};
-        GetWindowRect(tip, &rc);
-        Line(Hex(tip) + "\t" + RectText(rc) + "\t" + Text(tip));
-    }
-}
-
-std::string ItemText(HWND hwnd, UINT lenMsg, UINT textMsg, int i) {
-    LRESULT len = 0;
-    if (!Send(hwnd, lenMsg, i, 0, &len) || len < 0) return std::string();
-    std::vector<wchar_t> buf(static_cast<size_t>(len) + 64, L'\0');
-    if (!Send(hwnd, textMsg, i, reinterpret_cast<LPARAM>(buf.data()), nullptr)) return std::string();
-    return Utf8(buf.data());
-}
-
-void ListBox(HWND lb) {
-    LRESULT count = 0, top = 0, height = 0;
-    if (!Send(lb, LB_GETCOUNT, 0, 0, &count) || !Send(lb, LB_GETTOPINDEX, 0, 0, &top) ||
-        !Send(lb, LB_GETITEMHEIGHT, 0, 0, &height))
-        return;
-    RECT client{};
-    GetClientRect(lb, &client);
-    POINT origin{0, 0};
-    ClientToScreen(lb, &origin);
-    for (int i = 0; i < static_cast<int>(count); ++i) {
-        // Fixed-height items: the rectangle follows from the top index, which works across
-        // processes where LB_GETITEMRECT's pointer would not.
-        RECT rc{client.left, static_cast<LONG>((i - top) * height), client.right,
-                static_cast<LONG>((i - top + 1) * height)};
-        std::string where = "-\t-\t-\t-";
-        if (rc.top >= client.top && rc.bottom <= client.bottom) {
-            OffsetRect(&rc, origin.x, origin.y);
-            where = RectText(rc);
+void Answer(const std::string& cmd, const char* arg) {
+    if (cmd == "top") {
+        EnumWindows(TopProc, 0);
+    } else if (cmd == "tips") {
+        for (HWND tip = nullptr; (tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr;)
+            if (IsWindowVisible(tip)) Line(Text(tip));
+    } else if (cmd == "cursor") {
+        CURSORINFO ci{};
+        ci.cbSize = sizeof ci;
+        if (GetCursorInfo(&ci)) Line(Hex(ci.hCursor));
+    } else if (cmd == "editor") {
+        if (HWND editor = FindWindowW(L"RegEdit_RegEdit", nullptr)) {
+            HWND status = FindWindowExW(editor, nullptr, STATUSCLASSNAMEW, nullptr);
+            Line(Hex(editor) + "\t" + (status ? Text(status) : std::string()));
         }
-        Line(std::to_string(i) + "\t" + where + "\t" + ItemText(lb, LB_GETTEXTLEN, LB_GETTEXT, i));
+    } else if (!arg) {
+        Line("?");
+    } else if (cmd == "kids") {
+        EnumChildWindows(ParseHwnd(arg), KidProc, 0);
+    } else if (cmd == "text") {
+        Line(Text(ParseHwnd(arg)));
+    } else if (cmd == "lb") {
+        ListBox(ParseHwnd(arg));
+    } else if (cmd == "combo") {
+        Combo(ParseHwnd(arg));
+    } else if (cmd == "at") {
+        POINT pt{0, 0};
+        HWND hwnd = std::sscanf(arg, "%ld %ld", &pt.x, &pt.y) == 2 ? WindowFromPoint(pt) : nullptr;
+        if (hwnd) Line(Hex(hwnd) + "\t" + ClassOf(hwnd));
+    } else {
+        Line("?");
     }
-}
-
-void Combo(HWND cb) {
-    LRESULT count = 0, sel = -1;
-    if (!Send(cb, CB_GETCOUNT, 0, 0, &count)) return;
-    Send(cb, CB_GETCURSEL, 0, 0, &sel);
-    Line("sel\t" + std::to_string(static_cast<long long>(sel)));
-    for (int i = 0; i < static_cast<int>(count); ++i)
-        Line(std::to_string(i) + "\t" + ItemText(cb, CB_GETLBTEXTLEN, CB_GETLBTEXT, i));
-}
-
-void Cursor() {
-    CURSORINFO ci{};
-    ci.cbSize = sizeof ci;
-    if (!GetCursorInfo(&ci)) return;
-    Line(Hex(ci.hCursor) + "\t" + std::to_string(ci.flags) + "\t" + std::to_string(ci.ptScreenPos.x) + "\t" +
-         std::to_string(ci.ptScreenPos.y));
-}
-
-void Scroll(HWND hwnd) {
-    SCROLLINFO si{};
-    si.cbSize = sizeof si;
-    si.fMask = SIF_ALL;
-    const BOOL ok = GetScrollInfo(hwnd, SB_VERT, &si);
-    Line(std::string(ok ? "1" : "0") + "\t" + std::to_string(si.nPos) + "\t" + std::to_string(si.nMin) + "\t" +
-         std::to_string(si.nMax) + "\t" + std::to_string(si.nPage));
-}
-
-void Editor() {
-    HWND editor = FindWindowW(L"RegEdit_RegEdit", nullptr);
-    if (!editor) return;
-    HWND status = FindWindowExW(editor, nullptr, STATUSCLASSNAMEW, nullptr);
-    Line(Hex(editor) + "\t" + (status ? Text(status) : std::string()));
-}
-
-void At(const char* arg) {
-    POINT pt{0, 0};
-    if (std::sscanf(arg, "%ld %ld", &pt.x, &pt.y) != 2) return;
-    HWND hwnd = WindowFromPoint(pt);
-    if (!hwnd) return;
-    HWND top = GetAncestor(hwnd, GA_ROOT);
-    Line(Hex(hwnd) + "\t" + ClassOf(hwnd));
-    Line(Hex(top) + "\t" + ClassOf(top));
 }
 
 }  // namespace
@@ -195,31 +156,8 @@ int main() {
         line[std::strcspn(line, "\r\n")] = '\0';
         char* arg = std::strchr(line, ' ');
         if (arg) *arg++ = '\0';
-        const std::string cmd = line;
-        if (cmd == "quit") break;
-        if (cmd == "top") {
-            EnumWindows(TopProc, 0);
-        } else if (cmd == "kids" && arg) {
-            EnumChildWindows(ParseHwnd(arg), KidProc, 0);
-        } else if (cmd == "text" && arg) {
-            Line(Text(ParseHwnd(arg)));
-        } else if (cmd == "tips") {
-            Tips();
-        } else if (cmd == "lb" && arg) {
-            ListBox(ParseHwnd(arg));
-        } else if (cmd == "combo" && arg) {
-            Combo(ParseHwnd(arg));
-        } else if (cmd == "cursor") {
-            Cursor();
-        } else if (cmd == "scroll" && arg) {
-            Scroll(ParseHwnd(arg));
-        } else if (cmd == "editor") {
-            Editor();
-        } else if (cmd == "at" && arg) {
-            At(arg);
-        } else {
-            Line("?");
-        }
+        if (std::strcmp(line, "quit") == 0) break;
+        Answer(line, arg);
         Line(".");
         std::fflush(stdout);
     }
