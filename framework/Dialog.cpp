@@ -40,11 +40,10 @@ INT_PTR CALLBACK CDialog::DlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         // Bound at the first message the dialog manager passes on (WM_SETFONT for a template
         // with a font), so that the controls' notifications and WM_INITDIALOG pass the map.
         dlg->Bind(hwnd);
-        if (!::SetWindowSubclass(hwnd, &CWnd::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(dlg))) {
+        if (!dlg->ChainProcedure(hwnd)) {
             dlg->Unbind();
             return FALSE;
         }
-        dlg->m_subclassed = true;
         // A template without a font sends nothing before WM_INITDIALOG: that message is
         // already past the new subclass, so it is handed to the object here.
         if (msg == WM_INITDIALOG) return Dispatch(dlg, hwnd, msg, wp, lp) ? TRUE : FALSE;

@@ -79,6 +79,23 @@ bool CCmdTarget::OnCmdMsg(UINT id, int code, NMHDR* notify, LRESULT* result) {
 
 // ---- binding -------------------------------------------------------------------------------
 
+namespace {
+// Windows whose object went while a later subclass still calls our procedure: the procedure
+// that came before ours, so that their messages still reach the window's own procedure.
+std::unordered_map<HWND, WNDPROC>& Orphans() {
+    static std::unordered_map<HWND, WNDPROC> orphans;
+    return orphans;
+}
+}  // namespace
+
+static WNDPROC LookupUnboundProc(HWND hwnd) {
+    AcquireSRWLockShared(&g_bindingsLock);
+    auto it = Orphans().find(hwnd);
+    WNDPROC prev = it == Orphans().end() ? nullptr : it->second;
+    ReleaseSRWLockShared(&g_bindingsLock);
+    return prev;
+}
+
 CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
     if (!hwnd) return nullptr;
     AcquireSRWLockShared(&g_bindingsLock);
@@ -97,9 +114,17 @@ void CWnd::Bind(HWND hwnd) {
 
 void CWnd::Unbind() {
     if (!m_hWnd) return;
-    if (m_subclassed)
-        ::RemoveWindowSubclass(m_hWnd, &CWnd::SubclassProc, kSubclassId);
-    else if (m_ownClass)
+    if (m_subclassed) {
+        // Put the window's own procedure back, unless someone chained in after us: their
+        // procedure still calls ours, which then passes messages on (Orphans).
+        if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC)) == &CWnd::SubclassProc) {
+            ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_prevProc));
+        } else {
+            AcquireSRWLockExclusive(&g_bindingsLock);
+            Orphans()[m_hWnd] = m_prevProc;
+            ReleaseSRWLockExclusive(&g_bindingsLock);
+        }
+    } else if (m_ownClass)
         ::SetWindowLongPtrA(m_hWnd, 0, 0);
     AcquireSRWLockExclusive(&g_bindingsLock);
     Bindings().erase(m_hWnd);
@@ -170,22 +195,35 @@ LRESULT CALLBACK CWnd::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return Dispatch(wnd, hwnd, msg, wp, lp);
 }
 
-LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                    DWORD_PTR refData) {
-    auto* wnd = reinterpret_cast<CWnd*>(refData);
-    if (!wnd || wnd->m_hWnd != hwnd) return ::DefSubclassProc(hwnd, msg, wp, lp);
-    return Dispatch(wnd, hwnd, msg, wp, lp);
+// Subclassed windows are found through the in-process binding table. The system's subclass
+// helper keeps its chain in a window property, and under Wine every property look-up is a
+// round trip to the server: one per message, which made filling a long list seconds slower.
+LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    CWnd* wnd = FromHandlePermanent(hwnd);
+    if (wnd && wnd->m_subclassed && wnd->m_hWnd == hwnd) return Dispatch(wnd, hwnd, msg, wp, lp);
+    // Unbound while a later subclass still calls us: pass the message down the chain.
+    WNDPROC prev = LookupUnboundProc(hwnd);
+    return prev ? ::CallWindowProcA(prev, hwnd, msg, wp, lp) : ::DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+bool CWnd::ChainProcedure(HWND hwnd) {
+    m_prevProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
+    // Ours already (an earlier object left it chained): continue where that one did.
+    if (m_prevProc == &CWnd::SubclassProc) m_prevProc = LookupUnboundProc(hwnd);
+    if (!m_prevProc) return false;
+    m_subclassed = true;
+    return true;
 }
 
 bool CWnd::SubclassWindow(HWND hwnd) {
     if (m_hWnd || !::IsWindow(hwnd) || FromHandlePermanent(hwnd)) return false;
     Bind(hwnd);
     PreSubclassWindow();
-    if (!::SetWindowSubclass(hwnd, &CWnd::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+    if (!ChainProcedure(hwnd)) {
         Unbind();
         return false;
     }
-    m_subclassed = true;
     return true;
 }
 
@@ -337,7 +375,7 @@ LRESULT CWnd::DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (m_subclassed) return ::DefSubclassProc(m_hWnd, message, wParam, lParam);
+    if (m_subclassed) return ::CallWindowProcA(m_prevProc, m_hWnd, message, wParam, lParam);
     return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
 }
 

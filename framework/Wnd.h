@@ -313,14 +313,15 @@ private:
     friend class CDialog;
     friend const char* AfxRegisterWndClass(UINT, HCURSOR, HBRUSH, HICON);
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
-                                         UINT_PTR idSubclass, DWORD_PTR refData);
-    static constexpr UINT_PTR kSubclassId = 0x51B0;
+    // Procedure of a window bound by subclassing: ours, chained in front of its own.
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    bool ChainProcedure(HWND hwnd);
     static LRESULT Dispatch(CWnd* wnd, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void Bind(HWND hwnd);
     void Unbind();
 
-    bool m_subclassed = false;  // bound by SetWindowSubclass
+    bool m_subclassed = false;  // bound by chaining SubclassProc in front of m_prevProc
+    WNDPROC m_prevProc = nullptr;
     bool m_ownClass = false;    // bound at WM_NCCREATE of one of our classes
 };
 
