@@ -12,20 +12,10 @@ END_MESSAGE_MAP()
 
 bool CShortcutPicker::AddItem(const char* name, int id) {
     if (!name || !*name) return false;
-    const int position = static_cast<int>(CallCombo(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name)));
+    const int position = AddString(name);
     if (position < 0) return false;
-    CallCombo(CB_SETITEMDATA, static_cast<WPARAM>(position), static_cast<LPARAM>(id));
+    SetItemData(position, static_cast<DWORD_PTR>(static_cast<INT_PTR>(id)));
     return true;
-}
-
-// Appending is the one hot operation (a whole list at start-up and after a replacement), and
-// none of its messages is one the subclass handles. Every message that passes a subclass
-// chain costs the chain's own look-ups, which under Wine are round trips to its server, so
-// the two messages per item go straight to the combo box's own procedure.
-LRESULT CShortcutPicker::CallCombo(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!m_comboProc) m_comboProc = reinterpret_cast<WNDPROC>(::GetClassLongPtrA(m_hWnd, GCLP_WNDPROC));
-    if (!m_comboProc) return SendMessage(message, wParam, lParam);
-    return ::CallWindowProcA(m_comboProc, m_hWnd, message, wParam, lParam);
 }
 
 bool CShortcutPicker::DeleteItem(int position) {

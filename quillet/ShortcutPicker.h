@@ -26,7 +26,5 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    LRESULT CallCombo(UINT message, WPARAM wParam, LPARAM lParam);  // past the subclass
-    WNDPROC m_comboProc = nullptr;  // the combo box class's own procedure
     CPickerList m_list;  // the dropped list, bound at its first colour request
 };
