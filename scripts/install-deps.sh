@@ -4,7 +4,7 @@
 set -euo pipefail
 want=(cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev locales
       mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth fonts-wqy-zenhei
-      x11-utils xdotool imagemagick zip)
+      x11-utils xdotool imagemagick zip fonts-wine)
 missing=()
 for p in "${want[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
