@@ -8,7 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include "BenchReport.h"
 #include "LinkText.h"
 #include "LinkViewRules.h"
 #include "TextFile.h"
@@ -98,7 +97,6 @@ LRESULT CLinkView::OnCreate(WPARAM, LPARAM) {
 // Texts coming in
 
 bool CLinkView::LoadTextFile(const char* path) {
-    benchreport::LoadStarted();
     const size_t linesBefore = static_cast<size_t>(m_doc.GetLineCount());
     switch (LoadTextFileInto(path, m_doc, m_links)) {
     case LoadResult::Loaded:
@@ -267,7 +265,6 @@ LRESULT CLinkView::OnPaint(WPARAM, LPARAM) {
             DrawLine(dc, i, x, y, h, client.Width());
         }
     }
-    benchreport::PaintEnded(m_hWnd);
     return 0;
 }
 

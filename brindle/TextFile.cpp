@@ -4,7 +4,6 @@
 
 #include <memory>
 
-#include "BenchReport.h"
 #include "LinkDoc.h"
 #include "LinkRectList.h"
 #include "LinkText.h"
@@ -107,6 +106,5 @@ LoadResult LoadTextFileInto(const char* path, CLinkDoc& doc, CLinkRectList& link
         left -= got;
     }
     const bool loaded = decoder.Finish();
-    benchreport::FileRead();
     return loaded ? LoadResult::Loaded : LoadResult::NotLoaded;
 }

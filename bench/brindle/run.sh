@@ -9,8 +9,11 @@
 #     some 700 moves over the visible lines, which measures each link once, and the median
 #     of a second pass;
 #   - where a drag of the vertical scroll thumb to three quarters of the bar ends, which
-#     must be beyond 65,535 for the large files.
-# The viewer reports these itself when QB_BENCH_REPORT names a file (brindle/BenchReport).
+#     must be beyond 65,535 for the large files;
+# and, on a one-line 50 MB .txt, the time of one full repaint at the start of the line and
+# scrolled to its end (the same, when only what reaches the window is drawn).
+# The figures come from viewer_bench.exe (bench/brindle/viewer_bench.cpp), which links the
+# viewer's library and drives its windows: Brindle.exe itself carries no measuring code.
 #
 #   bench/brindle/run.sh WINBUILD HOSTBUILD [sizes in MB, default "1 64 512"]
 set -euo pipefail
@@ -19,8 +22,8 @@ src=$(cd "$here/../.." && pwd)
 win=$(cd "$1" && pwd)
 host=$(mkdir -p "$2" && cd "$2" && pwd)
 sizes=${3:-"1 64 512"}
-exe="$win/brindle/Brindle.exe"
-[ -f "$exe" ] || { echo "no viewer at $exe (make win first)"; exit 1; }
+exe="$win/bench/brindle/viewer_bench.exe"
+[ -f "$exe" ] || { echo "no measuring program at $exe (make win first)"; exit 1; }
 
 data="$host/bench-data"
 mkdir -p "$data"
@@ -63,7 +66,7 @@ best_of_3() {
 
 value() { sed -n "s/^$1=//p" "$2"; }
 
-printf '%-22s %8s %9s %9s %9s %11s %7s %9s %7s %10s %10s %8s %s\n' file MB lines "wc -l ms" "read ms" "load+paint" ratio "peak MB" "x size" "move 1st" "move med." thumb "thumb ok"
+printf '%-22s %8s %9s %9s %11s %7s %9s %7s %10s %10s %8s %s\n' file MB lines "wc -l ms" "load+paint" ratio "peak MB" "x size" "move 1st" "move med." thumb "thumb ok"
 for mb in $sizes; do
   for enc in utf16 ansi; do
     f="$data/export-$mb-$enc.reg"
@@ -72,7 +75,7 @@ for mb in $sizes; do
     base_us=$(best_of_3 wc -l "$f")
     report="$host/bench-report-$mb-$enc.txt"
     rm -f "$report"
-    QB_BENCH_REPORT="$(winepath -w "$report")" timeout 600 wine "$exe" "$(winepath -w "$f")" >/dev/null 2>&1 || true
+    timeout 600 wine "$exe" load "$(winepath -w "$f")" 2>/dev/null | tr -d '\r' >"$report" || true
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
     if [ ! -s "$report" ]; then
@@ -84,15 +87,38 @@ for mb in $sizes; do
     lines=$(value lines "$report")
     thumb=$(value thumb_after "$report")
     awk -v f="$(basename "$f")" -v mb="$mb" -v lines="$lines" -v base="$base_us" -v load="$load_ms" \
-        -v read="$(value file_read_ms "$report")" \
         -v peak="$peak" -v bytes="$bytes" -v m1="$(value mouse_move_first_us "$report")" \
         -v m2="$(value mouse_move_repeat_us "$report")" -v thumb="$thumb" 'BEGIN {
       ok = (lines > 65536) ? ((thumb > 65535) ? "yes" : "NO") : "(small)";
-      printf "%-22s %8s %9d %9.1f %9.1f %11.1f %7.1f %9.1f %7.2f %8.2fus %8.2fus %8d %s\n",
-             f, mb, lines, base / 1000, read, load, load * 1000 / base, peak / 1048576, peak / bytes, m1, m2, thumb, ok
+      printf "%-22s %8s %9d %9.1f %11.1f %7.1f %9.1f %7.2f %8.2fus %8.2fus %8d %s\n",
+             f, mb, lines, base / 1000, load, load * 1000 / base, peak / 1048576, peak / bytes, m1, m2, thumb, ok
     }'
   done
 done
 echo "goals at 512 MB: load+paint at most 10x wc -l (stretch 5x); peak at most 1.8x the size for UTF-16"
 echo "(stretch 1.0x), 1.3x for ANSI; a mouse move costs the same at 1 MB and 512 MB."
 echo "Peak memory includes Wine's own share of the process (about 20-40 MB), which the 1 MB rows show."
+
+# One line of 50 MB (words and Chinese text, code page 936, no line end): a full repaint at
+# the start of the line and scrolled to its end, beside the same paint of a short line.
+long="$data/one-line-50.txt"
+if [ ! -s "$long" ]; then
+  python3 -c 'import sys
+piece = ("HKEY_CURRENT_USER\\Software\\Tools value=0x1f 数据文本 " * 4).encode("gbk")
+sys.stdout.buffer.write(piece * (50 * 1024 * 1024 // len(piece)))' >"$long"
+fi
+report="$host/bench-report-line.txt"
+timeout 600 wine "$exe" line "$(winepath -w "$long")" 2>/dev/null | tr -d '\r' >"$report" || true
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+echo
+if [ -s "$report" ]; then
+  awk -v bytes="$(value line_bytes "$report")" -v s="$(value paint_start_ms "$report")" \
+      -v e="$(value paint_end_ms "$report")" -v h="$(value hpos_end "$report")" 'BEGIN {
+    printf "one line of %d bytes: a full repaint at its start %.2f ms, scrolled to its end (column %d) %.2f ms (%.1fx)\n",
+           bytes, s, h, e, (s > 0) ? e / s : 0
+  }'
+else
+  echo "one-line file: no report (the measuring program did not finish)"
+fi
+echo "goal: the repaint scrolled to the end of the line costs the same as at its start."
