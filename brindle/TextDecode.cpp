@@ -21,16 +21,20 @@ bool Fail(bool& ended, bool& failed) {
 }
 }  // namespace
 
-CTextDecoder::CTextDecoder(CLinkDoc& doc, TextEncoding encoding, WideRunConverter convert, void* context)
-    : m_doc(doc), m_encoding(encoding), m_convert(convert), m_context(context) {}
+CTextDecoder::CTextDecoder(CLinkDoc& doc, TextEncoding encoding, WideRunConverter convert, void* context,
+                           size_t maxBytesPerUnit)
+    : m_doc(doc), m_encoding(encoding), m_convert(convert), m_context(context),
+      m_maxBytes(std::clamp<size_t>(maxBytesPerUnit, 2, 8)) {}
 
 bool CTextDecoder::Begin(uint64_t dataSize) {
-    // UTF-16 never grows in code page 936: a unit gives at most two bytes. Pages reserved
-    // beyond what the text needs are never touched, so they cost address space only. The
-    // few bytes more cover the room the conversion asks for ahead of its last piece, so
-    // that the buffer never has to grow (and be copied) near the end of a large file.
-    const uint64_t room = dataSize + 64;
-    if (room > SIZE_MAX / 2) return Fail(m_ended, m_failed);
+    // UTF-16 never grows in code page 936: a unit gives at most two bytes (a code page
+    // with larger characters, UTF-8, may need more). Pages reserved beyond what the text
+    // needs are never touched, so they cost address space only. The few bytes more cover
+    // the room the conversion asks for ahead of its last piece, so that the buffer never
+    // has to grow (and be copied) near the end of a large file.
+    if (dataSize > SIZE_MAX / 16) return Fail(m_ended, m_failed);
+    const uint64_t room =
+        (m_encoding == TextEncoding::Utf16 ? (dataSize + 1) / 2 * m_maxBytes : dataSize) + 64;
     if (!m_doc.BeginText(static_cast<size_t>(room))) return Fail(m_ended, m_failed);
     return true;
 }
@@ -145,8 +149,9 @@ bool CTextDecoder::ConvertUnits(const char16_t* units, size_t n) {
     size_t i = 0;
     while (i < n && !m_ended) {
         const size_t piece = std::min(n - i, kPiece);
-        // Two bytes a unit at most, and one unit more when a pair straddles the piece's end.
-        char* dst = m_doc.AppendArea((piece + 1) * 2);
+        // The code page's largest character for each unit, and one unit more when a pair
+        // straddles the piece's end.
+        char* dst = m_doc.AppendArea((piece + 1) * m_maxBytes);
         if (!dst) return Fail(m_ended, m_failed);
         const char16_t* src = units + i;
         size_t out = 0, k = 0;
@@ -198,10 +203,10 @@ bool CTextDecoder::Finish() {
 }
 
 bool DecodeTextInto(CLinkDoc& doc, const unsigned char* data, size_t n, WideRunConverter convert,
-                    void* context) {
+                    void* context, size_t maxBytesPerUnit) {
     const TextEncoding enc = DetectEncoding(data, n);
     const size_t skip = enc == TextEncoding::Utf16 ? 2 : 0;
-    CTextDecoder decoder(doc, enc, convert, context);
+    CTextDecoder decoder(doc, enc, convert, context, maxBytesPerUnit);
     if (!decoder.Begin(n - skip)) return decoder.Finish();
     decoder.Feed(data + skip, n - skip);
     return decoder.Finish();

@@ -19,8 +19,9 @@ enum class TextEncoding { Ansi, Utf16 };
 TextEncoding DetectEncoding(const unsigned char* first, size_t n);
 
 // Converts `n` UTF-16 units (none of them zero, none below 0x80) to the ANSI code page into
-// dst, which has room for 2 * n bytes; returns the bytes written. The Windows build passes
-// WideCharToMultiByte(CP_ACP, 0, ...).
+// dst, which has room for maxBytesPerUnit * n bytes (the decoder's parameter: the code
+// page's largest character, 2 in code page 936, 4 in UTF-8); returns the bytes written.
+// The Windows build passes WideCharToMultiByte(CP_ACP, 0, ...).
 using WideRunConverter = size_t (*)(const char16_t* src, size_t n, char* dst, void* context);
 
 // Feeds a file's data (after the byte-order mark for UTF-16) into a document that the
@@ -30,7 +31,8 @@ using WideRunConverter = size_t (*)(const char16_t* src, size_t n, char* dst, vo
 // false for an empty text (or when memory ran out, the document then being empty).
 class CTextDecoder {
 public:
-    CTextDecoder(CLinkDoc& doc, TextEncoding encoding, WideRunConverter convert, void* context);
+    CTextDecoder(CLinkDoc& doc, TextEncoding encoding, WideRunConverter convert, void* context,
+                 size_t maxBytesPerUnit);
     CTextDecoder(const CTextDecoder&) = delete;
     CTextDecoder& operator=(const CTextDecoder&) = delete;
 
@@ -52,6 +54,7 @@ private:
     TextEncoding m_encoding;
     WideRunConverter m_convert;
     void* m_context;
+    size_t m_maxBytes;
     bool m_ended = false;    // a zero ended the text, or memory ran out
     bool m_failed = false;   // memory ran out
     char* m_area = nullptr;  // ANSI: the room handed out by AnsiArea
@@ -65,4 +68,4 @@ private:
 // The whole decoding at once, for tests and the fuzzer: `data` is the file's content
 // including any byte-order mark.
 bool DecodeTextInto(CLinkDoc& doc, const unsigned char* data, size_t n, WideRunConverter convert,
-                    void* context);
+                    void* context, size_t maxBytesPerUnit);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "LinkDoc.h"
@@ -45,9 +46,18 @@ bool ReadUpTo(HANDLE file, void* dst, DWORD n, DWORD& got) {
 
 }  // namespace
 
-size_t WideRunToAnsi(const char16_t* src, size_t n, char* dst, void*) {
-    const int wrote = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(src), static_cast<int>(n),
-                                          dst, static_cast<int>(n * 2), nullptr, nullptr);
+CodePageConversion CodePageConversion::For(unsigned codePage) {
+    CPINFO info{};
+    // Unknown: the most any code page needs for one UTF-16 unit (UTF-8's four for a pair).
+    const size_t largest = GetCPInfo(codePage, &info) && info.MaxCharSize >= 1 ? info.MaxCharSize : 4;
+    return CodePageConversion{codePage, std::max<size_t>(largest, 2)};
+}
+
+size_t WideRunToCodePage(const char16_t* src, size_t n, char* dst, void* context) {
+    const CodePageConversion& to = *static_cast<const CodePageConversion*>(context);
+    // All the room the decoder gives: a conversion that did not fit would write nothing.
+    const int wrote = WideCharToMultiByte(to.codePage, 0, reinterpret_cast<const wchar_t*>(src), static_cast<int>(n),
+                                          dst, static_cast<int>(n * to.maxBytes), nullptr, nullptr);
     return wrote > 0 ? static_cast<size_t>(wrote) : 0;
 }
 
@@ -78,7 +88,8 @@ LoadResult LoadTextFileInto(const char* path, CLinkDoc& doc, CLinkRectList& link
         if (!SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN)) return LoadResult::ReadError;
     }
 
-    CTextDecoder decoder(doc, encoding, WideRunToAnsi, nullptr);
+    CodePageConversion toAnsi = CodePageConversion::For(CP_ACP);
+    CTextDecoder decoder(doc, encoding, WideRunToCodePage, &toAnsi, toAnsi.maxBytes);
     if (!decoder.Begin(dataSize)) {
         decoder.Finish();
         return LoadResult::NotLoaded;  // no memory for it

@@ -18,6 +18,13 @@ enum class LoadResult {
 // Every step of loading except showing the result, which is the view's. Shows no message.
 LoadResult LoadTextFileInto(const char* path, CLinkDoc& doc, CLinkRectList& links);
 
-// The system's conversion of a run of UTF-16 units to the ANSI code page (CP_ACP, no
-// flags), as the decoder wants it; dst has room for 2 * n bytes.
-size_t WideRunToAnsi(const char16_t* src, size_t n, char* dst, void* context);
+// A code page (CP_ACP for files) and the most bytes one of its characters takes, from
+// GetCPInfo: 2 in code page 936, 4 when the ANSI code page is UTF-8.
+struct CodePageConversion {
+    unsigned codePage;
+    size_t maxBytes;
+    static CodePageConversion For(unsigned codePage);
+};
+// The system's conversion of a run of UTF-16 units (no flags), as the decoder wants it:
+// context points to a CodePageConversion, dst has room for its maxBytes * n bytes.
+size_t WideRunToCodePage(const char16_t* src, size_t n, char* dst, void* context);

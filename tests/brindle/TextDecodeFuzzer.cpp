@@ -16,13 +16,15 @@ bool IsHigh(uint16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool IsLow(uint16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 // The stand-in's rule for the unit at i: one '?' for a pair or a lone surrogate, "#" and
-// the low byte for any other unit. Returns how many units it took.
+// the low byte for any other unit, and '+' after it from U+0800 on (three bytes, as UTF-8
+// takes). Returns how many units it took.
 template <typename Unit>
 size_t ConvertOne(const Unit* src, size_t n, size_t i, std::string& out) {
     if (IsHigh(src[i]) && i + 1 < n && IsLow(src[i + 1])) return out += '?', 2;
     if (IsHigh(src[i]) || IsLow(src[i])) return out += '?', 1;
     out += '#';
     out += static_cast<char>(src[i] & 0xFF);
+    if (src[i] >= 0x800) out += '+';
     return 1;
 }
 
@@ -67,11 +69,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size -= 1;
     CLinkDoc expect, whole, pieces;
     const bool want = expect.SetText(std::string_view(Reference(data, size)));
-    if (DecodeTextInto(whole, data, size, Convert, nullptr) != want || LinesOf(whole) != LinesOf(expect)) abort();
+    if (DecodeTextInto(whole, data, size, Convert, nullptr, 3) != want || LinesOf(whole) != LinesOf(expect)) abort();
 
     const TextEncoding enc = DetectEncoding(data, size);
     const size_t skip = enc == TextEncoding::Utf16 ? 2 : 0;
-    CTextDecoder dec(pieces, enc, Convert, nullptr);
+    CTextDecoder dec(pieces, enc, Convert, nullptr, 3);
     if (!dec.Begin(size - skip)) abort();
     for (size_t i = skip; i < size && dec.Feed(data + i, std::min(step, size - i)); i += step) {
     }

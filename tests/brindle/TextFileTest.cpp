@@ -13,6 +13,7 @@
 #include "LinkDoc.h"
 #include "LinkRectList.h"
 #include "RegKeyTool.h"
+#include "TextDecode.h"
 #include "TextFile.h"
 #include "WinTest.h"
 
@@ -33,10 +34,10 @@ std::string Utf16File(const std::wstring& text) {
 }
 
 // The lines of what the system's conversion makes of the whole text at once.
-std::vector<std::string> SystemLines(const std::wstring& text) {
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+std::vector<std::string> SystemLines(const std::wstring& text, UINT codePage = CP_ACP) {
+    const int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string ansi(n, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &ansi[0], n, nullptr, nullptr);
+    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &ansi[0], n, nullptr, nullptr);
     CLinkDoc doc;
     doc.SetText(std::string_view(ansi));
     return Lines(doc);
@@ -89,6 +90,21 @@ TEST_F(TextFileTest, Utf16TextMatchesOneSystemConversion) {
     ASSERT_EQ(Load(Write("random.reg", Utf16File(text))), LoadResult::Loaded);
     EXPECT_TRUE(Lines(m_doc) == SystemLines(text));
     EXPECT_EQ(m_doc.LineKind(0), LINE_KEY);
+}
+
+// The conversion's room comes from the code page's largest character: where the ANSI code
+// page is UTF-8 (three bytes for a Chinese character, four for a pair) no run is lost.
+TEST_F(TextFileTest, ConversionRoomFollowsTheCodePage) {
+    std::wstring text;
+    for (int i = 0; i < 3000; ++i) text += i % 20 == 19 ? L"\r\n" : L"\x4E2D\xD83D\xDE00\x6587 ";
+    const std::string bytes = Utf16File(text);
+    for (UINT codePage : {936u, 65001u}) {
+        CodePageConversion to = CodePageConversion::For(codePage);
+        CLinkDoc doc;
+        ASSERT_TRUE(DecodeTextInto(doc, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                                   WideRunToCodePage, &to, to.maxBytes));
+        EXPECT_TRUE(Lines(doc) == SystemLines(text, codePage)) << codePage;
+    }
 }
 
 // Files that pass the name and existence tests but give no text leave the view empty.
