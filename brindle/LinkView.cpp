@@ -7,8 +7,10 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "LinkText.h"
+#include "Mbcs.h"
 #include "LinkViewRules.h"
 #include "TextFile.h"
 #include "resource.h"
@@ -273,27 +275,24 @@ void CLinkView::DrawLine(CDC& dc, int32_t line, int x, int y, int hPos, int clie
     dc.SelectObject(link ? m_fontLink : m_fontText);
     dc.SetTextColor(link ? kLinkColour : kTextColour);
 
-    std::string_view rest = m_doc.LineText(line);
-    if (rest.size() <= static_cast<size_t>(kPieceBytes)) {
-        dc.TextOut(x, y, rest.data(), static_cast<int>(rest.size()));
+    const std::string_view text = m_doc.LineText(line);
+    if (text.size() <= static_cast<size_t>(kPieceBytes)) {
+        dc.TextOut(x, y, text.data(), static_cast<int>(text.size()));
         return;
     }
-    // Longer than one call can draw: pieces at the current position, cut between
-    // characters, until the pen is past what the window shows.
-    ::SetTextAlign(dc, TA_UPDATECP);
-    ::MoveToEx(dc, x, y, nullptr);
-    const int64_t limit = linkview::PenLimit(hPos, m_cxChar, clientWidth);
-    while (!rest.empty()) {
-        int32_t piece = static_cast<int32_t>(std::min<size_t>(rest.size(), kPieceBytes));
-        if (rest.size() > static_cast<size_t>(kPieceBytes)) piece = SafeCutLength(rest, kPieceBytes);
-        if (piece <= 0) break;
-        ::TextOutA(dc, 0, 0, rest.data(), piece);
-        POINT pen{};
-        ::GetCurrentPositionEx(dc, &pen);
-        if (pen.x > limit) break;
-        rest.remove_prefix(static_cast<size_t>(piece));
-    }
-    ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+    // Longer than one call can draw: the line is laid out one average character width a
+    // byte, the unit its horizontal bar counts in, so that the part the window shows is
+    // drawn alone wherever in the line it lies: scrolled to the end of a line of many MB,
+    // a paint costs what it costs at its start.
+    const linkview::ByteSpan span = linkview::VisibleBytes(hPos, m_cxChar, clientWidth,
+                                                           static_cast<int64_t>(text.size()));
+    const size_t first = mbcs::CharStart(text, static_cast<size_t>(span.first));
+    size_t last = mbcs::CharStart(text, static_cast<size_t>(span.last));
+    if (last - first > static_cast<size_t>(kPieceBytes)) last = mbcs::CharStart(text, first + kPieceBytes);
+    if (last <= first) return;
+    const std::vector<INT> advance(last - first, m_cxChar);
+    const int left = ClampToInt(static_cast<int64_t>(x) + static_cast<int64_t>(first) * m_cxChar);
+    ::ExtTextOutA(dc, left, y, 0, nullptr, text.data() + first, static_cast<UINT>(last - first), advance.data());
 }
 
 // ---------------------------------------------------------------------------------------

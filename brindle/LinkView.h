@@ -60,9 +60,6 @@ private:
     // Right edge of a link line's hit area: the measured extent of its text in the link font.
     int32_t MeasureLink(int32_t line, const LinkRect& rect);
     void DrawLine(CDC& dc, int32_t line, int x, int y, int hPos, int clientWidth);
-    // A load or paste that emptied the document and then failed: show the empty view now
-    // instead of leaving the old picture and scroll ranges until the next repaint.
-    void ShowEmptied();
 
     CLinkDoc m_doc;
     CLinkRectList m_links;

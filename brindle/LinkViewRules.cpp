@@ -57,4 +57,14 @@ WheelSteps WheelLines(int16_t delta, int32_t step) {
     return steps;
 }
 
+ByteSpan VisibleBytes(int32_t hPos, int32_t cxChar, int32_t clientWidth, int64_t lineLength) {
+    ByteSpan span;
+    if (cxChar <= 0 || lineLength <= 0) return span;
+    // Byte b is drawn at cxChar * (1 - hPos + b) in the window.
+    const int64_t columns = (std::max<int64_t>(clientWidth, 0) + cxChar - 1) / cxChar;
+    span.first = std::clamp<int64_t>(static_cast<int64_t>(hPos) - 3, 0, lineLength);
+    span.last = std::clamp<int64_t>(static_cast<int64_t>(hPos) + columns + 2, span.first, lineLength);
+    return span;
+}
+
 }  // namespace linkview

@@ -62,10 +62,14 @@ struct WheelSteps {
 };
 WheelSteps WheelLines(int16_t delta, int32_t step);
 
-// Horizontal pen limit of a long line drawn in pieces: drawing stops once the current
-// position has passed the right edge of what the window shows.
-inline int64_t PenLimit(int32_t hPos, int32_t cxChar, int32_t clientWidth) {
-    return (static_cast<int64_t>(hPos) + 1) * cxChar + clientWidth;
-}
+// The bytes [first, last) of a line too long for one drawing call that can reach into the
+// window: such a line is laid out one average character width a byte (the unit of the
+// horizontal bar), with a margin of a character or two on either side for a wide
+// character that starts outside. Clipped to the line's length.
+struct ByteSpan {
+    int64_t first = 0;
+    int64_t last = 0;
+};
+ByteSpan VisibleBytes(int32_t hPos, int32_t cxChar, int32_t clientWidth, int64_t lineLength);
 
 }  // namespace linkview

@@ -40,6 +40,14 @@ size_t FindDoubleBackslash(std::string_view text) {
     return npos;
 }
 
+size_t CharStart(std::string_view text, size_t pos) {
+    if (pos >= text.size() || pos == 0) return pos;
+    size_t run = pos;
+    while (run > 0 && IsLeadByte(static_cast<unsigned char>(text[run - 1]))) --run;
+    // From `run` the lead-range bytes pair up: an odd count leaves pos a trail byte.
+    return (pos - run) % 2 ? pos - 1 : pos;
+}
+
 size_t LastCharPos(std::string_view text) {
     size_t last = npos;
     for (size_t i = 0; i < text.size(); i += CharLength(text, i)) last = i;

@@ -35,6 +35,12 @@ size_t FindText(std::string_view text, std::string_view needle, size_t from = 0)
 // Position of the first two backslash characters in a row, or npos.
 size_t FindDoubleBackslash(std::string_view text);
 
+// Start of the character that holds byte `pos` (pos itself when it starts one, and for
+// pos >= size). Looks back only over the lead-range bytes just before pos: the byte before
+// them, not a lead byte, ends a character, so cost does not grow with the distance from
+// the start of the text.
+size_t CharStart(std::string_view text, size_t pos);
+
 // Position of the last character's first byte, or npos for an empty text.
 size_t LastCharPos(std::string_view text);
 

@@ -68,4 +68,19 @@ TEST(Wheel, StepFromTheSystemSettingAndDeltasToLines) {
     }
 }
 
+// A long line is drawn only where it can reach into the window, wherever the bar stands.
+TEST(LongLine, VisibleBytesFollowTheBar) {
+    const struct { int32_t hPos, cx, width; int64_t length, first, last; } cases[] = {
+        {0, 10, 800, 50000000, 0, 82},                  {1000, 10, 800, 50000000, 997, 1082},
+        {49999990, 10, 800, 50000000, 49999987, 50000000}, {2000000000, 10, 800, 50000000, 50000000, 50000000},
+        {5, 10, 805, 100, 2, 88},                       {0, 0, 800, 100, 0, 0},
+        {7, 10, -5, 100, 4, 9},
+    };
+    for (const auto& c : cases) {
+        const ByteSpan s = VisibleBytes(c.hPos, c.cx, c.width, c.length);
+        EXPECT_EQ(s.first, c.first) << c.hPos << " " << c.width;
+        EXPECT_EQ(s.last, c.last) << c.hPos << " " << c.width;
+    }
+}
+
 }  // namespace

@@ -173,6 +173,16 @@ TEST_F(Viewer, LinksArePaintedBlueAndUnderlinedPlainLinesBlack) {
     EXPECT_GT(bands[7].blue, 30);
     EXPECT_EQ(Bar(SB_HORZ).nMax, 70000 + 2);
     for (size_t i = 8; i < bands.size(); ++i) EXPECT_EQ(bands[i].blue + bands[i].dark, 0) << "row " << i;
+    // Scrolled to its end, the long line shows its last characters, on the bar's grid.
+    SCROLLINFO si{sizeof(si), SIF_POS, 0, 0, 0, 70000, 0};
+    SetScrollInfo(m_view, SB_HORZ, &si, TRUE);
+    InvalidateRect(m_view, nullptr, TRUE);
+    UpdateWindow(m_view);
+    const std::vector<Band> end = Capture(m_view, cy);
+    EXPECT_GT(end[6].dark, 30);
+    EXPECT_GT(Pos(SB_HORZ), 69000);
+    EXPECT_NEAR(end[6].maxX, (70001 - Pos(SB_HORZ)) * cx, cx) << "the line ends where the bar says";
+    EXPECT_EQ(end[7].blue + end[0].dark, 0);
 }
 
 TEST_F(Viewer, EightKeysScrollByLinePageAndCharacter) {

@@ -20,6 +20,7 @@ TEST(Mbcs, SearchesStepOverDoubleByteCharacters) {
         {"\x81H HKCU\\",           7,    7,    npos, 3,    7},
         {"\xB1\xEDHKCU\\",         6,    6,    npos, 2,    6},
         {"x\\\x81",                1,    1,    npos, npos, 2},  // a lone lead byte at the end
+        {"\xB1\xED\x81\x81\x81\x5C\\", 6, 6, npos, npos, 6},  // lead-range trail bytes
         {"",                       npos, npos, npos, npos, npos},
     };
     for (const Case& c : cases) {
@@ -29,6 +30,9 @@ TEST(Mbcs, SearchesStepOverDoubleByteCharacters) {
         EXPECT_EQ(mbcs::FindDoubleBackslash(c.text), c.twice);
         EXPECT_EQ(mbcs::FindText(c.text, "HKCU\\"), c.root);
         EXPECT_EQ(mbcs::LastCharPos(c.text), c.lastChar);
+        const std::string_view text(c.text);
+        for (size_t at = 0; at < text.size(); at += mbcs::CharLength(text, at))
+            for (size_t b = at; b < at + mbcs::CharLength(text, at); ++b) EXPECT_EQ(mbcs::CharStart(text, b), at) << b;
     }
     EXPECT_EQ(mbcs::FindChar("a\\b\\c", '\\', 2), 3u);
 }
