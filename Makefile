@@ -1,12 +1,13 @@
 # make run   - build, then start Quillet under Wine (on the current display, or a virtual one)
 # make test  - build, then run every test (native tier, fuzzers, Wine tier)
 # make dist  - the release zip under dist/
+# make test-size - lines of code and of tests (git-tracked files) and their ratios
 BUILD    ?= build
 WINBUILD := $(abspath $(BUILD)/win)
 HOSTBUILD:= $(abspath $(BUILD)/host)
 JOBS     ?= $(shell nproc)
 
-.PHONY: all deps win host test run clean bench dist
+.PHONY: all deps win host test run clean bench dist test-size
 
 all: win
 
@@ -36,3 +37,6 @@ dist: win
 
 clean:
 	rm -rf $(BUILD)
+
+test-size:
+	@scripts/test-size.sh

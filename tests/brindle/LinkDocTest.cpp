@@ -27,6 +27,16 @@ TEST(SetText, SplitsAtCrLfOnly) {
         CLinkDoc doc;
         EXPECT_EQ(doc.SetText(c.text), !c.text.empty()) << c.text;
         EXPECT_EQ(Lines(doc), c.lines) << c.text;
+        for (size_t cut = 0; cut <= c.text.size(); ++cut) {  // as a file is read: in two pieces
+            CLinkDoc fed;
+            fed.BeginText();
+            for (const std::string& piece : {c.text.substr(0, cut), c.text.substr(cut)}) {
+                piece.copy(fed.AppendArea(piece.size()), piece.size());
+                fed.AppendCommit(piece.size());
+            }
+            EXPECT_EQ(fed.EndText(), !c.text.empty()) << c.text;
+            EXPECT_EQ(Lines(fed), c.lines) << c.text << " cut at " << cut;
+        }
     }
     CLinkDoc doc, empty;
     EXPECT_TRUE(doc.SetText("A\r\nB\0C"));  // a C string ends at its first zero

@@ -235,15 +235,27 @@ TEST(ShortcutManager, DoubleClickContextMenusAndKeysActOnTheRowOrOnEmptySpace) {
     EXPECT_EQ(Describe(expected), Describe(afterKeyDelete));
 }
 
-// The Favorites button appends every favourite, again on every press, and takes no row
-// without a name (the default value).
+// The Favorites button appends, on every press, each string favourite that holds a key path
+// under its own name, the location from the root name on. Left out: other types, texts without
+// a root or with a root alone, and the default value (no name). A Chinese name takes two bytes
+// a character: the longest name must not be lost.
 TEST(ShortcutManager, ImportAppendsTheFavoritesOnEveryPress) {
     const char kFavoritesSub[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit\\Favorites";
     HKEY key = nullptr;
     RegCreateKeyA(HKEY_CURRENT_USER, kFavoritesSub, &key);
-    for (const char* name : {"本机", ""}) {
-        std::string data = A(*name ? "计算机\\HKEY_LOCAL_MACHINE\\SOFTWARE" : "计算机\\HKEY_CURRENT_USER\\Software");
-        RegSetValueExA(key, A(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+    const struct { const char* name; DWORD type; const char* data; } values[] = {
+        {"注册表编辑器的收藏夹", REG_SZ, "计算机\\HKEY_LOCAL_MACHINE\\SOFTWARE"},
+        {"Console", REG_SZ, "My Computer\\HKEY_CURRENT_USER\\Console"},
+        {"Short root", REG_SZ, "计算机\\HKCU\\Software\\Wine"},
+        {"Root only", REG_SZ, "计算机\\HKEY_CURRENT_USER"},
+        {"No root", REG_SZ, "计算机\\Software\\Microsoft"},
+        {"Expandable", REG_EXPAND_SZ, "计算机\\HKEY_CURRENT_USER\\Environment"},
+        {"Number", REG_DWORD, "HKU"},
+        {"", REG_SZ, "计算机\\HKEY_CURRENT_USER\\Software"},
+    };
+    for (const auto& v : values) {
+        std::string data = A(v.data);
+        RegSetValueExA(key, A(v.name).c_str(), 0, v.type, reinterpret_cast<const BYTE*>(data.c_str()),
                        static_cast<DWORD>(data.size() + 1));
     }
     RegCloseKey(key);
@@ -259,9 +271,13 @@ TEST(ShortcutManager, ImportAppendsTheFavoritesOnEveryPress) {
         drive::Press(dlg, IDOK);
     });
     RegDeleteTreeA(HKEY_CURRENT_USER, kFavoritesSub);
-    std::vector<Shortcut> expected = {{"Environment", kEnvironment}, {A("本机"), kHklmSoftware}};
+    const std::vector<Shortcut> imported = {{"Console", "HKEY_CURRENT_USER\\Console"},  // the registry's order
+                                            {"Short root", "HKCU\\Software\\Wine"},
+                                            {A("注册表编辑器的收藏夹"), kHklmSoftware}};
+    std::vector<Shortcut> expected = {{"Environment", kEnvironment}};
+    expected.insert(expected.end(), imported.begin(), imported.end());
     EXPECT_EQ(Describe(expected), Describe(once));
-    expected.push_back(expected.back());
+    expected.insert(expected.end(), imported.begin(), imported.end());
     EXPECT_EQ(Describe(expected), Describe(twice));
     ASSERT_EQ(1u, strip.m_replacements.size());
     EXPECT_EQ(Lines(expected), strip.m_replacements[0]);

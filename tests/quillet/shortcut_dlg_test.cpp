@@ -53,12 +53,16 @@ TEST(ShortcutDlg, RefusesWithOneMessageOrReturnsWhatWasTyped) {
     ASSERT_TRUE(exists.Ok() && blankLeaf.Ok());
     const std::string invalid = A("无效的键值位置，请检查该键值是否存在"), blank = A("键名的第一个字母不能为空格或制表符");
     const std::string error = A("错误"), note = A("注意"), sub = "Software\\QbTests\\ShortcutDlg\\Exists";
+    // The checks in their order: location empty, no existing key, no name to derive, a blank first.
     struct Case {
         std::string location, name, caption, text;  // no caption: accepted, `text` the name
     } cases[] = {
-        {"HKCU\\", "name", error, invalid},
-        {"key HKCU\\Software", "name", error, invalid},
+        {"", " name", note, A("键值位置不能为空")},
+        {"HKCU\\", " name", error, invalid},
+        {"key HKCU\\Software", "", error, invalid},
+        {exists.Path() + "\\Missing", "name", error, invalid},
         {"   ", "name", error, invalid},
+        {exists.Path() + "\\", "", note, A("软件不能获取有效的键名，请用户填写键名")},
         {exists.Path(), "\tname", note, blank},
         {blankLeaf.Path(), "", note, blank},  // the name taken from the key's own
         {"hkcu\\software\\qbtests\\shortcutdlg\\exists", "Mine  ", "", "Mine  "},
