@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "Driver.h"
 #include "MainFrame.h"
-#include "../common/Probes.h"
 #include "StandIn.h"
 #include "ViewerApp.h"
 #include "WinTest.h"
@@ -259,12 +259,12 @@ TEST_F(Viewer, PressAndReleaseOpensTheEditorAtTheKeyAMoveWhileHeldCancels) {
 }
 
 TEST_F(Viewer, AClickOnAFileLineOpensExplorerAtItsFolder) {
-    const std::string file = probes::DriveFolder("brindleview") + "target.txt";
+    const std::string file = drive::DriveFolder("brindleview") + "target.txt";
     ASSERT_TRUE(wintest::WriteFileBytes(file, "x"));
     Paste(file + "\r\n");
-    const std::set<HWND> before = probes::ForeignWindows();
+    const std::set<HWND> before = drive::ForeignWindows();
     Click(View().GetCharWidth() + 4, LineY(0));
-    EXPECT_EQ(probes::WaitForNewExplorerWindow(before, 15000), "brindleview");
+    EXPECT_EQ(drive::WaitForNewExplorerWindow(before, 15000), "brindleview");
 }
 
 TEST_F(Viewer, PasteReplacesTheTextOnlyWhenTheClipboardHasText) {
@@ -343,7 +343,7 @@ TEST(ViewerCommandLine, AQuotedPathWithBlanksOpens) {
     ASSERT_NE(build, nullptr);
     std::string program = std::string("\"Z:") + build + "/brindle/Brindle.exe\"";
     std::replace(program.begin(), program.end(), '/', '\\');
-    const std::string file = probes::DriveFolder("brindle cmd") + "my export.reg";
+    const std::string file = drive::DriveFolder("brindle cmd") + "my export.reg";
     ASSERT_TRUE(wintest::WriteFileBytes(file, "[HKEY_CURRENT_USER\\Software]\r\nHKLM\\Software\r\n"));
     STARTUPINFOA si{};
     si.cb = sizeof(si);

@@ -6,8 +6,8 @@
 
 #include <string>
 
+#include "Driver.h"
 #include "OpenTarget.h"
-#include "Probes.h"
 #include "RegKeyTool.h"
 #include "StandIn.h"
 #include "WinTest.h"
@@ -23,7 +23,7 @@ TEST(OpenTarget, NeitherFileNorKeyIsWarnedAbout) {
     wintest::ScratchKey key("Open\\Warn");
     ASSERT_TRUE(key.Ok());
     const std::string cases[] = {
-        probes::DriveFolder("open") + "missing.txt",
+        drive::DriveFolder("open") + "missing.txt",
         "HKCU\\Software\\QbTests\\Open\\Missing",
         "Key: " + key.Path(),  // a label before the key is for the lenient flow only
         "just words",
@@ -63,11 +63,11 @@ TEST(OpenTarget, LenientTakesAKeyAfterALabelAndSaysNothingElse) {
 
 TEST(OpenTarget, AFolderOpensItsParentInExplorer) {
     standin::Session session("open_folder");
-    std::string folder = probes::DriveFolder("openfolder");
+    std::string folder = drive::DriveFolder("openfolder");
     wintest::MessageBoxWatcher watcher(IDOK);
-    std::set<HWND> before = probes::ForeignWindows();
+    std::set<HWND> before = drive::ForeignWindows();
     EXPECT_TRUE(OpenTarget(folder.substr(0, folder.size() - 1).c_str(), nullptr));
-    EXPECT_EQ(probes::WaitForNewExplorerWindow(before, 15000), "qbtests");
+    EXPECT_EQ(drive::WaitForNewExplorerWindow(before, 15000), "qbtests");
     EXPECT_TRUE(watcher.Seen().empty());
 }
 

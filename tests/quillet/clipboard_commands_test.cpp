@@ -6,15 +6,56 @@
 
 #include <string>
 
+#include "Driver.h"
 #include "StandIn.h"
-#include "StripHarness.h"
-#include "TestViewer.h"
 #include "WinTest.h"
 
-using striptest::StripRun;
+using drive::PutClipboardText;
+using drive::StripRun;
 using wintest::A;
 
 namespace {
+
+// A well-behaved clipboard viewer of the test's own: joins the chain, counts the change
+// notifications, passes both chain messages on, and can leave again.
+class TestViewer {
+public:
+    TestViewer() {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = WndProc;
+        wc.lpszClassName = "QbTestViewer";
+        RegisterClassA(&wc);  // a second registration fails harmlessly
+        // A real top-level window (hidden): message-only windows cannot be viewers.
+        m_hwnd = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~TestViewer() {
+        Leave();
+        DestroyWindow(m_hwnd);
+    }
+    void Join() { m_next = SetClipboardViewer(m_hwnd), m_joined = true; }
+    void Leave() {
+        if (m_joined) ChangeClipboardChain(m_hwnd, m_next);
+        m_next = nullptr, m_joined = false;
+    }
+    HWND Next() const { return m_next; }
+    int Draws() const { return m_draws; }
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<TestViewer*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (!self || (msg != WM_DRAWCLIPBOARD && msg != WM_CHANGECBCHAIN)) return DefWindowProcA(hwnd, msg, wParam, lParam);
+        self->m_draws += msg == WM_DRAWCLIPBOARD;
+        if (msg == WM_CHANGECBCHAIN && reinterpret_cast<HWND>(wParam) == self->m_next)
+            self->m_next = reinterpret_cast<HWND>(lParam);
+        else if (self->m_next)
+            SendMessageA(self->m_next, msg, wParam, lParam);
+        return 0;
+    }
+    HWND m_hwnd = nullptr, m_next = nullptr;
+    bool m_joined = false;
+    int m_draws = 0;
+};
 
 enum { kAddFromClipboard = 1008, kOpenFromClipboard = 1009, kAutoOpen = 1010, kClearClipboard = 1011 };
 
@@ -101,8 +142,8 @@ TEST(ClipboardCommands, AddOffersKeysNamedAfterTheirLastNodeAndOpenShowsAFileInE
     strip.Press(kAddFromClipboard);
     HWND editor = strip.WaitDialog(A("添加快捷方式"));
     ASSERT_NE(nullptr, editor);
-    EXPECT_EQ(key.Path(), striptest::WindowText(GetDlgItem(editor, 1016)));
-    EXPECT_EQ(A("注册表项"), striptest::WindowText(GetDlgItem(editor, 1017)));
+    EXPECT_EQ(key.Path(), drive::Text(GetDlgItem(editor, 1016)));
+    EXPECT_EQ(A("注册表项"), drive::Text(GetDlgItem(editor, 1017)));
     PostMessageA(editor, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(editor, IDOK)));
     EXPECT_TRUE(wintest::WaitUntil([&] { return !IsWindow(editor); }, 5000));
     EXPECT_EQ(std::vector<std::string>{A("注册表项")}, strip.PickerItems());

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "ClipboardText.h"
-#include "TestViewer.h"
+#include "Driver.h"
 #include "WinTest.h"
 
 using wintest::A;
@@ -24,7 +24,7 @@ TEST(ClipboardText, ReadsTextAndItsFirstLine) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.copied);
-        ASSERT_TRUE(PutClipboardText(A(c.copied)));
+        ASSERT_TRUE(drive::PutClipboardText(A(c.copied)));
         CClipboardText clip;
         std::string text, line;
         EXPECT_EQ(*c.copied != 0, clip.ReadText(text));
@@ -41,7 +41,7 @@ TEST(ClipboardText, ReadsTextAndItsFirstLine) {
 // While another window holds the clipboard open, every operation fails quietly and the
 // failed attempt does not leave the clipboard open.
 TEST(ClipboardText, FailsWhileAnotherHolderHasItOpen) {
-    ASSERT_TRUE(PutClipboardText("HKLM\\Software"));
+    ASSERT_TRUE(drive::PutClipboardText("HKLM\\Software"));
     std::atomic<int> stage{0};
     std::thread holder([&] {
         HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);

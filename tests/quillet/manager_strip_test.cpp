@@ -8,65 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "StripHarness.h"
+#include "Driver.h"
 #include "WinTest.h"
 
-using striptest::StripRun;
+using drive::Press;
+using drive::StripRun;
 using wintest::A;
 
 namespace {
 
 std::string Line(const std::string& location, const std::string& name) { return location + '\x03' + name + "\r\n"; }
-
-void Press(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-// The manager's list view in the other process, read and selected through a block of that
-// process's memory (list-view messages carry pointers that are not carried across).
-class RemoteList {
-public:
-    RemoteList(DWORD pid, HWND list) : m_list(list) {
-        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-        if (m_process) m_block = static_cast<char*>(VirtualAllocEx(m_process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
-    }
-    ~RemoteList() {
-        if (m_block) VirtualFreeEx(m_process, m_block, 0, MEM_RELEASE);
-        if (m_process) CloseHandle(m_process);
-    }
-    RemoteList(const RemoteList&) = delete;
-    RemoteList& operator=(const RemoteList&) = delete;
-
-    std::vector<std::string> Rows() {  // "name = location"
-        std::vector<std::string> rows;
-        for (int row = 0; row < static_cast<int>(SendMessageA(m_list, LVM_GETITEMCOUNT, 0, 0)); ++row)
-            rows.push_back(Text(row, 0) + " = " + Text(row, 1));
-        return rows;
-    }
-    bool WaitCount(size_t n) { return wintest::WaitUntil([&] { return Rows().size() == n; }, 5000); }
-    void Select(int row) {
-        LVITEMA item = {};
-        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-        WriteProcessMemory(m_process, m_block, &item, sizeof item, nullptr);
-        SendMessageA(m_list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(m_block));
-    }
-
-private:
-    std::string Text(int row, int column) {
-        LVITEMA item = {};
-        item.iSubItem = column;
-        item.pszText = m_block + 512;
-        item.cchTextMax = 1024;
-        WriteProcessMemory(m_process, m_block, &item, sizeof item, nullptr);
-        SendMessageA(m_list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(m_block));
-        char text[1024] = {};
-        ReadProcessMemory(m_process, m_block + 512, text, sizeof text - 1, nullptr);
-        return text;
-    }
-    HWND m_list;
-    HANDLE m_process = nullptr;
-    char* m_block = nullptr;
-};
 
 TEST(ManagerOnTheStrip, OkReplacesTheListCancelAndEmptyListsLeaveIt) {
     wintest::ScratchKey a("Manager\\Alpha"), b("Manager\\Beta"), c("Manager\\Gamma"), d("Manager\\Delta");
@@ -78,49 +29,47 @@ TEST(ManagerOnTheStrip, OkReplacesTheListCancelAndEmptyListsLeaveIt) {
     ASSERT_EQ(originalPicker, strip.PickerItems());
     wintest::MessageBoxWatcher boxes(IDYES, strip.Pid());
     // Opens the manager, runs `steps` on its list, then presses `end` and waits for it to go.
-    auto manage = [&](int end, const std::function<void(HWND, RemoteList&)>& steps) {
+    auto manage = [&](int end, const std::function<void(HWND, HWND)>& steps) {
         strip.Press(1006);
         HWND dlg = strip.WaitDialog(A("快捷方式管理器"));
         ASSERT_NE(nullptr, dlg);
-        {
-            RemoteList list(strip.Pid(), GetDlgItem(dlg, 1018));
-            steps(dlg, list);
-        }
+        steps(dlg, GetDlgItem(dlg, 1018));
         Press(dlg, end);
         ASSERT_TRUE(wintest::WaitUntil([&] { return !IsWindow(dlg); }, 5000));
     };
 
     // Opened filled from the strip's list; a deletion then Cancel changes nothing.
-    manage(IDCANCEL, [&](HWND dlg, RemoteList& list) {
+    auto count = [](HWND list, size_t n) { return wintest::WaitUntil([&] { return drive::Rows(list).size() == n; }, 5000); };
+    manage(IDCANCEL, [&](HWND dlg, HWND list) {
         EXPECT_EQ((std::vector<std::string>{A("甲 = ") + a.Path(), "Beta = " + b.Path(), A("丙 三 = ") + c.Path()}),
-                  list.Rows());
-        list.Select(0);
+                  drive::Rows(list));
+        drive::SelectRow(list, 0);
         Press(dlg, 32772);
-        EXPECT_TRUE(list.WaitCount(2));
+        EXPECT_TRUE(count(list, 2));
     });
     EXPECT_EQ(originalPicker, strip.PickerItems());
 
     // Add at the end, delete the second row, OK: the picker follows, in row order.
-    manage(IDOK, [&](HWND dlg, RemoteList& list) {
-        EXPECT_TRUE(list.WaitCount(3));
+    manage(IDOK, [&](HWND dlg, HWND list) {
+        EXPECT_TRUE(count(list, 3));
         Press(dlg, 32771);
         HWND editor = strip.WaitDialog(A("添加快捷方式"));
         ASSERT_NE(nullptr, editor);
-        striptest::FillShortcutDialog(editor, d.Path(), "Delta");
-        ASSERT_TRUE(list.WaitCount(4));
-        list.Select(1);
+        drive::FillEditor(editor, d.Path(), "Delta");
+        ASSERT_TRUE(count(list, 4));
+        drive::SelectRow(list, 1);
         Press(dlg, 32772);
-        EXPECT_TRUE(list.WaitCount(3));
+        EXPECT_TRUE(count(list, 3));
     });
     const std::vector<std::string> editedPicker = {A("甲"), A("丙 三"), "Delta"};
     EXPECT_EQ(editedPicker, strip.PickerItems());
 
     // Every row deleted and OK: the message, and the list stays.
-    manage(IDOK, [&](HWND dlg, RemoteList& list) {
+    manage(IDOK, [&](HWND dlg, HWND list) {
         for (size_t left = 3; left > 0; --left) {
-            list.Select(0);
+            drive::SelectRow(list, 0);
             Press(dlg, 32772);
-            ASSERT_TRUE(list.WaitCount(left - 1));
+            ASSERT_TRUE(count(list, left - 1));
         }
     });
     ASSERT_TRUE(wintest::WaitUntil([&] { return boxes.Seen().size() == 6; }, 5000));
@@ -162,12 +111,12 @@ TEST(ManagerOnTheStrip, ShowsItsToolTipAndIsPicturedForTheDocumentation) {
     RECT rc;
     GetWindowRect(bar, &rc);
     int x = rc.left + 3 * LOWORD(size) + LOWORD(size) / 2, y = rc.top + HIWORD(size) / 2 + 2;
-    striptest::MouseMoveTo(x, y);
+    drive::MouseMoveTo(x, y);
     wintest::PumpFor(100);
-    striptest::MouseMoveTo(x + 1, y + 1);
+    drive::MouseMoveTo(x + 1, y + 1);
     HWND tips = reinterpret_cast<HWND>(SendMessageA(bar, TB_GETTOOLTIPS, 0, 0));
-    EXPECT_TRUE(wintest::WaitUntil([&] { return IsWindowVisible(tips) && !striptest::WindowText(tips).empty(); }, 5000));
-    EXPECT_EQ(A("导入注册表收藏夹"), striptest::WindowText(tips));
+    EXPECT_TRUE(wintest::WaitUntil([&] { return IsWindowVisible(tips) && !drive::Text(tips).empty(); }, 5000));
+    EXPECT_EQ(A("导入注册表收藏夹"), drive::Text(tips));
     Press(dlg, IDCANCEL);
     EXPECT_TRUE(strip.Close());
 }

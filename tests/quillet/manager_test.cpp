@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "DialogDriver.h"
+#include "Driver.h"
 #include "RegKeyTool.h"
 #include "ShortcutManagerDlg.h"
 #include "ShortcutMessages.h"
@@ -63,7 +63,7 @@ std::string Lines(const std::vector<Shortcut>& list) {
 
 std::vector<std::string> Describe(const std::vector<Shortcut>& list) {
     std::vector<std::string> out;
-    for (const Shortcut& s : list) out.push_back(wintest::U(s.name) + " = " + wintest::U(s.location));
+    for (const Shortcut& s : list) out.push_back(s.name + " = " + s.location);
     return out;
 }
 
@@ -92,8 +92,8 @@ std::string Editor(DWORD timeoutMs = 5000, const Shortcut* fill = nullptr) {
     if (!editor) return "-";
     char caption[64] = {};
     GetWindowTextA(editor, caption, sizeof caption);
-    std::string seen = wintest::U(caption) + ": " + wintest::U(drive::FieldText(editor, 1017)) + " = " +
-                       drive::FieldText(editor, 1016);
+    std::string seen = wintest::U(caption) + ": " + wintest::U(drive::Text(GetDlgItem(editor, 1017))) + " = " +
+                       drive::Text(GetDlgItem(editor, 1016));
     if (fill)
         drive::FillEditor(editor, fill->location, fill->name);
     else
@@ -136,7 +136,7 @@ TEST(ShortcutManager, ToolBarAddsEditsAndDeletesAndOkHandsTheRowsBack) {
     wintest::MessageBoxWatcher boxes(IDNO);
     std::vector<std::string> opened;
     size_t boxesWithoutSelection = 99;
-    std::vector<Shortcut> afterNo, afterYes;
+    std::vector<std::string> afterNo, afterYes;
     const Shortcut added{A("环境  "), "hkcu\\Environment"}, machine{"Machine", kHklmSoftware};
     EXPECT_EQ(IDOK, RunManager([&](HWND dlg, HWND list) {
         drive::Press(dlg, kAdd);
@@ -161,9 +161,9 @@ TEST(ShortcutManager, ToolBarAddsEditsAndDeletesAndOkHandsTheRowsBack) {
                                                 std::string("编辑快捷方式: Environment = ") + kEnvironment}));
     EXPECT_EQ(0u, boxesWithoutSelection);
     std::vector<Shortcut> edited = {{A("软件"), kSoftware}, machine, {A("本机 软件"), kHklmSoftware}, added};
-    EXPECT_EQ(Describe(edited), Describe(afterNo));
+    EXPECT_EQ(Describe(edited), afterNo);
     edited.erase(edited.begin());
-    EXPECT_EQ(Describe(edited), Describe(afterYes));
+    EXPECT_EQ(Describe(edited), afterYes);
     ASSERT_EQ(2u, boxes.Seen().size());
     EXPECT_EQ(A("删除快捷方式"), boxes.Seen()[0].caption);
     EXPECT_EQ(A("确定要删除所选择的快捷方式吗？"), boxes.Seen()[0].text);
@@ -178,12 +178,12 @@ TEST(ShortcutManager, DoubleClickContextMenusAndKeysActOnTheRowOrOnEmptySpace) {
     std::vector<std::string> opened, emptyMenu, rowMenu;
     bool openAfterEsc = false, openAtTheEnd = false;
     size_t boxesWithoutSelection = 99;
-    std::vector<Shortcut> afterMenuDelete, afterKeyDelete;
+    std::vector<std::string> afterMenuDelete, afterKeyDelete;
     auto menuAt = [](HWND list, int row) {
         POINT pt = drive::RowPoint(list, row);
         ClientToScreen(list, &pt);
         PostMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(pt.x, pt.y));
-        return drive::WaitTop("#32768");
+        return drive::WaitWindow("#32768");
     };
     RunManager([&](HWND dlg, HWND list) {
         POINT empty = drive::RowPoint(list, -1), row = drive::RowPoint(list, 2);
@@ -230,9 +230,9 @@ TEST(ShortcutManager, DoubleClickContextMenusAndKeysActOnTheRowOrOnEmptySpace) {
     EXPECT_TRUE(openAtTheEnd);
     std::vector<Shortcut> expected = ThreeShortcuts();
     expected.erase(expected.begin() + 1);
-    EXPECT_EQ(Describe(expected), Describe(afterMenuDelete));
+    EXPECT_EQ(Describe(expected), afterMenuDelete);
     expected.pop_back();
-    EXPECT_EQ(Describe(expected), Describe(afterKeyDelete));
+    EXPECT_EQ(Describe(expected), afterKeyDelete);
 }
 
 // The Favorites button appends, on every press, each string favourite that holds a key path
@@ -260,7 +260,7 @@ TEST(ShortcutManager, ImportAppendsTheFavoritesOnEveryPress) {
     }
     RegCloseKey(key);
     FakeStrip strip(std::vector<Shortcut>{{"Environment", kEnvironment}});
-    std::vector<Shortcut> once, twice;
+    std::vector<std::string> once, twice;
     RunManager([&](HWND dlg, HWND list) {
         drive::Press(dlg, kImport);
         Sleep(300);
@@ -276,9 +276,9 @@ TEST(ShortcutManager, ImportAppendsTheFavoritesOnEveryPress) {
                                             {A("注册表编辑器的收藏夹"), kHklmSoftware}};
     std::vector<Shortcut> expected = {{"Environment", kEnvironment}};
     expected.insert(expected.end(), imported.begin(), imported.end());
-    EXPECT_EQ(Describe(expected), Describe(once));
+    EXPECT_EQ(Describe(expected), once);
     expected.insert(expected.end(), imported.begin(), imported.end());
-    EXPECT_EQ(Describe(expected), Describe(twice));
+    EXPECT_EQ(Describe(expected), twice);
     ASSERT_EQ(1u, strip.m_replacements.size());
     EXPECT_EQ(Lines(expected), strip.m_replacements[0]);
 }

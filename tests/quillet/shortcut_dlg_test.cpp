@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "DialogDriver.h"
+#include "Driver.h"
 #include "RegKeyTool.h"
 #include "ShortcutDlg.h"
 #include "WinTest.h"
@@ -37,8 +37,8 @@ Outcome TypeAndOk(const std::string& location, const std::string& name, wintest:
         wintest::WaitUntil([&] { return !boxes.Seen().empty() || !IsWindow(hwnd); }, 5000);
         Sleep(300);  // a second box would show up by now
         out.stillOpen = IsWindow(hwnd) != FALSE;
-        out.location = drive::FieldText(hwnd, IDC_LOCATION);
-        out.name = drive::FieldText(hwnd, IDC_NAME);
+        out.location = drive::Text(GetDlgItem(hwnd, IDC_LOCATION));
+        out.name = drive::Text(GetDlgItem(hwnd, IDC_NAME));
     });
     out.hasResult = dlg.GetResult(out.got) != FALSE;
     return out;

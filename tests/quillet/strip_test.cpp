@@ -4,12 +4,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "Driver.h"
 #include "StandIn.h"
-#include "StripHarness.h"
 #include "WinTest.h"
 
-using striptest::StripRun;
-using striptest::WindowText;
+using drive::StripRun;
 using wintest::A;
 using wintest::U;
 using wintest::WaitUntil;
@@ -74,10 +73,8 @@ TEST(Strip, StartsTopmostAtTheTopEdgeFilledFromItsFileAndOnlyItsCloseButtonEndsI
             const LONG ex = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_APPWINDOW;
             EXPECT_EQ(GetWindowLongA(strip, GWL_EXSTYLE) & ex, WS_EX_TOPMOST | WS_EX_TOOLWINDOW) << "no taskbar button";
             for (HWND target : {strip, FocusOf(strip)}) {
-                PostMessageA(target, WM_KEYDOWN, VK_RETURN, 1);
-                PostMessageA(target, WM_KEYUP, VK_RETURN, 0xC0000001);
-                PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 1);
-                PostMessageA(target, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+                drive::PostKey(target, VK_RETURN);
+                drive::PostKey(target, VK_ESCAPE);
                 PostMessageA(target, WM_SYSKEYDOWN, VK_F4, 0x20000001);  // with Alt held
             }
             PostMessageA(strip, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -111,7 +108,7 @@ TEST(Strip, AddEditAndDeleteThroughTheDialogsRewriteTheFileInListOrder) {
     HWND dlg = run.WaitDialog(A("添加快捷方式"));
     ASSERT_NE(dlg, nullptr);
     size_t count = 0;
-    striptest::FillShortcutDialog(dlg, extra.Path(), "Delta");
+    drive::FillEditor(dlg, extra.Path(), "Delta");
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }, 5000));
     std::vector<std::string> want = {A("甲"), "Beta", A("丙 三"), "Delta"};
     EXPECT_EQ(run.PickerItems(), want) << "appended last";
@@ -121,8 +118,8 @@ TEST(Strip, AddEditAndDeleteThroughTheDialogsRewriteTheFileInListOrder) {
     run.Press(1005);
     dlg = run.WaitDialog(A("编辑快捷方式"));
     ASSERT_NE(dlg, nullptr);
-    EXPECT_EQ(WindowText(GetDlgItem(dlg, 1016)), keys.b.Path());
-    striptest::FillShortcutDialog(dlg, keys.b.Path(), A("乙 改"));
+    EXPECT_EQ(drive::Text(GetDlgItem(dlg, 1016)), keys.b.Path());
+    drive::FillEditor(dlg, keys.b.Path(), A("乙 改"));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }, 5000));
     want[1] = A("乙 改");
     EXPECT_EQ(run.PickerItems(), want);
@@ -159,7 +156,7 @@ TEST(Strip, AFileThatCouldNotBeReadIsNotOverwritten) {
     run.Press(1003);
     HWND dlg = run.WaitDialog(A("添加快捷方式"));
     ASSERT_NE(dlg, nullptr);
-    striptest::FillShortcutDialog(dlg, keys.a.Path(), "new");
+    drive::FillEditor(dlg, keys.a.Path(), "new");
     ASSERT_TRUE(WaitUntil([&] { return run.PickerItems().size() == 1; }, 5000));
     ASSERT_TRUE(run.Close());
     EXPECT_EQ(run.ReadIni(), keys.File()) << "the user's list survives";
@@ -202,10 +199,10 @@ TEST(Strip, DroppedListTipShowsTheLocationAndItsMenuActsOnTheHighlightedItem) {
     HWND list = run.WaitWindow("ComboLBox");
     ASSERT_NE(list, nullptr);
     POINT p = ItemPoint(list, 0);
-    striptest::MouseMoveTo(p.x, p.y - 1);
-    striptest::MouseMoveTo(p.x, p.y);
+    drive::MouseMoveTo(p.x, p.y - 1);
+    drive::MouseMoveTo(p.x, p.y);
     EXPECT_TRUE(run.WaitWindow(TOOLTIPS_CLASSA, keys.a.Path(), 5000, list));
-    striptest::MouseClick(p.x, p.y, true);
+    drive::MouseClick(p.x, p.y, true);
     HWND menu = run.WaitWindow("#32768");
     ASSERT_NE(menu, nullptr);
     PostMessageA(menu, WM_CHAR, 'd', 1);  // "删除(&D)"
@@ -250,8 +247,7 @@ TEST(Strip, PickerAndPathBoxDriveTheEditorAndManualOpenModeSwapsTheControls) {
     ASSERT_NE(edit, nullptr);
     auto enter = [&](const std::string& text) {
         SendMessageA(box, WM_SETTEXT, 0, (LPARAM)text.c_str());
-        PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
-        PostMessageA(edit, WM_KEYUP, VK_RETURN, 0xC0000001);
+        drive::PostKey(edit, VK_RETURN);
         wintest::PumpFor(500);
     };
     // A file opens in Explorer and enters the history once, whatever its letter case.
@@ -259,21 +255,21 @@ TEST(Strip, PickerAndPathBoxDriveTheEditorAndManualOpenModeSwapsTheControls) {
     ASSERT_TRUE(wintest::WriteFileBytes(file, "probe"));
     CharLowerA(&lower[0]);
     enter(file);
-    EXPECT_TRUE(WaitUntil([&] { return StripRun::ComboItems(box).size() == 1; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return drive::ComboItems(box).size() == 1; }, 5000));
     enter(lower);
-    EXPECT_EQ(StripRun::ComboItems(box), std::vector<std::string>{file});
+    EXPECT_EQ(drive::ComboItems(box), std::vector<std::string>{file});
     // A key path, typed short and in lower case, opens in the editor.
     const std::string shortKey = "hkcu\\software\\qbtests\\strip\\alpha";
     enter(shortKey);
     EXPECT_TRUE(WaitEditorAt(editor, keys.a.Path())) << standin::Describe(editor.Keys());
-    EXPECT_TRUE(WaitUntil([&] { return StripRun::ComboItems(box).size() == 2; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return drive::ComboItems(box).size() == 2; }, 5000));
     // Neither: the warning, the text stays in the box and out of the history.
     enter(A("没有这个地方"));
     ASSERT_TRUE(WaitBoxes(boxes, 1));
     EXPECT_EQ(U(boxes.Seen()[0].caption), "手动打开快捷方式");
     EXPECT_EQ(U(boxes.Seen()[0].text), "无效的快捷方式/文件路径，请检查快捷方式/文件路径是否正确");
-    EXPECT_EQ(StripRun::ComboItems(box), (std::vector<std::string>{file, shortKey}));
-    EXPECT_EQ(WindowText(box), A("没有这个地方"));
+    EXPECT_EQ(drive::ComboItems(box), (std::vector<std::string>{file, shortKey}));
+    EXPECT_EQ(drive::Text(box), A("没有这个地方"));
     toggle(false);
     EXPECT_TRUE(run.Close());
 }

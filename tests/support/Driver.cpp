@@ -1,0 +1,276 @@
+#include "Driver.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <thread>
+
+namespace drive {
+
+namespace {
+
+std::string Ansi(const wchar_t* w, int n = -1) {
+    std::string a(WideCharToMultiByte(CP_ACP, 0, w, n, nullptr, 0, nullptr, nullptr), '\0');
+    WideCharToMultiByte(CP_ACP, 0, w, n, &a[0], (int)a.size(), nullptr, nullptr);
+    return a.c_str();
+}
+
+void SendMouse(DWORD flags, int x, int y) {
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof in);
+}
+
+// A block of the list's process's memory: list-view messages carry pointers that are not
+// carried across processes.
+class Block {
+public:
+    explicit Block(HWND hwnd) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (m_process) m_at = static_cast<char*>(VirtualAllocEx(m_process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
+    }
+    ~Block() {
+        if (m_at) VirtualFreeEx(m_process, m_at, 0, MEM_RELEASE);
+        if (m_process) CloseHandle(m_process);
+    }
+    Block(const Block&) = delete;
+    Block& operator=(const Block&) = delete;
+    LPARAM Put(const LVITEMA& item) {
+        WriteProcessMemory(m_process, m_at, &item, sizeof item, nullptr);
+        return reinterpret_cast<LPARAM>(m_at);
+    }
+    char* Text() const { return m_at + 512; }
+    std::string Read() const {
+        char text[1024] = {};
+        ReadProcessMemory(m_process, Text(), text, sizeof text - 1, nullptr);
+        return text;
+    }
+
+private:
+    HANDLE m_process = nullptr;
+    char* m_at = nullptr;
+};
+
+}  // namespace
+
+// Bounded: the window's thread may be waiting for this one.
+std::string Text(HWND hwnd) {
+    wchar_t w[1024] = {};
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(w), SMTO_ABORTIFHUNG, 2000, &got);
+    return Ansi(w);
+}
+
+HWND WaitWindow(const char* cls, const std::string& text, DWORD ms, DWORD pid, HWND owner) {
+    HWND found = nullptr;
+    wintest::WaitUntil([&] {
+        for (found = GetTopWindow(nullptr); found; found = GetWindow(found, GW_HWNDNEXT)) {
+            DWORD of = 0;
+            char name[64] = {};
+            GetWindowThreadProcessId(found, &of);
+            GetClassNameA(found, name, sizeof name);
+            if (of == pid && IsWindowVisible(found) && !lstrcmpiA(name, cls) && (text.empty() || Text(found) == text) &&
+                (!owner || GetWindow(found, GW_OWNER) == owner))
+                return true;
+        }
+        return false;
+    }, ms);
+    return found;
+}
+
+bool WaitGone(HWND hwnd, DWORD ms) {
+    return wintest::WaitUntil([&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); }, ms);
+}
+
+
+std::vector<std::string> ComboItems(HWND combo) {
+    std::vector<std::string> items;
+    for (LRESULT i = 0, n = SendMessageW(combo, CB_GETCOUNT, 0, 0); i < n; ++i) {
+        std::wstring w(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) + 2, L'\0');  // CB_ERR: an empty item
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&w[0]));
+        items.push_back(Ansi(w.c_str()));
+    }
+    return items;
+}
+
+void Press(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void PostKey(HWND hwnd, UINT vk) {
+    PostMessageA(hwnd, WM_KEYDOWN, vk, 1);
+    PostMessageA(hwnd, WM_KEYUP, vk, 0xC0000001);
+}
+
+void FillEditor(HWND editor, const std::string& location, const std::string& name) {
+    SendMessageA(GetDlgItem(editor, 1016), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(location.c_str()));
+    SendMessageA(GetDlgItem(editor, 1017), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    Press(editor, IDOK);
+}
+
+void MouseMoveTo(int x, int y) {
+    SetCursorPos(x, y);
+    SendMouse(MOUSEEVENTF_MOVE, x, y);
+}
+
+void MouseClick(int x, int y, bool right) {
+    MouseMoveTo(x, y);
+    wintest::PumpFor(50);
+    SendMouse(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN, x, y);
+    wintest::PumpFor(50);
+    SendMouse(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP, x, y);
+}
+
+int Run(const std::function<int()>& modal, const std::function<void()>& steps) {
+    std::thread driver([&] {
+        steps();
+        HWND left;
+        for (int round = 0; round < 20 && (left = WaitDialog("", 0)) != nullptr; ++round) {
+            Press(left, IDCANCEL);
+            WaitGone(left, 1000);
+        }
+    });
+    int result = modal();
+    driver.join();
+    return result;
+}
+
+std::vector<std::string> Rows(HWND list) {
+    Block block(list);
+    std::vector<std::string> rows(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (size_t row = 0; row < rows.size(); ++row) {
+        for (int column = 0; column < 2; ++column) {
+            LVITEMA item = {};
+            item.iSubItem = column;
+            item.pszText = block.Text();
+            item.cchTextMax = 1024;
+            SendMessageA(list, LVM_GETITEMTEXTA, row, block.Put(item));
+            rows[row] += column ? " = " + block.Read() : block.Read();
+        }
+    }
+    return rows;
+}
+
+void SelectRow(HWND list, int row) {
+    Block block(list);
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), block.Put(item));
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    if (row >= 0) SendMessageA(list, LVM_SETITEMSTATE, row, block.Put(item));
+}
+
+POINT RowPoint(HWND list, int row) {
+    RECT rc = {};
+    rc.left = LVIR_BOUNDS;
+    SendMessageA(list, LVM_GETITEMRECT, row < 0 ? 0 : row, reinterpret_cast<LPARAM>(&rc));
+    if (row >= 0) return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    return POINT{40, rc.top + (rows + 3) * (rc.bottom - rc.top)};
+}
+
+std::vector<std::string> MenuItems(HWND menuWindow) {
+    std::vector<std::string> items;
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
+    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+        char text[256] = {};
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        items.push_back(text);
+    }
+    return items;
+}
+
+bool PutClipboardText(const std::string& ansi) {
+    static HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (!OpenClipboard(owner)) return false;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, ansi.size() + 1);
+    bool ok = false;
+    if (block) {
+        memcpy(GlobalLock(block), ansi.c_str(), ansi.size() + 1);
+        GlobalUnlock(block);
+        ok = SetClipboardData(CF_TEXT, block) != nullptr;
+        if (!ok) GlobalFree(block);
+    }
+    CloseClipboard();
+    return ok;
+}
+
+std::set<HWND> ForeignWindows() {
+    std::set<HWND> windows;
+    EnumWindows([](HWND hwnd, LPARAM out) -> BOOL {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        if (pid != GetCurrentProcessId() && IsWindowVisible(hwnd)) reinterpret_cast<std::set<HWND>*>(out)->insert(hwnd);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::string WaitForNewExplorerWindow(const std::set<HWND>& before, DWORD ms) {
+    char title[512] = "";
+    wintest::WaitUntil([&] {
+        for (HWND hwnd : ForeignWindows()) {
+            DWORD pid = 0, size = MAX_PATH;
+            GetWindowThreadProcessId(hwnd, &pid);
+            HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+            char image[MAX_PATH] = "";
+            bool explorer = process && QueryFullProcessImageNameA(process, 0, image, &size) &&
+                            !lstrcmpiA(strrchr(image, '\\') ? strrchr(image, '\\') + 1 : image, "explorer.exe");
+            if (process) CloseHandle(process);
+            // An empty title: still being set up.
+            if (!before.count(hwnd) && explorer && GetWindowTextA(hwnd, title, sizeof title)) return true;
+        }
+        return false;
+    }, ms);
+    return title;
+}
+
+std::string DriveFolder(const char* name) {
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    std::string folder = std::string(windows, 3) + "qbtests\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryA((folder += name).c_str(), nullptr);
+    return folder + "\\";
+}
+
+StripRun::StripRun(const char* scratchName) : m_folder(wintest::ScratchDir(scratchName)) {
+    DeleteFileA(IniPath().c_str());
+}
+
+StripRun::~StripRun() {
+    if (!m_process) return;
+    if (Running()) TerminateProcess(m_process, 99);
+    WaitForSingleObject(m_process, 5000);
+    CloseHandle(m_process);
+}
+
+bool StripRun::Start() {
+    // <build>\tests\<folder>\<test>.exe -> <build>\quillet\Quillet.exe, copied into the folder.
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string program = self;
+    for (int up = 0; up < 3; ++up) program.erase(program.find_last_of('\\'));
+    std::string exe = m_folder + "Quillet.exe", cmd = "\"" + exe + "\"";
+    if (!CopyFileA((program + "\\quillet\\Quillet.exe").c_str(), exe.c_str(), FALSE)) return false;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, m_folder.c_str(), &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    m_process = pi.hProcess;
+    m_pid = pi.dwProcessId;
+    WaitForInputIdle(m_process, 20000);
+    // The strip: the program's dialog that holds the picker.
+    wintest::WaitUntil([&] { return (m_strip = drive::WaitWindow("#32770", {}, 0, m_pid)) && GetDlgItem(m_strip, 1002); }, 20000);
+    return m_strip && GetDlgItem(m_strip, 1002);
+}
+
+}  // namespace drive

@@ -1,0 +1,102 @@
+// Driving real windows as a user would, for every Wine test: dialogs of this process run
+// modally on the test thread and driven from a second one, and the real Quillet.exe started
+// by a test and driven from outside. Texts go in and come out in ANSI; across processes
+// they are read with the W messages (the A ones come back as raw UTF-16 under Wine).
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "WinTest.h"
+
+namespace drive {
+
+// A visible top-level window of process `pid` of class `cls` and, unless empty or null,
+// this text and owner, waited for up to ms; null when none shows.
+HWND WaitWindow(const char* cls, const std::string& text = {}, DWORD ms = 5000, DWORD pid = GetCurrentProcessId(),
+                HWND owner = nullptr);
+inline HWND WaitDialog(const std::string& caption, DWORD ms = 5000, DWORD pid = GetCurrentProcessId()) {
+    return WaitWindow("#32770", caption, ms, pid);
+}
+bool WaitGone(HWND hwnd, DWORD ms = 5000);
+std::string Text(HWND hwnd);
+std::vector<std::string> ComboItems(HWND combo);
+
+// A button's click, posted: its handler may run a dialog of its own.
+void Press(HWND dialog, int id);
+void PostKey(HWND hwnd, UINT vk);
+// The shortcut editor: location (1016) and name (1017) set, then OK.
+void FillEditor(HWND editor, const std::string& location, const std::string& name);
+void MouseMoveTo(int x, int y);  // real input at a screen point
+void MouseClick(int x, int y, bool right = false);
+
+// Runs `modal` on this thread and `steps` on a second one; whatever dialogs are still open
+// when the steps end are cancelled, innermost first, so a failed step cannot hang the test.
+int Run(const std::function<int()>& modal, const std::function<void()>& steps);
+
+// A list view of any process, read and selected through a block of its memory: rows as
+// "name = location" (columns 0 and 1); row -1 clears the selection.
+std::vector<std::string> Rows(HWND list);
+void SelectRow(HWND list, int row);
+// Centre of a row in the list's client coordinates (this process only); for -1, a point on
+// empty space below the rows.
+POINT RowPoint(HWND list, int row);
+std::vector<std::string> MenuItems(HWND menuWindow);  // of a shown popup menu (#32768)
+
+// Puts ANSI text on the clipboard as CF_TEXT.
+bool PutClipboardText(const std::string& ansi);
+// Visible top-level windows of other processes, right now.
+std::set<HWND> ForeignWindows();
+// The title of a titled Explorer window not in `before`, or "" if none comes in time.
+std::string WaitForNewExplorerWindow(const std::set<HWND>& before, DWORD ms);
+// "C:\qbtests\<name>\", made if missing: on the system drive Explorer titles it by its name.
+std::string DriveFolder(const char* name);
+
+// The real Quillet.exe, copied into a scratch folder of its own so that the shortcut file
+// beside it (Quillet.ini) belongs to that run alone.
+class StripRun {
+public:
+    explicit StripRun(const char* scratchName);
+    ~StripRun();  // ends the program if a test left it running
+    StripRun(const StripRun&) = delete;
+    StripRun& operator=(const StripRun&) = delete;
+
+    const std::string& Folder() const { return m_folder; }  // with a trailing backslash
+    std::string IniPath() const { return m_folder + "Quillet.ini"; }
+    bool WriteIni(const std::string& bytes) const { return wintest::WriteFileBytes(IniPath(), bytes); }
+    std::string ReadIni() const {  // empty when missing
+        std::string data;
+        return wintest::ReadFileBytes(IniPath(), data) ? data : std::string();
+    }
+
+    bool Start();  // false when the program or its strip does not come up
+    bool Running() const { return m_process && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }
+    bool WaitExit(DWORD ms) const { return wintest::WaitUntil([&] { return !Running(); }, ms); }
+    DWORD Pid() const { return m_pid; }
+
+    HWND Strip() const { return m_strip; }
+    HWND Item(int id) const { return GetDlgItem(m_strip, id); }
+    HWND Picker() const { return Item(1002); }
+    void Press(int id) const { drive::Press(m_strip, id); }
+    bool Close(DWORD ms = 15000) const {
+        Press(1014);
+        return WaitExit(ms);
+    }
+    std::vector<std::string> PickerItems() const { return ComboItems(Picker()); }
+    int PickerSelection() const { return (int)SendMessageW(Picker(), CB_GETCURSEL, 0, 0); }
+    HWND WaitWindow(const char* cls, const std::string& text = {}, DWORD ms = 5000, HWND owner = nullptr) const {
+        return drive::WaitWindow(cls, text, ms, m_pid, owner);
+    }
+    HWND WaitDialog(const std::string& caption, DWORD ms = 5000) const { return WaitWindow("#32770", caption, ms); }
+
+private:
+    std::string m_folder;
+    HANDLE m_process = nullptr;
+    DWORD m_pid = 0;
+    HWND m_strip = nullptr;
+};
+
+}  // namespace drive
