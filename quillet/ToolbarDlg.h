@@ -6,7 +6,6 @@
 // (WM_SHORTCUT_ITEM ... WM_SHORTCUT_REPLACE), sent synchronously within the one thread;
 // every handler answers 0 for done and -1 for not done.
 #pragma once
-#include <string>
 
 #include "Dialog.h"
 #include "Gdi.h"
@@ -90,11 +89,6 @@ private:
     int m_manualOpen = 0;
     HWND m_nextViewer = nullptr;
     HICON m_hIcon = nullptr;
-
-    // Why the file that exists could not be read at start (system text), empty when it was
-    // read or there was none. A list that was never read must not be written over.
-    bool m_fileUnreadable = false;
-    std::string m_unreadableReason;
 };
 
 // The About box (template 132): no logic of its own.
