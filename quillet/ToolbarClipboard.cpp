@@ -33,9 +33,28 @@ LRESULT CToolbarDlg::OnChangeCbChain(WPARAM wParam, LPARAM lParam) {
 
 LRESULT CToolbarDlg::OnDrawClipboard(WPARAM wParam, LPARAM lParam) {
     Default();
-    OpenFromClipboard();
-    // The rest of the chain hears of the change only after the opening has finished.
+    // Not opened here: while the strip types into the editor it waits in cross-process
+    // sends, and answers the messages sent to it meanwhile, this one included; a walk
+    // started here could run inside the one in progress. The queue is read only once any
+    // walk has ended, and one queued open takes whatever copy is newest by then.
+    if (!m_copyQueued) m_copyQueued = PostMessage(WM_OPEN_COPIED);
     if (m_nextViewer) ::SendMessageA(m_nextViewer, WM_DRAWCLIPBOARD, wParam, lParam);
+    return 0;
+}
+
+LRESULT CToolbarDlg::OnOpenCopied(WPARAM, LPARAM) {
+    m_copyQueued = false;
+    // Opening a file path goes through the shell, which may read this queue itself.
+    if (m_openingCopy) {
+        m_copyAgain = true;
+        return 0;
+    }
+    m_openingCopy = true;
+    do {
+        m_copyAgain = false;
+        if (m_autoOpen) OpenFromClipboard();  // unless switched off since the copy
+    } while (m_copyAgain);
+    m_openingCopy = false;
     return 0;
 }
 

@@ -15,6 +15,9 @@
 #include "ToolTipCtrl.h"
 #include "resource.h"
 
+// Posted by the strip to itself: open the clipboard's newest copy (ToolbarClipboard.cpp).
+constexpr UINT WM_OPEN_COPIED = WM_APP + 1;
+
 class CToolbarDlg : public CDialog {
 public:
     enum { IDD = IDD_TOOLBAR };
@@ -52,6 +55,7 @@ protected:
     LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
     LRESULT OnChangeCbChain(WPARAM wParam, LPARAM lParam);  // ToolbarClipboard.cpp
     LRESULT OnDrawClipboard(WPARAM wParam, LPARAM lParam);  // ToolbarClipboard.cpp
+    LRESULT OnOpenCopied(WPARAM wParam, LPARAM lParam);     // ToolbarClipboard.cpp
 
     LRESULT OnShortcutItem(WPARAM wParam, LPARAM lParam);
     LRESULT OnShortcutQuery(WPARAM wParam, LPARAM lParam);
@@ -88,6 +92,9 @@ private:
     int m_autoOpen = 0;
     int m_manualOpen = 0;
     HWND m_nextViewer = nullptr;
+    bool m_copyQueued = false;   // a WM_OPEN_COPIED waits in the queue
+    bool m_openingCopy = false;  // within OnOpenCopied's open
+    bool m_copyAgain = false;    // a copy came while OnOpenCopied was opening the one before
     HICON m_hIcon = nullptr;
 };
 

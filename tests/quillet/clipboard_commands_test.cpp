@@ -122,6 +122,36 @@ TEST(ClipboardCommands, OpenAndAutoOpenTakeTheKeyAfterAnyWordsOnTheFirstLineOnly
     EXPECT_TRUE(strip.Close());
 }
 
+// A copy made while a walk types into the editor waits for that walk to end: two whole
+// walks, one after the other, the second to the later copy.
+TEST(ClipboardCommands, ACopyMadeDuringAWalkIsOpenedAfterIt) {
+    wintest::ScratchKey deep("Clip\\Deep\\One\\Two\\Three\\Four\\Five\\Six"), later("Clip\\Later");
+    ASSERT_TRUE(deep.Ok() && later.Ok() && PutClipboardText("words only"));
+    standin::Session session("clip_during_walk");
+    ASSERT_NE(nullptr, session.Start());
+    StripRun strip("clip_during_walk");
+    ASSERT_TRUE(strip.Start());
+    strip.Press(kAutoOpen);
+    ASSERT_TRUE(wintest::WaitUntil([&] { return GetClipboardViewer() == strip.Strip(); }, 5000));
+    ASSERT_TRUE(PutClipboardText(deep.Path()));
+    wintest::PumpFor(800);
+    ASSERT_TRUE(PutClipboardText(later.Path()));
+    EXPECT_EQ(later.Path(), WaitEditorPath(session, later.Path()));
+    SettledKeyCount(session);
+
+    // Each walk folds the tree, then goes HOME; the first must be whole before the second folds.
+    const std::vector<standin::Event> keys = session.Keys();
+    std::vector<size_t> homes;
+    for (size_t i = 0; i < keys.size(); ++i)
+        if (keys[i].kind == "KEYDOWN" && keys[i].code == VK_HOME) homes.push_back(i);
+    ASSERT_EQ(2u, homes.size()) << standin::Describe(keys);
+    size_t second = homes[1];
+    while (second > homes[0] + 1 && keys[second - 1].kind == "KEYDOWN" && keys[second - 1].code == VK_LEFT) --second;
+    EXPECT_EQ(deep.Path(), keys[second - 1].text) << standin::Describe(keys);
+    EXPECT_EQ(later.Path(), standin::FinalPath(keys));
+    EXPECT_TRUE(strip.Close());
+}
+
 // 1008 offers a key in the editor named after its last node, never a file path; 1009 opens
 // a file path's folder in Explorer, whose window is titled after that folder.
 TEST(ClipboardCommands, AddOffersKeysNamedAfterTheirLastNodeAndOpenShowsAFileInExplorer) {
