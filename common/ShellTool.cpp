@@ -7,9 +7,26 @@
 #include <cstdio>
 #include <string>
 
+#include "Mbcs.h"
 #include "WinHandle.h"
 
 namespace {
+
+// The temporary file's name for `target`: in the same folder, and no more characters than
+// the target's own name (at most 8), so a path the system takes for the target is never
+// too long for the temporary file. `seed` varies the name from attempt to attempt.
+std::string TemporaryPathFor(const std::string& target, unsigned long seed) {
+    const size_t slash = mbcs::FindLastChar(target, '\\');
+    const size_t nameStart = slash == mbcs::npos ? 0 : slash + 1;
+    size_t length = 0;
+    for (size_t i = nameStart; i < target.size() && length < 8; i += mbcs::CharLength(target, i)) ++length;
+    char digits[16];
+    snprintf(digits, sizeof digits, "%08lx", seed & 0xFFFFFFFFul);
+    // "~" and the last hexadecimal digits of the seed; a one-character name is one digit.
+    std::string name = length > 1 ? "~" : "";
+    name += digits + 8 - (length > 1 ? length - 1 : 1);
+    return target.substr(0, nameStart) + name;
+}
 
 // Writes the whole block to `file`; WriteFile may write less than asked for.
 bool WriteAll(HANDLE file, const char* data, size_t length) {
@@ -62,8 +79,10 @@ HANDLE CShellTool::RunProgram(const char* file, int showCmd) {
 char* CShellTool::LoadFile(const char* path) {
     FreeBuffer();
     if (!FileExists(path)) return nullptr;
-    CUniqueHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Shared every way: a sync tool or an editor that holds the file open must not make it
+    // unreadable (the list would then not be saved either).
+    CUniqueHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return nullptr;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart == 0) return nullptr;
@@ -88,7 +107,11 @@ void CShellTool::FreeBuffer() {
 }
 
 bool CShellTool::SaveFile(const char* path, const void* data, size_t length) {
-    if (!path || !*path || !data || length == 0) return false;  // never truncate to nothing
+    // Every refusal sets the system's error code, so the caller's message names the reason.
+    if (!path || !*path || !data || length == 0) {  // never truncate to nothing
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
 
     // The new content goes to a temporary file beside the old one, which is replaced only
     // once everything is on disk: a full disk or a failing write leaves the old file intact.
@@ -97,15 +120,16 @@ bool CShellTool::SaveFile(const char* path, const void* data, size_t length) {
     // replacing move on its own would not refuse a read-only file everywhere.
     DWORD attributes = GetFileAttributesA(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+        SetLastError(ERROR_ACCESS_DENIED);
         return false;
+    }
     std::string temp;
     CUniqueHandle file;
-    for (unsigned attempt = 0; attempt < 100 && !file; ++attempt) {
-        char suffix[40];
-        snprintf(suffix, sizeof(suffix), ".%lx-%lx.tmp", static_cast<unsigned long>(GetCurrentProcessId()),
-                 static_cast<unsigned long>((GetTickCount() + attempt) & 0xFFFFF));
-        temp = target + suffix;
+    const unsigned long seed = GetCurrentProcessId() * 2654435761ul + GetTickCount();
+    for (unsigned long attempt = 0; attempt < 100 && !file; ++attempt) {
+        temp = TemporaryPathFor(target, seed + attempt * 40503ul);
+        if (lstrcmpiA(temp.c_str(), target.c_str()) == 0) continue;
         file = CUniqueHandle(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file && GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
@@ -115,6 +139,10 @@ bool CShellTool::SaveFile(const char* path, const void* data, size_t length) {
     bool ok = WriteAll(file.Get(), static_cast<const char*>(data), length) && FlushFileBuffers(file.Get());
     file.Close();
     if (ok) ok = MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!ok) DeleteFileA(temp.c_str());
+    if (!ok) {
+        const DWORD error = GetLastError();
+        DeleteFileA(temp.c_str());
+        SetLastError(error != 0 ? error : ERROR_WRITE_FAULT);
+    }
     return ok;
 }

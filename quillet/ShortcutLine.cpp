@@ -15,15 +15,16 @@ std::string_view AsCString(std::string_view text) {
 
 }  // namespace
 
+std::string ShortcutFieldText(std::string_view field) {
+    // All three are below every lead and trail byte of code page 936: a byte test is exact.
+    std::string text(AsCString(field));
+    for (char& c : text)
+        if (c == '\r' || c == '\n' || c == kShortcutSeparator) c = ' ';
+    return text;
+}
+
 std::string MakeShortcutLine(std::string_view location, std::string_view name) {
-    location = AsCString(location);
-    name = AsCString(name);
-    std::string line;
-    line.reserve(location.size() + 1 + name.size());
-    line.append(location);
-    line.push_back(kShortcutSeparator);
-    line.append(name);
-    return line;
+    return ShortcutFieldText(location) + kShortcutSeparator + ShortcutFieldText(name);
 }
 
 bool SplitShortcutLine(std::string_view line, Shortcut& out) {

@@ -13,8 +13,12 @@
 // either field by accident; a name may still hold further ones.
 constexpr char kShortcutSeparator = '\x03';
 
-// location + 0x03 + name, as the format "%s%c%s" builds it: each part ends at its first
-// zero byte, as a C string would.
+// A location or name as it enters the list: CR, LF and 0x03 would split a line of the file
+// or move the separator (a Favorites value name can hold them), so each becomes a blank.
+// The text ends at its first zero byte, as a C string would.
+std::string ShortcutFieldText(std::string_view field);
+
+// location + 0x03 + name, each part as ShortcutFieldText makes it.
 std::string MakeShortcutLine(std::string_view location, std::string_view name);
 
 // Splits at the first 0x03: the bytes before it are the location, all bytes after it (later

@@ -5,6 +5,7 @@
 
 #include "RegKeyTool.h"
 #include "ShortcutDlg.h"
+#include "ShortcutLine.h"
 #include "ShortcutMessages.h"
 #include "WinApp.h"
 #include "resource.h"
@@ -203,9 +204,7 @@ std::string CShortcutManagerDlg::BuildReplacementText() const {
     for (int row = 0; row < rows; ++row) {
         Shortcut shortcut;
         if (!m_list.GetShortcut(row, shortcut)) continue;
-        text += shortcut.location;
-        text += '\x03';
-        text += shortcut.name;
+        text += MakeShortcutLine(shortcut.location, shortcut.name);
         text += "\r\n";
     }
     return text;

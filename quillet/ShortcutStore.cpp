@@ -44,8 +44,8 @@ std::string FormatFileMessage(UINT id, const std::string& path, DWORD error) {
 // empty: open it again the same way to learn why; a file that opens but cannot be read to
 // its end is a read fault.
 DWORD ReadFailureReason(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
         return error != 0 ? error : ERROR_READ_FAULT;
@@ -129,12 +129,9 @@ bool CShortcutStore::SplitLine(const char* line, Shortcut& shortcut) {
 }
 
 std::string CShortcutStore::DefaultFilePath() {
-    char module[MAX_PATH + 1] = {};
-    DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
-    // A path cut short by the buffer would name some other file: better no file at all.
-    if (length == 0 || length >= MAX_PATH) return std::string();
+    const std::string module = AfxGetModulePath();
     std::string path;
-    if (!ShortcutFilePathFor(std::string_view(module, length), path)) return std::string();
+    if (module.empty() || !ShortcutFilePathFor(module, path)) return std::string();
     return path;
 }
 

@@ -59,6 +59,20 @@ TEST(ShellTool, SavesAndLoadsWholeFilesUnconverted) {
     // Nothing of the longer old content remains; a zero byte follows.
     EXPECT_EQ(std::string(block, content.size() + 1), content + '\0');
     EXPECT_EQ(CountEntries(folder), 1);
+    // Held open for writing by an editor or a sync tool: still read.
+    HANDLE held = CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(tool.LoadFile(file.c_str()), nullptr);
+    CloseHandle(held);
+
+    // A path one character short of the system's limit (folders take at most 247) is
+    // written too: the temporary file beside it must not be the longer one.
+    ASSERT_LT(dir.size(), 200u);
+    const std::string deep = dir + std::string(246 - dir.size(), 'd') + "\\";
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+    const std::string nearLimit = deep + std::string(259 - deep.size() - 4, 'q') + ".ini";
+    EXPECT_TRUE(tool.SaveFile(nearLimit.c_str(), longer.data(), longer.size())) << GetLastError();
+    EXPECT_EQ(CountEntries(deep), 1);
 
     ASSERT_TRUE(WriteFileBytes(dir + "empty.ini", ""));
     for (const char* name : {"empty.ini", "missing.ini", ""})  // "": the folder itself
@@ -74,17 +88,23 @@ TEST(ShellTool, FailedSaveLeavesTheOldFile) {
     GetSystemInfo(&si);
     char* pages = static_cast<char*>(VirtualAlloc(nullptr, 2 * si.dwPageSize, MEM_RESERVE, PAGE_NOACCESS));
     ASSERT_TRUE(pages && VirtualAlloc(pages, si.dwPageSize, MEM_COMMIT, PAGE_READWRITE));
-    const struct { const char* name; const void* data; size_t size; } cases[] = {
-        {"empty.ini", next.data(), 0},  // nothing to write never truncates
-        {"halfway.ini", pages, 2 * si.dwPageSize},
-        {"readonly.ini", next.data(), next.size()},
-        {"held.ini", next.data(), next.size()},  // held open by another program without sharing
+    // Each failure leaves the system's error code for the message (0: any but 0).
+    const struct { const char* name; const void* data; size_t size; DWORD error; } cases[] = {
+        {"empty.ini", next.data(), 0, ERROR_INVALID_PARAMETER},  // nothing to write never truncates
+        {"halfway.ini", pages, 2 * si.dwPageSize, 0},
+        {"readonly.ini", next.data(), next.size(), ERROR_ACCESS_DENIED},
+        {"held.ini", next.data(), next.size(), 0},  // held open by another program without sharing
     };
     for (const auto& c : cases) ASSERT_TRUE(WriteFileBytes(dir + c.name, old));
     SetFileAttributesA((dir + "readonly.ini").c_str(), FILE_ATTRIBUTE_READONLY);
     HANDLE held = CreateFileA((dir + "held.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    for (const auto& c : cases) EXPECT_FALSE(tool.SaveFile((dir + c.name).c_str(), c.data, c.size)) << c.name;
+    for (const auto& c : cases) {
+        SetLastError(0);
+        EXPECT_FALSE(tool.SaveFile((dir + c.name).c_str(), c.data, c.size)) << c.name;
+        const DWORD error = GetLastError();
+        EXPECT_TRUE(c.error ? error == c.error : error != 0) << c.name << ": " << error;
+    }
     CloseHandle(held);
     VirtualFree(pages, 0, MEM_RELEASE);
     SetFileAttributesA((dir + "readonly.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -97,6 +117,7 @@ TEST(ShellTool, FailedSaveLeavesTheOldFile) {
     // A folder in the file's place stays a folder.
     CreateDirectoryA((dir + "folder.ini").c_str(), nullptr);
     EXPECT_FALSE(tool.SaveFile((dir + "folder.ini").c_str(), next.data(), next.size()));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
     EXPECT_TRUE(GetFileAttributesA((dir + "folder.ini").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ(CountEntries(dir), 5);  // the four files and the folder: no temporary file left
 }

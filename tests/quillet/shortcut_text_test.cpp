@@ -40,12 +40,14 @@ TEST(ShortcutLine, SplitTakesTheFirstSeparatorAndNeedsBothParts) {
         EXPECT_EQ(s.location, c.location ? c.location : "untouched") << P(c.line);
         EXPECT_EQ(s.name, c.name ? c.name : "untouched") << P(c.line);
     }
-    // Make is the inverse of Split, and each part ends at its first zero byte.
+    // Make is the inverse of Split; each part ends at its first zero byte, and CR, LF and
+    // 0x03 in either become blanks, so one shortcut stays one line.
     EXPECT_EQ(MakeShortcutLine(std::string("HK\0CU", 5), std::string("na\0me", 5)), "HK\x03na");
+    EXPECT_EQ(MakeShortcutLine("HKCU\\a\r\nb\x03", "\x03n\rm\n"), "HKCU\\a  b \x03 n m ");
     Shortcut s;
-    ASSERT_TRUE(SplitShortcutLine(MakeShortcutLine("HKCU\\\xD6\xD0\\x", "\xC3\xFB\x03y"), s));
+    ASSERT_TRUE(SplitShortcutLine(MakeShortcutLine("HKCU\\\xD6\xD0\\x", "\xC3\xFB y"), s));
     EXPECT_EQ(s.location, "HKCU\\\xD6\xD0\\x");
-    EXPECT_EQ(s.name, "\xC3\xFB\x03y");
+    EXPECT_EQ(s.name, "\xC3\xFB y");
 }
 
 TEST(ShortcutLine, FilePathReplacesTheExtensionOfTheFileNameOnly) {
