@@ -45,7 +45,8 @@ bool CListCtrl::GetItemText(int index, int subItem, std::string& out) const {
     out.clear();
     if (index < 0 || index >= GetItemCount()) return false;
     // The control copies at most the buffer and tells only how much it copied: grow until
-    // the text no longer fills it.
+    // the text surely fits. A double-byte character that would not fit whole is left out,
+    // so a cut text may also end one byte before the buffer's last place.
     std::vector<char> buf(256);
     for (;;) {
         LVITEMA item{};
@@ -53,7 +54,7 @@ bool CListCtrl::GetItemText(int index, int subItem, std::string& out) const {
         item.pszText = buf.data();
         item.cchTextMax = static_cast<int>(buf.size());
         int got = static_cast<int>(SendMessage(LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item)));
-        if (got < static_cast<int>(buf.size()) - 1 || buf.size() >= (1u << 20)) {
+        if (got < static_cast<int>(buf.size()) - 2 || buf.size() >= (1u << 20)) {
             out.assign(item.pszText ? item.pszText : "");
             return true;
         }
@@ -71,6 +72,13 @@ bool CListCtrl::DeleteItem(int index) { return SendMessage(LVM_DELETEITEM, index
 int CListCtrl::GetNextItem(int start, int flags) const {
     return static_cast<int>(SendMessage(LVM_GETNEXTITEM, start, MAKELPARAM(flags, 0)));
 }
+bool CListCtrl::EnsureVisible(int index) { return SendMessage(LVM_ENSUREVISIBLE, index, FALSE) != 0; }
+
+bool CListCtrl::GetItemRect(int index, RECT* rect, int code) const {
+    rect->left = code;
+    return SendMessage(LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(rect)) != 0;
+}
+
 int CListCtrl::HitTest(POINT pt, UINT* flags) const {
     LVHITTESTINFO info{};
     info.pt = pt;

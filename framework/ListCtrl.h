@@ -21,4 +21,6 @@ public:
     int GetNextItem(int start, int flags) const;  // LVNI_*; -1 when none
     // LVM_HITTEST at a client point; -1 when no row is hit. flags receives LVHT_*.
     int HitTest(POINT pt, UINT* flags = nullptr) const;
+    bool EnsureVisible(int index);
+    bool GetItemRect(int index, RECT* rect, int code = LVIR_BOUNDS) const;
 };

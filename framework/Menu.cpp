@@ -34,3 +34,17 @@ bool CMenu::DestroyMenu() {
 }
 
 HMENU CMenu::Detach() { return std::exchange(m_hMenu, nullptr); }
+
+POINT ContextMenuPoint(HWND window, LPARAM lParam, const RECT& item) {
+    POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (at.x != -1 || at.y != -1) return at;
+    RECT client = {};
+    GetClientRect(window, &client);
+    at = {client.left, client.top};
+    if (!IsRectEmpty(&item)) {
+        at.x = item.left < client.left ? client.left : (item.left >= client.right ? client.right - 1 : item.left);
+        at.y = item.bottom < client.top ? client.top : (item.bottom >= client.bottom ? client.bottom - 1 : item.bottom);
+    }
+    ClientToScreen(window, &at);
+    return at;
+}

@@ -24,3 +24,10 @@ public:
     bool DestroyMenu();
     HMENU Detach();
 };
+
+// Where WM_CONTEXTMENU's menu opens, in screen coordinates. From the keyboard (Shift+F10,
+// the menu key) the message carries no point, only (-1, -1): the menu then opens at
+// `item`, the rectangle of what it acts on in `window`'s client coordinates (its lower
+// left corner, kept inside the client area); with an empty rectangle at the client
+// area's top left corner.
+POINT ContextMenuPoint(HWND window, LPARAM lParam, const RECT& item);

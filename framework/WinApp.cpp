@@ -96,13 +96,24 @@ HWND AfxGetSafeOwner(CWnd* parent) {
     return ::GetActiveWindow();
 }
 
+std::string AfxGetModulePath() {
+    // Grown until the path surely fits. A path in double-byte characters can be longer than
+    // MAX_PATH bytes, and the ANSI call leaves out a character that does not fit whole, so a
+    // cut path can also end one byte before the buffer's last place.
+    for (DWORD size = MAX_PATH + 1; size < 0x20000; size *= 4) {
+        std::vector<char> buffer(size);
+        const DWORD length = ::GetModuleFileNameA(nullptr, buffer.data(), size);
+        if (length == 0) return std::string();
+        if (length + 2 < size) return std::string(buffer.data(), length);
+    }
+    return std::string();
+}
+
 static std::string AppTitle() {
     std::string title;
     if (g_app && !g_app->m_strAppName.empty()) return g_app->m_strAppName;
     if (AfxLoadString(AFX_IDS_APP_TITLE, title)) return title;
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    title = path;
+    title = AfxGetModulePath();
     size_t slash = title.find_last_of("\\/");
     if (slash != std::string::npos) title.erase(0, slash + 1);
     size_t dot = title.rfind('.');

@@ -52,6 +52,8 @@ CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 // The module whose resources are loaded (the application's, or this executable's).
 HINSTANCE AfxGetInstanceHandle();
+// This executable's full path, whatever its length; empty when it cannot be read whole.
+std::string AfxGetModulePath();
 
 // String resources as ANSI bytes. The bool form tells a missing string from an empty one.
 bool AfxLoadString(UINT id, std::string& out);

@@ -1,7 +1,5 @@
 #include "PickerList.h"
 
-#include <windowsx.h>
-
 #include "Menu.h"
 #include "Shortcut.h"
 #include "ShortcutMessages.h"
@@ -68,7 +66,12 @@ LRESULT CPickerList::OnContextMenu(WPARAM, LPARAM lParam) {
     if (m_tip.m_hWnd) m_tip.ShowWindow(SW_HIDE);
     menu.AppendMenu(MF_STRING, ID_LIST_EDIT, AfxLoadString(ID_LIST_EDIT));
     menu.AppendMenu(MF_STRING, ID_LIST_DELETE, AfxLoadString(ID_LIST_DELETE));
-    menu.TrackPopupMenu(TPM_RIGHTBUTTON, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), m_hWnd);
+    // From the keyboard the menu opens at the highlighted item, the one its commands act on.
+    RECT highlighted = {};
+    const int position = GetCurSel();
+    if (position != LB_ERR && GetItemRect(position, &highlighted) == LB_ERR) SetRectEmpty(&highlighted);
+    const POINT at = ContextMenuPoint(m_hWnd, lParam, highlighted);
+    menu.TrackPopupMenu(TPM_RIGHTBUTTON, at.x, at.y, m_hWnd);
     menu.DestroyMenu();
     m_menuOpen = 0;
     return 0;

@@ -1,6 +1,7 @@
 #include "ShortcutListCtrl.h"
 
 #include "Menu.h"
+#include "ShortcutLine.h"
 #include "ShortcutMessages.h"
 #include "WinApp.h"
 #include "resource.h"
@@ -33,9 +34,9 @@ bool CShortcutListCtrl::SetupColumns() {
 
 bool CShortcutListCtrl::AppendShortcut(const Shortcut& shortcut) {
     if (!shortcut.IsComplete()) return false;
-    int row = InsertItem(GetItemCount(), shortcut.name);
+    int row = InsertItem(GetItemCount(), ShortcutFieldText(shortcut.name));
     if (row < 0) return false;
-    if (!SetItemText(row, kLocationColumn, shortcut.location)) {
+    if (!SetItemText(row, kLocationColumn, ShortcutFieldText(shortcut.location))) {
         // A half-made row would travel to the strip at OK as a shortcut without a location.
         DeleteItem(row);
         return false;
@@ -45,8 +46,8 @@ bool CShortcutListCtrl::AppendShortcut(const Shortcut& shortcut) {
 
 bool CShortcutListCtrl::SetShortcut(int index, const Shortcut& shortcut) {
     if (!InRange(index) || !shortcut.IsComplete()) return false;
-    return SetItemText(index, kNameColumn, shortcut.name) &&
-           SetItemText(index, kLocationColumn, shortcut.location);
+    return SetItemText(index, kNameColumn, ShortcutFieldText(shortcut.name)) &&
+           SetItemText(index, kLocationColumn, ShortcutFieldText(shortcut.location));
 }
 
 bool CShortcutListCtrl::GetShortcut(int index, Shortcut& shortcut) const {
@@ -93,10 +94,19 @@ void CShortcutListCtrl::OnDblClk(NMHDR* nm, LRESULT* result) {
 }
 
 LRESULT CShortcutListCtrl::OnContextMenu(WPARAM, LPARAM lParam) {
+    // From the keyboard the menu is about the selected row, and opens at it.
+    bool onRow = false;
+    RECT selected = {};
     POINT screen = CPoint(lParam);
-    POINT client = screen;
-    ScreenToClient(&client);
-    bool onRow = HitTest(client) != -1;
+    if (screen.x == -1 && screen.y == -1) {
+        const int index = GetSelectedIndex();
+        onRow = index != -1 && EnsureVisible(index) && GetItemRect(index, &selected, LVIR_LABEL);
+        screen = ContextMenuPoint(m_hWnd, lParam, selected);
+    } else {
+        POINT client = screen;
+        ScreenToClient(&client);
+        onRow = HitTest(client) != -1;
+    }
 
     CMenu menu;
     if (!menu.CreatePopupMenu()) return 0;

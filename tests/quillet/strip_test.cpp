@@ -214,6 +214,23 @@ TEST(Strip, DroppedListTipShowsTheLocationAndItsMenuActsOnTheHighlightedItem) {
     PostMessageA(run.Strip(), WM_USER + 0x336, 4, 0);  // delete, position 0
     const std::vector<std::string> last = {A("丙 三")};
     EXPECT_TRUE(WaitUntil([&] { return run.PickerItems() == last; }, 5000)) << run.PickerItems().size();
+
+    // Shift+F10 or the menu key: no point; the menu opens at the highlighted item.
+    SendMessageW(run.Picker(), CB_SHOWDROPDOWN, TRUE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(list) != FALSE; }, 5000));
+    SendMessageW(list, LB_SETCURSEL, 0, 0);
+    RECT item = {}, at = {};
+    SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&item), 2);
+    PostMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
+    menu = run.WaitWindow("#32768");
+    ASSERT_NE(menu, nullptr);
+    GetWindowRect(menu, &at);
+    EXPECT_TRUE(at.left >= item.left && at.left < item.right && at.top >= item.top && at.top <= item.bottom)
+        << at.left << "," << at.top;
+    PostMessageA(menu, WM_CHAR, 'd', 1);
+    ASSERT_TRUE(WaitBoxes(boxes, 3));  // the delete question, answered Yes
+    EXPECT_TRUE(WaitUntil([&] { return run.PickerItems().empty(); }, 5000));
     EXPECT_TRUE(run.Close());
 }
 
