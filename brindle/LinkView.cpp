@@ -67,13 +67,18 @@ bool CLinkView::PreCreateWindow(CREATESTRUCTA& cs) {
 LRESULT CLinkView::OnCreate(WPARAM, LPARAM) {
     if (Default() == -1) return -1;
 
+    // Everything else measured in pixels (rows, columns, link areas, the wheel's lines)
+    // follows from this one font, so scaling it scales the whole view.
     const std::string face = AfxLoadString(IDS_VIEW_FONT);
-    if (!m_fontText.CreateFont(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, OUT_STROKE_PRECIS,
+    const int height = -AfxScalePixels(20);
+    if (!m_fontText.CreateFont(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, OUT_STROKE_PRECIS,
                                CLIP_STROKE_PRECIS, DRAFT_QUALITY, VARIABLE_PITCH, face.c_str()) ||
-        !m_fontLink.CreateFont(-20, 0, 0, 0, FW_NORMAL, 0, 1, 0, GB2312_CHARSET, OUT_STROKE_PRECIS,
+        !m_fontLink.CreateFont(height, 0, 0, 0, FW_NORMAL, 0, 1, 0, GB2312_CHARSET, OUT_STROKE_PRECIS,
                                CLIP_STROKE_PRECIS, DRAFT_QUALITY, VARIABLE_PITCH, face.c_str()))
         return -1;
-    m_hLinkCursor = ::LoadCursorA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDC_LINKHAND));
+    // The cursor file holds the hand at 32, 48 and 64 pixels: the system's cursor size picks one.
+    m_hLinkCursor = static_cast<HCURSOR>(::LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDC_LINKHAND),
+                                                      IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
     if (!m_hLinkCursor) return -1;
 
     {

@@ -93,3 +93,13 @@ CClientDC::~CClientDC() {
     if (m_hDC) ::ReleaseDC(m_hWnd, m_hDC);
     m_hDC = nullptr;
 }
+
+int AfxGetScreenDpi() {
+    static const int dpi = [] {
+        HDC screen = ::GetDC(nullptr);
+        const int read = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
+        if (screen) ::ReleaseDC(nullptr, screen);
+        return read > 0 ? read : 96;
+    }();
+    return dpi;
+}

@@ -119,3 +119,10 @@ public:
 private:
     HWND m_hWnd;
 };
+
+// Display scaling. Both programs are system-DPI aware (their manifests say so), so Windows
+// leaves every size of our own as given: each is a size at 96 pixels per inch, scaled here.
+// The screen's DPI is read once; a change of scale takes effect at the next start, as it
+// does for the dialog templates.
+int AfxGetScreenDpi();
+inline int AfxScalePixels(int pixelsAt96) { return ::MulDiv(pixelsAt96, AfxGetScreenDpi(), 96); }

@@ -31,6 +31,8 @@ public:
     bool LoadToolBar(UINT id);
     // TB_SETIMAGELIST; the bar owns the list from now on.
     bool SetImageList(CImageList&& images);
+    // TB_SETBITMAPSIZE and TB_SETBUTTONSIZE: for pictures of another size than the resource's.
+    void SetSizes(SIZE button, SIZE image);
     int GetButtonCount() const;
     UINT GetItemID(int index) const;
     SIZE CalcFixedLayout() const;  // the bar's size when docked at the top of its parent
@@ -43,7 +45,6 @@ protected:
 
 private:
     bool SetButtons(const UINT* ids, int count);  // 0 = separator
-    void SetSizes(SIZE button, SIZE image);
     DWORD m_dwBarStyle = 0;
     CImageList m_images;
 };

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "Pictures.h"
 #include "RegKeyTool.h"
 #include "ShortcutDlg.h"
 #include "ShortcutLine.h"
@@ -15,7 +16,6 @@ namespace {
 const char kFavoritesKey[] =
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit\\Favorites";
 constexpr COLORREF kToolBarMask = RGB(0, 128, 128);  // the teal behind the button pictures
-constexpr int kToolBarImage = 32;
 
 // Moves a child window by (dx, dy) and grows it by (dw, dh), in its parent's coordinates.
 void ShiftChild(HWND parent, HWND child, int dx, int dy, int dw, int dh) {
@@ -69,14 +69,16 @@ bool CShortcutManagerDlg::CreateToolBar() {
         !m_toolBar.LoadToolBar(IDR_MANAGER_TOOLBAR))
         return false;
 
-    // Full-colour pictures instead of the toolbar's own 16-colour bitmap handling.
-    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(AfxGetInstanceHandle(),
-                                                     MAKEINTRESOURCEA(IDR_MANAGER_TOOLBAR),
+    // Full-colour pictures instead of the toolbar's own 16-colour bitmap handling, in the
+    // size drawn for the screen's scale; the buttons keep their margin of 7 pixels at 100%.
+    const PictureSet pictures = PicturesForScreen();
+    const int image = pictures.tool;
+    m_toolBar.SetSizes(SIZE{image + AfxScalePixels(7), image + AfxScalePixels(7)}, SIZE{image, image});
+    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(pictures.toolBar),
                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (!bitmap) return false;
     CImageList images;
-    bool ok = images.Create(kToolBarImage, kToolBarImage, ILC_COLOR16 | ILC_MASK, 4, 2) &&
-              images.Add(bitmap, kToolBarMask) != -1;
+    bool ok = images.Create(image, image, ILC_COLOR16 | ILC_MASK, 4, 2) && images.Add(bitmap, kToolBarMask) != -1;
     // The image list keeps its own copy of the pictures.
     DeleteObject(bitmap);
     return ok && m_toolBar.SetImageList(std::move(images));
@@ -106,13 +108,15 @@ void CShortcutManagerDlg::FitToScreen() {
     int screenH = GetSystemMetrics(SM_CYSCREEN);
     RECT window;
     GetWindowRect(&window);
-    int dx = screenW - 40 - (window.right - window.left);
-    int dy = screenH - 80 - (window.bottom - window.top);
+    // A margin of 20 pixels at 100% on the left, right and top, 60 at the bottom.
+    const int margin = AfxScalePixels(20), bottom = AfxScalePixels(60);
+    int dx = screenW - 2 * margin - (window.right - window.left);
+    int dy = screenH - margin - bottom - (window.bottom - window.top);
 
     ShiftChild(m_hWnd, m_list.m_hWnd, 0, 0, dx, dy);
     ShiftChild(m_hWnd, GetDlgItem(IDOK), dx, dy, 0, 0);
     ShiftChild(m_hWnd, GetDlgItem(IDCANCEL), dx, dy, 0, 0);
-    SetWindowPos(nullptr, 20, 20, screenW - 40, screenH - 80,
+    SetWindowPos(nullptr, margin, margin, screenW - 2 * margin, screenH - margin - bottom,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     RepositionBars(AFX_IDW_CONTROLBAR_FIRST, AFX_IDW_CONTROLBAR_LAST, 0);
 }

@@ -1,7 +1,9 @@
 #include "ToolbarDlg.h"
 
+#include <algorithm>
 #include <climits>
 
+#include "Pictures.h"
 #include "ShellTool.h"
 #include "ShortcutDlg.h"
 #include "ShortcutManagerDlg.h"
@@ -20,7 +22,6 @@ const int kButtonIds[] = {
     IDC_AUTO_OPEN,           IDC_CLEAR_CLIPBOARD,                IDC_MANUAL_OPEN,
     IDC_ABOUT,               IDC_CLOSE,
 };
-const int kCellSize = 16;
 
 int CellOf(int id) {
     for (int i = 0; i < static_cast<int>(sizeof kButtonIds / sizeof kButtonIds[0]); ++i)
@@ -86,10 +87,16 @@ bool CToolbarDlg::OnInitDialog() {
     // The strip lives above other windows, not on the taskbar: as a tool window it has no
     // taskbar button (and none in Alt+Tab), whatever the template asked for.
     ModifyStyleEx(WS_EX_APPWINDOW, WS_EX_TOOLWINDOW);
-    SetWindowPos(HWND_TOPMOST, 100, 0, 0, 0, SWP_NOSIZE);
+    // 100 pixels from the left at 100%, as far at other scales, and never past the right edge.
+    CRect window;
+    GetWindowRect(&window);
+    const int left = std::min(AfxScalePixels(100), std::max(0, ::GetSystemMetrics(SM_CXSCREEN) - window.Width()));
+    SetWindowPos(HWND_TOPMOST, left, 0, 0, 0, SWP_NOSIZE);
 
-    m_stripNormal.LoadBitmap(IDB_STRIP);
-    m_stripLit.LoadBitmap(IDB_STRIP_LIT);
+    const PictureSet pictures = PicturesForScreen();
+    m_faceSize = pictures.face;
+    m_stripNormal.LoadBitmap(pictures.strip);
+    m_stripLit.LoadBitmap(pictures.stripLit);
 
     // TTS_ALWAYSTIP: the strip is rarely the active window, the tips must show anyway.
     if (m_tip.Create(this, TTS_ALWAYSTIP)) {
@@ -141,7 +148,7 @@ LRESULT CToolbarDlg::OnDrawItem(WPARAM, LPARAM lParam) {
     if (!mem.CreateCompatibleDC(dc)) return TRUE;
     mem.SelectObject(lit ? m_stripLit : m_stripNormal);
     const CRect rc(dis->rcItem);
-    dc.StretchBlt(rc.left, rc.top, rc.Width(), rc.Height(), mem, kCellSize * cell, 0, kCellSize, kCellSize,
+    dc.StretchBlt(rc.left, rc.top, rc.Width(), rc.Height(), mem, m_faceSize * cell, 0, m_faceSize, m_faceSize,
                   SRCCOPY);
     return TRUE;
 }

@@ -89,6 +89,7 @@ private:
     CToolTipCtrl m_tip;
     CBitmap m_stripNormal;
     CBitmap m_stripLit;
+    int m_faceSize = 16;  // pixels of one face in the two strip bitmaps
     int m_autoOpen = 0;
     int m_manualOpen = 0;
     HWND m_nextViewer = nullptr;

@@ -10,6 +10,11 @@
 #define IDB_STRIP                129  // twelve 16x16 button faces, normal
 #define IDB_STRIP_LIT            130  // the same faces, lit (held down / mode on)
 #define IDR_MANAGER_TOOLBAR      134  // manager toolbar: binary toolbar resource and bitmap
+// The same three bitmaps drawn for 125%, 150% and 200% display scaling: strip, lit strip,
+// manager toolbar, in that order from each base id.
+#define IDB_SCALED_125           135
+#define IDB_SCALED_150           138
+#define IDB_SCALED_200           141
 
 // Dialog templates
 #define IDD_TOOLBAR              102

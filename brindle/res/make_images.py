@@ -3,7 +3,8 @@
 
 The pictures are small enough to keep as code: the icon is a page with text lines,
 some of them blue and underlined like the links the viewer paints; the cursor is a
-32 x 32 monochrome pointing hand whose hot spot is the fingertip at (6, 0).
+monochrome pointing hand (32, 48 and 64 pixels) whose hot spot is the fingertip at (6, 0)
+of the 32-pixel one.
 Run it from anywhere; it writes next to itself. Only the standard library is used.
 """
 import os
@@ -39,13 +40,20 @@ HAND = [
 HOTSPOT = (6, 0)
 
 
-def cursor_bytes():
-    size = 32
-    rows = [r.ljust(size, ".") for r in HAND] + ["." * size] * (size - len(HAND))
+# The hand at the system's cursor sizes for 100%, 150% and 200% scaling. The larger ones
+# are the 32-pixel drawing with every pixel repeated (1.5 times: every other pixel twice),
+# so each stays sharp-edged; the system never has to stretch one.
+CURSOR_SIZES = (32, 48, 64)
+
+
+def cursor_image(size):
+    rows = [r.ljust(32, ".") for r in HAND] + ["." * 32] * (32 - len(HAND))
     assert rows[HOTSPOT[1]][HOTSPOT[0]] == "X"
+    rows = ["".join(rows[y * 32 // size][x * 32 // size] for x in range(size)) for y in range(size)]
+    stride = ((size + 31) // 32) * 4
 
     def bits(row, on):
-        out = bytearray(4)
+        out = bytearray(stride)
         for x, c in enumerate(row):
             if on(c):
                 out[x // 8] |= 0x80 >> (x % 8)
@@ -56,10 +64,18 @@ def cursor_bytes():
     andm = b"".join(bits(r, lambda c: c == ".") for r in reversed(rows))
     header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 1, 0, 0, 0, 0, 2, 0)
     palette = struct.pack("<II", 0x00000000, 0x00FFFFFF)
-    image = header + palette + xor + andm
-    directory = struct.pack("<HHH", 0, 2, 1)
-    entry = struct.pack("<BBBBHHII", size, size, 2, 0, HOTSPOT[0], HOTSPOT[1], len(image), 6 + 16)
-    return directory + entry + image
+    return header + palette + xor + andm
+
+
+def cursor_bytes():
+    images = [cursor_image(n) for n in CURSOR_SIZES]
+    out = struct.pack("<HHH", 0, 2, len(images))
+    offset = 6 + 16 * len(images)
+    for n, image in zip(CURSOR_SIZES, images):
+        hot_x, hot_y = HOTSPOT[0] * n // 32, HOTSPOT[1] * n // 32
+        out += struct.pack("<BBBBHHII", n, n, 2, 0, hot_x, hot_y, len(image), offset)
+        offset += len(image)
+    return out + b"".join(images)
 
 
 def draw_icon(size):

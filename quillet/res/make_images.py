@@ -5,6 +5,8 @@
   strip_lit.bmp        bitmap 130: the same glyphs on lighter backgrounds (held down, mode on)
   manager_toolbar.bmp  bitmap 134: 128x32, four 32x32 cells for the manager's toolbar
   quillet.ico          icon 128: 16x16 and 32x32, 32 bits per pixel
+  *_125.bmp, *_150.bmp, *_200.bmp   the three bitmaps for 125%, 150% and 200% display
+                       scaling (faces of 20, 24, 32 pixels; toolbar cells of 40, 48, 64)
 
 Run it again after changing a glyph; the outputs are committed with it, so the build
 needs no Python. Only the standard library is used.
@@ -354,27 +356,35 @@ CELLS = [
 ]
 
 
-def draw_strip(lit):
-    strip = Canvas(16 * len(CELLS), 16, (0, 0, 0))
+def scaled_rows(rows, size):
+    """The glyph at `size` pixels: every pixel of the 16-pixel drawing repeated a whole
+    number of times (at 20 and 24 pixels some once, some twice), so edges stay sharp."""
+    return ["".join(rows[y * 16 // size][x * 16 // size] for x in range(size)) for y in range(size)]
+
+
+def draw_strip(lit, size=16):
+    strip = Canvas(size * len(CELLS), size, (0, 0, 0))
+    last = size - 1
     for index, (rows, background, ink) in enumerate(CELLS):
         assert len(rows) == 16 and all(len(r) == 16 for r in rows), index
+        rows = scaled_rows(rows, size)
         face = lighter(background, 0.4) if lit else background
         plate = lighter(PLATE, 0.45) if lit else PLATE
-        left = 16 * index
-        strip.rect(left, 0, left + 16, 16, face)
+        left = size * index
+        strip.rect(left, 0, left + size, size, face)
         # A one-pixel bevel so that neighbouring cells of one colour group stay apart.
         edge_light = lighter(face, 0.5)
         edge_dark = darker(face, 0.35)
-        for i in range(16):
+        for i in range(size):
             strip.set(left + i, 0, edge_light)
             strip.set(left, i, edge_light)
-            strip.set(left + i, 15, edge_dark)
-            strip.set(left + 15, i, edge_dark)
+            strip.set(left + i, last, edge_dark)
+            strip.set(left + last, i, edge_dark)
         # A shadow one pixel down and right keeps light glyphs readable on the lit faces.
         shadow = darker(face, 0.45)
         for y, row in enumerate(rows):
             for x, ch in enumerate(row):
-                if ch == "#" and ink == WHITE and 0 < x + 1 < 15 and 0 < y + 1 < 15:
+                if ch == "#" and ink == WHITE and 0 < x + 1 < last and 0 < y + 1 < last:
                     below = rows[y + 1][x + 1]
                     if below not in "#w":
                         strip.set(left + x + 1, y + 1, shadow)
@@ -470,13 +480,18 @@ SIGNS = [
 ]
 
 
-def draw_manager_toolbar():
+def draw_manager_toolbar(size=32):
     canvas = Canvas(128, 32, TEAL)
     for index, (rows, colour) in enumerate(SIGNS):
         left = 32 * index
         draw_cube(canvas, left)
         canvas.stamp(left + 20, 1, rows, {"#": colour})
-    return canvas
+    # Larger sizes repeat each pixel a whole number of times, as the strip's faces do.
+    scaled = Canvas(4 * size, size, TEAL)
+    for y in range(size):
+        for x in range(4 * size):
+            scaled.set(x, y, canvas.get(x * 32 // size, y * 32 // size))
+    return scaled
 
 
 # ---------------------------------------------------------------------------
@@ -518,6 +533,11 @@ def main():
     write_bmp(os.path.join(HERE, "strip.bmp"), draw_strip(lit=False))
     write_bmp(os.path.join(HERE, "strip_lit.bmp"), draw_strip(lit=True))
     write_bmp(os.path.join(HERE, "manager_toolbar.bmp"), draw_manager_toolbar())
+    # The same pictures for 125%, 150% and 200% display scaling.
+    for scale in (125, 150, 200):
+        write_bmp(os.path.join(HERE, "strip_%d.bmp" % scale), draw_strip(False, 16 * scale // 100))
+        write_bmp(os.path.join(HERE, "strip_lit_%d.bmp" % scale), draw_strip(True, 16 * scale // 100))
+        write_bmp(os.path.join(HERE, "manager_toolbar_%d.bmp" % scale), draw_manager_toolbar(32 * scale // 100))
     write_ico(os.path.join(HERE, "quillet.ico"),
               [((16, 16), ico_image(draw_icon(1), ICON_CLEAR)),
                ((32, 32), ico_image(draw_icon(2), ICON_CLEAR))])

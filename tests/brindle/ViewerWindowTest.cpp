@@ -258,6 +258,33 @@ TEST_F(Viewer, PressAndReleaseOpensTheEditorAtTheKeyAMoveWhileHeldCancels) {
     EXPECT_TRUE(boxes.Seen().empty());
 }
 
+// Run by the rig's scaling script at 96, 144 and 192 DPI (elsewhere at 96 only): rows and
+// columns grow by the factor, a click placed by the factor alone opens the key on its line,
+// and the hand shows up to the end of the drawn text, not beyond.
+TEST_F(Viewer, GrowsWithTheDisplayScale) {
+    wintest::MessageBoxWatcher boxes(IDOK);
+    standin::Session editor("brindle_view_scale");
+    wintest::ScratchKey key("S");
+    ASSERT_TRUE(key.Ok());
+    Paste(Numbered(6) + "HKCU\\Software\\QbTests\\S\r\n" + Numbered(3));  // short enough to end in view
+    const std::vector<int> at96 = wintest::FiguresAt96("brindle", {View().GetLineHeight(), View().GetCharWidth()});
+    ASSERT_EQ(at96.size(), 2u) << "the run at 96 DPI comes first";
+    const double factor = wintest::ScreenDpi() / 96.0;
+    EXPECT_NEAR(View().GetLineHeight(), at96[0] * factor, 1.0);
+    EXPECT_NEAR(View().GetCharWidth(), at96[1] * factor, 1.0);
+    const Band line = Capture(m_view, View().GetLineHeight())[6];
+    ASSERT_GT(line.blue, 30);
+    const int y = static_cast<int>(at96[0] * factor * 6.5);
+    const HCURSOR hand = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_LINKHAND));
+    Mouse(WM_MOUSEMOVE, line.maxX - 1, y);
+    EXPECT_EQ(CursorNow(), hand) << "at the text's last pixel";
+    Mouse(WM_MOUSEMOVE, line.maxX + 2, y);
+    EXPECT_NE(CursorNow(), hand) << "past the text";
+    Click((line.minX + line.maxX) / 2, y);
+    EXPECT_TRUE(wintest::WaitUntil([&] { return standin::FinalPath(editor.Keys()) == key.Path(); }, 20000))
+        << standin::Describe(editor.Keys());
+}
+
 TEST_F(Viewer, AClickOnAFileLineOpensExplorerAtItsFolder) {
     const std::string file = drive::DriveFolder("brindleview") + "target.txt";
     ASSERT_TRUE(wintest::WriteFileBytes(file, "x"));

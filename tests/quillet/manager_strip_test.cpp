@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -80,10 +81,34 @@ TEST(ManagerOnTheStrip, OkReplacesTheListCancelAndEmptyListsLeaveIt) {
     EXPECT_EQ(Line(a.Path(), A("甲")) + Line(c.Path(), A("丙 三")) + Line(d.Path(), "Delta"), strip.ReadIni());
 }
 
-// The picture of the manager in the documentation. Wine leaves the frame to the window
-// manager, which the rig's display does not have; a program started while the driver is
-// told to draw its own frames shows the caption as a user sees it.
-TEST(ManagerOnTheStrip, ShowsItsToolTipAndIsPicturedForTheDocumentation) {
+// How many pixels of `pixels` pass `is`, and the rows from the first to the last that has one.
+struct Count {
+    int pixels = 0, rows = 0;
+};
+Count CountPixels(const RECT& rc, const std::function<bool(int r, int g, int b)>& is) {
+    const std::vector<DWORD> pixels = wintest::ScreenPixels(rc);
+    const int w = rc.right - rc.left;
+    Count count;
+    int first = -1;
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        const DWORD p = pixels[i];
+        if (!is(p >> 16, (p >> 8) & 255, p & 255)) continue;
+        ++count.pixels;
+        if (first < 0) first = static_cast<int>(i) / w;
+        count.rows = static_cast<int>(i) / w - first + 1;
+    }
+    return count;
+}
+
+// Run by the rig's scaling script at 96, 144 and 192 DPI as well. The strip starts as far
+// from the left as the scale says unless it would leave the screen; a button face is the
+// one drawn for the scale (its one-pixel bevel is fitted into the button as thin as at 96,
+// where a 16-pixel face blown up would thicken it); the manager's toolbar pictures (cyan
+// cubes) are the scaled size and its tips come where the mouse rests.
+// The picture of the manager in the documentation is taken here too. Wine leaves the frame
+// to the window manager, which the rig's display does not have; a program started while
+// the driver is told to draw its own frames shows the caption as a user sees it.
+TEST(ManagerOnTheStrip, GrowsWithTheDisplayScaleAndShowsItsToolTip) {
     HKEY x11 = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", &x11));
     RegSetValueExA(x11, "Decorated", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
@@ -98,6 +123,18 @@ TEST(ManagerOnTheStrip, ShowsItsToolTipAndIsPicturedForTheDocumentation) {
     RegDeleteValueA(x11, "Decorated");
     RegCloseKey(x11);
     ASSERT_TRUE(started);
+    wintest::PumpFor(300);
+    const int dpi = wintest::ScreenDpi(), screenW = GetSystemMetrics(SM_CXSCREEN);
+    RECT rc;
+    GetWindowRect(strip.Strip(), &rc);
+    EXPECT_EQ(rc.left, std::min(MulDiv(100, dpi, 96), screenW - static_cast<int>(rc.right - rc.left)));
+    EXPECT_TRUE(rc.top == 0 && rc.right <= screenW) << rc.top << " " << rc.right;
+    // The one-pixel dark bevel at the foot of the About face, in the button's middle column.
+    RECT about;
+    GetWindowRect(strip.Item(1013), &about);
+    about.left = (about.left + about.right) / 2;
+    about.right = about.left + 1;
+    const int bevel = CountPixels(about, [](int r, int g, int b) { return r == 153 && g == 127 && b == 26; }).pixels;
     strip.Press(1006);
     HWND dlg = strip.WaitDialog(A("快捷方式管理器"));
     ASSERT_NE(nullptr, dlg);
@@ -108,8 +145,12 @@ TEST(ManagerOnTheStrip, ShowsItsToolTipAndIsPicturedForTheDocumentation) {
     // result: no pointers across) shows the import button's tip.
     HWND bar = GetDlgItem(dlg, 0xE800);
     LRESULT size = SendMessageA(bar, TB_GETBUTTONSIZE, 0, 0);
-    RECT rc;
     GetWindowRect(bar, &rc);
+    const int cube = CountPixels(rc, [](int r, int g, int b) { return r < 180 && g > 140 && b > 140; }).rows;
+    const std::vector<int> at96 = wintest::FiguresAt96("quillet", {bevel, cube});
+    ASSERT_EQ(at96.size(), 2u) << "the run at 96 DPI comes first";
+    EXPECT_TRUE(bevel > 0 && bevel == at96[0]) << bevel << " rows of bevel: the face drawn for the scale";
+    EXPECT_NEAR(cube, at96[1] * dpi / 96, 1) << "height of the toolbar's cubes";
     int x = rc.left + 3 * LOWORD(size) + LOWORD(size) / 2, y = rc.top + HIWORD(size) / 2 + 2;
     drive::MouseMoveTo(x, y);
     wintest::PumpFor(100);

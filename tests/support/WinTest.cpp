@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 
 namespace wintest {
 
@@ -228,6 +229,47 @@ bool SaveScreenshot(HWND hwnd, const std::string& path) {
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
     return WriteFileBytes(path, data);
+}
+
+std::vector<DWORD> ScreenPixels(const RECT& rc) {
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    if (w <= 0 || h <= 0) return {};
+    HDC screen = GetDC(nullptr), mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader = {sizeof bi.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+    GdiFlush();
+    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + w * h);
+    for (DWORD& p : pixels) p &= 0xFFFFFF;
+    DeleteObject(SelectObject(mem, old));
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+std::vector<int> FiguresAt96(const std::string& name, const std::vector<int>& figures) {
+    const std::string path = RigDir() + "at96-" + name + ".txt";
+    std::string text;
+    if (ScreenDpi() == 96) {
+        for (int f : figures) text += std::to_string(f) + ' ';
+        WriteFileBytes(path, text);
+        return figures;
+    }
+    std::vector<int> stored;
+    if (!ReadFileBytes(path, text)) return stored;
+    std::istringstream in(text);
+    for (int f; in >> f;) stored.push_back(f);
+    return stored;
 }
 
 }  // namespace wintest

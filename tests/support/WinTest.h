@@ -79,5 +79,13 @@ private:
 
 // Saves a picture of the window (or the whole screen when hwnd is null) as a 24-bit BMP.
 bool SaveScreenshot(HWND hwnd, const std::string& path);
+// The screen's pixels inside rc (screen coordinates), top row first, each 0x00RRGGBB.
+std::vector<DWORD> ScreenPixels(const RECT& rc);
+
+// Display scaling: the rig's script runs the scaling tests at 96, 144 and 192 DPI, in that
+// order. At 96 the figures are stored under `name` in the rig folder and returned as they
+// are; at other scales the ones stored at 96 come back (empty when there are none).
+int ScreenDpi();
+std::vector<int> FiguresAt96(const std::string& name, const std::vector<int>& figures);
 
 }  // namespace wintest

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The scaling tests, at 96, 144 and 192 DPI in the fixture's prefix (96 first: it stores
+# the figures the others are held to). The scale is a setting of the whole prefix that
+# Wine reads when its server starts, so the server is ended around each change, and 96 is
+# put back however this ends: the tests after this one expect it.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/env.sh"
+scale() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+  wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
+}
+trap 'scale 96' EXIT
+rc=0
+for dpi in 96 144 192; do
+  scale "$dpi"
+  for t in brindle/brindle_view_test.exe:Viewer.GrowsWithTheDisplayScale \
+           quillet/quillet_manager_strip.exe:ManagerOnTheStrip.GrowsWithTheDisplayScaleAndShowsItsToolTip; do
+    echo "== $dpi DPI: ${t#*:}"
+    wine "$QB_WIN_BUILD_DIR/tests/${t%%:*}" --gtest_filter="${t#*:}" || rc=1
+    wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
+  done
+done
+exit $rc
