@@ -1,4 +1,5 @@
 # make run   - build, then start Quillet under Wine (on the current display, or a virtual one)
+# make run-brindle - the same for Brindle, showing an export of that Wine prefix's registry
 # make test  - build, then run every test (native tier, fuzzers, Wine tier)
 # make dist  - the release zip under dist/
 # make test-size - lines of code and of tests (git-tracked files) and their ratios
@@ -7,7 +8,7 @@ WINBUILD := $(abspath $(BUILD)/win)
 HOSTBUILD:= $(abspath $(BUILD)/host)
 JOBS     ?= $(shell nproc)
 
-.PHONY: all deps win host test run clean bench dist test-size
+.PHONY: all deps win host test run run-brindle clean bench dist test-size
 
 all: win
 
@@ -27,7 +28,10 @@ test: win host
 	cd $(HOSTBUILD) && ctest --output-on-failure --timeout 900
 
 run: win
-	scripts/run-quillet.sh $(WINBUILD)
+	scripts/run.sh $(WINBUILD) quillet
+
+run-brindle: win
+	scripts/run.sh $(WINBUILD) brindle
 
 bench: win host
 	scripts/bench.sh $(WINBUILD) $(HOSTBUILD)

@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Starts Quillet or Brindle under Wine, the way a user would meet them.
+#
+#   scripts/run.sh <windows build folder> quillet     (make run)
+#   scripts/run.sh <windows build folder> brindle     (make run-brindle)
+#
+# - The programs run from <build>/run (QB_RUN_DIR overrides it), so Quillet's shortcut file
+#   (Quillet.ini beside the program) survives rebuilds and lives between runs there.
+# - Wine gets a prefix of its own under <run>/prefix, made once, and the zh_CN locale
+#   (ANSI code page 936) from a locale folder made once with localedef, as the test rig does.
+# - The registry editor the programs drive is the tests' stand-in (tests/fixtures, laid out
+#   like the Windows editor), installed as the prefix's regedit.exe: Wine's own editor nests
+#   its tree one level deeper and ignores type-ahead sent the Windows way, so a pick would
+#   open it but never reach the key.
+# - Brindle shows an export of the prefix's registry, made by Wine's own regedit (/e).
+# - With an X display (DISPLAY set and answering) the window appears there. Without one a
+#   virtual display (Xvfb) is started; the script prints its number and how to look at it,
+#   and keeps running until the program ends (Quillet's close button, Brindle's window) or
+#   Ctrl-C.
+set -euo pipefail
+
+winbuild=${1:?usage: run.sh <windows build folder> quillet|brindle}
+program=${2:-quillet}
+winbuild=$(cd "$winbuild" && pwd)
+top=$(cd "$(dirname "$0")/.." && pwd)
+case "$program" in
+  quillet) exe="$winbuild/quillet/Quillet.exe" ;;
+  brindle) exe="$winbuild/brindle/Brindle.exe" ;;
+  *) echo "usage: run.sh <windows build folder> quillet|brindle"; exit 2 ;;
+esac
+standin="$winbuild/tests/fixtures/regedit.exe"
+for f in "$exe" "$standin"; do
+  [ -f "$f" ] || { echo "$f not found (run make win first)"; exit 1; }
+done
+
+run=${QB_RUN_DIR:-"$(dirname "$winbuild")/run"}
+mkdir -p "$run"
+run=$(cd "$run" && pwd)
+cp -f "$exe" "$run/"
+
+if [ ! -d "$run/locale/zh_CN.UTF-8" ]; then
+  mkdir -p "$run/locale"
+  localedef -i zh_CN -f UTF-8 "$run/locale/zh_CN.UTF-8"
+fi
+export LOCPATH="$run/locale"
+export WINEPREFIX="$run/prefix"
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono/Gecko installers; regedit.exe is the file in C:\windows (the stand-in).
+export WINEDLLOVERRIDES="mscoree,mshtml=;regedit.exe=n"
+
+# The zh_CN locale gives Wine the ANSI code page 936. Set per command: this shell itself
+# does not need (and would only warn about) a locale from LOCPATH.
+wenv() { env LC_ALL=zh_CN.UTF-8 "$@"; }
+
+xvfb_pid=
+cleanup() {
+  wenv wineserver -k 2>/dev/null || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+display_works() { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; }
+
+if ! display_works; then
+  fifo="$run/display.$$"
+  exec 3>"$fifo"
+  setsid Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$run/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  exec 3>&-
+  for _ in $(seq 100); do [ -s "$fifo" ] && break; sleep 0.1; done
+  [ -s "$fifo" ] || { echo "Xvfb did not start:"; cat "$run/xvfb.log"; exit 1; }
+  export DISPLAY=":$(cat "$fifo")"
+  rm -f "$fifo"
+  cat <<MSG
+No X display found: the program runs on the virtual display $DISPLAY.
+  look at it:   DISPLAY=$DISPLAY import -window root screen-now.png
+  or live:      x11vnc -display $DISPLAY  (then a VNC viewer)
+Press Ctrl-C here to end it.
+MSG
+fi
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "making the Wine prefix $WINEPREFIX (once, up to a minute)..."
+  wenv wineboot -i >"$run/wineboot.log" 2>&1 || { cat "$run/wineboot.log"; exit 1; }
+  wenv wineserver -w
+fi
+cp -f "$standin" "$WINEPREFIX/drive_c/windows/regedit.exe"
+
+cd "$run"
+if [ "$program" = quillet ]; then
+  # A first run starts with the starter list of well-known keys; the program itself does
+  # not need it, and a list the user already has is never replaced.
+  if [ ! -f "$run/Quillet.ini" ]; then
+    python3 "$top/scripts/make-starter.py" "$top/release/starter-shortcuts.txt" "$run/Quillet.ini"
+  fi
+  echo "starting $run/Quillet.exe on $DISPLAY (shortcut file: $run/Quillet.ini)"
+  args=()
+else
+  echo "exporting the prefix's registry with Wine's own regedit..."
+  WINEDLLOVERRIDES="mscoree,mshtml=;regedit.exe=b" wenv wine regedit /e 'C:\registry.reg'
+  echo "starting $run/Brindle.exe on $DISPLAY with C:\\registry.reg"
+  args=('C:\registry.reg')
+fi
+# In the background and waited for, so that Ctrl-C reaches the traps above at once (a Wine
+# program ignores it); the program's own end ends the wait as well.
+wenv wine "$run/$(basename "$exe")" "${args[@]}" &
+wait $!
