@@ -1,5 +1,6 @@
 #include "LinkDoc.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -182,6 +183,17 @@ std::string_view CLinkDoc::LineText(int32_t index) const {
     const size_t i = static_cast<size_t>(index);
     const size_t start = i == 0 ? 0 : static_cast<size_t>(EndOf(i - 1)) + 2;
     return std::string_view(m_buf + start, static_cast<size_t>(EndOf(i)) - start);
+}
+
+int32_t CLinkDoc::LineAt(size_t offset) const {
+    // The first line whose CR LF ends after the offset.
+    size_t lo = 0, hi = m_count;
+    while (lo < hi) {
+        const size_t mid = lo + (hi - lo) / 2;
+        if (EndOf(mid) + 2 > offset) hi = mid;
+        else lo = mid + 1;
+    }
+    return static_cast<int32_t>(std::min(lo, m_count ? m_count - 1 : 0));
 }
 
 int32_t CLinkDoc::GetMaxLineLength() const {

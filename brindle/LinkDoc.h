@@ -59,6 +59,13 @@ public:
         return m_index[i >> kBlockShift]->high[i & (kBlockLines - 1)] >> 6;
     }
 
+    // The whole text as it is held, every line followed by CR LF, for searching it in place
+    // (valid until the document changes); where line `index` starts in it, and the line that
+    // holds an offset of it (a line's CR LF counts as its own).
+    std::string_view Text() const { return std::string_view(m_buf ? m_buf : "", m_feeding ? 0 : m_size); }
+    size_t LineStart(int32_t index) const { return index <= 0 ? 0 : static_cast<size_t>(EndOf(index - 1)) + 2; }
+    int32_t LineAt(size_t offset) const;
+
     // Feeding a text in pieces, as a file is read. BeginText resets the longest-line length
     // and, when the size of what is coming is known, reserves room for it at once (a
     // doubling buffer would copy a few hundred MB and, for a moment, hold it twice).

@@ -29,6 +29,9 @@ int ClampToInt(int64_t v) {
 
 bool IsLeadingBlank(char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
 
+// Posted by the search thread when it has ended: wParam is the search's number.
+constexpr UINT kSearchDone = WM_APP + 1;
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CLinkView, CWnd)
@@ -46,11 +49,15 @@ BEGIN_MESSAGE_MAP(CLinkView, CWnd)
     ON_MESSAGE(WM_LBUTTONUP, OnLButtonUp)
     ON_MESSAGE(WM_DESTROY, OnDestroy)
     ON_MESSAGE(WM_DROPFILES, OnDropFiles)
+    ON_MESSAGE(kSearchDone, OnSearchDone)
     ON_COMMAND(ID_FILE_OPENTEXT, OnFileOpen)
     ON_COMMAND(ID_EDIT_PASTETEXT, OnEditPaste)
+    ON_COMMAND(ID_EDIT_FINDTEXT, OnEditFind)
+    ON_COMMAND(ID_EDIT_FINDNEXTMATCH, OnEditFindNext)
+    ON_COMMAND(ID_EDIT_FINDPREVMATCH, OnEditFindPrevious)
 END_MESSAGE_MAP()
 
-CLinkView::~CLinkView() = default;
+CLinkView::~CLinkView() { CancelSearch(); }
 
 bool CLinkView::PreCreateWindow(CREATESTRUCTA& cs) {
     cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, ::LoadCursorA(nullptr, IDC_ARROW),
@@ -104,6 +111,7 @@ LRESULT CLinkView::OnCreate(WPARAM, LPARAM) {
 // Texts coming in
 
 bool CLinkView::LoadTextFile(const char* path) {
+    CancelSearch();  // the search reads the document that is about to change
     const size_t linesBefore = static_cast<size_t>(m_doc.GetLineCount());
     switch (LoadTextFileInto(path, m_doc, m_links)) {
     case LoadResult::Loaded:
@@ -126,6 +134,7 @@ bool CLinkView::LoadTextFile(const char* path) {
 
 bool CLinkView::PasteText() {
     if (!::IsClipboardFormatAvailable(CF_TEXT)) return false;
+    CancelSearch();
     m_links.Clear();
     m_doc.Clear();
 
@@ -187,6 +196,7 @@ void CLinkView::OnEditPaste() { PasteText(); }
 // Layout and scroll ranges
 
 void CLinkView::ShowNewText() {
+    m_match = Match();
     LayoutLinks();
     CRect rc;
     GetClientRect(&rc);
@@ -281,8 +291,20 @@ void CLinkView::DrawLine(CDC& dc, int32_t line, int x, int y, int hPos, int clie
     dc.SetTextColor(link ? kLinkColour : kTextColour);
 
     const std::string_view text = m_doc.LineText(line);
+    const bool found = line == m_match.line && static_cast<size_t>(m_match.start) + m_match.length <= text.size();
     if (text.size() <= static_cast<size_t>(kPieceBytes)) {
         dc.TextOut(x, y, text.data(), static_cast<int>(text.size()));
+        if (found) {
+            // The match over the line, in the system's selection colours.
+            const int left = ClampToInt(x + TextWidth(line, m_match.start));
+            const CRect box(left, y, ClampToInt(x + TextWidth(line, static_cast<size_t>(m_match.start) + m_match.length)),
+                            y + m_cyLine);
+            dc.SetTextColor(::GetSysColor(COLOR_HIGHLIGHTTEXT));
+            const COLORREF background = ::SetBkColor(dc, ::GetSysColor(COLOR_HIGHLIGHT));
+            ::ExtTextOutA(dc, left, y, ETO_OPAQUE | ETO_CLIPPED, &box, text.data() + m_match.start,
+                          static_cast<UINT>(m_match.length), nullptr);
+            ::SetBkColor(dc, background);
+        }
         return;
     }
     // Longer than one call can draw: the line is laid out one average character width a
@@ -298,6 +320,163 @@ void CLinkView::DrawLine(CDC& dc, int32_t line, int x, int y, int hPos, int clie
     const std::vector<INT> advance(last - first, m_cxChar);
     const int left = ClampToInt(static_cast<int64_t>(x) + static_cast<int64_t>(first) * m_cxChar);
     ::ExtTextOutA(dc, left, y, 0, nullptr, text.data() + first, static_cast<UINT>(last - first), advance.data());
+    if (found && static_cast<size_t>(m_match.start) < last && static_cast<size_t>(m_match.start) + m_match.length > first) {
+        const std::vector<INT> matchAdvance(static_cast<size_t>(m_match.length), m_cxChar);
+        const int matchLeft = ClampToInt(static_cast<int64_t>(x) + static_cast<int64_t>(m_match.start) * m_cxChar);
+        const CRect box(matchLeft, y, ClampToInt(static_cast<int64_t>(matchLeft) + int64_t(m_match.length) * m_cxChar),
+                        y + m_cyLine);
+        dc.SetTextColor(::GetSysColor(COLOR_HIGHLIGHTTEXT));
+        const COLORREF background = ::SetBkColor(dc, ::GetSysColor(COLOR_HIGHLIGHT));
+        ::ExtTextOutA(dc, matchLeft, y, ETO_OPAQUE | ETO_CLIPPED, &box, text.data() + m_match.start,
+                      static_cast<UINT>(m_match.length), matchAdvance.data());
+        ::SetBkColor(dc, background);
+    }
+}
+
+int64_t CLinkView::TextWidth(int32_t line, size_t offset) {
+    const std::string_view text = m_doc.LineText(line);
+    offset = std::min(offset, text.size());
+    if (text.size() > static_cast<size_t>(kPieceBytes)) return static_cast<int64_t>(offset) * m_cxChar;
+    CClientDC dc(this);
+    dc.SelectObject((m_doc.LineKind(line) & 3) != 0 ? m_fontLink : m_fontText);
+    SIZE size{};
+    ::GetTextExtentPoint32A(dc, text.data(), static_cast<int>(offset), &size);
+    return size.cx;
+}
+
+// ---------------------------------------------------------------------------------------
+// Find
+
+void CLinkView::OnEditFind() {
+    if (m_hFindDialog) {
+        ::SetActiveWindow(m_hFindDialog);
+        return;
+    }
+    // Opens with the last text searched for and the last choices made in it.
+    const size_t n = std::min(m_findText.size(), sizeof(m_findBuffer) - 1);
+    std::memcpy(m_findBuffer, m_findText.data(), n);
+    m_findBuffer[n] = '\0';
+    m_findRequest = FINDREPLACEA{};
+    m_findRequest.lStructSize = sizeof(m_findRequest);
+    m_findRequest.hwndOwner = GetParent();  // the frame, which hands the dialog's messages on
+    m_findRequest.Flags = FR_HIDEWHOLEWORD | (m_bFindDown ? FR_DOWN : 0) | (m_bMatchCase ? FR_MATCHCASE : 0);
+    m_findRequest.lpstrFindWhat = m_findBuffer;
+    m_findRequest.wFindWhatLen = sizeof(m_findBuffer);
+    m_hFindDialog = ::FindTextA(&m_findRequest);
+}
+
+void CLinkView::OnFindDialogMessage(const FINDREPLACEA& request) {
+    if (request.Flags & FR_DIALOGTERM) {
+        m_hFindDialog = nullptr;
+        return;
+    }
+    if (!(request.Flags & FR_FINDNEXT)) return;
+    m_findText = request.lpstrFindWhat ? request.lpstrFindWhat : "";
+    m_bMatchCase = (request.Flags & FR_MATCHCASE) != 0;
+    m_bFindDown = (request.Flags & FR_DOWN) != 0;
+    StartSearch(m_bFindDown);
+}
+
+void CLinkView::OnEditFindNext() {
+    if (m_findText.empty()) OnEditFind();
+    else StartSearch(true);
+}
+
+void CLinkView::OnEditFindPrevious() {
+    if (m_findText.empty()) OnEditFind();
+    else StartSearch(false);
+}
+
+// Searches from just after the match shown (before it, upward), or from the top line shown,
+// to the end (the start) of the text. The search runs on a thread of its own, so that a
+// search through a few hundred MB leaves the window painting and Esc can end it; the
+// thread reads the document and posts its result, nothing more.
+void CLinkView::StartSearch(bool down) {
+    if (IsSearching() || m_findText.empty()) return;
+    size_t from = 0;
+    if (m_match.line >= 0) {
+        from = m_doc.LineStart(m_match.line) + static_cast<size_t>(m_match.start) + (down ? m_match.length : 0);
+    } else if (m_doc.GetLineCount() > 0) {
+        SCROLLINFO si{};
+        GetScrollInfo(SB_VERT, &si, SIF_POS);
+        from = m_doc.LineStart(std::clamp(si.nPos, 0, m_doc.GetLineCount() - 1));
+    }
+    m_search = std::make_unique<CTextSearch>(m_findText, m_bMatchCase);
+    m_searchFrom = from;
+    m_bSearchDown = down;
+    m_found = CTextSearch::npos;
+    m_cancel = false;
+    ++m_searchId;
+    m_hSearch = ::CreateThread(nullptr, 0, SearchThread, this, 0, nullptr);
+    if (!m_hSearch) {  // no thread to be had: search here, at the cost of a pause
+        m_found = m_search->Search(m_doc.Text(), m_searchFrom, m_bSearchDown);
+        m_hSearch = INVALID_HANDLE_VALUE;
+        OnSearchDone(m_searchId, 0);
+    }
+}
+
+DWORD WINAPI CLinkView::SearchThread(void* param) {
+    CLinkView* view = static_cast<CLinkView*>(param);
+    view->m_found = view->m_search->Search(view->m_doc.Text(), view->m_searchFrom, view->m_bSearchDown, &view->m_cancel);
+    ::PostMessageA(view->m_hWnd, kSearchDone, view->m_searchId, 0);
+    return 0;
+}
+
+void CLinkView::CancelSearch() {
+    if (!m_hSearch) return;
+    m_cancel = true;
+    if (m_hSearch != INVALID_HANDLE_VALUE) {
+        ::WaitForSingleObject(m_hSearch, INFINITE);
+        ::CloseHandle(m_hSearch);
+    }
+    m_hSearch = nullptr;
+}
+
+LRESULT CLinkView::OnSearchDone(WPARAM id, LPARAM) {
+    // A search cancelled since may have posted its end all the same.
+    if (!m_hSearch || id != m_searchId) return 0;
+    if (m_hSearch != INVALID_HANDLE_VALUE) {
+        ::WaitForSingleObject(m_hSearch, INFINITE);
+        ::CloseHandle(m_hSearch);
+    }
+    m_hSearch = nullptr;
+    if (m_cancel) return 0;
+    if (m_found != CTextSearch::npos) {
+        ShowMatch(m_found);
+        return 0;
+    }
+    // Nothing found: the match and the view stay as they were.
+    std::string text = AfxLoadString(IDS_FIND_NOT_FOUND);
+    const size_t at = text.find("%1");
+    if (at != std::string::npos) text.replace(at, 2, m_findText);
+    AfxMessageBox(text, MB_OK | MB_ICONINFORMATION);
+    return 0;
+}
+
+void CLinkView::ShowMatch(size_t offset) {
+    const int32_t line = m_doc.LineAt(offset);
+    m_match.line = line;
+    m_match.start = static_cast<int32_t>(offset - m_doc.LineStart(line));
+    m_match.length = static_cast<int32_t>(m_search->Length());
+
+    // Into view: its line (centred when it was off screen), then the text itself sideways.
+    SCROLLINFO si{};
+    GetScrollInfo(SB_VERT, &si, SIF_POS | SIF_PAGE);
+    si.nPos = linkview::PositionToShow(si.nPos, static_cast<int32_t>(si.nPage), line, int64_t(line) + 1, true);
+    si.fMask = SIF_POS;
+    SetScrollInfo(SB_VERT, &si, true);
+    if (m_cxChar > 0) {
+        // Columns of the bar: the text starts one column in.
+        const int64_t left = TextWidth(line, m_match.start);
+        const int64_t right = TextWidth(line, static_cast<size_t>(m_match.start) + m_match.length);
+        GetScrollInfo(SB_HORZ, &si, SIF_POS | SIF_PAGE);
+        si.nPos = linkview::PositionToShow(si.nPos, static_cast<int32_t>(si.nPage), left / m_cxChar,
+                                           (right + m_cxChar - 1) / m_cxChar + 2, false);
+        si.fMask = SIF_POS;
+        SetScrollInfo(SB_HORZ, &si, true);
+    }
+    Invalidate(true);
+    UpdateWindow();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -412,6 +591,10 @@ LRESULT CLinkView::OnMouseLeave(WPARAM, LPARAM) {
 }
 
 LRESULT CLinkView::OnSetCursor(WPARAM, LPARAM) {
+    if (IsSearching()) {
+        ::SetCursor(::LoadCursorA(nullptr, IDC_APPSTARTING));
+        return TRUE;
+    }
     if (m_bOverLink) {
         ::SetCursor(m_hLinkCursor);
         return TRUE;
@@ -450,6 +633,8 @@ bool CLinkView::OpenLink(int32_t line) {
 }
 
 LRESULT CLinkView::OnDestroy(WPARAM, LPARAM) {
+    CancelSearch();
+    if (m_hFindDialog) ::DestroyWindow(m_hFindDialog);
     const LRESULT result = Default();
     m_links.Clear();
     m_doc.Clear();

@@ -1,14 +1,21 @@
 // The viewer's one pane: paints the document line by line (links blue and underlined),
 // scrolls by lines and average character widths, shows the hand over a link and opens it
-// on a click. It also takes the texts that come in: Open, Paste, a drop, the command line.
+// on a click. It also takes the texts that come in: Open, Paste, a drop, the command line;
+// and it finds text, through the system's Find dialog and F3 / Shift+F3.
 #pragma once
 #include "Framework.h"
 #include "LinkDoc.h"
 #include "LinkRectList.h"
 #include "RegKeyTool.h"
 #include "ShellTool.h"
+#include "TextSearch.h"
 
+#include <commdlg.h>
+
+#include <atomic>
 #include <cstdint>
+#include <memory>
+#include <string>
 
 class CLinkView : public CWnd {
 public:
@@ -28,6 +35,20 @@ public:
     void SetScrollRanges(int width, int height, bool reset);
     void LayoutLinks();
     bool OpenLink(int32_t line);
+
+    // Find. The frame hands on the dialog's messages, offers it the keyboard and ends a
+    // running search on Esc.
+    void OnFindDialogMessage(const FINDREPLACEA& request);
+    HWND GetFindDialog() const { return m_hFindDialog; }
+    bool IsSearching() const { return m_hSearch != nullptr; }
+    void CancelSearch();
+    // The match shown (line -1: none): its line, and its bytes in that line.
+    struct Match {
+        int32_t line = -1;
+        int32_t start = 0;
+        int32_t length = 0;
+    };
+    const Match& GetMatch() const { return m_match; }
 
     // For the tests: what the view shows.
     const CLinkDoc& GetDoc() const { return m_doc; }
@@ -49,8 +70,12 @@ protected:
     LRESULT OnLButtonUp(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
     LRESULT OnDropFiles(WPARAM, LPARAM);
+    LRESULT OnSearchDone(WPARAM, LPARAM);
     void OnFileOpen();
     void OnEditPaste();
+    void OnEditFind();
+    void OnEditFindNext();
+    void OnEditFindPrevious();
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -60,6 +85,13 @@ private:
     // Right edge of a link line's hit area: the measured extent of its text in the link font.
     int32_t MeasureLink(int32_t line, const LinkRect& rect);
     void DrawLine(CDC& dc, int32_t line, int x, int y, int hPos, int clientWidth);
+    // Pixels from the start of a line's text to byte `offset` of it, in the line's font.
+    int64_t TextWidth(int32_t line, size_t offset);
+    // A text comes in: no match and no search any more.
+    void ForgetMatch();
+    void StartSearch(bool down);
+    static DWORD WINAPI SearchThread(void* view);
+    void ShowMatch(size_t offset);
 
     CLinkDoc m_doc;
     CLinkRectList m_links;
@@ -74,4 +106,22 @@ private:
     BOOL m_bOverLink = FALSE;
     BOOL m_bTracking = FALSE;
     BOOL m_bButtonDown = FALSE;
+
+    // Find: the dialog (its request block lives as long as it does) and what was searched.
+    FINDREPLACEA m_findRequest{};
+    char m_findBuffer[256] = {};
+    HWND m_hFindDialog = nullptr;
+    std::string m_findText;
+    bool m_bMatchCase = false;
+    bool m_bFindDown = true;
+    Match m_match;
+    // A search runs on a worker thread that reads the document (which stays as it is until
+    // the search has ended or been cancelled) and only posts its result back.
+    HANDLE m_hSearch = nullptr;
+    std::atomic<bool> m_cancel{false};
+    std::unique_ptr<CTextSearch> m_search;
+    size_t m_searchFrom = 0;
+    bool m_bSearchDown = true;
+    size_t m_found = CTextSearch::npos;
+    UINT m_searchId = 0;
 };

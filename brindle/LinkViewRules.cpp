@@ -57,6 +57,14 @@ WheelSteps WheelLines(int16_t delta, int32_t step) {
     return steps;
 }
 
+int32_t PositionToShow(int32_t pos, int32_t page, int64_t first, int64_t last, bool centre) {
+    if (page <= 0) return ClampToInt32(first);
+    if (first >= pos && last <= static_cast<int64_t>(pos) + page) return pos;
+    if (centre) return ClampToInt32(first - (page - (last - first)) / 2);
+    if (last - first > page || first < pos) return ClampToInt32(first);
+    return ClampToInt32(last - page);
+}
+
 ByteSpan VisibleBytes(int32_t hPos, int32_t cxChar, int32_t clientWidth, int64_t lineLength) {
     ByteSpan span;
     if (cxChar <= 0 || lineLength <= 0) return span;

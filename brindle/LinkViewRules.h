@@ -72,4 +72,11 @@ struct ByteSpan {
 };
 ByteSpan VisibleBytes(int32_t hPos, int32_t cxChar, int32_t clientWidth, int64_t lineLength);
 
+// Where a bar goes to show the item [first, last) (in the bar's units) in a page of `page`
+// units: it stays at pos when the item is shown whole already; else, with centre, the item
+// comes to the middle (a found line); else the bar moves as little as shows it, or to the
+// item's start when it is wider than the page (a found text, sideways). The platform then
+// clamps the result into the bar's range.
+int32_t PositionToShow(int32_t pos, int32_t page, int64_t first, int64_t last, bool centre);
+
 }  // namespace linkview

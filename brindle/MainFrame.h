@@ -1,5 +1,6 @@
-// The viewer's main window: menu 128, icon 128, title string 128, and the link view as
-// its one pane. Files dropped anywhere on the window are handed on to the view.
+// The viewer's main window: menu, accelerators, icon and title string 128, and the link view
+// as its one pane. Files dropped anywhere on the window and the Find dialog's requests are
+// handed on to the view.
 #pragma once
 #include "Framework.h"
 #include "LinkView.h"
@@ -9,6 +10,8 @@ public:
     CMainFrame() = default;
 
     bool PreCreateWindow(CREATESTRUCTA& cs) override;
+    bool PreTranslateMessage(MSG* msg) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     CLinkView m_wndView;
 
@@ -16,4 +19,7 @@ protected:
     LRESULT OnCreate(WPARAM, LPARAM);
     LRESULT OnDropFiles(WPARAM, LPARAM);
     DECLARE_MESSAGE_MAP()
+
+private:
+    HACCEL m_hAccel = nullptr;
 };

@@ -4,7 +4,7 @@
 #pragma once
 #include "AfxRes.h"
 
-// Resources named by the frame (menu, icon and title string share id 128).
+// Resources named by the frame (menu, accelerators, icon and title string share id 128).
 #define IDR_MAINFRAME 128
 #define IDD_ABOUTBOX 100
 #define IDC_LINKHAND 130   // cursor: the hand shown over a link
@@ -12,7 +12,11 @@
 // Strings.
 #define IDS_OPEN_FILTER 129   // filter of the file-open dialog, '|'-separated
 #define IDS_VIEW_FONT 131     // face name of the view's two fonts
+#define IDS_FIND_NOT_FOUND 132  // Find found nothing; %1 is the text searched for
 
 // Commands of menu 128 that the view handles.
 #define ID_FILE_OPENTEXT 32771
 #define ID_EDIT_PASTETEXT 32772
+#define ID_EDIT_FINDTEXT 32781      // Ctrl+F: the Find dialog
+#define ID_EDIT_FINDNEXTMATCH 32782 // F3
+#define ID_EDIT_FINDPREVMATCH 32783 // Shift+F3

@@ -122,3 +122,50 @@ else
   echo "one-line file: no report (the measuring program did not finish)"
 fi
 echo "goal: the repaint scrolled to the end of the line costs the same as at its start."
+
+# Find on the largest UTF-16 export, whose last line holds the only match: Find Next from the
+# top to the match painted, beside grep -F (-i) -c of the same text on the same file (the
+# file holds twice the bytes the viewer searches); and a text found nowhere. grep takes the
+# UTF-16 file for binary and is slower for it: the same grep with -a (text) is shown too.
+mb=${sizes##* }
+f="$data/export-$mb-utf16.reg"
+python3 - "$f" <<'PY'
+import sys
+mark = "[HKEY_CURRENT_USER\\Software\\Brindle\\FindMe 7Q4X]\r\n".encode("utf-16-le")
+with open(sys.argv[1], "r+b") as out:
+    out.seek(-len(mark), 2)
+    if out.read() != mark:
+        out.seek(0, 2)
+        out.write(mark)
+PY
+cat "$f" >/dev/null
+grep_i_us=$(LC_ALL=C best_of_3 grep -F -i -c "findme 7q4x" "$f")
+grep_us=$(LC_ALL=C best_of_3 grep -F -c "FindMe 7Q4X" "$f")
+grep_ai_us=$(LC_ALL=C best_of_3 grep -a -F -i -c "findme 7q4x" "$f")
+grep_a_us=$(LC_ALL=C best_of_3 grep -a -F -c "FindMe 7Q4X" "$f")
+echo
+printf '%-36s %10s %10s %7s %10s %7s %6s %10s %10s\n' "find in $(basename "$f")" "viewer ms" "grep ms" ratio \
+  "grep -a ms" ratio found "peak load" "peak find"
+for run in "findme 7q4x:blind:$grep_i_us:$grep_ai_us" "FindMe 7Q4X:case:$grep_us:$grep_a_us" \
+           "nowhere 7q4x:blind:$grep_i_us:$grep_ai_us"; do
+  IFS=: read -r text how base basea <<<"$run"
+  report="$host/bench-report-find.txt"
+  timeout 600 wine "$exe" find "$(winepath -w "$f")" "$text" "$how" 2>/dev/null | tr -d '\r' >"$report" || true
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  if [ ! -s "$report" ]; then echo "\"$text\": no report"; continue; fi
+  awk -v t="\"$text\" ($how)" -v ms="$(value find_ms "$report")" -v base="$base" -v basea="$basea" \
+      -v found="$(value found "$report")" \
+      -v line="$(value match_line "$report")" -v lines="$(value lines "$report")" \
+      -v p0="$(value peak_loaded "$report")" -v p1="$(value peak_searched "$report")" 'BEGIN {
+    printf "%-36s %10.1f %10.1f %7.2f %10.1f %7.2f %6s %8.1fMB %8.1fMB\n", t, ms, base / 1000, ms * 1000 / base,
+           basea / 1000, ms * 1000 / basea,
+           found ? (line == lines - 1 ? "last" : "line " line) : "no", p0 / 1048576, p1 / 1048576
+  }'
+done
+report="$host/bench-report-cancel.txt"
+timeout 600 wine "$exe" find "$(winepath -w "$f")" "nowhere 7q4x" cancel 2>/dev/null | tr -d '\r' >"$report" || true
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+echo "while a search runs: searching $(value searching_at_paint "$report"), a full repaint $(value paint_while_searching_ms "$report") ms, Esc to its end $(value esc_to_end_ms "$report") ms"
+echo "goal: Find at most 2x grep (stretch 1x); peak after a search within 5% of the peak after loading."

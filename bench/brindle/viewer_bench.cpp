@@ -6,9 +6,14 @@
 //
 //   viewer_bench load FILE   load to the first complete paint, hover cost, thumb drag, memory
 //   viewer_bench line FILE   paint time of a one-line file at its start and scrolled to its end
+//   viewer_bench find FILE TEXT blind|case|cancel
+//                            Find Next from the top to the match painted (or to the message
+//                            that nothing was found), peak memory before and after; cancel:
+//                            a repaint while the search runs, and Esc to its end
 //
 // Figures go to standard output as name=value lines.
 #include <windows.h>
+#include <commdlg.h>
 #include <psapi.h>
 
 #include <algorithm>
@@ -178,12 +183,89 @@ int MeasureLine(CLinkView& view, const char* path) {
     return 0;
 }
 
+// Answers the message box that says nothing was found, noting when it came up.
+struct BoxWatch {
+    volatile bool stop = false;
+    volatile double seenAt = 0;
+    HANDLE thread = nullptr;
+    static DWORD WINAPI Run(void* p) {
+        BoxWatch& w = *static_cast<BoxWatch*>(p);
+        while (!w.stop) {
+            HWND box = FindWindowA("#32770", nullptr);
+            DWORD pid = 0;
+            if (box && GetWindowThreadProcessId(box, &pid) && pid == GetCurrentProcessId() && IsWindowVisible(box)) {
+                if (!w.seenAt) w.seenAt = Now();
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+            }
+            Sleep(1);
+        }
+        return 0;
+    }
+    BoxWatch() { thread = CreateThread(nullptr, 0, Run, this, 0, nullptr); }
+    ~BoxWatch() {
+        stop = true;
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+    }
+};
+
+// Find Next as the Find dialog asks for it, from the top of the text.
+int MeasureFind(CMainFrame& frame, const char* path, const char* text, const char* how) {
+    CLinkView& view = frame.m_wndView;
+    if (Load(view, path) < 0) return 1;
+    Pump(100);
+    const SIZE_T loaded = PeakWorkingSet();
+    char buffer[256];
+    lstrcpynA(buffer, text, sizeof(buffer));
+    FINDREPLACEA request = {};
+    request.lStructSize = sizeof(request);
+    request.hwndOwner = frame.m_hWnd;
+    request.Flags = FR_FINDNEXT | FR_DOWN | (!std::strcmp(how, "case") ? FR_MATCHCASE : 0);
+    request.lpstrFindWhat = buffer;
+    request.wFindWhatLen = sizeof(buffer);
+    static const UINT findMessage = RegisterWindowMessageA(FINDMSGSTRINGA);
+
+    BoxWatch box;
+    const double t0 = Now();
+    SendMessageA(frame.m_hWnd, findMessage, 0, reinterpret_cast<LPARAM>(&request));
+    if (!std::strcmp(how, "cancel")) {
+        Pump(50);
+        const double paintMs = PaintMs(view.m_hWnd);
+        const bool running = view.IsSearching();
+        PostMessageA(view.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+        const double t1 = Now();
+        while (view.IsSearching()) Pump(1);
+        std::printf("searching_at_paint=%d\npaint_while_searching_ms=%.2f\nesc_to_end_ms=%.1f\n", running ? 1 : 0,
+                    paintMs, Now() - t1);
+        return 0;
+    }
+    double t1 = 0;
+    while (view.IsSearching()) {
+        MSG msg;
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!theApp.PreTranslateMessage(&msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+        }
+    }
+    t1 = Now();  // the match is painted before the view's handler returns
+    const double ms = box.seenAt ? box.seenAt - t0 : t1 - t0;
+    std::printf("find_ms=%.1f\nmatch_line=%d\nlines=%d\nfound=%d\n", ms, view.GetMatch().line,
+                view.GetDoc().GetLineCount(), view.GetMatch().line >= 0 ? 1 : 0);
+    std::printf("peak_loaded=%llu\npeak_searched=%llu\n", static_cast<unsigned long long>(loaded),
+                static_cast<unsigned long long>(PeakWorkingSet()));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QueryPerformanceFrequency(&g_freq);
     if (argc < 3) {
-        std::fprintf(stderr, "usage: viewer_bench load|line FILE\n");
+        std::fprintf(stderr, "usage: viewer_bench load|line FILE | find FILE TEXT blind|case|cancel\n");
         return 2;
     }
     // The command line's first argument is the mode, which the view's own start-up refuses
@@ -194,6 +276,7 @@ int main(int argc, char** argv) {
     int rc = 2;
     if (!std::strcmp(argv[1], "load")) rc = MeasureLoad(frame->m_wndView, argv[2]);
     else if (!std::strcmp(argv[1], "line")) rc = MeasureLine(frame->m_wndView, argv[2]);
+    else if (!std::strcmp(argv[1], "find") && argc >= 5) rc = MeasureFind(*frame, argv[2], argv[3], argv[4]);
     std::fflush(stdout);
     if (rc == 1) std::fprintf(stderr, "could not load %s\n", argv[2]);
     DestroyWindow(frame->m_hWnd);

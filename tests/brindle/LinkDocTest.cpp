@@ -37,6 +37,13 @@ TEST(SetText, SplitsAtCrLfOnly) {
             EXPECT_EQ(fed.EndText(), !c.text.empty()) << c.text;
             EXPECT_EQ(Lines(fed), c.lines) << c.text << " cut at " << cut;
         }
+        // The text as held, for Find: each line and its CR LF, which counts as the line's.
+        for (int32_t i = 0; i < doc.GetLineCount(); ++i) {
+            const size_t at = doc.LineStart(i), length = c.lines[static_cast<size_t>(i)].size();
+            EXPECT_EQ(doc.Text().substr(at, length + 2), c.lines[static_cast<size_t>(i)] + "\r\n");
+            EXPECT_EQ(doc.LineAt(at), i);
+            EXPECT_EQ(doc.LineAt(at + length + 1), i);
+        }
     }
     CLinkDoc doc, empty;
     EXPECT_TRUE(doc.SetText("A\r\nB\0C"));  // a C string ends at its first zero

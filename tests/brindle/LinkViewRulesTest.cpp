@@ -83,4 +83,17 @@ TEST(LongLine, VisibleBytesFollowTheBar) {
     }
 }
 
+// A found match is brought into view: its line centred when it was off screen, the text
+// itself moved in sideways as little as needed.
+TEST(FoundMatch, PositionToShow) {
+    const struct { int32_t pos, page; int64_t first, last; bool centre; int32_t want; } cases[] = {
+        {0, 20, 5, 6, true, 0},        {0, 20, 19, 20, true, 0},     {0, 20, 20, 21, true, 11},
+        {100, 20, 45000, 45001, true, 44991}, {50000, 20, 45000, 45001, true, 44991},
+        {0, 80, 10, 15, false, 0},     {0, 80, 200, 205, false, 125}, {300, 80, 200, 205, false, 200},
+        {0, 80, 100, 300, false, 100}, {0, 0, 7, 8, true, 7},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PositionToShow(c.pos, c.page, c.first, c.last, c.centre), c.want) << c.pos << " " << c.first;
+}
+
 }  // namespace

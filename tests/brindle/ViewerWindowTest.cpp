@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <string>
 #include <thread>
@@ -27,7 +28,7 @@ namespace {
 
 // What some rows of a window hold: blue (link) and dark (plain) pixels, their extent and longest runs.
 struct Band {
-    int blue = 0, dark = 0, minX = 1 << 30, maxX = -1, longestBlueRun = 0, longestDarkRun = 0;
+    int blue = 0, dark = 0, minX = 1 << 30, maxX = -1, longestBlueRun = 0, longestDarkRun = 0, selected = 0;
 };
 
 // Read through the screen for another process's window, else through the window's own DC.
@@ -56,6 +57,8 @@ std::vector<Band> Capture(HWND hwnd, int rowsPerBand, bool fromScreen = false) {
             if (blue || dark) b.minX = std::min(b.minX, x), b.maxX = std::max(b.maxX, x);
             b.blue += blue;
             b.dark += dark;
+            const COLORREF sel = GetSysColor(COLOR_HIGHLIGHT);
+            b.selected += r == GetRValue(sel) && g == GetGValue(sel) && bl == GetBValue(sel);
         }
     }
     DeleteObject(SelectObject(mem, old));
@@ -116,6 +119,36 @@ protected:
     }
 
     CLinkView& View() { return m_frame->m_wndView; }
+    // The program's own loop: accelerators, the Find dialog's keys and Esc go through the frame.
+    bool AppWaitUntil(const std::function<bool()>& pred, DWORD ms) {
+        for (const DWORD start = GetTickCount(); !pred(); Sleep(5)) {
+            for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
+                if (!theApp.PreTranslateMessage(&msg)) TranslateMessage(&msg), DispatchMessageA(&msg);
+            if (GetTickCount() - start > ms) return pred();
+        }
+        return true;
+    }
+    void Keys(std::initializer_list<WORD> vks) {  // pressed in order, released in reverse
+        std::vector<INPUT> in;
+        for (WORD vk : vks) in.push_back(INPUT{INPUT_KEYBOARD, {}}), in.back().ki.wVk = vk;
+        for (auto it = vks.end(); it != vks.begin();) in.push_back(INPUT{INPUT_KEYBOARD, {}}), in.back().ki.wVk = *--it,
+                                                      in.back().ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+    }
+    // Find Next pressed in the dialog with this text and choices; true once the search has ended.
+    bool FindInDialog(const std::string& text, bool matchCase) {
+        const HWND dlg = View().GetFindDialog();
+        if (!dlg) return false;
+        SetDlgItemTextA(dlg, 0x480, text.c_str());
+        CheckDlgButton(dlg, 0x411, matchCase ? BST_CHECKED : BST_UNCHECKED);
+        SendMessageA(dlg, WM_COMMAND, IDOK, 0);
+        return AppWaitUntil([&] { return !View().IsSearching(); }, 10000);
+    }
+    bool Find(UINT id) { Command(id); return AppWaitUntil([&] { return !View().IsSearching(); }, 10000); }
+    std::string MatchAt() {
+        const CLinkView::Match& m = View().GetMatch();
+        return std::to_string(m.line) + ":" + std::to_string(m.start) + "+" + std::to_string(m.length);
+    }
     void Command(UINT id) { SendMessageA(m_frame->m_hWnd, WM_COMMAND, id, 0); }
     void Paste(const std::string& ansi) { PutText(ansi.c_str()); Command(ID_EDIT_PASTETEXT); UpdateWindow(m_view); }
     SCROLLINFO Bar(int bar) { SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0}; GetScrollInfo(m_view, bar, &si); return si; }
@@ -361,6 +394,72 @@ TEST_F(Viewer, AFileThatCannotBeOpenedLeavesTheViewVisiblyEmpty) {
     EXPECT_EQ(View().GetDoc().GetLineCount(), 0);
     const Band all = Capture(m_view, 1 << 20)[0];
     EXPECT_EQ(all.blue + all.dark, 0) << "the old lines are not left on screen";
+}
+
+// Find, as a user drives it: Ctrl+F opens the system's dialog, a match far down is shown
+// selected and in view, F3 and Shift+F3 step on, nothing more found leaves all as it was.
+TEST_F(Viewer, FindShowsTheMatchInViewAndStepsOnWithF3) {
+    std::string text = Numbered(45000, "line 45000 Target\r\nline 45001\r\nline 45002 target\r\n");
+    text += "line 45003 " + std::string(300, 'x') + "Target\r\n" + Numbered(2000);
+    Paste(text);
+    auto closeDialog = [&] {
+        SendMessageA(View().GetFindDialog(), WM_COMMAND, IDCANCEL, 0);
+        return AppWaitUntil([&] { return !View().GetFindDialog(); }, 5000);
+    };
+    Find(ID_EDIT_FINDNEXTMATCH);  // nothing searched yet: the dialog opens instead
+    ASSERT_NE(View().GetFindDialog(), nullptr);
+    ASSERT_TRUE(closeDialog());
+    SetForegroundWindow(m_frame->m_hWnd);
+    SetFocus(m_view);
+    Keys({VK_CONTROL, 'F'});
+    ASSERT_TRUE(AppWaitUntil([&] { return View().GetFindDialog() && IsWindowVisible(View().GetFindDialog()); }, 5000));
+    SetWindowPos(View().GetFindDialog(), nullptr, 300, 610, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // off the view
+
+    ASSERT_TRUE(FindInDialog("TARGET", false));
+    EXPECT_EQ(MatchAt(), "45000:11+6");
+    const int top = Pos(SB_VERT);
+    EXPECT_EQ(top, 45000 - (Page() - 1) / 2) << "centred";
+    const std::vector<Band> bands = Capture(m_view, View().GetLineHeight());
+    EXPECT_GT(bands[45000 - top].selected, 30) << "the match in the selection colours";
+    for (size_t i = 0; i < bands.size(); ++i)
+        EXPECT_TRUE(i == static_cast<size_t>(45000 - top) || bands[i].selected == 0) << "row " << i;
+    ASSERT_TRUE(closeDialog());
+    {
+        wintest::MessageBoxWatcher boxes(IDOK);
+        const struct { UINT command; const char* match; size_t boxes; } steps[] = {
+            {ID_EDIT_FINDNEXTMATCH, "45002:11+6", 0}, {ID_EDIT_FINDNEXTMATCH, "45003:311+6", 0},
+            {ID_EDIT_FINDNEXTMATCH, "45003:311+6", 1}, {ID_EDIT_FINDPREVMATCH, "45002:11+6", 1},
+        };
+        for (const auto& step : steps) {
+            const int v = Pos(SB_VERT), h = Pos(SB_HORZ);
+            const size_t seen = boxes.Seen().size();
+            ASSERT_TRUE(Find(step.command));
+            EXPECT_EQ(MatchAt(), step.match);
+            ASSERT_EQ(boxes.Seen().size(), step.boxes);
+            if (step.boxes > seen) {
+                EXPECT_EQ(boxes.Seen()[0].text, A("找不到“TARGET”。"));
+                EXPECT_EQ(boxes.Seen()[0].caption, "Brindle");
+                EXPECT_EQ(Pos(SB_VERT), v) << "nothing found: the view stays";
+                EXPECT_EQ(Pos(SB_HORZ), h);
+            } else if (std::string(step.match) == "45003:311+6") {
+                const int x = (311 + 1 - Pos(SB_HORZ)) * View().GetCharWidth();
+                EXPECT_TRUE(x >= 0 && x + 6 * View().GetCharWidth() < 800) << "moved sideways to the match: " << x;
+            }
+        }
+    }
+    // The dialog again: it holds the last text; match case passes the lower-case line over.
+    Command(ID_EDIT_FINDTEXT);
+    ASSERT_NE(View().GetFindDialog(), nullptr);
+    char shown[64] = "";
+    GetDlgItemTextA(View().GetFindDialog(), 0x480, shown, sizeof(shown));
+    EXPECT_STREQ(shown, "TARGET");
+    ASSERT_TRUE(FindInDialog("Target", true));
+    EXPECT_EQ(MatchAt(), "45003:311+6");
+    ASSERT_TRUE(closeDialog());
+    ASSERT_TRUE(Find(ID_EDIT_FINDPREVMATCH));
+    EXPECT_EQ(MatchAt(), "45000:11+6");
+    Paste(Numbered(10));
+    EXPECT_EQ(MatchAt(), "-1:0+0") << "a new text has no match";
 }
 
 // Brindle.exe started as the shell starts it for a file: "<program>" "<file>" (the rule for

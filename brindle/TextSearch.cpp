@@ -1,0 +1,150 @@
+#include "TextSearch.h"
+
+#include <algorithm>
+
+#include "Mbcs.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+bool IsLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+
+// Small enough that Esc is felt at once, large enough that the checks cost nothing.
+constexpr size_t kSlice = size_t(4) << 20;
+
+}  // namespace
+
+CTextSearch::CTextSearch(std::string_view needle, bool matchCase) : m_needle(needle), m_fold(needle.size(), 0) {
+    for (size_t i = 0; i < m_needle.size(); i += mbcs::CharLength(m_needle, i)) {
+        const unsigned char c = static_cast<unsigned char>(m_needle[i]);
+        if (!matchCase && mbcs::CharLength(m_needle, i) == 1 && IsLetter(c)) {
+            m_needle[i] = static_cast<char>(c | 0x20);
+            m_fold[i] = 1;
+        }
+    }
+    m_hasLineBreak = m_needle.find_first_of("\r\n") != std::string::npos;
+}
+
+bool CTextSearch::Matches(std::string_view text, size_t at, RunCache& runs) const {
+    const size_t n = m_needle.size();
+    if (n == 0 || at + n > text.size()) return false;
+    const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data()) + at;
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char want = static_cast<unsigned char>(m_needle[i]);
+        if ((m_fold[i] ? (t[i] | 0x20) : t[i]) != want || (m_fold[i] && !IsLetter(t[i]))) return false;
+    }
+    // On a character: the lead-range bytes just before `at` pair up. The byte before them is
+    // no lead byte, so it ends a character (a line's CR LF among them).
+    size_t run = at;
+    while (run > 0 && mbcs::IsLeadByte(static_cast<unsigned char>(text[run - 1]))) {
+        if (runs.start != npos && run >= runs.start && run <= runs.end) {
+            run = runs.start;
+            break;
+        }
+        --run;
+    }
+    runs.start = run;
+    runs.end = at;
+    if ((at - run) % 2) return false;
+    // Ends on a character: the last needle character is whole (a needle ending in a lone lead
+    // byte matches only a lone lead byte at the end of a line).
+    const size_t end = at + n;
+    const size_t last = mbcs::LastCharPos(m_needle);
+    if (mbcs::CharLength(m_needle, last) == 1 && mbcs::IsLeadByte(static_cast<unsigned char>(m_needle[last])) &&
+        end < text.size() && !(text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n'))
+        return false;
+    // Within one line: every CR LF of the text ends a line.
+    if (m_hasLineBreak) {
+        const std::string_view span = text.substr(at, n);
+        if (span.find("\r\n") != std::string_view::npos) return false;
+        if (span.front() == '\n' && at > 0 && text[at - 1] == '\r') return false;
+        if (span.back() == '\r' && end < text.size() && text[end] == '\n') return false;
+    }
+    return true;
+}
+
+size_t CTextSearch::FindFirst(std::string_view text, size_t from, size_t to) const {
+    const size_t n = m_needle.size();
+    if (n == 0 || n > text.size()) return npos;
+    to = std::min(to, text.size() - n + 1);  // the last start that leaves room for the needle
+    RunCache runs;
+    size_t at = from;
+#if defined(__SSE2__)
+    // Candidates whose first and last bytes fit (either case where the needle folds), sixteen
+    // starts a step; only those are compared whole.
+    const unsigned char first = static_cast<unsigned char>(m_needle[0]), last = static_cast<unsigned char>(m_needle[n - 1]);
+    const __m128i f0 = _mm_set1_epi8(static_cast<char>(first)), l0 = _mm_set1_epi8(static_cast<char>(last));
+    const __m128i f1 = _mm_set1_epi8(static_cast<char>(m_fold[0] ? first & ~0x20 : first));
+    const __m128i l1 = _mm_set1_epi8(static_cast<char>(m_fold[n - 1] ? last & ~0x20 : last));
+    for (; at + 16 <= to; at += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at + n - 1));
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(a, f0), _mm_cmpeq_epi8(a, f1)),
+                          _mm_or_si128(_mm_cmpeq_epi8(b, l0), _mm_cmpeq_epi8(b, l1)))));
+        while (mask) {
+            const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
+            if (Matches(text, at + bit, runs)) return at + bit;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; at < to; ++at)
+        if (Matches(text, at, runs)) return at;
+    return npos;
+}
+
+size_t CTextSearch::FindLast(std::string_view text, size_t from, size_t to) const {
+    const size_t n = m_needle.size();
+    if (n == 0 || n > text.size()) return npos;
+    to = std::min(to, text.size() - n + 1);
+    RunCache runs;
+    size_t end = to;  // candidates below it are still to be looked at
+#if defined(__SSE2__)
+    const unsigned char first = static_cast<unsigned char>(m_needle[0]), last = static_cast<unsigned char>(m_needle[n - 1]);
+    const __m128i f0 = _mm_set1_epi8(static_cast<char>(first)), l0 = _mm_set1_epi8(static_cast<char>(last));
+    const __m128i f1 = _mm_set1_epi8(static_cast<char>(m_fold[0] ? first & ~0x20 : first));
+    const __m128i l1 = _mm_set1_epi8(static_cast<char>(m_fold[n - 1] ? last & ~0x20 : last));
+    for (; end >= from + 16; end -= 16) {
+        const size_t at = end - 16;
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at + n - 1));
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(a, f0), _mm_cmpeq_epi8(a, f1)),
+                          _mm_or_si128(_mm_cmpeq_epi8(b, l0), _mm_cmpeq_epi8(b, l1)))));
+        while (mask) {
+            const unsigned bit = 31u - static_cast<unsigned>(__builtin_clz(mask));
+            if (Matches(text, at + bit, runs)) return at + bit;
+            mask &= ~(1u << bit);
+        }
+    }
+#endif
+    while (end > from)
+        if (Matches(text, --end, runs)) return end;
+    return npos;
+}
+
+size_t CTextSearch::Search(std::string_view text, size_t from, bool down, const std::atomic<bool>* cancel) const {
+    const size_t n = m_needle.size();
+    if (n == 0 || n > text.size()) return npos;
+    from = std::min(from, text.size());
+    auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
+    if (down) {
+        for (size_t at = from; at < text.size() && !cancelled(); at += kSlice) {
+            const size_t found = FindFirst(text, at, std::min(text.size(), at + kSlice));
+            if (found != npos) return found;
+        }
+        return npos;
+    }
+    if (from < n) return npos;
+    for (size_t to = from - n + 1; to > 0 && !cancelled();) {
+        const size_t lo = to > kSlice ? to - kSlice : 0;
+        const size_t found = FindLast(text, lo, to);
+        if (found != npos) return found;
+        to = lo;
+    }
+    return npos;
+}
