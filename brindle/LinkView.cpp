@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ClipboardText.h"
 #include "LinkText.h"
 #include "Mbcs.h"
 #include "LinkViewRules.h"
@@ -133,24 +134,14 @@ bool CLinkView::LoadTextFile(const char* path) {
 }
 
 bool CLinkView::PasteText() {
-    if (!::IsClipboardFormatAvailable(CF_TEXT)) return false;
+    if (!CClipboardText::IsAvailable()) return false;
     CancelSearch();
     m_links.Clear();
     m_doc.Clear();
 
-    bool read = false;
-    if (::OpenClipboard(m_hWnd)) {
-        if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
-            if (const char* text = static_cast<const char*>(::GlobalLock(data))) {
-                // Another program's block: never read past its end, even if it forgot the
-                // terminating zero.
-                m_doc.SetText(std::string_view(text, strnlen(text, ::GlobalSize(data))));
-                ::GlobalUnlock(data);
-                read = true;
-            }
-        }
-        ::CloseClipboard();
-    }
+    std::string text;
+    const bool read = CClipboardText(m_hWnd).Read(text);
+    if (read) m_doc.SetText(text);
     // The new text, or, for an empty text or a clipboard that could not be read, the
     // emptied view (rather than the old picture until the next repaint).
     ShowNewText();

@@ -13,7 +13,8 @@ void CToolbarDlg::SetAutoOpen(bool on) {
     RedrawButton(IDC_AUTO_OPEN);  // lit while the mode is on
     if (on) {
         // Joining makes the system send WM_DRAWCLIPBOARD at once, so whatever the clipboard
-        // holds now is opened straight away.
+        // holds now is opened straight away, even a copy that was opened before.
+        m_openedCopy = 0;
         m_nextViewer = ::SetClipboardViewer(m_hWnd);
     } else {
         ::ChangeClipboardChain(m_hWnd, m_nextViewer);
@@ -52,7 +53,13 @@ LRESULT CToolbarDlg::OnOpenCopied(WPARAM, LPARAM) {
     m_openingCopy = true;
     do {
         m_copyAgain = false;
-        if (m_autoOpen) OpenFromClipboard();  // unless switched off since the copy
+        if (!m_autoOpen) break;  // switched off since the copy
+        // One copy can be announced twice (a program that puts its formats in two rounds, a
+        // viewer that passes the news on twice); its sequence number tells. 0: not known.
+        const DWORD copy = ::GetClipboardSequenceNumber();
+        if (copy != 0 && copy == m_openedCopy) continue;
+        m_openedCopy = copy;
+        OpenFromClipboard();
     } while (m_copyAgain);
     m_openingCopy = false;
     return 0;

@@ -96,6 +96,7 @@ private:
     bool m_copyQueued = false;   // a WM_OPEN_COPIED waits in the queue
     bool m_openingCopy = false;  // within OnOpenCopied's open
     bool m_copyAgain = false;    // a copy came while OnOpenCopied was opening the one before
+    DWORD m_openedCopy = 0;      // the clipboard sequence number auto-open last handled
     HICON m_hIcon = nullptr;
 };
 

@@ -106,8 +106,10 @@ TEST(ClipboardCommands, OpenAndAutoOpenTakeTheKeyAfterAnyWordsOnTheFirstLineOnly
     ASSERT_TRUE(PutClipboardText(A("复制的路径：") + second.Path()));
     EXPECT_EQ(second.Path(), WaitEditorPath(session, second.Path()));
 
-    // Emptying, and a key on the second line, open nothing.
+    // The same copy announced again, emptying, and a key on the second line open nothing.
     keys = SettledKeyCount(session);
+    SendMessageA(strip.Strip(), WM_DRAWCLIPBOARD, 0, 0);
+    EXPECT_TRUE(NothingOpened(session, keys));
     strip.Press(kClearClipboard);
     EXPECT_TRUE(NothingOpened(session, keys));
     EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <thread>
 
 #include "ClipboardText.h"
@@ -38,27 +39,67 @@ TEST(ClipboardText, ReadsTextAndItsFirstLine) {
     }
 }
 
-// While another window holds the clipboard open, every operation fails quietly and the
+// Put as a program does under an English keyboard layout (CF_LOCALE 0x0409): the system
+// makes the other text format with that layout's code page, 1252. Whichever format the
+// copier put there, Unicode or ANSI, the text comes as copied.
+TEST(ClipboardText, TakesTheFormatTheCopierPutThereWhateverItsKeyboardLayout) {
+    const std::string ansi = A("注册表\\键值");
+    std::wstring wide(ansi.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1);
+    HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    auto put = [](UINT format, const void* bytes, size_t size) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+        memcpy(GlobalLock(block), bytes, size);
+        GlobalUnlock(block);
+        return SetClipboardData(format, block) != nullptr;
+    };
+    const LCID english = 0x0409;
+    for (UINT format : {CF_UNICODETEXT, CF_TEXT}) {
+        ASSERT_TRUE(OpenClipboard(owner));
+        EmptyClipboard();
+        EXPECT_TRUE(format == CF_TEXT ? put(format, ansi.c_str(), ansi.size() + 1)
+                                      : put(format, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t)));
+        EXPECT_TRUE(put(CF_LOCALE, &english, sizeof english));
+        CloseClipboard();
+        std::string text;
+        EXPECT_TRUE(CClipboardText().ReadText(text)) << format;
+        EXPECT_EQ(ansi, text) << format;
+    }
+    DestroyWindow(owner);
+}
+
+// Another window holds the clipboard open: for a moment (as clipboard history does right
+// after a change) the read waits for it; for longer every operation fails quietly, and the
 // failed attempt does not leave the clipboard open.
-TEST(ClipboardText, FailsWhileAnotherHolderHasItOpen) {
+TEST(ClipboardText, WaitsForAMomentaryHolderAndFailsQuietlyWhileOneKeepsItOpen) {
     ASSERT_TRUE(drive::PutClipboardText("HKLM\\Software"));
     std::atomic<int> stage{0};
-    std::thread holder([&] {
-        HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        OpenClipboard(owner);
-        stage = 1;
-        while (stage == 1) Sleep(10);
-        CloseClipboard();
-        DestroyWindow(owner);
-    });
-    while (stage == 0) Sleep(10);
+    auto holder = [&stage](DWORD ms) {  // 0: until stage 2
+        return std::thread([&stage, ms] {
+            HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+            OpenClipboard(owner);
+            stage = 1;
+            if (ms) Sleep(ms);
+            while (!ms && stage == 1) Sleep(10);
+            CloseClipboard();
+            DestroyWindow(owner);
+        });
+    };
     CClipboardText clip;
     std::string text;
+    std::thread momentary = holder(40);
+    while (stage == 0) Sleep(1);
+    EXPECT_TRUE(clip.ReadText(text));
+    momentary.join();
+
+    stage = 0;
+    std::thread keeper = holder(0);
+    while (stage == 0) Sleep(10);
     EXPECT_FALSE(clip.ReadText(text));
     EXPECT_FALSE(clip.FirstLine(text));
     EXPECT_FALSE(clip.Empty());
     stage = 2;
-    holder.join();
+    keeper.join();
     EXPECT_TRUE(clip.ReadText(text));  // the text survived the failed Empty
     EXPECT_EQ("HKLM\\Software", text);
 }

@@ -1,0 +1,31 @@
+// Reading the clipboard's text, and emptying the clipboard: Quillet's clipboard commands and
+// Brindle's paste.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Stateless: made on the stack for one command. Every operation opens the clipboard and
+// closes it again before returning, so a failure (no text, the clipboard held by another
+// program for longer than a moment) is simply a false result.
+class CClipboardText {
+public:
+    // `owner`: the window that opens the clipboard; none is needed for reading.
+    explicit CClipboardText(HWND owner = nullptr) : m_owner(owner) {}
+    virtual ~CClipboardText() = default;
+
+    // Whether the clipboard holds text, in either text format.
+    static bool IsAvailable();
+    // The whole text in the ANSI code page, as the copying program put it there (see the
+    // .cpp); true when it could be read, empty or not.
+    bool Read(std::string& text) const;
+    // Read, true only when the text is non-empty.
+    bool ReadText(std::string& text) const { return Read(text) && !text.empty(); }
+    // The text up to (not including) its first CR LF, untrimmed; true when non-empty.
+    bool FirstLine(std::string& line) const;
+    // Empties the clipboard; the result of closing it again.
+    bool Empty() const;
+
+private:
+    HWND m_owner;
+};
