@@ -13,6 +13,8 @@
 #   its tree one level deeper and ignores type-ahead sent the Windows way, so a pick would
 #   open it but never reach the key.
 # - Brindle shows an export of the prefix's registry, made by Wine's own regedit (/e).
+# - QB_RUN_DPI=144 shows the programs at 150% display scaling (192: 200%); 96 otherwise.
+#   QB_RUN_FRAMES=1: Wine draws the windows' frames itself (a display without a window manager).
 # - With an X display (DISPLAY set and answering) the window appears there. Without one a
 #   virtual display (Xvfb) is started; the script prints its number and how to look at it,
 #   and keeps running until the program ends (Quillet's close button, Brindle's window) or
@@ -87,6 +89,19 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wenv wineserver -w
 fi
 cp -f "$standin" "$WINEPREFIX/drive_c/windows/regedit.exe"
+# Wine draws the title-bar buttons with the Marlett font of fonts-wine, which this Wine does
+# not find in its own data folder: without the copy they come out as the letters "0 1 r".
+if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+  cp -f /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+fi
+# QB_RUN_DPI (e.g. 144 for 150%) sets the prefix's display scale and QB_RUN_FRAMES=1 has
+# Wine draw the windows' frames itself, as no window manager does on a virtual display (the
+# README's pictures use both). Wine reads them when its server starts, hence the restart.
+wenv wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d "$([ "${QB_RUN_FRAMES:-}" = 1 ] && echo N || echo Y)" \
+  /f >/dev/null
+wenv wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${QB_RUN_DPI:-96}" /f >/dev/null
+wenv wineserver -k 2>/dev/null || true
+wenv wineserver -w
 
 cd "$run"
 if [ "$program" = quillet ]; then

@@ -11,29 +11,38 @@ from tour import ENV, StepFailed, center, click, steps, wait_for
 RUN = os.path.join(os.environ["QB_RIG_DIR"], "run-script")
 
 class RunScript(tour.QuilletTour):
+    """Also drives scripts/make-screenshots.py: another run folder, program or display scale."""
     LOG = "run-script-editor.log"
 
-    def prepare(self):
+    def __init__(self, run=RUN, program="quillet", **env):
+        super().__init__()
+        self.run_dir, self.program, self.extra_env = run, program, env
+
+    def start_script(self):
         env = {k: v for k, v in ENV.items() if k not in ("DISPLAY", "WINEPREFIX", "LOCPATH", "LC_ALL")}
-        env.update(QB_RUN_DIR=RUN, QB_STANDIN_LOG=tour.win_path(self.log))
+        env.update(self.extra_env, QB_RUN_DIR=self.run_dir, QB_STANDIN_LOG=tour.win_path(self.log))
         self.script = subprocess.Popen([os.path.join(os.environ["QB_SOURCE_DIR"], "scripts", "run.sh"),
-                                        os.environ["QB_WIN_BUILD_DIR"], "quillet"], env=env, text=True,
+                                        os.environ["QB_WIN_BUILD_DIR"], self.program], env=env, text=True,
                                        stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
         self.output = []
         threading.Thread(target=lambda: self.output.extend(self.script.stdout), daemon=True).start()
         said = lambda pattern: next((m for m in map(re.compile(pattern).search, self.output) if m), None)
         display = wait_for(lambda: "the script's display (it said %r)" % self.output,
                            lambda: said(r"virtual display (:\d+)"), timeout=30).group(1)
-        wait_for(lambda: "the script starting Quillet (it said %r)" % self.output, lambda: said("^starting "), 300)
-        ENV.update(DISPLAY=display, WINEPREFIX=os.path.join(RUN, "prefix"), LOCPATH=os.path.join(RUN, "locale"))
+        wait_for(lambda: "the script starting the program (it said %r)" % self.output, lambda: said("^starting "), 300)
+        ENV.update(DISPLAY=display, WINEPREFIX=os.path.join(self.run_dir, "prefix"),
+                   LOCPATH=os.path.join(self.run_dir, "locale"))
         self.start_probe()
+
+    def prepare(self):
+        self.start_script()
         self.strip = wait_for("the strip of Quillet", self.find_strip, timeout=60)
 
     # The first name in view whose key the prefix has (the starter list names keys Windows has).
     def pick(self):
         self.press(self.PICKER)
         items = self.list_items(wait_for("the picker's dropped list", lambda: self.top("ComboLBox"))["hwnd"])
-        ini = open(os.path.join(RUN, "Quillet.ini"), "rb").read().decode("cp936").split("\r\n")
+        ini = open(os.path.join(self.run_dir, "Quillet.ini"), "rb").read().decode("cp936").split("\r\n")
         keys = dict(reversed(line.split("\x03")) for line in ini if line)
         item = next(i for i in items if i["rect"] and not tour.wine("reg.exe", "query", keys[i["text"]],
                                                                     check=False).returncode)
