@@ -34,6 +34,7 @@ struct Found {
     bool colon = false;
     bool quote = false;
     bool notInFileName = false;  // tab / * ? < > " |
+    bool endsInTrail = false;    // the last byte is the second of a double-byte character
 };
 
 // Bytes that Scan must look at; every other byte is stepped over in a tight loop.
@@ -91,7 +92,10 @@ Found Scan(std::string_view text, bool drive) {
         while (i < n && kBytes.kind[p[i]] == kPlain) ++i;
         if (i >= n) break;
         switch (kBytes.kind[p[i]]) {
-        case kLead: i += 2; continue;
+        case kLead:
+            f.endsInTrail = i + 2 == n;
+            i += 2;
+            continue;
         case kBackslash:
             if (i + 1 < n && p[i + 1] == '\\') f.doubleBackslash = true;
             break;
@@ -139,6 +143,8 @@ int32_t ClassifyLine(std::string_view line) {
 
     const Found f = Scan(copy, drive);
     if (f.doubleBackslash) return LINE_TEXT;
+    // As the key-path parser unwraps it: a double-byte character ending in 0x5D closes nothing.
+    if (inner.size() != copy.size() && f.endsInTrail) return LINE_TEXT;
     if (drive) return f.notInFileName ? LINE_TEXT : LINE_FILE;
     if (f.colon || f.quote) return LINE_TEXT;
     return LINE_KEY;

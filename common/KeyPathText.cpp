@@ -43,15 +43,19 @@ bool ParseKeyPathText(std::string text, bool allowLeadingText, ParsedKeyPath& ou
     text.erase(0, start);
     if (text.empty()) return false;
 
-    // Match on an upper-cased copy; the text itself keeps the user's letter case.
+    // Match on an upper-cased copy; the text itself keeps the user's letter case. The root
+    // name that stands leftmost decides: a key name may itself read like a root name
+    // ("HKCU\\Tools\\HKLM\\Leaf" is a key under HKCU). No two forms can match at one position,
+    // since every form ends in its backslash and none begins another.
     const std::string upper = mbcs::UpperAscii(text);
     int row = -1;
-    size_t rootPos = mbcs::npos;
+    size_t rootPos = 0;
     size_t rootLen = 0;
-    for (int r = 0; r < kRootKeyCount && row < 0; ++r) {
-        for (std::string_view form : {kRootKeyNames[r].longForm, kRootKeyNames[r].shortForm}) {
-            size_t pos = mbcs::FindText(upper, form);
-            if (pos != mbcs::npos) {
+    for (size_t pos = 0; pos < upper.size() && row < 0; pos += mbcs::CharLength(upper, pos)) {
+        if (upper[pos] != 'H') continue;  // every form begins with HK
+        for (int r = 0; r < kRootKeyCount && row < 0; ++r) {
+            for (std::string_view form : {kRootKeyNames[r].longForm, kRootKeyNames[r].shortForm}) {
+                if (upper.compare(pos, form.size(), form) != 0) continue;
                 row = r;
                 rootPos = pos;
                 rootLen = form.size();

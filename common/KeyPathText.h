@@ -15,7 +15,8 @@ struct RootKeyName {
     int32_t handleValue;         // the predefined root handle's value (sign-extended on 64 bits)
 };
 
-// Always tried in this order; the first row that matches decides.
+// The viewer's parser tries the rows in this order; the toolbar program's takes the root name
+// that stands leftmost, which no two rows can share.
 constexpr int kRootKeyCount = 5;
 extern const RootKeyName kRootKeyNames[kRootKeyCount];
 
@@ -26,9 +27,10 @@ struct ParsedKeyPath {
     std::string path;    // the normalised text, root in the form and case the input used
 };
 
-// The toolbar program's parser: "[...]" unwrapped, leading white space removed, the root name
-// searched for anywhere (long form, then short form, row by row). With allowLeadingText, any
-// text before the root name is dropped; without it the root name must begin the text.
+// The toolbar program's parser: "[...]" unwrapped, leading white space removed, then the
+// leftmost root name (either form) decides. With allowLeadingText, any text before it is
+// dropped; without it the root name must begin the text. A root name further on is part of a
+// key name.
 // On failure `out` is left as it was.
 bool ParseKeyPathText(std::string text, bool allowLeadingText, ParsedKeyPath& out);
 

@@ -25,7 +25,7 @@ int32_t ReferenceKind(std::string copy) {
     }
     if (mbcs::FindChar(copy, ':') != mbcs::npos || mbcs::FindChar(copy, '"') != mbcs::npos) return LINE_TEXT;
     if (copy[0] == '[') {
-        if (copy.back() != ']') return LINE_TEXT;
+        if (mbcs::LastCharPos(copy) != copy.size() - 1 || copy.back() != ']') return LINE_TEXT;
         copy = copy.substr(1, copy.size() - 2);
     }
     for (const RootKeyName& row : kRootKeyNames)

@@ -28,12 +28,12 @@ TEST(Classify, Table) {
         {"\\\\server\\share", LINE_TEXT}, {"C:\\dir\\\\file", LINE_TEXT}, {"\"Name\"=\"Value\"", LINE_TEXT},
         {"", LINE_TEXT}, {"   ", LINE_TEXT},
         // Searches step over double-byte characters: a trail byte 0x5C, 0x3A or 0x22 (after lead
-        // 0x95 or 0x81) is no backslash, colon or quote. Fixed positions (drive, brackets) are raw.
+        // 0x95 or 0x81) is no backslash, colon, quote or closing bracket. Fixed positions (drive) are raw.
         {"HKCU\\Software\\\x95\x5C\\Demo", LINE_KEY}, {"C:\\\x95\x5C\\file.txt", LINE_FILE},
         {"HKCU\\\x95\x5C\\\\x", LINE_TEXT},  // a real double backslash after it still counts
         {"HKCU\\Software\\\x81\x3A", LINE_KEY}, {"HKCU\\Software\\\x81\x22", LINE_KEY},
         {"C:\\dir\\\x81\x22.txt", LINE_FILE}, {"[HKCU\\Software\\\x81\x3A]", LINE_KEY},
-        {"[HKCU\\Software\\\x81\x5D", LINE_KEY},  // the closing bracket is tested raw
+        {"[HKCU\\Software\\\x81\x5D", LINE_TEXT}, {"[HKCU\\\xB1\xED]", LINE_KEY},  // 0x5D: the parser's rule
         {"HKCU\\Software\\\x81", LINE_KEY},       // a lead byte as the last byte stands alone
         {"HKCU\\\x81" "a", LINE_KEY}, {"\x81HKCU\\x", LINE_TEXT},
     };

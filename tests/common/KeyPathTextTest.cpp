@@ -42,10 +42,14 @@ const Case kCases[] = {
     // White space: leading removed by the toolbar rules only, trailing always kept.
     {"\t\r\n\v\f HKCU\\x", "HKEY_CURRENT_USER\\x", "HKCU\\x", N, "x"},
     {"HKCU\\S  ", "HKEY_CURRENT_USER\\S  ", "HKCU\\S  ", "HKEY_CURRENT_USER\\S  ", "S  "},
-    // Text before the root name; rows are tried in table order, long form first within a row.
-    {"label\\HKCU\\S", N, "HKCU\\S", N, "S"},
-    {"HKCU\\S\\HKLM\\x", N, "HKLM\\x", "HKEY_CURRENT_USER\\S\\HKLM\\X", "x"},
-    {"HKCU\\a\\HKEY_CURRENT_USER\\b", N, "HKEY_CURRENT_USER\\b", "HKEY_CURRENT_USER\\A\\HKEY_CURRENT_USER\\B", "b"},
+    // Text before the root name; a root name further on, in either form, is part of a key name.
+    {"label\\HKU\\a\\HKLM\\b", N, "HKU\\a\\HKLM\\b", N, "b"},
+    {"HKCU\\Software\\Tools\\HKLM\\Leaf", "HKEY_CURRENT_USER\\Software\\Tools\\HKLM\\Leaf",
+     "HKCU\\Software\\Tools\\HKLM\\Leaf", "HKEY_CURRENT_USER\\SOFTWARE\\TOOLS\\HKLM\\LEAF", "Leaf"},
+    {"HKEY_CURRENT_USER\\Software\\Tools HKEY_USERS\\Sub", "HKEY_CURRENT_USER\\Software\\Tools HKEY_USERS\\Sub",
+     "HKEY_CURRENT_USER\\Software\\Tools HKEY_USERS\\Sub", "HKEY_CURRENT_USER\\SOFTWARE\\TOOLS HKEY_USERS\\SUB", "Sub"},
+    {"HKU\\S\\Tools HKEY_CURRENT_USER\\Sub", "HKEY_USERS\\S\\Tools HKEY_CURRENT_USER\\Sub",
+     "HKU\\S\\Tools HKEY_CURRENT_USER\\Sub", "HKEY_USERS\\S\\TOOLS HKEY_CURRENT_USER\\SUB", "Sub"},
     // Double-byte key names.
     {"HKCU\\S\\\xB1\xED", "HKEY_CURRENT_USER\\S\\\xB1\xED", "HKCU\\S\\\xB1\xED", "HKEY_CURRENT_USER\\S\\\xB1\xED", "\xB1\xED"},
     {"HKCU\\a\x95\x5C\\b", "HKEY_CURRENT_USER\\a\x95\x5C\\b", "HKCU\\a\x95\x5C\\b", "HKEY_CURRENT_USER\\A\x95\x5C\\B", "b"},
