@@ -96,7 +96,7 @@ private:
     CLinkDoc m_doc;
     CLinkRectList m_links;
     CShellTool m_shell;
-    CRegKeyTool m_regKey;
+    CRegKeyTool m_regKey{EditorVariant::Brindle};  // the viewer's own rules for opening keys
     CFont m_fontText;
     CFont m_fontLink;
     int m_cxChar = 0;

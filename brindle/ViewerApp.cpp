@@ -2,11 +2,7 @@
 
 #include "AboutDlg.h"
 #include "MainFrame.h"
-#include "RegKeyTool.h"
 #include "resource.h"
-
-// The viewer's rules where the two programs differ in opening the registry editor.
-const EditorVariant g_editorVariant = EditorVariant::Brindle;
 
 CViewerApp theApp;
 

@@ -31,6 +31,12 @@ constexpr DWORD kFocusPauseMs = 300;
 constexpr DWORD kOpenKeyPauseMs = 200;
 // More VK_LEFT than any path is deep: each folds a branch or climbs one level.
 constexpr int kFoldKeystrokes = 50;
+// Every message to the tree waits at most this long, so an editor that has stopped answering
+// holds the caller for one limit and no more: the walk ends at the first message not taken.
+// It is the time after which the system itself calls a window hung; a healthy tree takes a
+// key at once and lists even a key of thousands of sub-keys well within it. An editor the
+// system already knows to be hung refuses at once (SMTO_ABORTIFHUNG).
+constexpr UINT kKeyLimitMs = 5000;
 
 HKEY RootHandle(int row) {
     // Predefined roots are sign-extended 32-bit values on 64-bit Windows.
@@ -76,6 +82,40 @@ HWND WaitForEditorWindow(CUniqueHandle process) {
     }
 }
 
+bool SendKey(HWND tree, UINT message, WPARAM code) {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(tree, message, code, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kKeyLimitMs, &answer) != 0;
+}
+
+// Fold everything, go to the top item and open it, so the roots are the visible items; then
+// type each key name, a backslash opening the key selected so far (a double-byte character
+// whose second byte is 0x5C is no backslash). Each character goes as one WM_CHAR in UTF-16,
+// converted with the ANSI code page the path is written in: two ANSI WM_CHAR bytes would be
+// joined with the code page of this thread's keyboard layout, which under an English layout
+// makes two wrong characters of one Chinese one. False at the first message not taken.
+bool TypePath(HWND tree, const std::string& path) {
+    for (int i = 0; i < kFoldKeystrokes; ++i)
+        if (!SendKey(tree, WM_KEYDOWN, VK_LEFT)) return false;
+    if (!SendKey(tree, WM_KEYDOWN, VK_HOME) || !SendKey(tree, WM_KEYDOWN, VK_RIGHT)) return false;
+    Sleep(kOpenKeyPauseMs);
+    for (size_t i = 0; i < path.size();) {
+        const int len = static_cast<int>(mbcs::CharLength(path, i));
+        if (len == 1 && path[i] == '\\') {
+            if (!SendKey(tree, WM_KEYDOWN, VK_RIGHT)) return false;
+            Sleep(kOpenKeyPauseMs);
+        } else {
+            // One UTF-16 unit for a character of code page 936; two for a broken pair.
+            wchar_t wide[2];
+            const int count = MultiByteToWideChar(CP_ACP, 0, path.data() + i, len, wide, 2);
+            if (count == 0) return false;
+            for (int k = 0; k < count; ++k)
+                if (!SendKey(tree, WM_CHAR, wide[k])) return false;
+        }
+        i += len;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool CRegKeyTool::ParseKeyPath(std::string text, bool allowLeadingText, KeyPathParts& parts) const {
@@ -98,8 +138,7 @@ bool CRegKeyTool::IsValidKeyPath(const char* text, bool mustExist) const {
 }
 
 bool CRegKeyTool::GetFullKeyPath(const char* text, std::string& out) const {
-    return g_editorVariant == EditorVariant::Brindle ? GetFullKeyPathBrindle(text, out)
-                                                     : GetFullKeyPathQuillet(text, out);
+    return m_variant == EditorVariant::Brindle ? GetFullKeyPathBrindle(text, out) : GetFullKeyPathQuillet(text, out);
 }
 
 bool CRegKeyTool::GetFullKeyPathQuillet(const char* text, std::string& out) {
@@ -129,14 +168,10 @@ bool CRegKeyTool::KeyPathToShortcut(const char* text, Shortcut& shortcut) const 
 }
 
 bool CRegKeyTool::OpenInRegEdit(const char* text) const {
-    return OpenInRegEdit(text, g_editorVariant);
-}
-
-bool CRegKeyTool::OpenInRegEdit(const char* text, EditorVariant variant) {
-    const bool viewer = variant == EditorVariant::Brindle;
+    const bool viewer = m_variant == EditorVariant::Brindle;
     if (!text || !*text) return false;
     std::string path;
-    if (!(viewer ? GetFullKeyPathBrindle(text, path) : GetFullKeyPathQuillet(text, path))) return false;
+    if (!GetFullKeyPath(text, path)) return false;
     // Keys are typed in upper case (ASCII letters only; double-byte characters stay whole).
     mbcs::MakeUpperAscii(path);
 
@@ -161,8 +196,9 @@ bool CRegKeyTool::OpenInRegEdit(const char* text, EditorVariant variant) {
         }
     }
 
-    // Maximising also restores a minimised editor.
-    ShowWindow(editor, SW_SHOWMAXIMIZED);
+    // Maximising also restores a minimised editor. Not waited for: a hung editor would hold
+    // us here, and the pause below gives a live one time to do it.
+    ShowWindowAsync(editor, SW_SHOWMAXIMIZED);
     SetForegroundWindow(editor);
 
     HWND tree = FindWindowExA(editor, nullptr, kTreeClass, nullptr);
@@ -174,24 +210,9 @@ bool CRegKeyTool::OpenInRegEdit(const char* text, EditorVariant variant) {
     SetFocus(tree);
     Sleep(kFocusPauseMs);
 
-    // Fold everything, go to the top item and open it: the roots are now the visible items.
-    for (int i = 0; i < kFoldKeystrokes; ++i) SendMessageA(tree, WM_KEYDOWN, VK_LEFT, 0);
-    SendMessageA(tree, WM_KEYDOWN, VK_HOME, 0);
-    SendMessageA(tree, WM_KEYDOWN, VK_RIGHT, 0);
-    Sleep(kOpenKeyPauseMs);
-
-    // Type each key name; a backslash opens the key selected so far. A double-byte character
-    // goes as two WM_CHAR, first byte first, even when its second byte is 0x5C.
-    for (size_t i = 0; i < path.size();) {
-        size_t len = mbcs::CharLength(path, i);
-        if (len == 1 && path[i] == '\\') {
-            SendMessageA(tree, WM_KEYDOWN, VK_RIGHT, 0);
-            Sleep(kOpenKeyPauseMs);
-        } else {
-            for (size_t k = 0; k < len; ++k)
-                SendMessageA(tree, WM_CHAR, static_cast<unsigned char>(path[i + k]), 0);
-        }
-        i += len;
+    if (!TypePath(tree, path)) {
+        if (viewer) ShowEditorError(IDS_COMMON_OPEN_EDITOR_FAILED);
+        return false;
     }
     return true;
 }

@@ -6,11 +6,11 @@
 
 #include "Shortcut.h"
 
-// Which program's rules apply where the two programs differ (the viewer's own
-// GetFullKeyPath, its direct start of the editor and its three message boxes).
-// Each program defines g_editorVariant once; tests may call both variants directly.
+// Which program's rules apply where the two programs differ: the viewer's own
+// GetFullKeyPath, its direct start of the editor and its message boxes. Each program names
+// its rules where it makes the tool that opens keys: the toolbar's are the default, the
+// viewer's view passes its own.
 enum class EditorVariant { Quillet, Brindle };
-extern const EditorVariant g_editorVariant;
 
 enum : unsigned { KP_ROOT = 1, KP_ROOTNAME = 2, KP_SUBKEY = 4, KP_PATH = 8 };
 
@@ -24,11 +24,12 @@ struct KeyPathParts {
 
 class CRegKeyTool {
 public:
+    explicit CRegKeyTool(EditorVariant variant = EditorVariant::Quillet) : m_variant(variant) {}
     virtual ~CRegKeyTool() = default;
 
     bool ParseKeyPath(std::string text, bool allowLeadingText, KeyPathParts& parts) const;
     bool IsValidKeyPath(const char* text, bool mustExist) const;
-    // The program's own variant (g_editorVariant).
+    // By the rules the tool was made with.
     bool GetFullKeyPath(const char* text, std::string& out) const;
     bool KeyPathToShortcut(const char* text, Shortcut& shortcut) const;
     bool OpenInRegEdit(const char* text) const;
@@ -40,5 +41,7 @@ public:
     // Both variants, explicitly.
     static bool GetFullKeyPathQuillet(const char* text, std::string& out);
     static bool GetFullKeyPathBrindle(const char* text, std::string& out);
-    static bool OpenInRegEdit(const char* text, EditorVariant variant);
+
+private:
+    EditorVariant m_variant;
 };

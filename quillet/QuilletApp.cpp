@@ -1,10 +1,6 @@
 #include "QuilletApp.h"
 
-#include "RegKeyTool.h"
 #include "ToolbarDlg.h"
-
-// Where the two programs' key-path rules differ, this one follows its own.
-const EditorVariant g_editorVariant = EditorVariant::Quillet;
 
 CQuilletApp theApp;
 

@@ -12,12 +12,9 @@
 
 #include "LinkDoc.h"
 #include "LinkRectList.h"
-#include "RegKeyTool.h"
 #include "TextDecode.h"
 #include "TextFile.h"
 #include "WinTest.h"
-
-const EditorVariant g_editorVariant = EditorVariant::Brindle;
 
 namespace {
 

@@ -318,6 +318,24 @@ TEST_F(Viewer, GrowsWithTheDisplayScale) {
         << standin::Describe(editor.Keys());
 }
 
+// An editor that has stopped answering holds the viewer for one message's limit at most; the
+// failure is told and the view takes the next paste.
+TEST_F(Viewer, AHungEditorIsToldAndTheViewStaysUsable) {
+    wintest::MessageBoxWatcher boxes(IDOK);
+    standin::Session editor("brindle_view_hung");
+    wintest::ScratchKey key("BrindleView\\Hung");
+    standin::ScopedEnv hang("QB_STANDIN_HANG", "300");
+    ASSERT_TRUE(standin::WaitHung(editor.Start()));
+    Paste(key.Path() + "\r\n");
+    double start = standin::NowMs();
+    Click(View().GetCharWidth() + 4, LineY(0));
+    EXPECT_LT(standin::NowMs() - start, 7000.0);
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_EQ(wintest::U(boxes.Seen()[0].text), "打开注册表编辑器失败！");
+    Paste("plain\r\n");
+    EXPECT_EQ(Line(0), "plain");
+}
+
 TEST_F(Viewer, AClickOnAFileLineOpensExplorerAtItsFolder) {
     const std::string file = drive::DriveFolder("brindleview") + "target.txt";
     ASSERT_TRUE(wintest::WriteFileBytes(file, "x"));

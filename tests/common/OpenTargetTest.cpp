@@ -8,11 +8,8 @@
 
 #include "Driver.h"
 #include "OpenTarget.h"
-#include "RegKeyTool.h"
 #include "StandIn.h"
 #include "WinTest.h"
-
-const EditorVariant g_editorVariant = EditorVariant::Quillet;
 
 namespace {
 

@@ -8,8 +8,6 @@
 #include "RegKeyTool.h"
 #include "WinTest.h"
 
-const EditorVariant g_editorVariant = EditorVariant::Quillet;
-
 namespace {
 
 using wintest::A;

@@ -6,11 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "RegKeyTool.h"
 #include "ShellTool.h"
 #include "WinTest.h"
-
-const EditorVariant g_editorVariant = EditorVariant::Quillet;
 
 namespace {
 

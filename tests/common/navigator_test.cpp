@@ -10,8 +10,6 @@
 #include "StandIn.h"
 #include "WinTest.h"
 
-const EditorVariant g_editorVariant = EditorVariant::Quillet;
-
 using standin::Event;
 using wintest::U;
 
@@ -23,7 +21,7 @@ const char* Name(EditorVariant v) { return v == EditorVariant::Quillet ? "Quille
 struct Call { bool result; double startMs, endMs; };
 Call Open(const std::string& text, EditorVariant variant) {
     double start = standin::NowMs();
-    bool result = CRegKeyTool::OpenInRegEdit(text.c_str(), variant);
+    bool result = CRegKeyTool(variant).OpenInRegEdit(text.c_str());
     return {result, start, standin::NowMs()};
 }
 
@@ -43,12 +41,12 @@ void ExpectPauses(const std::vector<Event>& keys, const Call& call) {
 
 }  // namespace
 
-// Paths several levels deep, with double-byte key names (誠's second byte is 0x5C), or ending
-// in a backslash, each against an editor not running (started and waited for), running, or
+// Paths several levels deep, with double-byte key names (誠's second byte is 0x5C, 0x81 0x61's
+// a lower-case letter that must not be upper-cased), or ending in a backslash, each against an editor not running (started and waited for), running, or
 // running minimised: one editor process, shown maximised, typed into upper-case with the
 // pauses, and ending on the key.
 TEST(Navigator, DrivesTheEditorToTheKey) {
-    wintest::ScratchKey deep("NavDeep\\Level2\\level3\\Leaf"), wide(wintest::A("NavWide\\中文键\\誠实")),
+    wintest::ScratchKey deep("NavDeep\\Level2\\level3\\Leaf"), wide(wintest::A("NavWide\\中文键\\") + "\x81" "a\\" + wintest::A("誠实")),
         trail("NavTrail\\Open");
     ASSERT_TRUE(deep.Ok() && wide.Ok() && trail.Ok());
     const std::string typedBase = "LEFTx50 HOME RIGHT 'HKEY_CURRENT_USER' RIGHT 'SOFTWARE' RIGHT 'QBTESTS' RIGHT ";
@@ -58,8 +56,8 @@ TEST(Navigator, DrivesTheEditorToTheKey) {
     } cases[] = {
         {-1, "hkcu\\Software\\QbTests\\NavDeep\\Level2\\level3\\Leaf",
          "'NAVDEEP' RIGHT 'LEVEL2' RIGHT 'LEVEL3' RIGHT 'LEAF'", deep.Path()},
-        {SW_SHOWNORMAL, wintest::A("HKEY_CURRENT_USER\\Software\\QbTests\\NavWide\\中文键\\誠实"),
-         wintest::A("'NAVWIDE' RIGHT '中文键' RIGHT '誠实'"), wide.Path()},
+        {SW_SHOWNORMAL, wintest::A("HKEY_CURRENT_USER\\Software\\QbTests\\NavWide\\中文键\\") + "\x81" "a\\" + wintest::A("誠实"),
+         wintest::A("'NAVWIDE' RIGHT '中文键' RIGHT '") + "\x81" "a" + wintest::A("' RIGHT '誠实'"), wide.Path()},
         {SW_MINIMIZE, "HKCU\\Software\\QbTests\\NavTrail\\", "'NAVTRAIL' RIGHT",
          "HKEY_CURRENT_USER\\Software\\QbTests\\NavTrail"},
     };
@@ -140,8 +138,29 @@ TEST(Navigator, EditorFailuresAreToldOnlyByTheViewer) {
             ASSERT_EQ(seen.size(), v == EditorVariant::Brindle ? 1u : 0u);
             if (!seen.empty()) { EXPECT_EQ(U(seen[0].caption + " " + seen[0].text), std::string("错误 ") + c.brindleText); }
             if (away) { EXPECT_EQ(standin::Count(s.Events(), "START"), 0u); }
-            if (c.option && !hung) { EXPECT_TRUE(IsZoomed(standin::FindEditor())); }  // shown before the tree is looked for
+            if (c.option && !hung) {  // shown (without waiting on it) before the tree is looked for
+                EXPECT_TRUE(wintest::WaitUntil([] { return !!IsZoomed(standin::FindEditor()); }, 3000));
+            }
             EXPECT_TRUE(s.Keys().empty());
         }
+    }
+}
+
+// An editor that has stopped answering holds the caller for one message's limit at most
+// (5 s; at once once the system counts it hung), and the walk then fails like any other.
+TEST(Navigator, AHungEditorEndsTheWalkWithinTheLimit) {
+    wintest::ScratchKey key("NavHung");
+    standin::Session s("nav_hung");
+    standin::ScopedEnv hang("QB_STANDIN_HANG", "300");
+    ASSERT_TRUE(key.Ok() && standin::WaitHung(s.Start()));
+    for (EditorVariant v : kVariants) {
+        SCOPED_TRACE(Name(v));
+        wintest::MessageBoxWatcher boxes;
+        Call call = Open(key.Path(), v);
+        EXPECT_FALSE(call.result);
+        EXPECT_LT(call.endMs - call.startMs, 7000.0);
+        std::vector<wintest::SeenBox> seen = boxes.Seen();
+        ASSERT_EQ(seen.size(), v == EditorVariant::Brindle ? 1u : 0u);
+        if (!seen.empty()) { EXPECT_EQ(U(seen[0].caption + " " + seen[0].text), "错误 打开注册表编辑器失败！"); }
     }
 }

@@ -7,15 +7,12 @@
 #include <commctrl.h>
 
 #include "Driver.h"
-#include "RegKeyTool.h"
 #include "ShortcutManagerDlg.h"
 #include "ShortcutMessages.h"
 #include "WinApp.h"
 #include "WinTest.h"
 
 using wintest::A;
-
-const EditorVariant g_editorVariant = EditorVariant::Quillet;
 
 namespace {
 

@@ -7,12 +7,9 @@
 #include <string>
 
 #include "Driver.h"
-#include "RegKeyTool.h"
 #include "ShortcutDlg.h"
 #include "WinTest.h"
 #include "resource.h"
-
-const EditorVariant g_editorVariant = EditorVariant::Quillet;
 
 using wintest::A;
 using wintest::U;

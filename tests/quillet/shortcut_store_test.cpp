@@ -8,8 +8,6 @@
 #include "ShortcutStore.h"
 #include "WinTest.h"
 
-const EditorVariant g_editorVariant = EditorVariant::Quillet;
-
 using wintest::A;
 using wintest::U;
 

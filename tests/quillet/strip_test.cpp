@@ -290,3 +290,16 @@ TEST(Strip, PickerAndPathBoxDriveTheEditorAndManualOpenModeSwapsTheControls) {
     toggle(false);
     EXPECT_TRUE(run.Close());
 }
+
+// An editor that has stopped answering holds the strip for one message's limit at most: its
+// close button, pressed right after the pick, still ends it.
+TEST(Strip, AHungEditorHoldsTheStripOnlyBriefly) {
+    wintest::ScratchKey key("Strip\\Hung");
+    standin::Session editor("strip_hung");
+    standin::ScopedEnv hang("QB_STANDIN_HANG", "300");
+    ASSERT_TRUE(standin::WaitHung(editor.Start()));
+    StripRun run("strip_hung");
+    ASSERT_TRUE(run.WriteIni(Line(key.Path(), "Hung")) && run.Start());
+    PostMessageA(run.Picker(), WM_KEYDOWN, VK_DOWN, 1);
+    EXPECT_TRUE(run.Close(9000));
+}

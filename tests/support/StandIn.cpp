@@ -133,6 +133,13 @@ std::string StatusPath(HWND editor) {
     return text;
 }
 
+bool WaitHung(HWND editor) {
+    return editor && wintest::WaitUntil([&] {
+        DWORD_PTR answer = 0;
+        return !SendMessageTimeoutA(editor, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &answer);
+    }, 5000);
+}
+
 namespace {
 std::vector<DWORD> EditorPids() {
     std::vector<DWORD> pids;

@@ -19,7 +19,8 @@
 // The editor's other options are environment variables, set in this process so that an
 // editor started from it inherits them: QB_STANDIN_NO_TREE=1 (no key tree),
 // QB_STANDIN_NO_WINDOW=<ms> (no window at all, exits after ms), QB_STANDIN_BUSY=1 (with
-// the previous: never ready for input either).
+// the previous: never ready for input either), QB_STANDIN_HANG=<ms> (stops answering that
+// long after showing its window).
 #pragma once
 #include <windows.h>
 
@@ -67,6 +68,7 @@ private:
 HWND FindEditor();             // a top-level "RegEdit_RegEdit" window, or null
 HWND FindTree(HWND editor);    // its direct "SysTreeView32" child, or null
 std::string StatusPath(HWND editor);  // the status bar's path, computer item removed
+bool WaitHung(HWND editor);           // until the editor no longer answers (bounded)
 int CountEditorProcesses();    // running processes named regedit.exe
 // Closes every editor window and ends every regedit.exe process, then waits until they
 // are gone (bounded). Returns whether none is left.
