@@ -11,6 +11,7 @@ scale() {
   wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
 }
 trap 'scale 96' EXIT
+trap 'exit 1' INT TERM
 rc=0
 for dpi in 96 144 192; do
   scale "$dpi"
