@@ -128,13 +128,6 @@ protected:
         }
         return true;
     }
-    void Keys(std::initializer_list<WORD> vks) {  // pressed in order, released in reverse
-        std::vector<INPUT> in;
-        for (WORD vk : vks) in.push_back(INPUT{INPUT_KEYBOARD, {}}), in.back().ki.wVk = vk;
-        for (auto it = vks.end(); it != vks.begin();) in.push_back(INPUT{INPUT_KEYBOARD, {}}), in.back().ki.wVk = *--it,
-                                                      in.back().ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
-    }
     // Find Next pressed in the dialog with this text and choices; true once the search has ended.
     bool FindInDialog(const std::string& text, bool matchCase) {
         const HWND dlg = View().GetFindDialog();
@@ -429,7 +422,8 @@ TEST_F(Viewer, FindShowsTheMatchInViewAndStepsOnWithF3) {
     ASSERT_TRUE(closeDialog());
     SetForegroundWindow(m_frame->m_hWnd);
     SetFocus(m_view);
-    Keys({VK_CONTROL, 'F'});
+    for (DWORD up : {0ul, static_cast<DWORD>(KEYEVENTF_KEYUP)})  // Ctrl+F, as typed
+        keybd_event(up ? 'F' : VK_CONTROL, 0, up, 0), keybd_event(up ? VK_CONTROL : 'F', 0, up, 0);
     ASSERT_TRUE(AppWaitUntil([&] { return View().GetFindDialog() && IsWindowVisible(View().GetFindDialog()); }, 5000));
     SetWindowPos(View().GetFindDialog(), nullptr, 300, 610, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // off the view
 
