@@ -52,26 +52,6 @@ TEST(SetText, SplitsAtCrLfOnly) {
     EXPECT_EQ(empty.GetLineCount(), 0);
 }
 
-// The longest-line length counts raw bytes and restarts with each text, while the lines
-// stay until Clear; AddLine takes a line as it is.
-TEST(SetText, LongestLineRestartsLinesStayUntilClear) {
-    CLinkDoc doc;
-    ASSERT_TRUE(doc.SetText("  C:\\x\\\xC4\xE3.txt\r\nab"));
-    EXPECT_EQ(doc.GetMaxLineLength(), 13);
-    ASSERT_TRUE(doc.SetText("abc"));
-    EXPECT_EQ(doc.GetMaxLineLength(), 3);
-    EXPECT_EQ(doc.GetLineCount(), 3);
-    EXPECT_FALSE(doc.SetText(""));
-    EXPECT_EQ(doc.GetMaxLineLength(), 0);
-    LineItem item;
-    EXPECT_TRUE(doc.GetLine(0, item) && item.kind == LINE_FILE);
-    EXPECT_FALSE(doc.GetLine(3, item) || doc.GetLine(-1, item));
-    doc.Clear();
-    ASSERT_TRUE(doc.AddLine("HKCU\\a\r\nb"));
-    EXPECT_EQ(Lines(doc), (std::vector<std::string>{"HKCU\\a\r\nb"}));
-    EXPECT_TRUE(doc.LineKind(0) == LINE_KEY && doc.GetMaxLineLength() == 9);
-}
-
 // The index is kept in blocks of 65,536 lines: lines on both sides of a block's edge keep
 // their text and kind.
 TEST(SetText, ManyLinesAcrossIndexBlocks) {
