@@ -31,7 +31,7 @@ open(path, "w", encoding="utf-8").write(text.replace(old, new))
 PY
   then verdict=STALE; broken=$((broken + 1))
   elif ! rebuild; then verdict="DOES NOT BUILD"; broken=$((broken + 1))
-  elif (cd build/host && ctest -R "$regex" --timeout 900 >"$root/build/plant-$name.log" 2>&1); then
+  elif (cd build/host && ctest -R "$regex" --timeout 900 --output-on-failure >"$root/build/plant-$name.log" 2>&1); then
     verdict="MISSED (the tests passed)"; missed=$((missed + 1))
   else
     verdict="caught by $(grep -oE '\*\*\*Failed|[0-9]+ - [^ ]+ \((Failed|Timeout|SEGFAULT|Subprocess aborted)\)' \
