@@ -8,3 +8,4 @@
 #define IDS_COMMON_INVALID_TARGET       3003
 #define IDS_COMMON_CAPTION_ERROR        3004
 #define IDS_COMMON_CAPTION_MANUAL_OPEN  3005
+#define IDS_COMMON_EDITOR_ELEVATED      3006  // the toolbar only: the editor refused our keys

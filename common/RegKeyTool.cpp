@@ -82,9 +82,13 @@ HWND WaitForEditorWindow(CUniqueHandle process) {
     }
 }
 
-bool SendKey(HWND tree, UINT message, WPARAM code) {
+DWORD SendKey(HWND tree, UINT message, WPARAM code) {
     DWORD_PTR answer = 0;
-    return SendMessageTimeoutW(tree, message, code, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kKeyLimitMs, &answer) != 0;
+    SetLastError(ERROR_SUCCESS);
+    if (SendMessageTimeoutW(tree, message, code, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kKeyLimitMs, &answer))
+        return ERROR_SUCCESS;
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_TIMEOUT;
 }
 
 // Fold everything, go to the top item and open it, so the roots are the visible items; then
@@ -92,31 +96,36 @@ bool SendKey(HWND tree, UINT message, WPARAM code) {
 // whose second byte is 0x5C is no backslash). Each character goes as one WM_CHAR in UTF-16,
 // converted with the ANSI code page the path is written in: two ANSI WM_CHAR bytes would be
 // joined with the code page of this thread's keyboard layout, which under an English layout
-// makes two wrong characters of one Chinese one. False at the first message not taken.
-bool TypePath(HWND tree, const std::string& path) {
-    for (int i = 0; i < kFoldKeystrokes; ++i)
-        if (!SendKey(tree, WM_KEYDOWN, VK_LEFT)) return false;
-    if (!SendKey(tree, WM_KEYDOWN, VK_HOME) || !SendKey(tree, WM_KEYDOWN, VK_RIGHT)) return false;
+// makes two wrong characters of one Chinese one. Ends at the first message not taken, with
+// the send's reason.
+DWORD TypePath(HWND tree, const std::string& path, EditorSendFn send) {
+    DWORD error = ERROR_SUCCESS;
+    for (int i = 0; i < kFoldKeystrokes && !error; ++i) error = send(tree, WM_KEYDOWN, VK_LEFT);
+    if (!error) error = send(tree, WM_KEYDOWN, VK_HOME);
+    if (!error) error = send(tree, WM_KEYDOWN, VK_RIGHT);
+    if (error) return error;
     Sleep(kOpenKeyPauseMs);
-    for (size_t i = 0; i < path.size();) {
+    for (size_t i = 0; i < path.size() && !error;) {
         const int len = static_cast<int>(mbcs::CharLength(path, i));
         if (len == 1 && path[i] == '\\') {
-            if (!SendKey(tree, WM_KEYDOWN, VK_RIGHT)) return false;
-            Sleep(kOpenKeyPauseMs);
+            error = send(tree, WM_KEYDOWN, VK_RIGHT);
+            if (!error) Sleep(kOpenKeyPauseMs);
         } else {
             // One UTF-16 unit for a character of code page 936; two for a broken pair.
             wchar_t wide[2];
             const int count = MultiByteToWideChar(CP_ACP, 0, path.data() + i, len, wide, 2);
-            if (count == 0) return false;
-            for (int k = 0; k < count; ++k)
-                if (!SendKey(tree, WM_CHAR, wide[k])) return false;
+            if (count == 0) return GetLastError();
+            for (int k = 0; k < count && !error; ++k) error = send(tree, WM_CHAR, wide[k]);
         }
         i += len;
     }
-    return true;
+    return error;
 }
 
 }  // namespace
+
+CRegKeyTool::CRegKeyTool(EditorVariant variant, EditorSendFn send)
+    : m_variant(variant), m_send(send ? send : SendKey) {}
 
 bool CRegKeyTool::ParseKeyPath(std::string text, bool allowLeadingText, KeyPathParts& parts) const {
     ParsedKeyPath parsed;
@@ -199,6 +208,9 @@ bool CRegKeyTool::OpenInRegEdit(const char* text) const {
     // Maximising also restores a minimised editor. Not waited for: a hung editor would hold
     // us here, and the pause below gives a live one time to do it.
     ShowWindowAsync(editor, SW_SHOWMAXIMIZED);
+    // Refused when this program is not in the foreground (auto-open after a copy made in
+    // another program): the system then flashes the editor's taskbar button instead. The keys
+    // go to the tree directly, so the walk goes on (SetForegroundWindow, its remarks).
     SetForegroundWindow(editor);
 
     HWND tree = FindWindowExA(editor, nullptr, kTreeClass, nullptr);
@@ -210,8 +222,14 @@ bool CRegKeyTool::OpenInRegEdit(const char* text) const {
     SetFocus(tree);
     Sleep(kFocusPauseMs);
 
-    if (!TypePath(tree, path)) {
+    const DWORD error = TypePath(tree, path, m_send);
+    if (error != ERROR_SUCCESS) {
+        // An editor of higher rights (started elevated) gets no message from us: the system
+        // drops each one and the send fails with ERROR_ACCESS_DENIED (User Interface Privilege
+        // Isolation, UIPI; SendMessage, its remarks). The toolbar, silent about other failures
+        // of the walk, tells this one: only the user can mend it.
         if (viewer) ShowEditorError(IDS_COMMON_OPEN_EDITOR_FAILED);
+        else if (error == ERROR_ACCESS_DENIED) ShowEditorError(IDS_COMMON_EDITOR_ELEVATED);
         return false;
     }
     return true;

@@ -12,6 +12,12 @@
 // viewer's view passes its own.
 enum class EditorVariant { Quillet, Brindle };
 
+// How the navigator hands one message to the editor's key tree: ERROR_SUCCESS when the tree
+// took it, otherwise why not (ERROR_TIMEOUT: no answer in time; ERROR_ACCESS_DENIED: the
+// system refused it). The programs use the bounded send of RegKeyTool.cpp; tests pass one
+// that refuses, to play an editor of higher rights.
+using EditorSendFn = DWORD (*)(HWND tree, UINT message, WPARAM code);
+
 enum : unsigned { KP_ROOT = 1, KP_ROOTNAME = 2, KP_SUBKEY = 4, KP_PATH = 8 };
 
 struct KeyPathParts {
@@ -24,7 +30,8 @@ struct KeyPathParts {
 
 class CRegKeyTool {
 public:
-    explicit CRegKeyTool(EditorVariant variant = EditorVariant::Quillet) : m_variant(variant) {}
+    // A null send means the bounded send of RegKeyTool.cpp.
+    explicit CRegKeyTool(EditorVariant variant = EditorVariant::Quillet, EditorSendFn send = nullptr);
     virtual ~CRegKeyTool() = default;
 
     bool ParseKeyPath(std::string text, bool allowLeadingText, KeyPathParts& parts) const;
@@ -44,4 +51,5 @@ public:
 
 private:
     EditorVariant m_variant;
+    EditorSendFn m_send;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,9 @@ const EditorVariant kVariants[] = {EditorVariant::Quillet, EditorVariant::Brindl
 const char* Name(EditorVariant v) { return v == EditorVariant::Quillet ? "Quillet " : "Brindle "; }
 
 struct Call { bool result; double startMs, endMs; };
-Call Open(const std::string& text, EditorVariant variant) {
+Call Open(const std::string& text, EditorVariant variant, EditorSendFn send = nullptr) {
     double start = standin::NowMs();
-    bool result = CRegKeyTool(variant).OpenInRegEdit(text.c_str());
+    bool result = CRegKeyTool(variant, send).OpenInRegEdit(text.c_str());
     return {result, start, standin::NowMs()};
 }
 
@@ -42,13 +43,16 @@ void ExpectPauses(const std::vector<Event>& keys, const Call& call) {
 }  // namespace
 
 // Paths several levels deep, with double-byte key names (誠's second byte is 0x5C, 0x81 0x61's
-// a lower-case letter that must not be upper-cased), or ending in a backslash, each against an editor not running (started and waited for), running, or
-// running minimised: one editor process, shown maximised, typed into upper-case with the
-// pauses, and ending on the key.
+// a lower-case letter that must stay so; an English keyboard layout must not change either),
+// or ending in a backslash, each against an editor not running (started and waited for),
+// running, or running minimised: one editor process, shown maximised, typed into upper-case
+// with the pauses, and ending on the key.
 TEST(Navigator, DrivesTheEditorToTheKey) {
-    wintest::ScratchKey deep("NavDeep\\Level2\\level3\\Leaf"), wide(wintest::A("NavWide\\中文键\\") + "\x81" "a\\" + wintest::A("誠实")),
-        trail("NavTrail\\Open");
+    const std::string wideName = wintest::A("NavWide\\中文键\\") + "\x81" "a\\" + wintest::A("誠实");
+    wintest::ScratchKey deep("NavDeep\\Level2\\level3\\Leaf"), wide(wideName), trail("NavTrail\\Open");
     ASSERT_TRUE(deep.Ok() && wide.Ok() && trail.Ok());
+    // Run again by wine.common_navigator_english: the same characters must reach the tree.
+    if (getenv("QB_USER_LOCALE")) { ASSERT_EQ(LOWORD(GetKeyboardLayout(0)), 0x0409); }
     const std::string typedBase = "LEFTx50 HOME RIGHT 'HKEY_CURRENT_USER' RIGHT 'SOFTWARE' RIGHT 'QBTESTS' RIGHT ";
     struct Case {
         int show;  // how the editor is left before the call; -1: not running
@@ -56,7 +60,7 @@ TEST(Navigator, DrivesTheEditorToTheKey) {
     } cases[] = {
         {-1, "hkcu\\Software\\QbTests\\NavDeep\\Level2\\level3\\Leaf",
          "'NAVDEEP' RIGHT 'LEVEL2' RIGHT 'LEVEL3' RIGHT 'LEAF'", deep.Path()},
-        {SW_SHOWNORMAL, wintest::A("HKEY_CURRENT_USER\\Software\\QbTests\\NavWide\\中文键\\") + "\x81" "a\\" + wintest::A("誠实"),
+        {SW_SHOWNORMAL, "HKEY_CURRENT_USER\\Software\\QbTests\\" + wideName,
          wintest::A("'NAVWIDE' RIGHT '中文键' RIGHT '") + "\x81" "a" + wintest::A("' RIGHT '誠实'"), wide.Path()},
         {SW_MINIMIZE, "HKCU\\Software\\QbTests\\NavTrail\\", "'NAVTRAIL' RIGHT",
          "HKEY_CURRENT_USER\\Software\\QbTests\\NavTrail"},
@@ -146,21 +150,40 @@ TEST(Navigator, EditorFailuresAreToldOnlyByTheViewer) {
     }
 }
 
-// An editor that has stopped answering holds the caller for one message's limit at most
-// (5 s; at once once the system counts it hung), and the walk then fails like any other.
-TEST(Navigator, AHungEditorEndsTheWalkWithinTheLimit) {
-    wintest::ScratchKey key("NavHung");
-    standin::Session s("nav_hung");
-    standin::ScopedEnv hang("QB_STANDIN_HANG", "300");
-    ASSERT_TRUE(key.Ok() && standin::WaitHung(s.Start()));
-    for (EditorVariant v : kVariants) {
-        SCOPED_TRACE(Name(v));
-        wintest::MessageBoxWatcher boxes;
-        Call call = Open(key.Path(), v);
-        EXPECT_FALSE(call.result);
-        EXPECT_LT(call.endMs - call.startMs, 7000.0);
-        std::vector<wintest::SeenBox> seen = boxes.Seen();
-        ASSERT_EQ(seen.size(), v == EditorVariant::Brindle ? 1u : 0u);
-        if (!seen.empty()) { EXPECT_EQ(U(seen[0].caption + " " + seen[0].text), "错误 打开注册表编辑器失败！"); }
+namespace {
+int g_refused = 0;
+DWORD RefuseKey(HWND, UINT, WPARAM) {
+    ++g_refused;
+    return ERROR_ACCESS_DENIED;
+}
+}  // namespace
+
+// A key the editor does not take ends the walk. One that has stopped answering holds the
+// caller one message's limit at most (5 s; at once once the system counts it hung). One of
+// higher rights gets no key at all (the system refuses them across integrity levels, which
+// Wine does not: a refusing send plays it), and the toolbar names that reason.
+TEST(Navigator, AKeyNotTakenEndsTheWalk) {
+    wintest::ScratchKey key("NavNotTaken");
+    ASSERT_TRUE(key.Ok());
+    const std::string elevated = "注册表编辑器以更高的权限运行，不接受本程序发送的按键，无法打开该键。\n请以管理员身份运行 Quillet。";
+    for (bool hung : {true, false}) {
+        standin::Session s("nav_not_taken");
+        standin::ScopedEnv hang("QB_STANDIN_HANG", hung ? "300" : nullptr);
+        HWND editor = s.Start();
+        ASSERT_TRUE(editor && (!hung || standin::WaitHung(editor)));
+        for (EditorVariant v : kVariants) {
+            SCOPED_TRACE(Name(v) + std::string(hung ? "hung" : "refusing"));
+            wintest::MessageBoxWatcher boxes;
+            g_refused = 0;
+            Call call = Open(key.Path(), v, hung ? nullptr : RefuseKey);
+            EXPECT_FALSE(call.result);
+            EXPECT_LT(call.endMs - call.startMs, 7000.0);
+            EXPECT_EQ(g_refused, hung ? 0 : 1);
+            std::string told = v == EditorVariant::Brindle ? "打开注册表编辑器失败！" : hung ? "" : elevated;
+            std::vector<wintest::SeenBox> seen = boxes.Seen();
+            ASSERT_EQ(seen.size(), told.empty() ? 0u : 1u);
+            if (!seen.empty()) { EXPECT_EQ(U(seen[0].caption + " " + seen[0].text), "错误 " + told); }
+        }
+        if (!hung) { EXPECT_TRUE(s.Keys().empty()); }
     }
 }

@@ -3,6 +3,12 @@
 : "${QB_RIG_DIR:?QB_RIG_DIR is not set}"
 export LOCPATH="$QB_RIG_DIR/locale"
 export LC_ALL=zh_CN.UTF-8          # gives the ANSI code page 936 inside Wine
+# QB_USER_LOCALE (a glibc locale name, "C" for US English): the user locale, and with it the
+# keyboard layout of every thread, differs from the system's; the code page stays 936.
+if [ -n "${QB_USER_LOCALE:-}" ]; then
+  unset LC_ALL
+  export LC_CTYPE=zh_CN.UTF-8 LC_MESSAGES="$QB_USER_LOCALE"
+fi
 export WINEPREFIX="$QB_RIG_DIR/prefix"
 export WINEARCH=win64
 export WINEDEBUG=-all
