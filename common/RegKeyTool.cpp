@@ -31,11 +31,11 @@ constexpr DWORD kFocusPauseMs = 300;
 constexpr DWORD kOpenKeyPauseMs = 200;
 // More VK_LEFT than any path is deep: each folds a branch or climbs one level.
 constexpr int kFoldKeystrokes = 50;
-// Every message to the tree waits at most this long, so an editor that has stopped answering
-// holds the caller for one limit and no more: the walk ends at the first message not taken.
-// It is the time after which the system itself calls a window hung; a healthy tree takes a
-// key at once and lists even a key of thousands of sub-keys well within it. An editor the
-// system already knows to be hung refuses at once (SMTO_ABORTIFHUNG).
+// Every message to the tree waits at most this long and the walk ends at the first message
+// not taken, so an editor that has stopped answering holds the caller for the focus pause and
+// one limit, 5.3 s, and no more; one the system already knows to be hung refuses at once
+// (SMTO_ABORTIFHUNG). It is the time after which the system itself calls a window hung: a
+// healthy tree takes a key at once and lists even a key of thousands of sub-keys well within it.
 constexpr UINT kKeyLimitMs = 5000;
 
 HKEY RootHandle(int row) {
