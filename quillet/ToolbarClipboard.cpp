@@ -58,8 +58,12 @@ LRESULT CToolbarDlg::OnOpenCopied(WPARAM, LPARAM) {
         // viewer that passes the news on twice); its sequence number tells. 0: not known.
         const DWORD copy = ::GetClipboardSequenceNumber();
         if (copy != 0 && copy == m_openedCopy) continue;
+        // Counted as handled only once read: a copy still held open by another program
+        // past the retries is taken at its next announcement.
+        std::string line;
+        if (!CClipboardText().FirstLine(line)) continue;
         m_openedCopy = copy;
-        OpenFromClipboard();
+        OpenTargetLenient(line.c_str());
     } while (m_copyAgain);
     m_openingCopy = false;
     return 0;
