@@ -87,8 +87,6 @@ private:
     void DrawLine(CDC& dc, int32_t line, int x, int y, int hPos, int clientWidth);
     // Pixels from the start of a line's text to byte `offset` of it, in the line's font.
     int64_t TextWidth(int32_t line, size_t offset);
-    // A text comes in: no match and no search any more.
-    void ForgetMatch();
     void StartSearch(bool down);
     static DWORD WINAPI SearchThread(void* view);
     void ShowMatch(size_t offset);
