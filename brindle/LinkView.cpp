@@ -112,6 +112,8 @@ LRESULT CLinkView::OnCreate(WPARAM, LPARAM) {
 // Texts coming in
 
 bool CLinkView::LoadTextFile(const char* path) {
+    // Refused by the name or existence test: the text, its match and any search stay.
+    if (!PassesLoadTests(path)) return false;
     CancelSearch();  // the search reads the document that is about to change
     const size_t linesBefore = static_cast<size_t>(m_doc.GetLineCount());
     switch (LoadTextFileInto(path, m_doc, m_links)) {
@@ -126,8 +128,8 @@ bool CLinkView::LoadTextFile(const char* path) {
     }
     case LoadResult::NotLoaded:
     default:
-        // Refused by the name or existence test: nothing changed. Failed later: the old
-        // text is gone, and the view should not go on showing it.
+        // Gone since the test above: nothing changed. Failed later: the old text is gone,
+        // and the view should not go on showing it.
         if (linesBefore != 0 && m_doc.GetLineCount() == 0) ShowNewText();
         return false;
     }

@@ -61,10 +61,12 @@ size_t WideRunToCodePage(const char16_t* src, size_t n, char* dst, void* context
     return wrote > 0 ? static_cast<size_t>(wrote) : 0;
 }
 
+bool PassesLoadTests(const char* path) {
+    return path && *path && (HasExtension(path, ".REG") || HasExtension(path, ".TXT")) && CShellTool::FileExists(path);
+}
+
 LoadResult LoadTextFileInto(const char* path, CLinkDoc& doc, CLinkRectList& links) {
-    if (!path || !*path) return LoadResult::NotLoaded;
-    if (!HasExtension(path, ".REG") && !HasExtension(path, ".TXT")) return LoadResult::NotLoaded;
-    if (!CShellTool::FileExists(path)) return LoadResult::NotLoaded;
+    if (!PassesLoadTests(path)) return LoadResult::NotLoaded;
 
     // From here on a failure leaves the viewer empty.
     links.Clear();

@@ -15,6 +15,8 @@ enum class LoadResult {
                 // framework's general error report is due
 };
 
+// The name and existence tests alone: false when loading the path would change nothing.
+bool PassesLoadTests(const char* path);
 // Every step of loading except showing the result, which is the view's. Shows no message.
 LoadResult LoadTextFileInto(const char* path, CLinkDoc& doc, CLinkRectList& links);
 
