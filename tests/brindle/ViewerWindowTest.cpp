@@ -259,6 +259,17 @@ TEST_F(Viewer, GrowsWithTheDisplayScale) {
     Paste(Numbered(6) + "HKCU\\Software\\QbTests\\S\r\n" + Numbered(3));  // short enough to end in view
     const std::vector<int> at96 = wintest::FiguresAt96("brindle", {View().GetLineHeight(), View().GetCharWidth()});
     ASSERT_EQ(at96.size(), 2u) << "the run at 96 DPI comes first";
+    if (wintest::ScreenDpi() == 96) {  // 100% keeps the drawn sizes: rows of a 20-pixel font
+        HDC dc = GetDC(m_view);
+        HGDIOBJ old = SelectObject(dc, CreateFontA(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, OUT_STROKE_PRECIS,
+                                                   CLIP_STROKE_PRECIS, DRAFT_QUALITY, VARIABLE_PITCH,
+                                                   AfxLoadString(IDS_VIEW_FONT).c_str()));
+        TEXTMETRICA tm{};
+        GetTextMetricsA(dc, &tm);
+        DeleteObject(SelectObject(dc, old));
+        ReleaseDC(m_view, dc);
+        EXPECT_EQ(at96, std::vector<int>({static_cast<int>(tm.tmHeight + tm.tmExternalLeading), tm.tmAveCharWidth}));
+    }
     const double factor = wintest::ScreenDpi() / 96.0;
     EXPECT_NEAR(View().GetLineHeight(), at96[0] * factor, 1.0);
     EXPECT_NEAR(View().GetCharWidth(), at96[1] * factor, 1.0);
