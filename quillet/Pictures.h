@@ -1,7 +1,9 @@
 // The strip's button faces and the manager's toolbar pictures for the screen's scale.
-// Each set is drawn at its own size (res/make_images.py); the one used is the largest not
-// larger than the scale asks for, so a picture is never blown up by a fraction of a pixel
-// more than the 100% one is.
+// Each set is made for its own size by res/make_images.py, never stretched by a fraction:
+// a face's bevel and the toolbar's cubes are drawn at that size, a face's glyph is the
+// 16-pixel drawing at the largest whole multiple that fits, centred (the same size at 125%
+// and 150%, doubled at 200%). The set used is the largest not larger than the scale asks
+// for, so the system never stretches one either.
 #pragma once
 #include "Gdi.h"
 #include "resource.h"

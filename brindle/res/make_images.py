@@ -3,8 +3,8 @@
 
 The pictures are small enough to keep as code: the icon is a page with text lines,
 some of them blue and underlined like the links the viewer paints; the cursor is a
-monochrome pointing hand (32, 48 and 64 pixels) whose hot spot is the fingertip at (6, 0)
-of the 32-pixel one.
+monochrome pointing hand (32, 48 and 64 pixels) whose hot spot is the fingertip, at (6, 0)
+of the 32- and 48-pixel ones.
 Run it from anywhere; it writes next to itself. Only the standard library is used.
 """
 import os
@@ -40,16 +40,18 @@ HAND = [
 HOTSPOT = (6, 0)
 
 
-# The hand at the system's cursor sizes for 100%, 150% and 200% scaling. The larger ones
-# are the 32-pixel drawing with every pixel repeated (1.5 times: every other pixel twice),
-# so each stays sharp-edged; the system never has to stretch one.
+# The hand at the system's cursor sizes for 100%, 150% and 200% scaling, so the system
+# never has to stretch one. Each is the drawing with every pixel repeated the largest whole
+# number of times the scale allows (once at 48, twice at 64): a fraction would repeat some
+# pixels more often than others and make the outline uneven.
 CURSOR_SIZES = (32, 48, 64)
 
 
 def cursor_image(size):
-    rows = [r.ljust(32, ".") for r in HAND] + ["." * 32] * (32 - len(HAND))
-    assert rows[HOTSPOT[1]][HOTSPOT[0]] == "X"
-    rows = ["".join(rows[y * 32 // size][x * 32 // size] for x in range(size)) for y in range(size)]
+    assert HAND[HOTSPOT[1]][HOTSPOT[0]] == "X"
+    k = size // 32
+    rows = ["".join(ch * k for ch in r).ljust(size, ".") for r in HAND for _ in range(k)]
+    rows += ["." * size] * (size - len(rows))
     stride = ((size + 31) // 32) * 4
 
     def bits(row, on):
@@ -72,7 +74,7 @@ def cursor_bytes():
     out = struct.pack("<HHH", 0, 2, len(images))
     offset = 6 + 16 * len(images)
     for n, image in zip(CURSOR_SIZES, images):
-        hot_x, hot_y = HOTSPOT[0] * n // 32, HOTSPOT[1] * n // 32
+        hot_x, hot_y = HOTSPOT[0] * (n // 32), HOTSPOT[1] * (n // 32)
         out += struct.pack("<BBBBHHII", n, n, 2, 0, hot_x, hot_y, len(image), offset)
         offset += len(image)
     return out + b"".join(images)

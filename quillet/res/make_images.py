@@ -357,9 +357,14 @@ CELLS = [
 
 
 def scaled_rows(rows, size):
-    """The glyph at `size` pixels: every pixel of the 16-pixel drawing repeated a whole
-    number of times (at 20 and 24 pixels some once, some twice), so edges stay sharp."""
-    return ["".join(rows[y * 16 // size][x * 16 // size] for x in range(size)) for y in range(size)]
+    """The glyph for a `size`-pixel face: the 16-pixel drawing with every pixel repeated the
+    largest whole number of times that fits (once at 20 and 24 pixels, twice at 32), centred.
+    A fraction would repeat some pixels more often than others and make strokes uneven."""
+    k = size // 16
+    pad = (size - 16 * k) // 2
+    blank = "." * size
+    grown = ["." * pad + "".join(ch * k for ch in row) + "." * (size - pad - 16 * k) for row in rows for _ in range(k)]
+    return [blank] * pad + grown + [blank] * (size - pad - len(grown))
 
 
 def draw_strip(lit, size=16):
@@ -405,17 +410,19 @@ MAGENTA = (230, 0, 230)
 SIGN_YELLOW = (255, 230, 0)
 
 
-def draw_cube(canvas, left):
-    # Front face 15x15 at (3, 13), top and right faces slanted by 5 pixels.
-    fx, fy, size, depth = left + 3, 13, 15, 5
+def draw_cube(canvas, left, cell=32):
+    # Front face 15x15 at (3, 13), top and right faces slanted by 5 pixels, in a 32-pixel
+    # cell; other cells get the same lines at their own size, each one pixel wide.
+    at = lambda n: (n * cell + 16) // 32
+    fx, fy, size, depth = left + at(3), at(13), at(15), at(5)
     canvas.rect(fx, fy, fx + size, fy + size, CYAN_FRONT)
     for d in range(1, depth + 1):
         for i in range(size):
             canvas.set(fx + i + d, fy - d, CYAN_TOP)   # top face
             canvas.set(fx + size - 1 + d, fy + i - d, CYAN_SIDE)  # right face
     # Block lines: the cube reads as 3x3 blocks.
-    for k in range(0, size + 1, 5):
-        edge = min(k, size - 1)
+    for k in range(4):
+        edge = min(k * size // 3, size - 1)
         for i in range(size):
             canvas.set(fx + edge, fy + i, BLOCK_LINE)
             canvas.set(fx + i, fy + edge, BLOCK_LINE)
@@ -481,17 +488,25 @@ SIGNS = [
 
 
 def draw_manager_toolbar(size=32):
-    canvas = Canvas(128, 32, TEAL)
+    if size % 32 == 0:
+        # Multiples of 32 repeat each pixel of the 32-pixel cells a whole number of times.
+        canvas = Canvas(128, 32, TEAL)
+        for index, (rows, colour) in enumerate(SIGNS):
+            draw_cube(canvas, 32 * index)
+            canvas.stamp(32 * index + 20, 1, rows, {"#": colour})
+        scaled = Canvas(4 * size, size, TEAL)
+        for y in range(size):
+            for x in range(4 * size):
+                scaled.set(x, y, canvas.get(x * 32 // size, y * 32 // size))
+        return scaled
+    # Between them the cube is drawn at the cell's size and the sign, drawn by hand at 32,
+    # stays at its own size rather than being stretched by a fraction.
+    canvas = Canvas(4 * size, size, TEAL)
     for index, (rows, colour) in enumerate(SIGNS):
-        left = 32 * index
-        draw_cube(canvas, left)
-        canvas.stamp(left + 20, 1, rows, {"#": colour})
-    # Larger sizes repeat each pixel a whole number of times, as the strip's faces do.
-    scaled = Canvas(4 * size, size, TEAL)
-    for y in range(size):
-        for x in range(4 * size):
-            scaled.set(x, y, canvas.get(x * 32 // size, y * 32 // size))
-    return scaled
+        left = size * index
+        draw_cube(canvas, left, size)
+        canvas.stamp(left + size - 12, (size - 32) // 4 + 1, rows, {"#": colour})
+    return canvas
 
 
 # ---------------------------------------------------------------------------
