@@ -1,5 +1,6 @@
 // The viewer's windows under Wine, made by the program's own start-up: painting, scrolling,
-// file links, Find, and the ways a text comes in (paste, drop, Open, command line). The wheel,
+// file links, Find, and the ways a text comes in (paste, drop, Open; the command line: the
+// tour), the menu, the focus and Exit of the frame around the view. The wheel,
 // the hand over a link and the click rule on key links are shown by the tour with real input.
 #include <windows.h>
 #include <shlobj.h>  // DROPFILES
@@ -32,19 +33,16 @@ struct Band {
     int blue = 0, dark = 0, minX = 1 << 30, maxX = -1, longestBlueRun = 0, longestDarkRun = 0, selected = 0;
 };
 
-// Read through the screen for another process's window, else through the window's own DC.
-std::vector<Band> Capture(HWND hwnd, int rowsPerBand, bool fromScreen = false) {
+std::vector<Band> Capture(HWND hwnd, int rowsPerBand) {
     RECT rc;
     GetClientRect(hwnd, &rc);
-    POINT at{0, 0};
-    if (fromScreen) ClientToScreen(hwnd, &at);
-    HDC src = GetDC(fromScreen ? nullptr : hwnd), mem = CreateCompatibleDC(src);
+    HDC src = GetDC(hwnd), mem = CreateCompatibleDC(src);
     BITMAPINFO bi{};
     bi.bmiHeader = {sizeof(bi.bmiHeader), rc.right, -rc.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     HBITMAP bmp = CreateDIBSection(src, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, rc.right, rc.bottom, src, at.x, at.y, SRCCOPY);
+    BitBlt(mem, 0, 0, rc.right, rc.bottom, src, 0, 0, SRCCOPY);
     GdiFlush();
     std::vector<Band> bands((rc.bottom + rowsPerBand - 1) / rowsPerBand);
     for (int y = 0; y < rc.bottom; ++y) {
@@ -64,7 +62,7 @@ std::vector<Band> Capture(HWND hwnd, int rowsPerBand, bool fromScreen = false) {
     }
     DeleteObject(SelectObject(mem, old));
     DeleteDC(mem);
-    ReleaseDC(fromScreen ? nullptr : hwnd, src);
+    ReleaseDC(hwnd, src);
     return bands;
 }
 
@@ -110,12 +108,17 @@ protected:
         ASSERT_NE(m_frame, nullptr);
         SetWindowPos(m_frame->m_hWnd, nullptr, 0, 0, 800, 600, SWP_NOZORDER);
         m_view = m_frame->m_wndView.m_hWnd;
+        EXPECT_NE(GetMenu(m_frame->m_hWnd), nullptr);
+        SetFocus(m_frame->m_hWnd);
+        EXPECT_EQ(GetFocus(), m_view) << "the frame hands the keyboard to its view";
         wintest::PumpFor(100);
     }
+    // The menu's Exit, which the application handles: the frame goes and the loop is told to end.
     void TearDown() override {
-        if (theApp.m_pMainWnd) DestroyWindow(theApp.m_pMainWnd->m_hWnd);
-        for (MSG msg; PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);) {
-        }
+        if (theApp.m_pMainWnd) Command(ID_APP_EXIT);
+        EXPECT_EQ(theApp.m_pMainWnd, nullptr);
+        MSG quit;
+        EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
         SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, m_savedWheel, nullptr, 0);
     }
 
@@ -447,33 +450,6 @@ TEST_F(Viewer, FindShowsTheMatchInViewAndStepsOnWithF3) {
     EXPECT_EQ(MatchAt(), "45000:11+6");
     Paste(Numbered(10));
     EXPECT_EQ(MatchAt(), "-1:0+0") << "a new text has no match";
-}
-
-// Brindle.exe started as the shell starts it for a file: "<program>" "<file>" (the rule for
-// other command lines is tested natively).
-TEST(ViewerCommandLine, AQuotedPathWithBlanksOpens) {
-    const char* build = getenv("QB_WIN_BUILD_DIR");
-    ASSERT_NE(build, nullptr);
-    std::string program = std::string("\"Z:") + build + "/brindle/Brindle.exe\"";
-    std::replace(program.begin(), program.end(), '/', '\\');
-    const std::string file = drive::DriveFolder("brindle cmd") + "my export.reg";
-    ASSERT_TRUE(wintest::WriteFileBytes(file, "[HKEY_CURRENT_USER\\Software]\r\nHKLM\\Software\r\n"));
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    std::string line = program + " \"" + file + "\"";
-    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    HWND frame = nullptr;
-    wintest::WaitUntil([&] { return (frame = FindWindowA(nullptr, "BrindleV1.0")) && IsWindowVisible(frame); }, 15000);
-    wintest::PumpFor(700);
-    EXPECT_NE(frame, nullptr) << line;
-    if (frame) {
-        EXPECT_GT(Capture(GetDlgItem(frame, AFX_IDW_PANE_FIRST), 1 << 20, true)[0].blue, 100) << "the file's links";
-        PostMessageA(frame, WM_CLOSE, 0, 0);
-    }
-    if (WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
 }
 
 }  // namespace

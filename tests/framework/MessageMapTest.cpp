@@ -1,5 +1,8 @@
-// Message maps: lookup through the class chain, and no exception escaping into the system.
+// Message maps: lookup through the class chain, and no exception escaping into the system;
+// the file error report. (The frame's menu, focus, command routing and Exit: the viewer's
+// window tests, on the program's own frame.)
 #include <Framework.h>
+#include <WinTest.h>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -67,6 +70,16 @@ TEST(MessageMapTest, LookupGoesFromTheClassToItsBasesAndSurvivesAThrowingHandler
     HWND hwnd = wnd.m_hWnd;
     ASSERT_TRUE(wnd.DestroyWindow());
     EXPECT_EQ(CWnd::FromHandlePermanent(hwnd), nullptr) << "the binding ends with the window";
+}
+
+// Brindle reports a file it could not read this way; its tests cannot make a read fail.
+TEST(AppTest, TheFileErrorReportCarriesTheAppTitle) {
+    wintest::MessageBoxWatcher watcher(IDOK);
+    AfxReportFileError("C:\\data\\a.reg", false, ERROR_READ_FAULT);
+    auto seen = watcher.Seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, wintest::A("框架测试"));
+    EXPECT_EQ(seen[0].text, wintest::A("读取文件“C:\\data\\a.reg”时发生错误。"));
 }
 
 }  // namespace

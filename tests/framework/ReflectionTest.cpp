@@ -1,6 +1,6 @@
-// Notifications a control sends to its dialog come back to the control's own object.
+// Notifications a control sends to its dialog come back to the control's own object. (A list's
+// item texts longer than the first read: the manager's test.)
 #include <Framework.h>
-#include <WinTest.h>
 #include <gtest/gtest.h>
 
 #include "ScriptDlg.h"
@@ -82,14 +82,6 @@ TEST(ReflectionTest, NotificationsReachTheControlObjects) {
         NMHDR nm{d.m_list.m_hWnd, IDC_LIST, static_cast<UINT>(NM_DBLCLK)};
         EXPECT_EQ(d.SendMessage(WM_NOTIFY, IDC_LIST, reinterpret_cast<LPARAM>(&nm)), 7);
 
-        // Item texts longer than the first buffer come back whole.
-        const std::string longText = "HKEY_CURRENT_USER\\" + std::string(700, 'k') + wintest::A("\\键");
-        ASSERT_EQ(d.m_list.InsertColumn(0, "name", LVCFMT_LEFT, 60), 0);
-        ASSERT_EQ(d.m_list.InsertItem(0, longText), 0);
-        EXPECT_EQ(d.m_list.GetItemText(0, 0), longText);
-        std::string out = "stale";
-        EXPECT_FALSE(d.m_list.GetItemText(1, 0, out)) << "no such row";
-        EXPECT_EQ(out, "");
         d.EndDialog(IDOK);
     });
     EXPECT_EQ(dlg.DoModal(), IDOK);
