@@ -66,27 +66,15 @@ std::vector<Band> Capture(HWND hwnd, int rowsPerBand) {
     return bands;
 }
 
-// A movable memory block holding `bytes` after `header` zero bytes.
-HGLOBAL Block(const std::string& bytes, size_t header = 0) {
-    HGLOBAL block = GlobalAlloc(GHND, header + bytes.size());
-    memcpy(static_cast<char*>(GlobalLock(block)) + header, bytes.data(), bytes.size());
-    GlobalUnlock(block);
-    return block;
-}
-
-void PutText(const char* ansi) {  // null: an emptied clipboard
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    if (ansi) SetClipboardData(CF_TEXT, Block(std::string(ansi) + '\0'));
-    CloseClipboard();
-}
-
 // A drop as Explorer makes it: DROPFILES, then the names, each ended by a zero, and one more zero.
 HGLOBAL MakeDrop(const std::vector<std::string>& paths) {
     std::string names;
     for (const std::string& p : paths) names += p + '\0';
-    HGLOBAL block = Block(names + '\0', sizeof(DROPFILES));
-    static_cast<DROPFILES*>(GlobalLock(block))->pFiles = sizeof(DROPFILES);
+    names += '\0';
+    HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
     GlobalUnlock(block);
     return block;
 }
@@ -147,7 +135,7 @@ protected:
         return std::to_string(m.line) + ":" + std::to_string(m.start) + "+" + std::to_string(m.length);
     }
     void Command(UINT id) { SendMessageA(m_frame->m_hWnd, WM_COMMAND, id, 0); }
-    void Paste(const std::string& ansi) { PutText(ansi.c_str()); Command(ID_EDIT_PASTETEXT); UpdateWindow(m_view); }
+    void Paste(const std::string& ansi) { drive::PutClipboardText(ansi); Command(ID_EDIT_PASTETEXT); UpdateWindow(m_view); }
     SCROLLINFO Bar(int bar) { SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0}; GetScrollInfo(m_view, bar, &si); return si; }
     int Pos(int bar) { return Bar(bar).nPos; }
     int Page() { return static_cast<int>(Bar(SB_VERT).nPage); }
@@ -285,8 +273,7 @@ TEST_F(Viewer, GrowsWithTheDisplayScale) {
     Mouse(WM_MOUSEMOVE, line.maxX + 2, y);
     EXPECT_NE(CursorNow(), hand) << "past the text";
     Click((line.minX + line.maxX) / 2, y);
-    EXPECT_TRUE(wintest::WaitUntil([&] { return standin::FinalPath(editor.Keys()) == key.Path(); }, 20000))
-        << standin::Describe(editor.Keys());
+    EXPECT_EQ(editor.WaitAt(key.Path()), key.Path());
 }
 
 // An editor that has stopped answering holds the viewer for one message's limit at most; the
@@ -319,7 +306,7 @@ TEST_F(Viewer, AClickOnAFileLineOpensExplorerAtItsFolder) {
 TEST_F(Viewer, PasteReplacesTheTextOnlyWhenTheClipboardHasText) {
     Paste(Numbered(300));
     ASSERT_TRUE(VerticalBarShown());
-    PutText(nullptr);
+    ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard());
     Command(ID_EDIT_PASTETEXT);
     EXPECT_EQ(View().GetDoc().GetLineCount(), 300) << "nothing to paste keeps the text";
     Paste("");
@@ -343,11 +330,8 @@ TEST_F(Viewer, ADropLoadsTheFirstFileOnly) {
 
 // Types `path` into the file-open dialog and confirms (cancels when empty); returns its first file type.
 std::string AnswerOpenDialog(const std::string& path) {
-    HWND dlg = nullptr;
-    DWORD pid = 0;
-    if (!wintest::WaitUntil([&] { return (dlg = FindWindowA("#32770", nullptr)) && GetWindowThreadProcessId(dlg, &pid) &&
-                                         pid == GetCurrentProcessId() && IsWindowVisible(dlg); }, 10000))
-        return "<no dialog>";
+    const HWND dlg = drive::WaitDialog("", 10000);
+    if (!dlg) return "<no dialog>";
     Sleep(300);  // let it finish filling its lists
     char type[256] = "";
     SendDlgItemMessageA(dlg, 0x470, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));

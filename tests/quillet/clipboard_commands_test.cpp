@@ -59,13 +59,6 @@ private:
 
 enum { kAddFromClipboard = 1008, kOpenFromClipboard = 1009, kAutoOpen = 1010, kClearClipboard = 1011 };
 
-// The path the editor ends on once its keystrokes have stopped coming.
-std::string WaitEditorPath(const standin::Session& s, const std::string& want) {
-    std::string path;
-    wintest::WaitUntil([&] { return (path = standin::FinalPath(s.Keys())) == want; }, 20000);
-    return path;
-}
-
 // The number of keystrokes once the navigator has finished typing (none for a while).
 size_t SettledKeyCount(const standin::Session& s) {
     size_t count = s.Keys().size();
@@ -95,7 +88,7 @@ TEST(ClipboardCommands, OpenAndAutoOpenTakeTheKeyAfterAnyWordsOnTheFirstLineOnly
     EXPECT_TRUE(NothingOpened(session, 0));
     ASSERT_TRUE(PutClipboardText(A("请打开 ") + words.Path() + "\r\nmore text"));
     strip.Press(kOpenFromClipboard);
-    EXPECT_EQ(words.Path(), WaitEditorPath(session, words.Path()));
+    EXPECT_EQ(words.Path(), session.WaitAt(words.Path()));
 
     // Copied while auto-open is off: nothing; switched on with it there, but held by another
     // program past the strip's retries: opened when the copy is announced again.
@@ -108,9 +101,9 @@ TEST(ClipboardCommands, OpenAndAutoOpenTakeTheKeyAfterAnyWordsOnTheFirstLineOnly
     wintest::PumpFor(500);
     CloseClipboard();
     SendMessageA(strip.Strip(), WM_DRAWCLIPBOARD, 0, 0);
-    EXPECT_EQ(first.Path(), WaitEditorPath(session, first.Path()));
+    EXPECT_EQ(first.Path(), session.WaitAt(first.Path()));
     ASSERT_TRUE(PutClipboardText(A("复制的路径：") + second.Path()));
-    EXPECT_EQ(second.Path(), WaitEditorPath(session, second.Path()));
+    EXPECT_EQ(second.Path(), session.WaitAt(second.Path()));
 
     // The same copy announced again, emptying, and a key on the second line open nothing.
     keys = SettledKeyCount(session);
@@ -144,7 +137,7 @@ TEST(ClipboardCommands, ACopyMadeDuringAWalkIsOpenedAfterIt) {
     ASSERT_TRUE(PutClipboardText(deep.Path()));
     wintest::PumpFor(800);
     ASSERT_TRUE(PutClipboardText(later.Path()));
-    EXPECT_EQ(later.Path(), WaitEditorPath(session, later.Path()));
+    EXPECT_EQ(later.Path(), session.WaitAt(later.Path()));
     SettledKeyCount(session);
 
     // Each walk folds the tree, then goes HOME; the first must be whole before the second folds.

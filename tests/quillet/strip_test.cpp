@@ -38,9 +38,6 @@ POINT ItemPoint(HWND list, int index) {
     return pt;
 }
 
-bool WaitEditorAt(const standin::Session& editor, const std::string& path) {
-    return WaitUntil([&] { return standin::FinalPath(editor.Keys()) == path; }, 30000);
-}
 
 // Three keys that exist, below the test's own scratch key.
 struct ThreeKeys {
@@ -240,7 +237,7 @@ TEST(Strip, PickerAndPathBoxDriveTheEditorAndManualOpenModeSwapsTheControls) {
     ASSERT_TRUE(run.WriteIni(shortcuts) && run.Start());
     for (const std::string& path : {keys.a.Path(), keys.b.Path(), keys.c.Path()}) {
         PostMessageA(run.Picker(), WM_KEYDOWN, VK_DOWN, 1);
-        EXPECT_TRUE(WaitEditorAt(editor, path)) << standin::Describe(editor.Keys());
+        EXPECT_EQ(editor.WaitAt(path), path) << standin::Describe(editor.Keys());
     }
     EXPECT_EQ(run.PickerSelection(), 2);
 
@@ -274,7 +271,7 @@ TEST(Strip, PickerAndPathBoxDriveTheEditorAndManualOpenModeSwapsTheControls) {
     // A key path, typed short and in lower case, opens in the editor and enters the history.
     const std::string shortKey = "hkcu\\software\\qbtests\\strip\\alpha";
     enter(shortKey);
-    EXPECT_TRUE(WaitEditorAt(editor, keys.a.Path())) << standin::Describe(editor.Keys());
+    EXPECT_EQ(editor.WaitAt(keys.a.Path()), keys.a.Path()) << standin::Describe(editor.Keys());
     EXPECT_TRUE(WaitUntil([&] { return drive::ComboItems(box).size() == 2; }, 5000));
     // Neither: the warning, the text stays in the box and out of the history.
     enter(A("没有这个地方"));

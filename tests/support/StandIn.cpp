@@ -187,6 +187,12 @@ Session::Session(const char* name)
 
 Session::~Session() { EndEditors(); }
 
+std::string Session::WaitAt(const std::string& want, DWORD ms) const {
+    std::string path;
+    wintest::WaitUntil([&] { return (path = FinalPath(Keys())) == want; }, ms);
+    return path;
+}
+
 std::vector<Event> Session::Events() const {
     std::string bytes;
     wintest::ReadFileBytes(m_log, bytes);

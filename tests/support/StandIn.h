@@ -85,6 +85,8 @@ public:
 
     std::vector<Event> Events() const;
     std::vector<Event> Keys() const { return Keystrokes(Events()); }
+    // The path the editor ends on once it is `want`, or when ms have passed.
+    std::string WaitAt(const std::string& want, DWORD ms = 30000) const;
 
     // Starts "regedit.exe" the way the shell would and waits for its window (bounded).
     HWND Start(int showCmd = SW_SHOWNORMAL);
