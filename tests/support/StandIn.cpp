@@ -118,7 +118,6 @@ ScopedEnv::~ScopedEnv() { SetEnvironmentVariableA(m_name.c_str(), m_had ? m_old.
 
 HWND FindEditor() { return FindWindowA("RegEdit_RegEdit", nullptr); }
 
-HWND FindTree(HWND editor) { return editor ? FindWindowExA(editor, nullptr, "SysTreeView32", nullptr) : nullptr; }
 
 std::string StatusPath(HWND editor) {
     HWND status = editor ? FindWindowExA(editor, nullptr, "msctls_statusbar32", nullptr) : nullptr;

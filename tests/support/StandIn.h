@@ -66,7 +66,6 @@ private:
 };
 
 HWND FindEditor();             // a top-level "RegEdit_RegEdit" window, or null
-HWND FindTree(HWND editor);    // its direct "SysTreeView32" child, or null
 std::string StatusPath(HWND editor);  // the status bar's path, computer item removed
 bool WaitHung(HWND editor);           // until the editor no longer answers (bounded)
 int CountEditorProcesses();    // running processes named regedit.exe
