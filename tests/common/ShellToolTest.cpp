@@ -1,5 +1,5 @@
-// Files: existence, reads and writes the strip's own tests do not reach, and saves that fail
-// without harm. The shortcut file's round trip is shown on the real strip; Explorer opening
+// Files: reads and writes the strip's own tests do not reach, and saves that fail without
+// harm. The shortcut file's round trip is shown on the real strip; existence, Explorer opening
 // and programs starting (and failing quietly) through the open flows and the navigator.
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -12,7 +12,6 @@
 
 namespace {
 
-using wintest::A;
 using wintest::WriteFileBytes;
 
 // Names in the folder, for spotting temporary files left behind.
@@ -24,24 +23,6 @@ int CountEntries(const std::string& folder) {
         n += strcmp(data.cFileName, ".") && strcmp(data.cFileName, "..");
     if (find != INVALID_HANDLE_VALUE) FindClose(find);
     return n;
-}
-
-TEST(ShellTool, FileExists) {
-    std::string dir = wintest::ScratchDir("exists");
-    std::string dbcsDir = dir + A("表") + "\x95\x5C";  // second byte 0x5C inside a folder name
-    CreateDirectoryA(dbcsDir.c_str(), nullptr);
-    ASSERT_TRUE(WriteFileBytes(dir + "a.txt", "x") && WriteFileBytes(dbcsDir + "\\b.reg", "y"));
-    const struct { std::string path; bool exists; } cases[] = {
-        {dir + "A.TXT", true},
-        {dir.substr(0, dir.size() - 1), true},  // a folder
-        {dbcsDir + "\\b.reg", true},
-        {dir + "?.txt", true},  // a wildcard counts when anything matches
-        {dir + "*.none", false},
-        {dir + "missing\\a.txt", false},
-        {"", false},
-    };
-    for (const auto& c : cases) EXPECT_EQ(CShellTool::FileExists(c.path.c_str()), c.exists) << wintest::U(c.path);
-    EXPECT_FALSE(CShellTool::FileExists(nullptr));
 }
 
 // Held open for writing by an editor or a sync tool, a file is still read. A path one
