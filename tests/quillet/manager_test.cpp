@@ -117,6 +117,7 @@ TEST(ShortcutManager, OpensFittedToTheScreenWithTipsForItsButtons) {
         drive::Press(dlg, IDCANCEL);
     }));
     // 20 pixels left, top and right, 60 below, on the rig's 1024x768 screen.
+    EXPECT_TRUE(strip.m_replacements.empty()) << "Cancel hands nothing back";
     EXPECT_EQ((std::vector<LONG>{20, 20, 984, 688}),
               (std::vector<LONG>{window.left, window.top, window.right - window.left, window.bottom - window.top}));
     // The bar sits above the list, not over it, and the list grew with the dialog.
@@ -229,7 +230,10 @@ TEST(ShortcutManager, DoubleClickContextMenusAndKeysActOnTheRowOrOnEmptySpace) {
         GetWindowRect(menu, &keyboardMenuAt);
         DeleteAnswered(boxes, [&] { PostMessageA(menu, WM_CHAR, 'd', 0); });
         afterKeyboardMenu = drive::Rows(list);
+        DeleteAnswered(boxes, [&] { drive::Press(dlg, IDOK); });  // nothing left to hand back
     });
+    EXPECT_EQ(A("没有获取任何的快捷方式，数据将不会被更新"), boxes.Seen().back().text);
+    EXPECT_TRUE(strip.m_replacements.empty());
     const std::string add = "添加快捷方式:  = ", edit = "编辑快捷方式: ";
     EXPECT_EQ(opened, (std::vector<std::string>{add, edit + "本机 软件 = " + kHklmSoftware, add, "-",
                                                 edit + "软件 = " + kSoftware}));
