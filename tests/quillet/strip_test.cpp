@@ -213,6 +213,7 @@ TEST(Strip, DroppedListMenuAndTheActionMessageActOnTheirItemNotTheSelection) {
     EXPECT_TRUE(WaitUntil([&] { return run.PickerItems().empty(); }, 5000));
     EXPECT_TRUE(run.Close());
     EXPECT_EQ(run.ReadIni(), keys.File()) << "an emptied list is not written";
+    EXPECT_EQ(boxes.Seen().size(), 3u) << "nor is anything said at close";
 }
 
 // The arrow keys on the closed picker open every shortcut they pass (the last two share a
