@@ -27,9 +27,15 @@ def win_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")  # Wine's drive for the Unix root
 
 def wine(*args, env=None, check=True):
-    r = subprocess.run(["wine", *args], env=env or ENV, capture_output=True)
+    # The first start after the previous test's `wineserver -k` has been seen to fail once
+    # with nothing said (reg.exe, exit 1): a set-up step is tried a second time.
+    for attempt in (1, 2):
+        r = subprocess.run(["wine", *args], env=env or ENV, capture_output=True)
+        if not check or r.returncode == 0 or attempt == 2:
+            break
+        time.sleep(1)
     if check and r.returncode != 0:
-        raise StepFailed("wine %s failed (%d): %s" % (" ".join(args), r.returncode, r.stderr[-500:]))
+        raise StepFailed("wine %s failed (%d): %s %s" % (" ".join(args), r.returncode, r.stdout[-300:], r.stderr[-500:]))
     return r
 
 def wait_for(what, probe_fn, timeout=10.0):
