@@ -1,4 +1,4 @@
-// The document's line splitting and index, and the hit areas. The fuzzers check splitting
+// The document's line splitting and index, and the hit areas. The fuzzer checks splitting
 // and decoding against plain readings; the file tests under Wine decode real files.
 #include <gtest/gtest.h>
 
@@ -19,9 +19,7 @@ std::vector<std::string> Lines(const CLinkDoc& doc) {
 
 TEST(SetText, SplitsAtCrLfOnly) {
     const struct { std::string text; std::vector<std::string> lines; } cases[] = {
-        {"", {}}, {"A", {"A"}}, {"A\r\n\r\nB", {"A", "", "B"}}, {"A\nB", {"A\nB"}}, {"A\rB", {"A\rB"}},
-        {"A\r\n", {"A"}}, {"\r\n", {""}}, {"\r\n\r\n", {"", ""}}, {"A\r\r\nB", {"A\r", "B"}},
-        {"A\r\n\nB", {"A", "\nB"}}, {"\tA\t\r\nB ", {"\tA\t", "B "}}, {"A\n\r\n", {"A\n"}}, {"\r", {"\r"}},
+        {"", {}}, {"A\r\n\r\nB", {"A", "", "B"}}, {"A\r\r\nB\n\r\n", {"A\r", "B\n"}},  // the rest: the fuzzer
     };
     for (const auto& c : cases) {
         CLinkDoc doc;

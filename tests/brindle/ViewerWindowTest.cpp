@@ -73,8 +73,6 @@ std::string Numbered(int count, const std::string& extra = "") {
 class Viewer : public ::testing::Test {
 protected:
     void SetUp() override {
-        SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &m_savedWheel, 0);
-        SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, 3, nullptr, 0);  // read when the view is made
         SetCursorPos(1020, 760);  // the real pointer stays out of the way
         ASSERT_TRUE(theApp.InitInstance());
         m_frame = static_cast<CMainFrame*>(theApp.m_pMainWnd);
@@ -92,7 +90,6 @@ protected:
         EXPECT_EQ(theApp.m_pMainWnd, nullptr);
         MSG quit;
         EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-        SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, m_savedWheel, nullptr, 0);
     }
 
     CLinkView& View() { return m_frame->m_wndView; }
@@ -137,12 +134,10 @@ protected:
         SendMessageA(m_view, WM_SETCURSOR, reinterpret_cast<WPARAM>(m_view), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         return GetCursor();
     }
-    int LineY(int line) { return View().GetLineHeight() * line + View().GetLineHeight() / 2; }
     std::string Line(int i) { return i < View().GetDoc().GetLineCount() ? std::string(View().GetDoc().LineText(i)) : "<none>"; }
 
     CMainFrame* m_frame = nullptr;
     HWND m_view = nullptr;
-    UINT m_savedWheel = 3;
 };
 
 TEST_F(Viewer, LinksArePaintedBlueAndUnderlinedPlainLinesBlack) {
@@ -268,7 +263,7 @@ TEST_F(Viewer, LinksOpenTheirTargetAHungEditorIsTold) {
     ASSERT_TRUE(wintest::WriteFileBytes(file, "x"));
     Paste(file + "\r\n");
     const std::set<HWND> before = drive::ForeignWindows();
-    Click(View().GetCharWidth() + 4, LineY(0));
+    Click(View().GetCharWidth() + 4, View().GetLineHeight() / 2);
     EXPECT_EQ(drive::WaitForNewExplorerWindow(before, 15000), "brindleview");
 
     wintest::MessageBoxWatcher boxes(IDOK);
@@ -278,7 +273,7 @@ TEST_F(Viewer, LinksOpenTheirTargetAHungEditorIsTold) {
     ASSERT_TRUE(standin::WaitHung(editor.Start()));
     Paste(key.Path() + "\r\n");
     double start = standin::NowMs();
-    Click(View().GetCharWidth() + 4, LineY(0));
+    Click(View().GetCharWidth() + 4, View().GetLineHeight() / 2);
     EXPECT_LT(standin::NowMs() - start, 7000.0);
     ASSERT_EQ(boxes.Seen().size(), 1u);
     EXPECT_EQ(wintest::U(boxes.Seen()[0].text), "打开注册表编辑器失败！");
@@ -291,7 +286,7 @@ TEST_F(Viewer, LinksOpenTheirTargetAHungEditorIsTold) {
 TEST_F(Viewer, OpenDropAndAnUnreadableFile) {
     const std::string dir = wintest::ScratchDir("brindle_files"), chosen = dir + "chosen.txt", first = dir + "first.reg";
     ASSERT_TRUE(wintest::WriteFileBytes(chosen, "HKCU\\Chosen\r\n"));
-    ASSERT_TRUE(wintest::WriteFileBytes(first, "HKEY_CURRENT_USER\\First\r\nplain\r\n"));
+    ASSERT_TRUE(wintest::WriteFileBytes(first, A("HKEY_CURRENT_USER\\First\r\n中文\r\n")));  // ANSI: bytes kept
     Paste("kept\r\n");
     for (const std::string& answer : {std::string(), chosen}) {
         char type[256] = "";
@@ -317,6 +312,7 @@ TEST_F(Viewer, OpenDropAndAnUnreadableFile) {
     PostMessageA(m_frame->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
     wintest::PumpFor(300);
     EXPECT_EQ(Line(0), "HKEY_CURRENT_USER\\First");
+    EXPECT_EQ(Line(1), A("中文"));
     EXPECT_EQ(View().GetDoc().GetLineCount(), 2);
 
     HANDLE lock = CreateFileA(first.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
