@@ -15,18 +15,6 @@ using wintest::A;
 // "HKCU\Software\QbTests\<rel>" in the short form and another letter case.
 std::string Short(const std::string& rel) { return "hkcu\\Software\\QbTests\\" + rel; }
 
-TEST(RegKeyTool, RootNamesGiveTheirPredefinedHandles) {
-    const struct { const char* text; HKEY root; } roots[] = {
-        {"HKLM\\x", HKEY_LOCAL_MACHINE}, {"hkcu\\x", HKEY_CURRENT_USER}, {"HKCC\\x", HKEY_CURRENT_CONFIG},
-        {"HKEY_CLASSES_ROOT\\x", HKEY_CLASSES_ROOT}, {"HKU\\x", HKEY_USERS}};
-    for (const auto& r : roots) {
-        KeyPathParts parts;
-        parts.nWant = KP_ROOT;
-        EXPECT_TRUE(CRegKeyTool().ParseKeyPath(r.text, false, parts)) << r.text;
-        EXPECT_EQ(parts.hRoot, r.root) << r.text;
-    }
-}
-
 // Existence, and the long form each program hands to the navigator: the toolbar's is written
 // whenever the text is a key path (also for a missing key), the viewer's only for an existing key.
 TEST(RegKeyTool, ExistenceAndLongFormAgainstTheRegistry) {
@@ -44,6 +32,8 @@ TEST(RegKeyTool, ExistenceAndLongFormAgainstTheRegistry) {
         {"HKCU\\", false, "", ""},              // a root alone
         {"HKCR\\*", true, "HKEY_CLASSES_ROOT\\*", "HKEY_CLASSES_ROOT\\*"},
         {"HKU\\.Default", true, "HKEY_USERS\\.Default", "HKEY_USERS\\.DEFAULT"},
+        {"HKLM\\System", true, "HKEY_LOCAL_MACHINE\\System", "HKEY_LOCAL_MACHINE\\SYSTEM"},  // under no other root
+        {"HKCC\\Software\\Fonts", true, "HKEY_CURRENT_CONFIG\\Software\\Fonts", "HKEY_CURRENT_CONFIG\\SOFTWARE\\FONTS"},
     };
     CRegKeyTool tool;
     for (const Case& c : cases) {

@@ -1,13 +1,16 @@
 // The modal loop: pre-translation of the dialog and its controls, the keys and the close box
-// that end a dialog, WM_QUIT, and the owner's state.
+// that end a dialog, reflection to the controls, WM_QUIT, and the owner's state.
 #include <Framework.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
-#include "ScriptDlg.h"
+#include "resource.h"
 
 namespace {
+
+const UINT WM_RUN_SCRIPT = WM_APP + 1;
 
 // An edit bound by DDX that sees every character before dispatch and eats 'b'.
 class CFilterEdit : public CWnd {
@@ -23,10 +26,38 @@ public:
     void PreSubclassWindow() override { m_preSubclassed = m_hWnd != nullptr; }
 };
 
-class CEditDlg : public CScriptDlg {
+class CPickCombo : public CComboBox {
 public:
-    using CScriptDlg::CScriptDlg;
+    int m_selChanges = 0;
+
+protected:
+    void OnSelChange() { ++m_selChanges; }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CPickCombo, CComboBox)
+    ON_CONTROL_REFLECT(CBN_SELCHANGE, OnSelChange)
+END_MESSAGE_MAP()
+
+class CRowList : public CListCtrl {
+protected:
+    void OnDblClk(NMHDR*, LRESULT* result) { *result = 7; }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CRowList, CListCtrl)
+    ON_NOTIFY_REFLECT(NM_DBLCLK, OnDblClk)
+END_MESSAGE_MAP()
+
+// Runs the test's script from inside its own modal loop (posted at initialisation).
+class CScriptDlg : public CDialog {
+public:
+    using Script = std::function<void(CScriptDlg&)>;
+    CScriptDlg(UINT idTemplate, Script script, CWnd* parent = nullptr)
+        : CDialog(idTemplate, parent), m_script(std::move(script)) {}
     CFilterEdit m_edit;
+    CPickCombo m_combo;
+    CRowList m_list;
     std::string m_dialogSaw;  // characters that reached the dialog's pre-translation
     HWND m_watchOwner = nullptr;
     bool m_ownerEnabledAtDestroy = false;
@@ -34,40 +65,44 @@ public:
 
     bool PreTranslateMessage(MSG* msg) override {
         if (msg->message == WM_CHAR) m_dialogSaw += static_cast<char>(msg->wParam);
-        return CScriptDlg::PreTranslateMessage(msg);
+        return CDialog::PreTranslateMessage(msg);
     }
 
 protected:
-    void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_EDIT, m_edit); }
+    bool OnInitDialog() override {
+        CDialog::OnInitDialog();
+        PostMessage(WM_RUN_SCRIPT);
+        return true;
+    }
+    void DoDataExchange(CDataExchange* pDX) override {
+        DDX_Control(pDX, IDC_EDIT, m_edit);
+        DDX_Control(pDX, IDC_COMBO, m_combo);
+        DDX_Control(pDX, IDC_LIST, m_list);
+    }
+    LRESULT OnRunScript(WPARAM, LPARAM) {
+        m_script(*this);
+        return 0;
+    }
     LRESULT OnDestroy(WPARAM, LPARAM) {
         m_ownerEnabledAtDestroy = m_watchOwner && ::IsWindowEnabled(m_watchOwner);
         m_textAtDestroy = m_edit.GetWindowText();
         return Default();
     }
     DECLARE_MESSAGE_MAP()
+
+private:
+    Script m_script;
 };
 
-BEGIN_MESSAGE_MAP(CEditDlg, CScriptDlg)
+BEGIN_MESSAGE_MAP(CScriptDlg, CDialog)
+    ON_MESSAGE(WM_RUN_SCRIPT, OnRunScript)
     ON_MESSAGE(WM_DESTROY, OnDestroy)
 END_MESSAGE_MAP()
 
-TEST(ModalTest, PreTranslationRunsForTheControlThenTheDialog) {
-    CEditDlg dlg(IDD_SCRIPT, [](CScriptDlg& base) {
-        auto& d = static_cast<CEditDlg&>(base);
-        EXPECT_TRUE(d.m_edit.m_preSubclassed);
-        d.m_edit.SetFocus();
-        for (char ch : {'a', 'b', 'c'}) d.m_edit.PostMessage(WM_CHAR, ch, 1);
-        d.PostMessage(WM_COMMAND, IDOK);
-    });
-    EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_EQ(dlg.m_edit.m_seen, "abc");
-    EXPECT_EQ(dlg.m_dialogSaw, "ac") << "a consumed message goes no further";
-    EXPECT_EQ(dlg.m_textAtDestroy, "ac") << "nor is it dispatched";
-}
-
-// Enter, Esc and the close box end a dialog. Its owner is disabled while it runs and enabled
-// again before its window goes, unless it was disabled before; without a parent the main window
-// is the owner.
+// Typed characters pass the control's pre-translation, then the dialog's, and one consumed goes
+// no further. Enter, Esc and the close box end a dialog. Its owner is disabled while it runs and
+// enabled again before its window goes, unless it was disabled before; without a parent the
+// main window is the owner.
 TEST(ModalTest, KeysEndTheDialogAndTheOwnerIsDisabledOnlyWhileItRuns) {
     const struct { const char* what; UINT templateId; bool asMainWindow, disabledBefore; int key, result; } cases[] = {
         {"given owner, Enter", IDD_SCRIPT, false, false, VK_RETURN, IDOK},
@@ -81,13 +116,14 @@ TEST(ModalTest, KeysEndTheDialogAndTheOwnerIsDisabledOnlyWhileItRuns) {
         ASSERT_TRUE(owner.CreateEx(0, nullptr, "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr));
         owner.EnableWindow(!c.disabledBefore);
         if (c.asMainWindow) app.m_pMainWnd = &owner;
-        bool disabledDuring = false;
+        bool disabledDuring = false, preSubclassed = false;
         HWND ownerSeen = nullptr;
-        CEditDlg dlg(c.templateId, [&](CScriptDlg& base) {
-            auto& d = static_cast<CEditDlg&>(base);
+        CScriptDlg dlg(c.templateId, [&](CScriptDlg& d) {
             disabledDuring = !owner.IsWindowEnabled();
+            preSubclassed = d.m_edit.m_preSubclassed;
             ownerSeen = GetWindow(d, GW_OWNER);
             d.m_edit.SetFocus();
+            for (char ch : {'a', 'b', 'c'}) d.m_edit.PostMessage(WM_CHAR, ch, 1);
             if (c.key) d.m_edit.PostMessage(WM_KEYDOWN, c.key, 1); else d.PostMessage(WM_CLOSE);
         }, c.asMainWindow ? nullptr : &owner);
         dlg.m_watchOwner = owner;
@@ -95,16 +131,31 @@ TEST(ModalTest, KeysEndTheDialogAndTheOwnerIsDisabledOnlyWhileItRuns) {
         app.m_pMainWnd = nullptr;
         EXPECT_EQ(owner.IsWindowEnabled(), !c.disabledBefore) << c.what;
         if (c.result == -1) continue;
-        EXPECT_TRUE(disabledDuring) << c.what;
+        EXPECT_TRUE(disabledDuring && preSubclassed) << c.what;
         EXPECT_EQ(ownerSeen, owner.m_hWnd) << c.what;
         EXPECT_EQ(dlg.m_ownerEnabledAtDestroy, !c.disabledBefore) << c.what;
+        EXPECT_EQ(dlg.m_edit.m_seen, "abc") << c.what;
+        EXPECT_EQ(dlg.m_dialogSaw, "ac") << c.what;
+        EXPECT_EQ(dlg.m_textAtDestroy, "ac") << c.what;
     }
 }
 
-TEST(ModalTest, QuitDuringNestedDialogsEndsEveryLoopAndStaysQueued) {
+// Inside the loop, notifications a control sends come back to the control's own object; a quit
+// posted from a nested dialog then ends both loops and gives each owner back.
+TEST(ModalTest, NotificationsReachTheControlsAndQuitEndsNestedLoops) {
     int innerResult = 0;
-    CEditDlg outer(IDD_SCRIPT, [&](CScriptDlg& o) {
-        CEditDlg inner(IDD_SCRIPT, [](CScriptDlg&) { PostQuitMessage(3); }, &o);
+    CScriptDlg outer(IDD_SCRIPT, [&](CScriptDlg& o) {
+        // WM_COMMAND: the closed drop-down list changes its selection on the down arrow and
+        // tells its parent, which has no entry for it.
+        for (const char* item : {"one", "two"}) o.m_combo.AddString(item);
+        for (int i = 0; i < 2; ++i) o.m_combo.SendMessage(WM_KEYDOWN, VK_DOWN, 0);
+        EXPECT_EQ(o.m_combo.GetCurSel(), 1);
+        EXPECT_EQ(o.m_combo.m_selChanges, 2);
+        // WM_NOTIFY: the control's result is the dialog's answer to the sender.
+        NMHDR nm{o.m_list.m_hWnd, IDC_LIST, static_cast<UINT>(NM_DBLCLK)};
+        EXPECT_EQ(o.SendMessage(WM_NOTIFY, IDC_LIST, reinterpret_cast<LPARAM>(&nm)), 7);
+
+        CScriptDlg inner(IDD_SCRIPT, [](CScriptDlg&) { PostQuitMessage(3); }, &o);
         innerResult = inner.DoModal();
         EXPECT_TRUE(o.IsWindowEnabled()) << "the inner dialog gave its owner back";
     });

@@ -3,5 +3,4 @@
 #define IDD_SCRIPT         100
 #define IDC_COMBO          1002
 #define IDC_EDIT           1004
-#define IDC_STATIC_TEXT    1005
 #define IDC_LIST           1018
