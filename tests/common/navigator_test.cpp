@@ -26,18 +26,10 @@ Call Open(const std::string& text, EditorVariant variant, EditorSendFn send = nu
     return {result, start, standin::NowMs()};
 }
 
-// The pauses the log shows: 300 ms from the call to the first keystroke, 200 ms after each
-// VK_RIGHT (also after the last one when the path ends in a backslash), none elsewhere. Both
-// processes read one clock, but sleeps and stamps round differently: 1 ms of slack.
-void ExpectPauses(const std::vector<Event>& keys, const Call& call) {
-    ASSERT_FALSE(keys.empty());
-    EXPECT_GE(keys.front().ms - call.startMs, 299);
-    for (size_t i = 0; i < keys.size(); ++i) {
-        bool opens = keys[i].kind == "KEYDOWN" && keys[i].code == VK_RIGHT;
-        double gap = (i + 1 < keys.size() ? keys[i + 1].ms : call.endMs) - keys[i].ms;
-        if (opens) { EXPECT_GE(gap, 199) << "after keystroke " << i; }
-        if (!opens && i + 1 < keys.size()) { EXPECT_LT(gap, 180) << "after keystroke " << i; }
-    }
+int g_refused = 0;
+DWORD RefuseKey(HWND, UINT, WPARAM) {
+    ++g_refused;
+    return ERROR_ACCESS_DENIED;
 }
 
 }  // namespace
@@ -46,7 +38,8 @@ void ExpectPauses(const std::vector<Event>& keys, const Call& call) {
 // a lower-case letter that must stay so; an English keyboard layout must not change either),
 // or ending in a backslash, each against an editor not running (started and waited for),
 // running, or running minimised: one editor process, shown maximised, typed into upper-case
-// with the pauses, and ending on the key.
+// with the pauses, and ending on the key. A missing key or no key path: no editor started, a
+// running one neither brought up nor typed into, nothing said.
 TEST(Navigator, DrivesTheEditorToTheKey) {
     const std::string wideName = wintest::A("NavWide\\中文键\\") + "\x81" "a\\" + wintest::A("誠实");
     wintest::ScratchKey deep("NavDeep\\Level2\\level3\\Leaf"), wide(wideName), trail("NavTrail\\Open");
@@ -54,9 +47,10 @@ TEST(Navigator, DrivesTheEditorToTheKey) {
     // Run again by wine.common_navigator_english: the same characters must reach the tree.
     if (getenv("QB_USER_LOCALE")) { ASSERT_EQ(LOWORD(GetKeyboardLayout(0)), 0x0409); }
     const std::string typedBase = "LEFTx50 HOME RIGHT 'HKEY_CURRENT_USER' RIGHT 'SOFTWARE' RIGHT 'QBTESTS' RIGHT ";
+    const std::string missing = "HKEY_CURRENT_USER\\Software\\QbTests\\NoSuchKey\\Below";
     struct Case {
         int show;  // how the editor is left before the call; -1: not running
-        std::string text, typed, selected;
+        std::string text, typed, selected;  // typed "": not opened
     } cases[] = {
         {-1, "hkcu\\Software\\QbTests\\NavDeep\\Level2\\level3\\Leaf",
          "'NAVDEEP' RIGHT 'LEVEL2' RIGHT 'LEVEL3' RIGHT 'LEAF'", deep.Path()},
@@ -64,10 +58,13 @@ TEST(Navigator, DrivesTheEditorToTheKey) {
          wintest::A("'NAVWIDE' RIGHT '中文键' RIGHT '") + "\x81" "a" + wintest::A("' RIGHT '誠实'"), wide.Path()},
         {SW_MINIMIZE, "HKCU\\Software\\QbTests\\NavTrail\\", "'NAVTRAIL' RIGHT",
          "HKEY_CURRENT_USER\\Software\\QbTests\\NavTrail"},
+        {-1, missing, "", ""}, {SW_MINIMIZE, missing, "", ""}, {-1, "HKCU\\", "", ""}, {SW_MINIMIZE, "not a key", "", ""},
     };
     for (EditorVariant v : kVariants) {
         for (const Case& c : cases) {
             SCOPED_TRACE(Name(v) + U(c.text));
+            const bool opens = !c.typed.empty();
+            wintest::MessageBoxWatcher boxes;
             standin::Session s("nav_drive");
             HWND before = c.show < 0 ? nullptr : s.Start();
             if (before) ShowWindow(before, c.show);
@@ -75,115 +72,85 @@ TEST(Navigator, DrivesTheEditorToTheKey) {
             ASSERT_FALSE(IsZoomed(before));
             ASSERT_EQ(standin::FindEditor(), before);
             Call call = Open(c.text, v);
-            EXPECT_TRUE(call.result);
+            EXPECT_EQ(call.result, opens);
             HWND editor = standin::FindEditor();
             if (before) { EXPECT_EQ(editor, before); }
-            EXPECT_TRUE(IsZoomed(editor));
+            EXPECT_EQ(!!IsZoomed(editor), opens);
+            EXPECT_EQ(!!IsIconic(editor), !opens && c.show == SW_MINIMIZE);
             std::vector<Event> all = s.Events(), keys = standin::Keystrokes(all);
-            EXPECT_EQ(standin::Count(all, "START"), 1u);  // no second editor
+            EXPECT_EQ(standin::Count(all, "START"), opens || before ? 1u : 0u);  // no second editor
+            EXPECT_TRUE(boxes.Seen().empty());
+            if (!opens) {
+                EXPECT_TRUE(keys.empty());
+                continue;
+            }
             EXPECT_EQ(U(standin::Describe(keys)), U(typedBase + c.typed));
             EXPECT_EQ(U(standin::FinalPath(keys)), U(c.selected));
             EXPECT_EQ(U(standin::StatusPath(editor)), U(c.selected));
-            ExpectPauses(keys, call);
+            // The pauses: 300 ms from the call to the first keystroke, 200 ms after each VK_RIGHT
+            // (also after the last one when the path ends in a backslash), none elsewhere. Both
+            // processes read one clock, but sleeps and stamps round differently: 1 ms of slack.
+            ASSERT_FALSE(keys.empty());
+            EXPECT_GE(keys.front().ms - call.startMs, 299);
+            for (size_t i = 0; i < keys.size(); ++i) {
+                bool right = keys[i].kind == "KEYDOWN" && keys[i].code == VK_RIGHT;
+                double gap = (i + 1 < keys.size() ? keys[i + 1].ms : call.endMs) - keys[i].ms;
+                if (right) { EXPECT_GE(gap, 199) << "after keystroke " << i; }
+                if (!right && i + 1 < keys.size()) { EXPECT_LT(gap, 180) << "after keystroke " << i; }
+            }
         }
     }
 }
 
-TEST(Navigator, SendsNothingForAKeyThatIsMissingOrNoKeyPath) {
-    const char* texts[] = {"HKEY_CURRENT_USER\\Software\\QbTests\\NoSuchKey\\Below", "HKCU\\", "not a key", ""};
-    for (EditorVariant v : kVariants) {
-        for (bool running : {false, true}) {
-            SCOPED_TRACE(Name(v) + std::string(running ? "running" : ""));
-            wintest::MessageBoxWatcher boxes;
-            standin::Session s("nav_missing");
-            // None is started; a running one, minimised, is neither brought up nor typed into.
-            HWND editor = running ? s.Start() : nullptr;
-            if (running) ShowWindow(editor, SW_MINIMIZE);
-            ASSERT_TRUE(wintest::WaitUntil([&] { return running == !!IsIconic(editor); }, 3000));
-            for (const char* t : texts) EXPECT_FALSE(Open(t, v).result) << t;
-            EXPECT_EQ(standin::CountEditorProcesses(), running ? 1 : 0);
-            EXPECT_EQ(!!IsIconic(editor), running);
-            EXPECT_TRUE(s.Keys().empty());
-            EXPECT_TRUE(boxes.Seen().empty());
-        }
-    }
-}
-
-// Brindle tells each failure of the editor in a box of its own; Quillet fails silently. An
-// editor that starts but never becomes ready (nor answers the wait) holds neither for ever.
+// Brindle tells each failure of the editor in a box of its own; Quillet fails silently but for
+// an editor of higher rights, which gets no key at all (the system refuses them across
+// integrity levels, which Wine does not: a refusing send plays it) and whose reason the toolbar
+// names. An editor that starts but never becomes ready holds neither for ever; one that has
+// stopped answering, one message's limit at most (5 s; at once once the system counts it hung).
 TEST(Navigator, EditorFailuresAreToldOnlyByTheViewer) {
     wintest::ScratchKey key("NavFail\\Target");
     ASSERT_TRUE(key.Ok());
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, MAX_PATH);
     const std::string editor = std::string(windows) + "\\regedit.exe";
-    const struct { const char* option; const char* brindleText; } cases[] = {
-        {nullptr, "运行注册表编辑器失败！"},  // the editor cannot be started
-        {"QB_STANDIN_BUSY", "打开注册表编辑器失败！"},
-        {"QB_STANDIN_NO_TREE", "无效的注册表编辑器"},
+    const std::string notReady = "打开注册表编辑器失败！";
+    const struct { const char *option, *value, *noWindow; bool running; EditorSendFn send; std::string quillet, brindle; double limitMs; } cases[] = {
+        {nullptr, nullptr, nullptr, false, nullptr, "", "运行注册表编辑器失败！", 30000},  // cannot be started
+        {"QB_STANDIN_BUSY", "1", "40000", false, nullptr, "", notReady, 30000},
+        {"QB_STANDIN_NO_TREE", "1", nullptr, false, nullptr, "", "无效的注册表编辑器", 30000},
+        {"QB_STANDIN_HANG", "300", nullptr, true, nullptr, "", notReady, 7000},
+        {nullptr, nullptr, nullptr, true, RefuseKey,
+         "注册表编辑器以更高的权限运行，不接受本程序发送的按键，无法打开该键。\n请以管理员身份运行 Quillet。", notReady, 7000},
     };
     for (const auto& c : cases) {
         for (EditorVariant v : kVariants) {
-            SCOPED_TRACE(Name(v) + std::string(c.brindleText));
+            const std::string told = v == EditorVariant::Brindle ? c.brindle : c.quillet;
+            SCOPED_TRACE(Name(v) + std::string(c.option ? c.option : c.running ? "refusing" : "not started"));
             standin::Session s("nav_fail");
-            bool hung = c.option && std::string(c.option) == "QB_STANDIN_BUSY";
-            standin::ScopedEnv option(c.option ? c.option : "QB_STANDIN_BUSY", c.option ? "1" : nullptr);
-            standin::ScopedEnv noWindow("QB_STANDIN_NO_WINDOW", hung ? "40000" : nullptr);
+            const bool hung = c.running && !c.send, noTree = c.option && c.noWindow == nullptr && !c.running;
+            standin::ScopedEnv option(c.option ? c.option : "QB_STANDIN_BUSY", c.value);
+            standin::ScopedEnv noWindow("QB_STANDIN_NO_WINDOW", c.noWindow);
+            HWND running = c.running ? s.Start() : nullptr;
+            ASSERT_TRUE(!c.running || (running && (!hung || standin::WaitHung(running))));
             wintest::MessageBoxWatcher boxes;
-            // Without the option: the editor moved out of the search path, so starting it fails.
-            bool away = !c.option && MoveFileExA(editor.c_str(), (editor + ".away").c_str(), 0);
-            ASSERT_EQ(away, !c.option);
-            Call call = Open(key.Path(), v);
+            // Not started: the editor moved out of the search path, so starting it fails.
+            bool away = !c.option && !c.running && MoveFileExA(editor.c_str(), (editor + ".away").c_str(), 0);
+            ASSERT_EQ(away, !c.option && !c.running);
+            g_refused = 0;
+            Call call = Open(key.Path(), v, c.send);
             if (away) MoveFileExA((editor + ".away").c_str(), editor.c_str(), 0);
             EXPECT_FALSE(call.result);
-            EXPECT_LT(call.endMs - call.startMs, 30000.0);
+            EXPECT_LT(call.endMs - call.startMs, c.limitMs);
+            EXPECT_EQ(g_refused, c.send ? 1 : 0);
             // Every box seen: the shell must not add one of its own to ours.
-            std::vector<wintest::SeenBox> seen = boxes.Seen();
-            ASSERT_EQ(seen.size(), v == EditorVariant::Brindle ? 1u : 0u);
-            if (!seen.empty()) { EXPECT_EQ(U(seen[0].caption + " " + seen[0].text), std::string("错误 ") + c.brindleText); }
-            if (away) { EXPECT_EQ(standin::Count(s.Events(), "START"), 0u); }
-            if (c.option && !hung) {  // shown (without waiting on it) before the tree is looked for
-                EXPECT_TRUE(wintest::WaitUntil([] { return !!IsZoomed(standin::FindEditor()); }, 3000));
-            }
-            EXPECT_TRUE(s.Keys().empty());
-        }
-    }
-}
-
-namespace {
-int g_refused = 0;
-DWORD RefuseKey(HWND, UINT, WPARAM) {
-    ++g_refused;
-    return ERROR_ACCESS_DENIED;
-}
-}  // namespace
-
-// A key the editor does not take ends the walk. One that has stopped answering holds the
-// caller one message's limit at most (5 s; at once once the system counts it hung). One of
-// higher rights gets no key at all (the system refuses them across integrity levels, which
-// Wine does not: a refusing send plays it), and the toolbar names that reason.
-TEST(Navigator, AKeyNotTakenEndsTheWalk) {
-    wintest::ScratchKey key("NavNotTaken");
-    ASSERT_TRUE(key.Ok());
-    const std::string elevated = "注册表编辑器以更高的权限运行，不接受本程序发送的按键，无法打开该键。\n请以管理员身份运行 Quillet。";
-    for (bool hung : {true, false}) {
-        standin::Session s("nav_not_taken");
-        standin::ScopedEnv hang("QB_STANDIN_HANG", hung ? "300" : nullptr);
-        HWND editor = s.Start();
-        ASSERT_TRUE(editor && (!hung || standin::WaitHung(editor)));
-        for (EditorVariant v : kVariants) {
-            SCOPED_TRACE(Name(v) + std::string(hung ? "hung" : "refusing"));
-            wintest::MessageBoxWatcher boxes;
-            g_refused = 0;
-            Call call = Open(key.Path(), v, hung ? nullptr : RefuseKey);
-            EXPECT_FALSE(call.result);
-            EXPECT_LT(call.endMs - call.startMs, 7000.0);
-            EXPECT_EQ(g_refused, hung ? 0 : 1);
-            std::string told = v == EditorVariant::Brindle ? "打开注册表编辑器失败！" : hung ? "" : elevated;
             std::vector<wintest::SeenBox> seen = boxes.Seen();
             ASSERT_EQ(seen.size(), told.empty() ? 0u : 1u);
             if (!seen.empty()) { EXPECT_EQ(U(seen[0].caption + " " + seen[0].text), "错误 " + told); }
+            if (away) { EXPECT_EQ(standin::Count(s.Events(), "START"), 0u); }
+            if (noTree) {  // shown (without waiting on it) before the tree is looked for
+                EXPECT_TRUE(wintest::WaitUntil([] { return !!IsZoomed(standin::FindEditor()); }, 3000));
+            }
+            if (!hung) { EXPECT_TRUE(s.Keys().empty()); }
         }
-        if (!hung) { EXPECT_TRUE(s.Keys().empty()); }
     }
 }
