@@ -175,7 +175,7 @@ TEST(ClipboardCommands, AddOffersKeysNamedAfterTheirLastNodeAndOpenShowsAFileInE
     ASSERT_NE(nullptr, editor);
     EXPECT_EQ(key.Path(), drive::Text(GetDlgItem(editor, 1016)));
     EXPECT_EQ(A("注册表项"), drive::Text(GetDlgItem(editor, 1017)));
-    PostMessageA(editor, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(editor, IDOK)));
+    drive::Press(editor, IDOK);
     EXPECT_TRUE(wintest::WaitUntil([&] { return !IsWindow(editor); }, 5000));
     EXPECT_EQ(std::vector<std::string>{A("注册表项")}, strip.PickerItems());
     EXPECT_TRUE(strip.Close());
