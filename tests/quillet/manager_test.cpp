@@ -128,16 +128,22 @@ TEST(ShortcutManager, OpensFittedToTheScreenWithTipsForItsButtons) {
                                               "导入注册表收藏夹", "-"}));
 }
 
-// Add, edit and delete through the toolbar; OK hands back every row in row order. (Nothing
-// selected: the keys' test below.)
+// Add, edit and delete through the toolbar; OK hands back every row in row order.
 TEST(ShortcutManager, ToolBarAddsEditsAndDeletesAndOkHandsTheRowsBack) {
     FakeStrip strip(ThreeShortcuts());
     wintest::MessageBoxWatcher boxes(IDNO);
-    std::vector<std::string> opened, afterNo, afterYes;
+    std::vector<std::string> opened;
+    size_t boxesWithoutSelection = 99;
+    std::vector<std::string> afterNo, afterYes;
     const Shortcut added{A("环境  "), "hkcu\\Environment"}, machine{"Machine", kHklmSoftware};
     EXPECT_EQ(IDOK, RunManager([&](HWND dlg, HWND list) {
         drive::Press(dlg, kAdd);
         opened.push_back(Editor(5000, &added));
+        drive::SelectRow(list, -1);
+        drive::Press(dlg, kEdit);
+        drive::Press(dlg, kDelete);
+        opened.push_back(Editor(600));
+        boxesWithoutSelection = boxes.Seen().size();
         drive::SelectRow(list, 1);
         drive::Press(dlg, kEdit);
         opened.push_back(Editor(5000, &machine));
@@ -149,7 +155,9 @@ TEST(ShortcutManager, ToolBarAddsEditsAndDeletesAndOkHandsTheRowsBack) {
         afterYes = drive::Rows(list);
         drive::Press(dlg, IDOK);
     }));
-    EXPECT_EQ(opened, (std::vector<std::string>{"添加快捷方式:  = ", std::string("编辑快捷方式: Environment = ") + kEnvironment}));
+    EXPECT_EQ(opened, (std::vector<std::string>{"添加快捷方式:  = ", "-",
+                                                std::string("编辑快捷方式: Environment = ") + kEnvironment}));
+    EXPECT_EQ(0u, boxesWithoutSelection);
     std::vector<Shortcut> edited = {{A("软件"), kSoftware}, machine, {A("本机 软件"), kHklmSoftware}, added};
     EXPECT_EQ(Describe(edited), afterNo);
     edited.erase(edited.begin());
