@@ -90,11 +90,10 @@ TEST(ClipboardCommands, OpenAndAutoOpenTakeTheKeyAfterAnyWordsOnTheFirstLineOnly
     strip.Press(kOpenFromClipboard);
     EXPECT_EQ(words.Path(), session.WaitAt(words.Path()));
 
-    // Copied while auto-open is off: nothing; switched on with it there, but held by another
-    // program past the strip's retries: opened when the copy is announced again.
+    // Copied while auto-open is off, switched on with it there, but held by another program
+    // past the strip's retries: opened when the copy is announced again.
     size_t keys = SettledKeyCount(session);
     ASSERT_TRUE(PutClipboardText(first.Path()));
-    EXPECT_TRUE(NothingOpened(session, keys));
     // (Held by a window: Wine lets any caller without one share a windowless hold.)
     ASSERT_TRUE(OpenClipboard(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)));
     strip.Press(kAutoOpen);

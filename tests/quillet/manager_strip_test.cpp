@@ -20,30 +20,6 @@ namespace {
 
 std::string Line(const std::string& location, const std::string& name) { return location + '\x03' + name + "\r\n"; }
 
-// Opened with the strip's list; OK's list becomes the strip's picker and, at close, its file.
-// (Cancel and an emptied list: the manager's own test.)
-TEST(ManagerOnTheStrip, OkReplacesTheStripsList) {
-    wintest::ScratchKey a("Manager\\Alpha"), b("Manager\\Beta"), c("Manager\\Gamma");
-    ASSERT_TRUE(a.Ok() && b.Ok() && c.Ok());
-    StripRun strip("manager_strip");
-    ASSERT_TRUE(strip.WriteIni(Line(a.Path(), A("甲")) + Line(b.Path(), "Beta") + Line(c.Path(), A("丙 三"))));
-    ASSERT_TRUE(strip.Start());
-    wintest::MessageBoxWatcher boxes(IDYES, strip.Pid());
-    strip.Press(1006);
-    HWND dlg = strip.WaitDialog(A("快捷方式管理器")), list = GetDlgItem(dlg, 1018);
-    ASSERT_NE(nullptr, dlg);
-    EXPECT_EQ((std::vector<std::string>{A("甲 = ") + a.Path(), "Beta = " + b.Path(), A("丙 三 = ") + c.Path()}),
-              drive::Rows(list));
-    drive::SelectRow(list, 1);
-    Press(dlg, 32772);
-    EXPECT_TRUE(wintest::WaitUntil([&] { return drive::Rows(list).size() == 2; }, 5000));
-    Press(dlg, IDOK);
-    ASSERT_TRUE(wintest::WaitUntil([&] { return !IsWindow(dlg); }, 5000));
-    EXPECT_EQ((std::vector<std::string>{A("甲"), A("丙 三")}), strip.PickerItems());
-    EXPECT_TRUE(strip.Close());
-    EXPECT_EQ(Line(a.Path(), A("甲")) + Line(c.Path(), A("丙 三")), strip.ReadIni());
-}
-
 // How many pixels of `pixels` pass `is`, and the rows from the first to the last that has one.
 struct Count {
     int pixels = 0, rows = 0;
@@ -67,10 +43,16 @@ Count CountPixels(const RECT& rc, const std::function<bool(int r, int g, int b)>
 // from the left as the scale says unless it would leave the screen; a button face is the
 // one drawn for the scale (its one-pixel bevel is fitted into the button as thin as at 96,
 // where a 16-pixel face blown up would thicken it); the manager's toolbar pictures (cyan
-// cubes) are the scaled size and its tips come where the mouse rests.
+// cubes) are the scaled size and its tips come where the mouse rests. On the way the
+// manager shows the strip's list, and OK's list becomes the strip's picker and, at close,
+// its file (Cancel and an emptied list: the manager's own test).
 TEST(ManagerOnTheStrip, GrowsWithTheDisplayScaleAndShowsItsToolTip) {
-    StripRun strip("manager_scaled");
-    ASSERT_TRUE(strip.WriteIni(Line("HKEY_CURRENT_USER\\Environment", A("环境变量"))) && strip.Start());
+    // Key paths by syntax: the first names no key, the last has the short root name.
+    const std::string a = "HKEY_CURRENT_USER\\Software\\QbTests\\Missing", b = "HKEY_CURRENT_USER\\Environment",
+                      c = "HKCU\\Software";
+    StripRun strip("manager_strip");
+    ASSERT_TRUE(strip.WriteIni(Line(a, A("甲")) + Line(b, "Beta") + Line(c, A("丙 三"))) && strip.Start());
+    wintest::MessageBoxWatcher boxes(IDYES, strip.Pid());
     wintest::PumpFor(300);
     const int dpi = wintest::ScreenDpi(), screenW = GetSystemMetrics(SM_CXSCREEN);
     RECT rc;
@@ -84,9 +66,10 @@ TEST(ManagerOnTheStrip, GrowsWithTheDisplayScaleAndShowsItsToolTip) {
     about.right = about.left + 1;
     const int bevel = CountPixels(about, [](int r, int g, int b) { return r == 153 && g == 127 && b == 26; }).pixels;
     strip.Press(1006);
-    HWND dlg = strip.WaitDialog(A("快捷方式管理器"));
+    HWND dlg = strip.WaitDialog(A("快捷方式管理器")), list = GetDlgItem(dlg, 1018);
     ASSERT_NE(nullptr, dlg);
     wintest::PumpFor(1000);
+    EXPECT_EQ((std::vector<std::string>{A("甲 = ") + a, "Beta = " + b, A("丙 三 = ") + c}), drive::Rows(list));
 
     // Resting the mouse on the fourth of four equal buttons (the size comes back in the
     // result: no pointers across) shows the import button's tip.
@@ -105,8 +88,14 @@ TEST(ManagerOnTheStrip, GrowsWithTheDisplayScaleAndShowsItsToolTip) {
     HWND tips = reinterpret_cast<HWND>(SendMessageA(bar, TB_GETTOOLTIPS, 0, 0));
     EXPECT_TRUE(wintest::WaitUntil([&] { return IsWindowVisible(tips) && !drive::Text(tips).empty(); }, 5000));
     EXPECT_EQ(A("导入注册表收藏夹"), drive::Text(tips));
-    Press(dlg, IDCANCEL);
+    drive::SelectRow(list, 1);
+    Press(dlg, 32772);
+    EXPECT_TRUE(wintest::WaitUntil([&] { return drive::Rows(list).size() == 2; }, 5000));
+    Press(dlg, IDOK);
+    ASSERT_TRUE(drive::WaitGone(dlg));
+    EXPECT_EQ((std::vector<std::string>{A("甲"), A("丙 三")}), strip.PickerItems());
     EXPECT_TRUE(strip.Close());
+    EXPECT_EQ(Line(a, A("甲")) + Line(c, A("丙 三")), strip.ReadIni());
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <commctrl.h>
 
 #include "Driver.h"
-#include "StandIn.h"
 #include "WinTest.h"
 
 using drive::StripRun;
@@ -69,7 +68,9 @@ TEST(Strip, StartsTopmostFilledFromItsFileAndOnlyItsCloseButtonEndsIt) {
     EXPECT_EQ(run.ReadIni(), file);  // a rewrite would have dropped the bad lines
 }
 
-TEST(Strip, AddEditAndDeleteThroughTheDialogsRewriteTheFileInListOrder) {
+// At close the file is rewritten in list order; a save that fails is reported, naming the
+// file, for as long as the user retries.
+TEST(Strip, ButtonsAddEditAndDeleteAndTheFileIsRewrittenInListOrderOnceASaveSucceeds) {
     ThreeKeys keys;
     wintest::ScratchKey extra("Strip\\Delta");
     StripRun run("strip_edit");
@@ -108,7 +109,20 @@ TEST(Strip, AddEditAndDeleteThroughTheDialogsRewriteTheFileInListOrder) {
     }
     want.erase(want.begin());
     EXPECT_EQ(run.PickerItems(), want);
-    ASSERT_TRUE(run.Close());
+
+    // A folder takes the file's place: no file can be written there. "Retry" twice, then the
+    // way is cleared and the next retry succeeds.
+    ASSERT_TRUE(DeleteFileA(run.IniPath().c_str()));
+    ASSERT_TRUE(CreateDirectoryA(run.IniPath().c_str(), nullptr));
+    boxes.SetAnswer(IDRETRY);
+    run.Press(1014);
+    ASSERT_TRUE(WaitBoxes(boxes, count + 2, 10000)) << "the delete questions plus two failed saves";
+    EXPECT_TRUE(run.Running()) << "the strip waits for the user's answer";
+    RemoveDirectoryA(run.IniPath().c_str());
+    ASSERT_TRUE(run.WaitExit(10000));
+    auto seen = boxes.Seen();
+    for (size_t i = count; i < seen.size(); ++i)
+        EXPECT_NE(seen[i].text.find(run.IniPath()), std::string::npos) << U(seen[i].text);
     EXPECT_EQ(run.ReadIni(),
               Line(keys.b.Path(), A("乙 改")) + Line(keys.c.Path(), A("丙 三")) + Line(extra.Path(), "Delta"));
 }
@@ -136,37 +150,14 @@ TEST(Strip, AFileThatCouldNotBeReadIsNotOverwritten) {
     EXPECT_NE(seen[0].text.find(run.IniPath()), std::string::npos) << U(seen[0].text);
 }
 
-TEST(Strip, AFailedSaveIsReportedAndCanBeRetried) {
-    ThreeKeys keys;
-    StripRun run("strip_savefail");
-    ASSERT_TRUE(run.WriteIni(keys.File()) && run.Start());
-    wintest::MessageBoxWatcher boxes(IDYES, run.Pid());
-    SendMessageW(run.Picker(), CB_SETCURSEL, 0, 0);
-    run.Press(1004);
-    ASSERT_TRUE(WaitUntil([&] { return run.PickerItems().size() == 2; }, 5000));
-    // A folder takes the file's place: no file can be written there.
-    ASSERT_TRUE(DeleteFileA(run.IniPath().c_str()));
-    ASSERT_TRUE(CreateDirectoryA(run.IniPath().c_str(), nullptr));
-    // "Retry" twice, then the way is cleared and the next retry succeeds.
-    boxes.SetAnswer(IDRETRY);
-    run.Press(1014);
-    ASSERT_TRUE(WaitBoxes(boxes, 3, 10000)) << "delete question plus two failed saves";
-    EXPECT_TRUE(run.Running()) << "the strip waits for the user's answer";
-    RemoveDirectoryA(run.IniPath().c_str());
-    ASSERT_TRUE(run.WaitExit(10000));
-    auto seen = boxes.Seen();
-    for (size_t i = 1; i < seen.size(); ++i)
-        EXPECT_NE(seen[i].text.find(run.IniPath()), std::string::npos) << U(seen[i].text);
-    EXPECT_EQ(run.ReadIni(), Line(keys.b.Path(), "Beta") + Line(keys.c.Path(), A("丙 三")));
-}
-
 // (The tip over an item: the tour.)
-TEST(Strip, DroppedListMenuAndTheActionMessageActOnTheirItemNotTheSelection) {
+TEST(Strip, DroppedListMenuActsOnItsItemNotTheSelection) {
     ThreeKeys keys;
+    const std::string file = Line(keys.a.Path(), A("甲")) + Line(keys.b.Path(), "Beta");
     StripRun run("strip_droplist");
-    ASSERT_TRUE(run.WriteIni(keys.File()) && run.Start());
+    ASSERT_TRUE(run.WriteIni(file) && run.Start());
     wintest::MessageBoxWatcher boxes(IDYES, run.Pid());
-    SendMessageW(run.Picker(), CB_SETCURSEL, 2, 0);  // selected, but not the item acted on
+    SendMessageW(run.Picker(), CB_SETCURSEL, 1, 0);  // selected, but not the item acted on
     SendMessageW(run.Picker(), CB_SHOWDROPDOWN, TRUE, 0);
     HWND list = run.WaitWindow("ComboLBox");
     ASSERT_NE(list, nullptr);
@@ -177,13 +168,8 @@ TEST(Strip, DroppedListMenuAndTheActionMessageActOnTheirItemNotTheSelection) {
     ASSERT_NE(menu, nullptr);
     PostMessageA(menu, WM_CHAR, 'd', 1);  // "删除(&D)"
     ASSERT_TRUE(WaitBoxes(boxes, 1));  // the delete question, answered Yes
-    const std::vector<std::string> left = {"Beta", A("丙 三")};
+    const std::vector<std::string> left = {"Beta"};
     EXPECT_TRUE(WaitUntil([&] { return run.PickerItems() == left; }, 5000)) << run.PickerItems().size();
-    // The action names its item, which need not be the picker's selection.
-    SendMessageW(run.Picker(), CB_SETCURSEL, 1, 0);
-    PostMessageA(run.Strip(), WM_USER + 0x336, 4, 0);  // delete, position 0
-    const std::vector<std::string> last = {A("丙 三")};
-    EXPECT_TRUE(WaitUntil([&] { return run.PickerItems() == last; }, 5000)) << run.PickerItems().size();
 
     // Shift+F10 or the menu key: no point; the menu opens at the highlighted item.
     SendMessageW(run.Picker(), CB_SHOWDROPDOWN, TRUE, 0);
@@ -199,28 +185,18 @@ TEST(Strip, DroppedListMenuAndTheActionMessageActOnTheirItemNotTheSelection) {
     EXPECT_TRUE(at.left >= item.left && at.left < item.right && at.top >= item.top && at.top <= item.bottom)
         << at.left << "," << at.top;
     PostMessageA(menu, WM_CHAR, 'd', 1);
-    ASSERT_TRUE(WaitBoxes(boxes, 3));  // the delete question, answered Yes
+    ASSERT_TRUE(WaitBoxes(boxes, 2));  // the delete question, answered Yes
     EXPECT_TRUE(WaitUntil([&] { return run.PickerItems().empty(); }, 5000));
     EXPECT_TRUE(run.Close());
-    EXPECT_EQ(run.ReadIni(), keys.File()) << "an emptied list is not written";
-    EXPECT_EQ(boxes.Seen().size(), 3u) << "nor is anything said at close";
+    EXPECT_EQ(run.ReadIni(), file) << "an emptied list is not written";
+    EXPECT_EQ(boxes.Seen().size(), 2u) << "nor is anything said at close";
 }
 
-// The arrow keys on the closed picker open every shortcut they pass (the last two share a
-// name: each item opens its own location); then the path box of manual-open mode (a key
-// path typed there: the tour).
-TEST(Strip, PickerAndPathBoxDriveTheEditorAndManualOpenModeSwapsTheControls) {
-    ThreeKeys keys;
-    standin::Session editor("strip_open");
+// The path box of manual-open mode (a key path typed there, and a pick in the picker: the
+// tour).
+TEST(Strip, PathBoxOpensAndRemembersWhatExistsAndManualOpenModeSwapsTheControls) {
     StripRun run("strip_open");
-    const std::string shortcuts = Line(keys.a.Path(), A("甲")) + Line(keys.b.Path(), "Beta") + Line(keys.c.Path(), "Beta");
-    ASSERT_TRUE(run.WriteIni(shortcuts) && run.Start());
-    for (const std::string& path : {keys.a.Path(), keys.b.Path(), keys.c.Path()}) {
-        PostMessageA(run.Picker(), WM_KEYDOWN, VK_DOWN, 1);
-        EXPECT_EQ(editor.WaitAt(path), path) << standin::Describe(editor.Keys());
-    }
-    EXPECT_EQ(run.PickerSelection(), 2);
-
+    ASSERT_TRUE(run.Start());
     wintest::MessageBoxWatcher boxes(IDOK, run.Pid());
     HWND strip = run.Strip(), box = run.Item(1015);  // the path box
     auto toggle = [&](bool manual) {
@@ -248,26 +224,12 @@ TEST(Strip, PickerAndPathBoxDriveTheEditorAndManualOpenModeSwapsTheControls) {
     EXPECT_TRUE(WaitUntil([&] { return drive::ComboItems(box).size() == 1; }, 5000));
     enter(lower);
     EXPECT_EQ(drive::ComboItems(box), std::vector<std::string>{file});
-    // Neither: the warning, the text stays in the box and out of the history.
+    // Neither: the warning (its words: the open flow's test), the text stays in the box and
+    // out of the history.
     enter(A("没有这个地方"));
     ASSERT_TRUE(WaitBoxes(boxes, 1));
-    EXPECT_EQ(U(boxes.Seen()[0].caption), "手动打开快捷方式");
-    EXPECT_EQ(U(boxes.Seen()[0].text), "无效的快捷方式/文件路径，请检查快捷方式/文件路径是否正确");
     EXPECT_EQ(drive::ComboItems(box), std::vector<std::string>{file});
     EXPECT_EQ(drive::Text(box), A("没有这个地方"));
     toggle(false);
     EXPECT_TRUE(run.Close());
-}
-
-// An editor that has stopped answering holds the strip for one message's limit at most: its
-// close button, pressed right after the pick, still ends it.
-TEST(Strip, AHungEditorHoldsTheStripOnlyBriefly) {
-    wintest::ScratchKey key("Strip\\Hung");
-    standin::Session editor("strip_hung");
-    standin::ScopedEnv hang("QB_STANDIN_HANG", "300");
-    ASSERT_TRUE(standin::WaitHung(editor.Start()));
-    StripRun run("strip_hung");
-    ASSERT_TRUE(run.WriteIni(Line(key.Path(), "Hung")) && run.Start());
-    PostMessageA(run.Picker(), WM_KEYDOWN, VK_DOWN, 1);
-    EXPECT_TRUE(run.Close(9000));
 }
