@@ -1,7 +1,7 @@
 // The shortcut line, the entry list and the load rules of the shortcut file. (Ids restarting
-// with a replacement and an empty text replacing nothing: the store's test; the lines written
-// back: the strip's file at close; a line made from its parts: the fuzzer's round trip and the
-// manager's import; loading to append: no caller.)
+// with a replacement: the store's test; the lines written back: the strip's file at close; a
+// line made from its parts: the fuzzer's round trip and the manager's import; loading to
+// append: no caller.)
 #include <gtest/gtest.h>
 
 #include <string>
