@@ -151,13 +151,12 @@ TEST(Strip, AFileThatCouldNotBeReadIsNotOverwritten) {
 }
 
 // (The tip over an item: the tour.)
-TEST(Strip, DroppedListMenuActsOnItsItemNotTheSelection) {
+TEST(Strip, DroppedListMenuAndTheActionMessageActOnTheirItemNotTheSelection) {
     ThreeKeys keys;
-    const std::string file = Line(keys.a.Path(), A("甲")) + Line(keys.b.Path(), "Beta");
     StripRun run("strip_droplist");
-    ASSERT_TRUE(run.WriteIni(file) && run.Start());
+    ASSERT_TRUE(run.WriteIni(keys.File()) && run.Start());
     wintest::MessageBoxWatcher boxes(IDYES, run.Pid());
-    SendMessageW(run.Picker(), CB_SETCURSEL, 1, 0);  // selected, but not the item acted on
+    SendMessageW(run.Picker(), CB_SETCURSEL, 2, 0);  // selected, but not the item acted on
     SendMessageW(run.Picker(), CB_SHOWDROPDOWN, TRUE, 0);
     HWND list = run.WaitWindow("ComboLBox");
     ASSERT_NE(list, nullptr);
@@ -168,8 +167,13 @@ TEST(Strip, DroppedListMenuActsOnItsItemNotTheSelection) {
     ASSERT_NE(menu, nullptr);
     PostMessageA(menu, WM_CHAR, 'd', 1);  // "删除(&D)"
     ASSERT_TRUE(WaitBoxes(boxes, 1));  // the delete question, answered Yes
-    const std::vector<std::string> left = {"Beta"};
+    const std::vector<std::string> left = {"Beta", A("丙 三")};
     EXPECT_TRUE(WaitUntil([&] { return run.PickerItems() == left; }, 5000)) << run.PickerItems().size();
+    // The action names its item, which need not be the picker's selection.
+    SendMessageW(run.Picker(), CB_SETCURSEL, 1, 0);
+    PostMessageA(run.Strip(), WM_USER + 0x336, 4, 0);  // delete, position 0
+    const std::vector<std::string> last = {A("丙 三")};
+    EXPECT_TRUE(WaitUntil([&] { return run.PickerItems() == last; }, 5000)) << run.PickerItems().size();
 
     // Shift+F10 or the menu key: no point; the menu opens at the highlighted item.
     SendMessageW(run.Picker(), CB_SHOWDROPDOWN, TRUE, 0);
@@ -185,11 +189,11 @@ TEST(Strip, DroppedListMenuActsOnItsItemNotTheSelection) {
     EXPECT_TRUE(at.left >= item.left && at.left < item.right && at.top >= item.top && at.top <= item.bottom)
         << at.left << "," << at.top;
     PostMessageA(menu, WM_CHAR, 'd', 1);
-    ASSERT_TRUE(WaitBoxes(boxes, 2));  // the delete question, answered Yes
+    ASSERT_TRUE(WaitBoxes(boxes, 3));  // the delete question, answered Yes
     EXPECT_TRUE(WaitUntil([&] { return run.PickerItems().empty(); }, 5000));
     EXPECT_TRUE(run.Close());
-    EXPECT_EQ(run.ReadIni(), file) << "an emptied list is not written";
-    EXPECT_EQ(boxes.Seen().size(), 2u) << "nor is anything said at close";
+    EXPECT_EQ(run.ReadIni(), keys.File()) << "an emptied list is not written";
+    EXPECT_EQ(boxes.Seen().size(), 3u) << "nor is anything said at close";
 }
 
 // The path box of manual-open mode (a key path typed there, and a pick in the picker: the
