@@ -29,8 +29,6 @@ size_t FindByte(const char* p, size_t n, char c) {
 
 CLinkDoc::~CLinkDoc() { std::free(m_buf); }
 
-int32_t CLinkDoc::Classify(std::string_view text) { return ClassifyLine(text); }
-
 void CLinkDoc::Clear() {
     std::free(m_buf);
     m_buf = nullptr;
@@ -81,22 +79,6 @@ bool CLinkDoc::PushLine(size_t start, size_t end) {
     ++m_count;
     if (end - start > m_nMaxLineLen) m_nMaxLineLen = end - start;
     return true;
-}
-
-bool CLinkDoc::AddLine(std::string_view line) {
-    if (m_feeding) return false;
-    if (!Reserve(m_size + line.size() + 2)) return false;
-    const size_t start = m_size;
-    if (!line.empty()) std::memcpy(m_buf + start, line.data(), line.size());
-    m_buf[start + line.size()] = '\r';
-    m_buf[start + line.size() + 1] = '\n';
-    if (!PushLine(start, start + line.size())) return false;  // the bytes stay unused
-    m_size = start + line.size() + 2;
-    return true;
-}
-
-bool CLinkDoc::SetText(const char* text) {
-    return SetText(text ? std::string_view(text) : std::string_view());
 }
 
 bool CLinkDoc::SetText(std::string_view text) {

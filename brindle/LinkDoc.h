@@ -38,13 +38,8 @@ public:
 
     // Appends the lines of a text split at CR LF (a lone CR or LF stays in its line; a text
     // ending in CR LF has no empty last line). False, adding nothing, for an empty text.
-    // Earlier lines stay: callers Clear first. A C string ends at its first zero byte; a
-    // string_view is taken whole.
-    bool SetText(const char* text);
+    // Earlier lines stay: callers Clear first. The text is taken whole, zero bytes and all.
     bool SetText(std::string_view text);
-    // Appends one line as it is (no splitting) with the kind Classify gives it.
-    bool AddLine(std::string_view line);
-    static int32_t Classify(std::string_view text);
     void Clear();
 
     bool GetLine(int32_t index, LineItem& item) const;

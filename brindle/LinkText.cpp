@@ -150,23 +150,6 @@ int32_t ClassifyLine(std::string_view line) {
     return LINE_KEY;
 }
 
-int32_t SafeCutLength(std::string_view text, int32_t n) {
-    if (text.empty()) return -1;
-    if (n < 0) n = 0;
-    if (text.size() <= static_cast<size_t>(n)) return static_cast<int32_t>(text.size());
-    // The lead-byte range is code page 936's, fixed: painting must cut the same way
-    // whatever the system reports.
-    size_t i = 0;
-    const size_t limit = static_cast<size_t>(n);
-    while (i < limit) i += mbcs::IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
-    return i == limit ? n : n - 1;
-}
-
-int32_t SafeCutLength(const char* text, int32_t n) {
-    if (!text) return -1;
-    return SafeCutLength(std::string_view(text), n);
-}
-
 bool HasExtension(const char* path, const char* extension) {
     if (!path || !extension || !*path || !*extension) return false;
     const size_t len = std::strlen(path);

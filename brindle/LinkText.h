@@ -1,5 +1,5 @@
-// The viewer's text rules: what kind of link a line is, where a long line may be cut for
-// drawing, the file-name test and the command-line argument. Pure byte-string functions in
+// The viewer's text rules: what kind of link a line is, the file-name test and the
+// command-line argument. Pure byte-string functions in
 // the ANSI code page 936, no windows.h, so they are unit-tested and fuzzed natively.
 #pragma once
 
@@ -11,11 +11,6 @@
 // (root name with its backslash at the start, or a .reg section header in brackets) or a
 // path with a drive letter. Leading single-byte white space is ignored.
 int32_t ClassifyLine(std::string_view line);
-
-// Longest prefix length of `text` not above n that does not split a double-byte character;
-// the text's length when it is at most n; -1 for an empty text.
-int32_t SafeCutLength(std::string_view text, int32_t n);
-int32_t SafeCutLength(const char* text, int32_t n);
 
 // True when both are non-empty and the last four bytes of the path (all of it when shorter),
 // upper-cased, equal the extension upper-cased (".REG", ".TXT").

@@ -1,5 +1,4 @@
-// The viewer's text rules: line kinds, cutting long lines, the file-name test and the
-// command-line argument. Double-byte text is written as GBK bytes.
+// The viewer's text rules: line kinds, the file-name test and the command-line argument. Double-byte text is written as GBK bytes.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -36,8 +35,9 @@ TEST(Classify, Table) {
         {"[HKCU\\Software\\\x81\x5D", LINE_TEXT}, {"[HKCU\\\xB1\xED]", LINE_KEY},  // 0x5D: the parser's rule
         {"HKCU\\Software\\\x81", LINE_KEY},       // a lead byte as the last byte stands alone
         {"HKCU\\\x81" "a", LINE_KEY}, {"\x81HKCU\\x", LINE_TEXT},
+        {"HKCU\\\x80\\\\x", LINE_TEXT},  // 0x80 (the euro sign) is a byte of its own
     };
-    for (const auto& c : cases) EXPECT_EQ(CLinkDoc::Classify(c.line), c.kind) << "line: " << c.line;
+    for (const auto& c : cases) EXPECT_EQ(ClassifyLine(c.line), c.kind) << "line: " << c.line;
 }
 
 // Long lines are walked 16 bytes a step: what decides the kind counts wherever it stands.
@@ -53,20 +53,6 @@ TEST(Classify, EveryPositionInALongLine) {
             std::string line = &c < inserts + 8 ? key : file;
             EXPECT_EQ(ClassifyLine(line.replace(at, c.what.size(), c.what)), c.kind) << line;
         }
-}
-
-// A line just over the 64512-byte drawing limit is cut before a character that would straddle it.
-TEST(SafeCutLength, Table) {
-    const std::string wide = "\xC4\xE3";
-    const struct { std::string text; int32_t n, cut; } cases[] = {
-        {"", 5, -1}, {"abc", 5, 3}, {"abcde", 5, 5}, {"abcdef", 5, 5}, {"ab" + wide + "cd", 3, 2},
-        {"ab" + wide + "cd", 4, 4}, {wide + wide + wide, 3, 2}, {"a\x81", 1, 1},
-        {"a" + wide + "\x81\x5C" "xyz", 4, 3},  // trail byte 0x5C does not restart the walk
-        {std::string(64513, 'x'), 64512, 64512}, {std::string(64510, 'x') + wide + "x", 64512, 64512},
-        {std::string(64511, 'x') + wide, 64512, 64511},
-    };
-    for (const auto& c : cases) EXPECT_EQ(SafeCutLength(c.text, c.n), c.cut) << c.text.substr(0, 20) << " n " << c.n;
-    EXPECT_EQ(SafeCutLength(static_cast<const char*>(nullptr), 5), -1);
 }
 
 TEST(HasExtension, Table) {
