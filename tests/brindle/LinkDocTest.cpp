@@ -1,5 +1,6 @@
 // The document's line splitting and index, and the hit areas. The fuzzer checks splitting
-// and decoding against plain readings; the file tests under Wine decode real files.
+// (of texts fed in pieces, as files are read) and decoding against plain readings; the file
+// tests under Wine decode real files.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -25,16 +26,6 @@ TEST(SetText, SplitsAtCrLfOnly) {
         CLinkDoc doc;
         EXPECT_EQ(doc.SetText(c.text), !c.text.empty()) << c.text;
         EXPECT_EQ(Lines(doc), c.lines) << c.text;
-        for (size_t cut = 0; cut <= c.text.size(); ++cut) {  // as a file is read: in two pieces
-            CLinkDoc fed;
-            fed.BeginText();
-            for (const std::string& piece : {c.text.substr(0, cut), c.text.substr(cut)}) {
-                piece.copy(fed.AppendArea(piece.size()), piece.size());
-                fed.AppendCommit(piece.size());
-            }
-            EXPECT_EQ(fed.EndText(), !c.text.empty()) << c.text;
-            EXPECT_EQ(Lines(fed), c.lines) << c.text << " cut at " << cut;
-        }
         // The text as held, for Find: each line and its CR LF, which counts as the line's.
         for (int32_t i = 0; i < doc.GetLineCount(); ++i) {
             const size_t at = doc.LineStart(i), length = c.lines[static_cast<size_t>(i)].size();
