@@ -36,22 +36,6 @@ TEST(SetText, SplitsAtCrLfOnly) {
     }
 }
 
-// The index is kept in blocks of 65,536 lines: lines on both sides of a block's edge keep
-// their text and kind.
-TEST(SetText, ManyLinesAcrossIndexBlocks) {
-    const char* prefix[] = {"HKCU\\k", "C:\\f", "plain"};
-    const int32_t kind[] = {LINE_KEY, LINE_FILE, LINE_TEXT};
-    std::string text;
-    for (int i = 0; i < 140000; ++i) text += prefix[i % 3] + std::to_string(i) + "\r\n";
-    CLinkDoc doc;
-    ASSERT_TRUE(doc.SetText(text));
-    ASSERT_EQ(doc.GetLineCount(), 140000);
-    for (int i : {0, 65535, 65536, 65537, 131071, 131072, 139999}) {
-        EXPECT_EQ(doc.LineText(i), prefix[i % 3] + std::to_string(i)) << i;
-        EXPECT_EQ(doc.LineKind(i), kind[i % 3]) << i;
-    }
-}
-
 // Edges follow PtInRect (right and bottom excluded). The view adds its rows in order.
 TEST(LinkRectList, Edges) {
     CLinkRectList links;

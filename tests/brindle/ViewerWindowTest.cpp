@@ -303,11 +303,12 @@ TEST_F(Viewer, OpenDropAndAnUnreadableFile) {
 }
 
 // Find, as a user drives it: F3 with nothing searched yet opens the system's dialog, a match
-// far down is shown selected and in view, F3 and Shift+F3 step on, nothing more found leaves
-// all as it was; Ctrl+F brings the dialog back with the last text.
+// far down (past the first 65,536 lines, a block of the document's index) is shown selected
+// and in view, F3 and Shift+F3 step on, nothing more found leaves all as it was; Ctrl+F
+// brings the dialog back with the last text.
 TEST_F(Viewer, FindShowsTheMatchInViewAndStepsOnWithF3) {
-    std::string text = Numbered(45000, "line 45000 Target\r\nline 45001\r\nline 45002 target\r\n");
-    text += "line 45003 " + std::string(300, 'x') + "Target\r\n" + Numbered(2000);
+    std::string text = Numbered(70000, "line 70000 Target\r\nHKCU\\Software\\Demo\r\nline 70002 target\r\n");
+    text += "line 70003 " + std::string(300, 'x') + "Target\r\n" + Numbered(2000);
     Paste(text);
     auto closeDialog = [&] {
         SendMessageA(View().GetFindDialog(), WM_COMMAND, IDCANCEL, 0);
@@ -319,18 +320,19 @@ TEST_F(Viewer, FindShowsTheMatchInViewAndStepsOnWithF3) {
     SetWindowPos(View().GetFindDialog(), nullptr, 300, 610, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // off the view
 
     ASSERT_TRUE(FindInDialog("TARGET", false));
-    EXPECT_EQ(MatchAt(), "45000:11+6");
+    EXPECT_EQ(MatchAt(), "70000:11+6");
     const int top = Pos(SB_VERT);
-    EXPECT_EQ(top, 45000 - (Page() - 1) / 2) << "centred";
+    EXPECT_EQ(top, 70000 - (Page() - 1) / 2) << "centred";
     const std::vector<Band> bands = Capture(m_view, View().GetLineHeight());
-    EXPECT_GT(bands[45000 - top].selected, 30) << "the match in the selection colours";
-    EXPECT_EQ(bands[45001 - top].selected, 0);
+    EXPECT_GT(bands[70000 - top].selected, 30) << "the match in the selection colours";
+    EXPECT_EQ(bands[70001 - top].selected, 0);
+    EXPECT_GT(bands[70001 - top].blue, 30) << "a link line, its kind from the index's second block";
     ASSERT_TRUE(closeDialog());
     {
         wintest::MessageBoxWatcher boxes(IDOK);
         const struct { UINT command; const char* match; size_t boxes; } steps[] = {
-            {ID_EDIT_FINDNEXTMATCH, "45002:11+6", 0}, {ID_EDIT_FINDNEXTMATCH, "45003:311+6", 0},
-            {ID_EDIT_FINDNEXTMATCH, "45003:311+6", 1}, {ID_EDIT_FINDPREVMATCH, "45002:11+6", 1},
+            {ID_EDIT_FINDNEXTMATCH, "70002:11+6", 0}, {ID_EDIT_FINDNEXTMATCH, "70003:311+6", 0},
+            {ID_EDIT_FINDNEXTMATCH, "70003:311+6", 1}, {ID_EDIT_FINDPREVMATCH, "70002:11+6", 1},
         };
         for (const auto& step : steps) {
             const int v = Pos(SB_VERT), h = Pos(SB_HORZ);
@@ -343,7 +345,7 @@ TEST_F(Viewer, FindShowsTheMatchInViewAndStepsOnWithF3) {
                 EXPECT_EQ(boxes.Seen()[0].caption, "Brindle");
                 EXPECT_EQ(Pos(SB_VERT), v) << "nothing found: the view stays";
                 EXPECT_EQ(Pos(SB_HORZ), h);
-            } else if (std::string(step.match) == "45003:311+6") {
+            } else if (std::string(step.match) == "70003:311+6") {
                 const int x = (311 + 1 - Pos(SB_HORZ)) * View().GetCharWidth();
                 EXPECT_TRUE(x >= 0 && x + 6 * View().GetCharWidth() < 800) << "moved sideways to the match: " << x;
             }
@@ -359,10 +361,10 @@ TEST_F(Viewer, FindShowsTheMatchInViewAndStepsOnWithF3) {
     GetDlgItemTextA(View().GetFindDialog(), 0x480, shown, sizeof(shown));
     EXPECT_STREQ(shown, "TARGET");
     ASSERT_TRUE(FindInDialog("Target", true));
-    EXPECT_EQ(MatchAt(), "45003:311+6");
+    EXPECT_EQ(MatchAt(), "70003:311+6");
     ASSERT_TRUE(closeDialog());
     ASSERT_TRUE(Find(ID_EDIT_FINDPREVMATCH));
-    EXPECT_EQ(MatchAt(), "45000:11+6");
+    EXPECT_EQ(MatchAt(), "70000:11+6");
     Paste(Numbered(10));
     EXPECT_EQ(MatchAt(), "-1:0+0") << "a new text has no match";
 }
