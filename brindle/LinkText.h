@@ -1,6 +1,6 @@
 // The viewer's text rules: what kind of link a line is, the file-name test and the
-// command-line argument. Pure byte-string functions in
-// the ANSI code page 936, no windows.h, so they are unit-tested and fuzzed natively.
+// command-line argument. Pure byte-string functions in the ANSI code page 936, no windows.h,
+// so they are unit-tested and fuzzed natively.
 #pragma once
 
 #include <cstddef>
