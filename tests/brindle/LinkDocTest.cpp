@@ -34,6 +34,14 @@ TEST(SetText, SplitsAtCrLfOnly) {
             EXPECT_EQ(doc.LineAt(at + length + 1), i);
         }
     }
+    CLinkDoc fed;  // as a file is read, in pieces: here a CR LF split across two
+    fed.BeginText();
+    for (const std::string piece : {"A\r", "\nB"}) {
+        piece.copy(fed.AppendArea(piece.size()), piece.size());
+        fed.AppendCommit(piece.size());
+    }
+    EXPECT_TRUE(fed.EndText());
+    EXPECT_EQ(Lines(fed), (std::vector<std::string>{"A", "B"}));
 }
 
 // Edges follow PtInRect (right and bottom excluded). The view adds its rows in order.
