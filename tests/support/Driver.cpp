@@ -9,12 +9,6 @@ namespace drive {
 
 namespace {
 
-std::string Ansi(const wchar_t* w, int n = -1) {
-    std::string a(WideCharToMultiByte(CP_ACP, 0, w, n, nullptr, 0, nullptr, nullptr), '\0');
-    WideCharToMultiByte(CP_ACP, 0, w, n, &a[0], (int)a.size(), nullptr, nullptr);
-    return a.c_str();
-}
-
 void SendMouse(DWORD flags, int x, int y) {
     INPUT in = {};
     in.type = INPUT_MOUSE;
@@ -63,7 +57,7 @@ std::string Text(HWND hwnd) {
     wchar_t w[1024] = {};
     DWORD_PTR got = 0;
     SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(w), SMTO_ABORTIFHUNG, 2000, &got);
-    return Ansi(w);
+    return wintest::Ansi(w);
 }
 
 HWND WaitWindow(const char* cls, const std::string& text, DWORD ms, DWORD pid, HWND owner) {
@@ -93,7 +87,7 @@ std::vector<std::string> ComboItems(HWND combo) {
     for (LRESULT i = 0, n = SendMessageW(combo, CB_GETCOUNT, 0, 0); i < n; ++i) {
         std::wstring w(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) + 2, L'\0');  // CB_ERR: an empty item
         SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&w[0]));
-        items.push_back(Ansi(w.c_str()));
+        items.push_back(wintest::Ansi(w.c_str()));
     }
     return items;
 }

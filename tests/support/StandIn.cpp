@@ -10,6 +10,9 @@
 
 namespace standin {
 
+namespace {
+// Lines that do not have the four fields are skipped; a line still being written (no CR LF
+// yet) is left for the next read.
 std::vector<Event> ParseLog(const std::string& bytes) {
     std::vector<Event> out;
     size_t at = 0;
@@ -36,6 +39,7 @@ std::vector<Event> ParseLog(const std::string& bytes) {
     }
     return out;
 }
+}  // namespace
 
 std::vector<Event> Keystrokes(const std::vector<Event>& events) {
     std::vector<Event> out;
@@ -51,26 +55,15 @@ size_t Count(const std::vector<Event>& events, const char* kind) {
 }
 
 namespace {
-std::string KeyName(unsigned vk) {
+std::string KeyName(unsigned vk) {  // the keys the navigator sends
     switch (vk) {
     case VK_LEFT: return "LEFT";
     case VK_RIGHT: return "RIGHT";
-    case VK_UP: return "UP";
-    case VK_DOWN: return "DOWN";
     case VK_HOME: return "HOME";
-    case VK_END: return "END";
     }
     char buf[16];
     snprintf(buf, sizeof buf, "VK_%02X", vk);
     return buf;
-}
-
-std::string WideToAnsi(const std::wstring& w) {
-    if (w.empty()) return std::string();
-    int n = WideCharToMultiByte(CP_ACP, 0, w.data(), (int)w.size(), nullptr, 0, nullptr, nullptr);
-    std::string a(n, '\0');
-    WideCharToMultiByte(CP_ACP, 0, w.data(), (int)w.size(), &a[0], n, nullptr, nullptr);
-    return a;
 }
 }  // namespace
 
@@ -81,7 +74,7 @@ std::string Describe(const std::vector<Event>& keys) {
         if (keys[i].kind == "CHAR") {
             std::wstring run;
             for (; i < keys.size() && keys[i].kind == "CHAR"; ++i) run += (wchar_t)keys[i].code;
-            out += "'" + WideToAnsi(run) + "'";
+            out += "'" + wintest::Ansi(run) + "'";
             continue;
         }
         size_t n = 0;
@@ -94,13 +87,6 @@ std::string Describe(const std::vector<Event>& keys) {
 }
 
 std::string FinalPath(const std::vector<Event>& keys) { return keys.empty() ? std::string() : keys.back().text; }
-
-double NowMs() {
-    LARGE_INTEGER freq, now;
-    QueryPerformanceFrequency(&freq);
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
 
 // --- ScopedEnv --------------------------------------------------------------------------
 
@@ -151,21 +137,10 @@ std::vector<DWORD> EditorPids() {
     CloseHandle(snap);
     return pids;
 }
-}  // namespace
 
-int CountEditorProcesses() { return (int)EditorPids().size(); }
-
-bool EndEditors() {
-    for (HWND w; (w = FindEditor()) != nullptr;) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-        if (!p) break;
-        TerminateProcess(p, 0);
-        WaitForSingleObject(p, 5000);
-        CloseHandle(p);
-    }
-    // Windowless ones too (the failure-path options).
+// Ends every regedit.exe process, with a window or without (the failure-path options), and
+// waits until they are gone (bounded).
+void EndEditors() {
     for (DWORD pid : EditorPids()) {
         HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
         if (!p) continue;
@@ -173,8 +148,11 @@ bool EndEditors() {
         WaitForSingleObject(p, 5000);
         CloseHandle(p);
     }
-    return wintest::WaitUntil([] { return !FindEditor() && CountEditorProcesses() == 0; }, 5000);
+    wintest::WaitUntil([] { return !FindEditor() && EditorPids().empty(); }, 5000);
 }
+}  // namespace
+
+int CountEditorProcesses() { return (int)EditorPids().size(); }
 
 // --- Session ----------------------------------------------------------------------------
 

@@ -18,9 +18,8 @@
 //
 // The editor's other options are environment variables, set in this process so that an
 // editor started from it inherits them: QB_STANDIN_NO_TREE=1 (no key tree),
-// QB_STANDIN_NO_WINDOW=<ms> (no window at all, exits after ms), QB_STANDIN_BUSY=1 (with
-// the previous: never ready for input either), QB_STANDIN_HANG=<ms> (stops answering that
-// long after showing its window).
+// QB_STANDIN_BUSY=<ms> (no window and never ready for input; exits after ms),
+// QB_STANDIN_HANG=<ms> (stops answering that long after showing its window).
 #pragma once
 #include <windows.h>
 
@@ -36,9 +35,6 @@ struct Event {
     std::string text;
 };
 
-// Lines that do not have the four fields are skipped; a line still being written (no CR LF
-// yet) is left for the next read.
-std::vector<Event> ParseLog(const std::string& bytes);
 // Only the KEYDOWN and CHAR events, in order.
 std::vector<Event> Keystrokes(const std::vector<Event>& events);
 size_t Count(const std::vector<Event>& events, const char* kind);
@@ -49,7 +45,13 @@ std::string Describe(const std::vector<Event>& keystrokes);
 // The path selected after the last keystroke; empty when there was none.
 std::string FinalPath(const std::vector<Event>& keystrokes);
 
-double NowMs();
+// Read by the editor too (tests/fixtures).
+inline double NowMs() {
+    LARGE_INTEGER freq, now;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
+}
 
 // Sets (value non-null) or removes an environment variable of this process for a scope.
 class ScopedEnv {
@@ -69,9 +71,6 @@ HWND FindEditor();             // a top-level "RegEdit_RegEdit" window, or null
 std::string StatusPath(HWND editor);  // the status bar's path, computer item removed
 bool WaitHung(HWND editor);           // until the editor no longer answers (bounded)
 int CountEditorProcesses();    // running processes named regedit.exe
-// Closes every editor window and ends every regedit.exe process, then waits until they
-// are gone (bounded). Returns whether none is left.
-bool EndEditors();
 
 // One test's session with the editor: a fresh log file named in QB_STANDIN_LOG for the
 // session, and every editor ended before and after.

@@ -6,15 +6,16 @@
 
 namespace wintest {
 
-std::string A(const char* utf8) {
-    int wn = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    std::wstring w(wn, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &w[0], wn);
-    int an = WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string a(an, '\0');
-    WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, &a[0], an, nullptr, nullptr);
-    if (!a.empty()) a.pop_back();
+std::string Ansi(const std::wstring& w) {
+    std::string a(WideCharToMultiByte(CP_ACP, 0, w.data(), (int)w.size(), nullptr, 0, nullptr, nullptr), '\0');
+    WideCharToMultiByte(CP_ACP, 0, w.data(), (int)w.size(), &a[0], (int)a.size(), nullptr, nullptr);
     return a;
+}
+
+std::string A(const char* utf8) {
+    std::wstring w(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &w[0], (int)w.size());
+    return Ansi(w.c_str());
 }
 
 std::string U(const std::string& ansi) {
@@ -97,83 +98,50 @@ bool WriteFileBytes(const std::string& path, const std::string& data) {
 
 // --- MessageBoxWatcher -------------------------------------------------------------
 
-MessageBoxWatcher::MessageBoxWatcher(int answer, DWORD pid) : m_answer(answer), m_pid(pid) {
-    InitializeCriticalSection(&m_lock);
-    m_thread = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
-}
+MessageBoxWatcher::MessageBoxWatcher(int answer, DWORD pid)
+    : m_answer(answer), m_pid(pid), m_thread([this] { Run(); }) {}
 
 MessageBoxWatcher::~MessageBoxWatcher() {
-    InterlockedExchange(&m_stop, 1);
-    if (m_thread) {
-        WaitForSingleObject(m_thread, 5000);
-        CloseHandle(m_thread);
-    }
-    DeleteCriticalSection(&m_lock);
+    m_stop = true;
+    m_thread.join();
 }
 
 std::vector<SeenBox> MessageBoxWatcher::Seen() {
-    EnterCriticalSection(&m_lock);
-    std::vector<SeenBox> copy = m_seen;
-    LeaveCriticalSection(&m_lock);
-    return copy;
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_seen;
 }
 
 void MessageBoxWatcher::SetAnswer(int answer) {
-    EnterCriticalSection(&m_lock);
+    std::lock_guard<std::mutex> hold(m_lock);
     m_answer = answer;
-    LeaveCriticalSection(&m_lock);
 }
-
-DWORD WINAPI MessageBoxWatcher::ThreadProc(void* self) {
-    static_cast<MessageBoxWatcher*>(self)->Run();
-    return 0;
-}
-
-namespace {
-struct FindCtx {
-    DWORD pid;
-    HWND found;
-};
-BOOL CALLBACK FindBox(HWND hwnd, LPARAM lp) {
-    FindCtx* ctx = reinterpret_cast<FindCtx*>(lp);
-    char cls[64] = {};
-    GetClassNameA(hwnd, cls, sizeof cls);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    // A message box has the static text 0xFFFF; other dialogs of the program are not ours.
-    if (pid == ctx->pid && lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(hwnd) &&
-        GetDlgItem(hwnd, 0xFFFF)) {
-        ctx->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-}  // namespace
 
 void MessageBoxWatcher::Run() {
     while (!m_stop) {
-        FindCtx ctx{m_pid, nullptr};
-        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&ctx));
-        if (ctx.found) {
-            SeenBox box;
-            char buf[1024] = {};
-            GetWindowTextA(ctx.found, buf, sizeof buf);
-            box.caption = buf;
-            buf[0] = 0;
-            GetDlgItemTextA(ctx.found, 0xFFFF, buf, sizeof buf);
-            box.text = buf;
-            EnterCriticalSection(&m_lock);
-            m_seen.push_back(box);
-            int answer = m_answer;
-            LeaveCriticalSection(&m_lock);
+        // A message box has the static text 0xFFFF; other dialogs of the program are not ours.
+        HWND box = nullptr;
+        for (DWORD pid = 0; (box = FindWindowExA(nullptr, box, "#32770", nullptr)) != nullptr;) {
+            GetWindowThreadProcessId(box, &pid);
+            if (pid == m_pid && IsWindowVisible(box) && GetDlgItem(box, 0xFFFF)) break;
+        }
+        if (box) {
+            char caption[1024] = {}, text[1024] = {};
+            GetWindowTextA(box, caption, sizeof caption);
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            int answer;
+            {
+                std::lock_guard<std::mutex> hold(m_lock);
+                m_seen.push_back({caption, text});
+                answer = m_answer;
+            }
             // Pressing the button the way a user would: BM_CLICK on the button itself.
-            HWND button = GetDlgItem(ctx.found, answer);
+            HWND button = GetDlgItem(box, answer);
             if (button)
                 PostMessageA(button, BM_CLICK, 0, 0);
             else
-                PostMessageA(ctx.found, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+                PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
             // Wait for that box to go before looking for the next one.
-            for (int i = 0; i < 300 && IsWindow(ctx.found) && IsWindowVisible(ctx.found); ++i) Sleep(10);
+            for (int i = 0; i < 300 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(10);
         }
         Sleep(20);
     }
@@ -194,43 +162,6 @@ ScratchKey::~ScratchKey() { RegDeleteTreeA(HKEY_CURRENT_USER, m_sub.c_str()); }
 
 // --- Screenshots -----------------------------------------------------------------------
 
-bool SaveScreenshot(HWND hwnd, const std::string& path) {
-    RECT rc;
-    if (hwnd)
-        GetWindowRect(hwnd, &rc);
-    else
-        SetRect(&rc, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    if (w <= 0 || h <= 0) return false;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
-    GdiFlush();
-    DWORD stride = ((w * 3 + 3) & ~3u);
-    BITMAPFILEHEADER fh = {};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
-    fh.bfSize = fh.bfOffBits + stride * h;
-    std::string data(reinterpret_cast<char*>(&fh), sizeof fh);
-    data.append(reinterpret_cast<char*>(&bi.bmiHeader), sizeof bi.bmiHeader);
-    data.append(static_cast<char*>(bits), stride * h);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return WriteFileBytes(path, data);
-}
-
 std::vector<DWORD> ScreenPixels(const RECT& rc) {
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     if (w <= 0 || h <= 0) return {};
@@ -248,6 +179,26 @@ std::vector<DWORD> ScreenPixels(const RECT& rc) {
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
     return pixels;
+}
+
+// 32 bits a pixel, top row first: ScreenPixels' rows as they are.
+bool SaveScreenshot(HWND hwnd, const std::string& path) {
+    RECT rc;
+    if (hwnd)
+        GetWindowRect(hwnd, &rc);
+    else
+        SetRect(&rc, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    const std::vector<DWORD> pixels = ScreenPixels(rc);
+    if (pixels.empty()) return false;
+    BITMAPINFOHEADER bh = {sizeof bh, rc.right - rc.left, -(rc.bottom - rc.top), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPFILEHEADER fh = {};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bh;
+    fh.bfSize = fh.bfOffBits + pixels.size() * sizeof(DWORD);
+    std::string data(reinterpret_cast<char*>(&fh), sizeof fh);
+    data.append(reinterpret_cast<char*>(&bh), sizeof bh);
+    data.append(reinterpret_cast<const char*>(pixels.data()), pixels.size() * sizeof(DWORD));
+    return WriteFileBytes(path, data);
 }
 
 int ScreenDpi() {

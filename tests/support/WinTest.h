@@ -2,8 +2,11 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace wintest {
@@ -12,6 +15,8 @@ namespace wintest {
 std::string A(const char* utf8);
 // ANSI code-page bytes to UTF-8, for readable failure messages.
 std::string U(const std::string& ansi);
+// UTF-16 (another process's texts, read with the W messages) to ANSI code-page bytes.
+std::string Ansi(const std::wstring& w);
 
 // Pumps this thread's messages until pred() holds or timeoutMs passes; returns pred().
 bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs);
@@ -31,7 +36,6 @@ bool WriteFileBytes(const std::string& path, const std::string& data);
 struct SeenBox {
     std::string caption;  // ANSI
     std::string text;     // ANSI, the static text with id 0xFFFF
-    UINT icon = 0;        // not read back: Windows gives no portable way
 };
 
 // Watches, from a second thread, for top-level dialogs of the given process (this one by
@@ -48,15 +52,14 @@ public:
     void SetAnswer(int answer);
 
 private:
-    static DWORD WINAPI ThreadProc(void* self);
     void Run();
 
-    CRITICAL_SECTION m_lock;
-    HANDLE m_thread = nullptr;
-    volatile LONG m_stop = 0;
+    std::mutex m_lock;
+    std::atomic<bool> m_stop{false};
     int m_answer;
     DWORD m_pid;
     std::vector<SeenBox> m_seen;
+    std::thread m_thread;  // last: it starts once the rest is set
 };
 
 // A registry key under HKEY_CURRENT_USER\Software\QbTests that the test creates and that
