@@ -50,6 +50,8 @@ const Case kCases[] = {
      "HKEY_CURRENT_USER\\Software\\Tools HKEY_USERS\\Sub", "HKEY_CURRENT_USER\\SOFTWARE\\TOOLS HKEY_USERS\\SUB", "Sub"},
     {"HKU\\S\\Tools HKEY_CURRENT_USER\\Sub", "HKEY_USERS\\S\\Tools HKEY_CURRENT_USER\\Sub",
      "HKU\\S\\Tools HKEY_CURRENT_USER\\Sub", "HKEY_USERS\\S\\TOOLS HKEY_CURRENT_USER\\SUB", "Sub"},
+    // Upper-casing touches the letters, not their neighbours (in GUID-named keys, for one).
+    {"HKCU\\`az{", "HKEY_CURRENT_USER\\`az{", "HKCU\\`az{", "HKEY_CURRENT_USER\\`AZ{", "`az{"},
     // Double-byte key names.
     {"HKCU\\S\\\xB1\xED", "HKEY_CURRENT_USER\\S\\\xB1\xED", "HKCU\\S\\\xB1\xED", "HKEY_CURRENT_USER\\S\\\xB1\xED", "\xB1\xED"},
     {"HKCU\\a\x95\x5C\\b", "HKEY_CURRENT_USER\\a\x95\x5C\\b", "HKCU\\a\x95\x5C\\b", "HKEY_CURRENT_USER\\A\x95\x5C\\B", "b"},
