@@ -104,20 +104,6 @@ ScopedEnv::~ScopedEnv() { SetEnvironmentVariableA(m_name.c_str(), m_had ? m_old.
 
 HWND FindEditor() { return FindWindowA("RegEdit_RegEdit", nullptr); }
 
-
-std::string StatusPath(HWND editor) {
-    HWND status = editor ? FindWindowExA(editor, nullptr, "msctls_statusbar32", nullptr) : nullptr;
-    if (!status) return std::string();
-    char buf[2048] = {};
-    // Another process's control: only a sent WM_GETTEXT reaches its own text.
-    SendMessageA(status, WM_GETTEXT, sizeof buf, (LPARAM)buf);
-    std::string text = buf;
-    std::string computer = wintest::A("计算机");
-    if (text == computer) return std::string();
-    if (text.compare(0, computer.size() + 1, computer + "\\") == 0) return text.substr(computer.size() + 1);
-    return text;
-}
-
 bool WaitHung(HWND editor) {
     return editor && wintest::WaitUntil([&] {
         DWORD_PTR answer = 0;

@@ -68,7 +68,6 @@ private:
 };
 
 HWND FindEditor();             // a top-level "RegEdit_RegEdit" window, or null
-std::string StatusPath(HWND editor);  // the status bar's path, computer item removed
 bool WaitHung(HWND editor);           // until the editor no longer answers (bounded)
 int CountEditorProcesses();    // running processes named regedit.exe
 
