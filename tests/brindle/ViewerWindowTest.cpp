@@ -175,8 +175,6 @@ TEST_F(Viewer, LinksArePaintedBlueAndUnderlinedPlainLinesBlack) {
     InvalidateRect(m_view, nullptr, TRUE);
     UpdateWindow(m_view);
     const std::vector<Band> end = Capture(m_view, cy);
-    EXPECT_GT(end[6].dark, 30);
-    EXPECT_GT(Pos(SB_HORZ), 69000);
     EXPECT_NEAR(end[6].maxX, (70001 - Pos(SB_HORZ)) * cx, cx) << "the line ends where the bar says";
     EXPECT_EQ(end[7].blue + end[0].dark, 0);
 }
@@ -357,9 +355,7 @@ TEST_F(Viewer, FindShowsTheMatchInViewAndStepsOnWithF3) {
     for (DWORD up : {0ul, static_cast<DWORD>(KEYEVENTF_KEYUP)})
         keybd_event(up ? 'F' : VK_CONTROL, 0, up, 0), keybd_event(up ? VK_CONTROL : 'F', 0, up, 0);
     ASSERT_TRUE(AppWaitUntil(dialogShown, 5000));
-    char shown[64] = "";
-    GetDlgItemTextA(View().GetFindDialog(), 0x480, shown, sizeof(shown));
-    EXPECT_STREQ(shown, "TARGET");
+    EXPECT_EQ(drive::Text(GetDlgItem(View().GetFindDialog(), 0x480)), "TARGET");
     ASSERT_TRUE(FindInDialog("Target", true));
     EXPECT_EQ(MatchAt(), "70003:311+6");
     ASSERT_TRUE(closeDialog());

@@ -86,9 +86,7 @@ std::string Editor(DWORD timeoutMs = 5000, const Shortcut* fill = nullptr) {
         return (editor = drive::WaitDialog(A("添加快捷方式"), 0)) || (editor = drive::WaitDialog(A("编辑快捷方式"), 0));
     }, timeoutMs);
     if (!editor) return "-";
-    char caption[64] = {};
-    GetWindowTextA(editor, caption, sizeof caption);
-    std::string seen = wintest::U(caption) + ": " + wintest::U(drive::Text(GetDlgItem(editor, 1017))) + " = " +
+    std::string seen = wintest::U(drive::Text(editor)) + ": " + wintest::U(drive::Text(GetDlgItem(editor, 1017))) + " = " +
                        drive::Text(GetDlgItem(editor, 1016));
     if (fill)
         drive::FillEditor(editor, fill->location, fill->name);
