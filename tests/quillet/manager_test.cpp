@@ -205,6 +205,7 @@ TEST(ShortcutManager, ToolBarDoubleClickMenusAndKeysActOnTheSelectedRowOrAdd) {
         rows.push_back(drive::Rows(list));
         DeleteAnswered(boxes, [&] { drive::Press(dlg, IDOK); });  // nothing left to hand back
     });
+    ASSERT_FALSE(boxes.Seen().empty());
     EXPECT_EQ(A("没有获取任何的快捷方式，数据将不会被更新"), boxes.Seen().back().text);
     EXPECT_TRUE(strip.m_replacements.empty());
     const std::string add = "添加快捷方式:  = ", edit = "编辑快捷方式: ";
@@ -214,7 +215,6 @@ TEST(ShortcutManager, ToolBarDoubleClickMenusAndKeysActOnTheSelectedRowOrAdd) {
     EXPECT_EQ((std::vector<std::string>{A("添加(&A)...")}), emptyMenu);
     EXPECT_EQ((std::vector<std::string>{A("编辑(&E)..."), A("删除(&D)")}), rowMenu);
     EXPECT_EQ(rowMenu, keyboardMenu);
-    ASSERT_FALSE(boxes.Seen().empty());
     EXPECT_EQ(A("删除快捷方式"), boxes.Seen()[0].caption);
     EXPECT_EQ(A("确定要删除所选择的快捷方式吗？"), boxes.Seen()[0].text);
     std::vector<Shortcut> left = {{A("软件"), kSoftware}, machine, {A("本机 软件"), kHklmSoftware}, added};
