@@ -1,5 +1,7 @@
 // Fuzzes Find: on any text, needle, position and direction, the result is that of a plain
-// search that splits the text into lines and walks each line character by character.
+// search that splits the text into lines and walks each line character by character: ASCII
+// letters fold unless the case must match, matches start and end on characters of code page
+// 936 inside one line, and up means ending at or before the position, without wrapping.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -51,8 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool matchCase = data[0] & 1, down = data[0] & 2;
     const size_t needleLength = 1 + data[1] % 6;
     if (size < 3 + needleLength) return 0;
-    // Few distinct bytes, so that matches, letters of both cases, lead bytes and line ends meet.
-    static const char kBytes[] = {'a', 'A', 'b', '\\', '\r', '\n', '\x81', '\xB1', '\xED', '\x5C', '\x41', ' '};
+    // Few distinct bytes, so that matches, letters of both cases, the neighbours of the letters
+    // (which fold with them in one bit), lead bytes and line ends meet.
+    static const char kBytes[] = {'a', 'A', 'b', 'z', '@', '`', '[', '{', '\\', '\r', '\n', '\x81', '\xB1', '\xED', '\x5C', ' '};
     auto pick = [](uint8_t b) { return kBytes[b % sizeof(kBytes)]; };
     std::string needle, text;
     for (size_t i = 0; i < needleLength; ++i) needle += pick(data[3 + i]);

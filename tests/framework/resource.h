@@ -1,6 +1,4 @@
 // Ids of the framework tests' resources.
 #pragma once
 #define IDD_SCRIPT         100
-#define IDC_COMBO          1002
 #define IDC_EDIT           1004
-#define IDC_LIST           1018

@@ -14,10 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
     text = text.substr(0, text.find('\0'));
 
-    auto check = [](const std::string& line) { return IsShortcutLineSyntaxValid(line); };
     CShortcutEntryList list;
     int32_t nextId = 0;
-    if (LoadShortcutLines(list, text, true, nextId, check) == text.empty()) abort();
+    if (LoadShortcutLines(list, text, true, nextId, IsShortcutLineSyntaxValid) == text.empty()) abort();
 
     int32_t expectedId = 0;
     list.ForEach([&](const ShortcutEntry& entry) {
@@ -41,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (list.Count() == 0) return 0;
     CShortcutEntryList again;
     int32_t againId = 0;
-    if (!LoadShortcutLines(again, first, true, againId, check)) abort();
+    if (!LoadShortcutLines(again, first, true, againId, IsShortcutLineSyntaxValid)) abort();
     SerializeShortcutLines(again, second);
     if (first != second) abort();
     return 0;

@@ -22,8 +22,6 @@ Entries Of(const CShortcutEntryList& list) {
 
 std::string P(const std::string& s) { return ::testing::PrintToString(s); }
 
-bool SyntaxCheck(const std::string& line) { return IsShortcutLineSyntaxValid(line); }
-
 }  // namespace
 
 TEST(ShortcutLine, SplitTakesTheFirstSeparatorAndNeedsBothParts) {
@@ -107,7 +105,7 @@ TEST(ShortcutLoad, LinesAreCutAtCrLfTrimmedAndCheckedInOrder) {
         CShortcutEntryList list;
         ASSERT_TRUE(list.Append("HKCU\\Old\x03old", 77));  // replaced by the load
         int32_t nextId = 5;
-        EXPECT_TRUE(LoadShortcutLines(list, c.text, true, nextId, SyntaxCheck)) << c.what;
+        EXPECT_TRUE(LoadShortcutLines(list, c.text, true, nextId, IsShortcutLineSyntaxValid)) << c.what;
         EXPECT_EQ(Of(list), c.expected) << c.what;
         EXPECT_EQ(nextId, static_cast<int32_t>(c.expected.size())) << c.what;
     }

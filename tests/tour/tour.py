@@ -388,9 +388,6 @@ class BrindleTour(ProgramTour):
         wait_for("the wheel back at the top", lambda: grab(self.rect) == first)
         xdo("key", "--delay", 100, "Down", "Down", "Down")
         wait_for("three lines up after three Down keys", lambda: self.lines_moved_up(first, grab(self.rect)) == 3)
-        xdo("key", "Next")
-        wait_for("a page further down",
-                 lambda: (lambda now: now != first and self.lines_moved_up(first, now) is None)(grab(self.rect)))
         xdo("key", "Home")
         wait_for("Home back at the top", lambda: grab(self.rect) == first)
 
@@ -398,7 +395,8 @@ class BrindleTour(ProgramTour):
         move(x + 1, y)  # a move within the window makes it set its cursor again
         return self.first("cursor")
 
-    # Over a key line the cursor is the hand; over plain text it is not.
+    # Over a key line the cursor is the hand; over plain text it is not. (The hand giving way
+    # where the text ends: the viewer's window test.)
     def hover(self):
         bands = self.bands()
         plain_at = (self.rect[0] + 40, (bands[0][1] + bands[1][0]) // 2)  # between two key lines
@@ -406,13 +404,8 @@ class BrindleTour(ProgramTour):
         plain = wait_for("a cursor over plain text", lambda: self.cursor_at(*plain_at))
         link_at = self.band_point(bands[1])
         move(*link_at)
-        link = wait_for("a cursor over the link that differs from the plain one (%s)" % plain,
-                        lambda: (lambda c: c not in (None, plain, "0") and c)(self.cursor_at(*link_at)), timeout=5)
-        next_at = self.band_point(bands[2])
-        move(*next_at)
-        wait_for("the same link cursor over the next key line", lambda: self.cursor_at(*next_at) == link, timeout=5)
-        move(*plain_at)
-        wait_for("the plain cursor back", lambda: self.cursor_at(*plain_at) == plain, timeout=5)
+        wait_for("a cursor over the link that differs from the plain one (%s)" % plain,
+                 lambda: (lambda c: c not in (None, plain, "0") and c)(self.cursor_at(*link_at)), timeout=5)
 
     # Press on one link, move while holding, release: nothing opens. Then a real click on
     # another link opens the editor there, and only there.
