@@ -15,6 +15,32 @@ bool IsLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; 
 // Small enough that Esc is felt at once, large enough that the checks cost nothing.
 constexpr size_t kSlice = size_t(4) << 20;
 
+#if defined(__SSE2__)
+// Sixteen starts a step: a start's bit is set when the needle's first and last bytes fit there
+// (either case where the needle folds); only those starts are compared whole.
+class CandidateScan {
+public:
+    CandidateScan(const std::string& needle, const std::string& fold) : m_lastAt(needle.size() - 1) {
+        const unsigned char first = static_cast<unsigned char>(needle[0]), last = static_cast<unsigned char>(needle[m_lastAt]);
+        m_f0 = _mm_set1_epi8(static_cast<char>(first));
+        m_l0 = _mm_set1_epi8(static_cast<char>(last));
+        m_f1 = _mm_set1_epi8(static_cast<char>(fold[0] ? first & ~0x20 : first));
+        m_l1 = _mm_set1_epi8(static_cast<char>(fold[m_lastAt] ? last & ~0x20 : last));
+    }
+    unsigned Mask(const char* at) const {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + m_lastAt));
+        return static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(a, m_f0), _mm_cmpeq_epi8(a, m_f1)),
+                          _mm_or_si128(_mm_cmpeq_epi8(b, m_l0), _mm_cmpeq_epi8(b, m_l1)))));
+    }
+
+private:
+    size_t m_lastAt;
+    __m128i m_f0, m_f1, m_l0, m_l1;
+};
+#endif
+
 }  // namespace
 
 CTextSearch::CTextSearch(std::string_view needle, bool matchCase) : m_needle(needle), m_fold(needle.size(), 0) {
@@ -73,19 +99,9 @@ size_t CTextSearch::FindFirst(std::string_view text, size_t from, size_t to) con
     RunCache runs;
     size_t at = from;
 #if defined(__SSE2__)
-    // Candidates whose first and last bytes fit (either case where the needle folds), sixteen
-    // starts a step; only those are compared whole.
-    const unsigned char first = static_cast<unsigned char>(m_needle[0]), last = static_cast<unsigned char>(m_needle[n - 1]);
-    const __m128i f0 = _mm_set1_epi8(static_cast<char>(first)), l0 = _mm_set1_epi8(static_cast<char>(last));
-    const __m128i f1 = _mm_set1_epi8(static_cast<char>(m_fold[0] ? first & ~0x20 : first));
-    const __m128i l1 = _mm_set1_epi8(static_cast<char>(m_fold[n - 1] ? last & ~0x20 : last));
+    const CandidateScan scan(m_needle, m_fold);
     for (; at + 16 <= to; at += 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at + n - 1));
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(a, f0), _mm_cmpeq_epi8(a, f1)),
-                          _mm_or_si128(_mm_cmpeq_epi8(b, l0), _mm_cmpeq_epi8(b, l1)))));
-        while (mask) {
+        for (unsigned mask = scan.Mask(text.data() + at); mask;) {
             const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
             if (Matches(text, at + bit, runs)) return at + bit;
             mask &= mask - 1;
@@ -104,18 +120,10 @@ size_t CTextSearch::FindLast(std::string_view text, size_t from, size_t to) cons
     RunCache runs;
     size_t end = to;  // candidates below it are still to be looked at
 #if defined(__SSE2__)
-    const unsigned char first = static_cast<unsigned char>(m_needle[0]), last = static_cast<unsigned char>(m_needle[n - 1]);
-    const __m128i f0 = _mm_set1_epi8(static_cast<char>(first)), l0 = _mm_set1_epi8(static_cast<char>(last));
-    const __m128i f1 = _mm_set1_epi8(static_cast<char>(m_fold[0] ? first & ~0x20 : first));
-    const __m128i l1 = _mm_set1_epi8(static_cast<char>(m_fold[n - 1] ? last & ~0x20 : last));
+    const CandidateScan scan(m_needle, m_fold);
     for (; end >= from + 16; end -= 16) {
         const size_t at = end - 16;
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at + n - 1));
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(a, f0), _mm_cmpeq_epi8(a, f1)),
-                          _mm_or_si128(_mm_cmpeq_epi8(b, l0), _mm_cmpeq_epi8(b, l1)))));
-        while (mask) {
+        for (unsigned mask = scan.Mask(text.data() + at); mask;) {
             const unsigned bit = 31u - static_cast<unsigned>(__builtin_clz(mask));
             if (Matches(text, at + bit, runs)) return at + bit;
             mask &= ~(1u << bit);
