@@ -7,27 +7,12 @@ size_t CharLength(std::string_view text, size_t pos) {
     return 1;
 }
 
-size_t FindChar(std::string_view text, char c, size_t from) {
-    for (size_t i = from; i < text.size(); i += CharLength(text, i)) {
-        if (text[i] == c) return i;
-    }
-    return npos;
-}
-
 size_t FindLastChar(std::string_view text, char c) {
     size_t found = npos;
     for (size_t i = 0; i < text.size(); i += CharLength(text, i)) {
         if (text[i] == c) found = i;
     }
     return found;
-}
-
-size_t FindText(std::string_view text, std::string_view needle, size_t from) {
-    if (needle.empty()) return from <= text.size() ? from : npos;
-    for (size_t i = from; i < text.size(); i += CharLength(text, i)) {
-        if (text.compare(i, needle.size(), needle) == 0) return i;
-    }
-    return npos;
 }
 
 size_t FindDoubleBackslash(std::string_view text) {

@@ -22,15 +22,8 @@ constexpr bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 // last byte of the text stands alone.
 size_t CharLength(std::string_view text, size_t pos);
 
-// Position of the first character equal to the single-byte `c` at or after `from`
-// (which must be a character boundary); trail bytes are never taken for `c`.
-size_t FindChar(std::string_view text, char c, size_t from = 0);
-
 // Position of the last character equal to `c`, or npos.
 size_t FindLastChar(std::string_view text, char c);
-
-// Position of the first place where `needle` begins at a character boundary, or npos.
-size_t FindText(std::string_view text, std::string_view needle, size_t from = 0);
 
 // Position of the first two backslash characters in a row, or npos.
 size_t FindDoubleBackslash(std::string_view text);

@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::string location, name;
     if (KeyPathTextToShortcut(text, location, name)) {
-        CHECK(!name.empty() && location == lenient.path && mbcs::FindChar(name, '\\') == mbcs::npos);
+        CHECK(!name.empty() && location == lenient.path && mbcs::FindLastChar(name, '\\') == mbcs::npos);
         CHECK(location.size() > name.size() && location.compare(location.size() - name.size(), name.size(), name) == 0);
     }
     return 0;

@@ -1,6 +1,5 @@
 // Double-byte aware searches (code page 936): trail bytes are never taken for a backslash or a
-// bracket. (Upper-casing: the viewer's column of KeyPathTextTest. FindChar and FindText: no
-// caller in the programs.)
+// bracket. (Upper-casing: the viewer's column of KeyPathTextTest.)
 #include <gtest/gtest.h>
 
 #include "Mbcs.h"
