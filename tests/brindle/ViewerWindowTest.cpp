@@ -31,22 +31,20 @@ struct Band {
     int blue = 0, dark = 0, minX = 1 << 30, maxX = -1, longestBlueRun = 0, longestDarkRun = 0, selected = 0;
 };
 
+// From the screen, as the user sees it: the Find dialog and the pointer are kept off the view.
 std::vector<Band> Capture(HWND hwnd, int rowsPerBand) {
+    wintest::PumpFor(50);  // what was painted reaches the screen
     RECT rc;
     GetClientRect(hwnd, &rc);
-    HDC src = GetDC(hwnd), mem = CreateCompatibleDC(src);
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(bi.bmiHeader), rc.right, -rc.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(src, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, rc.right, rc.bottom, src, 0, 0, SRCCOPY);
-    GdiFlush();
-    std::vector<Band> bands((rc.bottom + rowsPerBand - 1) / rowsPerBand);
-    for (int y = 0; y < rc.bottom; ++y) {
+    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    const std::vector<DWORD> pixels = wintest::ScreenPixels(rc);
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    const COLORREF sel = GetSysColor(COLOR_HIGHLIGHT);
+    std::vector<Band> bands((h + rowsPerBand - 1) / rowsPerBand);
+    for (int y = 0; y < h; ++y) {
         Band& b = bands[y / rowsPerBand];
-        for (int x = 0, blueRun = 0, darkRun = 0; x < rc.right; ++x) {
-            const DWORD c = static_cast<const DWORD*>(bits)[y * rc.right + x];
+        for (int x = 0, blueRun = 0, darkRun = 0; x < w; ++x) {
+            const DWORD c = pixels[y * w + x];
             const int r = (c >> 16) & 255, g = (c >> 8) & 255, bl = c & 255;
             const bool blue = bl >= 160 && r < 110 && g < 110, dark = r < 110 && g < 110 && bl < 110;
             b.longestBlueRun = std::max(b.longestBlueRun, blueRun = blue ? blueRun + 1 : 0);
@@ -54,13 +52,9 @@ std::vector<Band> Capture(HWND hwnd, int rowsPerBand) {
             if (blue || dark) b.minX = std::min(b.minX, x), b.maxX = std::max(b.maxX, x);
             b.blue += blue;
             b.dark += dark;
-            const COLORREF sel = GetSysColor(COLOR_HIGHLIGHT);
             b.selected += r == GetRValue(sel) && g == GetGValue(sel) && bl == GetBValue(sel);
         }
     }
-    DeleteObject(SelectObject(mem, old));
-    DeleteDC(mem);
-    ReleaseDC(hwnd, src);
     return bands;
 }
 
