@@ -12,13 +12,12 @@
 #include "Driver.h"
 #include "WinTest.h"
 
+using drive::IniLine;
 using drive::Press;
 using drive::StripRun;
 using wintest::A;
 
 namespace {
-
-std::string Line(const std::string& location, const std::string& name) { return location + '\x03' + name + "\r\n"; }
 
 // How many pixels of `pixels` pass `is`, and the rows from the first to the last that has one.
 struct Count {
@@ -51,7 +50,7 @@ TEST(ManagerOnTheStrip, GrowsWithTheDisplayScaleAndShowsItsToolTip) {
     const std::string a = "HKEY_CURRENT_USER\\Software\\QbTests\\Missing", b = "HKEY_CURRENT_USER\\Environment",
                       c = "HKCU\\Software";
     StripRun strip("manager_strip");
-    ASSERT_TRUE(strip.WriteIni(Line(a, A("甲")) + Line(b, "Beta") + Line(c, A("丙 三"))) && strip.Start());
+    ASSERT_TRUE(strip.WriteIni(IniLine(a, A("甲")) + IniLine(b, "Beta") + IniLine(c, A("丙 三"))) && strip.Start());
     wintest::MessageBoxWatcher boxes(IDYES, strip.Pid());
     wintest::PumpFor(300);
     const int dpi = wintest::ScreenDpi(), screenW = GetSystemMetrics(SM_CXSCREEN);
@@ -95,7 +94,7 @@ TEST(ManagerOnTheStrip, GrowsWithTheDisplayScaleAndShowsItsToolTip) {
     ASSERT_TRUE(drive::WaitGone(dlg));
     EXPECT_EQ((std::vector<std::string>{A("甲"), A("丙 三")}), strip.PickerItems());
     EXPECT_TRUE(strip.Close());
-    EXPECT_EQ(Line(a, A("甲")) + Line(c, A("丙 三")), strip.ReadIni());
+    EXPECT_EQ(IniLine(a, A("甲")) + IniLine(c, A("丙 三")), strip.ReadIni());
 }
 
 }  // namespace

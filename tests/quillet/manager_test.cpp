@@ -53,7 +53,7 @@ std::vector<Shortcut> ThreeShortcuts() {
 
 std::string Lines(const std::vector<Shortcut>& list) {
     std::string text;
-    for (const Shortcut& s : list) text += s.location + '\x03' + s.name + "\r\n";
+    for (const Shortcut& s : list) text += drive::IniLine(s.location, s.name);
     return text;
 }
 

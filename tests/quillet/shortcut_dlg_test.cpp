@@ -14,33 +14,6 @@
 using wintest::A;
 using wintest::U;
 
-namespace {
-
-struct Outcome {
-    int result = 0;
-    std::string location, name;  // the fields after OK; empty once the dialog has gone
-    Shortcut got{"untouched", "untouched"};
-    bool hasResult = false;
-};
-
-// Types both fields of a new shortcut, presses OK and waits for a message box or the end.
-Outcome TypeAndOk(const std::string& location, const std::string& name, wintest::MessageBoxWatcher& boxes) {
-    Outcome out;
-    CShortcutDlg dlg(TRUE, nullptr);
-    out.result = drive::Run([&] { return static_cast<int>(dlg.DoModal()); }, [&] {
-        HWND hwnd = drive::WaitDialog(A("添加快捷方式"));
-        drive::FillEditor(hwnd, location, name);
-        wintest::WaitUntil([&] { return !boxes.Seen().empty() || !IsWindow(hwnd); }, 5000);
-        Sleep(300);  // a second box would show up by now
-        out.location = drive::Text(GetDlgItem(hwnd, IDC_LOCATION));
-        out.name = drive::Text(GetDlgItem(hwnd, IDC_NAME));
-    });
-    out.hasResult = dlg.GetResult(out.got) != FALSE;
-    return out;
-}
-
-}  // namespace
-
 // A refusal: one message, the dialog open with the fields as typed, no result. Accepted:
 // the location exactly as typed and the name as typed or taken from the last key name.
 TEST(ShortcutDlg, RefusesWithOneMessageOrReturnsWhatWasTyped) {
@@ -68,19 +41,30 @@ TEST(ShortcutDlg, RefusesWithOneMessageOrReturnsWhatWasTyped) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.location + "|" + c.name);
         wintest::MessageBoxWatcher boxes(IDOK);
-        Outcome out = TypeAndOk(c.location, c.name, boxes);
+        CShortcutDlg dlg(TRUE, nullptr);
+        std::string location, name;  // the fields after OK; empty once the dialog has gone
+        const int result = drive::Run([&] { return static_cast<int>(dlg.DoModal()); }, [&] {
+            HWND hwnd = drive::WaitDialog(A("添加快捷方式"));
+            drive::FillEditor(hwnd, c.location, c.name);
+            wintest::WaitUntil([&] { return !boxes.Seen().empty() || !IsWindow(hwnd); }, 5000);
+            Sleep(300);  // a second box would show up by now
+            location = drive::Text(GetDlgItem(hwnd, IDC_LOCATION));
+            name = drive::Text(GetDlgItem(hwnd, IDC_NAME));
+        });
+        Shortcut got{"untouched", "untouched"};
+        const bool hasResult = dlg.GetResult(got) != FALSE;
         if (c.caption.empty()) {
-            EXPECT_EQ(out.result, IDOK);
+            EXPECT_EQ(result, IDOK);
             EXPECT_TRUE(boxes.Seen().empty());
-            ASSERT_TRUE(out.hasResult);
-            EXPECT_EQ(out.got.location, c.location);
-            EXPECT_EQ(U(out.got.name), U(c.text));
+            ASSERT_TRUE(hasResult);
+            EXPECT_EQ(got.location, c.location);
+            EXPECT_EQ(U(got.name), U(c.text));
             continue;
         }
         ASSERT_EQ(boxes.Seen().size(), 1u);
         EXPECT_EQ(U(boxes.Seen()[0].text), U(c.text));
         EXPECT_EQ(U(boxes.Seen()[0].caption), U(c.caption));
-        EXPECT_EQ(out.location + "|" + out.name, c.location + "|" + c.name) << "still open, as typed";
-        EXPECT_FALSE(out.hasResult);
+        EXPECT_EQ(location + "|" + name, c.location + "|" + c.name) << "still open, as typed";
+        EXPECT_FALSE(hasResult);
     }
 }

@@ -7,16 +7,13 @@
 #include "Driver.h"
 #include "WinTest.h"
 
+using drive::IniLine;
 using drive::StripRun;
 using wintest::A;
 using wintest::U;
 using wintest::WaitUntil;
 
 namespace {
-
-std::string Line(const std::string& location, const std::string& name) {
-    return location + '\x03' + name + "\r\n";
-}
 
 bool WaitBoxes(wintest::MessageBoxWatcher& watcher, size_t count, DWORD timeoutMs = 5000) {
     return WaitUntil([&] { return watcher.Seen().size() >= count; }, timeoutMs);
@@ -33,7 +30,7 @@ HWND FocusOf(HWND anyWindowOfThread) {
 struct ThreeKeys {
     wintest::ScratchKey a{"Strip\\Alpha"}, b{"Strip\\Beta"}, c{"Strip\\Gamma"};
     std::string File() const {
-        return Line(a.Path(), A("甲")) + Line(b.Path(), "Beta") + Line(c.Path(), A("丙 三"));
+        return IniLine(a.Path(), A("甲")) + IniLine(b.Path(), "Beta") + IniLine(c.Path(), A("丙 三"));
     }
 };
 
@@ -45,7 +42,7 @@ struct ThreeKeys {
 // of the manager over the strip.)
 TEST(Strip, StartsTopmostFilledFromItsFileAndOnlyItsCloseButtonEndsIt) {
     ThreeKeys keys;
-    const std::string file = "no separator here\r\n" + keys.File() + Line("HKEY_NOWHERE\\Software", "bad root");
+    const std::string file = "no separator here\r\n" + keys.File() + IniLine("HKEY_NOWHERE\\Software", "bad root");
     StripRun run("strip_start");
     ASSERT_TRUE(run.WriteIni(file) && run.Start());
     HWND strip = run.Strip();
@@ -124,7 +121,7 @@ TEST(Strip, ButtonsAddEditAndDeleteAndTheFileIsRewrittenInListOrderOnceASaveSucc
     for (size_t i = count; i < seen.size(); ++i)
         EXPECT_NE(seen[i].text.find(run.IniPath()), std::string::npos) << U(seen[i].text);
     EXPECT_EQ(run.ReadIni(),
-              Line(keys.b.Path(), A("乙 改")) + Line(keys.c.Path(), A("丙 三")) + Line(extra.Path(), "Delta"));
+              IniLine(keys.b.Path(), A("乙 改")) + IniLine(keys.c.Path(), A("丙 三")) + IniLine(extra.Path(), "Delta"));
 }
 
 TEST(Strip, AFileThatCouldNotBeReadIsNotOverwritten) {

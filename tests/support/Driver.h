@@ -55,6 +55,11 @@ std::string WaitForNewExplorerWindow(const std::set<HWND>& before, DWORD ms);
 // "C:\qbtests\<name>\", made if missing: on the system drive Explorer titles it by its name.
 std::string DriveFolder(const char* name);
 
+// One line of Quillet's shortcut file: the location, 0x03, the name.
+inline std::string IniLine(const std::string& location, const std::string& name) {
+    return location + '\x03' + name + "\r\n";
+}
+
 // The real Quillet.exe, copied into a scratch folder of its own so that the shortcut file
 // beside it (Quillet.ini) belongs to that run alone.
 class StripRun {
