@@ -21,7 +21,8 @@ constexpr size_t kSlice = size_t(4) << 20;
 class CandidateScan {
 public:
     CandidateScan(const std::string& needle, const std::string& fold) : m_lastAt(needle.size() - 1) {
-        const unsigned char first = static_cast<unsigned char>(needle[0]), last = static_cast<unsigned char>(needle[m_lastAt]);
+        const unsigned char first = static_cast<unsigned char>(needle[0]);
+        const unsigned char last = static_cast<unsigned char>(needle[m_lastAt]);
         m_f0 = _mm_set1_epi8(static_cast<char>(first));
         m_l0 = _mm_set1_epi8(static_cast<char>(last));
         m_f1 = _mm_set1_epi8(static_cast<char>(fold[0] ? first & ~0x20 : first));

@@ -1,4 +1,5 @@
-// The viewer's text rules: line kinds, the file-name test and the command-line argument. Double-byte text is written as GBK bytes.
+// The viewer's text rules: line kinds, the file-name test and the command-line argument.
+// Double-byte text is written as GBK bytes.
 #include <gtest/gtest.h>
 
 #include <string>
