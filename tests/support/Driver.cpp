@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <iterator>
 #include <thread>
 
 namespace drive {
@@ -118,6 +119,48 @@ void MouseClick(int x, int y, bool right) {
     SendMouse(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN, x, y);
     wintest::PumpFor(50);
     SendMouse(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP, x, y);
+}
+
+namespace {
+void SendKey(UINT vk, bool up) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = static_cast<WORD>(vk);
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof in);
+}
+}  // namespace
+
+void Key(UINT vk) { Chord({}, vk); }
+
+void Chord(std::initializer_list<UINT> modifiers, UINT vk) {
+    for (UINT m : modifiers) SendKey(m, false);
+    SendKey(vk, false);
+    SendKey(vk, true);
+    for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) SendKey(*m, true);
+    wintest::PumpFor(30);
+}
+
+void Type(const std::string& ascii) {
+    for (char c : ascii) {
+        INPUT in[2] = {};
+        for (INPUT& i : in) {
+            i.type = INPUT_KEYBOARD;
+            i.ki.wScan = static_cast<unsigned char>(c);
+            i.ki.dwFlags = KEYEVENTF_UNICODE;
+        }
+        in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+        SendInput(2, in, sizeof in[0]);
+        wintest::PumpFor(10);
+    }
+}
+
+bool ToFront(HWND hwnd) {
+    return wintest::WaitUntil([&] {
+        if (GetForegroundWindow() != hwnd) SetForegroundWindow(hwnd);
+        return GetForegroundWindow() == hwnd;
+    }, 3000);
 }
 
 int Run(const std::function<int()>& modal, const std::function<void()>& steps) {

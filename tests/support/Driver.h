@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,6 +33,15 @@ void PostKey(HWND hwnd, UINT vk);
 void FillEditor(HWND editor, const std::string& location, const std::string& name);
 void MouseMoveTo(int x, int y);  // real input at a screen point
 void MouseClick(int x, int y, bool right = false);
+// Real keys, as a person presses them; they reach the foreground window's focus. Chord:
+// the modifiers (VK_CONTROL, VK_SHIFT, VK_MENU) held down while `vk` is pressed.
+void Key(UINT vk);
+void Chord(std::initializer_list<UINT> modifiers, UINT vk);
+// Typed characters. Latin only: under Wine a character typed this way reaches a window fed by
+// an ANSI loop as '?' unless it is ASCII (paste Chinese text instead).
+void Type(const std::string& ascii);
+// Brings a top-level window to the front so that real keys reach it; false when it does not come.
+bool ToFront(HWND hwnd);
 
 // Runs `modal` on this thread and `steps` on a second one; whatever dialogs are still open
 // when the steps end are cancelled, innermost first, so a failed step cannot hang the test.
