@@ -62,8 +62,9 @@ bool CClipboardText::IsAvailable() {
     return IsClipboardFormatAvailable(CF_UNICODETEXT) || IsClipboardFormatAvailable(CF_TEXT);
 }
 
-bool CClipboardText::Read(std::string& text) const {
+bool CClipboardText::Read(std::string& text, bool* lossy) const {
     text.clear();
+    if (lossy) *lossy = false;
     if (!IsAvailable()) return false;
     ClipboardLock lock(m_owner);
     if (!lock.IsOpen()) return false;
@@ -77,11 +78,21 @@ bool CClipboardText::Read(std::string& text) const {
         const auto* wide = static_cast<const wchar_t*>(block);
         const size_t length = BoundedLength(wide, blockBytes);
         const int units = length > INT_MAX ? INT_MAX : static_cast<int>(length);
-        const int bytes = units ? WideCharToMultiByte(CP_ACP, 0, wide, units, nullptr, 0, nullptr, nullptr) : 0;
+        // No best fit: a character without its own form must not turn into a look-alike
+        // that names another key or file; it becomes '?' and is reported.
+        const int bytes =
+            units ? WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, units, nullptr, 0, nullptr, nullptr) : 0;
+        BOOL usedDefault = FALSE;
         if (bytes > 0) {
             text.resize(static_cast<size_t>(bytes));
-            WideCharToMultiByte(CP_ACP, 0, wide, units, &text[0], bytes, nullptr, nullptr);
+            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, units, &text[0], bytes, nullptr, &usedDefault);
         }
+        if (units > 0 && bytes <= 0) {  // a text that could not be converted was not read
+            text.clear();
+            GlobalUnlock(data);
+            return false;
+        }
+        if (lossy) *lossy = usedDefault != FALSE;
     } else {
         const auto* ansi = static_cast<const char*>(block);
         text.assign(ansi, BoundedLength(ansi, blockBytes));

@@ -17,8 +17,11 @@ public:
     // Whether the clipboard holds text, in either text format.
     static bool IsAvailable();
     // The whole text in the ANSI code page, as the copying program put it there (see the
-    // .cpp); true when it could be read, empty or not.
-    bool Read(std::string& text) const;
+    // .cpp); true when it could be read, empty or not. A Unicode text that cannot be converted
+    // is not read. `lossy`, when given, tells whether characters the code page cannot hold
+    // became its default character ('?'): such a text names no path, since '?' is a wildcard
+    // to the file tests.
+    bool Read(std::string& text, bool* lossy = nullptr) const;
     // Read, true only when the text is non-empty.
     bool ReadText(std::string& text) const { return Read(text) && !text.empty(); }
     // The text up to (not including) its first CR LF, untrimmed; true when non-empty.
