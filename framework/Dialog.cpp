@@ -95,15 +95,17 @@ void CDialog::EndDialog(int result) {
     if (m_hWnd) ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
 }
 
-bool CDialog::PreTranslateMessage(MSG* msg) {
-    // Only keyboard and mouse input goes to the dialog manager (Tab, Enter, Esc, mnemonics);
-    // everything else is dispatched normally.
+bool AfxPreTranslateDialogInput(HWND dialog, MSG* msg) {
+    // Only keyboard and mouse input goes to the dialog manager; everything else is
+    // dispatched normally.
     const bool key = msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST;
     const bool mouse = msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST;
     if (!key && !mouse) return false;
-    if (!m_hWnd) return false;
-    return ::IsDialogMessageA(m_hWnd, msg) != FALSE;
+    if (!dialog) return false;
+    return ::IsDialogMessageA(dialog, msg) != FALSE;
 }
+
+bool CDialog::PreTranslateMessage(MSG* msg) { return AfxPreTranslateDialogInput(m_hWnd, msg); }
 
 int CDialog::DoModal() {
     if (m_hWnd || m_bInModal) return -1;

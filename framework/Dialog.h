@@ -23,6 +23,11 @@ public:
     bool m_bFailed = false;  // a DDX/DDV routine sets it; UpdateData then returns false
 };
 
+// A dialog's keyboard and mouse input handed to the dialog manager (IsDialogMessage: Tab,
+// Enter, Esc, mnemonics); true when it took the message. Every other message is left for
+// dispatch. For the PreTranslateMessage of modal and modeless dialogs alike.
+bool AfxPreTranslateDialogInput(HWND dialog, MSG* msg);
+
 // Binds control `id` of the dialog to `control` by subclassing it (once; calls its
 // PreSubclassWindow). Marks pDX failed when the control does not exist.
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control);

@@ -4,6 +4,7 @@
 #include "Controls.h"
 #include "Dialog.h"
 #include "FileDialog.h"
+#include "FindReplaceDialog.h"
 #include "FrameWnd.h"
 #include "Gdi.h"
 #include "ImageList.h"
