@@ -38,6 +38,9 @@ void CLinkDoc::Clear() {
     m_count = 0;
     m_nMaxLineLen = 0;
     m_pending = 0;
+    m_noLink.clear();
+    m_noLinkNext = 0;
+    m_pendingNoLink = false;
     m_feeding = false;
 }
 
@@ -73,7 +76,10 @@ bool CLinkDoc::PushLine(size_t start, size_t end) {
         }
     }
     IndexBlock& block = *m_index.back();
-    const int32_t kind = ClassifyLine(std::string_view(m_buf + start, end - start));
+    bool noLink = m_pendingNoLink;
+    m_pendingNoLink = false;
+    for (; m_noLinkNext < m_noLink.size() && m_noLink[m_noLinkNext] < end; ++m_noLinkNext) noLink = true;
+    const int32_t kind = noLink ? LINE_TEXT : ClassifyLine(std::string_view(m_buf + start, end - start));
     block.low[slot] = static_cast<uint32_t>(end);
     block.high[slot] = static_cast<uint8_t>(((end >> 32) & 0x3F) | (static_cast<uint32_t>(kind) << 6));
     ++m_count;
@@ -97,6 +103,9 @@ bool CLinkDoc::BeginText(size_t expectedBytes) {
     m_feeding = true;
     m_pending = m_size;
     m_textStart = m_size;
+    m_noLink.clear();
+    m_noLinkNext = 0;
+    m_pendingNoLink = false;
     // Room for the text and the CR LF the last line may need.
     if (expectedBytes && !Reserve(m_size + expectedBytes + 2)) return Fail();
     return true;
@@ -115,7 +124,22 @@ bool CLinkDoc::AppendCommit(size_t used) {
     if (!m_feeding || m_size + used + 2 > m_cap) return Fail();
     const size_t from = m_size;
     m_size += used;
-    return SplitFrom(from) || Fail();
+    if (!SplitFrom(from)) return Fail();
+    // Marks past the lines completed so far fall in the unfinished one.
+    if (m_noLinkNext < m_noLink.size()) m_pendingNoLink = true;
+    m_noLink.clear();
+    m_noLinkNext = 0;
+    return true;
+}
+
+bool CLinkDoc::MarkNoLink(size_t at) {
+    if (!m_feeding) return false;
+    try {
+        m_noLink.push_back(m_size + at);
+    } catch (const std::bad_alloc&) {
+        return Fail();
+    }
+    return true;
 }
 
 // Ends a line at every CR LF whose LF is among the bytes added since `from`. The CR may be
@@ -176,6 +200,30 @@ int32_t CLinkDoc::LineAt(size_t offset) const {
         else lo = mid + 1;
     }
     return static_cast<int32_t>(std::min(lo, m_count ? m_count - 1 : 0));
+}
+
+TextMatch MatchInLine(int32_t line, size_t lineStart, size_t offset, size_t length) {
+    TextMatch match;
+    match.line = line;
+    match.start = offset - lineStart;
+    match.length = static_cast<uint32_t>(length);
+    return match;
+}
+
+TextMatch CLinkDoc::MatchAt(size_t offset, size_t length) const {
+    if (m_count == 0 || m_feeding || offset >= m_size) return TextMatch();
+    const int32_t line = LineAt(offset);
+    return MatchInLine(line, LineStart(line), offset, length);
+}
+
+bool CLinkDoc::Holds(const TextMatch& match) const {
+    return match.line >= 0 && match.line < GetLineCount() &&
+           match.start + match.length <= LineText(match.line).size();
+}
+
+size_t CLinkDoc::SearchStart(const TextMatch& shown, bool down, int32_t topLine) const {
+    if (Holds(shown)) return LineStart(shown.line) + shown.start + (down ? shown.length : 0);
+    return m_count == 0 ? 0 : LineStart(std::clamp(topLine, 0, GetLineCount() - 1));
 }
 
 int32_t CLinkDoc::GetMaxLineLength() const {

@@ -23,6 +23,18 @@ enum : int32_t { LINE_TEXT = 0, LINE_KEY = 1, LINE_FILE = 2 };
 // text of some hundred MB into lines is mostly this search.
 size_t FindByte(const char* p, size_t n, char c);
 
+// A match of Find in the document: its line, where it starts in that line and its length;
+// line -1: none. The start is 64-bit: one line of a broken file may run past 2 GB.
+struct TextMatch {
+    int32_t line = -1;
+    uint64_t start = 0;
+    uint32_t length = 0;
+};
+
+// The match of `length` bytes at `offset` of a text, in its line `line`, which starts at
+// `lineStart`.
+TextMatch MatchInLine(int32_t line, size_t lineStart, size_t offset, size_t length);
+
 // A copy of one line, as GetLine hands it out.
 struct LineItem {
     std::string text;  // the line without its CR LF
@@ -61,6 +73,14 @@ public:
     size_t LineStart(int32_t index) const { return index <= 0 ? 0 : static_cast<size_t>(EndOf(index - 1)) + 2; }
     int32_t LineAt(size_t offset) const;
 
+    // Find in this text: the match of `length` bytes found at `offset` of Text(); whether a
+    // match lies within this text (it may be left from a text shown before); and where a
+    // search goes on from: just after the match shown (at its start, going up) when this text
+    // holds it, else the start of line `topLine`, the first one shown. Each a character start.
+    TextMatch MatchAt(size_t offset, size_t length) const;
+    bool Holds(const TextMatch& match) const;
+    size_t SearchStart(const TextMatch& shown, bool down, int32_t topLine) const;
+
     // Feeding a text in pieces, as a file is read. BeginText resets the longest-line length
     // and, when the size of what is coming is known, reserves room for it at once (a
     // doubling buffer would copy a few hundred MB and, for a moment, hold it twice).
@@ -72,6 +92,11 @@ public:
     char* AppendArea(size_t n);
     bool AppendCommit(size_t used);
     bool EndText();
+    // Between AppendArea and AppendCommit: the line that will hold byte `at` of the area is
+    // plain text however it reads. A line whose conversion lost characters shows them as the
+    // code page's default character, '?', which the file tests take for a wildcard: as a link
+    // it could open another file or key than the one it names. Marks come in byte order.
+    bool MarkNoLink(size_t at);
 
 private:
     bool Reserve(size_t total);
@@ -106,6 +131,9 @@ private:
     size_t m_count = 0;
     size_t m_nMaxLineLen = 0;
     size_t m_pending = 0;           // start of the unfinished line while a text is fed
+    std::vector<size_t> m_noLink;   // MarkNoLink's marks in the area not yet committed
+    size_t m_noLinkNext = 0;        // the first of them not yet taken by a completed line
+    bool m_pendingNoLink = false;   // the unfinished line is marked
     size_t m_textStart = 0;         // where the text being fed began in m_buf
     bool m_feeding = false;
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -141,13 +142,19 @@ bool CLinkView::PasteText() {
     m_links.Clear();
     m_doc.Clear();
 
-    std::string text;
-    const bool read = CClipboardText(m_hWnd).Read(text);
-    if (read) m_doc.SetText(text);
+    // A text too large to copy (or to convert) is a failed paste like any other: the view
+    // stays empty, and no match of the old text is left pointing into the emptied document.
+    bool pasted = false;
+    try {
+        std::string text;
+        pasted = CClipboardText(m_hWnd).Read(text) && (m_doc.SetText(text) || text.empty());
+    } catch (const std::bad_alloc&) {
+        m_doc.Clear();
+    }
     // The new text, or, for an empty text or a clipboard that could not be read, the
     // emptied view (rather than the old picture until the next repaint).
     ShowNewText();
-    return read;
+    return pasted;
 }
 
 bool CLinkView::LoadCommandLine() {
@@ -189,7 +196,8 @@ void CLinkView::OnEditPaste() { PasteText(); }
 // Layout and scroll ranges
 
 void CLinkView::ShowNewText() {
-    m_match = Match();
+    m_match = TextMatch();
+    for (LineStarts& known : m_lineStarts) known.line = -1;
     LayoutLinks();
     CRect rc;
     GetClientRect(&rc);
@@ -269,61 +277,55 @@ LRESULT CLinkView::OnPaint(WPARAM, LPARAM) {
         dc.SelectObject(m_fontText);
         dc.SetTextColor(kLinkColour);
         ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
-        const int x = ClampToInt(static_cast<int64_t>(m_cxChar) * (1 - static_cast<int64_t>(h)));
         for (int32_t i = range.first; i <= range.last; ++i) {
             const int y = ClampToInt(static_cast<int64_t>(i - v) * m_cyLine);
-            DrawLine(dc, i, x, y, h, client.Width());
+            DrawLine(dc, i, y, h, client.Width());
         }
     }
     return 0;
 }
 
-void CLinkView::DrawLine(CDC& dc, int32_t line, int x, int y, int hPos, int clientWidth) {
+void CLinkView::DrawLine(CDC& dc, int32_t line, int y, int hPos, int clientWidth) {
     const bool link = (m_doc.LineKind(line) & 3) != 0;
     dc.SelectObject(link ? m_fontLink : m_fontText);
     dc.SetTextColor(link ? kLinkColour : kTextColour);
 
+    // A line that one call can draw is drawn whole from where its text starts. A longer one
+    // is laid out one average character width a byte, the unit its horizontal bar counts in,
+    // so that the part the window shows is drawn alone wherever in the line it lies:
+    // scrolled to the end of a line of many MB, a paint costs what it costs at its start.
     const std::string_view text = m_doc.LineText(line);
-    const bool found = line == m_match.line && static_cast<size_t>(m_match.start) + m_match.length <= text.size();
-    if (text.size() <= static_cast<size_t>(kPieceBytes)) {
-        dc.TextOut(x, y, text.data(), static_cast<int>(text.size()));
-        if (found) {
-            // The match over the line, in the system's selection colours.
-            const int left = ClampToInt(x + TextWidth(line, m_match.start));
-            const CRect box(left, y, ClampToInt(x + TextWidth(line, static_cast<size_t>(m_match.start) + m_match.length)),
-                            y + m_cyLine);
-            dc.SetTextColor(::GetSysColor(COLOR_HIGHLIGHTTEXT));
-            const COLORREF background = ::SetBkColor(dc, ::GetSysColor(COLOR_HIGHLIGHT));
-            ::ExtTextOutA(dc, left, y, ETO_OPAQUE | ETO_CLIPPED, &box, text.data() + m_match.start,
-                          static_cast<UINT>(m_match.length), nullptr);
-            ::SetBkColor(dc, background);
-        }
-        return;
+    const bool longLine = text.size() > static_cast<size_t>(kPieceBytes);
+    size_t first = 0, last = text.size();
+    if (longLine) {
+        LineStarts& known = m_lineStarts[static_cast<size_t>(line) % m_lineStarts.size()];
+        if (known.line != line) known = LineStarts{line, mbcs::CharStarts(text)};
+        const linkview::ByteSpan piece =
+            linkview::PieceToDraw(text, hPos, m_cxChar, clientWidth, static_cast<size_t>(kPieceBytes), known.starts);
+        first = static_cast<size_t>(piece.first);
+        last = static_cast<size_t>(piece.last);
+        if (last <= first) return;
     }
-    // Longer than one call can draw: the line is laid out one average character width a
-    // byte, the unit its horizontal bar counts in, so that the part the window shows is
-    // drawn alone wherever in the line it lies: scrolled to the end of a line of many MB,
-    // a paint costs what it costs at its start.
-    const linkview::ByteSpan span = linkview::VisibleBytes(hPos, m_cxChar, clientWidth,
-                                                           static_cast<int64_t>(text.size()));
-    const size_t first = mbcs::CharStart(text, static_cast<size_t>(span.first));
-    size_t last = mbcs::CharStart(text, static_cast<size_t>(span.last));
-    if (last - first > static_cast<size_t>(kPieceBytes)) last = mbcs::CharStart(text, first + kPieceBytes);
-    if (last <= first) return;
-    const std::vector<INT> advance(last - first, m_cxChar);
-    const int left = ClampToInt(static_cast<int64_t>(x) + static_cast<int64_t>(first) * m_cxChar);
-    ::ExtTextOutA(dc, left, y, 0, nullptr, text.data() + first, static_cast<UINT>(last - first), advance.data());
-    if (found && static_cast<size_t>(m_match.start) < last && static_cast<size_t>(m_match.start) + m_match.length > first) {
-        const std::vector<INT> matchAdvance(static_cast<size_t>(m_match.length), m_cxChar);
-        const int matchLeft = ClampToInt(static_cast<int64_t>(x) + static_cast<int64_t>(m_match.start) * m_cxChar);
-        const CRect box(matchLeft, y, ClampToInt(static_cast<int64_t>(matchLeft) + int64_t(m_match.length) * m_cxChar),
-                        y + m_cyLine);
-        dc.SetTextColor(::GetSysColor(COLOR_HIGHLIGHTTEXT));
-        const COLORREF background = ::SetBkColor(dc, ::GetSysColor(COLOR_HIGHLIGHT));
-        ::ExtTextOutA(dc, matchLeft, y, ETO_OPAQUE | ETO_CLIPPED, &box, text.data() + m_match.start,
-                      static_cast<UINT>(m_match.length), matchAdvance.data());
-        ::SetBkColor(dc, background);
-    }
+    const int left = linkview::ColumnToClient(hPos, m_cxChar, static_cast<int64_t>(first));
+    const std::vector<INT> advance(longLine ? last - first : 0, m_cxChar);
+    ::ExtTextOutA(dc, left, y, 0, nullptr, text.data() + first, static_cast<UINT>(last - first),
+                  longLine ? advance.data() : nullptr);
+
+    if (line != m_match.line || !m_doc.Holds(m_match)) return;
+    const uint64_t start = m_match.start, end = start + m_match.length;
+    if (longLine && (start >= last || end <= first)) return;
+    // The match over the line, in the system's selection colours.
+    const int64_t matchLeft = longLine ? linkview::ColumnToClient(hPos, m_cxChar, static_cast<int64_t>(start))
+                                       : left + TextWidth(line, static_cast<size_t>(start));
+    const int64_t matchRight = longLine ? linkview::ColumnToClient(hPos, m_cxChar, static_cast<int64_t>(end))
+                                        : left + TextWidth(line, static_cast<size_t>(end));
+    const CRect box(ClampToInt(matchLeft), y, ClampToInt(matchRight), y + m_cyLine);
+    const std::vector<INT> matchAdvance(longLine ? m_match.length : 0, m_cxChar);
+    dc.SetTextColor(::GetSysColor(COLOR_HIGHLIGHTTEXT));
+    const COLORREF background = ::SetBkColor(dc, ::GetSysColor(COLOR_HIGHLIGHT));
+    ::ExtTextOutA(dc, box.left, y, ETO_OPAQUE | ETO_CLIPPED, &box, text.data() + start, m_match.length,
+                  longLine ? matchAdvance.data() : nullptr);
+    ::SetBkColor(dc, background);
 }
 
 int64_t CLinkView::TextWidth(int32_t line, size_t offset) {
@@ -341,33 +343,25 @@ int64_t CLinkView::TextWidth(int32_t line, size_t offset) {
 // Find
 
 void CLinkView::OnEditFind() {
-    if (m_hFindDialog) {
-        ::SetActiveWindow(m_hFindDialog);
+    if (m_findDialog.m_hWnd) {
+        ::SetActiveWindow(m_findDialog.m_hWnd);
         return;
     }
-    // Opens with the last text searched for and the last choices made in it.
-    const size_t n = std::min(m_findText.size(), sizeof(m_findBuffer) - 1);
-    std::memcpy(m_findBuffer, m_findText.data(), n);
-    m_findBuffer[n] = '\0';
-    m_findRequest = FINDREPLACEA{};
-    m_findRequest.lStructSize = sizeof(m_findRequest);
-    m_findRequest.hwndOwner = GetParent();  // the frame, which hands the dialog's messages on
-    m_findRequest.Flags = FR_HIDEWHOLEWORD | (m_bFindDown ? FR_DOWN : 0) | (m_bMatchCase ? FR_MATCHCASE : 0);
-    m_findRequest.lpstrFindWhat = m_findBuffer;
-    m_findRequest.wFindWhatLen = sizeof(m_findBuffer);
-    m_hFindDialog = ::FindTextA(&m_findRequest);
+    // Opens with the last text searched for and the last choices made in it. Owned by the
+    // frame, which hands its requests on and sees its keys first (Esc, the accelerators).
+    const DWORD flags = FR_HIDEWHOLEWORD | (m_bFindDown ? FR_DOWN : 0) | (m_bMatchCase ? FR_MATCHCASE : 0);
+    m_findDialog.Create(m_findText, flags, GetParent());
 }
 
-void CLinkView::OnFindDialogMessage(const FINDREPLACEA& request) {
-    if (request.Flags & FR_DIALOGTERM) {
-        m_hFindDialog = nullptr;
-        return;
-    }
-    if (!(request.Flags & FR_FINDNEXT)) return;
-    m_findText = request.lpstrFindWhat ? request.lpstrFindWhat : "";
-    m_bMatchCase = (request.Flags & FR_MATCHCASE) != 0;
-    m_bFindDown = (request.Flags & FR_DOWN) != 0;
-    StartSearch(m_bFindDown);
+void CLinkView::OnFindRequest(const CFindReplaceDialog& dialog) {
+    if (dialog.FindNext()) Find(dialog.GetFindString(), dialog.MatchCase(), dialog.SearchDown());
+}
+
+void CLinkView::Find(const std::string& text, bool matchCase, bool down) {
+    m_findText = text;
+    m_bMatchCase = matchCase;
+    m_bFindDown = down;
+    StartSearch(down);
 }
 
 void CLinkView::OnEditFindNext() {
@@ -383,19 +377,17 @@ void CLinkView::OnEditFindPrevious() {
 // Searches from just after the match shown (before it, upward), or from the top line shown,
 // to the end (the start) of the text. The search runs on a thread of its own, so that a
 // search through a few hundred MB leaves the window painting and Esc can end it; the
-// thread reads the document and posts its result, nothing more.
+// thread reads the document and posts its result, nothing more. A request while a search
+// runs ends that search and starts its own: the text may have been corrected meanwhile,
+// and the result shown must be that of the text asked for last.
 void CLinkView::StartSearch(bool down) {
-    if (IsSearching() || m_findText.empty()) return;
-    size_t from = 0;
-    if (m_match.line >= 0) {
-        from = m_doc.LineStart(m_match.line) + static_cast<size_t>(m_match.start) + (down ? m_match.length : 0);
-    } else if (m_doc.GetLineCount() > 0) {
-        SCROLLINFO si{};
-        GetScrollInfo(SB_VERT, &si, SIF_POS);
-        from = m_doc.LineStart(std::clamp(si.nPos, 0, m_doc.GetLineCount() - 1));
-    }
+    if (m_findText.empty()) return;
+    CancelSearch();
+    SCROLLINFO si{};
+    GetScrollInfo(SB_VERT, &si, SIF_POS);
+    m_searchFrom = m_doc.SearchStart(m_match, down, si.nPos);
     m_search = std::make_unique<CTextSearch>(m_findText, m_bMatchCase);
-    m_searchFrom = from;
+    m_searchText = m_findText;
     m_bSearchDown = down;
     m_found = CTextSearch::npos;
     m_cancel = false;
@@ -413,6 +405,12 @@ DWORD WINAPI CLinkView::SearchThread(void* param) {
     view->m_found = view->m_search->Search(view->m_doc.Text(), view->m_searchFrom, view->m_bSearchDown, &view->m_cancel);
     ::PostMessageA(view->m_hWnd, kSearchDone, view->m_searchId, 0);
     return 0;
+}
+
+// The thread, not its end notice, tells whether a search runs: a notice that could not be
+// posted (a full queue) must not leave Find waiting for it, refusing every later search.
+bool CLinkView::IsSearching() const {
+    return m_hSearch && m_hSearch != INVALID_HANDLE_VALUE && ::WaitForSingleObject(m_hSearch, 0) == WAIT_TIMEOUT;
 }
 
 void CLinkView::CancelSearch() {
@@ -441,16 +439,14 @@ LRESULT CLinkView::OnSearchDone(WPARAM id, LPARAM) {
     // Nothing found: the match and the view stay as they were.
     std::string text = AfxLoadString(IDS_FIND_NOT_FOUND);
     const size_t at = text.find("%1");
-    if (at != std::string::npos) text.replace(at, 2, m_findText);
+    if (at != std::string::npos) text.replace(at, 2, m_searchText);
     AfxMessageBox(text, MB_OK | MB_ICONINFORMATION);
     return 0;
 }
 
 void CLinkView::ShowMatch(size_t offset) {
-    const int32_t line = m_doc.LineAt(offset);
-    m_match.line = line;
-    m_match.start = static_cast<int32_t>(offset - m_doc.LineStart(line));
-    m_match.length = static_cast<int32_t>(m_search->Length());
+    m_match = m_doc.MatchAt(offset, m_search->Length());
+    const int32_t line = m_match.line;
 
     // Into view: its line (centred when it was off screen), then the text itself sideways.
     SCROLLINFO si{};
@@ -460,16 +456,36 @@ void CLinkView::ShowMatch(size_t offset) {
     SetScrollInfo(SB_VERT, &si, true);
     if (m_cxChar > 0) {
         // Columns of the bar: the text starts one column in.
-        const int64_t left = TextWidth(line, m_match.start);
-        const int64_t right = TextWidth(line, static_cast<size_t>(m_match.start) + m_match.length);
+        const int64_t left = TextWidth(line, static_cast<size_t>(m_match.start));
+        const int64_t right = TextWidth(line, static_cast<size_t>(m_match.start + m_match.length));
         GetScrollInfo(SB_HORZ, &si, SIF_POS | SIF_PAGE);
         si.nPos = linkview::PositionToShow(si.nPos, static_cast<int32_t>(si.nPage), left / m_cxChar,
                                            (right + m_cxChar - 1) / m_cxChar + 2, false);
         si.fMask = SIF_POS;
         SetScrollInfo(SB_HORZ, &si, true);
     }
+    MoveMatchBesideDialog();
     Invalidate(true);
     UpdateWindow();
+}
+
+void CLinkView::MoveMatchBesideDialog() {
+    if (!m_findDialog.m_hWnd || !::IsWindowVisible(m_findDialog.m_hWnd) || m_cyLine <= 0) return;
+    CRect dialog;
+    ::GetWindowRect(m_findDialog.m_hWnd, &dialog);
+    ScreenToClient(&dialog);
+    SCROLLINFO si{};
+    GetScrollInfo(SB_HORZ, &si, SIF_POS);
+    const int64_t textLeft = linkview::ColumnToClient(si.nPos, m_cxChar, 0);
+    const int64_t left = textLeft + TextWidth(m_match.line, static_cast<size_t>(m_match.start));
+    const int64_t right = textLeft + TextWidth(m_match.line, static_cast<size_t>(m_match.start + m_match.length));
+    if (right <= dialog.left || left >= dialog.right) return;  // beside it already
+    GetScrollInfo(SB_VERT, &si, SIF_ALL);
+    const int32_t page = static_cast<int32_t>(std::min<UINT>(si.nPage, std::numeric_limits<int32_t>::max()));
+    si.nPos = linkview::PositionBeside(si.nPos, page, std::max(si.nMax - page + 1, 0), m_match.line, dialog.top,
+                                       dialog.bottom, m_cyLine);
+    si.fMask = SIF_POS;
+    SetScrollInfo(SB_VERT, &si, true);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -627,7 +643,7 @@ bool CLinkView::OpenLink(int32_t line) {
 
 LRESULT CLinkView::OnDestroy(WPARAM, LPARAM) {
     CancelSearch();
-    if (m_hFindDialog) ::DestroyWindow(m_hFindDialog);
+    m_findDialog.DestroyWindow();
     const LRESULT result = Default();
     m_links.Clear();
     m_doc.Clear();

@@ -6,12 +6,12 @@
 #include "Framework.h"
 #include "LinkDoc.h"
 #include "LinkRectList.h"
+#include "Mbcs.h"
 #include "RegKeyTool.h"
 #include "ShellTool.h"
 #include "TextSearch.h"
 
-#include <commdlg.h>
-
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -36,19 +36,13 @@ public:
     void LayoutLinks();
     bool OpenLink(int32_t line);
 
-    // Find. The frame hands on the dialog's messages, offers it the keyboard and ends a
-    // running search on Esc.
-    void OnFindDialogMessage(const FINDREPLACEA& request);
-    HWND GetFindDialog() const { return m_hFindDialog; }
-    bool IsSearching() const { return m_hSearch != nullptr; }
+    // Find. The frame hands on the dialog's requests and ends a running search on Esc; a
+    // search runs on a thread of its own. A new request ends the one still running.
+    void OnFindRequest(const CFindReplaceDialog& dialog);
+    void Find(const std::string& text, bool matchCase, bool down);
+    bool IsSearching() const;
     void CancelSearch();
-    // The match shown (line -1: none): its line, and its bytes in that line.
-    struct Match {
-        int32_t line = -1;
-        int32_t start = 0;
-        int32_t length = 0;
-    };
-    const Match& GetMatch() const { return m_match; }
+    const TextMatch& GetMatch() const { return m_match; }  // line -1: none shown
 
     // For the tests: what the view shows.
     const CLinkDoc& GetDoc() const { return m_doc; }
@@ -84,12 +78,14 @@ private:
     LinkPoint ToDocument(LPARAM clientPos) const;
     // Right edge of a link line's hit area: the measured extent of its text in the link font.
     int32_t MeasureLink(int32_t line, const LinkRect& rect);
-    void DrawLine(CDC& dc, int32_t line, int x, int y, int hPos, int clientWidth);
+    void DrawLine(CDC& dc, int32_t line, int y, int hPos, int clientWidth);
     // Pixels from the start of a line's text to byte `offset` of it, in the line's font.
     int64_t TextWidth(int32_t line, size_t offset);
     void StartSearch(bool down);
     static DWORD WINAPI SearchThread(void* view);
     void ShowMatch(size_t offset);
+    // After the match has been scrolled into view: out from under the Find dialog.
+    void MoveMatchBesideDialog();
 
     CLinkDoc m_doc;
     CLinkRectList m_links;
@@ -105,19 +101,26 @@ private:
     BOOL m_bTracking = FALSE;
     BOOL m_bButtonDown = FALSE;
 
-    // Find: the dialog (its request block lives as long as it does) and what was searched.
-    FINDREPLACEA m_findRequest{};
-    char m_findBuffer[256] = {};
-    HWND m_hFindDialog = nullptr;
+    // Where characters start in the long lines painted last (a line of hundreds of MB of
+    // lead-range bytes is walked once, not on every paint), by line number.
+    struct LineStarts {
+        int32_t line = -1;
+        mbcs::CharStarts starts{std::string_view()};
+    };
+    std::array<LineStarts, 64> m_lineStarts;
+
+    // Find: the dialog and what was last asked of it.
+    CFindReplaceDialog m_findDialog;
     std::string m_findText;
     bool m_bMatchCase = false;
     bool m_bFindDown = true;
-    Match m_match;
+    TextMatch m_match;
     // A search runs on a worker thread that reads the document (which stays as it is until
     // the search has ended or been cancelled) and only posts its result back.
     HANDLE m_hSearch = nullptr;
     std::atomic<bool> m_cancel{false};
     std::unique_ptr<CTextSearch> m_search;
+    std::string m_searchText;  // what the running search looks for, for its message
     size_t m_searchFrom = 0;
     bool m_bSearchDown = true;
     size_t m_found = CTextSearch::npos;

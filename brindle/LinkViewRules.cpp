@@ -75,4 +75,41 @@ ByteSpan VisibleBytes(int32_t hPos, int32_t cxChar, int32_t clientWidth, int64_t
     return span;
 }
 
+ByteSpan PieceToDraw(std::string_view line, int32_t hPos, int32_t cxChar, int32_t clientWidth, size_t maxBytes,
+                     mbcs::CharStarts& starts) {
+    const ByteSpan visible = VisibleBytes(hPos, cxChar, clientWidth, static_cast<int64_t>(line.size()));
+    ByteSpan piece;
+    // The last after the first: the walk to it goes no further back than the first.
+    piece.first = static_cast<int64_t>(starts.Start(static_cast<size_t>(visible.first)));
+    piece.last = static_cast<int64_t>(starts.Start(static_cast<size_t>(visible.last)));
+    if (piece.last - piece.first > static_cast<int64_t>(maxBytes))
+        piece.last = static_cast<int64_t>(starts.Start(static_cast<size_t>(piece.first) + maxBytes));
+    return piece;
+}
+
+int32_t ColumnToClient(int32_t hPos, int32_t cxChar, int64_t column) {
+    return ClampToInt32(static_cast<int64_t>(cxChar) * (1 + column - hPos));
+}
+
+int32_t PositionBeside(int32_t pos, int32_t page, int32_t maxPos, int64_t line, int32_t coverTop, int32_t coverBottom,
+                       int32_t rowHeight) {
+    if (rowHeight <= 0 || page <= 0) return pos;
+    // Whole rows of lines: [0, above) end above the window, [below, page) start under it.
+    const int64_t above = std::clamp<int64_t>(coverTop / rowHeight, 0, page);
+    const int64_t below = std::clamp<int64_t>((static_cast<int64_t>(coverBottom) + rowHeight - 1) / rowHeight, 0, page);
+    auto clear = [&](int64_t at) {
+        const int64_t row = line - at;
+        return (row >= 0 && row < above) || (row >= below && row < page);
+    };
+    if (clear(pos)) return pos;
+    const int64_t upper = line - (above - 1) / 2, lower = line - (below + (page - 1 - below) / 2);
+    int64_t tries[2] = {upper, lower};
+    if (page - below > above) std::swap(tries[0], tries[1]);
+    for (int64_t at : tries) {
+        at = std::clamp<int64_t>(at, 0, std::max(maxPos, 0));
+        if (clear(at)) return static_cast<int32_t>(at);
+    }
+    return pos;
+}
+
 }  // namespace linkview

@@ -4,7 +4,11 @@
 // window's messages and applies the results with the platform's scroll-bar calls.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
+
+#include "Mbcs.h"
 
 namespace linkview {
 
@@ -72,11 +76,31 @@ struct ByteSpan {
 };
 ByteSpan VisibleBytes(int32_t hPos, int32_t cxChar, int32_t clientWidth, int64_t lineLength);
 
+// The bytes of such a line to draw now: those VisibleBytes gives, from the start of the
+// character that holds the first to the start of the one that holds the last, at most
+// maxBytes. `starts` walks the line (it is kept from one paint to the next, so that a paint
+// walks back only as far as the line has scrolled since).
+ByteSpan PieceToDraw(std::string_view line, int32_t hPos, int32_t cxChar, int32_t clientWidth, size_t maxBytes,
+                     mbcs::CharStarts& starts);
+
+// Where column `column` of a line (column 0: where its text starts) lands in the window
+// scrolled hPos columns to the right: cxChar * (1 + column - hPos). Worked out in 64 bits,
+// since a line of a few hundred MB has as many columns, and only then clamped to 32.
+int32_t ColumnToClient(int32_t hPos, int32_t cxChar, int64_t column);
+
 // Where a bar goes to show the item [first, last) (in the bar's units) in a page of `page`
 // units: it stays at pos when the item is shown whole already; else, with centre, the item
 // comes to the middle (a found line); else the bar moves as little as shows it, or to the
 // item's start when it is wider than the page (a found text, sideways). The platform then
 // clamps the result into the bar's range.
 int32_t PositionToShow(int32_t pos, int32_t page, int64_t first, int64_t last, bool centre);
+
+// Where the vertical bar goes so that `line`, shown now at position pos, is not under a
+// window that covers the client rows [coverTop, coverBottom) (the Find dialog over the view),
+// with lines rowHeight pixels high and `page` whole lines in the window: the line moves to the
+// middle of the larger free stretch, above the window or below it, as far as the bar can go
+// (0 to maxPos); pos when the line is clear already or no position clears it.
+int32_t PositionBeside(int32_t pos, int32_t page, int32_t maxPos, int64_t line, int32_t coverTop, int32_t coverBottom,
+                       int32_t rowHeight);
 
 }  // namespace linkview

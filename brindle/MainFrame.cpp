@@ -1,6 +1,5 @@
 #include "MainFrame.h"
 
-#include <commdlg.h>
 #include <shellapi.h>
 
 #include "resource.h"
@@ -45,24 +44,21 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-// Sees the messages of the view and of the Find dialog (owned by this window), before they
-// are dispatched.
+// Sees the messages of the view, and those of the Find dialog (owned by this window), which
+// hands them here first, before they are dispatched.
 bool CMainFrame::PreTranslateMessage(MSG* msg) {
     // Esc ends a search that is still running, wherever the keyboard is.
     if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE && m_wndView.IsSearching()) {
         m_wndView.CancelSearch();
         return true;
     }
-    if (m_hAccel && ::TranslateAcceleratorA(m_hWnd, m_hAccel, msg)) return true;
-    // The dialog is modeless: its Tab, Enter and Esc work only through IsDialogMessage.
-    const HWND find = m_wndView.GetFindDialog();
-    return find && ::IsDialogMessageA(find, msg);
+    return m_hAccel && ::TranslateAcceleratorA(m_hWnd, m_hAccel, msg);
 }
 
 LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    static const UINT findMessage = ::RegisterWindowMessageA(FINDMSGSTRINGA);
+    const UINT findMessage = CFindReplaceDialog::GetFindReplaceMsg();
     if (findMessage && message == findMessage) {
-        m_wndView.OnFindDialogMessage(*reinterpret_cast<const FINDREPLACEA*>(lParam));
+        if (const CFindReplaceDialog* dialog = CFindReplaceDialog::GetNotifier(lParam)) m_wndView.OnFindRequest(*dialog);
         return 0;
     }
     return CFrameWnd::WindowProc(message, wParam, lParam);

@@ -170,7 +170,10 @@ bool CTextDecoder::ConvertUnits(const char16_t* units, size_t n) {
                 src[run] >= 0xDC00 && src[run] <= 0xDFFF)
                 ++run;
             if (run > k) {
-                out += m_convert(src + k, run - k, dst + out, m_context);
+                bool lost = false;
+                const size_t wrote = m_convert(src + k, run - k, dst + out, m_context, &lost);
+                if (lost && !m_doc.MarkNoLink(out)) return Fail(m_ended, m_failed);
+                out += wrote;
                 k = run;
             }
         }

@@ -20,9 +20,12 @@ TextEncoding DetectEncoding(const unsigned char* first, size_t n);
 
 // Converts `n` UTF-16 units (none of them zero, none below 0x80) to the ANSI code page into
 // dst, which has room for maxBytesPerUnit * n bytes (the decoder's parameter: the code
-// page's largest character, 2 in code page 936, 4 in UTF-8); returns the bytes written.
-// The Windows build passes WideCharToMultiByte(CP_ACP, 0, ...).
-using WideRunConverter = size_t (*)(const char16_t* src, size_t n, char* dst, void* context);
+// page's largest character, 2 in code page 936, 4 in UTF-8); returns the bytes written and
+// sets *lost when a character the code page lacks became its default character. The
+// Windows build passes WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, ...): a look-alike
+// instead would name another file or key as well as '?' does. A run never spans a line
+// break (CR and LF are ASCII), so a run that lost characters marks its line no link.
+using WideRunConverter = size_t (*)(const char16_t* src, size_t n, char* dst, void* context, bool* lost);
 
 // Feeds a file's data (after the byte-order mark for UTF-16) into a document that the
 // caller has emptied. Feed() may be called with pieces of any size, also odd ones; it

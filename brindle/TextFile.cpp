@@ -50,14 +50,18 @@ CodePageConversion CodePageConversion::For(unsigned codePage) {
     CPINFO info{};
     // Unknown: the most any code page needs for one UTF-16 unit (UTF-8's four for a pair).
     const size_t largest = GetCPInfo(codePage, &info) && info.MaxCharSize >= 1 ? info.MaxCharSize : 4;
-    return CodePageConversion{codePage, std::max<size_t>(largest, 2)};
+    const bool utf8 = codePage == CP_UTF8 || (codePage == CP_ACP && GetACP() == CP_UTF8);
+    return CodePageConversion{codePage, std::max<size_t>(largest, 2), utf8};
 }
 
-size_t WideRunToCodePage(const char16_t* src, size_t n, char* dst, void* context) {
+size_t WideRunToCodePage(const char16_t* src, size_t n, char* dst, void* context, bool* lost) {
     const CodePageConversion& to = *static_cast<const CodePageConversion*>(context);
+    BOOL usedDefault = FALSE;
     // All the room the decoder gives: a conversion that did not fit would write nothing.
-    const int wrote = WideCharToMultiByte(to.codePage, 0, reinterpret_cast<const wchar_t*>(src), static_cast<int>(n),
-                                          dst, static_cast<int>(n * to.maxBytes), nullptr, nullptr);
+    const int wrote = WideCharToMultiByte(to.codePage, to.utf8 ? 0 : WC_NO_BEST_FIT_CHARS,
+                                          reinterpret_cast<const wchar_t*>(src), static_cast<int>(n), dst,
+                                          static_cast<int>(n * to.maxBytes), nullptr, to.utf8 ? nullptr : &usedDefault);
+    *lost = usedDefault != FALSE || wrote <= 0;
     return wrote > 0 ? static_cast<size_t>(wrote) : 0;
 }
 

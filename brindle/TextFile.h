@@ -21,12 +21,14 @@ bool PassesLoadTests(const char* path);
 LoadResult LoadTextFileInto(const char* path, CLinkDoc& doc, CLinkRectList& links);
 
 // A code page (CP_ACP for files) and the most bytes one of its characters takes, from
-// GetCPInfo: 2 in code page 936, 4 when the ANSI code page is UTF-8.
+// GetCPInfo: 2 in code page 936, 4 when the ANSI code page is UTF-8 (which holds every
+// character, and whose conversion takes neither flags nor a default character).
 struct CodePageConversion {
     unsigned codePage;
     size_t maxBytes;
+    bool utf8;
     static CodePageConversion For(unsigned codePage);
 };
-// The system's conversion of a run of UTF-16 units (no flags), as the decoder wants it:
+// The system's conversion of a run of UTF-16 units without best fit, as the decoder wants it:
 // context points to a CodePageConversion, dst has room for its maxBytes * n bytes.
-size_t WideRunToCodePage(const char16_t* src, size_t n, char* dst, void* context);
+size_t WideRunToCodePage(const char16_t* src, size_t n, char* dst, void* context, bool* lost);

@@ -55,7 +55,7 @@ CTextSearch::CTextSearch(std::string_view needle, bool matchCase) : m_needle(nee
     m_hasLineBreak = m_needle.find_first_of("\r\n") != std::string::npos;
 }
 
-bool CTextSearch::Matches(std::string_view text, size_t at, RunCache& runs) const {
+bool CTextSearch::Matches(std::string_view text, size_t at, mbcs::CharStarts& starts) const {
     const size_t n = m_needle.size();
     if (n == 0 || at + n > text.size()) return false;
     const unsigned char* t = reinterpret_cast<const unsigned char*>(text.data()) + at;
@@ -63,19 +63,8 @@ bool CTextSearch::Matches(std::string_view text, size_t at, RunCache& runs) cons
         const unsigned char want = static_cast<unsigned char>(m_needle[i]);
         if ((m_fold[i] ? (t[i] | 0x20) : t[i]) != want || (m_fold[i] && !IsLetter(t[i]))) return false;
     }
-    // On a character: the lead-range bytes just before `at` pair up. The byte before them is
-    // no lead byte, so it ends a character (a line's CR LF among them).
-    size_t run = at;
-    while (run > 0 && mbcs::IsLeadByte(static_cast<unsigned char>(text[run - 1]))) {
-        if (runs.start != npos && run >= runs.start && run <= runs.end) {
-            run = runs.start;
-            break;
-        }
-        --run;
-    }
-    runs.start = run;
-    runs.end = at;
-    if ((at - run) % 2) return false;
+    // On a character (a line's CR LF ends one).
+    if (starts.Start(at) != at) return false;
     // Ends on a character: the last needle character is whole (a needle ending in a lone lead
     // byte matches only a lone lead byte at the end of a line).
     const size_t end = at + n;
@@ -93,32 +82,30 @@ bool CTextSearch::Matches(std::string_view text, size_t at, RunCache& runs) cons
     return true;
 }
 
-size_t CTextSearch::FindFirst(std::string_view text, size_t from, size_t to) const {
+size_t CTextSearch::FindFirst(std::string_view text, size_t from, size_t to, mbcs::CharStarts& starts) const {
     const size_t n = m_needle.size();
     if (n == 0 || n > text.size()) return npos;
     to = std::min(to, text.size() - n + 1);  // the last start that leaves room for the needle
-    RunCache runs;
     size_t at = from;
 #if defined(__SSE2__)
     const CandidateScan scan(m_needle, m_fold);
     for (; at + 16 <= to; at += 16) {
         for (unsigned mask = scan.Mask(text.data() + at); mask;) {
             const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
-            if (Matches(text, at + bit, runs)) return at + bit;
+            if (Matches(text, at + bit, starts)) return at + bit;
             mask &= mask - 1;
         }
     }
 #endif
     for (; at < to; ++at)
-        if (Matches(text, at, runs)) return at;
+        if (Matches(text, at, starts)) return at;
     return npos;
 }
 
-size_t CTextSearch::FindLast(std::string_view text, size_t from, size_t to) const {
+size_t CTextSearch::FindLast(std::string_view text, size_t from, size_t to, mbcs::CharStarts& starts) const {
     const size_t n = m_needle.size();
     if (n == 0 || n > text.size()) return npos;
     to = std::min(to, text.size() - n + 1);
-    RunCache runs;
     size_t end = to;  // candidates below it are still to be looked at
 #if defined(__SSE2__)
     const CandidateScan scan(m_needle, m_fold);
@@ -126,34 +113,33 @@ size_t CTextSearch::FindLast(std::string_view text, size_t from, size_t to) cons
         const size_t at = end - 16;
         for (unsigned mask = scan.Mask(text.data() + at); mask;) {
             const unsigned bit = 31u - static_cast<unsigned>(__builtin_clz(mask));
-            if (Matches(text, at + bit, runs)) return at + bit;
+            if (Matches(text, at + bit, starts)) return at + bit;
             mask &= ~(1u << bit);
         }
     }
 #endif
     while (end > from)
-        if (Matches(text, --end, runs)) return end;
+        if (Matches(text, --end, starts)) return end;
     return npos;
 }
 
-size_t CTextSearch::Search(std::string_view text, size_t from, bool down, const std::atomic<bool>* cancel) const {
-    const size_t n = m_needle.size();
-    if (n == 0 || n > text.size()) return npos;
+size_t CTextSearch::Search(std::string_view text, size_t from, bool down, const std::atomic<bool>* cancel,
+                           size_t* examined) const {
     from = std::min(from, text.size());
+    mbcs::CharStarts starts(text, from);
+    size_t found = npos;
     auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
-    if (down) {
-        for (size_t at = from; at < text.size() && !cancelled(); at += kSlice) {
-            const size_t found = FindFirst(text, at, std::min(text.size(), at + kSlice));
-            if (found != npos) return found;
+    const size_t n = m_needle.size();
+    if (n > 0 && down) {
+        for (size_t at = from; at < text.size() && found == npos && !cancelled(); at += kSlice)
+            found = FindFirst(text, at, std::min(text.size(), at + kSlice), starts);
+    } else if (n > 0 && from >= n) {
+        for (size_t to = from - n + 1; to > 0 && found == npos && !cancelled();) {
+            const size_t lo = to > kSlice ? to - kSlice : 0;
+            found = FindLast(text, lo, to, starts);
+            to = lo;
         }
-        return npos;
     }
-    if (from < n) return npos;
-    for (size_t to = from - n + 1; to > 0 && !cancelled();) {
-        const size_t lo = to > kSlice ? to - kSlice : 0;
-        const size_t found = FindLast(text, lo, to);
-        if (found != npos) return found;
-        to = lo;
-    }
-    return npos;
+    if (examined) *examined = starts.Examined();
+    return found;
 }

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "Mbcs.h"
+
 class CTextSearch {
 public:
     static constexpr size_t npos = std::string_view::npos;
@@ -21,24 +23,23 @@ public:
 
     size_t Length() const { return m_needle.size(); }
 
-    // In `text` (lines each followed by CR LF, as the document holds them): the first match
-    // that starts in [from, to), or the last one; npos when there is none. A match may run
-    // past `to` but not past the text's end.
-    size_t FindFirst(std::string_view text, size_t from, size_t to) const;
-    size_t FindLast(std::string_view text, size_t from, size_t to) const;
-
     // A whole search as the view runs it, without wrapping: down, the first match that starts
-    // at or after `from`; up, the last one that ends at or before it. Reads `cancel` between
-    // slices of a few MB and gives up (npos) once it is set.
-    size_t Search(std::string_view text, size_t from, bool down, const std::atomic<bool>* cancel = nullptr) const;
+    // at or after `from`; up, the last one that ends at or before it; npos when there is none.
+    // `text` is the document's (lines each followed by CR LF). `from` starts a character (a
+    // line's start, a match's edge): what the search knows of where characters start grows
+    // from there and is carried from slice to slice, so no byte is walked over twice however
+    // long a run of lead-range bytes is. Reads `cancel` between slices of a few MB and gives
+    // up (npos) once it is set. `examined`, when given, receives the bytes looked at to find
+    // where characters start.
+    size_t Search(std::string_view text, size_t from, bool down, const std::atomic<bool>* cancel = nullptr,
+                  size_t* examined = nullptr) const;
 
 private:
-    // The last byte of the run of lead-range bytes that ends just before a position, cached
-    // across the candidates of one call so that a long run is walked once.
-    struct RunCache {
-        size_t start = npos, end = 0;
-    };
-    bool Matches(std::string_view text, size_t at, RunCache& runs) const;
+    // The first match that starts in [from, to), or the last one; npos when there is none. A
+    // match may run past `to` but not past the text's end.
+    size_t FindFirst(std::string_view text, size_t from, size_t to, mbcs::CharStarts& starts) const;
+    size_t FindLast(std::string_view text, size_t from, size_t to, mbcs::CharStarts& starts) const;
+    bool Matches(std::string_view text, size_t at, mbcs::CharStarts& starts) const;
 
     std::string m_needle;  // letters lower-cased where they fold
     std::string m_fold;    // per needle byte: 1 where either case of a letter matches

@@ -25,12 +25,39 @@ size_t FindDoubleBackslash(std::string_view text) {
     return npos;
 }
 
-size_t CharStart(std::string_view text, size_t pos) {
-    if (pos >= text.size() || pos == 0) return pos;
-    size_t run = pos;
-    while (run > 0 && IsLeadByte(static_cast<unsigned char>(text[run - 1]))) --run;
-    // From `run` the lead-range bytes pair up: an odd count leaves pos a trail byte.
-    return (pos - run) % 2 ? pos - 1 : pos;
+// The end of the text is no character's start (the text may end in a lone lead byte).
+CharStarts::CharStarts(std::string_view text, size_t known)
+    : m_text(text), m_lo(known < text.size() ? known : 0), m_hi(m_lo) {}
+
+size_t CharStarts::Start(size_t pos) {
+    if (pos >= m_text.size() || pos == 0) return pos;
+    auto lead = [this](size_t at) {
+        ++m_examined;
+        return IsLeadByte(static_cast<unsigned char>(m_text[at]));
+    };
+    if (pos > m_hi) {
+        // Back to the stretch, or to the byte below the lead range that starts this run.
+        size_t run = pos;
+        while (run > m_hi && lead(run - 1)) --run;
+        if (run > m_hi) m_lo = run;
+        m_hi = pos;
+    } else if (pos < m_lo) {
+        // Up to the stretch: all lead-range bytes, and pos pairs up with its start.
+        size_t up = pos;
+        while (up < m_lo && lead(up)) ++up;
+        if (up == m_lo) {
+            // An odd count leaves pos a trail byte, whose lead byte joins the stretch.
+            m_lo = (m_lo - pos) % 2 ? pos - 1 : pos;
+            return m_lo;
+        }
+        // A byte below the lead range lies between: this run starts further down.
+        size_t run = pos;
+        while (run > 0 && lead(run - 1)) --run;
+        m_lo = run;
+        m_hi = pos;
+    }
+    // From m_lo the lead-range bytes pair up: an odd count leaves pos a trail byte.
+    return (pos - m_lo) % 2 ? pos - 1 : pos;
 }
 
 size_t LastCharPos(std::string_view text) {

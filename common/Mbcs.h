@@ -28,11 +28,30 @@ size_t FindLastChar(std::string_view text, char c);
 // Position of the first two backslash characters in a row, or npos.
 size_t FindDoubleBackslash(std::string_view text);
 
-// Start of the character that holds byte `pos` (pos itself when it starts one, and for
-// pos >= size). Looks back only over the lead-range bytes just before pos: the byte before
-// them, not a lead byte, ends a character, so cost does not grow with the distance from
-// the start of the text.
-size_t CharStart(std::string_view text, size_t pos);
+// Where characters start in one text, for a walk that asks about many of its positions in
+// turn (a search, down or up; the pieces of a long line as it is painted). Whether a byte
+// starts a character depends on the lead-range bytes before it, back to the start of their
+// run: the byte before the run, not a lead byte, ends a character. In a broken or binary file
+// read as text such a run may be hundreds of MB long, so the walker keeps what it has learnt,
+// a stretch of lead-range bytes whose first byte starts a character, and a later question
+// walks only up to that stretch, from either side. Seeded with a position known to start a
+// character (a line's start, the edge of a match), no walk goes past it.
+class CharStarts {
+public:
+    explicit CharStarts(std::string_view text, size_t known = 0);
+
+    // Start of the character that holds byte `pos` (pos itself when it starts one, and for
+    // pos >= size).
+    size_t Start(size_t pos);
+    // Bytes looked at so far to answer: what the walk cost, for the tests that bound it.
+    size_t Examined() const { return m_examined; }
+
+private:
+    std::string_view m_text;
+    size_t m_lo;  // starts a character; the bytes [m_lo, m_hi) are all lead-range bytes
+    size_t m_hi;
+    size_t m_examined = 0;
+};
 
 // Position of the last character's first byte, or npos for an empty text.
 size_t LastCharPos(std::string_view text);

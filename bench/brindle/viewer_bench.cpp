@@ -209,25 +209,15 @@ struct BoxWatch {
     }
 };
 
-// Find Next as the Find dialog asks for it, from the top of the text.
+// Find Next as the Find dialog asks for it (through the view, as the frame hands it on), from the top of the text.
 int MeasureFind(CMainFrame& frame, const char* path, const char* text, const char* how) {
     CLinkView& view = frame.m_wndView;
     if (Load(view, path) < 0) return 1;
     Pump(100);
     const SIZE_T loaded = PeakWorkingSet();
-    char buffer[256];
-    lstrcpynA(buffer, text, sizeof(buffer));
-    FINDREPLACEA request = {};
-    request.lStructSize = sizeof(request);
-    request.hwndOwner = frame.m_hWnd;
-    request.Flags = FR_FINDNEXT | FR_DOWN | (!std::strcmp(how, "case") ? FR_MATCHCASE : 0);
-    request.lpstrFindWhat = buffer;
-    request.wFindWhatLen = sizeof(buffer);
-    static const UINT findMessage = RegisterWindowMessageA(FINDMSGSTRINGA);
-
     BoxWatch box;
     const double t0 = Now();
-    SendMessageA(frame.m_hWnd, findMessage, 0, reinterpret_cast<LPARAM>(&request));
+    view.Find(text, !std::strcmp(how, "case"), true);
     if (!std::strcmp(how, "cancel")) {
         Pump(50);
         const double paintMs = PaintMs(view.m_hWnd);

@@ -1,6 +1,6 @@
-// The document's line splitting and index, and the hit areas. The fuzzer checks splitting
-// (of texts fed in pieces, as files are read) and decoding against plain readings; the file
-// tests under Wine decode real files.
+// The document's line splitting and index, where Find goes on from, and the hit areas. The
+// fuzzer checks splitting (of texts fed in pieces, as files are read) and decoding against
+// plain readings; the file tests under Wine decode real files.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,6 +8,7 @@
 
 #include "LinkDoc.h"
 #include "LinkRectList.h"
+#include "TextSearch.h"
 
 namespace {
 
@@ -42,6 +43,44 @@ TEST(SetText, SplitsAtCrLfOnly) {
     }
     EXPECT_TRUE(fed.EndText());
     EXPECT_EQ(Lines(fed), (std::vector<std::string>{"A", "B"}));
+}
+
+// Where Find goes on from: after the match shown (before it, going up) while the document
+// holds that match; the top line shown when the match belongs to a text shown before (the
+// paste that replaced it failed, or was shorter), never a line past the index.
+TEST(Find, ASearchGoesOnFromTheMatchShownWhileTheTextHoldsIt) {
+    const struct { const char* text; TextMatch shown; bool down; int32_t top; size_t from; const char* why; } cases[] = {
+        {"ab\r\nxx target\r\n", {1, 3, 6}, true, 0, 13, "down: after the match"},
+        {"ab\r\nxx target\r\n", {1, 3, 6}, false, 0, 7, "up: at its start"},
+        {"ab\r\nxx target\r\n", {}, true, 1, 4, "none shown: the top line"},
+        {"ab\r\nxx target\r\n", {}, false, 7, 4, "a top line past the end: the last line"},
+        {"ab\r\nxx target\r\n", {1, 3, 7}, true, 0, 0, "past its line's end: from another text"},
+        {"ab\r\nxx target\r\n", {2, 0, 1}, true, 0, 0, "past the last line"},
+        {"", {5, 3, 6}, true, 3, 0, "an emptied document"},
+    };
+    for (const auto& c : cases) {
+        CLinkDoc doc;
+        doc.SetText(c.text);
+        EXPECT_EQ(doc.SearchStart(c.shown, c.down, c.top), c.from) << c.why;
+    }
+    EXPECT_EQ(MatchInLine(3, 10, 17, 6).start, 7u);
+    const uint64_t far = (uint64_t(1) << 31) + 100;  // a match more than 2 GB into one line of a broken file
+    EXPECT_EQ(MatchInLine(0, 0, far, 6).start, far);
+}
+
+// Hundreds of MB without a byte below 0x81 (a broken file): where characters start is learnt
+// once for the whole search, not again for each slice of it, down or up. Here a candidate
+// (on a trail byte, so no match) every 4 KB of 8 MB, two slices.
+TEST(Find, AWalkThroughLeadBytesLooksAtEachByteOnce) {
+    std::string text(size_t(8) << 20, '\xB0');
+    for (size_t at = 4097; at + 1 < text.size(); at += 4096) text.replace(at, 2, "\xB1\xB2");
+    text += "\r\n";
+    for (const bool down : {true, false}) {
+        size_t examined = 0;
+        EXPECT_EQ(CTextSearch("\xB1\xB2", true).Search(text, down ? 0 : text.size() - 2, down, nullptr, &examined),
+                  CTextSearch::npos);
+        EXPECT_LE(examined, text.size()) << (down ? "down" : "up");
+    }
 }
 
 // Edges follow PtInRect (right and bottom excluded). The view adds its rows in order.

@@ -1,10 +1,12 @@
-// The view's arithmetic: which lines a paint draws, where scroll requests go, wheel steps.
+// The view's arithmetic: which lines a paint draws, where scroll requests go, wheel steps, where
+// a long line is drawn, where a found match is brought.
 #include "LinkViewRules.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <limits>
+#include <string>
 
 using namespace linkview;
 
@@ -82,6 +84,28 @@ TEST(LongLine, VisibleBytesFollowTheBar) {
     }
 }
 
+// Scrolled far into a line of lead-range bytes (a broken file), a paint walks back through
+// the line once for both ends of its piece, and after a scroll only as far as the line moved.
+// Where a column lands is worked out in 64 bits: a line of 200 MB has as many columns.
+TEST(LongLine, PiecesAreFoundWalkingTheLineOnceAndPlacedIn64Bits) {
+    const std::string line(size_t(32) << 20, '\xB0');
+    const int32_t mid = static_cast<int32_t>(line.size() / 2) - 75;
+    mbcs::CharStarts starts(line);
+    ByteSpan piece = PieceToDraw(line, mid, 10, 800, 0xFC00, starts);
+    EXPECT_TRUE(piece.first == mid - 3 && piece.last == mid + 81) << piece.first << ".." << piece.last;
+    EXPECT_LE(starts.Examined(), line.size() / 2 + 100);
+    const size_t once = starts.Examined();
+    piece = PieceToDraw(line, mid + 1000, 10, 800, 40, starts);
+    EXPECT_TRUE(piece.first == mid + 997 && piece.last == mid + 1037) << piece.first << ".." << piece.last;
+    EXPECT_LE(starts.Examined() - once, 1100u);
+
+    const int32_t most = std::numeric_limits<int32_t>::max(), least = std::numeric_limits<int32_t>::min();
+    const struct { int32_t hPos, cx; int64_t column; int32_t x; } cases[] = {
+        {0, 10, 0, 10}, {5, 10, 7, 30}, {200000000, 14, 200000005, 84}, {200000000, 14, 0, least}, {0, 14, 200000000, most},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ColumnToClient(c.hPos, c.cx, c.column), c.x) << c.hPos << " " << c.column;
+}
+
 // A found match is brought into view: its line centred when it was off screen, the text
 // itself moved in sideways as little as needed.
 TEST(FoundMatch, PositionToShow) {
@@ -93,6 +117,23 @@ TEST(FoundMatch, PositionToShow) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(PositionToShow(c.pos, c.page, c.first, c.last, c.centre), c.want) << c.pos << " " << c.first;
+}
+
+// A match the Find dialog would cover moves beside it: here the dialog covers the client rows
+// 40 to 140 of a page of 25 lines 20 pixels high (lines 0 and 1 clear above, 7 on below).
+TEST(FoundMatch, PositionBesideTheDialog) {
+    const struct { int32_t pos, maxPos; int64_t line; int32_t coverTop, coverBottom, want; const char* why; } cases[] = {
+        {0, 80, 10, 40, 140, 0, "clear below the dialog already"},
+        {95, 100, 96, 40, 140, 95, "clear above it already"},
+        {95, 100, 100, 40, 140, 85, "covered: to the middle of the larger stretch, below"},
+        {80, 80, 84, 40, 140, 69, "at the end of the text as well"},
+        {0, 80, 3, 40, 140, 3, "at the start, below cannot be reached: above"},
+        {0, 80, 1, 35, 140, 1, "a row partly covered is covered"},
+        {0, 0, 3, 40, 140, 0, "a text of one page cannot move"},
+        {10, 80, 15, -30, 600, 10, "a dialog over the whole page"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PositionBeside(c.pos, 25, c.maxPos, c.line, c.coverTop, c.coverBottom, 20), c.want) << c.why;
 }
 
 }  // namespace

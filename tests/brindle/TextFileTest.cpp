@@ -16,12 +16,13 @@
 
 namespace {
 
-// What the system's conversion makes of the whole text at once, as the document holds it:
-// the last line, too, followed by CR LF.
+// What the system's conversion (without best fit, as the viewer's) makes of the whole text at
+// once, as the document holds it: the last line, too, followed by CR LF.
 std::string SystemText(const std::wstring& text, UINT codePage = CP_ACP) {
-    const int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int n = WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string ansi(n, '\0');
-    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &ansi[0], n, nullptr, nullptr);
+    WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), &ansi[0], n, nullptr, nullptr);
     return ansi.size() >= 2 && ansi.compare(ansi.size() - 2, 2, "\r\n") == 0 ? ansi : ansi + "\r\n";
 }
 
@@ -45,9 +46,11 @@ protected:
 // ASCII mixed with every kind of other unit, surrogate halves among them, over several
 // reading pieces: the text is exactly the system's conversion of the whole of it. The room
 // for a run comes from the code page's largest character: where the ANSI code page is UTF-8
-// (three bytes for a Chinese character, four for a pair) no run is lost either.
+// (three bytes for a Chinese character, four for a pair) no run is lost either. A line whose
+// characters code page 936 lacks is no link: they show as '?'.
 TEST_F(TextFileTest, Utf16TextMatchesOneSystemConversion) {
-    std::wstring text = L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\\x6D4B\x8BD5]\r\nc:\\temp\\\x8BF4.txt\r\n";
+    std::wstring text = L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\\x6D4B\x8BD5]\r\nc:\\temp\\\x8BF4.txt\r\n"
+                        L"[HKEY_CURRENT_USER\\Software\\\x0E01\x6D4B]\r\n";
     std::mt19937 rng(12345);
     const wchar_t pool[] = {L'a', L'\\', L'[', L']', L'\r', L'\n', L'"', L' ', 0x4E2D, 0x6587, 0x00E9, 0x20AC,
                             0xFF3C, 0x3000, 0xD83D, 0xDE00, 0xDBFF, 0xDC00, 0xFFFD, 0x0080, 0x07FF, 0xE000};
@@ -58,7 +61,9 @@ TEST_F(TextFileTest, Utf16TextMatchesOneSystemConversion) {
     const std::string bytes = "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
     ASSERT_EQ(Load(Write("random.reg", bytes)), LoadResult::Loaded);
     EXPECT_TRUE(m_doc.Text() == SystemText(text));
-    EXPECT_EQ(m_doc.LineKind(0), LINE_KEY);
+    EXPECT_TRUE(m_doc.LineKind(0) == LINE_KEY && m_doc.LineKind(1) == LINE_FILE);
+    EXPECT_EQ(m_doc.LineText(2), "[HKEY_CURRENT_USER\\Software\\?" + wintest::A("测") + "]");
+    EXPECT_EQ(m_doc.LineKind(2), LINE_TEXT);
     CodePageConversion toUtf8 = CodePageConversion::For(65001);
     CLinkDoc doc;
     ASSERT_TRUE(DecodeTextInto(doc, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),

@@ -60,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string needle, text;
     for (size_t i = 0; i < needleLength; ++i) needle += pick(data[3 + i]);
     for (size_t i = 3 + needleLength; i < size; ++i) text += pick(data[i]);
-    const size_t from = text.empty() ? 0 : data[2] % (text.size() + 1);
+    // Where the view starts a search: a line's start or a match's edge, a character start.
+    const size_t from = mbcs::CharStarts(text).Start(text.empty() ? 0 : data[2] % (text.size() + 1));
 
     const std::vector<size_t> all = Reference(text, needle, matchCase);
     size_t want = CTextSearch::npos;

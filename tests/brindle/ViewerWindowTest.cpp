@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cctype>
 #include <cstring>
 #include <functional>
 #include <set>
@@ -31,12 +33,14 @@ struct Band {
     int blue = 0, dark = 0, minX = 1 << 30, maxX = -1, longestBlueRun = 0, longestDarkRun = 0, selected = 0;
 };
 
-// From the screen, as the user sees it: the Find dialog and the pointer are kept off the view.
+// From the screen, as the user sees it (the pointer is kept off the view); what a dialog
+// over the view hides of it (the Find dialog) does not count.
 std::vector<Band> Capture(HWND hwnd, int rowsPerBand) {
     wintest::PumpFor(50);  // what was painted reaches the screen
-    RECT rc;
+    RECT rc, over{};
     GetClientRect(hwnd, &rc);
     MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    if (const HWND dialog = drive::WaitWindow("#32770", "", 0)) GetWindowRect(dialog, &over);
     const std::vector<DWORD> pixels = wintest::ScreenPixels(rc);
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     const COLORREF sel = GetSysColor(COLOR_HIGHLIGHT);
@@ -44,6 +48,7 @@ std::vector<Band> Capture(HWND hwnd, int rowsPerBand) {
     for (int y = 0; y < h; ++y) {
         Band& b = bands[y / rowsPerBand];
         for (int x = 0, blueRun = 0, darkRun = 0; x < w; ++x) {
+            if (PtInRect(&over, POINT{rc.left + x, rc.top + y})) continue;
             const DWORD c = pixels[y * w + x];
             const int r = (c >> 16) & 255, g = (c >> 8) & 255, bl = c & 255;
             const bool blue = bl >= 160 && r < 110 && g < 110, dark = r < 110 && g < 110 && bl < 110;
@@ -79,36 +84,72 @@ protected:
         wintest::PumpFor(100);
     }
     // The menu's Exit, which the application handles: the frame goes and the loop is told to end.
+    // A test driven through the program's loop has ended that way.
     void TearDown() override {
         if (theApp.m_pMainWnd) Command(ID_APP_EXIT);
         EXPECT_EQ(theApp.m_pMainWnd, nullptr);
         MSG quit;
-        EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) || m_ui);
     }
 
     CLinkView& View() { return m_frame->m_wndView; }
-    // The program's own loop: accelerators, the Find dialog's keys and Esc go through the frame.
-    bool AppWaitUntil(const std::function<bool()>& pred, DWORD ms) {
-        for (const DWORD start = GetTickCount(); !pred(); Sleep(5)) {
-            for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
-                if (!theApp.PreTranslateMessage(&msg)) TranslateMessage(&msg), DispatchMessageA(&msg);
-            if (GetTickCount() - start > ms) return pred();
-        }
-        return true;
+    // The program's own loop (CWinApp::Run) on this thread, driven by `steps` with real input
+    // from a second one; Exit, posted, ends it once the steps are done (or have failed).
+    void Drive(const std::function<void()>& steps) {
+        m_ui = GetCurrentThreadId();
+        drive::Run([] { return theApp.Run(); }, [&] {
+            steps();
+            PostMessageA(m_frame->m_hWnd, WM_COMMAND, ID_APP_EXIT, 0);
+        });
     }
-    // Find Next pressed in the dialog with this text and choices; true once the search has ended.
-    bool FindInDialog(const std::string& text, bool matchCase) {
-        const HWND dlg = View().GetFindDialog();
-        if (!dlg) return false;
-        SetDlgItemTextA(dlg, 0x480, text.c_str());
-        CheckDlgButton(dlg, 0x411, matchCase ? BST_CHECKED : BST_UNCHECKED);
-        SendMessageA(dlg, WM_COMMAND, IDOK, 0);
-        return AppWaitUntil([&] { return !View().IsSearching(); }, 10000);
+    // From the steps: runs `fn` on the loop's thread between two of its messages.
+    void OnUi(const std::function<void()>& fn) {
+        static const HWND caller = [] {
+            WNDCLASSA wc{};
+            wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+                if (m != WM_APP) return DefWindowProcA(h, m, w, l);
+                (*reinterpret_cast<const std::function<void()>*>(l))();
+                return 0;
+            };
+            wc.lpszClassName = "QbTestCall";
+            RegisterClassA(&wc);
+            return CreateWindowExA(0, "QbTestCall", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        }();
+        SendMessageA(caller, WM_APP, 0, reinterpret_cast<LPARAM>(&fn));
     }
-    bool Find(UINT id) { Command(id); return AppWaitUntil([&] { return !View().IsSearching(); }, 10000); }
-    std::string MatchAt() {
-        const CLinkView::Match& m = View().GetMatch();
-        return std::to_string(m.line) + ":" + std::to_string(m.start) + "+" + std::to_string(m.length);
+    bool Searching() {
+        bool searching = false;
+        OnUi([&] { searching = View().IsSearching(); });
+        return searching;
+    }
+    bool Running() { return wintest::WaitUntil([&] { return Searching(); }, 3000); }  // once the keys have come
+    HWND Focus() {  // of the loop's thread, where real keys go
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        return GetGUIThreadInfo(m_ui, &info) ? info.hwndFocus : nullptr;
+    }
+    HWND FindDialog(DWORD ms = 5000) { return drive::WaitWindow("#32770", "", ms, GetCurrentProcessId(), m_frame->m_hWnd); }
+    // The line shown selected on the screen, -1 for none; and a wait for a line to be.
+    int Highlighted() {
+        const std::vector<Band> bands = Capture(m_view, View().GetLineHeight());
+        for (size_t i = 0; i < bands.size(); ++i)
+            if (bands[i].selected > 30) return Pos(SB_VERT) + static_cast<int>(i);
+        return -1;
+    }
+    bool Shows(int line) { return wintest::WaitUntil([&] { return Highlighted() == line; }, 10000); }
+    // The message box a search ended with, answered with Enter; its text.
+    std::string AnswerBox() {
+        const HWND box = drive::WaitDialog("Brindle", 10000);
+        if (!box) return "<no box>";
+        const std::string text = drive::Text(GetDlgItem(box, 0xFFFF));
+        drive::Key(VK_RETURN);
+        drive::WaitGone(box, 3000);
+        return text;
+    }
+    static UINT Mnemonic(HWND control) {  // the key after '&' in a control's text
+        const std::string text = drive::Text(control);
+        const size_t amp = text.find('&');
+        return amp + 1 < text.size() ? static_cast<UINT>(toupper(static_cast<unsigned char>(text[amp + 1]))) : 0;
     }
     void Command(UINT id) { SendMessageA(m_frame->m_hWnd, WM_COMMAND, id, 0); }
     void Paste(const std::string& ansi) { drive::PutClipboardText(ansi); Command(ID_EDIT_PASTETEXT); UpdateWindow(m_view); }
@@ -132,6 +173,7 @@ protected:
 
     CMainFrame* m_frame = nullptr;
     HWND m_view = nullptr;
+    DWORD m_ui = 0;
 };
 
 TEST_F(Viewer, LinksArePaintedBlueAndUnderlinedPlainLinesBlack) {
@@ -294,69 +336,120 @@ TEST_F(Viewer, OpenDropAndAnUnreadableFile) {
     EXPECT_EQ(all.blue + all.dark, 0) << "the old lines are not left on screen";
 }
 
-// Find, as a user drives it: F3 with nothing searched yet opens the system's dialog, a match
-// far down (past the first 65,536 lines, a block of the document's index) is shown selected
-// and in view, F3 and Shift+F3 step on, nothing more found leaves all as it was; Ctrl+F
-// brings the dialog back with the last text.
-TEST_F(Viewer, FindShowsTheMatchInViewAndStepsOnWithF3) {
-    std::string text = Numbered(70000, "line 70000 Target\r\nHKCU\\Software\\Demo\r\nline 70002 target\r\n");
-    text += "line 70003 " + std::string(300, 'x') + "Target\r\n" + Numbered(2000);
-    Paste(text);
-    auto closeDialog = [&] {
-        SendMessageA(View().GetFindDialog(), WM_COMMAND, IDCANCEL, 0);
-        return AppWaitUntil([&] { return !View().GetFindDialog(); }, 5000);
-    };
-    auto dialogShown = [&] { return View().GetFindDialog() && IsWindowVisible(View().GetFindDialog()); };
-    Find(ID_EDIT_FINDNEXTMATCH);
-    ASSERT_TRUE(AppWaitUntil(dialogShown, 5000));
-    SetWindowPos(View().GetFindDialog(), nullptr, 300, 610, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // off the view
-
-    ASSERT_TRUE(FindInDialog("TARGET", false));
-    EXPECT_EQ(MatchAt(), "70000:11+6");
-    const int top = Pos(SB_VERT);
-    EXPECT_EQ(top, 70000 - (Page() - 1) / 2) << "centred";
-    const std::vector<Band> bands = Capture(m_view, View().GetLineHeight());
-    EXPECT_GT(bands[70000 - top].selected, 30) << "the match in the selection colours";
-    EXPECT_EQ(bands[70001 - top].selected, 0);
-    EXPECT_GT(bands[70001 - top].blue, 30) << "a link line, its kind from the index's second block";
-    ASSERT_TRUE(closeDialog());
-    {
-        wintest::MessageBoxWatcher boxes(IDOK);
-        const struct { UINT command; const char* match; size_t boxes; } steps[] = {
-            {ID_EDIT_FINDNEXTMATCH, "70002:11+6", 0}, {ID_EDIT_FINDNEXTMATCH, "70003:311+6", 0},
-            {ID_EDIT_FINDNEXTMATCH, "70003:311+6", 1}, {ID_EDIT_FINDPREVMATCH, "70002:11+6", 1},
-        };
-        for (const auto& step : steps) {
-            const int v = Pos(SB_VERT), h = Pos(SB_HORZ);
-            const size_t seen = boxes.Seen().size();
-            ASSERT_TRUE(Find(step.command));
-            EXPECT_EQ(MatchAt(), step.match);
-            ASSERT_EQ(boxes.Seen().size(), step.boxes);
-            if (step.boxes > seen) {
-                EXPECT_EQ(boxes.Seen()[0].text, A("找不到“TARGET”。"));
-                EXPECT_EQ(boxes.Seen()[0].caption, "Brindle");
-                EXPECT_EQ(Pos(SB_VERT), v) << "nothing found: the view stays";
-                EXPECT_EQ(Pos(SB_HORZ), h);
-            } else if (std::string(step.match) == "70003:311+6") {
-                const int x = (311 + 1 - Pos(SB_HORZ)) * View().GetCharWidth();
-                EXPECT_TRUE(x >= 0 && x + 6 * View().GetCharWidth() < 800) << "moved sideways to the match: " << x;
+// Find by the keyboard alone, as a person uses it: Ctrl+F, a word typed, Enter; F3 and
+// Shift+F3 while the dialog keeps the keyboard; Alt+C for match case; Tab off the box and
+// Shift+Tab back; Chinese pasted into the box; Esc closing the dialog and Ctrl+F bringing it
+// back with the last text. What is found is read from the screen: a match the dialog would
+// cover comes out beside it; one past the index's first block of 65,536 lines, with the link
+// line after it blue; one far to the right, scrolled to sideways; found nothing, the view stays.
+TEST_F(Viewer, FindByTheKeyboardAlone) {
+    const std::string text = Numbered(70000, "line 70000 Target\r\nHKCU\\Software\\Demo\r\nline 70002 target\r\n");
+    Paste(text + "line 70003 " + std::string(300, 'x') + "Target\r\n" + A("中文 目标\r\n") + Numbered(2000));
+    Drive([&] {
+        ASSERT_TRUE(drive::ToFront(m_frame->m_hWnd));
+        drive::Chord({VK_CONTROL}, 'F');
+        const HWND dlg = FindDialog(), box = GetDlgItem(dlg, 0x480);
+        ASSERT_TRUE(wintest::WaitUntil([&] { return Focus() == box; }, 3000)) << "Ctrl+F: the keyboard in the box";
+        RECT view;
+        GetWindowRect(m_view, &view);  // the dialog moved over the middle of the view, where a found line goes
+        SetWindowPos(dlg, nullptr, view.left + 50, view.top + 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        drive::Type("target");
+        drive::Key(VK_RETURN);
+        EXPECT_TRUE(Shows(70000)) << "beside the dialog, which would cover it in the middle";
+        EXPECT_GT(Capture(m_view, View().GetLineHeight())[70001 - Pos(SB_VERT)].blue, 30) << "a link line";
+        EXPECT_EQ(Focus(), box) << "Enter keeps the keyboard in the dialog";
+        const struct { UINT shift; int line; const char* box; } keys[] = {
+            {0, 70002, ""}, {0, 70003, ""}, {0, 70003, "找不到“target”。"}, {VK_SHIFT, 70002, ""}};
+        for (const auto& key : keys) {
+            const int top = Pos(SB_VERT), left = Pos(SB_HORZ);
+            key.shift ? drive::Chord({key.shift}, VK_F3) : drive::Key(VK_F3);
+            if (*key.box) {
+                EXPECT_EQ(AnswerBox(), A(key.box));
+                EXPECT_TRUE(Pos(SB_VERT) == top && Pos(SB_HORZ) == left) << "nothing found: the view stays";
             }
+            EXPECT_TRUE(Shows(key.line)) << key.line;
         }
+        drive::Chord({VK_MENU}, Mnemonic(GetDlgItem(dlg, 0x411)));  // match case: "Target" on 70003 passed over
+        EXPECT_EQ(IsDlgButtonChecked(dlg, 0x411), BST_CHECKED);
+        drive::Key(VK_RETURN);
+        EXPECT_EQ(AnswerBox(), A("找不到“target”。"));
+        drive::Chord({VK_MENU}, Mnemonic(GetDlgItem(dlg, 0xFFFF)));  // the box's label
+        EXPECT_EQ(Focus(), box);
+        drive::Key(VK_TAB);
+        EXPECT_TRUE(Focus() != box && GetParent(Focus()) == dlg) << "Tab moves the keyboard off the box";
+        drive::Chord({VK_SHIFT}, VK_TAB);
+        EXPECT_EQ(Focus(), box);
+        ASSERT_TRUE(drive::PutClipboardText(A("目标")));
+        drive::Chord({VK_CONTROL}, 'V');  // over the text, which Shift+Tab selected
+        EXPECT_EQ(drive::Text(box), A("目标"));
+        drive::Key(VK_RETURN);
+        EXPECT_TRUE(Shows(70004));
+        drive::Key(VK_ESCAPE);
+        EXPECT_TRUE(drive::WaitGone(dlg, 3000)) << "Esc closes the dialog when no search runs";
+        drive::Chord({VK_CONTROL}, 'F');
+        EXPECT_EQ(drive::Text(GetDlgItem(FindDialog(), 0x480)), A("目标"));
+    });
+}
+
+std::atomic<HWND> g_loseNoticeTo{nullptr};
+// As a post that failed: the next message of the program's own range (WM_APP up) to that window,
+// the view's notice that a search has ended, never arrives.
+LRESULT CALLBACK LoseNotice(int code, WPARAM removed, LPARAM lParam) {
+    MSG* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && removed == PM_REMOVE && msg->hwnd == g_loseNoticeTo && msg->message >= WM_APP &&
+        msg->message < 0xC000) {
+        msg->message = WM_NULL;
+        g_loseNoticeTo = nullptr;
     }
-    // Ctrl+F, as typed: the dialog holds the last text; match case passes the lower-case line over.
-    SetForegroundWindow(m_frame->m_hWnd);
-    SetFocus(m_view);
-    for (DWORD up : {0ul, static_cast<DWORD>(KEYEVENTF_KEYUP)})
-        keybd_event(up ? 'F' : VK_CONTROL, 0, up, 0), keybd_event(up ? VK_CONTROL : 'F', 0, up, 0);
-    ASSERT_TRUE(AppWaitUntil(dialogShown, 5000));
-    EXPECT_EQ(drive::Text(GetDlgItem(View().GetFindDialog(), 0x480)), "TARGET");
-    ASSERT_TRUE(FindInDialog("Target", true));
-    EXPECT_EQ(MatchAt(), "70003:311+6");
-    ASSERT_TRUE(closeDialog());
-    ASSERT_TRUE(Find(ID_EDIT_FINDPREVMATCH));
-    EXPECT_EQ(MatchAt(), "70000:11+6");
-    Paste(Numbered(10));
-    EXPECT_EQ(MatchAt(), "-1:0+0") << "a new text has no match";
+    return CallNextHookEx(nullptr, code, removed, lParam);
+}
+
+// A text of 160 MB whose one match is on its last line, where every byte is a candidate:
+// Esc ends a running search and the dialog stays; a text corrected and Enter pressed while a
+// search runs searches the new text (and names it when nothing is found); a search whose end
+// notice was lost leaves Find working.
+TEST_F(Viewer, FindOnALargeTextEndsRestartsAndOutlivesALostNotice) {
+    const std::string path = wintest::ScratchDir("brindle_find") + "large.txt";
+    {
+        std::string text;
+        const std::string line = std::string(998, 'a') + "\r\n";
+        for (text.reserve(size_t(161) << 20); text.size() < (size_t(160) << 20);) text += line;
+        ASSERT_TRUE(wintest::WriteFileBytes(path, text + "a-a"));
+    }
+    ASSERT_TRUE(View().LoadTextFile(path.c_str()));
+    const int last = View().GetDoc().GetLineCount() - 1;
+    const HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, LoseNotice, nullptr, GetCurrentThreadId());
+    Drive([&] {
+        ASSERT_TRUE(drive::ToFront(m_frame->m_hWnd));
+        drive::Chord({VK_CONTROL}, 'F');
+        const HWND dlg = FindDialog();
+        const UINT label = Mnemonic(GetDlgItem(dlg, 0xFFFF));
+        drive::Type("a-a");
+        drive::Key(VK_RETURN);
+        ASSERT_TRUE(Running()) << "the search ended before Esc could: the text is too small";
+        drive::Key(VK_ESCAPE);
+        EXPECT_TRUE(wintest::WaitUntil([&] { return !Searching(); }, 3000));
+        wintest::PumpFor(500);
+        EXPECT_TRUE(IsWindowVisible(dlg)) << "Esc ends the search, not the dialog";
+        EXPECT_EQ(Highlighted(), -1);
+
+        drive::Key(VK_RETURN);
+        ASSERT_TRUE(Running());
+        drive::Chord({VK_MENU}, label);
+        drive::Type("zq");
+        drive::Key(VK_RETURN);
+        EXPECT_EQ(AnswerBox(), A("找不到“zq”。"));
+        EXPECT_EQ(Highlighted(), -1) << "the search of the old text was ended";
+
+        g_loseNoticeTo = m_view;
+        drive::Chord({VK_MENU}, label);
+        drive::Type("a-a");
+        drive::Key(VK_RETURN);
+        EXPECT_TRUE(wintest::WaitUntil([&] { return !g_loseNoticeTo && !Searching(); }, 10000));
+        drive::Key(VK_RETURN);
+        EXPECT_TRUE(Shows(last));
+    });
+    UnhookWindowsHookEx(hook);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // bracket. (Upper-casing: the viewer's column of KeyPathTextTest.)
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "Mbcs.h"
 
 namespace {
@@ -26,9 +28,15 @@ TEST(Mbcs, SearchesStepOverDoubleByteCharacters) {
         EXPECT_EQ(mbcs::FindLastChar(c.text, '\\'), c.last);
         EXPECT_EQ(mbcs::FindDoubleBackslash(c.text), c.twice);
         EXPECT_EQ(mbcs::LastCharPos(c.text), c.lastChar);
+        // Where characters start: asked afresh, and of one walker going up and then down.
         const std::string_view text(c.text);
+        mbcs::CharStarts walker(text);
+        std::vector<size_t> starts;
         for (size_t at = 0; at < text.size(); at += mbcs::CharLength(text, at))
-            for (size_t b = at; b < at + mbcs::CharLength(text, at); ++b) EXPECT_EQ(mbcs::CharStart(text, b), at) << b;
+            for (size_t b = at; b < at + mbcs::CharLength(text, at); ++b) starts.push_back(at);
+        for (size_t b = 0; b < starts.size(); ++b) EXPECT_EQ(mbcs::CharStarts(text).Start(b), starts[b]) << b;
+        for (size_t b = 0; b < starts.size(); ++b) EXPECT_EQ(walker.Start(b), starts[b]) << "up " << b;
+        for (size_t b = starts.size(); b-- > 0;) EXPECT_EQ(walker.Start(b), starts[b]) << "down " << b;
     }
 }
 
