@@ -381,13 +381,12 @@ void CLinkView::OnEditFindPrevious() {
 // runs ends that search and starts its own: the text may have been corrected meanwhile,
 // and the result shown must be that of the text asked for last.
 void CLinkView::StartSearch(bool down) {
+    CancelSearch();  // the one still running, and one whose end was never told
     if (m_findText.empty()) return;
-    CancelSearch();
     SCROLLINFO si{};
     GetScrollInfo(SB_VERT, &si, SIF_POS);
     m_searchFrom = m_doc.SearchStart(m_match, down, si.nPos);
     m_search = std::make_unique<CTextSearch>(m_findText, m_bMatchCase);
-    m_searchText = m_findText;
     m_bSearchDown = down;
     m_found = CTextSearch::npos;
     m_cancel = false;
@@ -402,7 +401,8 @@ void CLinkView::StartSearch(bool down) {
 
 DWORD WINAPI CLinkView::SearchThread(void* param) {
     CLinkView* view = static_cast<CLinkView*>(param);
-    view->m_found = view->m_search->Search(view->m_doc.Text(), view->m_searchFrom, view->m_bSearchDown, &view->m_cancel);
+    const CTextSearch& search = *view->m_search;
+    view->m_found = search.Search(view->m_doc.Text(), view->m_searchFrom, view->m_bSearchDown, &view->m_cancel);
     ::PostMessageA(view->m_hWnd, kSearchDone, view->m_searchId, 0);
     return 0;
 }
@@ -439,7 +439,7 @@ LRESULT CLinkView::OnSearchDone(WPARAM id, LPARAM) {
     // Nothing found: the match and the view stay as they were.
     std::string text = AfxLoadString(IDS_FIND_NOT_FOUND);
     const size_t at = text.find("%1");
-    if (at != std::string::npos) text.replace(at, 2, m_searchText);
+    if (at != std::string::npos) text.replace(at, 2, m_findText);
     AfxMessageBox(text, MB_OK | MB_ICONINFORMATION);
     return 0;
 }

@@ -109,7 +109,7 @@ private:
     };
     std::array<LineStarts, 64> m_lineStarts;
 
-    // Find: the dialog and what was last asked of it.
+    // Find: the dialog and what was last asked of it, which is what a running search looks for.
     CFindReplaceDialog m_findDialog;
     std::string m_findText;
     bool m_bMatchCase = false;
@@ -120,7 +120,6 @@ private:
     HANDLE m_hSearch = nullptr;
     std::atomic<bool> m_cancel{false};
     std::unique_ptr<CTextSearch> m_search;
-    std::string m_searchText;  // what the running search looks for, for its message
     size_t m_searchFrom = 0;
     bool m_bSearchDown = true;
     size_t m_found = CTextSearch::npos;

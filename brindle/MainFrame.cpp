@@ -58,7 +58,8 @@ bool CMainFrame::PreTranslateMessage(MSG* msg) {
 LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     const UINT findMessage = CFindReplaceDialog::GetFindReplaceMsg();
     if (findMessage && message == findMessage) {
-        if (const CFindReplaceDialog* dialog = CFindReplaceDialog::GetNotifier(lParam)) m_wndView.OnFindRequest(*dialog);
+        const CFindReplaceDialog* dialog = CFindReplaceDialog::GetNotifier(lParam);
+        if (dialog) m_wndView.OnFindRequest(*dialog);
         return 0;
     }
     return CFrameWnd::WindowProc(message, wParam, lParam);

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cctype>
 #include <cstring>
 #include <iterator>
 #include <thread>
@@ -161,6 +162,27 @@ bool ToFront(HWND hwnd) {
         if (GetForegroundWindow() != hwnd) SetForegroundWindow(hwnd);
         return GetForegroundWindow() == hwnd;
     }, 3000);
+}
+
+HWND Focus(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+UINT Mnemonic(HWND control) {
+    const std::string text = Text(control);
+    const size_t amp = text.find('&');
+    return amp + 1 < text.size() ? static_cast<UINT>(toupper(static_cast<unsigned char>(text[amp + 1]))) : 0;
+}
+
+std::string AnswerBox(const std::string& caption, DWORD ms) {
+    const HWND box = WaitDialog(caption, ms);
+    if (!box) return "<no box>";
+    const std::string text = Text(GetDlgItem(box, 0xFFFF));  // a message box's text
+    Key(VK_RETURN);
+    WaitGone(box, 3000);
+    return text;
 }
 
 int Run(const std::function<int()>& modal, const std::function<void()>& steps) {

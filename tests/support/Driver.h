@@ -42,6 +42,13 @@ void Chord(std::initializer_list<UINT> modifiers, UINT vk);
 void Type(const std::string& ascii);
 // Brings a top-level window to the front so that real keys reach it; false when it does not come.
 bool ToFront(HWND hwnd);
+// Where real keys go in the program of `window`: the keyboard focus of its thread.
+HWND Focus(HWND window);
+// The letter a control's text marks with '&' (for Chord({VK_MENU}, ...)); 0 for none.
+UINT Mnemonic(HWND control);
+// The message box with this caption, answered with Enter as a user would; its text, or
+// "<no box>" when none came.
+std::string AnswerBox(const std::string& caption, DWORD ms = 10000);
 
 // Runs `modal` on this thread and `steps` on a second one; whatever dialogs are still open
 // when the steps end are cancelled, innermost first, so a failed step cannot hang the test.
