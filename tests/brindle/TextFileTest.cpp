@@ -47,10 +47,11 @@ protected:
 // reading pieces: the text is exactly the system's conversion of the whole of it. The room
 // for a run comes from the code page's largest character: where the ANSI code page is UTF-8
 // (three bytes for a Chinese character, four for a pair) no run is lost either. A line whose
-// characters code page 936 lacks is no link: they show as '?'.
+// characters code page 936 lacks is no link: they show as '?'. This one is padded to lose its
+// character at the end of one of the decoder's pieces of 16,384 units and end in the next.
 TEST_F(TextFileTest, Utf16TextMatchesOneSystemConversion) {
-    std::wstring text = L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\\x6D4B\x8BD5]\r\nc:\\temp\\\x8BF4.txt\r\n"
-                        L"[HKEY_CURRENT_USER\\Software\\\x0E01\x6D4B]\r\n";
+    std::wstring text = L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\\x6D4B\x8BD5]\r\nc:\\temp\\\x8BF4.txt\r\n" +
+                        std::wstring(16304, L'x') + L"\r\n[HKEY_CURRENT_USER\\Software\\\x0E01\x6D4B]\r\n";
     std::mt19937 rng(12345);
     const wchar_t pool[] = {L'a', L'\\', L'[', L']', L'\r', L'\n', L'"', L' ', 0x4E2D, 0x6587, 0x00E9, 0x20AC,
                             0xFF3C, 0x3000, 0xD83D, 0xDE00, 0xDBFF, 0xDC00, 0xFFFD, 0x0080, 0x07FF, 0xE000};
@@ -62,8 +63,8 @@ TEST_F(TextFileTest, Utf16TextMatchesOneSystemConversion) {
     ASSERT_EQ(Load(Write("random.reg", bytes)), LoadResult::Loaded);
     EXPECT_TRUE(m_doc.Text() == SystemText(text));
     EXPECT_TRUE(m_doc.LineKind(0) == LINE_KEY && m_doc.LineKind(1) == LINE_FILE);
-    EXPECT_EQ(m_doc.LineText(2), "[HKEY_CURRENT_USER\\Software\\?" + wintest::A("测") + "]");
-    EXPECT_EQ(m_doc.LineKind(2), LINE_TEXT);
+    EXPECT_EQ(m_doc.LineText(3), "[HKEY_CURRENT_USER\\Software\\?" + wintest::A("测") + "]");
+    EXPECT_EQ(m_doc.LineKind(3), LINE_TEXT);
     CodePageConversion toUtf8 = CodePageConversion::For(65001);
     CLinkDoc doc;
     ASSERT_TRUE(DecodeTextInto(doc, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),

@@ -332,7 +332,7 @@ TEST_F(Viewer, FindByTheKeyboardAlone) {
         SetWindowPos(dlg, nullptr, view.left + 50, view.top + 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         drive::Type("target");
         drive::Key(VK_RETURN);
-        EXPECT_TRUE(Shows(70000)) << "beside the dialog, which would cover it in the middle";
+        ASSERT_TRUE(Shows(70000)) << "beside the dialog, which would cover it in the middle";
         EXPECT_GT(Capture(m_view, View().GetLineHeight())[70001 - Pos(SB_VERT)].blue, 30) << "a link line";
         EXPECT_EQ(focus(), box) << "Enter keeps the keyboard in the dialog";
         const struct { UINT shift; int line; const char* box; } keys[] = {

@@ -4,6 +4,19 @@
 #include <cstdlib>
 #include <sstream>
 
+namespace {
+// A test program that crashes fails its test, whichever thread crashed. Left to the system's
+// debugger, a crash ended the program with an exit code that was now and then 0: a pass.
+LONG WINAPI ExitOnCrash(EXCEPTION_POINTERS* crash) {
+    std::fprintf(stderr, "crashed: exception %08lx at %p\n", crash->ExceptionRecord->ExceptionCode,
+                 crash->ExceptionRecord->ExceptionAddress);
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+const LPTOP_LEVEL_EXCEPTION_FILTER g_systemCrashFilter = SetUnhandledExceptionFilter(ExitOnCrash);
+}  // namespace
+
 namespace wintest {
 
 std::string Ansi(const std::wstring& w) {
