@@ -30,6 +30,11 @@
 //   procedure runs (for a subclassed control: the control's own procedure; for a dialog: the
 //   dialog manager's). So the parent's own entries come first, the child's second.
 // - Frames route commands: the pane's object first, then the frame, then the application.
+// - Keys before dispatch: the message loop offers each message to PreTranslateMessage of the
+//   bound windows from its target up to the first top-level window (AfxWalkPreTranslate). A
+//   dialog's Enter, Esc, Tab and mnemonics come only from IsDialogMessage, which the dialog's
+//   object calls there (CDialog, CFindReplaceDialog): a dialog with no object of ours behind
+//   it gets none of them.
 // - Inside a handler, Default() runs that default handling for the current message and returns
 //   its result ("do the usual thing, then/before mine").
 // - Commands: ON_COMMAND matches menu items, accelerators and control notification code 0

@@ -13,7 +13,6 @@
 //
 // Figures go to standard output as name=value lines.
 #include <windows.h>
-#include <commdlg.h>
 #include <psapi.h>
 
 #include <algorithm>
