@@ -5,10 +5,6 @@
 
 CPathBox::~CPathBox() = default;
 
-BEGIN_MESSAGE_MAP(CPathBox, CComboBox)
-    ON_CONTROL_REFLECT(CBN_SELCHANGE, OnSelChange)
-END_MESSAGE_MAP()
-
 // Enter arrives at the box's edit field, whose WM_KEYDOWN passes here on its way up to the
 // strip. With the list dropped, Enter belongs to the list (it takes the highlighted item).
 // The message always goes on, so the strip's dialog handling sees it too (and ignores it).
@@ -35,8 +31,7 @@ int CPathBox::FindInHistory(const std::string& text) const {
     return -1;
 }
 
-void CPathBox::OnSelChange() {
-    const int position = GetCurSel();
+void CPathBox::OnChoose(int position) {
     std::string text;
-    if (position != CB_ERR && GetLBText(position, text)) OpenTarget(text.c_str(), m_hWnd);
+    if (GetLBText(position, text)) OpenTarget(text.c_str(), m_hWnd);
 }

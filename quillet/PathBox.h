@@ -4,9 +4,9 @@
 #pragma once
 #include <string>
 
-#include "Controls.h"
+#include "ChoiceBox.h"
 
-class CPathBox : public CComboBox {
+class CPathBox : public CChoiceBox {
 public:
     CPathBox() = default;
     ~CPathBox() override;
@@ -17,8 +17,7 @@ public:
     int FindInHistory(const std::string& text) const;
 
 protected:
-    void OnSelChange();
-    DECLARE_MESSAGE_MAP()
+    void OnChoose(int position) override;  // opens the path there
 
 private:
     void OpenTyped();

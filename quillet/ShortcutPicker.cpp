@@ -4,10 +4,9 @@
 
 CShortcutPicker::~CShortcutPicker() = default;
 
-BEGIN_MESSAGE_MAP(CShortcutPicker, CComboBox)
+BEGIN_MESSAGE_MAP(CShortcutPicker, CChoiceBox)
     ON_MESSAGE(WM_CTLCOLORLISTBOX, OnCtlColorListBox)
     ON_MESSAGE(WM_DESTROY, OnDestroy)
-    ON_CONTROL_REFLECT(CBN_SELCHANGE, OnSelChange)
 END_MESSAGE_MAP()
 
 bool CShortcutPicker::AddItem(const char* name, int id) {
@@ -55,9 +54,16 @@ LRESULT CShortcutPicker::OnDestroy(WPARAM, LPARAM) {
     return Default();
 }
 
-// Any selection change (a click in the dropped list, an arrow key on the closed picker)
-// opens the newly chosen shortcut at once.
-void CShortcutPicker::OnSelChange() {
-    const int position = GetCurSel();
-    if (position != CB_ERR) ::SendMessageA(GetParent(), WM_SHORTCUT_ACTION, SHORTCUT_ACTION_OPEN, position);
+// The keyboard stays with the picker while its list is dropped, and a combo box makes no menu
+// of Shift+F10 or the menu key: here they open the list's menu, at the highlighted item.
+bool CShortcutPicker::PreTranslateMessage(MSG* msg) {
+    const bool menuKey = (msg->message == WM_SYSKEYDOWN && msg->wParam == VK_F10 && ::GetKeyState(VK_SHIFT) < 0) ||
+                         (msg->message == WM_KEYDOWN && msg->wParam == VK_APPS);
+    if (!menuKey || !m_list.m_hWnd || !GetDroppedState()) return CChoiceBox::PreTranslateMessage(msg);
+    m_list.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_list.m_hWnd), -1);
+    return true;
+}
+
+void CShortcutPicker::OnChoose(int position) {
+    ::SendMessageA(GetParent(), WM_SHORTCUT_ACTION, SHORTCUT_ACTION_OPEN, position);
 }

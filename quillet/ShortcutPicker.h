@@ -2,10 +2,10 @@
 // Item text = the shortcut's name, item data = its id in the store. Positions (0-based)
 // are what the strip and the program messages speak in; ids are what the store speaks in.
 #pragma once
-#include "Controls.h"
+#include "ChoiceBox.h"
 #include "PickerList.h"
 
-class CShortcutPicker : public CComboBox {
+class CShortcutPicker : public CChoiceBox {
 public:
     CShortcutPicker() = default;
     ~CShortcutPicker() override;
@@ -17,12 +17,14 @@ public:
     bool ReplaceItem(int position, const char* name);
     int IdAt(int position) const;        // -1 for an invalid position or on failure
     int CurrentPosition() const;         // -1 when empty or nothing is selected
+
+    bool PreTranslateMessage(MSG* msg) override;
     bool IsValidPosition(int position) const { return position >= 0 && position < GetCount(); }
 
 protected:
     LRESULT OnCtlColorListBox(WPARAM wParam, LPARAM lParam);
     LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
-    void OnSelChange();
+    void OnChoose(int position) override;  // opens the shortcut there
     DECLARE_MESSAGE_MAP()
 
 private:

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "Driver.h"
+#include "StandIn.h"
 #include "WinTest.h"
 
 using drive::IniLine;
@@ -24,6 +25,34 @@ HWND FocusOf(HWND anyWindowOfThread) {
     info.cbSize = sizeof info;
     GetGUIThreadInfo(GetWindowThreadProcessId(anyWindowOfThread, nullptr), &info);
     return info.hwndFocus;
+}
+
+// Brings the strip to the front with the keyboard in `control` (or its edit field), where
+// it was when the strip was left.
+bool Back(HWND strip, HWND control) {
+    return drive::ToFront(strip) && WaitUntil([&] {
+        HWND focus = FocusOf(strip);
+        return focus == control || IsChild(control, focus);
+    }, 3000);
+}
+
+// The navigator's walks into the editor so far: each goes HOME once.
+size_t Walks(const standin::Session& s) {
+    size_t walks = 0;
+    for (const standin::Event& key : s.Keys()) walks += key.kind == "KEYDOWN" && key.code == VK_HOME;
+    return walks;
+}
+
+// Where the editor is once the navigator's walk to `want` is over (no key for a while): the
+// strip takes no input before.
+std::string WalkedTo(const standin::Session& s, const std::string& want) {
+    s.WaitAt(want);
+    size_t keys;
+    do {
+        keys = s.Keys().size();
+        wintest::PumpFor(700);
+    } while (keys != s.Keys().size());
+    return standin::FinalPath(s.Keys());
 }
 
 // Three keys that exist, below the test's own scratch key.
@@ -147,55 +176,13 @@ TEST(Strip, AFileThatCouldNotBeReadIsNotOverwritten) {
     EXPECT_NE(seen[0].text.find(run.IniPath()), std::string::npos) << U(seen[0].text);
 }
 
-// (The tip over an item: the tour.)
-TEST(Strip, DroppedListMenuAndTheActionMessageActOnTheirItemNotTheSelection) {
-    ThreeKeys keys;
-    StripRun run("strip_droplist");
-    ASSERT_TRUE(run.WriteIni(keys.File()) && run.Start());
-    wintest::MessageBoxWatcher boxes(IDYES, run.Pid());
-    SendMessageW(run.Picker(), CB_SETCURSEL, 2, 0);  // selected, but not the item acted on
-    SendMessageW(run.Picker(), CB_SHOWDROPDOWN, TRUE, 0);
-    HWND list = run.WaitWindow("ComboLBox");
-    ASSERT_NE(list, nullptr);
-    POINT p = {10, static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0)) / 2};  // on the first item
-    ClientToScreen(list, &p);
-    drive::MouseClick(p.x, p.y, true);
-    HWND menu = run.WaitWindow("#32768");
-    ASSERT_NE(menu, nullptr);
-    PostMessageA(menu, WM_CHAR, 'd', 1);  // "删除(&D)"
-    ASSERT_TRUE(WaitBoxes(boxes, 1));  // the delete question, answered Yes
-    const std::vector<std::string> left = {"Beta", A("丙 三")};
-    EXPECT_TRUE(WaitUntil([&] { return run.PickerItems() == left; }, 5000)) << run.PickerItems().size();
-    // The action names its item, which need not be the picker's selection.
-    SendMessageW(run.Picker(), CB_SETCURSEL, 1, 0);
-    PostMessageA(run.Strip(), WM_USER + 0x336, 4, 0);  // delete, position 0
-    const std::vector<std::string> last = {A("丙 三")};
-    EXPECT_TRUE(WaitUntil([&] { return run.PickerItems() == last; }, 5000)) << run.PickerItems().size();
-
-    // Shift+F10 or the menu key: no point; the menu opens at the highlighted item.
-    SendMessageW(run.Picker(), CB_SHOWDROPDOWN, TRUE, 0);
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(list) != FALSE; }, 5000));
-    SendMessageW(list, LB_SETCURSEL, 0, 0);
-    RECT item = {}, at = {};
-    SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
-    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&item), 2);
-    PostMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
-    menu = run.WaitWindow("#32768");
-    ASSERT_NE(menu, nullptr);
-    GetWindowRect(menu, &at);
-    EXPECT_TRUE(at.left >= item.left && at.left < item.right && at.top >= item.top && at.top <= item.bottom)
-        << at.left << "," << at.top;
-    PostMessageA(menu, WM_CHAR, 'd', 1);
-    ASSERT_TRUE(WaitBoxes(boxes, 3));  // the delete question, answered Yes
-    EXPECT_TRUE(WaitUntil([&] { return run.PickerItems().empty(); }, 5000));
-    EXPECT_TRUE(run.Close());
-    EXPECT_EQ(run.ReadIni(), keys.File()) << "an emptied list is not written";
-    EXPECT_EQ(boxes.Seen().size(), 3u) << "nor is anything said at close";
-}
-
-// The path box of manual-open mode (a key path typed there, and a pick in the picker: the
-// tour).
+// The path box of manual-open mode, typed into (Latin text typed, Chinese pasted). A file
+// or key that exists opens and enters the history once, whatever its letter case; anything
+// else is warned about and stays in the box. The history's list by keyboard: dropped, the
+// arrows open nothing, Enter opens the highlighted path once, Esc none.
 TEST(Strip, PathBoxOpensAndRemembersWhatExistsAndManualOpenModeSwapsTheControls) {
+    wintest::ScratchKey one("Strip\\Typed"), two("Strip\\Other");
+    standin::Session session("strip_open");
     StripRun run("strip_open");
     ASSERT_TRUE(run.Start());
     wintest::MessageBoxWatcher boxes(IDOK, run.Pid());
@@ -210,27 +197,143 @@ TEST(Strip, PathBoxOpensAndRemembersWhatExistsAndManualOpenModeSwapsTheControls)
         EXPECT_TRUE(manual ? focus == box || IsChild(box, focus) : focus == run.Item(1003));
     };
     toggle(true);
-    HWND edit = FindWindowExA(box, nullptr, "Edit", nullptr);
-    ASSERT_NE(edit, nullptr);
-    auto enter = [&](const std::string& text) {
-        SendMessageA(box, WM_SETTEXT, 0, (LPARAM)text.c_str());
-        drive::PostKey(edit, VK_RETURN);
+    auto enter = [&](const std::string& text) {  // over the whole text in the box
+        ASSERT_TRUE(Back(strip, box));
+        drive::Key(VK_END);
+        drive::Chord({VK_SHIFT}, VK_HOME);
+        if (text[0] & 0x80) {
+            ASSERT_TRUE(drive::PutClipboardText(text));
+            drive::Chord({VK_CONTROL}, 'V');
+        } else {
+            drive::Type(text);
+        }
+        drive::Key(VK_RETURN);
         wintest::PumpFor(500);
     };
-    // A file opens in Explorer and enters the history once, whatever its letter case.
-    std::string file = run.Folder() + "Probe File.txt", lower = file;
-    ASSERT_TRUE(wintest::WriteFileBytes(file, "probe"));
-    CharLowerA(&lower[0]);
-    enter(file);
-    EXPECT_TRUE(WaitUntil([&] { return drive::ComboItems(box).size() == 1; }, 5000));
-    enter(lower);
-    EXPECT_EQ(drive::ComboItems(box), std::vector<std::string>{file});
-    // Neither: the warning (its words: the open flow's test), the text stays in the box and
-    // out of the history.
-    enter(A("没有这个地方"));
+    enter(A("没有这个地方"));  // (the warning's words: the open flow's test)
     ASSERT_TRUE(WaitBoxes(boxes, 1));
-    EXPECT_EQ(drive::ComboItems(box), std::vector<std::string>{file});
     EXPECT_EQ(drive::Text(box), A("没有这个地方"));
+    std::string lower = one.Path();
+    CharLowerA(&lower[0]);
+    for (const std::string& path : {one.Path(), lower, two.Path()}) {
+        enter(path);
+        WalkedTo(session, path == two.Path() ? two.Path() : one.Path());
+    }
+    EXPECT_EQ(3u, Walks(session)) << standin::Describe(session.Keys());
+    EXPECT_EQ(drive::ComboItems(box), (std::vector<std::string>{one.Path(), two.Path()}));
+
+    auto dropped = [&] { return SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0) != 0; };
+    const size_t walks = Walks(session);
+    ASSERT_TRUE(Back(strip, box));
+    drive::Key(VK_F4);
+    drive::Key(VK_UP);  // from the path shown to the one above
+    wintest::PumpFor(1500);
+    EXPECT_TRUE(dropped());
+    EXPECT_EQ(walks, Walks(session)) << "the highlight moved: nothing opens";
+    drive::Key(VK_RETURN);
+    EXPECT_EQ(one.Path(), WalkedTo(session, one.Path()));
+    ASSERT_TRUE(Back(strip, box));
+    drive::Chord({VK_MENU}, VK_DOWN);
+    ASSERT_TRUE(WaitUntil(dropped, 3000));
+    drive::Key(VK_DOWN);
+    drive::Key(VK_ESCAPE);
+    wintest::PumpFor(1500);
+    EXPECT_FALSE(dropped());
+    EXPECT_EQ(walks + 1, Walks(session)) << "Enter opened once, Esc nothing";
+
+    // A file opens in Explorer and joins the history.
+    const std::string file = run.Folder() + "Probe File.txt";
+    ASSERT_TRUE(wintest::WriteFileBytes(file, "probe"));
+    const std::set<HWND> before = drive::ForeignWindows();
+    enter(file);
+    EXPECT_NE("", drive::WaitForNewExplorerWindow(before, 15000));
+    EXPECT_EQ(drive::ComboItems(box), (std::vector<std::string>{one.Path(), two.Path(), file}));
     toggle(false);
     EXPECT_TRUE(run.Close());
+}
+
+// The picker and its dropped list act on the item chosen. On the closed picker each arrow key
+// opens the shortcut it comes to, at once (the editor then has the keyboard: the strip is
+// brought back for the next key). Dropped with F4 or Alt+Down, the arrows only move the
+// highlight; Enter or a click opens the highlighted shortcut once, Esc none. The list's menu
+// deletes the item it was opened on, by a right click or from the keyboard (at the highlighted
+// item), and so does the action message, whatever the selection; an emptied list is not
+// written. (The tip over an item: the tour.)
+TEST(Strip, PickerAndItsDroppedListActOnTheItemChosenByKeysOrMouse) {
+    ThreeKeys keys;
+    standin::Session session("strip_picker");
+    StripRun run("strip_picker");
+    ASSERT_TRUE(run.WriteIni(keys.File()) && run.Start());
+    wintest::MessageBoxWatcher boxes(IDYES, run.Pid());
+    HWND strip = run.Strip(), picker = run.Picker();
+    auto dropped = [&] { return SendMessageW(picker, CB_GETDROPPEDSTATE, 0, 0) != 0; };
+    auto itemRect = [&](int position) {  // in the dropped list, on the screen
+        HWND list = run.WaitWindow("ComboLBox");
+        RECT rc = {};
+        SendMessageW(list, LB_GETITEMRECT, position, reinterpret_cast<LPARAM>(&rc));
+        MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+        return rc;
+    };
+    ASSERT_TRUE(drive::ToFront(strip));
+    drive::Chord({VK_SHIFT}, VK_TAB);  // from the add button back to the picker
+    for (const wintest::ScratchKey* key : {&keys.a, &keys.b}) {
+        ASSERT_TRUE(Back(strip, picker));
+        drive::Key(VK_DOWN);
+        EXPECT_EQ(key->Path(), WalkedTo(session, key->Path()));
+    }
+    const size_t walks = Walks(session);
+    ASSERT_TRUE(Back(strip, picker));
+    for (UINT vk : {VK_F4, VK_DOWN, VK_UP, VK_UP}) drive::Key(vk);
+    wintest::PumpFor(1500);
+    EXPECT_TRUE(dropped());
+    EXPECT_EQ(walks, Walks(session)) << "the highlight moved: nothing opens";
+    drive::Key(VK_RETURN);
+    EXPECT_EQ(keys.a.Path(), WalkedTo(session, keys.a.Path()));
+    ASSERT_TRUE(Back(strip, picker));
+    drive::Chord({VK_MENU}, VK_DOWN);
+    ASSERT_TRUE(WaitUntil(dropped, 3000));
+    drive::Key(VK_DOWN);
+    drive::Key(VK_ESCAPE);
+    wintest::PumpFor(1500);
+    EXPECT_FALSE(dropped());
+    EXPECT_EQ(walks + 1, Walks(session)) << "Enter opened once, Esc nothing";
+    ASSERT_TRUE(Back(strip, picker));
+    drive::Key(VK_F4);
+    RECT item = itemRect(2);
+    drive::MouseClick((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    EXPECT_EQ(keys.c.Path(), WalkedTo(session, keys.c.Path()));
+    EXPECT_EQ(walks + 2, Walks(session));
+
+    // "删除(&D)" chosen by its key, each time on the first item, answered Yes.
+    auto deleteFirst = [&](bool byKeyboard, size_t boxesSeen) {
+        ASSERT_TRUE(Back(strip, picker));
+        drive::Key(VK_F4);
+        item = itemRect(0);
+        if (byKeyboard) {
+            drive::Key(VK_UP);  // from the selected item to the first
+            drive::Chord({VK_SHIFT}, VK_F10);
+        } else {
+            drive::MouseClick(item.left + 10, (item.top + item.bottom) / 2, true);
+        }
+        HWND menu = run.WaitWindow("#32768");
+        ASSERT_NE(menu, nullptr);
+        RECT at = {};
+        GetWindowRect(menu, &at);
+        EXPECT_TRUE(at.left >= item.left && at.left < item.right && at.top >= item.top && at.top <= item.bottom)
+            << at.left << "," << at.top;
+        drive::Key('D');
+        ASSERT_TRUE(WaitBoxes(boxes, boxesSeen));
+    };
+    deleteFirst(false, 1);  // the third is selected
+    EXPECT_TRUE(WaitUntil([&] { return run.PickerItems() == std::vector<std::string>{"Beta", A("丙 三")}; }, 5000));
+    // The action message names its item, which need not be the picker's selection.
+    SendMessageW(picker, CB_SETCURSEL, 1, 0);
+    PostMessageA(strip, WM_USER + 0x336, 4, 0);  // delete, position 0
+    ASSERT_TRUE(WaitBoxes(boxes, 2));
+    EXPECT_TRUE(WaitUntil([&] { return run.PickerItems() == std::vector<std::string>{A("丙 三")}; }, 5000));
+    deleteFirst(true, 3);
+    EXPECT_TRUE(WaitUntil([&] { return run.PickerItems().empty(); }, 5000));
+    EXPECT_TRUE(run.Close());
+    EXPECT_EQ(run.ReadIni(), keys.File()) << "an emptied list is not written";
+    EXPECT_EQ(boxes.Seen().size(), 3u) << "nor is anything said at close";
 }
