@@ -106,7 +106,8 @@ void PostKey(HWND hwnd, UINT vk) {
 void FillEditor(HWND editor, const std::string& location, const std::string& name) {
     SendMessageA(GetDlgItem(editor, 1016), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(location.c_str()));
     SendMessageA(GetDlgItem(editor, 1017), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    Press(editor, IDOK);
+    ToFront(editor);
+    Key(VK_RETURN);  // in the location field: OK, the default button
 }
 
 void MouseMoveTo(int x, int y) {

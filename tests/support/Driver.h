@@ -29,7 +29,7 @@ std::vector<std::string> ComboItems(HWND combo);
 // A button's click, posted: its handler may run a dialog of its own.
 void Press(HWND dialog, int id);
 void PostKey(HWND hwnd, UINT vk);
-// The shortcut editor: location (1016) and name (1017) set, then OK.
+// The shortcut editor: location (1016) and name (1017) set, then Enter pressed for real.
 void FillEditor(HWND editor, const std::string& location, const std::string& name);
 void MouseMoveTo(int x, int y);  // real input at a screen point
 void MouseClick(int x, int y, bool right = false);
