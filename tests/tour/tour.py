@@ -66,6 +66,10 @@ def drag(x, y, to_x, to_y, steps):
         move(x + (to_x - x) * i // steps, y + (to_y - y) * i // steps)
     xdo("mouseup", 1)
 
+def keys(*names):
+    """Pressing these keys, one after the other, as a step's action."""
+    return lambda: xdo("key", "--delay", 150, *names)
+
 def start(*args, **kw):
     return subprocess.Popen(["wine", *args], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, **kw)
 
@@ -151,7 +155,8 @@ class ProgramTour:
     def events(self):
         data = pathlib.Path(self.log).read_bytes() if os.path.exists(self.log) else b""
         lines = [l.split(b"\t") for l in data.split(b"\r\n")[:-1]]
-        return [(f[1].decode("ascii", "replace"), f[3].decode("cp936", "replace")) for f in lines if len(f) == 4]
+        return [(f[1].decode("ascii", "replace"), f[3].decode("cp936", "replace"), int(f[2], 16))
+                for f in lines if len(f) == 4]
 
     def keystrokes(self, since=0):
         return [e for e in self.events()[since:] if e[0] in ("KEYDOWN", "CHAR")]
@@ -164,6 +169,18 @@ class ProgramTour:
         status = lambda: self.first("editor", 5) or ""
         wait_for(lambda: "the editor's status bar at the key (%r)" % status(),
                  lambda: status().upper().endswith(key.upper()), 5)
+
+    def after(self, act, key=None):
+        """Does act: the editor then lands on `key` after one walk of the navigator (each goes HOME
+        once), or, with no key, nothing opens."""
+        walks = lambda: sum(1 for kind, _, code in self.events() if kind == "KEYDOWN" and code == 0x24)
+        before, since = walks(), len(self.events())
+        act()
+        if key:
+            self.expect_editor_at(key, since)
+        time.sleep(1.5)  # a further walk would have begun by now
+        if walks() != before + bool(key):
+            raise StepFailed("%d walks into the editor, not %d" % (walks() - before, bool(key)))
 
     def wait_text(self, what, hwnd, want, timeout=10):
         wait_for(lambda: "%s (%r)" % (what, self.text(hwnd)), lambda: self.text(hwnd) == want, timeout)
@@ -198,18 +215,20 @@ def shortcut_file(pairs):
 class QuilletTour(ProgramTour):
     SHORTCUTS = [("游览启动项", QB_KEY + "\\启动"), ("第二个位置", QB_KEY + "\\Second"), ("深处的键", QB_KEY + "\\第三\\Deep")]
     # Typed as a user would: the short root name, any letter case.
-    TYPED = "hkcu\\software\\qbtests\\TourTyped"
-    TYPED_KEY = "HKEY_CURRENT_USER\\Software\\QbTests\\TourTyped"
+    TYPED = ("hkcu\\software\\qbtests\\TourTyped", "hkcu\\software\\qbtests\\TourSecond")
+    TYPED_KEYS = ("HKEY_CURRENT_USER\\Software\\QbTests\\TourTyped", "HKEY_CURRENT_USER\\Software\\QbTests\\TourSecond")
+    NOWHERE = "hkcu\\software\\qbtests\\TourNowhere"
     # xdotool types only ASCII into Wine as meant: the new name keeps the old one's Chinese text.
     NEW_NAME = "游览启动项 Tour-2"
     PICKER, PATH_BOX, MODE_BUTTON, CLOSE_BUTTON, NAME_FIELD, KEY_FIELD = 1002, 1015, 1012, 1014, 1017, 1016
+    BUTTONS = (1000, 1002, 1003, 1004, 1005, 1006, 1008, 1009, 1010, 1011)  # the picker and the buttons under the path box
     LOG = "quillet-editor.log"
 
     def prepare(self):
         self.folder = os.path.join(WORK, "quillet")
         self.ini = os.path.join(self.folder, "Quillet.ini")
         os.makedirs(self.folder)
-        for key in [k for _, k in self.SHORTCUTS] + [self.TYPED_KEY]:
+        for key in [k for _, k in self.SHORTCUTS] + list(self.TYPED_KEYS):
             wine("reg.exe", "add", key, "/f")
         shutil.copy(os.path.join(WIN, "quillet", "Quillet.exe"), self.folder)
         pathlib.Path(self.ini).write_bytes(shortcut_file(self.SHORTCUTS))
@@ -241,13 +260,24 @@ class QuilletTour(ProgramTour):
             raise StepFailed("dropped list shows %r" % names)
         return items
 
-    # Click the picker, click a name: the editor lands on its key.
+    # The picker by keyboard and mouse. Closed, an arrow key opens the next shortcut at once;
+    # dropped (a click, F4, Alt+Down), the arrows only move the highlight, and Enter or a click
+    # opens the highlighted shortcut once, Esc none.
     def pick(self):
+        key = [k for _, k in self.SHORTCUTS]
+        self.drop_picker()
+        self.after(keys("Escape"))
+        self.after(keys("Down"), key[0])
+        self.drop_picker()
+        self.after(keys("Down", "Down", "Up"))
+        self.after(keys("Return"), key[1])
         items = self.drop_picker()
-        click(*center(items[1]["rect"]))
-        self.expect_editor_at(self.SHORTCUTS[1][1])
+        self.after(keys("Escape", "alt+Down", "Down", "Up"))
+        if not self.top("ComboLBox"):
+            raise StepFailed("Alt+Down did not drop the list again")
+        self.after(lambda: click(*center(items[2]["rect"])), key[2])
         sel = self.combo(self.strip_kids()[self.PICKER]["hwnd"])[0]
-        if sel != 1:
+        if sel != 2:
             raise StepFailed("the picker shows item %r after the pick" % sel)
 
     # Hover a name in the dropped list: the tooltip shows its location.
@@ -296,18 +326,39 @@ class QuilletTour(ProgramTour):
         moved = lambda: (lambda r: abs(r[0] - want[0]) <= 2 and abs(r[1] - want[1]) <= 2)(self.find_strip()["rect"])
         wait_for("the strip at %r (from %r)" % (want, before), moved, timeout=5)
 
-    # Manual-open mode by its button; type a key path, press Enter: the editor lands there.
+    # Manual-open mode by its button: the path box takes the place of the buttons and the picker.
+    # A key path typed opens with Enter and joins the box's history once, whatever its letter
+    # case; a path to nothing is warned about and stays in the box. The history's list: dropped,
+    # the arrows open nothing; Enter opens the highlighted path once, Esc none.
     def manual_open(self):
         self.press(self.MODE_BUTTON)
-        kids = wait_for("the path box instead of the picker", lambda: (lambda k: k[self.PATH_BOX]["visible"] and
-                        not k[self.PICKER]["visible"] and k)(self.strip_kids()))
-        since = len(self.events())
-        box = kids[self.PATH_BOX]
-        click(box["rect"][0] + 20, center(box["rect"])[1])
-        xdo("type", "--delay", 30, self.TYPED)
-        self.wait_text("the typed path in the box", box["hwnd"], self.TYPED, timeout=15)
+        swapped = lambda k: k[self.PATH_BOX]["visible"] and not any(k[i]["visible"] for i in self.BUTTONS) and k
+        box = wait_for("the path box instead of the buttons and the picker", lambda: swapped(self.strip_kids()))[
+            self.PATH_BOX]
+        into_box = lambda: click(box["rect"][0] + 20, center(box["rect"])[1])  # back from the editor
+        def enter(text, key=None):  # typed over the box's text
+            xdo("key", "End", "shift+Home")
+            xdo("type", "--delay", 30, text)
+            self.wait_text("the typed path in the box", box["hwnd"], text, timeout=15)
+            self.after(keys("Return"), key)
+        enter(self.NOWHERE)  # the keyboard came to the box with the mode
+        wait_for("the warning", lambda: self.top("#32770", "手动打开快捷方式"))
         xdo("key", "Return")
-        self.expect_editor_at(self.TYPED_KEY, since)
+        wait_for("the warning gone", lambda: not self.top("#32770", "手动打开快捷方式"))
+        self.wait_text("the text kept in the box", box["hwnd"], self.NOWHERE)
+        for text, key in ((self.TYPED[0], self.TYPED_KEYS[0]), (self.TYPED[0].upper(), self.TYPED_KEYS[0]),
+                          (self.TYPED[1], self.TYPED_KEYS[1])):
+            enter(text, key)
+            into_box()
+        history = lambda: self.combo(box["hwnd"])[1]
+        if history() != list(self.TYPED):
+            raise StepFailed("the box's history is %r" % history())
+        self.after(keys("F4", "Up"))
+        if not self.top("ComboLBox"):
+            raise StepFailed("F4 did not drop the history")
+        self.after(keys("Return"), self.TYPED_KEYS[0])
+        into_box()
+        self.after(keys("alt+Down", "Down", "Escape"))
 
     # The close button ends the program; the file holds the new name in CP936 lines.
     def close_strip(self):
