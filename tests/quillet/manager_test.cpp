@@ -96,45 +96,36 @@ std::string Editor(DWORD timeoutMs = 5000, const Shortcut* fill = nullptr) {
     return seen;
 }
 
-TEST(ShortcutManager, OpensFittedToTheScreenWithTipsForItsButtons) {
+// (Its toolbar's tips: the mouse resting on a button in the scaling test.)
+TEST(ShortcutManager, OpensFittedToTheScreenAndEscCancels) {
     FakeStrip strip(ThreeShortcuts());
     RECT window{}, bar{}, list{};
-    std::vector<std::string> tips;  // asked for as the bar's tooltip control asks: "-" for none
     EXPECT_EQ(IDCANCEL, RunManager([&](HWND dlg, HWND lv) {
         GetWindowRect(dlg, &window);
         GetWindowRect(GetDlgItem(dlg, AFX_IDW_TOOLBAR), &bar);
         GetWindowRect(lv, &list);
-        HWND tipWindow = reinterpret_cast<HWND>(SendMessageA(GetDlgItem(dlg, AFX_IDW_TOOLBAR), TB_GETTOOLTIPS, 0, 0));
-        for (int id : {kAdd, kDelete, kEdit, kImport, 1}) {  // 1: not a button of the bar
-            NMTTDISPINFOA info = {};
-            info.hdr = {tipWindow, static_cast<UINT_PTR>(id), TTN_NEEDTEXTA};
-            SendMessageA(dlg, WM_NOTIFY, id, reinterpret_cast<LPARAM>(&info));
-            tips.push_back(info.lpszText == info.szText ? wintest::U(info.szText) : "-");
-        }
-        drive::Press(dlg, IDCANCEL);
+        ASSERT_TRUE(drive::ToFront(dlg));
+        drive::Key(VK_ESCAPE);  // the keyboard on OK, off the list
     }));
     // 20 pixels left, top and right, 60 below, on the rig's 1024x768 screen.
-    EXPECT_TRUE(strip.m_replacements.empty()) << "Cancel hands nothing back";
+    EXPECT_TRUE(strip.m_replacements.empty()) << "Esc hands nothing back";
     EXPECT_EQ((std::vector<LONG>{20, 20, 984, 688}),
               (std::vector<LONG>{window.left, window.top, window.right - window.left, window.bottom - window.top}));
     // The bar sits above the list, not over it, and the list grew with the dialog.
     EXPECT_GT(bar.bottom, bar.top);
     EXPECT_LE(bar.bottom, list.top);
     EXPECT_GT(list.right - list.left, 900);
-    EXPECT_EQ(tips, (std::vector<std::string>{"添加快捷方式", "删除所选择的快捷方式", "编辑所选择的快捷方式",
-                                              "导入注册表收藏夹", "-"}));
 }
 
-// Add, edit and delete from the toolbar, by double-click, from the list's menus and by keys:
-// edit and delete act on the selected row and do nothing without one; add appends. OK with
-// no rows left hands nothing back and says so. (OK handing the rows back: the import's test.)
-TEST(ShortcutManager, ToolBarDoubleClickMenusAndKeysActOnTheSelectedRowOrAdd) {
+// Add, edit and delete from the toolbar, by double-click and from the list's menus: edit and
+// delete act on the selected row and do nothing without one; add appends. (The keys: the
+// keyboard's test; OK handing the rows back: the import's test.)
+TEST(ShortcutManager, ToolBarDoubleClickAndMenusActOnTheSelectedRowOrAdd) {
     FakeStrip strip(ThreeShortcuts());
     wintest::MessageBoxWatcher boxes(IDNO);
-    std::vector<std::string> opened, emptyMenu, rowMenu, keyboardMenu;
+    std::vector<std::string> opened, emptyMenu, rowMenu;
     size_t boxesWithoutSelection = 99;
     std::vector<std::vector<std::string>> rows;  // after each delete
-    RECT selectedRow = {}, keyboardMenuAt = {};
     const Shortcut added{A("环境  "), "hkcu\\Environment"}, machine{"Machine", kHklmSoftware};
     auto menuAt = [](HWND list, int row) {
         POINT pt = drive::RowPoint(list, row);
@@ -143,14 +134,10 @@ TEST(ShortcutManager, ToolBarDoubleClickMenusAndKeysActOnTheSelectedRowOrAdd) {
         return drive::WaitWindow("#32768");
     };
     RunManager([&](HWND dlg, HWND list) {
-        // No row selected. Keys are posted to the list itself: focus cannot be set across
-        // threads. Esc must not close the manager either.
+        // No row selected.
         drive::SelectRow(list, -1);
         drive::Press(dlg, kEdit);
         drive::Press(dlg, kDelete);
-        drive::PostKey(list, VK_RETURN);
-        drive::PostKey(list, VK_DELETE);
-        drive::PostKey(list, VK_ESCAPE);
         opened.push_back(Editor(600));
         boxesWithoutSelection = boxes.Seen().size();
 
@@ -165,7 +152,7 @@ TEST(ShortcutManager, ToolBarDoubleClickMenusAndKeysActOnTheSelectedRowOrAdd) {
         PostMessageA(menu, WM_CHAR, 'a', 0);  // the item's access key
         opened.push_back(Editor());
 
-        // Edit: the toolbar's on row 1 (filled in), a double-click on row 2, Enter on row 0.
+        // Edit: the toolbar's on row 1 (filled in), a double-click on row 2.
         drive::SelectRow(list, 1);
         drive::Press(dlg, kEdit);
         opened.push_back(Editor(5000, &machine));
@@ -173,12 +160,8 @@ TEST(ShortcutManager, ToolBarDoubleClickMenusAndKeysActOnTheSelectedRowOrAdd) {
         for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
             PostMessageA(list, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(row.x, row.y));
         opened.push_back(Editor());
-        drive::SelectRow(list, 0);
-        drive::PostKey(list, VK_RETURN);
-        opened.push_back(Editor());
 
-        // Delete: the toolbar's on row 0 answered No, then Yes; the row's menu; the Delete key;
-        // the menu from the keyboard (Shift+F10 or the menu key: no point) at the selected row.
+        // Delete: the toolbar's on row 0 answered No, then Yes; the row's menu.
         drive::SelectRow(list, 0);
         DeleteAnswered(boxes, [&] { drive::Press(dlg, kDelete); });
         rows.push_back(drive::Rows(list));
@@ -190,43 +173,105 @@ TEST(ShortcutManager, ToolBarDoubleClickMenusAndKeysActOnTheSelectedRowOrAdd) {
         rowMenu = drive::MenuItems(menu);
         DeleteAnswered(boxes, [&] { PostMessageA(menu, WM_CHAR, 'd', 0); });
         rows.push_back(drive::Rows(list));
-        drive::SelectRow(list, 1);
-        DeleteAnswered(boxes, [&] { drive::PostKey(list, VK_DELETE); });
-        rows.push_back(drive::Rows(list));
-        drive::SelectRow(list, 0);
-        selectedRow.left = LVIR_LABEL;
-        SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&selectedRow));
-        MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&selectedRow), 2);
-        PostMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
-        menu = drive::WaitWindow("#32768");
-        keyboardMenu = drive::MenuItems(menu);
-        GetWindowRect(menu, &keyboardMenuAt);
-        DeleteAnswered(boxes, [&] { PostMessageA(menu, WM_CHAR, 'd', 0); });
-        rows.push_back(drive::Rows(list));
-        DeleteAnswered(boxes, [&] { drive::Press(dlg, IDOK); });  // nothing left to hand back
     });
-    ASSERT_FALSE(boxes.Seen().empty());
-    EXPECT_EQ(A("没有获取任何的快捷方式，数据将不会被更新"), boxes.Seen().back().text);
-    EXPECT_TRUE(strip.m_replacements.empty());
     const std::string add = "添加快捷方式:  = ", edit = "编辑快捷方式: ";
     EXPECT_EQ(opened, (std::vector<std::string>{"-", add, add, add, edit + "Environment = " + kEnvironment,
-                                                edit + "本机 软件 = " + kHklmSoftware, edit + "软件 = " + kSoftware}));
+                                                edit + "本机 软件 = " + kHklmSoftware}));
     EXPECT_EQ(0u, boxesWithoutSelection);
     EXPECT_EQ((std::vector<std::string>{A("添加(&A)...")}), emptyMenu);
     EXPECT_EQ((std::vector<std::string>{A("编辑(&E)..."), A("删除(&D)")}), rowMenu);
-    EXPECT_EQ(rowMenu, keyboardMenu);
     EXPECT_EQ(A("删除快捷方式"), boxes.Seen()[0].caption);
     EXPECT_EQ(A("确定要删除所选择的快捷方式吗？"), boxes.Seen()[0].text);
     std::vector<Shortcut> left = {{A("软件"), kSoftware}, machine, {A("本机 软件"), kHklmSoftware}, added};
     std::vector<std::vector<std::string>> expected = {Describe(left)};  // the row as typed
-    for (int gone : {0, 1, 1, 0}) {
+    for (int gone : {0, 1}) {
         left.erase(left.begin() + gone);
         expected.push_back(Describe(left));
     }
     EXPECT_EQ(expected, rows);
-    EXPECT_TRUE(keyboardMenuAt.left >= selectedRow.left && keyboardMenuAt.left < selectedRow.right &&
-                keyboardMenuAt.top >= selectedRow.top && keyboardMenuAt.top <= selectedRow.bottom)
-        << keyboardMenuAt.left << "," << keyboardMenuAt.top;
+}
+
+// The manager and its editor by keyboard alone, as their templates have them. The manager
+// opens with the keyboard on OK; Tab goes on to Cancel, the list and back. In the list Enter
+// and Delete do nothing without a selected row; the arrows select; Enter edits the selected
+// row and Esc does nothing, the manager staying; Delete asks first; Shift+F10 opens the row's
+// menu at the row. The editor opens with the keyboard in the location; Tab goes on to the name,
+// OK, Cancel and back; Esc cancels, Enter is OK. Enter on OK with no row left says so and hands
+// nothing back.
+TEST(ShortcutManager, ByKeyboardAloneAsTheTemplatesHaveIt) {
+    FakeStrip strip(ThreeShortcuts());
+    wintest::MessageBoxWatcher boxes(IDNO);
+    std::vector<int> tabs;  // where the keyboard was before each Tab: the manager, then the editor
+    std::vector<std::string> opened, menuItems;
+    std::vector<std::vector<std::string>> rows;
+    size_t boxesWithoutSelection = 99;
+    RECT selectedRow = {LVIR_LABEL, 0, 0, 0}, menuAt = {};
+    auto tabRound = [&](HWND dlg, int controls) {
+        for (int i = 0; i < controls; ++i) {
+            tabs.push_back(GetDlgCtrlID(drive::Focus(dlg)));
+            drive::Key(VK_TAB);
+        }
+    };
+    auto editor = [&] {  // the edit dialog, as it opened
+        HWND e = drive::WaitDialog(A("编辑快捷方式"));
+        opened.push_back(wintest::U(drive::Text(GetDlgItem(e, 1017))) + " = " + drive::Text(GetDlgItem(e, 1016)));
+        return e;
+    };
+    RunManager([&](HWND dlg, HWND list) {
+        ASSERT_TRUE(drive::ToFront(dlg));
+        tabRound(dlg, 3);
+        drive::Chord({VK_SHIFT}, VK_TAB);
+        ASSERT_TRUE(wintest::WaitUntil([&] { return drive::Focus(dlg) == list; }, 2000));
+        drive::Key(VK_RETURN);
+        drive::Key(VK_DELETE);
+        wintest::PumpFor(600);
+        boxesWithoutSelection = boxes.Seen().size();
+        for (UINT vk : {VK_DOWN, VK_DOWN, VK_ESCAPE, VK_RETURN}) drive::Key(vk);  // row 1
+        HWND edit = editor();
+        tabRound(edit, 4);
+        drive::Key(VK_ESCAPE);
+        ASSERT_TRUE(drive::WaitGone(edit));
+        drive::Key(VK_RETURN);
+        edit = editor();
+        ASSERT_TRUE(drive::PutClipboardText(A(" 二")));
+        drive::Key(VK_TAB);
+        drive::Key(VK_END);
+        drive::Chord({VK_CONTROL}, 'V');
+        drive::Key(VK_RETURN);
+        ASSERT_TRUE(drive::WaitGone(edit));
+        DeleteAnswered(boxes, [] { drive::Key(VK_DELETE); });  // answered No
+        rows.push_back(drive::Rows(list));
+
+        boxes.SetAnswer(IDYES);
+        SendMessageA(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&selectedRow));
+        MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&selectedRow), 2);
+        drive::Chord({VK_SHIFT}, VK_F10);
+        HWND menu = drive::WaitWindow("#32768");
+        menuItems = drive::MenuItems(menu);
+        GetWindowRect(menu, &menuAt);
+        DeleteAnswered(boxes, [] { drive::Key('D'); });
+        rows.push_back(drive::Rows(list));
+        for (int left = 2; left > 0; --left) {
+            drive::Key(VK_HOME);
+            drive::Key(VK_SPACE);  // Home alone leaves a row the keyboard is already on unselected
+            DeleteAnswered(boxes, [] { drive::Key(VK_DELETE); });
+        }
+        drive::Key(VK_TAB);
+        DeleteAnswered(boxes, [] { drive::Key(VK_RETURN); });  // on OK, nothing left to hand back
+    });
+    EXPECT_EQ(tabs, (std::vector<int>{IDOK, IDCANCEL, kList, 1016, 1017, IDOK, IDCANCEL}));
+    EXPECT_EQ(0u, boxesWithoutSelection);
+    EXPECT_EQ(opened, std::vector<std::string>(2, "Environment = " + std::string(kEnvironment)));
+    std::vector<Shortcut> list = ThreeShortcuts();
+    list[1].name += A(" 二");
+    EXPECT_EQ(rows, (std::vector<std::vector<std::string>>{Describe(list), Describe({list[0], list[2]})}));
+    EXPECT_EQ((std::vector<std::string>{A("编辑(&E)..."), A("删除(&D)")}), menuItems);
+    EXPECT_TRUE(menuAt.left >= selectedRow.left && menuAt.left < selectedRow.right &&
+                menuAt.top >= selectedRow.top && menuAt.top <= selectedRow.bottom)
+        << menuAt.left << "," << menuAt.top;
+    ASSERT_EQ(5u, boxes.Seen().size());
+    EXPECT_EQ(A("没有获取任何的快捷方式，数据将不会被更新"), boxes.Seen().back().text);
+    EXPECT_TRUE(strip.m_replacements.empty());
 }
 
 // Windows' list view leaves out a double-byte character that does not fit whole into the
@@ -309,7 +354,8 @@ TEST(ShortcutManager, ImportAppendsTheFavoritesOnEveryPress) {
         drive::Press(dlg, kImport);
         Sleep(300);
         twice = drive::Rows(list);
-        drive::Press(dlg, IDOK);
+        ASSERT_TRUE(drive::ToFront(dlg));
+        drive::Key(VK_RETURN);  // the keyboard on OK
     });
     RegDeleteTreeA(HKEY_CURRENT_USER, kFavoritesSub);
     const std::vector<Shortcut> imported = {{"Console", "HKEY_CURRENT_USER\\Console"},  // the registry's order

@@ -1,6 +1,5 @@
 // The shortcut editor through its real dialog, driven from a second thread while the test
-// thread runs the modal loop. The refusals shown on the real program (strip_test) are not
-// repeated here, nor Enter and Esc (the framework's modal tests).
+// thread runs the modal loop; OK is a real Enter. (Tab and Esc: the manager's keyboard test.)
 #include <gtest/gtest.h>
 #include <windows.h>
 

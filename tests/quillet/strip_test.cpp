@@ -19,19 +19,6 @@ bool WaitBoxes(wintest::MessageBoxWatcher& watcher, size_t count, DWORD timeoutM
     return WaitUntil([&] { return watcher.Seen().size() >= count; }, timeoutMs);
 }
 
-HWND FocusOf(HWND anyWindowOfThread) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(anyWindowOfThread, nullptr), &info);
-    return info.hwndFocus;
-}
-
-// Brings the strip to the front with the keyboard in `control`, where it was when the strip
-// was left.
-bool Back(HWND strip, HWND control) {
-    return drive::ToFront(strip) && WaitUntil([&] { return FocusOf(strip) == control; }, 3000);
-}
-
 // Three keys that exist, below the test's own scratch key.
 struct ThreeKeys {
     wintest::ScratchKey a{"Strip\\Alpha"}, b{"Strip\\Beta"}, c{"Strip\\Gamma"};
@@ -160,21 +147,19 @@ TEST(Strip, DroppedListMenuAndTheActionMessageActOnTheirItemNotTheSelection) {
     ASSERT_TRUE(run.WriteIni(keys.File()) && run.Start());
     wintest::MessageBoxWatcher boxes(IDYES, run.Pid());
     HWND strip = run.Strip(), picker = run.Picker();
-    RECT item = {};
-    auto firstItem = [&] {  // in the dropped list, on the screen
-        HWND list = run.WaitWindow("ComboLBox");
-        SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
-        MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&item), 2);
-    };
     SendMessageW(picker, CB_SETCURSEL, 2, 0);  // selected, but not the item acted on
     ASSERT_TRUE(drive::ToFront(strip));
     drive::Chord({VK_SHIFT}, VK_TAB);  // from the add button back to the picker
 
     // "删除(&D)" chosen by its key, each time on the first item, answered Yes.
     auto deleteFirst = [&](bool byKeyboard, size_t boxesSeen) {
-        ASSERT_TRUE(Back(strip, picker));
+        // The keyboard back in the picker, where it was when the strip was left.
+        ASSERT_TRUE(drive::ToFront(strip) && WaitUntil([&] { return drive::Focus(strip) == picker; }, 3000));
         drive::Key(VK_F4);
-        firstItem();
+        HWND list = run.WaitWindow("ComboLBox");
+        RECT item = {};  // the first item, on the screen
+        SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+        MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&item), 2);
         if (byKeyboard) {
             drive::Key(VK_UP);  // from the selected item to the first
             drive::Chord({VK_SHIFT}, VK_F10);
