@@ -13,7 +13,6 @@
 #include "WinTest.h"
 
 using drive::IniLine;
-using drive::Press;
 using drive::StripRun;
 using wintest::A;
 
@@ -88,9 +87,9 @@ TEST(ManagerOnTheStrip, GrowsWithTheDisplayScaleAndShowsItsToolTip) {
     EXPECT_TRUE(wintest::WaitUntil([&] { return IsWindowVisible(tips) && !drive::Text(tips).empty(); }, 5000));
     EXPECT_EQ(A("导入注册表收藏夹"), drive::Text(tips));
     drive::SelectRow(list, 1);
-    Press(dlg, 32772);
+    drive::MouseClick(x - 2 * LOWORD(size), y);  // the second button: delete
     EXPECT_TRUE(wintest::WaitUntil([&] { return drive::Rows(list).size() == 2; }, 5000));
-    Press(dlg, IDOK);
+    drive::Key(VK_RETURN);  // the keyboard on OK
     ASSERT_TRUE(drive::WaitGone(dlg));
     EXPECT_EQ((std::vector<std::string>{A("甲"), A("丙 三")}), strip.PickerItems());
     EXPECT_TRUE(strip.Close());
