@@ -1,5 +1,6 @@
 #include "ListCtrl.h"
 
+#include <cstring>
 #include <vector>
 
 int CListCtrl::InsertColumn(int column, const std::string& heading, int format, int width, int subItem) {
@@ -44,18 +45,24 @@ bool CListCtrl::SetItemText(int index, int subItem, const std::string& text) {
 bool CListCtrl::GetItemText(int index, int subItem, std::string& out) const {
     out.clear();
     if (index < 0 || index >= GetItemCount()) return false;
-    // The control copies at most the buffer and tells only how much it copied: grow until
-    // the text surely fits. A double-byte character that would not fit whole is left out,
-    // so a cut text may also end one byte before the buffer's last place.
+    // The control copies at most the buffer and tells only how much it copied, in bytes or
+    // in characters as the control's version counts: the copied text's own length decides.
+    // Grow until the text surely fits. A double-byte character that would not fit whole is
+    // left out, so a cut text may also end one byte before the buffer's last place.
     std::vector<char> buf(256);
     for (;;) {
         LVITEMA item{};
         item.iSubItem = subItem;
         item.pszText = buf.data();
         item.cchTextMax = static_cast<int>(buf.size());
-        int got = static_cast<int>(SendMessage(LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item)));
-        if (got < static_cast<int>(buf.size()) - 2 || buf.size() >= (1u << 20)) {
+        SendMessage(LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
+        if (item.pszText != buf.data()) {  // the control may point at a text of its own instead
             out.assign(item.pszText ? item.pszText : "");
+            return true;
+        }
+        const size_t length = strnlen(buf.data(), buf.size());
+        if (length + 2 < buf.size() || buf.size() >= (1u << 20)) {
+            out.assign(buf.data(), length);
             return true;
         }
         buf.resize(buf.size() * 4);

@@ -275,8 +275,9 @@ TEST(ShortcutManager, ByKeyboardAloneAsTheTemplatesHaveIt) {
 }
 
 // Windows' list view leaves out a double-byte character that does not fit whole into the
-// caller's buffer, so the text ends one byte before the buffer's last place (Wine's does
-// not): the manager's list answers that way for the test below.
+// caller's buffer, so the text ends one byte before the buffer's last place, and counts what it
+// copied in characters (Wine's does neither): the manager's list answers that way for the test
+// below.
 WNDPROC g_listProc = nullptr;
 LRESULT CALLBACK CutTextsAsWindowsDoes(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg != LVM_GETITEMTEXTA) return CallWindowProcA(g_listProc, hwnd, msg, wParam, lParam);
@@ -286,11 +287,11 @@ LRESULT CALLBACK CutTextsAsWindowsDoes(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     item.pszText = whole.data();
     item.cchTextMax = static_cast<int>(whole.size());
     CallWindowProcA(g_listProc, hwnd, msg, wParam, reinterpret_cast<LPARAM>(&item));
-    int n = 0;
-    for (int len; whole[n] && n + (len = IsDBCSLeadByte(whole[n]) ? 2 : 1) < asked->cchTextMax; n += len) {}
+    int n = 0, characters = 0;
+    for (int len; whole[n] && n + (len = IsDBCSLeadByte(whole[n]) ? 2 : 1) < asked->cchTextMax; n += len) ++characters;
     memcpy(asked->pszText, whole.data(), n);
     asked->pszText[n] = 0;
-    return n;
+    return characters;
 }
 
 // Texts longer than the list's first read (256 bytes) with a double-byte character across
