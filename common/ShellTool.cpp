@@ -28,6 +28,52 @@ std::string TemporaryPathFor(const std::string& target, unsigned long seed) {
     return target.substr(0, nameStart) + name;
 }
 
+// The file a path ends at: a link's target (written there, the link stays a link), or the
+// path itself when it names nothing yet or cannot be followed.
+std::string FinalPathOf(const std::string& path) {
+    CUniqueHandle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
+    const DWORD needed = file ? GetFinalPathNameByHandleA(file.Get(), nullptr, 0, FILE_NAME_NORMALIZED) : 0;
+    if (needed == 0) return path;
+    // (The size asked for counts the terminating zero on Windows, not under Wine.)
+    std::string final(needed + 1, '\0');
+    const DWORD length = GetFinalPathNameByHandleA(file.Get(), &final[0], needed + 1, FILE_NAME_NORMALIZED);
+    if (length == 0 || length > needed) return path;
+    final.resize(length);
+    // "\\?\C:\..." or "\\?\UNC\server\...", back in the usual form.
+    if (final.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\\\" + final.substr(8);
+    return final.compare(0, 4, "\\\\?\\") == 0 ? final.substr(4) : final;
+}
+
+// What a saved file keeps of the old one's attributes (read-only files are not written).
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Puts the new file `temp` in the place of the existing `target`. The system's replace keeps
+// the old file's permissions, which a move would lose. The old file leaves under a backup
+// name of ours, so that whatever fails, every file is under a name known here: without one,
+// Wine leaves an empty file of its own behind and Windows may leave the old file gone
+// (ReplaceFile, its return values).
+bool ReplaceWith(const std::string& target, const std::string& temp, unsigned long seed) {
+    std::string backup;
+    for (unsigned long attempt = 0; attempt < 100 && backup.empty(); ++attempt) {
+        backup = TemporaryPathFor(target, seed + attempt * 40503ul);
+        if (!lstrcmpiA(backup.c_str(), target.c_str()) || GetFileAttributesA(backup.c_str()) != INVALID_FILE_ATTRIBUTES)
+            backup.clear();
+    }
+    if (backup.empty()) {
+        SetLastError(ERROR_FILE_EXISTS);
+        return false;
+    }
+    const bool ok = ReplaceFileA(target.c_str(), temp.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
+                                 nullptr, nullptr) != FALSE;
+    const DWORD error = GetLastError();
+    // Stopped half-way, with the old file under the backup name: it goes back.
+    if (!ok && error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) MoveFileExA(backup.c_str(), target.c_str(), 0);
+    DeleteFileA(backup.c_str());  // the old content, once replaced
+    SetLastError(error);
+    return ok;
+}
+
 // Writes the whole block to `file`; WriteFile may write less than asked for.
 bool WriteAll(HANDLE file, const char* data, size_t length) {
     while (length > 0) {
@@ -115,7 +161,7 @@ bool CShellTool::SaveFile(const char* path, const void* data, size_t length) {
 
     // The new content goes to a temporary file beside the old one, which is replaced only
     // once everything is on disk: a full disk or a failing write leaves the old file intact.
-    const std::string target(path);
+    const std::string target = FinalPathOf(path);
     // Writing over a read-only file or a folder fails, as opening it for writing would; a
     // replacing move on its own would not refuse a read-only file everywhere.
     DWORD attributes = GetFileAttributesA(target.c_str());
@@ -138,7 +184,14 @@ bool CShellTool::SaveFile(const char* path, const void* data, size_t length) {
 
     bool ok = WriteAll(file.Get(), static_cast<const char*>(data), length) && FlushFileBuffers(file.Get());
     file.Close();
-    if (ok) ok = MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (ok && attributes != INVALID_FILE_ATTRIBUTES) {
+        // The old file's own attributes (hidden, system...) go to the new one: Wine's replace
+        // does not carry them over. Archive is set, for the content is new.
+        SetFileAttributesA(temp.c_str(), (attributes & kKeptAttributes) | FILE_ATTRIBUTE_ARCHIVE);
+        ok = ReplaceWith(target, temp, seed);
+    } else if (ok) {  // the very first save: nothing to replace
+        ok = MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    }
     if (!ok) {
         const DWORD error = GetLastError();
         DeleteFileA(temp.c_str());

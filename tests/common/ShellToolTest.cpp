@@ -88,4 +88,32 @@ TEST(ShellTool, FailedSaveLeavesTheOldFile) {
     EXPECT_EQ(CountEntries(dir), 5);  // the four files and the folder: no temporary file left
 }
 
+// The saved file stays the file it was: a hidden system file keeps both attributes, and a link
+// named as the file stays a link and its target gets the content. (The permissions the
+// system's replace keeps: on Windows only.)
+TEST(ShellTool, ASaveKeepsTheFilesAttributesAndWritesThroughALink) {
+    const std::string dir = wintest::ScratchDir("savekeep"), text = "new\r\n";
+    ASSERT_TRUE(WriteFileBytes(dir + "hidden.ini", "old") && WriteFileBytes(dir + "target.ini", "old"));
+    const DWORD hidden = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    SetFileAttributesA((dir + "hidden.ini").c_str(), hidden);
+    // A link as the host makes it: Wine's CreateSymbolicLink makes none.
+    std::string ln = "Z:\\bin\\ln -s target.ini link.ini";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &ln[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi));
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    CShellTool tool;
+    for (const char* name : {"hidden.ini", "link.ini"})
+        EXPECT_TRUE(tool.SaveFile((dir + name).c_str(), text.data(), text.size())) << name;
+    EXPECT_EQ(hidden, GetFileAttributesA((dir + "hidden.ini").c_str()) & hidden);
+    for (const char* name : {"hidden.ini", "target.ini"}) {
+        std::string got;
+        EXPECT_TRUE(wintest::ReadFileBytes(dir + name, got) && got == text) << name << ": " << got;
+    }
+    EXPECT_EQ(CountEntries(dir), 3);  // no temporary or backup file left
+}
+
 }  // namespace
