@@ -15,6 +15,7 @@ bool OpenTarget(const char* text, HWND owner) {
         return true;
     }
     CRegKeyTool keys;
+    keys.SetOwner(owner);
     if (!keys.IsValidKeyPath(text, true)) {
         std::string message = LoadCommonString(IDS_COMMON_INVALID_TARGET);
         std::string caption = LoadCommonString(IDS_COMMON_CAPTION_MANUAL_OPEN);
@@ -26,7 +27,7 @@ bool OpenTarget(const char* text, HWND owner) {
     return true;
 }
 
-void OpenTargetLenient(const char* text) {
+void OpenTargetLenient(const char* text, HWND owner) {
     CShellTool shell;
     if (CShellTool::FileExists(text)) {
         shell.SelectInExplorer(text);
@@ -34,6 +35,7 @@ void OpenTargetLenient(const char* text) {
     }
     // A copied line may carry a label before the key path; the shortcut rule drops it.
     CRegKeyTool keys;
+    keys.SetOwner(owner);
     Shortcut shortcut;
     if (keys.KeyPathToShortcut(text, shortcut)) keys.OpenInRegEdit(shortcut.location.c_str());
 }

@@ -3,5 +3,6 @@
 #pragma once
 #include <windows.h>
 
+// `owner`: the window that owns the warning here and the navigator's box.
 bool OpenTarget(const char* text, HWND owner);
-void OpenTargetLenient(const char* text);
+void OpenTargetLenient(const char* text, HWND owner);

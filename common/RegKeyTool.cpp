@@ -50,10 +50,11 @@ bool KeyExists(HKEY root, const std::string& subKey) {
     return true;
 }
 
-void ShowEditorError(UINT textId) {
+// With an owner the box comes to the front: the call may come while another program is.
+void ShowEditorError(UINT textId, HWND owner) {
     std::string text = LoadCommonString(textId);
     std::string caption = LoadCommonString(IDS_COMMON_CAPTION_ERROR);
-    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+    MessageBoxA(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR | (owner ? MB_SETFOREGROUND : 0));
 }
 
 // Starts the editor the way the viewer does: directly through the shell, waiting on whatever
@@ -190,7 +191,7 @@ bool CRegKeyTool::OpenInRegEdit(const char* text) const {
         CUniqueHandle process;
         if (viewer) {
             if (!StartEditorDirect(process)) {
-                ShowEditorError(IDS_COMMON_RUN_EDITOR_FAILED);
+                ShowEditorError(IDS_COMMON_RUN_EDITOR_FAILED, m_owner);
                 return false;
             }
         } else {
@@ -200,7 +201,7 @@ bool CRegKeyTool::OpenInRegEdit(const char* text) const {
         }
         editor = WaitForEditorWindow(std::move(process));
         if (!editor) {
-            if (viewer) ShowEditorError(IDS_COMMON_OPEN_EDITOR_FAILED);
+            if (viewer) ShowEditorError(IDS_COMMON_OPEN_EDITOR_FAILED, m_owner);
             return false;
         }
     }
@@ -215,7 +216,7 @@ bool CRegKeyTool::OpenInRegEdit(const char* text) const {
 
     HWND tree = FindWindowExA(editor, nullptr, kTreeClass, nullptr);
     if (!tree) {
-        if (viewer) ShowEditorError(IDS_COMMON_INVALID_EDITOR);
+        if (viewer) ShowEditorError(IDS_COMMON_INVALID_EDITOR, m_owner);
         return false;
     }
     SetForegroundWindow(tree);
@@ -228,8 +229,8 @@ bool CRegKeyTool::OpenInRegEdit(const char* text) const {
         // drops each one and the send fails with ERROR_ACCESS_DENIED (User Interface Privilege
         // Isolation, UIPI; SendMessage, its remarks). The toolbar, silent about other failures
         // of the walk, tells this one: only the user can mend it.
-        if (viewer) ShowEditorError(IDS_COMMON_OPEN_EDITOR_FAILED);
-        else if (error == ERROR_ACCESS_DENIED) ShowEditorError(IDS_COMMON_EDITOR_ELEVATED);
+        if (viewer) ShowEditorError(IDS_COMMON_OPEN_EDITOR_FAILED, m_owner);
+        else if (error == ERROR_ACCESS_DENIED) ShowEditorError(IDS_COMMON_EDITOR_ELEVATED, m_owner);
         return false;
     }
     return true;

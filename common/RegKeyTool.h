@@ -44,6 +44,10 @@ public:
     // bit with typeMask and whose data holds a key path goes to target as one
     // WM_SHORTCUT_ITEM (wParam 0, lParam a Shortcut named after the value).
     bool ImportFavorites(const char* keyPath, DWORD typeMask, HWND target) const;
+    // The window that owns the navigator's message boxes (none by default): the toolbar gives
+    // itself, so that the box about an editor of higher rights comes up over the strip, at the
+    // front, not behind the window a copy was made in.
+    void SetOwner(HWND owner) { m_owner = owner; }
 
     // Both variants, explicitly.
     static bool GetFullKeyPathQuillet(const char* text, std::string& out);
@@ -52,4 +56,5 @@ public:
 private:
     EditorVariant m_variant;
     EditorSendFn m_send;
+    HWND m_owner = nullptr;
 };

@@ -63,7 +63,7 @@ LRESULT CToolbarDlg::OnOpenCopied(WPARAM, LPARAM) {
         std::string line;
         if (!CClipboardText().FirstLine(line)) continue;
         m_openedCopy = copy;
-        OpenTargetLenient(line.c_str());
+        OpenTargetLenient(line.c_str(), m_hWnd);
     } while (m_copyAgain);
     m_openingCopy = false;
     return 0;
@@ -72,7 +72,7 @@ LRESULT CToolbarDlg::OnOpenCopied(WPARAM, LPARAM) {
 void CToolbarDlg::OpenFromClipboard() {
     std::string line;
     if (!CClipboardText().FirstLine(line)) return;
-    OpenTargetLenient(line.c_str());
+    OpenTargetLenient(line.c_str(), m_hWnd);
 }
 
 void CToolbarDlg::AddFromClipboard() {

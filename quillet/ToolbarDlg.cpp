@@ -103,6 +103,7 @@ bool CToolbarDlg::OnInitDialog() {
         for (int id : kToolIds) m_tip.AddTool(GetDlgItem(id), AfxLoadString(static_cast<UINT>(id)));
     }
 
+    m_store.SetOwner(m_hWnd);  // for the navigator's box about an editor of higher rights
     LoadShortcutFile();
     SetManualOpen(false);
     return false;  // the focus has been set

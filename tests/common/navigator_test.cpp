@@ -20,9 +20,11 @@ const EditorVariant kVariants[] = {EditorVariant::Quillet, EditorVariant::Brindl
 const char* Name(EditorVariant v) { return v == EditorVariant::Quillet ? "Quillet " : "Brindle "; }
 
 struct Call { bool result; double startMs, endMs; };
-Call Open(const std::string& text, EditorVariant variant, EditorSendFn send = nullptr) {
+Call Open(const std::string& text, EditorVariant variant, EditorSendFn send = nullptr, HWND owner = nullptr) {
     double start = standin::NowMs();
-    bool result = CRegKeyTool(variant, send).OpenInRegEdit(text.c_str());
+    CRegKeyTool tool(variant, send);
+    tool.SetOwner(owner);
+    bool result = tool.OpenInRegEdit(text.c_str());
     return {result, start, standin::NowMs()};
 }
 
@@ -104,7 +106,8 @@ TEST(Navigator, DrivesTheEditorToTheKey) {
 // Brindle tells each failure of the editor in a box of its own; Quillet fails silently but for
 // an editor of higher rights, which gets no key at all (the system refuses them across
 // integrity levels, which Wine does not: a refusing send plays it) and whose reason the toolbar
-// names. An editor that starts but never becomes ready holds neither for ever; one that has
+// names. Each box belongs to the window the tool was given (the strip: not behind another
+// window). An editor that starts but never becomes ready holds neither for ever; one that has
 // stopped answering, one message's limit at most (5 s; at once once the system counts it hung).
 TEST(Navigator, EditorFailuresAreToldOnlyByTheViewer) {
     wintest::ScratchKey key("NavFail\\Target");
@@ -113,6 +116,7 @@ TEST(Navigator, EditorFailuresAreToldOnlyByTheViewer) {
     GetWindowsDirectoryA(windows, MAX_PATH);
     const std::string editor = std::string(windows) + "\\regedit.exe";
     const std::string notReady = "打开注册表编辑器失败！";
+    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     const struct { const char *option, *value; bool running; EditorSendFn send; std::string quillet, brindle; double limitMs; } cases[] = {
         {nullptr, nullptr, false, nullptr, "", "运行注册表编辑器失败！", 30000},  // cannot be started
         {"QB_STANDIN_BUSY", "40000", false, nullptr, "", notReady, 30000},
@@ -135,7 +139,7 @@ TEST(Navigator, EditorFailuresAreToldOnlyByTheViewer) {
             bool away = !c.option && !c.running && MoveFileExA(editor.c_str(), (editor + ".away").c_str(), 0);
             ASSERT_EQ(away, !c.option && !c.running);
             g_refused = 0;
-            Call call = Open(key.Path(), v, c.send);
+            Call call = Open(key.Path(), v, c.send, owner);
             if (away) MoveFileExA((editor + ".away").c_str(), editor.c_str(), 0);
             EXPECT_FALSE(call.result);
             EXPECT_LT(call.endMs - call.startMs, c.limitMs);
@@ -143,7 +147,10 @@ TEST(Navigator, EditorFailuresAreToldOnlyByTheViewer) {
             // Every box seen: the shell must not add one of its own to ours.
             std::vector<wintest::SeenBox> seen = boxes.Seen();
             ASSERT_EQ(seen.size(), told.empty() ? 0u : 1u);
-            if (!seen.empty()) { EXPECT_EQ(U(seen[0].caption + " " + seen[0].text), "错误 " + told); }
+            if (!seen.empty()) {
+                EXPECT_EQ(U(seen[0].caption + " " + seen[0].text), "错误 " + told);
+                EXPECT_EQ(seen[0].owner, owner);
+            }
             if (noTree) {  // shown (without waiting on it) before the tree is looked for
                 EXPECT_TRUE(wintest::WaitUntil([] { return !!IsZoomed(standin::FindEditor()); }, 3000));
             }

@@ -144,7 +144,7 @@ void MessageBoxWatcher::Run() {
             int answer;
             {
                 std::lock_guard<std::mutex> hold(m_lock);
-                m_seen.push_back({caption, text});
+                m_seen.push_back({caption, text, GetWindow(box, GW_OWNER)});
                 answer = m_answer;
             }
             // Pressing the button the way a user would: BM_CLICK on the button itself.

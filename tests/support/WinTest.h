@@ -36,6 +36,7 @@ bool WriteFileBytes(const std::string& path, const std::string& data);
 struct SeenBox {
     std::string caption;  // ANSI
     std::string text;     // ANSI, the static text with id 0xFFFF
+    HWND owner;
 };
 
 // Watches, from a second thread, for top-level dialogs of the given process (this one by
