@@ -103,7 +103,8 @@ bool CClipboardText::Read(std::string& text, bool* lossy) const {
 
 bool CClipboardText::FirstLine(std::string& line) const {
     std::string text;
-    if (!ReadText(text)) return false;
+    bool lossy = false;
+    if (!Read(text, &lossy) || lossy || text.empty()) return false;
     size_t end = text.find("\r\n");
     line = end == std::string::npos ? text : text.substr(0, end);
     return !line.empty();

@@ -24,7 +24,8 @@ public:
     bool Read(std::string& text, bool* lossy = nullptr) const;
     // Read, true only when the text is non-empty.
     bool ReadText(std::string& text) const { return Read(text) && !text.empty(); }
-    // The text up to (not including) its first CR LF, untrimmed; true when non-empty.
+    // The text up to (not including) its first CR LF, untrimmed; true when non-empty and
+    // nothing of it was lost to the code page.
     bool FirstLine(std::string& line) const;
     // Empties the clipboard; the result of closing it again.
     bool Empty() const;

@@ -17,14 +17,18 @@ bool OpenTarget(const char* text, HWND owner) {
     CRegKeyTool keys;
     keys.SetOwner(owner);
     if (!keys.IsValidKeyPath(text, true)) {
-        std::string message = LoadCommonString(IDS_COMMON_INVALID_TARGET);
-        std::string caption = LoadCommonString(IDS_COMMON_CAPTION_MANUAL_OPEN);
-        MessageBoxA(owner, message.c_str(), caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
+        WarnNoTarget(owner);
         return false;
     }
     // The navigator rewrites the text to the long form itself.
     keys.OpenInRegEdit(text);
     return true;
+}
+
+void WarnNoTarget(HWND owner) {
+    std::string message = LoadCommonString(IDS_COMMON_INVALID_TARGET);
+    std::string caption = LoadCommonString(IDS_COMMON_CAPTION_MANUAL_OPEN);
+    MessageBoxA(owner, message.c_str(), caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void OpenTargetLenient(const char* text, HWND owner) {

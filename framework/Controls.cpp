@@ -21,6 +21,26 @@ DWORD_PTR CComboBox::GetItemData(int index) const {
 int CComboBox::SetItemData(int index, DWORD_PTR data) {
     return static_cast<int>(SendMessage(CB_SETITEMDATA, index, static_cast<LPARAM>(data)));
 }
+bool CComboBox::GetEditTextExact(std::string& text) const {
+    text.clear();
+    // From the edit field itself: the combo box hands the text on the ANSI way, '?' and all.
+    COMBOBOXINFO info = {};
+    info.cbSize = sizeof info;
+    const HWND edit = ::GetComboBoxInfo(m_hWnd, &info) && info.hwndItem ? info.hwndItem : m_hWnd;
+    const int units = ::GetWindowTextLengthW(edit);
+    if (units <= 0) return true;
+    std::vector<wchar_t> wide(static_cast<size_t>(units) + 1);
+    const int got = ::GetWindowTextW(edit, wide.data(), units + 1);
+    if (got <= 0) return true;
+    // No best fit either: a look-alike would name another file just as well.
+    const int bytes = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), got, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return false;
+    text.resize(static_cast<size_t>(bytes));
+    BOOL usedDefault = FALSE;
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), got, &text[0], bytes, nullptr, &usedDefault);
+    return !usedDefault;
+}
+
 bool CComboBox::GetLBText(int index, std::string& out) const {
     out.clear();
     int len = static_cast<int>(SendMessage(CB_GETLBTEXTLEN, index));

@@ -19,6 +19,10 @@ public:
     int SetItemData(int index, DWORD_PTR data);
     bool GetLBText(int index, std::string& out) const;
     bool GetDroppedState() const;
+    // The edit field's text in the ANSI code page; false when it holds a character the code
+    // page cannot hold (a pasted emoji, say): read the ANSI way it would be '?', which a file
+    // test takes for a wildcard.
+    bool GetEditTextExact(std::string& text) const;
 };
 
 class CListBox : public CWnd {

@@ -14,7 +14,11 @@ bool CPathBox::PreTranslateMessage(MSG* msg) {
 }
 
 void CPathBox::OpenTyped() {
-    const std::string text = GetWindowText();
+    std::string text;
+    if (!GetEditTextExact(text)) {  // a pasted character the code page lacks names nothing
+        WarnNoTarget(m_hWnd);
+        return;
+    }
     if (text.empty()) return;
     // Only what really opened (an existing file, folder or key) is worth keeping.
     if (OpenTarget(text.c_str(), m_hWnd) && FindInHistory(text) == -1) AddString(text);

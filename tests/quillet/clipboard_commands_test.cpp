@@ -174,6 +174,29 @@ TEST(ClipboardCommands, AddOffersKeysNamedAfterTheirLastNodeAndOpenShowsAFileInE
     EXPECT_TRUE(strip.Close());
 }
 
+// Converted, a character the code page lacks becomes '?', a wildcard to the file tests: a path
+// pasted into the path box with one names nothing, though another file matches. (Copied: the
+// clipboard reader's test.)
+TEST(ClipboardCommands, APastedPathWithACharacterTheCodePageLacksIsWarnedAbout) {
+    const std::string folder = wintest::ScratchDir("clip_lossy");  // ASCII: the rig's folder
+    ASSERT_TRUE(wintest::WriteFileBytes(folder + "a1b.txt", "x"));
+    ASSERT_TRUE(PutClipboardText(std::wstring(folder.begin(), folder.end()) + L"a\uD55Cb.txt"));  // Korean
+    StripRun strip("clip_lossy");
+    ASSERT_TRUE(strip.Start());
+    wintest::MessageBoxWatcher boxes(IDOK, strip.Pid());
+    strip.Press(1012);  // manual open
+    RECT edit = {};
+    ASSERT_TRUE(wintest::WaitUntil([&] { return IsWindowVisible(strip.Item(1015)); }, 5000));
+    GetWindowRect(FindWindowExA(strip.Item(1015), nullptr, "Edit", nullptr), &edit);
+    ASSERT_TRUE(drive::ToFront(strip.Strip()));
+    drive::MouseClick((edit.left + edit.right) / 2, (edit.top + edit.bottom) / 2);
+    drive::Chord({VK_CONTROL}, 'V');
+    drive::Key(VK_RETURN);
+    ASSERT_TRUE(wintest::WaitUntil([&] { return !boxes.Seen().empty(); }, 5000));
+    EXPECT_EQ("手动打开快捷方式", wintest::U(boxes.Seen()[0].caption));
+    EXPECT_TRUE(strip.Close());
+}
+
 // Chain, head first: head -> strip -> middle -> tail. Each viewer must hear every change
 // exactly once whatever joins, leaves or is switched on and off.
 TEST(ClipboardCommands, OtherViewersKeepHearingThroughTheStripAndMayLeave) {

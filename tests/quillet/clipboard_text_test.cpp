@@ -62,6 +62,11 @@ TEST(ClipboardText, TakesTheFormatTheCopierPutThereWhateverItsKeyboardLayout) {
         EXPECT_EQ(ansi, text) << format;
     }
     DestroyWindow(owner);
+    // A character the code page lacks ('?' once converted, a wildcard to the file tests): the
+    // first line names no path.
+    ASSERT_TRUE(drive::PutClipboardText(L"C:\\a\uD55Cb.txt"));
+    std::string line;
+    EXPECT_FALSE(CClipboardText().FirstLine(line));
 }
 
 // Another window holds the clipboard open: for a moment (as clipboard history does right

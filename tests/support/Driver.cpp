@@ -245,20 +245,27 @@ std::vector<std::string> MenuItems(HWND menuWindow) {
     return items;
 }
 
-bool PutClipboardText(const std::string& ansi) {
+namespace {
+bool PutClipboardBytes(UINT format, const void* bytes, size_t size) {
     static HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     if (!OpenClipboard(owner)) return false;
     EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, ansi.size() + 1);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
     bool ok = false;
     if (block) {
-        memcpy(GlobalLock(block), ansi.c_str(), ansi.size() + 1);
+        memcpy(GlobalLock(block), bytes, size);
         GlobalUnlock(block);
-        ok = SetClipboardData(CF_TEXT, block) != nullptr;
+        ok = SetClipboardData(format, block) != nullptr;
         if (!ok) GlobalFree(block);
     }
     CloseClipboard();
     return ok;
+}
+}  // namespace
+
+bool PutClipboardText(const std::string& ansi) { return PutClipboardBytes(CF_TEXT, ansi.c_str(), ansi.size() + 1); }
+bool PutClipboardText(const std::wstring& text) {
+    return PutClipboardBytes(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
 }
 
 std::set<HWND> ForeignWindows() {

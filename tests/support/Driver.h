@@ -63,8 +63,9 @@ void SelectRow(HWND list, int row);
 POINT RowPoint(HWND list, int row);
 std::vector<std::string> MenuItems(HWND menuWindow);  // of a shown popup menu (#32768)
 
-// Puts ANSI text on the clipboard as CF_TEXT.
+// Puts ANSI text on the clipboard as CF_TEXT, or UTF-16 text as CF_UNICODETEXT.
 bool PutClipboardText(const std::string& ansi);
+bool PutClipboardText(const std::wstring& text);
 // Visible top-level windows of other processes, right now.
 std::set<HWND> ForeignWindows();
 // The title of a titled Explorer window not in `before`, or "" if none comes in time.
