@@ -1,4 +1,4 @@
-// The strip's clipboard side: auto-open through the clipboard-viewer chain, and the
+// The strip's clipboard side: auto-open as one of the system's clipboard listeners, and the
 // commands that open, add or clear what the clipboard holds. Only the first line of the
 // clipboard's text counts, and every failure here is silent: the clipboard is background
 // input, not something the user typed.
@@ -11,36 +11,31 @@
 void CToolbarDlg::SetAutoOpen(bool on) {
     m_autoOpen = on ? 1 : 0;
     RedrawButton(IDC_AUTO_OPEN);  // lit while the mode is on
+    // A listener, not a link of the clipboard-viewer chain: the system posts every listener
+    // the news itself, so no other program stands between a copy and the strip. In the chain
+    // a viewer that stopped answering froze the strip in each pass-on, or starved it of every
+    // copy, and held the close for ever as the strip left.
     if (on) {
-        // Joining makes the system send WM_DRAWCLIPBOARD at once, so whatever the clipboard
-        // holds now is opened straight away, even a copy that was opened before.
+        ::AddClipboardFormatListener(m_hWnd);
+        // Whatever the clipboard holds now opens straight away, even a copy opened before.
         m_openedCopy = 0;
-        m_nextViewer = ::SetClipboardViewer(m_hWnd);
+        QueueCopy();
     } else {
-        ::ChangeClipboardChain(m_hWnd, m_nextViewer);
-        m_nextViewer = nullptr;
+        ::RemoveClipboardFormatListener(m_hWnd);
     }
 }
 
-LRESULT CToolbarDlg::OnChangeCbChain(WPARAM wParam, LPARAM lParam) {
-    Default();
-    HWND removed = reinterpret_cast<HWND>(wParam);
-    if (removed == m_nextViewer)
-        m_nextViewer = reinterpret_cast<HWND>(lParam);
-    else if (m_nextViewer)
-        ::SendMessageA(m_nextViewer, WM_CHANGECBCHAIN, wParam, lParam);
+LRESULT CToolbarDlg::OnClipboardUpdate(WPARAM, LPARAM) {
+    QueueCopy();
     return 0;
 }
 
-LRESULT CToolbarDlg::OnDrawClipboard(WPARAM wParam, LPARAM lParam) {
-    Default();
-    // Not opened here: while the strip types into the editor it waits in cross-process
-    // sends, and answers the messages sent to it meanwhile, this one included; a walk
-    // started here could run inside the one in progress. The queue is read only once any
-    // walk has ended, and one queued open takes whatever copy is newest by then.
+void CToolbarDlg::QueueCopy() {
+    // Not opened at once: while the strip types into the editor it waits in cross-process
+    // sends, and answers the messages sent to it meanwhile; a walk started then could run
+    // inside the one in progress. The queue is read only once any walk has ended, and one
+    // queued open takes whatever copy is newest by then.
     if (!m_copyQueued) m_copyQueued = PostMessage(WM_OPEN_COPIED);
-    if (m_nextViewer) ::SendMessageA(m_nextViewer, WM_DRAWCLIPBOARD, wParam, lParam);
-    return 0;
 }
 
 LRESULT CToolbarDlg::OnOpenCopied(WPARAM, LPARAM) {

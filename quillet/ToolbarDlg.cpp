@@ -53,8 +53,7 @@ BEGIN_MESSAGE_MAP(CToolbarDlg, CDialog)
     ON_MESSAGE(WM_QUERYDRAGICON, OnQueryDragIcon)
     ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
     ON_MESSAGE(WM_LBUTTONDOWN, OnLButtonDown)
-    ON_MESSAGE(WM_CHANGECBCHAIN, OnChangeCbChain)
-    ON_MESSAGE(WM_DRAWCLIPBOARD, OnDrawClipboard)
+    ON_MESSAGE(WM_CLIPBOARDUPDATE, OnClipboardUpdate)
     ON_MESSAGE(WM_OPEN_COPIED, OnOpenCopied)
     ON_MESSAGE(WM_SHORTCUT_ITEM, OnShortcutItem)
     ON_MESSAGE(WM_SHORTCUT_QUERY, OnShortcutQuery)
@@ -335,8 +334,10 @@ void CToolbarDlg::OnAbout() {
     dlg.DoModal();
 }
 
+// Nothing before the save waits on another program: leaving the clipboard listeners is
+// the system's business alone.
 void CToolbarDlg::OnClose() {
-    if (m_autoOpen) SetAutoOpen(false);  // out of the clipboard-viewer chain before the window goes
+    if (m_autoOpen) SetAutoOpen(false);
     m_picker.ResetContent();
     m_pathBox.ResetContent();
     SaveShortcutFile();

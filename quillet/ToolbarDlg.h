@@ -53,9 +53,8 @@ protected:
     LRESULT OnQueryDragIcon(WPARAM wParam, LPARAM lParam);
     LRESULT OnDrawItem(WPARAM wParam, LPARAM lParam);
     LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
-    LRESULT OnChangeCbChain(WPARAM wParam, LPARAM lParam);  // ToolbarClipboard.cpp
-    LRESULT OnDrawClipboard(WPARAM wParam, LPARAM lParam);  // ToolbarClipboard.cpp
-    LRESULT OnOpenCopied(WPARAM wParam, LPARAM lParam);     // ToolbarClipboard.cpp
+    LRESULT OnClipboardUpdate(WPARAM wParam, LPARAM lParam);  // ToolbarClipboard.cpp
+    LRESULT OnOpenCopied(WPARAM wParam, LPARAM lParam);       // ToolbarClipboard.cpp
 
     LRESULT OnShortcutItem(WPARAM wParam, LPARAM lParam);
     LRESULT OnShortcutQuery(WPARAM wParam, LPARAM lParam);
@@ -78,6 +77,7 @@ protected:
 private:
     bool RunAction(int action, int position);
     void RedrawButton(int id);
+    void QueueCopy();  // one WM_OPEN_COPIED in the queue (ToolbarClipboard.cpp)
     // The shortcut file beside the program, read once at start and written once at close.
     void LoadShortcutFile();
     void RefillPicker();  // empty the picker, then one WM_SHORTCUT_ITEM per shortcut
@@ -92,7 +92,6 @@ private:
     int m_faceSize = 16;  // pixels of one face in the two strip bitmaps
     int m_autoOpen = 0;
     int m_manualOpen = 0;
-    HWND m_nextViewer = nullptr;
     bool m_copyQueued = false;   // a WM_OPEN_COPIED waits in the queue
     bool m_openingCopy = false;  // within OnOpenCopied's open
     bool m_copyAgain = false;    // a copy came while OnOpenCopied was opening the one before

@@ -307,6 +307,26 @@ std::string DriveFolder(const char* name) {
     return folder + "\\";
 }
 
+HungViewer::HungViewer() : m_release(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    HANDLE joined = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_thread = std::thread([this, joined] {
+        HWND hwnd = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        HWND next = SetClipboardViewer(hwnd);
+        SetEvent(joined);
+        WaitForSingleObject(m_release, INFINITE);
+        ChangeClipboardChain(hwnd, next);
+        DestroyWindow(hwnd);
+    });
+    WaitForSingleObject(joined, INFINITE);
+    CloseHandle(joined);
+}
+
+HungViewer::~HungViewer() {
+    SetEvent(m_release);
+    m_thread.join();
+    CloseHandle(m_release);
+}
+
 StripRun::StripRun(const char* scratchName) : m_folder(wintest::ScratchDir(scratchName)) {
     DeleteFileA(IniPath().c_str());
 }

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "WinTest.h"
@@ -72,6 +73,18 @@ std::set<HWND> ForeignWindows();
 std::string WaitForNewExplorerWindow(const std::set<HWND>& before, DWORD ms);
 // "C:\qbtests\<name>\", made if missing: on the system drive Explorer titles it by its name.
 std::string DriveFolder(const char* name);
+
+// A clipboard viewer that joins the chain and then stops answering, as a hung clipboard tool
+// does: its thread answers nothing sent to it until the object goes.
+class HungViewer {
+public:
+    HungViewer();
+    ~HungViewer();
+
+private:
+    HANDLE m_release;
+    std::thread m_thread;
+};
 
 // One line of Quillet's shortcut file: the location, 0x03, the name.
 inline std::string IniLine(const std::string& location, const std::string& name) {
