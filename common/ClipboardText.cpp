@@ -13,7 +13,7 @@ constexpr DWORD kOpenRetryMs = 20;
 // for every other program on the desktop.
 class ClipboardLock {
 public:
-    explicit ClipboardLock(HWND owner) {
+    ClipboardLock(HWND owner, BOOL(WINAPI* close)()) : m_close(close) {
         for (int attempt = 0; attempt < kOpenAttempts && !m_open; ++attempt) {
             if (attempt > 0) Sleep(kOpenRetryMs);
             m_open = OpenClipboard(owner) != FALSE;
@@ -27,10 +27,11 @@ public:
     bool Close() {
         if (!m_open) return false;
         m_open = false;
-        return CloseClipboard() != FALSE;
+        return m_close() != FALSE;
     }
 
 private:
+    BOOL(WINAPI* m_close)();
     bool m_open = false;
 };
 
@@ -62,14 +63,19 @@ bool CClipboardText::IsAvailable() {
     return IsClipboardFormatAvailable(CF_UNICODETEXT) || IsClipboardFormatAvailable(CF_TEXT);
 }
 
-bool CClipboardText::Read(std::string& text, bool* lossy) const {
+bool CClipboardText::Read(std::string& text, ClipboardCopy* copy) const {
+    ClipboardCopy unused;
+    ClipboardCopy& found = copy ? *copy : unused;
+    found = ClipboardCopy();
     text.clear();
-    if (lossy) *lossy = false;
     if (!IsAvailable()) return false;
-    ClipboardLock lock(m_owner);
+    ClipboardLock lock(m_owner, m_calls.close);
     if (!lock.IsOpen()) return false;
     const UINT format = OriginalTextFormat();
-    HANDLE data = format ? GetClipboardData(format) : nullptr;
+    HANDLE data = format ? m_calls.getData(format) : nullptr;
+    // The copy's number with its data in hand and the clipboard still ours: a copy rendered
+    // late has raised it by now (this very read rendered it), and no later copy can have.
+    found.number = m_calls.sequence();
     if (!data) return false;
     const void* block = GlobalLock(data);
     if (!block) return false;
@@ -92,7 +98,7 @@ bool CClipboardText::Read(std::string& text, bool* lossy) const {
             GlobalUnlock(data);
             return false;
         }
-        if (lossy) *lossy = usedDefault != FALSE;
+        found.lossy = usedDefault != FALSE;
     } else {
         const auto* ansi = static_cast<const char*>(block);
         text.assign(ansi, BoundedLength(ansi, blockBytes));
@@ -101,17 +107,30 @@ bool CClipboardText::Read(std::string& text, bool* lossy) const {
     return true;
 }
 
-bool CClipboardText::FirstLine(std::string& line) const {
+bool CClipboardText::FirstLine(std::string& line, ClipboardCopy* copy) const {
+    line.clear();
     std::string text;
-    bool lossy = false;
-    if (!Read(text, &lossy) || lossy || text.empty()) return false;
-    size_t end = text.find("\r\n");
-    line = end == std::string::npos ? text : text.substr(0, end);
+    ClipboardCopy found;
+    const bool read = Read(text, &found);
+    if (copy) *copy = found;
+    if (!read || found.lossy) return false;
+    line = text.substr(0, text.find("\r\n"));
     return !line.empty();
 }
 
+CopyLine CClipboardText::NewCopyLine(std::string& line, DWORD& handled) const {
+    const DWORD newest = m_calls.sequence();
+    if (newest != 0 && newest == handled) return CopyLine::Handled;
+    // A copy counts as handled only once read: one still held open is taken at its next
+    // announcement.
+    ClipboardCopy copy;
+    if (!FirstLine(line, &copy)) return CopyLine::Nothing;
+    handled = copy.number;
+    return CopyLine::Line;
+}
+
 bool CClipboardText::Empty() const {
-    ClipboardLock lock(m_owner);
+    ClipboardLock lock(m_owner, m_calls.close);
     if (!lock.IsOpen()) return false;
     EmptyClipboard();
     return lock.Close();

@@ -50,15 +50,10 @@ LRESULT CToolbarDlg::OnOpenCopied(WPARAM, LPARAM) {
         m_copyAgain = false;
         if (!m_autoOpen) break;  // switched off since the copy
         // One copy can be announced twice (a program that puts its formats in two rounds, a
-        // viewer that passes the news on twice); its sequence number tells. 0: not known.
-        const DWORD copy = ::GetClipboardSequenceNumber();
-        if (copy != 0 && copy == m_openedCopy) continue;
-        // Counted as handled only once read: a copy still held open by another program
-        // past the retries is taken at its next announcement.
+        // copy rendered late by our own read); its sequence number tells.
         std::string line;
-        if (!CClipboardText().FirstLine(line)) continue;
-        m_openedCopy = copy;
-        OpenTargetLenient(line.c_str(), m_hWnd);
+        const CopyLine found = CClipboardText().NewCopyLine(line, m_openedCopy);
+        if (found == CopyLine::Line) OpenTargetLenient(line.c_str(), m_hWnd);
     } while (m_copyAgain);
     m_openingCopy = false;
     return 0;

@@ -69,6 +69,50 @@ TEST(ClipboardText, TakesTheFormatTheCopierPutThereWhateverItsKeyboardLayout) {
     EXPECT_FALSE(CClipboardText().FirstLine(line));
 }
 
+namespace {
+
+// The clipboard's calls as Windows makes them and Wine does not: reading a copy rendered late
+// raises the clipboard's number, and a copy can follow the read at once.
+DWORD g_number = 0;
+bool g_rendered = false, g_followed = false;
+HANDLE WINAPI RenderedGetData(UINT format) {
+    HANDLE data = GetClipboardData(format);
+    g_number += g_rendered;
+    return data;
+}
+DWORD WINAPI Number() { return g_number; }
+BOOL WINAPI FollowedClose() {
+    BOOL closed = CloseClipboard();
+    g_number += g_followed;
+    return closed;
+}
+
+}  // namespace
+
+// Auto-open knows a copy it took by the number read with its data: a copy rendered by that very
+// read is the same copy when announced again; one made right after the read is a new copy.
+TEST(ClipboardText, ACopyIsKnownByTheNumberItWasReadWith) {
+    ASSERT_TRUE(drive::PutClipboardText("HKCU\\Software"));
+    ClipboardCalls calls;
+    calls.getData = RenderedGetData;
+    calls.sequence = Number;
+    calls.close = FollowedClose;
+    const struct { bool rendered, followed; CopyLine again; } cases[] = {
+        {true, false, CopyLine::Handled},
+        {false, true, CopyLine::Line},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rendered ? "rendered by the read" : "followed by a copy");
+        g_number = 100, g_rendered = c.rendered, g_followed = c.followed;
+        DWORD handled = 0;
+        std::string line;
+        EXPECT_EQ(CopyLine::Line, CClipboardText(nullptr, calls).NewCopyLine(line, handled));
+        EXPECT_EQ("HKCU\\Software", line);
+        g_rendered = g_followed = false;
+        EXPECT_EQ(c.again, CClipboardText(nullptr, calls).NewCopyLine(line, handled));
+    }
+}
+
 // Another window holds the clipboard open: for a moment (as clipboard history does right
 // after a change) the read waits for it; for longer every operation fails quietly, and the
 // failed attempt does not leave the clipboard open.
