@@ -70,7 +70,8 @@ bool CClipboardText::Read(std::string& text, ClipboardCopy* copy) const {
     text.clear();
     if (!IsAvailable()) return false;
     ClipboardLock lock(m_owner, m_calls.close);
-    if (!lock.IsOpen()) return false;
+    found.busy = !lock.IsOpen();
+    if (found.busy) return false;
     const UINT format = OriginalTextFormat();
     HANDLE data = format ? m_calls.getData(format) : nullptr;
     // The copy's number with its data in hand and the clipboard still ours: a copy rendered
@@ -121,10 +122,9 @@ bool CClipboardText::FirstLine(std::string& line, ClipboardCopy* copy) const {
 CopyLine CClipboardText::NewCopyLine(std::string& line, DWORD& handled) const {
     const DWORD newest = m_calls.sequence();
     if (newest != 0 && newest == handled) return CopyLine::Handled;
-    // A copy counts as handled only once read: one still held open is taken at its next
-    // announcement.
+    // A copy counts as handled only once read: one still held open is taken at the next try.
     ClipboardCopy copy;
-    if (!FirstLine(line, &copy)) return CopyLine::Nothing;
+    if (!FirstLine(line, &copy)) return copy.busy ? CopyLine::Busy : CopyLine::Nothing;
     handled = copy.number;
     return CopyLine::Line;
 }

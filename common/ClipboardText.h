@@ -16,6 +16,7 @@ struct ClipboardCalls {
 
 // What one read found besides the text.
 struct ClipboardCopy {
+    bool busy = false;   // another program kept the clipboard open through every try
     // Characters the code page cannot hold became its default character ('?'): such a text
     // names no path, since '?' is a wildcard to the file tests.
     bool lossy = false;
@@ -23,7 +24,7 @@ struct ClipboardCopy {
 };
 
 // What auto-open's read of the newest copy found.
-enum class CopyLine { Line, Handled, Nothing };
+enum class CopyLine { Line, Handled, Busy, Nothing };
 
 // Stateless: made on the stack for one command. Every operation opens the clipboard and
 // closes it again before returning, so a failure (no text, the clipboard held by another
@@ -47,7 +48,8 @@ public:
     // nothing of it was lost to the code page.
     bool FirstLine(std::string& line, ClipboardCopy* copy = nullptr) const;
     // FirstLine of the newest copy unless its number is `handled`, the copy last taken, which
-    // a Line result moves on to this copy. Handled: that copy again; Nothing: no line read.
+    // a Line result moves on to this copy. Handled: that copy again; Busy: held by another
+    // program; Nothing: no line in it.
     CopyLine NewCopyLine(std::string& line, DWORD& handled) const;
     // Empties the clipboard; the result of closing it again.
     bool Empty() const;

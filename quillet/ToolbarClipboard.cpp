@@ -8,6 +8,17 @@
 #include "ShortcutDlg.h"
 #include "ToolbarDlg.h"
 
+namespace {
+
+// A copy another program holds open (clipboard history, a large copy rendered late) is
+// tried again this often, for this long, while it is the newest: the system announces a
+// copy once, not again when its holder lets go.
+constexpr UINT_PTR kCopyRetryTimer = 1;
+constexpr UINT kCopyRetryMs = 250;
+constexpr DWORD kCopyRetryForMs = 5000;
+
+}  // namespace
+
 void CToolbarDlg::SetAutoOpen(bool on) {
     m_autoOpen = on ? 1 : 0;
     RedrawButton(IDC_AUTO_OPEN);  // lit while the mode is on
@@ -22,6 +33,7 @@ void CToolbarDlg::SetAutoOpen(bool on) {
         QueueCopy();
     } else {
         ::RemoveClipboardFormatListener(m_hWnd);
+        ::KillTimer(m_hWnd, kCopyRetryTimer);
     }
 }
 
@@ -53,9 +65,29 @@ LRESULT CToolbarDlg::OnOpenCopied(WPARAM, LPARAM) {
         // copy rendered late by our own read); its sequence number tells.
         std::string line;
         const CopyLine found = CClipboardText().NewCopyLine(line, m_openedCopy);
+        if (found == CopyLine::Busy) RetryCopy();
         if (found == CopyLine::Line) OpenTargetLenient(line.c_str(), m_hWnd);
     } while (m_copyAgain);
     m_openingCopy = false;
+    return 0;
+}
+
+void CToolbarDlg::RetryCopy() {
+    const DWORD copy = ::GetClipboardSequenceNumber();
+    if (copy != m_retriedCopy) {
+        m_retriedCopy = copy;
+        m_retriedSince = ::GetTickCount();
+    } else if (::GetTickCount() - m_retriedSince >= kCopyRetryForMs) {
+        return;  // given up: still held open
+    }
+    ::SetTimer(m_hWnd, kCopyRetryTimer, kCopyRetryMs, nullptr);
+}
+
+LRESULT CToolbarDlg::OnTimer(WPARAM wParam, LPARAM) {
+    if (wParam != kCopyRetryTimer) return Default();
+    ::KillTimer(m_hWnd, kCopyRetryTimer);
+    // A newer copy has been announced itself.
+    if (m_autoOpen && ::GetClipboardSequenceNumber() == m_retriedCopy) QueueCopy();
     return 0;
 }
 

@@ -55,6 +55,7 @@ protected:
     LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
     LRESULT OnClipboardUpdate(WPARAM wParam, LPARAM lParam);  // ToolbarClipboard.cpp
     LRESULT OnOpenCopied(WPARAM wParam, LPARAM lParam);       // ToolbarClipboard.cpp
+    LRESULT OnTimer(WPARAM wParam, LPARAM lParam);            // ToolbarClipboard.cpp
 
     LRESULT OnShortcutItem(WPARAM wParam, LPARAM lParam);
     LRESULT OnShortcutQuery(WPARAM wParam, LPARAM lParam);
@@ -78,6 +79,7 @@ private:
     bool RunAction(int action, int position);
     void RedrawButton(int id);
     void QueueCopy();  // one WM_OPEN_COPIED in the queue (ToolbarClipboard.cpp)
+    void RetryCopy();  // the newest copy is held open: try it again shortly
     // The shortcut file beside the program, read once at start and written once at close.
     void LoadShortcutFile();
     void RefillPicker();  // empty the picker, then one WM_SHORTCUT_ITEM per shortcut
@@ -96,6 +98,8 @@ private:
     bool m_openingCopy = false;  // within OnOpenCopied's open
     bool m_copyAgain = false;    // a copy came while OnOpenCopied was opening the one before
     DWORD m_openedCopy = 0;      // the clipboard sequence number auto-open last handled
+    DWORD m_retriedCopy = 0;     // the copy RetryCopy waits for, and since when
+    DWORD m_retriedSince = 0;
     HICON m_hIcon = nullptr;
 };
 
