@@ -7,6 +7,7 @@
 #include "ShortcutLine.h"
 #include "ShortcutMessages.h"
 #include "WinApp.h"
+#include "WinHandle.h"
 #include "resource.h"
 
 namespace {
@@ -31,10 +32,9 @@ std::string DescribeError(DWORD error) {
     return text;
 }
 
-// A string-table text with two "%s": the file's path, then the reason.
-std::string FormatFileMessage(UINT id, const std::string& path, DWORD error) {
+// A string-table text with "%s" for the file's path and, in most, a second for the reason.
+std::string FormatFileMessage(UINT id, const std::string& path, const std::string& reason = std::string()) {
     const std::string format = AfxLoadString(id);
-    const std::string reason = DescribeError(error);
     std::vector<char> text(format.size() + path.size() + reason.size() + 1);
     snprintf(text.data(), text.size(), format.c_str(), path.c_str(), reason.c_str());
     return text.data();
@@ -135,9 +135,25 @@ std::string CShortcutStore::DefaultFilePath() {
     return path;
 }
 
+CShortcutStore::FileStamp CShortcutStore::StampOf(const std::string& path) {
+    // Through the handle: a link named as the file tells its target's size and time.
+    FileStamp stamp;
+    CUniqueHandle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file || !GetFileInformationByHandle(file.Get(), &info)) return stamp;
+    stamp.exists = true;
+    stamp.size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    stamp.written = (static_cast<ULONGLONG>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                    info.ftLastWriteTime.dwLowDateTime;
+    return stamp;
+}
+
 bool CShortcutStore::LoadFromFile(const std::string& path) {
     m_unreadableError = 0;
-    if (path.empty() || !CShellTool::FileExists(path.c_str())) return false;
+    if (path.empty()) return false;
+    m_fileStamp = StampOf(path);  // before the read: a save meanwhile counts as a change
+    if (!CShellTool::FileExists(path.c_str())) return false;
     CShellTool shell;
     const char* text = shell.LoadFile(path.c_str());
     if (!text) {
@@ -169,8 +185,18 @@ ShortcutSaveReport CShortcutStore::SaveToFile(const std::string& path) {
         // this run.
         Clear();
         report.result = ShortcutSave::NotSaved;
-        report.message = FormatFileMessage(IDS_SAVE_SKIPPED, path, m_unreadableError);
+        report.message = FormatFileMessage(IDS_SAVE_SKIPPED, path, DescribeError(m_unreadableError));
         report.boxType = MB_OK | MB_ICONEXCLAMATION;
+        return report;
+    }
+    const FileStamp now = StampOf(path);
+    if (now.exists && !(now == m_fileStamp)) {
+        // Another strip on this file saved its list since this one read it (each saves its
+        // own at close): replacing that list unasked would lose its changes. (A file gone
+        // since holds nothing to lose.)
+        report.result = ShortcutSave::Changed;
+        report.message = FormatFileMessage(IDS_SAVE_CHANGED, path);
+        report.boxType = MB_YESNO | MB_ICONQUESTION;
         return report;
     }
     CShellTool shell;
@@ -178,12 +204,13 @@ ShortcutSaveReport CShortcutStore::SaveToFile(const std::string& path) {
     if (!shell.SaveFile(path.c_str(), text.data(), text.size())) {
         DWORD error = GetLastError();
         report.result = ShortcutSave::Failed;
-        report.message = FormatFileMessage(IDS_SAVE_FAILED, path, error != 0 ? error : ERROR_WRITE_FAULT);
+        report.message = FormatFileMessage(IDS_SAVE_FAILED, path, DescribeError(error != 0 ? error : ERROR_WRITE_FAULT));
         report.boxType = MB_RETRYCANCEL | MB_ICONHAND;
         return report;  // the list stays for another attempt
     }
     Clear();
     m_modified = 0;
+    m_fileStamp = StampOf(path);
     report.result = ShortcutSave::Saved;
     return report;
 }
@@ -194,6 +221,10 @@ ShortcutSave CShortcutStore::SaveAtClose(HWND owner, const std::string& path) {
         ShortcutSaveReport report = SaveToFile(path);
         if (report.message.empty()) return report.result;
         const int answer = MessageBoxA(owner, report.message.c_str(), caption.c_str(), report.boxType);
+        if (report.result == ShortcutSave::Changed && answer == IDYES) {
+            m_fileStamp = StampOf(path);  // agreed: the file as it is now is written over
+            continue;
+        }
         if (report.result != ShortcutSave::Failed || answer != IDRETRY) {
             Clear();
             return report.result;

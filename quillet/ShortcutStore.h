@@ -17,12 +17,15 @@ enum class ShortcutSave {
     Saved,
     NotSaved,     // the file existed but could not be read at start-up: it is not written over
     Failed,       // writing failed; the list is kept, so the save can be tried again
+    Changed,      // the file changed since it was read (another strip saved it): written only
+                  // once the user agrees
 };
 
 struct ShortcutSaveReport {
     ShortcutSave result = ShortcutSave::Nothing;
-    // For NotSaved and Failed: the text for the user, naming the file and the reason, and
-    // the message-box type to show it with (OK for NotSaved, Retry/Cancel for Failed).
+    // For NotSaved, Failed and Changed: the text for the user, naming the file (and the reason),
+    // and the message-box type to show it with (OK for NotSaved, Retry/Cancel for Failed, a
+    // Yes/No question for Changed).
     std::string message;
     UINT boxType = 0;
 };
@@ -66,15 +69,28 @@ public:
     // will not write over it.
     bool LoadFromFile(const std::string& path);
     bool FileWasUnreadable() const { return m_unreadableError != 0; }
-    // Save at close. Writes only when modified, with a path and a non-empty list; the list is
-    // emptied once written (or found not to be writable because of the start-up failure).
+    // Save at close. Writes only when modified, with a path and a non-empty list, and the
+    // file as it was read (or not there, as it was not); the list is emptied once written (or
+    // found not to be writable because of the start-up failure).
     ShortcutSaveReport SaveToFile(const std::string& path);
     // SaveToFile with the user told: NotSaved is shown once; Failed asks to retry until the
-    // save succeeds or the user cancels. Message boxes are owned by `owner`.
+    // save succeeds or the user cancels; Changed asks whether to write over the other
+    // program's file. Message boxes are owned by `owner`.
     ShortcutSave SaveAtClose(HWND owner, const std::string& path);
 
 private:
+    // What tells the file from the one read: whether it is there, its size, its last write.
+    struct FileStamp {
+        bool exists = false;
+        ULONGLONG size = 0, written = 0;
+        bool operator==(const FileStamp& o) const {
+            return exists == o.exists && size == o.size && written == o.written;
+        }
+    };
+    static FileStamp StampOf(const std::string& path);
+
     int m_modified = 0;
     int32_t m_nextId = 0;
     DWORD m_unreadableError = 0;  // why the file could not be read at start-up; 0 when it could
+    FileStamp m_fileStamp;        // the file as this store last read or wrote it
 };

@@ -80,8 +80,11 @@
 #define IDS_SAVE_SKIPPED         2018
 // Saving at close failed (%s: the file's path, %s: the system's reason); asks to retry.
 #define IDS_SAVE_FAILED          2019
-#define IDS_SAVE_CAPTION         2020  // caption of the two boxes above
+#define IDS_SAVE_CAPTION         2020  // caption of the boxes about saving
 #define IDS_SYSTEM_ERROR         2021  // the reason when the system has no words for an error (%lu: its code)
+// Saving at close: the file changed since it was read, most likely saved by another strip (%s:
+// its path); asks whether to write over it.
+#define IDS_SAVE_CHANGED         2022
 
 // The application's title, where the framework looks for it.
 #define IDS_APP_TITLE            0xE000

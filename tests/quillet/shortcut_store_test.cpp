@@ -42,12 +42,10 @@ TEST(ShortcutStore, LoadWantsOnlySyntaxAndIdsStayWithTheirShortcuts) {
     EXPECT_EQ(Dump(store), "0:" + Line(keyA.Path(), "a") + "|1:" + Line(keyB.Path(), "renamed") + "|2:" +
                                Line("hkcu\\software", "b") + "|3:" + Line(keyB.Path(), A("新的")) + "|");
 
-    // A removed id is gone for good while the others keep theirs. (That adding and editing
-    // mark the list changed: the strip's file at close.)
-    store.SetModified(false);
+    // A removed id is gone for good while the others keep theirs. (That adding, editing and
+    // deleting mark the list changed: the strip's file at close.)
     Shortcut got;
     EXPECT_TRUE(store.Remove(1));
-    EXPECT_TRUE(store.IsModified());
     EXPECT_FALSE(store.Get(1, got));
     ASSERT_TRUE(store.Get(2, got));
     EXPECT_EQ(got.name, "b");

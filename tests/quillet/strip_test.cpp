@@ -114,6 +114,33 @@ TEST(Strip, ButtonsAddEditAndDeleteAndTheFileIsRewrittenInListOrderOnceASaveSucc
               IniLine(keys.b.Path(), A("乙 改")) + IniLine(keys.c.Path(), A("丙 三")) + IniLine(extra.Path(), "Delta"));
 }
 
+// Strips on one file each save their own list at close; one that finds the file saved by
+// another since it read it asks first: No keeps the other's list, Yes writes its own.
+TEST(Strip, StripsOnOneFileAskBeforeWritingOverAnothersList) {
+    ThreeKeys keys;
+    const std::string lines[] = {IniLine(keys.a.Path(), A("甲")), IniLine(keys.b.Path(), "Beta"),
+                                 IniLine(keys.c.Path(), A("丙 三"))};
+    StripRun first("strip_shared"), second("strip_shared"), third("strip_shared");
+    ASSERT_TRUE(first.WriteIni(keys.File()) && first.Start() && second.Start() && third.Start());
+    const struct { StripRun& run; int answer; std::string file; size_t asked; } ends[] = {
+        {first, IDNO, lines[1] + lines[2], 0},
+        {second, IDNO, lines[1] + lines[2], 1},
+        {third, IDYES, lines[0] + lines[1], 1},
+    };
+    for (int i = 0; i < 3; ++i) {  // each deletes another shortcut: the first, second, third
+        wintest::MessageBoxWatcher boxes(IDYES, ends[i].run.Pid());
+        PostMessageA(ends[i].run.Strip(), WM_USER + 0x336, 4, i);
+        ASSERT_TRUE(WaitUntil([&] { return ends[i].run.PickerItems().size() == 2; }, 5000));
+    }
+    for (const auto& e : ends) {
+        wintest::MessageBoxWatcher boxes(e.answer, e.run.Pid());
+        ASSERT_TRUE(e.run.Close());
+        EXPECT_EQ(e.file, e.run.ReadIni());
+        ASSERT_EQ(e.asked, boxes.Seen().size());
+        if (e.asked) { EXPECT_EQ("保存快捷方式", U(boxes.Seen()[0].caption)); }
+    }
+}
+
 TEST(Strip, AFileThatCouldNotBeReadIsNotOverwritten) {
     ThreeKeys keys;
     StripRun run("strip_unreadable");

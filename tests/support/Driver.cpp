@@ -345,7 +345,10 @@ bool StripRun::Start() {
     std::string program = self;
     for (int up = 0; up < 3; ++up) program.erase(program.find_last_of('\\'));
     std::string exe = m_folder + "Quillet.exe", cmd = "\"" + exe + "\"";
-    if (!CopyFileA((program + "\\quillet\\Quillet.exe").c_str(), exe.c_str(), FALSE)) return false;
+    // A second strip of the folder finds the program there, running.
+    if (!CopyFileA((program + "\\quillet\\Quillet.exe").c_str(), exe.c_str(), FALSE) &&
+        GetFileAttributesA(exe.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return false;
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};

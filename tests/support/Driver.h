@@ -92,7 +92,8 @@ inline std::string IniLine(const std::string& location, const std::string& name)
 }
 
 // The real Quillet.exe, copied into a scratch folder of its own so that the shortcut file
-// beside it (Quillet.ini) belongs to that run alone.
+// beside it (Quillet.ini) belongs to that run alone, or to the runs of one scratch name, as to
+// strips started from one folder.
 class StripRun {
 public:
     explicit StripRun(const char* scratchName);
