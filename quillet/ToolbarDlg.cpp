@@ -53,6 +53,7 @@ BEGIN_MESSAGE_MAP(CToolbarDlg, CDialog)
     ON_MESSAGE(WM_QUERYDRAGICON, OnQueryDragIcon)
     ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
     ON_MESSAGE(WM_LBUTTONDOWN, OnLButtonDown)
+    ON_MESSAGE(WM_ENDSESSION, OnEndSession)
     ON_MESSAGE(WM_CLIPBOARDUPDATE, OnClipboardUpdate)
     ON_MESSAGE(WM_OPEN_COPIED, OnOpenCopied)
     ON_MESSAGE(WM_TIMER, OnTimer)
@@ -343,4 +344,10 @@ void CToolbarDlg::OnClose() {
     m_pathBox.ResetContent();
     SaveShortcutFile();
     EndDialog(IDCANCEL);
+}
+
+// Logoff and shutdown end the strip without its close button, after a day's changes.
+LRESULT CToolbarDlg::OnEndSession(WPARAM ending, LPARAM) {
+    if (ending) OnClose();
+    return 0;
 }

@@ -1,6 +1,7 @@
 // The strip: a thin, captionless, always-on-top modal dialog (template 102) with twelve
 // picture buttons, the shortcut picker and the typed-path box. It owns the shortcut list,
-// loads it when it opens and saves it when the close button ends the program.
+// loads it when it opens and saves it when the close button or the end of the session ends
+// the program.
 //
 // Other windows of the program talk to it only through the four program messages
 // (WM_SHORTCUT_ITEM ... WM_SHORTCUT_REPLACE), sent synchronously within the one thread;
@@ -53,6 +54,7 @@ protected:
     LRESULT OnQueryDragIcon(WPARAM wParam, LPARAM lParam);
     LRESULT OnDrawItem(WPARAM wParam, LPARAM lParam);
     LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
     LRESULT OnClipboardUpdate(WPARAM wParam, LPARAM lParam);  // ToolbarClipboard.cpp
     LRESULT OnOpenCopied(WPARAM wParam, LPARAM lParam);       // ToolbarClipboard.cpp
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);            // ToolbarClipboard.cpp

@@ -114,9 +114,10 @@ TEST(Strip, ButtonsAddEditAndDeleteAndTheFileIsRewrittenInListOrderOnceASaveSucc
               IniLine(keys.b.Path(), A("乙 改")) + IniLine(keys.c.Path(), A("丙 三")) + IniLine(extra.Path(), "Delta"));
 }
 
-// Strips on one file each save their own list at close; one that finds the file saved by
-// another since it read it asks first: No keeps the other's list, Yes writes its own.
-TEST(Strip, StripsOnOneFileAskBeforeWritingOverAnothersList) {
+// Strips on one file each save their own list, at close or at the end of the session (logoff,
+// shutdown); one that finds the file saved by another since it read it asks first: No keeps
+// the other's list, Yes writes its own.
+TEST(Strip, StripsOnOneFileSaveAtCloseOrSessionEndAndAskBeforeWritingOverAnothersList) {
     ThreeKeys keys;
     const std::string lines[] = {IniLine(keys.a.Path(), A("甲")), IniLine(keys.b.Path(), "Beta"),
                                  IniLine(keys.c.Path(), A("丙 三"))};
@@ -125,7 +126,7 @@ TEST(Strip, StripsOnOneFileAskBeforeWritingOverAnothersList) {
     const struct { StripRun& run; int answer; std::string file; size_t asked; } ends[] = {
         {first, IDNO, lines[1] + lines[2], 0},
         {second, IDNO, lines[1] + lines[2], 1},
-        {third, IDYES, lines[0] + lines[1], 1},
+        {third, IDYES, lines[0] + lines[1], 1},  // ended with the session
     };
     for (int i = 0; i < 3; ++i) {  // each deletes another shortcut: the first, second, third
         wintest::MessageBoxWatcher boxes(IDYES, ends[i].run.Pid());
@@ -134,7 +135,7 @@ TEST(Strip, StripsOnOneFileAskBeforeWritingOverAnothersList) {
     }
     for (const auto& e : ends) {
         wintest::MessageBoxWatcher boxes(e.answer, e.run.Pid());
-        ASSERT_TRUE(e.run.Close());
+        ASSERT_TRUE(&e.run == &third ? drive::EndSession() && third.WaitExit(10000) : e.run.Close());
         EXPECT_EQ(e.file, e.run.ReadIni());
         ASSERT_EQ(e.asked, boxes.Seen().size());
         if (e.asked) { EXPECT_EQ("保存快捷方式", U(boxes.Seen()[0].caption)); }

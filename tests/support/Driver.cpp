@@ -327,6 +327,26 @@ HungViewer::~HungViewer() {
     CloseHandle(m_release);
 }
 
+bool EndSession() {
+    bool windowless = true;
+    EnumWindows([](HWND hwnd, LPARAM windowless) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        if (pid == GetCurrentProcessId()) *reinterpret_cast<bool*>(windowless) = false;
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&windowless));
+    std::string command = "wineboot.exe --end-session --shutdown";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!windowless || !CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    const bool ended = WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return ended;
+}
+
 StripRun::StripRun(const char* scratchName) : m_folder(wintest::ScratchDir(scratchName)) {
     DeleteFileA(IniPath().c_str());
 }

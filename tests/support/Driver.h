@@ -86,6 +86,11 @@ private:
     std::thread m_thread;
 };
 
+// Ends the session as logoff does: Wine's wineboot sends the system's end-session messages to
+// every window of the prefix, then ends each process that has one. False, ending nothing,
+// while this program has a window: it would be ended too, and with a success code.
+bool EndSession();
+
 // One line of Quillet's shortcut file: the location, 0x03, the name.
 inline std::string IniLine(const std::string& location, const std::string& name) {
     return location + '\x03' + name + "\r\n";
