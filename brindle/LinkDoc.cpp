@@ -81,7 +81,8 @@ bool CLinkDoc::PushLine(size_t start, size_t end) {
     for (; m_noLinkNext < m_noLink.size() && m_noLink[m_noLinkNext] < end; ++m_noLinkNext) noLink = true;
     const int32_t kind = noLink ? LINE_TEXT : ClassifyLine(std::string_view(m_buf + start, end - start));
     block.low[slot] = static_cast<uint32_t>(end);
-    block.high[slot] = static_cast<uint8_t>(((end >> 32) & 0x3F) | (static_cast<uint32_t>(kind) << 6));
+    const uint32_t endHigh = static_cast<uint32_t>(end >> 32) & kEndHighBits;
+    block.high[slot] = static_cast<uint8_t>(endHigh | (static_cast<uint32_t>(kind) << kKindShift));
     ++m_count;
     if (end - start > m_nMaxLineLen) m_nMaxLineLen = end - start;
     return true;

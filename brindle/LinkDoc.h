@@ -18,6 +18,9 @@
 
 enum : int32_t { LINE_TEXT = 0, LINE_KEY = 1, LINE_FILE = 2 };
 
+// Key lines and file lines are links: drawn blue and underlined, opened by a click.
+inline bool IsLink(int32_t kind) { return kind != LINE_TEXT; }
+
 // Position of the first byte c in [p, p + n), or n. Our own, 16 bytes a step: the C
 // library the Windows build runs on under Wine searches byte by byte, and splitting a
 // text of some hundred MB into lines is mostly this search.
@@ -63,7 +66,7 @@ public:
     std::string_view LineText(int32_t index) const;
     int32_t LineKind(int32_t index) const {
         const size_t i = static_cast<size_t>(index);
-        return m_index[i >> kBlockShift]->high[i & (kBlockLines - 1)] >> 6;
+        return m_index[i >> kBlockShift]->high[i & (kBlockLines - 1)] >> kKindShift;
     }
 
     // The whole text as it is held, every line followed by CR LF, for searching it in place
@@ -115,9 +118,11 @@ private:
     static constexpr size_t kBlockShift = 16;
     static constexpr size_t kBlockLines = size_t(1) << kBlockShift;
     // A line's end (the offset just past its bytes; its CR LF follows) has 38 bits: the low
-    // 32 in `low`, the rest in the low 6 bits of `high`, whose top 2 bits hold the kind.
-    // 256 GB of text is far beyond what the program could hold in memory.
+    // 32 in `low`, the rest in the low 6 bits of `high` (kEndHighBits), whose top 2 bits hold
+    // the kind. 256 GB of text is far beyond what the program could hold in memory.
     static constexpr uint64_t kMaxEnd = (uint64_t(1) << 38) - 1;
+    static constexpr unsigned kKindShift = 6;
+    static constexpr uint8_t kEndHighBits = (1u << kKindShift) - 1;
     struct IndexBlock {
         uint32_t low[kBlockLines];
         uint8_t high[kBlockLines];
@@ -125,7 +130,7 @@ private:
     uint64_t EndOf(size_t i) const {
         const IndexBlock& b = *m_index[i >> kBlockShift];
         const size_t j = i & (kBlockLines - 1);
-        return (uint64_t(b.high[j] & 0x3F) << 32) | b.low[j];
+        return (uint64_t(b.high[j] & kEndHighBits) << 32) | b.low[j];
     }
     std::vector<std::unique_ptr<IndexBlock>> m_index;
     size_t m_count = 0;
