@@ -1,19 +1,13 @@
 #include "LinkView.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <limits>
-#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "ClipboardText.h"
-#include "LinkText.h"
-#include "Mbcs.h"
 #include "LinkViewRules.h"
-#include "TextFile.h"
+#include "Mbcs.h"
 #include "resource.h"
 
 namespace {
@@ -29,9 +23,6 @@ int ClampToInt(int64_t v) {
 }
 
 bool IsLeadingBlank(char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
-
-// Posted by the search thread when it has ended: wParam is the search's number.
-constexpr UINT kSearchDone = WM_APP + 1;
 
 }  // namespace
 
@@ -50,15 +41,13 @@ BEGIN_MESSAGE_MAP(CLinkView, CWnd)
     ON_MESSAGE(WM_LBUTTONUP, OnLButtonUp)
     ON_MESSAGE(WM_DESTROY, OnDestroy)
     ON_MESSAGE(WM_DROPFILES, OnDropFiles)
-    ON_MESSAGE(kSearchDone, OnSearchDone)
+    ON_MESSAGE(CFindController::kSearchDone, OnSearchDone)
     ON_COMMAND(ID_FILE_OPENTEXT, OnFileOpen)
     ON_COMMAND(ID_EDIT_PASTETEXT, OnEditPaste)
     ON_COMMAND(ID_EDIT_FINDTEXT, OnEditFind)
     ON_COMMAND(ID_EDIT_FINDNEXTMATCH, OnEditFindNext)
     ON_COMMAND(ID_EDIT_FINDPREVMATCH, OnEditFindPrevious)
 END_MESSAGE_MAP()
-
-CLinkView::~CLinkView() { CancelSearch(); }
 
 bool CLinkView::PreCreateWindow(CREATESTRUCTA& cs) {
     cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, ::LoadCursorA(nullptr, IDC_ARROW),
@@ -109,89 +98,6 @@ LRESULT CLinkView::OnCreate(WPARAM, LPARAM) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Texts coming in
-
-bool CLinkView::LoadTextFile(const char* path) {
-    // Refused by the name or existence test: the text, its match and any search stay.
-    if (!PassesLoadTests(path)) return false;
-    CancelSearch();  // the search reads the document that is about to change
-    const size_t linesBefore = static_cast<size_t>(m_doc.GetLineCount());
-    switch (LoadTextFileInto(path, m_doc, m_links)) {
-    case LoadResult::Loaded:
-        ShowNewText();
-        return true;
-    case LoadResult::ReadError: {
-        const DWORD error = ::GetLastError();
-        ShowNewText();  // the document is empty now: show that, not the old picture
-        AfxReportFileError(path, false, error);
-        return false;
-    }
-    case LoadResult::NotLoaded:
-    default:
-        // Gone since the test above: nothing changed. Failed later: the old text is gone,
-        // and the view should not go on showing it.
-        if (linesBefore != 0 && m_doc.GetLineCount() == 0) ShowNewText();
-        return false;
-    }
-}
-
-bool CLinkView::PasteText() {
-    if (!CClipboardText::IsAvailable()) return false;
-    CancelSearch();
-    m_links.Clear();
-    m_doc.Clear();
-
-    // A text too large to copy (or to convert) is a failed paste like any other: the view
-    // stays empty, and no match of the old text is left pointing into the emptied document.
-    bool pasted = false;
-    try {
-        std::string text;
-        pasted = CClipboardText(m_hWnd).Read(text) && (m_doc.SetText(text) || text.empty());
-    } catch (const std::bad_alloc&) {
-        m_doc.Clear();
-    }
-    // The new text, or, for an empty text or a clipboard that could not be read, the
-    // emptied view (rather than the old picture until the next repaint).
-    ShowNewText();
-    return pasted;
-}
-
-bool CLinkView::LoadCommandLine() {
-    const char* commandLine = ::GetCommandLineA();
-    if (!commandLine || !*commandLine) return false;
-    std::string_view argument;
-    if (!CommandLineArgument(commandLine, argument)) return false;
-    const std::string path(argument);
-    return LoadTextFile(path.c_str());
-}
-
-LRESULT CLinkView::OnDropFiles(WPARAM wParam, LPARAM) {
-    HDROP drop = reinterpret_cast<HDROP>(wParam);
-    if (!drop) return Default();
-    if (::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) >= 1) {
-        const UINT length = ::DragQueryFileA(drop, 0, nullptr, 0);
-        std::string name(length + 1, '\0');
-        ::DragQueryFileA(drop, 0, &name[0], length + 1);
-        LoadTextFile(name.c_str());
-    }
-    ::DragFinish(drop);
-    return 0;
-}
-
-void CLinkView::OnFileOpen() {
-    const std::string filter = AfxLoadString(IDS_OPEN_FILTER);
-    // No flags of our own: the read-only box shows, and a name that does not exist gets
-    // past the dialog (LoadTextFile then refuses it quietly). The Explorer style is only
-    // the dialog's look, the one every current program shows.
-    CFileDialog dlg(true, nullptr, nullptr, OFN_EXPLORER, filter.c_str(), this);
-    if (dlg.DoModal() != IDOK) return;
-    const std::string path = dlg.GetPathName();
-    if (!path.empty()) LoadTextFile(path.c_str());
-}
-
-void CLinkView::OnEditPaste() { PasteText(); }
-
-// ---------------------------------------------------------------------------------------
 // Layout and scroll ranges
 
 void CLinkView::ShowNewText() {
@@ -211,7 +117,7 @@ void CLinkView::LayoutLinks() {
     m_links.Clear();
     const int32_t count = m_doc.GetLineCount();
     for (int32_t i = 0; i < count; ++i) {
-        if ((m_doc.LineKind(i) & 3) == 0) continue;
+        if (!IsLink(m_doc.LineKind(i))) continue;
         const int64_t top = static_cast<int64_t>(i) * m_cyLine;
         // Document rows are 32-bit; a line beyond them cannot be pointed at anyway.
         if (top + m_cyLine > std::numeric_limits<int32_t>::max()) break;
@@ -285,7 +191,7 @@ LRESULT CLinkView::OnPaint(WPARAM, LPARAM) {
 }
 
 void CLinkView::DrawLine(CDC& dc, int32_t line, int y, int hPos, int clientWidth) {
-    const bool link = (m_doc.LineKind(line) & 3) != 0;
+    const bool link = IsLink(m_doc.LineKind(line));
     dc.SelectObject(link ? m_fontLink : m_fontText);
     dc.SetTextColor(link ? kLinkColour : kTextColour);
 
@@ -332,119 +238,32 @@ int64_t CLinkView::TextWidth(int32_t line, size_t offset) {
     offset = std::min(offset, text.size());
     if (text.size() > static_cast<size_t>(kPieceBytes)) return static_cast<int64_t>(offset) * m_cxChar;
     CClientDC dc(this);
-    dc.SelectObject((m_doc.LineKind(line) & 3) != 0 ? m_fontLink : m_fontText);
+    dc.SelectObject(IsLink(m_doc.LineKind(line)) ? m_fontLink : m_fontText);
     SIZE size{};
     ::GetTextExtentPoint32A(dc, text.data(), static_cast<int>(offset), &size);
     return size.cx;
 }
 
 // ---------------------------------------------------------------------------------------
-// Find
+// Find's commands (FindController.cpp) and the match it shows
 
-void CLinkView::OnEditFind() {
-    if (m_findDialog.m_hWnd) {
-        ::SetActiveWindow(m_findDialog.m_hWnd);
-        return;
-    }
-    // Opens with the last text searched for and the last choices made in it. Owned by the
-    // frame, which hands its requests on and sees its keys first (Esc, the accelerators).
-    const DWORD flags = FR_HIDEWHOLEWORD | (m_bFindDown ? FR_DOWN : 0) | (m_bMatchCase ? FR_MATCHCASE : 0);
-    m_findDialog.Create(m_findText, flags, GetParent());
-}
-
-void CLinkView::OnFindRequest(const CFindReplaceDialog& dialog) {
-    if (dialog.FindNext()) Find(dialog.GetFindString(), dialog.MatchCase(), dialog.SearchDown());
-}
-
-void CLinkView::Find(const std::string& text, bool matchCase, bool down) {
-    m_findText = text;
-    m_bMatchCase = matchCase;
-    m_bFindDown = down;
-    StartSearch(down);
-}
-
-void CLinkView::OnEditFindNext() {
-    if (m_findText.empty()) OnEditFind();
-    else StartSearch(true);
-}
-
-void CLinkView::OnEditFindPrevious() {
-    if (m_findText.empty()) OnEditFind();
-    else StartSearch(false);
-}
-
-// Searches from just after the match shown (before it, upward), or from the top line shown,
-// to the end (the start) of the text. The search runs on a thread of its own, so that a
-// search through a few hundred MB leaves the window painting and Esc can end it; the
-// thread reads the document and posts its result, nothing more. A request while a search
-// runs ends that search and starts its own: the text may have been corrected meanwhile,
-// and the result shown must be that of the text asked for last.
-void CLinkView::StartSearch(bool down) {
-    CancelSearch();  // the one still running, and one whose end was never told
-    if (m_findText.empty()) return;
-    SCROLLINFO si{};
-    GetScrollInfo(SB_VERT, &si, SIF_POS);
-    m_searchFrom = m_doc.SearchStart(m_match, down, si.nPos);
-    m_search = std::make_unique<CTextSearch>(m_findText, m_bMatchCase);
-    m_bSearchDown = down;
-    m_found = CTextSearch::npos;
-    m_cancel = false;
-    ++m_searchId;
-    m_hSearch = ::CreateThread(nullptr, 0, SearchThread, this, 0, nullptr);
-    if (!m_hSearch) {  // no thread to be had: search here, at the cost of a pause
-        m_found = m_search->Search(m_doc.Text(), m_searchFrom, m_bSearchDown);
-        m_hSearch = INVALID_HANDLE_VALUE;
-        OnSearchDone(m_searchId, 0);
-    }
-}
-
-DWORD WINAPI CLinkView::SearchThread(void* param) {
-    CLinkView* view = static_cast<CLinkView*>(param);
-    const CTextSearch& search = *view->m_search;
-    view->m_found = search.Search(view->m_doc.Text(), view->m_searchFrom, view->m_bSearchDown, &view->m_cancel);
-    ::PostMessageA(view->m_hWnd, kSearchDone, view->m_searchId, 0);
-    return 0;
-}
-
-// The thread, not its end notice, tells whether a search runs: a notice that could not be
-// posted (a full queue) must not leave Find waiting for it, refusing every later search.
-bool CLinkView::IsSearching() const {
-    return m_hSearch && m_hSearch != INVALID_HANDLE_VALUE && ::WaitForSingleObject(m_hSearch, 0) == WAIT_TIMEOUT;
-}
-
-void CLinkView::CancelSearch() {
-    if (!m_hSearch) return;
-    m_cancel = true;
-    if (m_hSearch != INVALID_HANDLE_VALUE) {
-        ::WaitForSingleObject(m_hSearch, INFINITE);
-        ::CloseHandle(m_hSearch);
-    }
-    m_hSearch = nullptr;
-}
+void CLinkView::OnEditFind() { m_find.OpenDialog(); }
+void CLinkView::OnEditFindNext() { m_find.FindAgain(true); }
+void CLinkView::OnEditFindPrevious() { m_find.FindAgain(false); }
 
 LRESULT CLinkView::OnSearchDone(WPARAM id, LPARAM) {
-    // A search cancelled since may have posted its end all the same.
-    if (!m_hSearch || id != m_searchId) return 0;
-    if (m_hSearch != INVALID_HANDLE_VALUE) {
-        ::WaitForSingleObject(m_hSearch, INFINITE);
-        ::CloseHandle(m_hSearch);
-    }
-    m_hSearch = nullptr;
-    if (m_cancel) return 0;
-    if (m_found != CTextSearch::npos) {
-        ShowMatch(m_found);
-        return 0;
-    }
-    // Nothing found: the match and the view stay as they were.
-    std::string text = AfxLoadString(IDS_FIND_NOT_FOUND);
-    const size_t at = text.find("%1");
-    if (at != std::string::npos) text.replace(at, 2, m_findText);
-    AfxMessageBox(text, MB_OK | MB_ICONINFORMATION);
+    m_find.OnSearchDone(id);
     return 0;
 }
 
-void CLinkView::ShowMatch(size_t offset) {
-    m_match = m_doc.MatchAt(offset, m_search->Length());
+int32_t CLinkView::TopLine() const {
+    SCROLLINFO si{};
+    GetScrollInfo(SB_VERT, &si, SIF_POS);
+    return si.nPos;
+}
+
+void CLinkView::ShowMatch(const TextMatch& match, HWND cover) {
+    m_match = match;
     const int32_t line = m_match.line;
 
     // Into view: its line (centred when it was off screen), then the text itself sideways.
@@ -463,26 +282,26 @@ void CLinkView::ShowMatch(size_t offset) {
         si.fMask = SIF_POS;
         SetScrollInfo(SB_HORZ, &si, true);
     }
-    MoveMatchBesideDialog();
+    MoveMatchBeside(cover);
     Invalidate(true);
     UpdateWindow();
 }
 
-void CLinkView::MoveMatchBesideDialog() {
-    if (!m_findDialog.m_hWnd || !::IsWindowVisible(m_findDialog.m_hWnd) || m_cyLine <= 0) return;
-    CRect dialog;
-    ::GetWindowRect(m_findDialog.m_hWnd, &dialog);
-    ScreenToClient(&dialog);
+void CLinkView::MoveMatchBeside(HWND cover) {
+    if (!cover || !::IsWindowVisible(cover) || m_cyLine <= 0) return;
+    CRect over;
+    ::GetWindowRect(cover, &over);
+    ScreenToClient(&over);
     SCROLLINFO si{};
     GetScrollInfo(SB_HORZ, &si, SIF_POS);
     const int64_t textLeft = linkview::ColumnToClient(si.nPos, m_cxChar, 0);
     const int64_t left = textLeft + TextWidth(m_match.line, static_cast<size_t>(m_match.start));
     const int64_t right = textLeft + TextWidth(m_match.line, static_cast<size_t>(m_match.start + m_match.length));
-    if (right <= dialog.left || left >= dialog.right) return;  // beside it already
+    if (right <= over.left || left >= over.right) return;  // beside it already
     GetScrollInfo(SB_VERT, &si, SIF_ALL);
     const int32_t page = static_cast<int32_t>(std::min<UINT>(si.nPage, std::numeric_limits<int32_t>::max()));
-    si.nPos = linkview::PositionBeside(si.nPos, page, std::max(si.nMax - page + 1, 0), m_match.line, dialog.top,
-                                       dialog.bottom, m_cyLine);
+    si.nPos = linkview::PositionBeside(si.nPos, page, std::max(si.nMax - page + 1, 0), m_match.line, over.top,
+                                       over.bottom, m_cyLine);
     si.fMask = SIF_POS;
     SetScrollInfo(SB_VERT, &si, true);
 }
@@ -599,7 +418,7 @@ LRESULT CLinkView::OnMouseLeave(WPARAM, LPARAM) {
 }
 
 LRESULT CLinkView::OnSetCursor(WPARAM, LPARAM) {
-    if (IsSearching()) {
+    if (m_find.IsSearching()) {
         ::SetCursor(::LoadCursorA(nullptr, IDC_APPSTARTING));
         return TRUE;
     }
@@ -641,8 +460,7 @@ bool CLinkView::OpenLink(int32_t line) {
 }
 
 LRESULT CLinkView::OnDestroy(WPARAM, LPARAM) {
-    CancelSearch();
-    m_findDialog.DestroyWindow();
+    m_find.Close();
     const LRESULT result = Default();
     m_links.Clear();
     m_doc.Clear();

@@ -1,48 +1,54 @@
 // The viewer's one pane: paints the document line by line (links blue and underlined),
 // scrolls by lines and average character widths, shows the hand over a link and opens it
-// on a click. It also takes the texts that come in: Open, Paste, a drop, the command line;
-// and it finds text, through the system's Find dialog and F3 / Shift+F3.
+// on a click, and shows the match Find has found. Its parts, by file:
+//   LinkView.cpp        creation, painting, scrolling, hover and click, showing a match
+//   LinkViewLoad.cpp    the texts that come in: Open, Paste, a drop, the command line
+//   FindController.*    Find: the dialog, F3 / Shift+F3 and the search on a thread of its own
 #pragma once
+#include "FindController.h"
 #include "Framework.h"
 #include "LinkDoc.h"
 #include "LinkRectList.h"
 #include "Mbcs.h"
 #include "RegKeyTool.h"
 #include "ShellTool.h"
-#include "TextSearch.h"
 
 #include <array>
-#include <atomic>
 #include <cstdint>
-#include <memory>
-#include <string>
+#include <functional>
+#include <string_view>
 
 class CLinkView : public CWnd {
 public:
     CLinkView() = default;
-    ~CLinkView() override;
 
     bool PreCreateWindow(CREATESTRUCTA& cs) override;
 
-    // The ways a text comes in. Each empties the document first (after the name and
-    // existence tests, for a file) and shows the new text when there is one.
+    // The ways a text comes in (LinkViewLoad.cpp). Each empties the document first (after
+    // the name and existence tests, for a file) and shows the new text when there is one.
     bool LoadTextFile(const char* path);
     bool PasteText();
     bool LoadCommandLine();
+    // Where each of them, and any further way in, replaces the text: the running search
+    // ends, the document and the links are emptied, `fill` puts the new text into the
+    // document, and the view shows what is there then (nothing, when fill failed). The
+    // result is fill's.
+    bool ReplaceText(const std::function<bool(CLinkDoc& doc)>& fill);
 
-    // After a load or paste whose SetText succeeded: links, both bars back to 0, repaint.
+    // After a text has come in: links, both bars back to 0, repaint.
     void ShowNewText();
     void SetScrollRanges(int width, int height, bool reset);
     void LayoutLinks();
     bool OpenLink(int32_t line);
 
-    // Find. The frame hands on the dialog's requests and ends a running search on Esc; a
-    // search runs on a thread of its own. A new request ends the one still running.
-    void OnFindRequest(const CFindReplaceDialog& dialog);
-    void Find(const std::string& text, bool matchCase, bool down);
-    bool IsSearching() const;
-    void CancelSearch();
-    const TextMatch& GetMatch() const { return m_match; }  // line -1: none shown
+    // Find's side of the view: the frame hands it the dialog's requests and Esc.
+    CFindController& Finder() { return m_find; }
+    // The match shown (line -1: none), from where Find goes on; the first line shown.
+    const TextMatch& Match() const { return m_match; }
+    int32_t TopLine() const;
+    // Shows a match found: scrolled into view (its line centred when it was off screen,
+    // then the text sideways), out from under `cover` (the Find dialog) when that is shown.
+    void ShowMatch(const TextMatch& match, HWND cover);
 
     // For the tests: what the view shows.
     const CLinkDoc& GetDoc() const { return m_doc; }
@@ -81,11 +87,8 @@ private:
     void DrawLine(CDC& dc, int32_t line, int y, int hPos, int clientWidth);
     // Pixels from the start of a line's text to byte `offset` of it, in the line's font.
     int64_t TextWidth(int32_t line, size_t offset);
-    void StartSearch(bool down);
-    static DWORD WINAPI SearchThread(void* view);
-    void ShowMatch(size_t offset);
-    // After the match has been scrolled into view: out from under the Find dialog.
-    void MoveMatchBesideDialog();
+    // After the match has been scrolled into view: out from under a window over the view.
+    void MoveMatchBeside(HWND cover);
 
     CLinkDoc m_doc;
     CLinkRectList m_links;
@@ -109,19 +112,7 @@ private:
     };
     std::array<LineStarts, 64> m_lineStarts;
 
-    // Find: the dialog and what was last asked of it, which is what a running search looks for.
-    CFindReplaceDialog m_findDialog;
-    std::string m_findText;
-    bool m_bMatchCase = false;
-    bool m_bFindDown = true;
     TextMatch m_match;
-    // A search runs on a worker thread that reads the document (which stays as it is until
-    // the search has ended or been cancelled) and only posts its result back.
-    HANDLE m_hSearch = nullptr;
-    std::atomic<bool> m_cancel{false};
-    std::unique_ptr<CTextSearch> m_search;
-    size_t m_searchFrom = 0;
-    bool m_bSearchDown = true;
-    size_t m_found = CTextSearch::npos;
-    UINT m_searchId = 0;
+    // After the document it reads, so that it goes first: its destructor ends a running search.
+    CFindController m_find{*this, m_doc};
 };

@@ -48,8 +48,9 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
 // hands them here first, before they are dispatched.
 bool CMainFrame::PreTranslateMessage(MSG* msg) {
     // Esc ends a search that is still running, wherever the keyboard is.
-    if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE && m_wndView.IsSearching()) {
-        m_wndView.CancelSearch();
+    CFindController& find = m_wndView.Finder();
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE && find.IsSearching()) {
+        find.CancelSearch();
         return true;
     }
     return m_hAccel && ::TranslateAcceleratorA(m_hWnd, m_hAccel, msg);
@@ -59,7 +60,7 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     const UINT findMessage = CFindReplaceDialog::GetFindReplaceMsg();
     if (findMessage && message == findMessage) {
         const CFindReplaceDialog* dialog = CFindReplaceDialog::GetNotifier(lParam);
-        if (dialog) m_wndView.OnFindRequest(*dialog);
+        if (dialog) m_wndView.Finder().OnDialogRequest(*dialog);
         return 0;
     }
     return CFrameWnd::WindowProc(message, wParam, lParam);

@@ -177,8 +177,9 @@ int MeasureLine(CLinkView& view, const char* path) {
     si.nPos = si.nMax;
     SetScrollInfo(view.m_hWnd, SB_HORZ, &si, TRUE);
     const double atEnd = paints();
-    std::printf("line_bytes=%d\nhpos_end=%d\npaint_start_ms=%.2f\npaint_end_ms=%.2f\n",
-                view.GetDoc().GetMaxLineLength(), Bar(view.m_hWnd, SB_HORZ).nPos, atStart, atEnd);
+    // The horizontal range runs two columns past the longest line.
+    std::printf("line_bytes=%d\nhpos_end=%d\npaint_start_ms=%.2f\npaint_end_ms=%.2f\n", si.nMax - 2,
+                Bar(view.m_hWnd, SB_HORZ).nPos, atStart, atEnd);
     return 0;
 }
 
@@ -208,28 +209,30 @@ struct BoxWatch {
     }
 };
 
-// Find Next as the Find dialog asks for it (through the view, as the frame hands it on), from the top of the text.
+// Find Next as the Find dialog asks for it (to the view's Find, as the frame hands it on), from
+// the top of the text.
 int MeasureFind(CMainFrame& frame, const char* path, const char* text, const char* how) {
     CLinkView& view = frame.m_wndView;
+    CFindController& find = view.Finder();
     if (Load(view, path) < 0) return 1;
     Pump(100);
     const SIZE_T loaded = PeakWorkingSet();
     BoxWatch box;
     const double t0 = Now();
-    view.Find(text, !std::strcmp(how, "case"), true);
+    find.Find(text, !std::strcmp(how, "case"), true);
     if (!std::strcmp(how, "cancel")) {
         Pump(50);
         const double paintMs = PaintMs(view.m_hWnd);
-        const bool running = view.IsSearching();
+        const bool running = find.IsSearching();
         PostMessageA(view.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
         const double t1 = Now();
-        while (view.IsSearching()) Pump(1);
+        while (find.IsSearching()) Pump(1);
         std::printf("searching_at_paint=%d\npaint_while_searching_ms=%.2f\nesc_to_end_ms=%.1f\n", running ? 1 : 0,
                     paintMs, Now() - t1);
         return 0;
     }
     double t1 = 0;
-    while (view.IsSearching()) {
+    while (find.IsSearching()) {
         MSG msg;
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (!theApp.PreTranslateMessage(&msg)) {
@@ -242,8 +245,8 @@ int MeasureFind(CMainFrame& frame, const char* path, const char* text, const cha
     }
     t1 = Now();  // the match is painted before the view's handler returns
     const double ms = box.seenAt ? box.seenAt - t0 : t1 - t0;
-    std::printf("find_ms=%.1f\nmatch_line=%d\nlines=%d\nfound=%d\n", ms, view.GetMatch().line,
-                view.GetDoc().GetLineCount(), view.GetMatch().line >= 0 ? 1 : 0);
+    std::printf("find_ms=%.1f\nmatch_line=%d\nlines=%d\nfound=%d\n", ms, view.Match().line,
+                Bar(view.m_hWnd, SB_VERT).nMax + 1, view.Match().line >= 0 ? 1 : 0);
     std::printf("peak_loaded=%llu\npeak_searched=%llu\n", static_cast<unsigned long long>(loaded),
                 static_cast<unsigned long long>(PeakWorkingSet()));
     return 0;
