@@ -395,7 +395,7 @@ LinkPoint CLinkView::ToDocument(LPARAM clientPos) const {
 LRESULT CLinkView::OnMouseMove(WPARAM wParam, LPARAM lParam) {
     // Any move with the button held cancels the pending click: a click is a press and a
     // release in one place.
-    if (wParam & MK_LBUTTON) m_bButtonDown = FALSE;
+    if (wParam & MK_LBUTTON) m_bButtonDown = false;
     m_bOverLink = m_links.HitAny(ToDocument(lParam), [this](int32_t line, const LinkRect& rect) {
         return MeasureLink(line, rect);
     });
@@ -405,15 +405,15 @@ LRESULT CLinkView::OnMouseMove(WPARAM wParam, LPARAM lParam) {
         tme.dwFlags = TME_LEAVE;
         tme.hwndTrack = m_hWnd;
         tme.dwHoverTime = 0;
-        m_bTracking = ::_TrackMouseEvent(&tme);
+        m_bTracking = ::_TrackMouseEvent(&tme) != FALSE;
     }
     return Default();
 }
 
 LRESULT CLinkView::OnMouseLeave(WPARAM, LPARAM) {
-    m_bButtonDown = FALSE;
-    m_bOverLink = FALSE;
-    m_bTracking = FALSE;
+    m_bButtonDown = false;
+    m_bOverLink = false;
+    m_bTracking = false;
     return 0;
 }
 
@@ -430,13 +430,13 @@ LRESULT CLinkView::OnSetCursor(WPARAM, LPARAM) {
 }
 
 LRESULT CLinkView::OnLButtonDown(WPARAM, LPARAM) {
-    m_bButtonDown = TRUE;
+    m_bButtonDown = true;
     return Default();
 }
 
 LRESULT CLinkView::OnLButtonUp(WPARAM, LPARAM lParam) {
     if (m_bOverLink && m_bButtonDown) {
-        m_bButtonDown = FALSE;
+        m_bButtonDown = false;
         const int32_t line = m_links.HitTest(ToDocument(lParam), [this](int32_t l, const LinkRect& rect) {
             return MeasureLink(l, rect);
         });

@@ -100,9 +100,9 @@ private:
     int m_cyLine = 0;
     int m_nWheelStep = 0;
     HCURSOR m_hLinkCursor = nullptr;
-    BOOL m_bOverLink = FALSE;
-    BOOL m_bTracking = FALSE;
-    BOOL m_bButtonDown = FALSE;
+    bool m_bOverLink = false;
+    bool m_bTracking = false;
+    bool m_bButtonDown = false;
 
     // Where characters start in the long lines painted last (a line of hundreds of MB of
     // lead-range bytes is walked once, not on every paint), by line number.
