@@ -1,4 +1,4 @@
-// The About box: dialog template 100, closed by its OK button.
+// The About box: dialog template IDD_ABOUTBOX, closed by its OK button.
 #pragma once
 #include "Framework.h"
 

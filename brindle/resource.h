@@ -1,10 +1,10 @@
-// Resource ids of the viewer. Included by brindle.rc and by the C++ code; the framework's
-// own ids (the application title 57344, About 57664, Exit 57665, the pane 0xE900) come
-// from AfxRes.h.
+// Resource ids of the viewer. Included by brindle.rc, by the C++ code and by the tests; the
+// framework's own ids (the application title AFX_IDS_APP_TITLE, ID_APP_ABOUT, ID_APP_EXIT,
+// the pane AFX_IDW_PANE_FIRST) come from AfxRes.h.
 #pragma once
 #include "AfxRes.h"
 
-// Resources named by the frame (menu, accelerators, icon and title string share id 128).
+// Resources named by the frame: menu, accelerators, icon and title string share this one id.
 #define IDR_MAINFRAME 128
 #define IDD_ABOUTBOX 100
 #define IDC_LINKHAND 130   // cursor: the hand shown over a link
@@ -14,7 +14,7 @@
 #define IDS_VIEW_FONT 131     // face name of the view's two fonts
 #define IDS_FIND_NOT_FOUND 132  // Find found nothing; %1 is the text searched for
 
-// Commands of menu 128 that the view handles.
+// Commands of the menu IDR_MAINFRAME that the view handles.
 #define ID_FILE_OPENTEXT 32771
 #define ID_EDIT_PASTETEXT 32772
 #define ID_EDIT_FINDTEXT 32781      // Ctrl+F: the Find dialog
