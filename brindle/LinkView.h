@@ -50,11 +50,6 @@ public:
     // then the text sideways), out from under `cover` (the Find dialog) when that is shown.
     void ShowMatch(const TextMatch& match, HWND cover);
 
-    // For the tests: what the view shows.
-    const CLinkDoc& GetDoc() const { return m_doc; }
-    int GetCharWidth() const { return m_cxChar; }
-    int GetLineHeight() const { return m_cyLine; }
-
 protected:
     LRESULT OnCreate(WPARAM, LPARAM);
     LRESULT OnPaint(WPARAM, LPARAM);

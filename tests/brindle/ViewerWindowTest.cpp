@@ -2,6 +2,7 @@
 // resizing, links, Find, the ways a text comes in, and the frame's menu, focus and Exit. The
 // wheel, the hand, the click rule and the command line: the tour, with real input.
 #include <windows.h>
+#include <dlgs.h>    // the ids of the system's Open and Find dialogs
 #include <shlobj.h>  // DROPFILES
 
 #include <gtest/gtest.h>
@@ -27,20 +28,28 @@ extern CViewerApp theApp;
 
 namespace {
 
+// A template's id -1 as the dialog's controls carry it: the id of a label nothing refers to.
+constexpr int kLabelWithoutId = 0xFFFF;
+
 // What some rows of a window hold: blue (link) and dark (plain) pixels, their extent and longest runs.
 struct Band {
     int blue = 0, dark = 0, minX = 1 << 30, maxX = -1, longestBlueRun = 0, longestDarkRun = 0, selected = 0;
 };
 
-// From the screen, as the user sees it (the pointer is kept off the view); what a dialog
-// over the view hides of it (the Find dialog) does not count.
-std::vector<Band> Capture(HWND hwnd, int rowsPerBand) {
+// A window's client area from the screen, as the user sees it (the pointer is kept off the
+// view), and where on the screen that is.
+std::vector<DWORD> Picture(HWND hwnd, RECT& rc) {
     wintest::PumpFor(50);  // what was painted reaches the screen
-    RECT rc, over{};
     GetClientRect(hwnd, &rc);
     MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    return wintest::ScreenPixels(rc);
+}
+
+// What a dialog over the view hides of it (the Find dialog) does not count.
+std::vector<Band> Capture(HWND hwnd, int rowsPerBand) {
+    RECT rc, over{};
+    const std::vector<DWORD> pixels = Picture(hwnd, rc);
     if (const HWND dialog = drive::WaitWindow("#32770", "", 0)) GetWindowRect(dialog, &over);
-    const std::vector<DWORD> pixels = wintest::ScreenPixels(rc);
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     const COLORREF sel = GetSysColor(COLOR_HIGHLIGHT);
     std::vector<Band> bands((h + rowsPerBand - 1) / rowsPerBand);
@@ -104,7 +113,7 @@ protected:
     HWND FindDialog() { return drive::WaitWindow("#32770", "", 5000, GetCurrentProcessId(), m_frame->m_hWnd); }
     // The line shown selected on the screen, -1 for none; and a wait for a line to be.
     int Highlighted() {
-        const std::vector<Band> bands = Capture(m_view, View().GetLineHeight());
+        const std::vector<Band> bands = Capture(m_view, m_cy);
         for (size_t i = 0; i < bands.size(); ++i)
             if (bands[i].selected > 30) return Pos(SB_VERT) + static_cast<int>(i);
         return -1;
@@ -128,11 +137,33 @@ protected:
         SendMessageA(m_view, WM_SETCURSOR, reinterpret_cast<WPARAM>(m_view), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         return GetCursor();
     }
-    std::string Line(int i) { return i < View().GetDoc().GetLineCount() ? std::string(View().GetDoc().LineText(i)) : "<none>"; }
+    // The line height and the column width as the screen shows them, on a text of their own:
+    // the pitch of two painted lines, and how far one press of Right moves the text.
+    void MeasureGrid() {
+        Paste("line\r\nline\r\n" + std::string(300, 'x') + "\r\n");
+        const std::vector<Band> rows = Capture(m_view, 1);
+        size_t y = 0;
+        while (y < rows.size() && !rows[y].dark) ++y;
+        const size_t top = y;
+        while (y < rows.size() && rows[y].dark) ++y;
+        while (y < rows.size() && !rows[y].dark) ++y;
+        m_cy = static_cast<int>(y - top);
+        const int left = Capture(m_view, 1 << 20)[0].minX;
+        Key(VK_RIGHT);
+        m_cx = left - Capture(m_view, 1 << 20)[0].minX;
+    }
+    // Whether the view shows what it shows after a paste of `text`, pixel for pixel.
+    bool ShowsAsPasted(const std::string& text) {
+        RECT rc;
+        const std::vector<DWORD> shown = Picture(m_view, rc);
+        Paste(text);
+        return Picture(m_view, rc) == shown;
+    }
 
     CMainFrame* m_frame = nullptr;
     HWND m_view = nullptr;
     bool m_driven = false;
+    int m_cy = 0, m_cx = 0;  // MeasureGrid's
 };
 
 TEST_F(Viewer, LinksArePaintedBlueAndUnderlinedPlainLinesBlack) {
@@ -144,17 +175,17 @@ TEST_F(Viewer, LinksArePaintedBlueAndUnderlinedPlainLinesBlack) {
     std::string text;
     for (const auto& r : rows) text += A(r.text) + "\r\n";
     text += std::string(70000, 'a') + "\r\nHKLM\\Software\r\n";  // longer than one drawing call, then a link
+    MeasureGrid();
     Paste(text);
     wintest::PumpFor(200);
     wintest::SaveScreenshot(m_view, wintest::RigDir() + "shots\\brindle_view.bmp");
-    const int cy = View().GetLineHeight(), cx = View().GetCharWidth();
-    ASSERT_GT(cy, 0);
-    const std::vector<Band> bands = Capture(m_view, cy);
+    ASSERT_GT(m_cy, 0);
+    const std::vector<Band> bands = Capture(m_view, m_cy);
     for (int i = 0; i < 6; ++i) {
         const Band& b = bands[i];
         SCOPED_TRACE(rows[i].text);
         ASSERT_GE(b.maxX, 0) << "nothing painted";
-        EXPECT_GE(b.minX, cx - 1) << "text starts after one average character of margin";
+        EXPECT_GE(b.minX, m_cx - 1) << "text starts after one average character of margin";
         const int span = b.maxX - b.minX + 1;
         EXPECT_EQ(rows[i].link ? b.dark : b.blue, 0);
         EXPECT_GT(rows[i].link ? b.blue : b.dark, 30);
@@ -188,13 +219,12 @@ TEST_F(Viewer, KeysAndResizingScrollANewTextResets) {
     EXPECT_EQ(Pos(SB_HORZ), 1);
     ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard());
     Command(ID_EDIT_PASTETEXT);
-    EXPECT_EQ(View().GetDoc().GetLineCount(), 301) << "nothing to paste keeps the text";
+    EXPECT_EQ(Bar(SB_VERT).nMax, 300) << "nothing to paste keeps the text";
     Paste(Numbered(50));
     EXPECT_EQ(Pos(SB_VERT), 0);
     EXPECT_EQ(Pos(SB_HORZ), 0);
     EXPECT_EQ(Bar(SB_HORZ).nMax, 7 + 2);  // "line 49"
     Paste("");
-    EXPECT_EQ(View().GetDoc().GetLineCount(), 0);
     EXPECT_EQ(GetWindowLongA(m_view, GWL_STYLE) & WS_VSCROLL, 0);
 }
 
@@ -206,13 +236,14 @@ TEST_F(Viewer, GrowsWithTheDisplayScale) {
     standin::Session editor("brindle_view_scale");
     wintest::ScratchKey key("S");
     ASSERT_TRUE(key.Ok());
+    MeasureGrid();
     Paste(Numbered(6) + "HKCU\\Software\\QbTests\\S\r\n" + Numbered(3));  // short enough to end in view
-    const std::vector<int> at96 = wintest::FiguresAt96("brindle", {View().GetLineHeight(), View().GetCharWidth()});
+    const std::vector<int> at96 = wintest::FiguresAt96("brindle", {m_cy, m_cx});
     ASSERT_EQ(at96.size(), 2u) << "the run at 96 DPI comes first";
     const double factor = wintest::ScreenDpi() / 96.0;
-    EXPECT_NEAR(View().GetLineHeight(), at96[0] * factor, 1.0);
-    EXPECT_NEAR(View().GetCharWidth(), at96[1] * factor, 1.0);
-    const Band line = Capture(m_view, View().GetLineHeight())[6];
+    EXPECT_NEAR(m_cy, at96[0] * factor, 1.0);
+    EXPECT_NEAR(m_cx, at96[1] * factor, 1.0);
+    const Band line = Capture(m_view, m_cy)[6];
     ASSERT_GT(line.blue, 30);
     const int y = static_cast<int>(at96[0] * factor * 6.5);
     const HCURSOR hand = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_LINKHAND));
@@ -229,9 +260,10 @@ TEST_F(Viewer, GrowsWithTheDisplayScale) {
 TEST_F(Viewer, LinksOpenTheirTargetAHungEditorIsTold) {
     const std::string file = drive::DriveFolder("brindleview") + "target.txt";
     ASSERT_TRUE(wintest::WriteFileBytes(file, "x"));
+    MeasureGrid();
     Paste(file + "\r\n");
     const std::set<HWND> before = drive::ForeignWindows();
-    Click(View().GetCharWidth() + 4, View().GetLineHeight() / 2);
+    Click(m_cx + 4, m_cy / 2);
     EXPECT_EQ(drive::WaitForNewExplorerWindow(before, 15000), "brindleview");
 
     wintest::MessageBoxWatcher boxes(IDOK);
@@ -241,7 +273,7 @@ TEST_F(Viewer, LinksOpenTheirTargetAHungEditorIsTold) {
     ASSERT_TRUE(standin::WaitHung(editor.Start()));
     Paste(key.Path() + "\r\n");
     double start = standin::NowMs();
-    Click(View().GetCharWidth() + 4, View().GetLineHeight() / 2);
+    Click(m_cx + 4, m_cy / 2);
     EXPECT_LT(standin::NowMs() - start, 7000.0);
     ASSERT_EQ(boxes.Seen().size(), 1u);
     EXPECT_EQ(wintest::U(boxes.Seen()[0].text), "打开注册表编辑器失败！");
@@ -256,13 +288,13 @@ TEST_F(Viewer, OpenDropAndAnUnreadableFile) {
     drive::Run([&] { Command(ID_FILE_OPENTEXT); return 0; }, [&] {
         const HWND dlg = drive::WaitDialog("", 10000);
         Sleep(300);  // let it finish filling its lists
-        SendDlgItemMessageA(dlg, 0x470, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));
+        SendDlgItemMessageA(dlg, cmb1, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));  // the file types
         drive::Type(chosen);  // into the name box, which has the keyboard
         drive::Key(VK_RETURN);
         drive::WaitGone(dlg, 5000);
     });
     EXPECT_STREQ(type, A("注册表文件(*.reg;*.txt)").c_str());
-    EXPECT_EQ(Line(0), "HKCU\\Chosen");
+    EXPECT_TRUE(ShowsAsPasted("HKCU\\Chosen\r\n")) << "the file chosen";
     // A drop as Explorer makes it: DROPFILES, then the names, each ended by a zero, and one more.
     const std::string names = first + '\0' + chosen + '\0' + '\0';
     HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
@@ -272,16 +304,13 @@ TEST_F(Viewer, OpenDropAndAnUnreadableFile) {
     GlobalUnlock(block);
     PostMessageA(m_frame->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
     wintest::PumpFor(300);
-    EXPECT_EQ(Line(0), "HKEY_CURRENT_USER\\First");
-    EXPECT_EQ(Line(1), A("中文"));
-    EXPECT_EQ(View().GetDoc().GetLineCount(), 2);
+    EXPECT_TRUE(ShowsAsPasted(A("HKEY_CURRENT_USER\\First\r\n中文\r\n"))) << "the first file dropped";
 
     HANDLE lock = CreateFileA(first.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(View().LoadTextFile(first.c_str()));
     CloseHandle(lock);
     UpdateWindow(m_view);
-    EXPECT_EQ(View().GetDoc().GetLineCount(), 0);
     const Band all = Capture(m_view, 1 << 20)[0];
     EXPECT_EQ(all.blue + all.dark, 0) << "the old lines are not left on screen";
 }
@@ -318,13 +347,14 @@ TEST_F(Viewer, FindByTheKeyboardAlone) {
         for (text.reserve(size_t(161) << 20); text.size() < (size_t(160) << 20);) text += line;
         ASSERT_TRUE(wintest::WriteFileBytes(path, text + "a-a"));
     }
+    MeasureGrid();
     ASSERT_TRUE(View().LoadTextFile(path.c_str()));
-    const int last = View().GetDoc().GetLineCount() - 1;
+    const int last = Bar(SB_VERT).nMax;
     const HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, LoseNotice, nullptr, GetCurrentThreadId());
     Drive([&] {
         ASSERT_TRUE(drive::ToFront(m_frame->m_hWnd));
         drive::Chord({VK_CONTROL}, 'F');
-        HWND dlg = FindDialog(), box = GetDlgItem(dlg, 0x480);
+        HWND dlg = FindDialog(), box = GetDlgItem(dlg, edt1);
         const auto focus = [&] { return drive::Focus(m_view); };
         ASSERT_TRUE(wintest::WaitUntil([&] { return focus() == box; }, 3000)) << "Ctrl+F: the keyboard in the box";
         RECT view;
@@ -333,7 +363,7 @@ TEST_F(Viewer, FindByTheKeyboardAlone) {
         drive::Type("target");
         drive::Key(VK_RETURN);
         ASSERT_TRUE(Shows(70000)) << "beside the dialog, which would cover it in the middle";
-        EXPECT_GT(Capture(m_view, View().GetLineHeight())[70001 - Pos(SB_VERT)].blue, 30) << "a link line";
+        EXPECT_GT(Capture(m_view, m_cy)[70001 - Pos(SB_VERT)].blue, 30) << "a link line";
         EXPECT_EQ(focus(), box) << "Enter keeps the keyboard in the dialog";
         const struct { UINT shift; int line; const char* box; } keys[] = {
             {0, 70002, ""}, {0, 70003, ""}, {0, 70003, "找不到“target”。"}, {VK_SHIFT, 70002, ""}};
@@ -346,10 +376,10 @@ TEST_F(Viewer, FindByTheKeyboardAlone) {
             }
             EXPECT_TRUE(Shows(key.line)) << key.line;
         }
-        drive::Chord({VK_MENU}, drive::Mnemonic(GetDlgItem(dlg, 0x411)));  // match case: "Target" on 70003 passed over
+        drive::Chord({VK_MENU}, drive::Mnemonic(GetDlgItem(dlg, chx2)));  // match case: "Target" on 70003 passed over
         drive::Key(VK_RETURN);
         EXPECT_EQ(drive::AnswerBox("Brindle"), A("找不到“target”。"));
-        const UINT label = drive::Mnemonic(GetDlgItem(dlg, 0xFFFF));  // the box's
+        const UINT label = drive::Mnemonic(GetDlgItem(dlg, kLabelWithoutId));  // the box's
         drive::Chord({VK_MENU}, label);
         drive::Key(VK_TAB);
         EXPECT_TRUE(focus() != box && GetParent(focus()) == dlg) << "Tab moves the keyboard off the box";
@@ -363,7 +393,7 @@ TEST_F(Viewer, FindByTheKeyboardAlone) {
         drive::Key(VK_ESCAPE);
         EXPECT_TRUE(drive::WaitGone(dlg, 3000)) << "Esc closes the dialog when no search runs";
         drive::Chord({VK_CONTROL}, 'F');
-        box = GetDlgItem(dlg = FindDialog(), 0x480);
+        box = GetDlgItem(dlg = FindDialog(), edt1);
         EXPECT_EQ(drive::Text(box), A("目标"));
 
         drive::Chord({VK_MENU}, label);
