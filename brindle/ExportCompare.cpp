@@ -1,0 +1,373 @@
+#include "ExportCompare.h"
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+#include <system_error>
+#include <thread>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "ExportIndex.h"
+#include "ExportParser.h"
+
+namespace {
+
+constexpr size_t kPiece = 1 << 20;         // the first reading, straight through
+constexpr size_t kReadAgainPiece = 1 << 16;  // the keys read again, here and there
+
+void Crlf(std::u16string& out) { out += u"\r\n"; }
+
+// A comment line per line of `text`.
+void Comment(std::u16string& out, std::u16string_view text) {
+    for (size_t start = 0; start < text.size();) {
+        const size_t stop = std::min(text.find_first_of(u"\r\n", start), text.size());
+        if (stop > start) {
+            out += u"; ";
+            out.append(text, start, stop - start);
+            Crlf(out);
+        }
+        start = stop + 1;
+    }
+}
+
+void AppendNumber(std::u16string& out, uint64_t n) {
+    char16_t digits[20];
+    size_t i = 0;
+    do digits[i++] = static_cast<char16_t>(u'0' + n % 10);
+    while ((n /= 10) != 0);
+    while (i > 0) out += digits[--i];
+}
+
+std::u16string FillIn(std::u16string_view text, const CompareCounts& c) {
+    const uint64_t numbers[] = {c.keysAdded, c.keysRemoved, c.keysChanged, c.valuesAdded, c.valuesRemoved, c.valuesChanged};
+    std::u16string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'%' && i + 1 < text.size() && text[i + 1] >= u'1' && text[i + 1] <= u'6')
+            AppendNumber(out, numbers[text[++i] - u'1']);
+        else
+            out += text[i];
+    }
+    return out;
+}
+
+// As the editor writes hex data: "xx," per byte, and after a comma that brings the line to 77
+// characters or more, a backslash and a new line indented by two blanks.
+void AppendHex(std::u16string& out, uint32_t type, const std::vector<uint8_t>& data, size_t lineLength) {
+    static const char16_t kDigits[] = u"0123456789abcdef";
+    const size_t start = out.size();
+    if (type == 3) {
+        out += u"hex:";
+    } else {
+        out += u"hex(";
+        char16_t digits[8];
+        size_t n = 0;
+        do digits[n++] = kDigits[type % 16];
+        while ((type /= 16) != 0);
+        while (n > 0) out += digits[--n];
+        out += u"):";
+    }
+    lineLength += out.size() - start;
+    for (size_t i = 0; i < data.size(); ++i) {
+        out += kDigits[data[i] >> 4];
+        out += kDigits[data[i] & 15];
+        if (i + 1 == data.size()) break;
+        out += u',';
+        if ((lineLength += 3) >= 77) {
+            out += u"\\\r\n  ";
+            lineLength = 2;
+        }
+    }
+}
+
+}  // namespace
+
+struct CExportCompare::Side {
+    Side(CExportSource& source, AnsiDecoder decode, void* context)
+        : reader(source, decode, context), size(source.Size()) {}
+    CExportReader reader;
+    uint64_t size;
+    CExportIndex index;
+    CompareError error = COMPARE_OK;
+};
+
+// The values of one key, gathered from all its listings: each value once, by its last line.
+class CExportCompare::CValues : public CExportParser::Handler {
+public:
+    struct Stored {
+        std::u16string rawName;
+        bool removed;
+        uint32_t type;
+        std::vector<uint8_t> data;
+        ExportDataForm form;
+        std::u16string text;
+    };
+
+    explicit CValues(bool pathOnly) : m_pathOnly(pathOnly) {}
+
+    void BeginListing() { m_started = m_done = false; }
+    bool ListingDone() const { return m_done; }
+    // The value of that name (letter case folded), unless it is absent or deleted.
+    const Stored* Find(const std::u16string& folded) const {
+        const auto it = m_byName.find(folded);
+        return it == m_byName.end() || values[it->second].removed ? nullptr : &values[it->second];
+    }
+
+    std::u16string path;  // as its first listing wrote it
+    std::vector<Stored> values;
+    std::vector<std::u16string> names;  // folded, beside values
+
+private:
+    void Key(std::u16string_view keyPath, uint64_t) override {
+        if (m_started) {
+            m_done = true;
+            return;
+        }
+        m_started = true;
+        m_done = m_pathOnly;
+        if (path.empty()) path = keyPath;
+    }
+    void KeyClosed() override { m_done = true; }
+    void Value(const ExportValue& v) override {
+        if (!m_started || m_done) return;
+        FoldInto(v.name);
+        Stored stored{std::u16string(v.rawName), v.removed, v.type, std::vector<uint8_t>(v.data, v.data + v.size), v.form,
+                      std::u16string(v.text)};
+        const auto [it, added] = m_byName.emplace(m_fold, values.size());
+        if (added) {
+            values.push_back(std::move(stored));
+            names.push_back(m_fold);
+        } else {
+            values[it->second] = std::move(stored);
+        }
+    }
+    void FoldInto(std::u16string_view name) {
+        m_fold.resize(name.size());
+        std::transform(name.begin(), name.end(), m_fold.begin(), FoldCase);
+    }
+
+    bool m_pathOnly;
+    bool m_started = false;
+    bool m_done = false;
+    std::unordered_map<std::u16string, size_t> m_byName;
+    std::u16string m_fold;
+};
+
+CExportCompare::CExportCompare(AnsiDecoder decode, void* context) : m_decode(decode), m_context(context) {}
+
+void CExportCompare::Cancel() {
+    m_cancelled = true;
+    m_stop = true;
+}
+
+void CExportCompare::IndexSide(Side& side) {
+    try {
+        side.reader.Watch(&m_done, &m_stop);
+        if (!side.reader.Open(kPiece))
+            side.error = side.reader.Stopped() ? COMPARE_CANCELLED : side.reader.ReadFailed() ? COMPARE_READ_FAILED : COMPARE_NOT_AN_EXPORT;
+        else if (!side.index.Build(side.reader, m_decode, m_context))
+            side.error = side.reader.Stopped() ? COMPARE_CANCELLED : COMPARE_READ_FAILED;
+    } catch (const std::exception&) {  // memory ran out (bad_alloc, or a length no vector holds)
+        side.error = COMPARE_NO_MEMORY;
+    }
+    if (side.error != COMPARE_OK) m_stop = true;  // the other file need not be read on
+}
+
+bool CExportCompare::Run(CExportSource& older, CExportSource& newer, const CompareNotes& notes, std::u16string& result) {
+    m_stop = m_cancelled.load();
+    m_done = 0;
+    m_total = older.Size() + newer.Size();
+    m_counts = CompareCounts();
+    m_error = COMPARE_OK;
+    m_errorInNewer = m_sharesNoKey = false;
+    Side olderSide(older, m_decode, m_context), newerSide(newer, m_decode, m_context);
+    m_older = &olderSide;
+    m_newer = &newerSide;
+    // One thread per file: reading and indexing keep a core each busy.
+    std::thread worker;
+    try {
+        worker = std::thread([this, &olderSide] { IndexSide(olderSide); });
+    } catch (const std::system_error&) {
+        IndexSide(olderSide);
+    }
+    IndexSide(newerSide);
+    if (worker.joinable()) worker.join();
+
+    if (olderSide.error == COMPARE_OK && newerSide.error == COMPARE_OK) {
+        try {
+            olderSide.reader.Watch(nullptr, &m_stop);
+            newerSide.reader.Watch(nullptr, &m_stop);
+            if (Write(notes, result)) return true;
+        } catch (const std::exception&) {
+            m_error = COMPARE_NO_MEMORY;
+        }
+    }
+    // A file that failed stops the other, which then tells only that it was stopped.
+    if (m_cancelled) {
+        m_error = COMPARE_CANCELLED;
+    } else if (olderSide.error != COMPARE_OK && olderSide.error != COMPARE_CANCELLED) {
+        m_error = olderSide.error;
+    } else if (newerSide.error != COMPARE_OK) {
+        m_error = newerSide.error;
+        m_errorInNewer = true;
+    }
+    return false;
+}
+
+bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
+    CExportIndex& older = m_older->index;
+    CExportIndex& newer = m_newer->index;
+    bool shared = false;
+    for (uint32_t key = 0; key < newer.keys.size(); ++key) {
+        const uint32_t partner = older.Find(newer.keys[key].hash);
+        newer.keys[key].partner = partner;
+        if (partner == kNoKey) continue;
+        older.keys[partner].partner = key;
+        shared = shared || (older.keys[partner].flags & newer.keys[key].flags & KEY_LISTED);
+    }
+    m_sharesNoKey = !shared && older.ListedCount() > 0;
+
+    // The older's keys the newer lacks, each to stand after the newer's block of the nearest
+    // key before it in the older that the newer has too (0: before every block); and which of
+    // them go with a deleted key above them.
+    std::vector<std::pair<uint32_t, uint32_t>> removed;
+    uint32_t after = 0;
+    for (uint32_t key = 0; key < older.keys.size(); ++key) {
+        ExportKey& k = older.keys[key];
+        if (k.partner != kNoKey) {
+            after = k.partner + 1;
+            continue;
+        }
+        if (k.parent != kNoKey) {
+            const ExportKey& parent = older.keys[k.parent];
+            if (parent.partner == kNoKey && ((parent.flags & (KEY_LISTED | KEY_ROOT)) == KEY_LISTED || (parent.flags & KEY_COVERED)))
+                k.flags |= KEY_COVERED;
+        }
+        removed.emplace_back(after, key);
+    }
+    std::stable_sort(removed.begin(), removed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+
+    // Progress goes on with the walk through the newer's keys, by where they stand in it.
+    const uint64_t read = m_total.load(), newerSize = m_newer->size;
+    m_total = read + newerSize;
+    std::u16string body;
+    size_t next = 0;
+    for (uint32_t key = 0; key <= newer.keys.size(); ++key) {
+        if (key > 0 && !WriteNewer(key - 1, body)) return false;
+        for (; next < removed.size() && removed[next].first == key; ++next)
+            if (!WriteOlder(removed[next].second, body)) return false;
+        if (m_stop) return false;
+        if (key < newer.keys.size()) m_done = read + std::min(newer.keys[key].offset, newerSize);
+    }
+    m_done = m_total.load();
+
+    std::u16string head = u"Windows Registry Editor Version 5.00\r\n\r\n";
+    Comment(head, notes.olderFile);
+    Comment(head, notes.newerFile);
+    Comment(head, FillIn(notes.counts, m_counts));
+    if (body.empty()) Comment(head, notes.same);
+    if (m_sharesNoKey) Comment(head, notes.noSharedKey);
+    Crlf(head);
+    body.insert(0, head);
+    result.swap(body);
+    return true;
+}
+
+bool CExportCompare::WriteNewer(uint32_t key, std::u16string& out) {
+    const ExportKey& k = m_newer->index.keys[key];
+    if (k.partner != kNoKey) {
+        const ExportKey& old = m_older->index.keys[k.partner];
+        if (k.more == kNoKey && old.more == kNoKey && k.digest == old.digest) return true;
+        return WriteKey(k.partner, key, out);
+    }
+    // A key only named by one below it is made by that one's block; a root is always there.
+    if (!(k.flags & KEY_LISTED) || ((k.flags & KEY_ROOT) && k.digest == 0 && k.more == kNoKey)) return true;
+    return WriteKey(kNoKey, key, out);
+}
+
+bool CExportCompare::WriteOlder(uint32_t key, std::u16string& out) {
+    const ExportKey& k = m_older->index.keys[key];
+    if (!(k.flags & KEY_LISTED) || (k.flags & KEY_COVERED)) return true;
+    if (k.flags & KEY_ROOT) return (k.digest == 0 && k.more == kNoKey) || WriteKey(key, kNoKey, out);
+    CValues values(true);
+    if (!ReadValues(*m_older, key, values)) return false;
+    out += u"[-";
+    out += values.path;
+    out += u"]\r\n\r\n";
+    ++m_counts.keysRemoved;
+    return true;
+}
+
+bool CExportCompare::WriteKey(uint32_t olderKey, uint32_t newerKey, std::u16string& out) {
+    CValues before(false), after(false);
+    if (olderKey != kNoKey && !ReadValues(*m_older, olderKey, before)) return false;
+    if (newerKey != kNoKey && !ReadValues(*m_newer, newerKey, after)) return false;
+    const bool added = olderKey == kNoKey && !(m_newer->index.keys[newerKey].flags & KEY_ROOT);
+    const size_t start = out.size();
+    out += u'[';
+    out += after.path.empty() ? before.path : after.path;
+    out += u"]\r\n";
+    const size_t head = out.size();
+    CompareCounts counts;
+    for (size_t i = 0; i < after.values.size(); ++i) {
+        const CValues::Stored& v = after.values[i];
+        if (v.removed) continue;
+        const CValues::Stored* old = before.Find(after.names[i]);
+        if (old && old->type == v.type && old->data == v.data) continue;
+        ++(old ? counts.valuesChanged : counts.valuesAdded);
+        const size_t line = out.size();
+        if (v.rawName.empty()) {
+            out += u"@=";
+        } else {
+            out += u'"';
+            out += v.rawName;
+            out += u"\"=";
+        }
+        if (v.form == ExportDataForm::String) out += v.text;
+        else if (v.form == ExportDataForm::Dword) out += u"dword:" + v.text;
+        else AppendHex(out, v.type, v.data, out.size() - line);
+        Crlf(out);
+    }
+    for (size_t i = 0; i < before.values.size(); ++i) {
+        const CValues::Stored& v = before.values[i];
+        if (v.removed || after.Find(before.names[i])) continue;
+        ++counts.valuesRemoved;
+        if (v.rawName.empty()) {
+            out += u"@=-";
+        } else {
+            out += u'"';
+            out += v.rawName;
+            out += u"\"=-";
+        }
+        Crlf(out);
+    }
+    if (out.size() == head && !added) {
+        out.resize(start);
+        return true;
+    }
+    Crlf(out);
+    ++(added ? m_counts.keysAdded : m_counts.keysChanged);
+    m_counts.valuesAdded += counts.valuesAdded;
+    m_counts.valuesRemoved += counts.valuesRemoved;
+    m_counts.valuesChanged += counts.valuesChanged;
+    return true;
+}
+
+bool CExportCompare::ReadValues(Side& side, uint32_t key, CValues& values) {
+    for (uint64_t offset : side.index.ListingsOf(key)) {
+        side.reader.Seek(offset, kReadAgainPiece);
+        CExportParser parser(values, side.reader.Format(), m_decode, m_context);
+        values.BeginListing();
+        const char16_t* text;
+        size_t length;
+        uint64_t at;
+        while (!values.ListingDone() && side.reader.Next(text, length, at)) parser.Line(text, length, at);
+        if (side.reader.ReadFailed() || side.reader.Stopped()) {
+            side.error = side.reader.Stopped() ? COMPARE_CANCELLED : COMPARE_READ_FAILED;
+            return false;
+        }
+        if (!values.ListingDone()) parser.End();
+    }
+    return true;
+}

@@ -1,0 +1,109 @@
+// Comparing two registry exports: the text, in the registry editor's own import syntax, that
+// turns the older into the newer. No windows.h: the window side hands in the two files as
+// sources, runs this on a worker thread, shows Done() of Total() in a progress window and
+// calls Cancel() on Esc.
+//
+// The result (UTF-16, CR LF, without the byte-order mark that saving puts first):
+//   Windows Registry Editor Version 5.00, a blank line, then `; ` comment lines (the caller's
+//   texts: the two files, the counts, and whether nothing changed or no key is shared), a
+//   blank line, then one block per key that changed, each ended by a blank line:
+//   - `[-KEY]` for a key only the older has: once per deleted branch, at its topmost key that
+//     the older lists (a key only named by a key below it is never deleted, and a root never);
+//   - `[KEY]` and all its values for a key only the newer lists;
+//   - `[KEY]` for a key in both whose values differ: the values added or changed, as the newer
+//     wrote them (hex data wrapped as the editor wraps it), and `"name"=-` (`@=-`) for each
+//     value removed.
+//   Blocks follow the newer export's order; a deleted key stands after the nearest key before
+//   it in the older export that the newer has too, so that related keys stay together.
+//   Importing the older export and then the result leaves what importing the newer leaves.
+//
+// Keys and values match as import matches them: key paths and value names without letter case
+// (FoldCase), data by what is stored (wrapping, hex digits' case, dword or 4-byte hex(4),
+// string escapes, REGEDIT4 against 5.00 all cancel out), values in any order, a key listed
+// twice with all its values, a value named twice by its last line.
+//
+// Speed and memory: both files are read once, at the same time on two threads, into compact
+// indexes (ExportIndex.h); then the newer's keys are looked up in the older's, and only keys
+// whose value digests differ are read again. Peak memory is the two indexes, a few percent of
+// the files, plus the result.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "ExportReader.h"
+
+// The comment lines at the head of the result, from the caller's string resources. Each goes
+// after "; ", one comment line per line of it; an empty one is left out.
+struct CompareNotes {
+    std::u16string olderFile;    // names the older export
+    std::u16string newerFile;    // names the newer export
+    // %1 keys added, %2 keys removed, %3 keys changed, %4 values added, %5 values removed,
+    // %6 values changed: the numbers of such lines in the result.
+    std::u16string counts;
+    std::u16string same;         // when the two exports mean the same: the result lists no key
+    std::u16string noSharedKey;  // when the older lists keys and the newer lists none of them
+};
+
+struct CompareCounts {
+    uint64_t keysAdded = 0, keysRemoved = 0, keysChanged = 0;
+    uint64_t valuesAdded = 0, valuesRemoved = 0, valuesChanged = 0;
+};
+
+enum CompareError {
+    COMPARE_OK,
+    COMPARE_NOT_AN_EXPORT,  // the file's first line is no export header
+    COMPARE_READ_FAILED,
+    COMPARE_NO_MEMORY,
+    COMPARE_CANCELLED,
+};
+
+class CExportCompare {
+public:
+    // decode converts the text of a REGEDIT4 (ANSI) export and its hex(1)/(2)/(7) data.
+    CExportCompare(AnsiDecoder decode, void* context);
+    CExportCompare(const CExportCompare&) = delete;
+    CExportCompare& operator=(const CExportCompare&) = delete;
+
+    // Compares the two exports into `result`. False on failure: Error() says why and
+    // ErrorInNewer() which file; `result` is then left as it was.
+    bool Run(CExportSource& older, CExportSource& newer, const CompareNotes& notes, std::u16string& result);
+
+    // From any thread, while Run runs.
+    void Cancel();
+    uint64_t Done() const { return m_done.load(std::memory_order_relaxed); }
+    uint64_t Total() const { return m_total.load(std::memory_order_relaxed); }
+
+    // After Run.
+    CompareError Error() const { return m_error; }
+    bool ErrorInNewer() const { return m_errorInNewer; }
+    const CompareCounts& Counts() const { return m_counts; }
+    // The older lists keys and the newer none of them (an export of one root against one of
+    // another): saving the result deletes whole branches, which is worth a question first.
+    bool SharesNoKey() const { return m_sharesNoKey; }
+
+private:
+    struct Side;
+    class CValues;
+
+    void IndexSide(Side& side);
+    bool Write(const CompareNotes& notes, std::u16string& result);
+    bool WriteNewer(uint32_t key, std::u16string& out);
+    bool WriteOlder(uint32_t key, std::u16string& out);
+    bool WriteKey(uint32_t olderKey, uint32_t newerKey, std::u16string& out);
+    bool ReadValues(Side& side, uint32_t key, CValues& values);
+
+    AnsiDecoder m_decode;
+    void* m_context;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_cancelled{false};
+    std::atomic<uint64_t> m_done{0};
+    std::atomic<uint64_t> m_total{0};
+    Side* m_older = nullptr;
+    Side* m_newer = nullptr;
+    CompareError m_error = COMPARE_OK;
+    bool m_errorInNewer = false;
+    CompareCounts m_counts;
+    bool m_sharesNoKey = false;
+};

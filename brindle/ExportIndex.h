@@ -1,0 +1,85 @@
+// What the comparison keeps of one export instead of its text: per key, in the order the
+// export first names it, a hash of its path, a digest of its values and where its key line
+// stands, so that a key whose values changed can be read again. Some 40 bytes a key, a few
+// percent of the text. No windows.h.
+//
+// A key is present when it, or a key below it, is listed: a key only named by one below it
+// has no values here, which is what importing the export leaves in it.
+//
+// Hashes, not texts, tell keys and value sets apart: 64 bits each. Two different key paths of
+// two exports of some four million keys in all share a hash with a chance of about 4e-7, and a
+// changed key keeps its digest with a chance of 2^-64; a key whose digest differs is read again
+// and its values compared exactly. Both chances are below that of a memory fault on the way.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ExportParser.h"
+
+constexpr uint32_t kNoKey = 0xFFFFFFFFu;
+
+enum : uint8_t {
+    KEY_LISTED = 1,   // the export has a line for it, not only for keys below it
+    KEY_ROOT = 2,     // one of the five roots: never deleted
+    KEY_COVERED = 4,  // deleted with a key above it (set by the comparison)
+};
+
+struct ExportKey {
+    uint64_t hash;     // of the path, letter case folded
+    uint64_t digest;   // of the values, order-free: 0 for none
+    uint64_t offset;   // its first key line, or that of the first key below it
+    uint32_t parent;   // kNoKey for a root
+    uint32_t more;     // its last further listing (ListingsOf), kNoKey when listed once
+    uint32_t partner;  // the same key in the other export, kNoKey when absent (set by the comparison)
+    uint8_t flags;
+};
+
+class CExportIndex : public CExportParser::Handler {
+public:
+    // Reads the rest of the export (after its header) and indexes it. False when reading
+    // failed or was stopped.
+    bool Build(CExportReader& reader, AnsiDecoder decode, void* context);
+
+    std::vector<ExportKey> keys;  // parents before their children
+
+    uint32_t Find(uint64_t hash) const;
+    size_t ListedCount() const { return m_listed; }
+    // Where each of its key lines stands, in the file's order; none for a key never listed.
+    std::vector<uint64_t> ListingsOf(uint32_t key) const;
+
+private:
+    void Key(std::u16string_view path, uint64_t offset) override;
+    void KeyClosed() override;
+    void Value(const ExportValue& value) override;
+    void EndSection();
+    void Insert(uint32_t key);
+    void Place(uint32_t key);
+
+    struct Listing {
+        uint64_t offset;
+        uint32_t previous;
+    };
+    struct Level {
+        uint64_t hash;
+        uint32_t key;
+    };
+    struct ValueHash {
+        uint64_t name;
+        uint64_t value;
+        bool removed;
+    };
+
+    std::vector<uint64_t> m_slots;  // open addressing: (key + 1) << 32 | the hash's high half
+    std::vector<Listing> m_more;
+    size_t m_listed = 0;
+    // While building: the levels of the last key line, the key whose values come, and its values.
+    std::vector<Level> m_levels;
+    uint32_t m_current = kNoKey;
+    std::vector<ValueHash> m_values;
+    std::vector<uint64_t> m_prefix;
+    std::u16string m_fold;
+};

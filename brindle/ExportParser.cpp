@@ -1,0 +1,255 @@
+#include "ExportParser.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+// The roots import opens keys under, by their long names in any letter case; a key line under
+// any other name (a short form such as HKCU among them) creates nothing.
+constexpr std::u16string_view kRoots[] = {u"HKEY_LOCAL_MACHINE", u"HKEY_CURRENT_USER", u"HKEY_CURRENT_CONFIG",
+                                          u"HKEY_CLASSES_ROOT", u"HKEY_USERS"};
+
+struct HexTable {
+    signed char value[128] = {};
+    constexpr HexTable() {
+        for (int c = 0; c < 128; ++c) value[c] = -1;
+        for (int c = 0; c < 10; ++c) value['0' + c] = static_cast<signed char>(c);
+        for (int c = 0; c < 6; ++c) value['a' + c] = value['A' + c] = static_cast<signed char>(10 + c);
+    }
+};
+constexpr HexTable kHex;
+
+int HexValue(char16_t c) { return c < 128 ? kHex.value[c] : -1; }
+
+const char16_t* SkipBlanks(const char16_t* p, const char16_t* end) {
+    while (p < end && (*p == ' ' || *p == '\t')) ++p;
+    return p;
+}
+
+bool StartsWith(const char16_t* p, const char16_t* end, std::u16string_view prefix) {
+    return static_cast<size_t>(end - p) >= prefix.size() && std::equal(prefix.begin(), prefix.end(), p);
+}
+
+bool UnderKnownRoot(std::u16string_view path) {
+    const std::u16string_view root = path.substr(0, path.find(u'\\'));
+    for (std::u16string_view name : kRoots) {
+        if (root.size() != name.size()) continue;
+        size_t i = 0;
+        while (i < root.size() && (root[i] == name[i] || (root[i] >= 'a' && root[i] <= 'z' && root[i] - 32 == name[i]))) ++i;
+        if (i == root.size()) return true;
+    }
+    return false;
+}
+
+void AppendUtf16(std::vector<uint8_t>& out, const char16_t* p, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        out.push_back(static_cast<uint8_t>(p[i] & 0xFF));
+        out.push_back(static_cast<uint8_t>(p[i] >> 8));
+    }
+}
+
+}  // namespace
+
+char16_t FoldCase(char16_t c) {
+    if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+    if (c < 0x100) {
+        if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<char16_t>(c - 0x20);
+        if (c == 0xFF) return 0x178;
+        return c == 0xB5 ? 0x39C : c;  // the micro sign is the Greek small mu
+    }
+    if (c < 0x180) {  // Latin Extended-A: capital and small letter side by side
+        if (c == 0x131) return u'I';
+        if (c == 0x17F) return u'S';
+        if (c == 0x138 || c == 0x149) return c;  // no capital
+        const bool capitalOdd = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+        return (c % 2 == 1) != capitalOdd ? static_cast<char16_t>(c - 1) : c;
+    }
+    if (c >= 0x3B1 && c <= 0x3CB) return c == 0x3C2 ? 0x3A3 : static_cast<char16_t>(c - 0x20);  // final sigma
+    if (c == 0x3AC) return 0x386;
+    if (c >= 0x3AD && c <= 0x3AF) return static_cast<char16_t>(c - 0x25);
+    if (c == 0x3CC) return 0x38C;
+    if (c == 0x3CD || c == 0x3CE) return static_cast<char16_t>(c - 0x3F);
+    if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 0x20);
+    if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 0x50);
+    if (c >= 0xFF41 && c <= 0xFF5A) return static_cast<char16_t>(c - 0x20);
+    return c;
+}
+
+CExportParser::CExportParser(Handler& handler, ExportFormat format, AnsiDecoder decode, void* context)
+    : m_handler(handler), m_format(format), m_decode(decode), m_context(context) {}
+
+void CExportParser::Line(const char16_t* text, size_t length, uint64_t offset) {
+    const char16_t* end = text + length;
+    const char16_t* p = SkipBlanks(text, end);
+    if (m_wrapped) {
+        if (p == end || *p == ';') return;
+        m_wrapped = false;
+        if (HexValue(*p) >= 0) HexData(p, end);  // else the value is void and this line lost with it
+        return;
+    }
+    if (p == end) return;
+    if (*p == '[') KeyLine(p + 1, end, offset);
+    else if (*p == '"') QuotedName(p + 1, end);
+    else if (*p == '@') {
+        m_rawName.clear();
+        m_name.clear();
+        Data(p + 1, end);
+    }
+}
+
+void CExportParser::End() {
+    if (m_wrapped) StoreHex();
+}
+
+void CExportParser::KeyLine(const char16_t* p, const char16_t* end, uint64_t offset) {
+    if (p == end || *p == ' ' || *p == '\t') return;
+    size_t close = static_cast<size_t>(end - p);
+    while (close > 0 && p[close - 1] != ']') --close;
+    if (close == 0) return;
+    const std::u16string_view path(p, close - 1);
+    m_keyOpen = !(!path.empty() && path[0] == '-') && UnderKnownRoot(path);
+    if (m_keyOpen) m_handler.Key(path, offset);
+    else m_handler.KeyClosed();
+}
+
+const char16_t* CExportParser::Unescape(const char16_t* p, const char16_t* end, std::u16string& out) {
+    out.clear();
+    for (;;) {
+        const char16_t* run = p;
+        while (p < end && *p != '\\' && *p != '"') ++p;
+        out.append(run, p);
+        if (p == end) return nullptr;
+        if (*p == '"') return p;
+        if (++p == end || *p == '0') return nullptr;
+        out += *p == 'n' ? u'\n' : *p == 'r' ? u'\r' : *p;
+        ++p;
+    }
+}
+
+void CExportParser::QuotedName(const char16_t* p, const char16_t* end) {
+    const char16_t* close = Unescape(p, end, m_name);
+    if (!close) return;
+    m_rawName.assign(p, close);
+    Data(close + 1, end);
+}
+
+void CExportParser::Data(const char16_t* p, const char16_t* end) {
+    p = SkipBlanks(p, end);
+    if (p == end || *p != '=') return;
+    p = SkipBlanks(p + 1, end);
+    while (end > p && (end[-1] == ' ' || end[-1] == '\t')) --end;
+    if (p < end && *p == '-') {
+        const char16_t* rest = SkipBlanks(p + 1, end);
+        if (rest == end || *rest == ';') Deliver(ExportDataForm::Hex, {}, true);
+        return;
+    }
+    if (StartsWith(p, end, u"\"")) return StringData(p, end);
+    if (StartsWith(p, end, u"dword:")) return DwordData(p + 6, end);
+    if (StartsWith(p, end, u"hex:")) {
+        m_type = 3;
+        p += 4;
+    } else if (StartsWith(p, end, u"hex(")) {
+        p += 4;
+        if (p == end || (end - p >= 2 && (p[1] == 'x' || p[1] == 'X'))) return;
+        uint64_t type = 0;
+        for (; p < end && HexValue(*p) >= 0; ++p) type = std::min<uint64_t>(type * 16 + HexValue(*p), 1ull << 32);
+        if (type > 0xFFFFFFFFu || end - p < 2 || p[0] != ')' || p[1] != ':') return;
+        m_type = static_cast<uint32_t>(type);
+        p += 2;
+    } else {
+        return;
+    }
+    m_data.clear();
+    if (p == end) return Deliver(ExportDataForm::Hex, {}, false);  // no data at all: stored empty
+    HexData(p, end);
+}
+
+void CExportParser::StringData(const char16_t* p, const char16_t* end) {
+    const char16_t* close = Unescape(p + 1, end, m_string);
+    if (!close) return;
+    const char16_t* rest = SkipBlanks(close + 1, end);
+    if (rest != end && *rest != ';') return;
+    m_type = 1;
+    m_data.clear();
+    m_string += u'\0';
+    AppendUtf16(m_data, m_string.data(), m_string.size());
+    Deliver(ExportDataForm::String, std::u16string_view(p, static_cast<size_t>(close + 1 - p)), false);
+}
+
+void CExportParser::DwordData(const char16_t* p, const char16_t* end) {
+    p = SkipBlanks(p, end);
+    const char16_t* digits = p;
+    uint32_t value = 0;
+    for (; p < end && HexValue(*p) >= 0 && p - digits < 9; ++p) value = value * 16 + static_cast<uint32_t>(HexValue(*p));
+    const char16_t* rest = SkipBlanks(p, end);
+    if (p == digits || p - digits > 8 || (rest != end && *rest != ';')) return;
+    m_type = 4;
+    m_data.clear();
+    for (int i = 0; i < 4; ++i) m_data.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    Deliver(ExportDataForm::Dword, std::u16string_view(digits, static_cast<size_t>(p - digits)), false);
+}
+
+void CExportParser::HexData(const char16_t* p, const char16_t* end) {
+    for (;;) {
+        // The editor writes "xx," over and over: three units a step.
+        while (end - p >= 3 && p[2] == ',' && HexValue(p[0]) >= 0 && HexValue(p[1]) >= 0) {
+            m_data.push_back(static_cast<uint8_t>(HexValue(p[0]) << 4 | HexValue(p[1])));
+            p += 3;
+        }
+        if (p == end) return StoreHex();
+        p = SkipBlanks(p, end);
+        const char16_t* digits = p;
+        uint32_t value = 0;
+        for (; p < end && HexValue(*p) >= 0; ++p) value = std::min<uint32_t>(value * 16 + HexValue(*p), 0x100);
+        if (p == digits) {
+            if (p < end && *p == ';') return StoreHex();
+            if (p < end && *p == '\\') {
+                p = SkipBlanks(p + 1, end);
+                m_wrapped = p == end || *p == ';';  // else the value is void
+            }
+            return;
+        }
+        if (value > 0xFF) return;
+        m_data.push_back(static_cast<uint8_t>(value));
+        if (p < end && *p == ',') {
+            ++p;
+            continue;
+        }
+        p = SkipBlanks(p, end);
+        if (p == end || *p == ';') StoreHex();
+        return;
+    }
+}
+
+void CExportParser::StoreHex() {
+    m_wrapped = false;
+    if ((m_type == 1 || m_type == 2 || m_type == 7) && !m_data.empty()) {
+        // Import ends string data with a zero character when it has none, and reads the bytes
+        // of a REGEDIT4 export in the ANSI code page.
+        if (m_format == ExportFormat::Version5) {
+            if (m_data.size() % 2 == 0 && (m_data[m_data.size() - 2] || m_data.back())) m_data.insert(m_data.end(), 2, 0);
+        } else {
+            if (m_data.back()) m_data.push_back(0);
+            m_wide.resize(m_data.size());
+            const size_t n = m_decode(reinterpret_cast<const char*>(m_data.data()), m_data.size(), m_wide.data(), m_context);
+            m_data.clear();
+            AppendUtf16(m_data, m_wide.data(), n);
+        }
+    }
+    Deliver(ExportDataForm::Hex, {}, false);
+}
+
+void CExportParser::Deliver(ExportDataForm form, std::u16string_view text, bool removed) {
+    if (!m_keyOpen) return;
+    ExportValue value;
+    value.rawName = m_rawName;
+    value.name = m_name;
+    value.removed = removed;
+    value.type = m_type;
+    value.data = m_data.data();
+    value.size = m_data.size();
+    value.form = form;
+    value.text = text;
+    m_handler.Value(value);
+}

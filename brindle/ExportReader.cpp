@@ -1,0 +1,161 @@
+#include "ExportReader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+constexpr char16_t kHeader4[] = u"REGEDIT4";
+constexpr char16_t kHeader5[] = u"Windows Registry Editor Version 5.00";
+
+// Where the first CR, LF or zero stands in p[0, n), or n. Lines are found 8 units or 16
+// bytes a step: the whole of both files passes through here.
+size_t FindBreak(const char16_t* p, size_t n) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi16(13), lf = _mm_set1_epi16(10), zero = _mm_setzero_si128();
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf)),
+                                         _mm_cmpeq_epi16(v, zero));
+        if (const int mask = _mm_movemask_epi8(hit)) return i + static_cast<size_t>(__builtin_ctz(mask)) / 2;
+    }
+#endif
+    while (i < n && p[i] != 13 && p[i] != 10 && p[i] != 0) ++i;
+    return i;
+}
+
+size_t FindBreak(const char* p, size_t n) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8(13), lf = _mm_set1_epi8(10), zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)),
+                                         _mm_cmpeq_epi8(v, zero));
+        if (const int mask = _mm_movemask_epi8(hit)) return i + static_cast<size_t>(__builtin_ctz(mask));
+    }
+#endif
+    while (i < n && p[i] != 13 && p[i] != 10 && p[i] != 0) ++i;
+    return i;
+}
+
+bool IsHeader(const char16_t* p, size_t n, const char16_t* header, size_t headerLength) {
+    while (n > 0 && (*p == ' ' || *p == '\t')) ++p, --n;
+    return n == headerLength && std::equal(p, p + n, header);
+}
+
+}  // namespace
+
+CExportReader::CExportReader(CExportSource& source, AnsiDecoder decode, void* context)
+    : m_source(source), m_decode(decode), m_context(context) {}
+
+void CExportReader::Watch(std::atomic<uint64_t>* done, const std::atomic<bool>* stop) {
+    m_done = done;
+    m_stop = stop;
+}
+
+bool CExportReader::Open(size_t pieceBytes) {
+    unsigned char mark[2] = {};
+    size_t got = 0;
+    while (got < 2) {
+        size_t part = 0;
+        if (!m_source.Read(got, mark + got, 2 - got, part)) return m_failed = true, false;
+        if (part == 0) break;
+        got += part;
+    }
+    m_utf16 = got == 2 && mark[0] == 0xFF && mark[1] == 0xFE;
+    Seek(m_utf16 ? 2 : 0, pieceBytes);
+    const char16_t* line;
+    size_t length;
+    uint64_t offset;
+    if (!Next(line, length, offset)) return false;
+    if (IsHeader(line, length, kHeader5, std::size(kHeader5) - 1)) m_format = ExportFormat::Version5;
+    else if (IsHeader(line, length, kHeader4, std::size(kHeader4) - 1)) m_format = ExportFormat::Regedit4;
+    else return false;
+    return true;
+}
+
+void CExportReader::Seek(uint64_t offset, size_t pieceBytes) {
+    const size_t unit = m_utf16 ? 2 : 1;
+    m_piece = std::max<size_t>(pieceBytes, 64);
+    m_scanned = 0;
+    m_ended = false;
+    if (offset >= m_base && offset - m_base < m_filled && (offset - m_base) % unit == 0) {
+        m_pos = static_cast<size_t>(offset - m_base) / unit;
+        return;
+    }
+    m_base = offset;
+    m_filled = m_pos = 0;
+    m_eof = false;
+}
+
+template <typename Unit>
+bool CExportReader::Refill(std::vector<Unit>& buffer) {
+    if (m_stop && m_stop->load(std::memory_order_relaxed)) return m_stopped = true, false;
+    // The line begun stays; a line longer than the buffer doubles it, so that a line of
+    // megabytes is scanned a few times at most.
+    const size_t kept = m_filled - m_pos * sizeof(Unit);
+    if (m_pos > 0) {
+        std::memmove(buffer.data(), buffer.data() + m_pos, kept);
+        m_base += m_pos * sizeof(Unit);
+        m_filled = kept;
+        m_pos = 0;
+    }
+    const size_t want = std::max(m_piece, kept);
+    if (buffer.size() * sizeof(Unit) < kept + want) buffer.resize((kept + want) / sizeof(Unit) + 1);
+    size_t got = 0;
+    if (!m_source.Read(m_base + m_filled, reinterpret_cast<char*>(buffer.data()) + m_filled,
+                       std::min(want, buffer.size() * sizeof(Unit) - m_filled), got))
+        return m_failed = true, false;
+    if (got == 0) m_eof = true;
+    m_filled += got;
+    if (m_done) m_done->fetch_add(got, std::memory_order_relaxed);
+    return true;
+}
+
+template <typename Unit>
+bool CExportReader::NextIn(std::vector<Unit>& buffer, const Unit*& text, size_t& length, uint64_t& offset) {
+    if (m_ended) return false;
+    for (;;) {
+        const size_t end = m_filled / sizeof(Unit);
+        const Unit* p = buffer.data();
+        const size_t at = m_pos + m_scanned + FindBreak(p + m_pos + m_scanned, end - m_pos - m_scanned);
+        // A CR at the end of what was read may be the first half of a CR LF.
+        const bool more = at == end || (p[at] == 13 && at + 1 == end);
+        if (!more || m_eof) {
+            if (at == m_pos && at == end) return false;
+            text = p + m_pos;
+            length = at - m_pos;
+            offset = m_base + m_pos * sizeof(Unit);
+            if (at == end || p[at] == 0) m_ended = true;
+            else m_pos = at + 1 + (p[at] == 13 && at + 1 < end && p[at + 1] == 10);
+            m_scanned = 0;
+            return true;
+        }
+        m_scanned = at - m_pos;
+        if (!Refill(buffer)) return false;
+    }
+}
+
+bool CExportReader::Next(const char16_t*& text, size_t& length, uint64_t& offset) {
+    if (m_utf16) return NextIn(m_wide, text, length, offset);
+    const char* bytes;
+    if (!NextIn(m_bytes, bytes, length, offset)) return false;
+    if (m_line.size() < length) m_line.resize(length);
+    // Registry exports are almost all ASCII: widened here; a line with any other byte goes to
+    // the conversion whole, since a double-byte character's second byte may look like ASCII.
+    unsigned char high = 0;
+    for (size_t i = 0; i < length; ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        m_line[i] = c;
+        high |= c;
+    }
+    if (high & 0x80) length = m_decode(bytes, length, m_line.data(), m_context);
+    text = m_line.data();
+    return true;
+}
