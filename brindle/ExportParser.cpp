@@ -43,9 +43,11 @@ bool UnderKnownRoot(std::u16string_view path) {
 }
 
 void AppendUtf16(std::vector<uint8_t>& out, const char16_t* p, size_t n) {
+    const size_t at = out.size();
+    out.resize(at + 2 * n);
     for (size_t i = 0; i < n; ++i) {
-        out.push_back(static_cast<uint8_t>(p[i] & 0xFF));
-        out.push_back(static_cast<uint8_t>(p[i] >> 8));
+        out[at + 2 * i] = static_cast<uint8_t>(p[i] & 0xFF);
+        out[at + 2 * i + 1] = static_cast<uint8_t>(p[i] >> 8);
     }
 }
 

@@ -1,0 +1,168 @@
+// The comparison of two exports: its rules as a table of small export pairs, each read whole
+// and in reads of a few bytes; then bad input, the notes and the limits. What the result means
+// for any pair (importing it over the older gives the newer) is the fuzzer's part.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "export_texts.h"
+
+namespace {
+
+// A text whose first line holds REGEDIT or regedit is an ANSI export, one that is empty or
+// starts with Windows a whole UTF-16 file, any other the body of a 5.00 export. A text
+// without a CR gets CR LF line ends.
+std::string File(std::u16string text) {
+    for (size_t at = 0; text.find(u'\r') == std::u16string::npos && (at = text.find(u'\n', at)) != std::u16string::npos; at += 2)
+        text.insert(at, 1, u'\r');
+    const std::u16string first = text.substr(0, text.find(u'\n'));
+    std::string ansi;
+    if ((first.find(u"REGEDIT") != first.npos || first.find(u"regedit") != first.npos) && EncodeAnsi(text, ansi)) return ansi;
+    const bool whole = text.empty() || text.compare(0, 7, u"Windows") == 0;
+    return Utf16File(whole ? text : u"Windows Registry Editor Version 5.00\r\n\r\n" + text);
+}
+
+struct Outcome {
+    bool ok;
+    std::u16string text;  // after the header and its blank line, CR LF written as \n
+    CompareError error;
+    bool inNewer;
+};
+
+Outcome Compare(const std::u16string& older, const std::u16string& newer, size_t step = 1 << 20,
+                const CompareNotes& notes = {u"", u"", u"%1 %2 %3 %4 %5 %6", u"same", u"apart"}) {
+    CTextSource a(File(older), step), b(File(newer), step);
+    CExportCompare compare(DecodeAnsi, nullptr);
+    std::u16string text;
+    Outcome outcome{compare.Run(a, b, notes, text), u"", compare.Error(), compare.ErrorInNewer()};
+    if (outcome.ok) EXPECT_EQ(compare.Done(), compare.Total());
+    const std::u16string header = u"Windows Registry Editor Version 5.00\r\n\r\n";
+    if (text.compare(0, header.size(), header) != 0) return outcome;
+    bool crlf = true;
+    for (size_t at = header.size(); at < text.size(); ++at) {
+        crlf = crlf && (text[at] == u'\r') == (at + 1 < text.size() && text[at + 1] == u'\n');
+        if (text[at] != u'\r') outcome.text += text[at];
+    }
+    EXPECT_TRUE(crlf) << "every line ends in CR LF";
+    return outcome;
+}
+
+std::u16string Repeat(std::u16string_view text, int times) {
+    std::u16string out;
+    while (times-- > 0) out += text;
+    return out;
+}
+
+const char16_t kSame[] = u"; 0 0 0 0 0 0\n; same\n\n";
+
+TEST(ExportCompare, Rules) {
+    const struct { std::u16string older, newer, result; const char* why; } cases[] = {
+        {u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n", u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n", kSame, "equal exports list no key"},
+        {u"[HKEY_CURRENT_USER\\Soft\\Ünï]\n\"Name\"=\"x\"\n\"Ключ\"=\"x\"\n",
+         u"[hkey_current_user\\SOFT\\üNÏ]\n\"nAME\"=\"x\"\n\"КЛЮЧ\"=\"x\"\n", kSame, "paths and names match without letter case"},
+        {u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n\"b\"=\"2\"\n", u"[HKEY_CURRENT_USER\\S]\n\"b\"=\"2\"\n\"a\"=\"1\"\n", kSame,
+         "the order of values does not count"},
+        {u"[HKEY_CURRENT_USER\\S]\n\"h\"=hex:0A,0b,0c\n", u"[HKEY_CURRENT_USER\\S]\n\"h\"=hex:0a, \\ ;c\n\n  ;c\n\t0B,0c\n", kSame,
+         "wrapped hex, with blank and comment lines between, and hex digits in either case"},
+        {u"[HKEY_CURRENT_USER\\S]\n\"d\"=dword:0000000a\n\"e\"=dword:A\n",
+         u"[HKEY_CURRENT_USER\\S]\n\"d\"=hex(4):0a,00,00,00\n\"e\"=dword:0000000a\n", kSame, "a dword as dword: or as hex(4):"},
+        {u"REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):41,81,5c,00\n\"s\"=\"乜\\\\\"\n",
+         u"[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):41,00,5c,4e,00,00\n\"s\"=\"乜\\\\\"\n", kSame,
+         "REGEDIT4 against 5.00: text and hex(2) data in the code page, whose second bytes may be backslashes"},
+        {u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"old\"\n[HKEY_CURRENT_USER\\K2]\n[HKEY_CURRENT_USER\\K]\n\"b\"=\"2\"\n\"a\"=\"1\"\n",
+         u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\"b\"=\"2\"\n[HKEY_CURRENT_USER\\K2]\n", kSame,
+         "a key listed twice has all its values, a value named twice its last"},
+        {u"[HKEY_CURRENT_USER\\S]\n\"p\"=\"a\\\\b\\\"c\"\n", u"[HKEY_CURRENT_USER\\S]\n\"p\"=hex(1):61,00,5c,00,62,00,22,00,63,00\n",
+         kSame, "string escapes decoded; hex(1) data gains its final zero"},
+        {u"; c\n\"v\"=\"before any key\"\n[HKEY_CURRENT_USER\\S]\n  00,01\n#x\n\"a\"=\"1\"\n[-HKEY_CURRENT_USER\\S]\n\"a\"=\"gone\"\n"
+         u"[ HKEY_CURRENT_USER\\Void]\n\"a\"=\"nowhere\"\n[HKCU\\Short]\n\"b\"=\"2\"\n",
+         u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n", kSame,
+         "comments, stray lines, values before any key or after [-KEY], a void key line and an unknown root are skipped"},
+        {u"[HKEY_CURRENT_USER\\S]\n\"n\"=dword:123456789\n\"q\"=\"open\n\"z\"=- x\n\"k\"=\"x\" #c\n\"h\"=hex:01,\\\n\"lost\"=\"x\"\n"
+         u"\"kept\"=\"y\"\n",
+         u"[HKEY_CURRENT_USER\\S]\n\"kept\"=\"y\"\n", kSame,
+         "void value lines, and a line breaking a wrapped value is lost with it, as import has it"},
+        {u"[HKEY_CURRENT_USER\\A]\n[HKEY_CURRENT_USER\\A\\B]\n\"x\"=\"1\"\n", u"[HKEY_CURRENT_USER\\A\\B]\n\"x\"=\"1\"\n", kSame,
+         "an empty key listed or only named by a key below it is the same"},
+        {u"[HKEY_CURRENT_USER\\S]\r\"a\"=\"1\"\n\"h\"=hex:01,\\\r\n  02",
+         u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n\"h\"=hex:01,02\n", kSame, "CR, LF and CR LF line ends; no line end at the end"},
+        {u"[HKEY_CURRENT_USER\\S]\n", u"[HKEY_CURRENT_USER\\S]\n[HKEY_CURRENT_USER\\S\\New]\n\"a\"=\"1\"\n@=dword:00000002\n",
+         u"; 1 0 0 2 0 0\n\n[HKEY_CURRENT_USER\\S\\New]\n\"a\"=\"1\"\n@=dword:00000002\n\n", "an added key with all its values"},
+        {u"[HKEY_CURRENT_USER\\S]\n[HKEY_CURRENT_USER\\S\\Gone]\n\"a\"=\"1\"\n[HKEY_CURRENT_USER\\S\\Gone\\Sub]\n"
+         u"[HKEY_CURRENT_USER\\S\\Named\\Sub]\n",
+         u"[HKEY_CURRENT_USER\\S]\n", u"; 0 2 0 0 0 0\n\n[-HKEY_CURRENT_USER\\S\\Gone]\n\n[-HKEY_CURRENT_USER\\S\\Named\\Sub]\n\n",
+         "a branch is deleted once, by its top key; a key only named by one below it is left"},
+        {u"[HKEY_CURRENT_USER\\K]\n\"same\"=\"1\"\n\"chg\"=dword:00000001\n\"gone\"=\"x\"\n@=\"d\"\n",
+         u"[HKEY_CURRENT_USER\\k]\n\"same\"=\"1\"\n\"CHG\"=dword:00000002\n\"new\"=hex:01\n",
+         u"; 0 0 1 1 2 1\n\n[HKEY_CURRENT_USER\\k]\n\"CHG\"=dword:00000002\n\"new\"=hex:01\n\"gone\"=-\n@=-\n\n",
+         "values changed, added and deleted, as the newer spells them"},
+        {u"[HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"\n[HKEY_CURRENT_USER\\B]\n[HKEY_CURRENT_USER\\C]\n\"y\"=\"1\"\n",
+         u"[HKEY_CURRENT_USER\\A]\n\"x\"=\"2\"\n[HKEY_CURRENT_USER\\C]\n\"y\"=\"2\"\n",
+         u"; 0 1 2 0 0 2\n\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"2\"\n\n[-HKEY_CURRENT_USER\\B]\n\n[HKEY_CURRENT_USER\\C]\n\"y\"=\"2\"\n\n",
+         "a deleted key stands after the key before it in the older"},
+        {u"[HKEY_CURRENT_USER]\n\"v\"=\"1\"\n[HKEY_CURRENT_USER\\A]\n", u"[HKEY_LOCAL_MACHINE\\B]\n",
+         u"; 1 1 1 0 1 0\n; apart\n\n[HKEY_CURRENT_USER]\n\"v\"=-\n\n[-HKEY_CURRENT_USER\\A]\n\n[HKEY_LOCAL_MACHINE\\B]\n\n",
+         "no key shared: said so; a root is never deleted"},
+        {u"[HKEY_CURRENT_USER\\S]\n", u"[HKEY_CURRENT_USER\\S]\n\"Multiple strings\"=hex(7):" + Repeat(u"00,", 23) + u"00\n",
+         u"; 0 0 1 1 0 0\n\n[HKEY_CURRENT_USER\\S]\n\"Multiple strings\"=hex(7):00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,"
+         u"00,\\\n  00,00,00,00,00,00,00\n\n", "hex wrapped as the editor wraps it"},
+        {u"[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):41,00,00,00\n\"s\"=\"A\"\n",
+         u"REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):81,5c,00\n\"s\"=\"乜\"\n",
+         u"; 0 0 1 0 0 2\n\n[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):5c,4e,00,00\n\"s\"=\"乜\"\n\n",
+         "a REGEDIT4 export's text and hex(2) data written in UTF-16"},
+    };
+    for (const auto& c : cases)
+        for (size_t step : {size_t{1} << 20, size_t{5}}) {
+            const Outcome outcome = Compare(c.older, c.newer, step);
+            EXPECT_TRUE(outcome.ok) << c.why;
+            EXPECT_EQ(outcome.text, c.result) << c.why << ", read in pieces of " << step;
+        }
+}
+
+TEST(ExportCompare, BadFilesAreNamed) {
+    const std::u16string key = u"\n[HKEY_CURRENT_USER\\S]\n";
+    const struct { std::u16string older, newer; CompareError error; bool inNewer; } cases[] = {
+        {u"[HKEY_CURRENT_USER\\S]\n", u" \tREGEDIT4" + key, COMPARE_OK, false},  // blanks before the header
+        {u"REGEDIT4 " + key, u"[HKEY_CURRENT_USER\\S]\n", COMPARE_NOT_AN_EXPORT, false},
+        {u"[HKEY_CURRENT_USER\\S]\n", u"regedit4" + key, COMPARE_NOT_AN_EXPORT, true},
+        {u"[HKEY_CURRENT_USER\\S]\n", u"Windows Registry Editor Version 5.0" + key, COMPARE_NOT_AN_EXPORT, true},
+        {u"", u"[HKEY_CURRENT_USER\\S]\n", COMPARE_NOT_AN_EXPORT, false},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = Compare(c.older, c.newer);
+        EXPECT_EQ(outcome.ok, c.error == COMPARE_OK) << std::string(c.older.begin(), c.older.end());
+        EXPECT_EQ(outcome.error, c.error);
+        EXPECT_EQ(outcome.inNewer, c.inNewer);
+    }
+    const std::string file = File(u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n");
+    for (bool inNewer : {false, true}) {  // a read that fails halfway, then a comparison cancelled at once
+        CTextSource good(file), bad(file, 16, 40);
+        CExportCompare compare(DecodeAnsi, nullptr);
+        std::u16string text = u"before";
+        EXPECT_FALSE(compare.Run(inNewer ? good : bad, inNewer ? bad : good, {}, text));
+        EXPECT_EQ(compare.Error(), COMPARE_READ_FAILED);
+        EXPECT_EQ(compare.ErrorInNewer(), inNewer);
+        compare.Cancel();
+        EXPECT_FALSE(compare.Run(good, good, {}, text));
+        EXPECT_EQ(compare.Error(), COMPARE_CANCELLED);
+        EXPECT_EQ(text, u"before");
+    }
+}
+
+TEST(ExportCompare, NotesGoIntoCommentLines) {
+    const CompareNotes notes{u"旧: C:\\a.reg", u"新: C:\\b.reg\r\n(second line)", u"+%1 -%2 ~%3 %%4 %7", u"", u""};
+    const std::u16string older = u"[HKEY_CURRENT_USER\\S]\n", newer = u"[HKEY_CURRENT_USER\\S\\N]\n";
+    EXPECT_EQ(Compare(older, newer, 1 << 20, notes).text,
+              u"; 旧: C:\\a.reg\n; 新: C:\\b.reg\n; (second line)\n; +1 -0 ~0 %0 %7\n\n[HKEY_CURRENT_USER\\S\\N]\n\n");
+}
+
+// Keys thousands of levels deep and a line longer than any read are read like any other.
+TEST(ExportCompare, DeepKeysAndLongLines) {
+    std::u16string path = u"HKEY_CURRENT_USER";
+    for (int level = 0; level < 3000; ++level) path += u"\\k";
+    const std::u16string big(3 << 19, u'x');  // 3 MB, a read is 1 MB
+    const std::u16string older = u"[" + path + u"]\n\"v\"=\"" + big + u"\"\n", newer = u"[" + path + u"]\n\"v\"=\"" + big + u"y\"\n";
+    EXPECT_EQ(Compare(older, newer, 4093).text, u"; 0 0 1 0 0 1\n\n[" + path + u"]\n\"v\"=\"" + big + u"y\"\n\n");
+}
+
+}  // namespace
