@@ -25,7 +25,7 @@ uint64_t HashBytes(const void* data, size_t n, uint64_t seed) {
         acc = Round(acc, word);
     }
     uint64_t tail = 0;
-    std::memcpy(&tail, p, n);
+    if (n > 0) std::memcpy(&tail, p, n);  // p may be null for no data
     acc = Round(acc, tail ^ (uint64_t{n} << 59));
     acc ^= acc >> 33;
     acc *= kPrime2;

@@ -106,7 +106,9 @@ bool CExportReader::Refill(std::vector<Unit>& buffer) {
         m_filled = kept;
         m_pos = 0;
     }
-    const size_t want = std::max(m_piece, kept);
+    // A piece, or as much as the line begun, but no more than the file still holds.
+    const uint64_t size = m_source.Size(), at = m_base + m_filled;
+    const size_t want = static_cast<size_t>(std::min<uint64_t>(std::max(m_piece, kept), std::max<uint64_t>(size > at ? size - at : 0, 64)));
     if (buffer.size() * sizeof(Unit) < kept + want) buffer.resize((kept + want) / sizeof(Unit) + 1);
     size_t got = 0;
     if (!m_source.Read(m_base + m_filled, reinterpret_cast<char*>(buffer.data()) + m_filled,

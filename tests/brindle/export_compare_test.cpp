@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "export_texts.h"
+#include "../support/ExportTexts.h"
 
 namespace {
 

@@ -1,0 +1,299 @@
+// Fuzzes the comparison of two exports against what they mean. From the bytes come an older
+// registry and a newer one made from it by a few changes, each written as an export in one of
+// the many ways import reads alike: UTF-16 or ANSI, any line ends, letter case, value order,
+// hex wrapped anywhere or not, a dword as hex(4), a string as hex(1), a key listed twice, a
+// value named twice, noise lines, empty parents left out. The result, imported over the older
+// by the rules written here, must leave the newer (a key only named in the older by one below
+// it may stay behind, empty), and list no key that did not change; the same with the two
+// swapped. Other bytes are compared as they come, with themselves (no key listed) and with
+// each other (no crash), read in pieces of any size.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "../support/ExportTexts.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Values = std::map<std::u16string, std::pair<uint32_t, Bytes>>;  // folded name: type, data as stored
+struct Key {
+    bool listed = false;
+    Values values;
+};
+// Keys by folded path: what an export lists, and the keys above them that it only names.
+using Registry = std::map<std::u16string, Key>;
+
+void Check(bool ok) {
+    if (!ok) abort();
+}
+
+std::u16string Folded(std::u16string s) {
+    for (char16_t& c : s)
+        if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) c = static_cast<char16_t>(c - 0x20);
+    return s;
+}
+
+Bytes Utf16(std::u16string_view s) {
+    const std::string file = Utf16File(s);
+    return Bytes(file.begin() + 2, file.end());
+}
+
+std::u16string Text(const Bytes& utf16) {
+    std::u16string s;
+    for (size_t i = 0; i + 1 < utf16.size(); i += 2) s += static_cast<char16_t>(utf16[i] | utf16[i + 1] << 8);
+    return s;
+}
+
+bool IsString(uint32_t type) { return type == 1 || type == 2 || type == 7; }
+
+// The listed keys and the keys above them: what importing them leaves.
+Registry Named(const Registry& keys) {
+    Registry out;
+    for (const auto& [path, key] : keys) {
+        if (!key.listed) continue;
+        out[path] = key;
+        for (size_t at = path.find(u'\\'); at != path.npos; at = path.find(u'\\', at + 1)) out[path.substr(0, at)];
+    }
+    return out;
+}
+
+// --- Drawing the registries
+
+const char16_t* const kRoots[] = {u"HKEY_CURRENT_USER", u"HKEY_LOCAL_MACHINE"};
+const char16_t* const kParts[] = {u"a", u"B", u"ab", u"é", u"乜", u"人x"};
+const char16_t* const kNames[] = {u"", u"x", u"Y", u"q\"", u"b\\s", u"É"};
+const char16_t kChars[] = u"aB\"\\ é乜人";
+
+std::u16string String(FuzzedDataProvider& fdp) {
+    std::u16string s;
+    for (size_t n = fdp.ConsumeIntegralInRange(0, 4); n > 0; --n) s += kChars[fdp.ConsumeIntegralInRange<size_t>(0, std::size(kChars) - 2)];
+    return s + u'\0';
+}
+
+void SetValue(Key& key, FuzzedDataProvider& fdp) {
+    const uint32_t type = fdp.PickValueInArray({0u, 1u, 2u, 3u, 4u, 7u, 0xbu, 0x20000u});
+    Bytes data = IsString(type) ? Utf16(type == 7 ? String(fdp) + String(fdp) + u'\0' : String(fdp))
+                                : fdp.ConsumeBytes<uint8_t>(fdp.ConsumeIntegralInRange(0, 40));
+    if (type == 4) data.resize(4);
+    key.values[Folded(fdp.PickValueInArray(kNames))] = {type, data};
+    key.listed = true;
+}
+
+void AddKey(Registry& registry, FuzzedDataProvider& fdp) {
+    std::u16string path = fdp.PickValueInArray(kRoots);
+    for (int depth = fdp.ConsumeIntegralInRange(0, 3); depth > 0; --depth) path += u"\\" + Folded(fdp.PickValueInArray(kParts));
+    Key& key = registry[path];
+    key.listed = true;
+    for (int n = fdp.ConsumeIntegralInRange(0, 3); n > 0; --n) SetValue(key, fdp);
+}
+
+Registry Changed(Registry registry, FuzzedDataProvider& fdp) {
+    for (int n = fdp.ConsumeIntegralInRange(0, 5); n > 0; --n) {
+        const int what = fdp.ConsumeIntegralInRange(0, 3);
+        if (what == 0 || registry.empty()) {
+            AddKey(registry, fdp);
+            continue;
+        }
+        Key& key = std::next(registry.begin(), fdp.ConsumeIntegralInRange<size_t>(0, registry.size() - 1))->second;
+        if (what == 1) key = Key();  // gone, or only named by a key below it
+        else if (what == 2) SetValue(key, fdp);
+        else if (!key.values.empty()) key.values.erase(std::next(key.values.begin(), fdp.ConsumeIntegralInRange<size_t>(0, key.values.size() - 1)));
+    }
+    return Named(registry);
+}
+
+// --- Writing them as exports
+
+// Letters in either case: paths and names are kept in capitals.
+std::u16string Flipped(std::u16string s, FuzzedDataProvider& fdp) {
+    const uint64_t bits = fdp.ConsumeIntegral<uint64_t>();
+    for (size_t i = 0; i < s.size(); ++i) {
+        const char16_t small = s[i] | 0x20;  // ASCII and Latin-1 letters differ from their capitals in that bit
+        if (((small >= u'a' && small <= u'z') || (small >= 0xE0 && small <= 0xFE && small != 0xF7)) && ((bits >> (i % 64)) & 1))
+            s[i] ^= 0x20;
+    }
+    return s;
+}
+
+std::u16string Quoted(std::u16string_view s) {
+    std::u16string out = u"\"";
+    for (char16_t c : s) out += c == u'\\' || c == u'"' ? std::u16string{u'\\', c} : std::u16string{c};
+    return out + u"\"";
+}
+
+std::u16string Hex(FuzzedDataProvider& fdp, const Bytes& bytes, const std::u16string& eol) {
+    const size_t perLine = fdp.ConsumeIntegralInRange(0, 30);
+    std::u16string out;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char16_t* digits = fdp.ConsumeBool() ? u"0123456789abcdef" : u"0123456789ABCDEF";
+        out += {digits[bytes[i] >> 4], digits[bytes[i] & 15]};
+        if (i + 1 < bytes.size()) out += u",";
+        if (perLine && (i + 1) % perLine == 0 && i + 1 < bytes.size()) out += u"\\" + eol + (fdp.ConsumeBool() ? u"  ;c" + eol : u"") + u"  ";
+    }
+    return out;
+}
+
+std::u16string ValueLine(FuzzedDataProvider& fdp, const std::u16string& name, uint32_t type, const Bytes& data, bool ansi,
+                         const std::u16string& eol) {
+    std::u16string out = name.empty() && fdp.ConsumeBool() ? u"@=" : Quoted(Flipped(name, fdp)) + u"=";
+    if (type == 1 && fdp.ConsumeBool()) return out + Quoted(Text(data).substr(0, data.size() / 2 - 1));
+    if (type == 4 && fdp.ConsumeBool()) {
+        out += u"dword:";
+        for (int i = 3; i >= 0; --i) out += {u"0123456789abcdef"[data[i] >> 4], u"0123456789abcdef"[data[i] & 15]};
+        return out;
+    }
+    std::string encoded;
+    if (IsString(type) && ansi) Check(EncodeAnsi(Text(data), encoded));
+    std::u16string hexType;
+    for (uint32_t t = type; t; t /= 16) hexType.insert(hexType.begin(), u"0123456789abcdef"[t % 16]);
+    out += type == 3 && fdp.ConsumeBool() ? u"hex:" : u"hex(" + (hexType.empty() ? u"0" : hexType) + u"):";
+    return out + Hex(fdp, IsString(type) && ansi ? Bytes(encoded.begin(), encoded.end()) : data, eol);
+}
+
+// An empty key with a key below it may be left out: it is then only named.
+std::string Export(Registry& registry, FuzzedDataProvider& fdp) {
+    const bool ansi = fdp.ConsumeBool();
+    const std::u16string eol = fdp.PickValueInArray({u"\r\n", u"\n", u"\r"});
+    std::u16string text = (ansi ? u"REGEDIT4" : u"Windows Registry Editor Version 5.00") + eol + eol, later;
+    const char16_t* const kNoise[] = {u"; c", u"", u"#x", u"  00,01", u"[-HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"",
+                                      u"[HKCU\\A]\n\"x\"=\"1\""};
+    for (auto& [path, key] : registry) {
+        const auto below = registry.lower_bound(path + u"\\");
+        if (key.values.empty() && below != registry.end() && below->first.rfind(path + u"\\", 0) == 0 && fdp.ConsumeBool())
+            key.listed = false;
+        if (!key.listed) continue;
+        std::u16string noise = fdp.ConsumeBool() ? fdp.PickValueInArray(kNoise) : u"";
+        for (size_t at = 0; (at = noise.find(u'\n', at)) != noise.npos; at += eol.size()) noise.replace(at, 1, eol);
+        std::u16string* into = &text;
+        *into += noise + eol + u"[" + Flipped(path, fdp) + u"]" + eol;
+        std::vector<Values::const_iterator> order;
+        for (auto v = key.values.cbegin(); v != key.values.cend(); ++v) order.push_back(v);
+        for (size_t i = order.size(); i > 1; --i) std::swap(order[i - 1], order[fdp.ConsumeIntegralInRange<size_t>(0, i - 1)]);
+        for (const auto& v : order) {
+            if (fdp.ConsumeBool()) *into += Quoted(v->first) + u"=\"junk\"" + eol;  // a line the later one replaces
+            if (into == &text && fdp.ConsumeBool()) {  // the rest in a second listing of the key, at the end
+                into = &later;
+                *into += u"[" + Flipped(path, fdp) + u"]" + eol;
+            }
+            *into += ValueLine(fdp, v->first, v->second.first, v->second.second, ansi, eol) + eol;
+        }
+    }
+    text += later;
+    std::string file;
+    if (ansi) Check(EncodeAnsi(text, file));
+    return ansi ? file : Utf16File(text);
+}
+
+// --- Importing the result, as the editor does with what the comparison writes
+
+Bytes HexBytes(std::u16string_view s) {
+    Bytes out;
+    for (size_t i = 0; i + 1 < s.size(); i += 3) out.push_back(static_cast<uint8_t>(std::stoul(std::string(s.begin() + i, s.begin() + i + 2), nullptr, 16)));
+    return out;
+}
+
+std::u16string Unquoted(std::u16string_view s, size_t& at) {  // s[at] is the opening quote
+    std::u16string out;
+    for (++at; s[at] != u'"'; ++at) out += s[at] == u'\\' ? s[++at] : s[at];
+    ++at;
+    return out;
+}
+
+// Imports `result` over `registry`; returns the folded paths of its key lines.
+std::vector<std::u16string> Import(const std::u16string& result, Registry& registry) {
+    std::vector<std::u16string> lines, listed;
+    for (size_t at = 0, end; (end = result.find(u"\r\n", at)) != result.npos; at = end + 2) lines.push_back(result.substr(at, end - at));
+    Check(!lines.empty() && lines[0] == u"Windows Registry Editor Version 5.00");
+    std::u16string key;
+    for (size_t i = 1; i < lines.size(); ++i) {
+        std::u16string line = lines[i];
+        if (line.empty() || line[0] == u';') continue;
+        if (line[0] == u'[') {
+            const bool remove = line[1] == u'-';
+            key = Folded(line.substr(remove ? 2 : 1, line.size() - (remove ? 3 : 2)));
+            listed.push_back(key);
+            if (remove) {  // the key and every key whose path goes on after a backslash (']' follows '\\')
+                registry.erase(key);
+                registry.erase(registry.lower_bound(key + u"\\"), registry.lower_bound(key + u"]"));
+                continue;
+            }
+            registry[key];
+            for (size_t at = key.find(u'\\'); at != key.npos; at = key.find(u'\\', at + 1)) registry[key.substr(0, at)];
+            continue;
+        }
+        size_t at = 0;
+        const std::u16string name = line[0] == u'@' ? (at = 1, u"") : Folded(Unquoted(line, at));
+        Check(line[at++] == u'=');
+        Values& values = registry[key].values;
+        if (line.substr(at) == u"-") {
+            values.erase(name);
+        } else if (line[at] == u'"') {
+            values[name] = {1, Utf16(Unquoted(line, at) + u'\0')};
+        } else if (line.compare(at, 6, u"dword:") == 0) {
+            const unsigned long n = std::stoul(std::string(line.begin() + at + 6, line.end()), nullptr, 16);
+            values[name] = {4, {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)}};
+        } else {
+            for (; line.back() == u'\\'; Check(i + 1 < lines.size())) line = line.substr(0, line.size() - 1) + lines[++i].substr(2);
+            const size_t colon = line.find(u':', at);
+            const uint32_t type = line[at + 3] == u':' ? 3 : std::stoul(std::string(line.begin() + at + 4, line.begin() + colon - 1), nullptr, 16);
+            values[name] = {type, HexBytes(line.substr(colon + 1) + u",")};
+        }
+    }
+    return listed;
+}
+
+bool Present(const Registry& r, const std::u16string& key) { return r.count(key) || key.find(u'\\') == key.npos; }
+const Values& ValuesOf(const Registry& r, const std::u16string& key) {
+    static const Values none;
+    return r.count(key) ? r.at(key).values : none;
+}
+
+std::u16string Run(const std::string& older, const std::string& newer, size_t step, bool& ok) {
+    CTextSource a(older, step), b(newer, step);
+    CExportCompare compare(DecodeAnsi, nullptr);
+    std::u16string result;
+    ok = compare.Run(a, b, {u"older", u"newer", u"%1 %2 %3 %4 %5 %6", u"same", u"apart"}, result);
+    return result;
+}
+
+void CheckMeaning(const Registry& before, const Registry& wanted, const std::string& older, const std::string& newer, size_t step) {
+    bool ok;
+    const std::u16string result = Run(older, newer, step, ok);
+    Check(ok);
+    Registry after = before;
+    for (const std::u16string& key : Import(result, after))  // nothing listed that did not change
+        Check(Present(before, key) != Present(wanted, key) || ValuesOf(before, key) != ValuesOf(wanted, key));
+    for (const auto& [key, k] : wanted) Check(Present(after, key) && ValuesOf(after, key) == k.values);
+    for (const auto& [key, k] : after)  // a root, or a key the older only named, left empty
+        Check(wanted.count(key) || (k.values.empty() && (key.find(u'\\') == key.npos || (before.count(key) && !before.at(key).listed))));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzedDataProvider fdp(data, size);
+    const size_t step = fdp.ConsumeIntegralInRange<size_t>(1, 64);
+    if (fdp.ConsumeBool()) {
+        const std::string kHeads[] = {Utf16File(u"Windows Registry Editor Version 5.00\r\n"), "REGEDIT4\r\n", ""};
+        const size_t head = fdp.ConsumeIntegralInRange<size_t>(0, 2);
+        const std::string older = kHeads[head] + fdp.ConsumeRandomLengthString(), newer = kHeads[head] + fdp.ConsumeRemainingBytesAsString();
+        bool ok;
+        const std::u16string same = Run(older, older, step, ok);
+        Check((ok || head == 2) && (!ok || same.find(u"\r\n[") == same.npos));
+        Run(older, newer, step, ok);
+        return 0;
+    }
+    Registry older;
+    for (int n = fdp.ConsumeIntegralInRange(0, 6); n > 0; --n) AddKey(older, fdp);
+    older = Named(older);
+    Registry newer = Changed(older, fdp);
+    const std::string olderFile = Export(older, fdp), newerFile = Export(newer, fdp);
+    CheckMeaning(older, newer, olderFile, newerFile, step);
+    CheckMeaning(newer, older, newerFile, olderFile, step);
+    return 0;
+}
