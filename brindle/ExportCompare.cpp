@@ -15,7 +15,7 @@
 namespace {
 
 constexpr size_t kPiece = 1 << 20;         // the first reading, straight through
-constexpr size_t kReadAgainPiece = 1 << 16;  // the keys read again, here and there
+constexpr size_t kReadAgainPiece = 1 << 14;  // the keys read again, here and there
 
 void Crlf(std::u16string& out) { out += u"\r\n"; }
 
@@ -166,7 +166,7 @@ void CExportCompare::IndexSide(Side& side) {
         side.reader.Watch(&m_done, &m_stop);
         if (!side.reader.Open(kPiece))
             side.error = side.reader.Stopped() ? COMPARE_CANCELLED : side.reader.ReadFailed() ? COMPARE_READ_FAILED : COMPARE_NOT_AN_EXPORT;
-        else if (!side.index.Build(side.reader, m_decode, m_context))
+        else if (!side.index.Build(side.reader, side.size, m_decode, m_context))
             side.error = side.reader.Stopped() ? COMPARE_CANCELLED : COMPARE_READ_FAILED;
     } catch (const std::exception&) {  // memory ran out (bad_alloc, or a length no vector holds)
         side.error = COMPARE_NO_MEMORY;
@@ -278,18 +278,18 @@ bool CExportCompare::WriteNewer(uint32_t key, std::u16string& out) {
     const ExportKey& k = m_newer->index.keys[key];
     if (k.partner != kNoKey) {
         const ExportKey& old = m_older->index.keys[k.partner];
-        if (k.more == kNoKey && old.more == kNoKey && k.digest == old.digest) return true;
+        if (k.digest == old.digest) return true;
         return WriteKey(k.partner, key, out);
     }
     // A key only named by one below it is made by that one's block; a root is always there.
-    if (!(k.flags & KEY_LISTED) || ((k.flags & KEY_ROOT) && k.digest == 0 && k.more == kNoKey)) return true;
+    if (!(k.flags & KEY_LISTED) || ((k.flags & KEY_ROOT) && k.digest == 0)) return true;
     return WriteKey(kNoKey, key, out);
 }
 
 bool CExportCompare::WriteOlder(uint32_t key, std::u16string& out) {
     const ExportKey& k = m_older->index.keys[key];
     if (!(k.flags & KEY_LISTED) || (k.flags & KEY_COVERED)) return true;
-    if (k.flags & KEY_ROOT) return (k.digest == 0 && k.more == kNoKey) || WriteKey(key, kNoKey, out);
+    if (k.flags & KEY_ROOT) return k.digest == 0 || WriteKey(key, kNoKey, out);
     CValues values(true);
     if (!ReadValues(*m_older, key, values)) return false;
     out += u"[-";

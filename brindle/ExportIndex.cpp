@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // A 64-bit hash of the kind of xxHash64: one multiply-rotate-multiply round per 8 bytes and a
@@ -34,14 +38,30 @@ uint64_t HashBytes(const void* data, size_t n, uint64_t seed) {
     return acc ^ (acc >> 32);
 }
 
-char16_t Fold(char16_t c) {
-    if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
-    return FoldCase(c);
+// Folds n units into out: ASCII 8 units a step, the rest one by one.
+void Fold(const char16_t* p, size_t n, char16_t* out) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i a = _mm_set1_epi16(u'a' - 1), z = _mm_set1_epi16(u'z' + 1), ascii = _mm_set1_epi16(0x7F);
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        // Signed comparisons: units from 0x8000 up are negative, so they too take the slow way.
+        if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpgt_epi16(v, ascii), _mm_cmplt_epi16(v, _mm_setzero_si128())))) break;
+        const __m128i small = _mm_and_si128(_mm_cmpgt_epi16(v, a), _mm_cmplt_epi16(v, z));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_sub_epi16(v, _mm_and_si128(small, _mm_set1_epi16(32))));
+    }
+#endif
+    for (; i < n; ++i) out[i] = p[i] < 0x80 ? (p[i] >= u'a' && p[i] <= u'z' ? static_cast<char16_t>(p[i] - 32) : p[i]) : FoldCase(p[i]);
 }
 
 }  // namespace
 
-bool CExportIndex::Build(CExportReader& reader, AnsiDecoder decode, void* context) {
+bool CExportIndex::Build(CExportReader& reader, uint64_t bytes, AnsiDecoder decode, void* context) {
+    // Room for what an export of that size holds (a key a few hundred bytes, two values a key),
+    // taken only as it is used: nothing is copied as the lists grow.
+    keys.reserve(static_cast<size_t>(bytes / 256));
+    m_sections.reserve(static_cast<size_t>(bytes / 512));
+    m_values.reserve(static_cast<size_t>(bytes / 192));
     CExportParser parser(*this, reader.Format(), decode, context);
     const char16_t* text;
     size_t length;
@@ -50,7 +70,81 @@ bool CExportIndex::Build(CExportReader& reader, AnsiDecoder decode, void* contex
     if (reader.ReadFailed() || reader.Stopped()) return false;
     parser.End();
     EndSection();
+    MergeAndHash();
+    DigestListedAgain();
+    std::vector<ValueHash>().swap(m_values);
+    std::vector<Section>().swap(m_sections);
     return true;
+}
+
+// While reading, a key is added wherever the walk meets it outside the levels of the key line
+// before (a key listed again elsewhere, a parent named again after another branch), with no
+// look-up: a look-up there would wait on memory for each key line. Here the keys go into the
+// table in order, with the slot of a key further on fetched ahead, and a key met again is
+// merged into its first place, taking its listings.
+void CExportIndex::MergeAndHash() {
+    size_t slots = 1024;
+    while (slots < keys.size() * 3 / 2) slots *= 2;  // at most two thirds full
+    m_slots.assign(slots, 0);
+    std::vector<uint32_t> to(keys.size());
+    uint32_t kept = 0;
+    for (uint32_t i = 0; i < keys.size(); ++i) {
+#if defined(__GNUC__)
+        if (i + 16 < keys.size()) __builtin_prefetch(&m_slots[keys[i + 16].hash & (slots - 1)]);
+#endif
+        ExportKey key = keys[i];
+        if (key.parent != kNoKey) key.parent = to[key.parent];
+        const uint32_t first = Find(key.hash);
+        if (first == kNoKey) {
+            keys[kept] = key;
+            Place(kept);
+            to[i] = kept++;
+            continue;
+        }
+        to[i] = first;
+        ExportKey& into = keys[first];
+        if (!(key.flags & KEY_LISTED)) continue;
+        if (!(into.flags & KEY_LISTED)) {
+            into.flags |= KEY_LISTED;
+            into.offset = key.offset;
+            into.more = key.more;
+            into.digest = key.digest;
+            continue;
+        }
+        // Its listings follow those of the first: the oldest of them now comes after the first's last.
+        m_more.push_back({key.offset, into.more});
+        uint32_t oldest = key.more;
+        while (oldest != kNoKey && m_more[oldest].previous != kNoKey) oldest = m_more[oldest].previous;
+        if (oldest != kNoKey) m_more[oldest].previous = static_cast<uint32_t>(m_more.size() - 1);
+        into.more = key.more != kNoKey ? key.more : static_cast<uint32_t>(m_more.size() - 1);
+    }
+    keys.resize(kept);
+    for (Section& section : m_sections) section.key = to[section.key];
+    m_listed = static_cast<size_t>(std::count_if(keys.begin(), keys.end(), [](const ExportKey& k) { return k.flags & KEY_LISTED; }));
+}
+
+// A key listed more than once has the values of all its listings, each by its last line.
+void CExportIndex::DigestListedAgain() {
+    struct Record {
+        uint32_t key;
+        uint64_t name;
+        size_t section;
+        uint64_t value;
+    };
+    std::vector<Record> records;
+    for (size_t section = 0; section < m_sections.size(); ++section) {
+        const uint32_t key = m_sections[section].key;
+        if (keys[key].more == kNoKey) continue;
+        const size_t end = section + 1 < m_sections.size() ? m_sections[section + 1].begin : m_values.size();
+        for (size_t i = m_sections[section].begin; i < end; ++i) records.push_back({key, m_values[i].name, section, m_values[i].value});
+        keys[key].digest = 0;
+    }
+    std::sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
+        return a.key != b.key ? a.key < b.key : a.name != b.name ? a.name < b.name : a.section < b.section;
+    });
+    for (size_t i = 0; i < records.size(); ++i)
+        if (i + 1 == records.size() || records[i + 1].key != records[i].key || records[i + 1].name != records[i].name)
+            keys[records[i].key].digest += records[i].value;
 }
 
 uint32_t CExportIndex::Find(uint64_t hash) const {
@@ -62,16 +156,6 @@ uint32_t CExportIndex::Find(uint64_t hash) const {
         const uint32_t key = static_cast<uint32_t>(slot >> 32) - 1;
         if (static_cast<uint32_t>(slot) == static_cast<uint32_t>(hash >> 32) && keys[key].hash == hash) return key;
     }
-}
-
-void CExportIndex::Insert(uint32_t key) {
-    if ((keys.size() + 1) * 2 > m_slots.size()) {  // at most half full
-        std::vector<uint64_t> old(std::max<size_t>(1024, m_slots.size() * 2), 0);
-        old.swap(m_slots);
-        for (uint64_t slot : old)
-            if (slot) Place(static_cast<uint32_t>(slot >> 32) - 1);
-    }
-    Place(key);
 }
 
 void CExportIndex::Place(uint32_t key) {
@@ -96,7 +180,7 @@ void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
     // The hash of each leading part of the path, each one seeded with the one before: the
     // whole path is hashed once, however deep it goes.
     m_fold.resize(path.size());
-    for (size_t i = 0; i < path.size(); ++i) m_fold[i] = Fold(path[i]);
+    Fold(path.data(), path.size(), m_fold.data());
     m_prefix.clear();
     uint64_t hash = kPathSeed;
     for (size_t start = 0;;) {
@@ -112,16 +196,12 @@ void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
     while (common < m_prefix.size() && common < m_levels.size() && m_levels[common].hash == m_prefix[common]) ++common;
     m_levels.resize(common);
     for (size_t level = common; level < m_prefix.size(); ++level) {
-        uint32_t key = Find(m_prefix[level]);
-        if (key == kNoKey) {
-            key = static_cast<uint32_t>(keys.size());
-            keys.push_back({m_prefix[level], 0, offset, level ? m_levels[level - 1].key : kNoKey, kNoKey, kNoKey,
-                            static_cast<uint8_t>(level ? 0 : KEY_ROOT)});
-            Insert(key);
-        }
-        m_levels.push_back({m_prefix[level], key});
+        m_levels.push_back({m_prefix[level], static_cast<uint32_t>(keys.size())});
+        keys.push_back({m_prefix[level], 0, offset, level ? m_levels[level - 1].key : kNoKey, kNoKey, kNoKey,
+                        static_cast<uint8_t>(level ? 0 : KEY_ROOT)});
     }
     m_current = m_levels.back().key;
+    m_sections.push_back({m_current, static_cast<uint32_t>(m_values.size())});
     ExportKey& key = keys[m_current];
     if (key.flags & KEY_LISTED) {
         m_more.push_back({offset, key.more});
@@ -129,7 +209,6 @@ void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
     } else {
         key.flags |= KEY_LISTED;
         key.offset = offset;
-        ++m_listed;
     }
 }
 
@@ -138,28 +217,29 @@ void CExportIndex::KeyClosed() { EndSection(); }
 void CExportIndex::Value(const ExportValue& value) {
     if (m_current == kNoKey) return;
     m_fold.resize(value.name.size());
-    for (size_t i = 0; i < value.name.size(); ++i) m_fold[i] = Fold(value.name[i]);
+    Fold(value.name.data(), value.name.size(), m_fold.data());
     const uint64_t name = HashBytes(m_fold.data(), m_fold.size() * sizeof(char16_t), kNameSeed);
     const uint64_t parts[3] = {name, value.type, HashBytes(value.data, value.size, kDataSeed)};
-    m_values.push_back({name, value.removed ? 0 : HashBytes(parts, sizeof parts, kValueSeed), value.removed});
+    m_values.push_back({name, value.removed ? 0 : HashBytes(parts, sizeof parts, kValueSeed)});
 }
 
-// The digest of a key listed once: the sum of its values' hashes, so that their order does not
-// count; a value named twice counts by its last line, a deleted one not at all. A key listed
-// again is compared by reading all its listings, so its digest is never used.
+// The digest of a listing: the sum of its values' hashes, so that their order does not count;
+// a value named twice counts by its last line, a deleted one not at all. The listing keeps
+// each name once, for a key listed again (Build).
 void CExportIndex::EndSection() {
     if (m_current == kNoKey) return;
-    uint64_t digest = 0;
-    const bool sorted = m_values.size() > 16;
-    if (sorted)
-        std::stable_sort(m_values.begin(), m_values.end(), [](const ValueHash& a, const ValueHash& b) { return a.name < b.name; });
-    for (size_t i = 0; i < m_values.size(); ++i) {
+    const auto first = m_values.begin() + static_cast<std::ptrdiff_t>(m_sections.back().begin);
+    const bool sorted = m_values.end() - first > 32;
+    if (sorted) std::stable_sort(first, m_values.end(), [](const ValueHash& a, const ValueHash& b) { return a.name < b.name; });
+    auto kept = first;
+    for (auto it = first; it != m_values.end(); ++it) {
         bool replaced = false;  // by a later line of the same name
-        for (size_t j = i + 1; j < m_values.size() && !replaced && (!sorted || j == i + 1); ++j)
-            replaced = m_values[j].name == m_values[i].name;
-        if (!replaced && !m_values[i].removed) digest += m_values[i].value;
+        for (auto later = it + 1; later != m_values.end() && !replaced && (!sorted || later == it + 1); ++later)
+            replaced = later->name == it->name;
+        if (!replaced) *kept++ = *it;
     }
-    if (keys[m_current].more == kNoKey) keys[m_current].digest = digest;
-    m_values.clear();
+    m_values.erase(kept, m_values.end());
+    keys[m_current].digest = 0;
+    for (auto it = first; it != m_values.end(); ++it) keys[m_current].digest += it->value;
     m_current = kNoKey;
 }

@@ -30,7 +30,7 @@ enum : uint8_t {
 
 struct ExportKey {
     uint64_t hash;     // of the path, letter case folded
-    uint64_t digest;   // of the values, order-free: 0 for none
+    uint64_t digest;   // of the values (of all its listings), order-free: 0 for none
     uint64_t offset;   // its first key line, or that of the first key below it
     uint32_t parent;   // kNoKey for a root
     uint32_t more;     // its last further listing (ListingsOf), kNoKey when listed once
@@ -40,9 +40,9 @@ struct ExportKey {
 
 class CExportIndex : public CExportParser::Handler {
 public:
-    // Reads the rest of the export (after its header) and indexes it. False when reading
-    // failed or was stopped.
-    bool Build(CExportReader& reader, AnsiDecoder decode, void* context);
+    // Reads the rest of the export (after its header), of `bytes` in all, and indexes it.
+    // False when reading failed or was stopped.
+    bool Build(CExportReader& reader, uint64_t bytes, AnsiDecoder decode, void* context);
 
     std::vector<ExportKey> keys;  // parents before their children
 
@@ -56,7 +56,8 @@ private:
     void KeyClosed() override;
     void Value(const ExportValue& value) override;
     void EndSection();
-    void Insert(uint32_t key);
+    void MergeAndHash();
+    void DigestListedAgain();
     void Place(uint32_t key);
 
     struct Listing {
@@ -69,16 +70,21 @@ private:
     };
     struct ValueHash {
         uint64_t name;
-        uint64_t value;
-        bool removed;
+        uint64_t value;  // 0 for a deleted one
+    };
+    struct Section {  // a listing of a key, and where its values start in m_values
+        uint32_t key;
+        uint32_t begin;
     };
 
     std::vector<uint64_t> m_slots;  // open addressing: (key + 1) << 32 | the hash's high half
     std::vector<Listing> m_more;
     size_t m_listed = 0;
-    // While building: the levels of the last key line, the key whose values come, and its values.
+    // While building: the levels of the last key line, the key whose values come, and every
+    // listing with its values.
     std::vector<Level> m_levels;
     uint32_t m_current = kNoKey;
+    std::vector<Section> m_sections;
     std::vector<ValueHash> m_values;
     std::vector<uint64_t> m_prefix;
     std::u16string m_fold;

@@ -1,7 +1,12 @@
 #include "ExportParser.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -45,10 +50,29 @@ bool UnderKnownRoot(std::u16string_view path) {
 void AppendUtf16(std::vector<uint8_t>& out, const char16_t* p, size_t n) {
     const size_t at = out.size();
     out.resize(at + 2 * n);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    if (n > 0) std::memcpy(out.data() + at, p, 2 * n);  // the units as they lie in memory
+#else
     for (size_t i = 0; i < n; ++i) {
         out[at + 2 * i] = static_cast<uint8_t>(p[i] & 0xFF);
         out[at + 2 * i + 1] = static_cast<uint8_t>(p[i] >> 8);
     }
+#endif
+}
+
+// Where the first backslash or quote stands in [p, end), or end: strings (paths, most of
+// them) are scanned 8 units a step.
+const char16_t* FindEscapeOrQuote(const char16_t* p, const char16_t* end) {
+#if defined(__SSE2__)
+    const __m128i backslash = _mm_set1_epi16(u'\\'), quote = _mm_set1_epi16(u'"');
+    for (; end - p >= 8; p += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        if (const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, backslash), _mm_cmpeq_epi16(v, quote))))
+            return p + __builtin_ctz(mask) / 2;
+    }
+#endif
+    while (p < end && *p != u'\\' && *p != u'"') ++p;
+    return p;
 }
 
 }  // namespace
@@ -119,7 +143,7 @@ const char16_t* CExportParser::Unescape(const char16_t* p, const char16_t* end, 
     out.clear();
     for (;;) {
         const char16_t* run = p;
-        while (p < end && *p != '\\' && *p != '"') ++p;
+        p = FindEscapeOrQuote(p, end);
         out.append(run, p);
         if (p == end) return nullptr;
         if (*p == '"') return p;
@@ -194,11 +218,12 @@ void CExportParser::DwordData(const char16_t* p, const char16_t* end) {
 
 void CExportParser::HexData(const char16_t* p, const char16_t* end) {
     for (;;) {
-        // The editor writes "xx," over and over: three units a step.
-        while (end - p >= 3 && p[2] == ',' && HexValue(p[0]) >= 0 && HexValue(p[1]) >= 0) {
-            m_data.push_back(static_cast<uint8_t>(HexValue(p[0]) << 4 | HexValue(p[1])));
-            p += 3;
-        }
+        // The editor writes "xx," over and over: three units a step, into room made first.
+        size_t filled = m_data.size();
+        m_data.resize(filled + static_cast<size_t>(end - p) / 3);
+        for (int high, low; end - p >= 3 && p[2] == ',' && (high = HexValue(p[0])) >= 0 && (low = HexValue(p[1])) >= 0; p += 3)
+            m_data[filled++] = static_cast<uint8_t>(high << 4 | low);
+        m_data.resize(filled);
         if (p == end) return StoreHex();
         p = SkipBlanks(p, end);
         const char16_t* digits = p;

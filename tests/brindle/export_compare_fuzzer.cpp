@@ -162,7 +162,11 @@ std::string Export(Registry& registry, FuzzedDataProvider& fdp) {
     std::u16string text = (ansi ? u"REGEDIT4" : u"Windows Registry Editor Version 5.00") + eol + eol, later;
     const char16_t* const kNoise[] = {u"; c", u"", u"#x", u"  00,01", u"[-HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"",
                                       u"[HKCU\\A]\n\"x\"=\"1\""};
-    for (auto& [path, key] : registry) {
+    std::vector<Registry::value_type*> keys;
+    for (auto& entry : registry) keys.push_back(&entry);
+    if (fdp.ConsumeBool()) std::reverse(keys.begin(), keys.end());  // keys below before their parents
+    for (auto* entry : keys) {
+        auto& [path, key] = *entry;
         const auto below = registry.lower_bound(path + u"\\");
         if (key.values.empty() && below != registry.end() && below->first.rfind(path + u"\\", 0) == 0 && fdp.ConsumeBool())
             key.listed = false;
