@@ -5,14 +5,19 @@
 # Tier 2: the Windows test programs of the cross build (WIN_BUILD_DIR), each run as one
 #         CTest entry in a throwaway Wine prefix on an Xvfb display (fixture "wine").
 
-set(QB_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-add_compile_options(${QB_SANITIZE} -g)
-add_link_options(${QB_SANITIZE})
+# QB_INSTRUMENT OFF: a build of the same code as it ships, for timing it natively (the
+# benchmarks under bench/ make one of their own); it has no fuzzers.
+option(QB_INSTRUMENT "Build the host code under the sanitizers and the fuzzers' coverage" ON)
 set(QB_HAVE_FUZZER OFF)
-if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-  # Coverage instrumentation everywhere, so the fuzzers can link the same libraries.
-  add_compile_options(-fsanitize=fuzzer-no-link)
-  set(QB_HAVE_FUZZER ON)
+if(QB_INSTRUMENT)
+  set(QB_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_compile_options(${QB_SANITIZE} -g)
+  add_link_options(${QB_SANITIZE})
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    # Coverage instrumentation everywhere, so the fuzzers can link the same libraries.
+    add_compile_options(-fsanitize=fuzzer-no-link)
+    set(QB_HAVE_FUZZER ON)
+  endif()
 endif()
 
 find_package(GTest REQUIRED)

@@ -9,5 +9,8 @@ host=${2:?HOSTBUILD}
 echo "== Brindle: loading, memory, hit test and thumb drag on generated registry exports"
 "$here/../bench/brindle/run.sh" "$win" "$host" "${BENCH_SIZES:-1 64 512}"
 echo
+echo "== Brindle: comparing two exports, a few hundred changes apart (the engine, natively)"
+"$here/../bench/brindle/compare_run.sh" "$host" "${BENCH_COMPARE_SIZES:-64 512}"
+echo
 echo "== Quillet: start-up to a filled picker, 10,000 shortcuts against an empty file"
 "$here/../bench/quillet/run.sh" "$win"

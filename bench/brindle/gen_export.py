@@ -7,6 +7,10 @@ continuation lines, and a few string values longer than 64512 bytes. UTF-16 litt
 with its byte-order mark (what the registry editor writes) or ANSI code page 936.
 
     gen_export.py --mb 64 --encoding utf16 --out export.reg
+
+With --changes N, the same export (same seed) with N changes scattered over it, each in one
+key: a value's data changed, a value deleted or added, the key's line and values left out,
+or a new key after it; for the comparison's benchmark.
 """
 import argparse
 import random
@@ -59,10 +63,35 @@ def key_block(rng, path):
     return lines
 
 
-def generate(size_chars, rng):
+def changed(crng, block, path, number):
+    """The key block with one change, drawn from crng so that the export's own draws stay the same."""
+    entries = []  # value entries: a value line and its continuation lines
+    for line in block[1:-1]:
+        if line.startswith("  ") and entries:
+            entries[-1].append(line)
+        else:
+            entries.append([line])
+    kind = crng.randrange(5)
+    if kind == 0 and entries:
+        entry = crng.randrange(len(entries))
+        entries[entry] = ['%s="changed %d"' % (entries[entry][0].split("=")[0], number)]
+    elif kind == 1 and entries:
+        del entries[crng.randrange(len(entries))]
+    elif kind == 2:
+        entries.append(['"Added%d"=dword:%08x' % (number, number)])
+    elif kind == 3:
+        return []
+    else:
+        return block + ["[%s\\Added%d]" % (path, number), '"Value"="%d"' % number, ""]
+    return [block[0]] + [line for entry in entries for line in entry] + [""]
+
+
+def generate(size_chars, rng, changes, crng):
     """Yields text pieces until about size_chars characters have been produced."""
     yield "Windows Registry Editor Version 5.00\r\n\r\n"
     produced, next_long = 0, 100000
+    every = size_chars // changes if changes else 0
+    next_change, made = (crng.randrange(every) if every else -1), 0
     stack = []
     while produced < size_chars:
         # Walk a tree: go deeper, stay, or climb, as an export walks the registry.
@@ -79,7 +108,12 @@ def generate(size_chars, rng):
             block.insert(1, '"Long"="%s"' % ("x" * (64512 + rng.randint(1, 9000))))
             next_long += LONG_EVERY
         text = "\r\n".join(block) + "\r\n"
-        produced += len(text)
+        produced += len(text)  # as without changes, so that both exports end with the same key
+        if every and produced >= next_change:
+            made += 1
+            next_change += every
+            block = changed(crng, block, "\\".join(stack), made)
+            text = "\r\n".join(block) + "\r\n" if block else ""
         yield text
 
 
@@ -89,6 +123,7 @@ def main():
     ap.add_argument("--encoding", choices=["utf16", "ansi"], required=True)
     ap.add_argument("--out", required=True)
     ap.add_argument("--seed", type=int, default=1)
+    ap.add_argument("--changes", type=int, default=0, help="scattered changes against the export without them")
     args = ap.parse_args()
     rng = random.Random(args.seed)
     target = int(args.mb * 1024 * 1024)
@@ -101,7 +136,7 @@ def main():
             written = 2
         batch = []
         batch_len = 0
-        for piece in generate((target - written) // per_char, rng):
+        for piece in generate((target - written) // per_char, rng, args.changes, random.Random(args.seed + 1)):
             batch.append(piece)
             batch_len += len(piece)
             if batch_len > 1 << 20:

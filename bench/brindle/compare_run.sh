@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The comparison's benchmark: two exports of the same generated registry (UTF-16 with its
+# mark), the newer with a few hundred changes scattered over it, compared by the engine the
+# viewer links (brindle/ExportCompare), natively, built as it ships: a Release build without
+# the sanitizers, made under HOSTBUILD/bench-native. Printed beside a baseline measured in the
+# same run, reading the newer file in the same pieces and splitting it into lines:
+#   - the comparison's time and its ratio to the baseline (best of three each; the files are
+#     in the page cache for both);
+#   - its peak memory beside the two files' size together;
+#   - the result's size and the counts it names.
+#
+#   bench/brindle/compare_run.sh HOSTBUILD [sizes in MB, default "64 512"] [changes, default 300]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+src=$(cd "$here/../.." && pwd)
+host=$(mkdir -p "$1" && cd "$1" && pwd)
+sizes=${2:-"64 512"}
+changes=${3:-300}
+
+native="$host/bench-native"
+CXX=clang++ CC=clang cmake -S "$src" -B "$native" -DCMAKE_BUILD_TYPE=Release -DQB_INSTRUMENT=OFF >/dev/null
+cmake --build "$native" --target compare_bench -j "${JOBS:-2}" >/dev/null
+exe="$native/bench/brindle/compare_bench"
+
+data="$host/bench-data"
+mkdir -p "$data"
+need_mb=0
+for mb in $sizes; do need_mb=$((need_mb + 2 * mb + 16)); done
+free_mb=$(df -Pm "$data" | awk 'NR == 2 { print $4 }')
+if [ "$free_mb" -lt $((need_mb + 1024)) ]; then
+  echo "not enough disk under $data: ${free_mb} MB free, ${need_mb} MB needed"; exit 1
+fi
+
+value() { sed -n "s/^$1=//p" "$2"; }
+
+printf '%-8s %9s %10s %11s %7s %9s %10s %7s %9s  %s\n' MB "lines" "split ms" "compare ms" ratio "peak MB" "files MB" "x files" "result KB" counts
+for mb in $sizes; do
+  # The older is the viewer benchmark's export of that size (same seed), if already made.
+  older="$data/export-$mb-utf16.reg" newer="$data/export-$mb-utf16-changed.reg"
+  [ -s "$older" ] || python3 "$here/gen_export.py" --mb "$mb" --encoding utf16 --out "$older"
+  [ -s "$newer" ] || python3 "$here/gen_export.py" --mb "$mb" --encoding utf16 --out "$newer" --changes "$changes"
+  cat "$older" "$newer" >/dev/null
+  split="$host/bench-report-split-$mb.txt" report="$host/bench-report-compare-$mb.txt"
+  best_split="" best_compare=""
+  for _ in 1 2 3; do
+    "$exe" split "$newer" >"$split.run"
+    "$exe" compare "$older" "$newer" >"$report.run"
+    s=$(value split_ms "$split.run") c=$(value compare_ms "$report.run")
+    if [ -z "$best_split" ] || awk -v a="$s" -v b="$best_split" 'BEGIN { exit !(a < b) }'; then best_split=$s; mv "$split.run" "$split"; fi
+    if [ -z "$best_compare" ] || awk -v a="$c" -v b="$best_compare" 'BEGIN { exit !(a < b) }'; then best_compare=$c; mv "$report.run" "$report"; fi
+  done
+  rm -f "$split.run" "$report.run"
+  [ "$(value ok "$report")" = 1 ] || { echo "$mb MB: the comparison failed (error $(value error "$report"))"; continue; }
+  bytes=$(( $(stat -c %s "$older") + $(stat -c %s "$newer") ))
+  awk -v mb="$mb" -v lines="$(value line_ends "$split")" -v s="$best_split" -v c="$best_compare" \
+      -v peak="$(value peak_bytes "$report")" -v bytes="$bytes" -v units="$(value result_units "$report")" \
+      -v counts="$(value counts "$report")" 'BEGIN {
+    printf "%-8s %9d %10.1f %11.1f %7.2f %9.1f %10.1f %7.2f %9.1f  %s\n", mb, lines, s, c, c / s, peak / 1048576,
+           bytes / 1048576, peak / bytes, units * 2 / 1024, counts
+  }'
+done
+echo "goals at 512 MB: peak at most the two files' size (x files <= 1); the comparison on screen within"
+echo "2x (stretch 1.2x) the time the viewer takes to show the newer export alone (viewer bench: load+paint)."
