@@ -69,9 +69,14 @@ TEST(ExportCompare, Rules) {
         {u"REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):41,81,5c,00\n\"s\"=\"乜\\\\\"\n",
          u"[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):41,00,5c,4e,00,00\n\"s\"=\"乜\\\\\"\n", kSame,
          "REGEDIT4 against 5.00: text and hex(2) data in the code page, whose second bytes may be backslashes"},
-        {u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"old\"\n[HKEY_CURRENT_USER\\K2]\n[HKEY_CURRENT_USER\\K]\n\"b\"=\"2\"\n\"a\"=\"1\"\n",
-         u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\"b\"=\"2\"\n[HKEY_CURRENT_USER\\K2]\n", kSame,
-         "a key listed twice has all its values, a value named twice its last"},
+        {u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\"a\"=\"2\"\n", u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"2\"\n\"a\"=\"1\"\n",
+         u"; 0 0 1 0 0 1\n\n[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\n", "a value named twice counts by its last line"},
+        {u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n[HKEY_CURRENT_USER\\K2]\n[HKEY_CURRENT_USER\\K]\n\"b\"=\"2\"\n\"a\"=\"2\"\n",
+         u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\"b\"=\"2\"\n[HKEY_CURRENT_USER\\K2]\n",
+         u"; 0 0 1 0 0 1\n\n[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\n", "a key listed twice has all its values, each by its last line"},
+        {u"[HKEY_CURRENT_USER\\A\\X]\n[HKEY_CURRENT_USER\\AB]\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"1\"\n",
+         u"[HKEY_CURRENT_USER\\A\\X]\n[HKEY_CURRENT_USER\\AB]\n[HKEY_CURRENT_USER\\A]\n",
+         u"; 0 0 1 0 1 0\n\n[HKEY_CURRENT_USER\\A]\n\"v\"=-\n\n", "a key named by one below it and listed after another branch"},
         {u"[HKEY_CURRENT_USER\\S]\n\"p\"=\"a\\\\b\\\"c\"\n", u"[HKEY_CURRENT_USER\\S]\n\"p\"=hex(1):61,00,5c,00,62,00,22,00,63,00\n",
          kSame, "string escapes decoded; hex(1) data gains its final zero"},
         {u"; c\n\"v\"=\"before any key\"\n[HKEY_CURRENT_USER\\S]\n  00,01\n#x\n\"a\"=\"1\"\n[-HKEY_CURRENT_USER\\S]\n\"a\"=\"gone\"\n"
@@ -150,10 +155,10 @@ TEST(ExportCompare, BadFilesAreNamed) {
 }
 
 TEST(ExportCompare, NotesGoIntoCommentLines) {
-    const CompareNotes notes{u"旧: C:\\a.reg", u"新: C:\\b.reg\r\n(second line)", u"+%1 -%2 ~%3 %%4 %7", u"", u""};
+    const CompareNotes notes{u"旧: C:\\a.reg", u"新: C:\\b.reg\r\n(second line)", u"+%1 -%2 ~%3 %7", u"", u""};
     const std::u16string older = u"[HKEY_CURRENT_USER\\S]\n", newer = u"[HKEY_CURRENT_USER\\S\\N]\n";
     EXPECT_EQ(Compare(older, newer, 1 << 20, notes).text,
-              u"; 旧: C:\\a.reg\n; 新: C:\\b.reg\n; (second line)\n; +1 -0 ~0 %0 %7\n\n[HKEY_CURRENT_USER\\S\\N]\n\n");
+              u"; 旧: C:\\a.reg\n; 新: C:\\b.reg\n; (second line)\n; +1 -0 ~0 %7\n\n[HKEY_CURRENT_USER\\S\\N]\n\n");
 }
 
 // Keys thousands of levels deep and a line longer than any read are read like any other.
