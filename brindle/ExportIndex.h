@@ -1,7 +1,7 @@
 // What the comparison keeps of one export instead of its text: per key, in the order the
 // export first names it, a hash of its path, a digest of its values and where its key line
-// stands, so that a key whose values changed can be read again. Some 40 bytes a key, a few
-// percent of the text. No windows.h.
+// stands, so that a key whose values changed can be read again. Some 40 bytes a key, and
+// while the file is read 16 more a value. No windows.h.
 //
 // A key is present when it, or a key below it, is listed: a key only named by one below it
 // has no values here, which is what importing the export leaves in it.
