@@ -15,7 +15,7 @@
 namespace {
 
 constexpr size_t kPiece = 1 << 20;         // the first reading, straight through
-constexpr size_t kReadAgainPiece = 1 << 14;  // the keys read again, here and there
+constexpr size_t kReadAgainPiece = 1 << 12;  // the keys read again, here and there: a page
 
 void Crlf(std::u16string& out) { out += u"\r\n"; }
 
@@ -220,6 +220,7 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
     CExportIndex& newer = m_newer->index;
     bool shared = false;
     for (uint32_t key = 0; key < newer.keys.size(); ++key) {
+        if (key + 16 < newer.keys.size()) older.Prefetch(newer.keys[key + 16].hash);
         const uint32_t partner = older.Find(newer.keys[key].hash);
         newer.keys[key].partner = partner;
         if (partner == kNoKey) continue;

@@ -89,9 +89,7 @@ void CExportIndex::MergeAndHash() {
     std::vector<uint32_t> to(keys.size());
     uint32_t kept = 0;
     for (uint32_t i = 0; i < keys.size(); ++i) {
-#if defined(__GNUC__)
-        if (i + 16 < keys.size()) __builtin_prefetch(&m_slots[keys[i + 16].hash & (slots - 1)]);
-#endif
+        if (i + 16 < keys.size()) Prefetch(keys[i + 16].hash);
         ExportKey key = keys[i];
         if (key.parent != kNoKey) key.parent = to[key.parent];
         const uint32_t first = Find(key.hash);
@@ -156,6 +154,14 @@ uint32_t CExportIndex::Find(uint64_t hash) const {
         const uint32_t key = static_cast<uint32_t>(slot >> 32) - 1;
         if (static_cast<uint32_t>(slot) == static_cast<uint32_t>(hash >> 32) && keys[key].hash == hash) return key;
     }
+}
+
+void CExportIndex::Prefetch(uint64_t hash) const {
+#if defined(__GNUC__)
+    if (!m_slots.empty()) __builtin_prefetch(&m_slots[hash & (m_slots.size() - 1)]);
+#else
+    (void)hash;
+#endif
 }
 
 void CExportIndex::Place(uint32_t key) {

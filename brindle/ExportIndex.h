@@ -47,6 +47,8 @@ public:
     std::vector<ExportKey> keys;  // parents before their children
 
     uint32_t Find(uint64_t hash) const;
+    // Asks for the table's memory where Find will look for that hash, so that it is there by then.
+    void Prefetch(uint64_t hash) const;
     size_t ListedCount() const { return m_listed; }
     // Where each of its key lines stands, in the file's order; none for a key never listed.
     std::vector<uint64_t> ListingsOf(uint32_t key) const;
