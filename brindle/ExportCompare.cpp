@@ -1,8 +1,8 @@
 #include "ExportCompare.h"
 
 #include <algorithm>
-#include <new>
-#include <stdexcept>
+#include <exception>
+#include <memory>
 #include <system_error>
 #include <thread>
 #include <unordered_map>
@@ -174,6 +174,8 @@ void CExportCompare::IndexSide(Side& side) {
     if (side.error != COMPARE_OK) m_stop = true;  // the other file need not be read on
 }
 
+CExportCompare::~CExportCompare() = default;
+
 bool CExportCompare::Run(CExportSource& older, CExportSource& newer, const CompareNotes& notes, std::u16string& result) {
     m_stop = m_cancelled.load();
     m_done = 0;
@@ -181,9 +183,22 @@ bool CExportCompare::Run(CExportSource& older, CExportSource& newer, const Compa
     m_counts = CompareCounts();
     m_error = COMPARE_OK;
     m_errorInNewer = m_sharesNoKey = false;
-    Side olderSide(older, m_decode, m_context), newerSide(newer, m_decode, m_context);
-    m_older = &olderSide;
-    m_newer = &newerSide;
+    bool done = false;
+    try {
+        m_older = std::make_unique<Side>(older, m_decode, m_context);
+        m_newer = std::make_unique<Side>(newer, m_decode, m_context);
+        done = Compare(notes, result);
+    } catch (const std::exception&) {  // memory ran out
+        m_error = COMPARE_NO_MEMORY;
+    }
+    m_older.reset();  // the indexes go as soon as the result is there
+    m_newer.reset();
+    return done;
+}
+
+bool CExportCompare::Compare(const CompareNotes& notes, std::u16string& result) {
+    Side& olderSide = *m_older;
+    Side& newerSide = *m_newer;
     // One thread per file: reading and indexing keep a core each busy.
     std::thread worker;
     try {
@@ -195,13 +210,9 @@ bool CExportCompare::Run(CExportSource& older, CExportSource& newer, const Compa
     if (worker.joinable()) worker.join();
 
     if (olderSide.error == COMPARE_OK && newerSide.error == COMPARE_OK) {
-        try {
-            olderSide.reader.Watch(nullptr, &m_stop);
-            newerSide.reader.Watch(nullptr, &m_stop);
-            if (Write(notes, result)) return true;
-        } catch (const std::exception&) {
-            m_error = COMPARE_NO_MEMORY;
-        }
+        olderSide.reader.Watch(nullptr, &m_stop);
+        newerSide.reader.Watch(nullptr, &m_stop);
+        if (Write(notes, result)) return true;
     }
     // A file that failed stops the other, which then tells only that it was stopped.
     if (m_cancelled) {

@@ -30,6 +30,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "ExportReader.h"
@@ -63,6 +64,7 @@ class CExportCompare {
 public:
     // decode converts the text of a REGEDIT4 (ANSI) export and its hex(1)/(2)/(7) data.
     CExportCompare(AnsiDecoder decode, void* context);
+    ~CExportCompare();
     CExportCompare(const CExportCompare&) = delete;
     CExportCompare& operator=(const CExportCompare&) = delete;
 
@@ -88,6 +90,7 @@ private:
     struct Side;
     class CValues;
 
+    bool Compare(const CompareNotes& notes, std::u16string& result);
     void IndexSide(Side& side);
     bool Write(const CompareNotes& notes, std::u16string& result);
     bool WriteNewer(uint32_t key, std::u16string& out);
@@ -101,8 +104,8 @@ private:
     std::atomic<bool> m_cancelled{false};
     std::atomic<uint64_t> m_done{0};
     std::atomic<uint64_t> m_total{0};
-    Side* m_older = nullptr;
-    Side* m_newer = nullptr;
+    std::unique_ptr<Side> m_older;  // while Run runs
+    std::unique_ptr<Side> m_newer;
     CompareError m_error = COMPARE_OK;
     bool m_errorInNewer = false;
     CompareCounts m_counts;

@@ -168,7 +168,7 @@ void CExportIndex::Place(uint32_t key) {
     const size_t mask = m_slots.size() - 1;
     size_t i = keys[key].hash & mask;
     while (m_slots[i]) i = (i + 1) & mask;
-    m_slots[i] = (uint64_t{key} + 1) << 32 | (keys[key].hash >> 32);
+    m_slots[i] = (static_cast<uint64_t>(key) + 1) << 32 | (keys[key].hash >> 32);
 }
 
 std::vector<uint64_t> CExportIndex::ListingsOf(uint32_t key) const {

@@ -64,7 +64,10 @@ bool CExportReader::Open(size_t pieceBytes) {
     size_t got = 0;
     while (got < 2) {
         size_t part = 0;
-        if (!m_source.Read(got, mark + got, 2 - got, part)) return m_failed = true, false;
+        if (!m_source.Read(got, mark + got, 2 - got, part)) {
+            m_failed = true;
+            return false;
+        }
         if (part == 0) break;
         got += part;
     }
@@ -96,7 +99,10 @@ void CExportReader::Seek(uint64_t offset, size_t pieceBytes) {
 
 template <typename Unit>
 bool CExportReader::Refill(std::vector<Unit>& buffer) {
-    if (m_stop && m_stop->load(std::memory_order_relaxed)) return m_stopped = true, false;
+    if (m_stop && m_stop->load(std::memory_order_relaxed)) {
+        m_stopped = true;
+        return false;
+    }
     // The line begun stays; a line longer than the buffer doubles it, so that a line of
     // megabytes is scanned a few times at most.
     const size_t kept = m_filled - m_pos * sizeof(Unit);
@@ -112,8 +118,10 @@ bool CExportReader::Refill(std::vector<Unit>& buffer) {
     if (buffer.size() * sizeof(Unit) < kept + want) buffer.resize((kept + want) / sizeof(Unit) + 1);
     size_t got = 0;
     if (!m_source.Read(m_base + m_filled, reinterpret_cast<char*>(buffer.data()) + m_filled,
-                       std::min(want, buffer.size() * sizeof(Unit) - m_filled), got))
-        return m_failed = true, false;
+                       std::min(want, buffer.size() * sizeof(Unit) - m_filled), got)) {
+        m_failed = true;
+        return false;
+    }
     if (got == 0) m_eof = true;
     m_filled += got;
     if (m_done) m_done->fetch_add(got, std::memory_order_relaxed);
