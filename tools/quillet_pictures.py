@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws Quillet's pictures and writes them beside this script:
+"""Draws Quillet's pictures into quillet/res/:
 
   strip.bmp            bitmap 129: 192x16, twelve 16x16 button faces, 24 bits per pixel
   strip_lit.bmp        bitmap 130: the same glyphs on lighter backgrounds (held down, mode on)
@@ -12,91 +12,10 @@ Run it again after changing a glyph; the outputs are committed with it, so the b
 needs no Python. Only the standard library is used.
 """
 import os
-import struct
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+from pictures import Canvas, ico_image, write_bmp, write_ico
 
-
-class Canvas:
-    def __init__(self, width, height, colour):
-        self.width = width
-        self.height = height
-        self.px = [[colour] * width for _ in range(height)]
-
-    def set(self, x, y, colour):
-        if 0 <= x < self.width and 0 <= y < self.height:
-            self.px[y][x] = colour
-
-    def get(self, x, y):
-        return self.px[y][x]
-
-    def rect(self, x0, y0, x1, y1, colour):
-        """Fills the rectangle [x0, x1) x [y0, y1)."""
-        for y in range(y0, y1):
-            for x in range(x0, x1):
-                self.set(x, y, colour)
-
-    def stamp(self, left, top, rows, palette):
-        """Copies an ASCII picture; characters missing from the palette stay clear."""
-        for dy, row in enumerate(rows):
-            for dx, ch in enumerate(row):
-                if ch in palette:
-                    self.set(left + dx, top + dy, palette[ch])
-
-
-def write_bmp(path, canvas):
-    """24-bit bottom-up BMP, rows padded to four bytes."""
-    row_bytes = (canvas.width * 3 + 3) & ~3
-    image = bytearray()
-    for y in range(canvas.height - 1, -1, -1):
-        row = bytearray()
-        for x in range(canvas.width):
-            r, g, b = canvas.get(x, y)
-            row += bytes((b, g, r))
-        row += b"\0" * (row_bytes - len(row))
-        image += row
-    header = struct.pack("<2sIHHI", b"BM", 14 + 40 + len(image), 0, 0, 14 + 40)
-    info = struct.pack("<IiiHHIIiiII", 40, canvas.width, canvas.height, 1, 24, 0,
-                       len(image), 2835, 2835, 0, 0)
-    with open(path, "wb") as f:
-        f.write(header + info + image)
-
-
-def ico_image(canvas, clear):
-    """One icon image: 32-bit XOR bitmap with alpha, plus the 1-bit AND mask."""
-    w, h = canvas.width, canvas.height
-    xor = bytearray()
-    for y in range(h - 1, -1, -1):
-        for x in range(w):
-            c = canvas.get(x, y)
-            if c == clear:
-                xor += bytes((0, 0, 0, 0))
-            else:
-                r, g, b = c
-                xor += bytes((b, g, r, 255))
-    mask_row = ((w + 31) // 32) * 4
-    mask = bytearray()
-    for y in range(h - 1, -1, -1):
-        bits = bytearray(mask_row)
-        for x in range(w):
-            if canvas.get(x, y) == clear:
-                bits[x // 8] |= 0x80 >> (x % 8)
-        mask += bits
-    info = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
-    return info + xor + mask
-
-
-def write_ico(path, images):
-    head = struct.pack("<HHH", 0, 1, len(images))
-    offset = 6 + 16 * len(images)
-    entries = bytearray()
-    blobs = bytearray()
-    for (w, h), blob in images:
-        entries += struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, 32, len(blob), offset)
-        offset += len(blob)
-        blobs += blob
-    with open(path, "wb") as f:
-        f.write(head + entries + blobs)
+HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "quillet", "res")
 
 
 def lighter(colour, amount):
