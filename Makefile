@@ -1,14 +1,17 @@
 # make run   - build, then start Quillet under Wine (on the current display, or a virtual one)
 # make run-brindle - the same for Brindle, showing an export of that Wine prefix's registry
 # make test  - build, then run every test (native tier, fuzzers, Wine tier)
+# make check - the fast tier for the edit-compile loop: native tests, lint, short fuzz runs
+#              (no Wine, no cross build; a few minutes at most)
 # make dist  - the release zip under dist/
 # make test-size - lines of code and of tests (git-tracked files) and their ratios
 BUILD    ?= build
 WINBUILD := $(abspath $(BUILD)/win)
 HOSTBUILD:= $(abspath $(BUILD)/host)
+CHECKBUILD:= $(abspath $(BUILD)/check)
 JOBS     ?= $(shell nproc)
 
-.PHONY: all deps win host test run run-brindle clean bench dist test-size
+.PHONY: all deps win host test check run run-brindle clean bench dist test-size
 
 all: win
 
@@ -26,6 +29,13 @@ host: deps
 
 test: win host
 	cd $(HOSTBUILD) && ctest --output-on-failure --timeout 900
+
+# Its own host build without the Windows build: no Wine entries, and the fuzzers run 5 s each.
+check:
+	@scripts/install-deps.sh check
+	CXX=clang++ CC=clang cmake -S . -B $(CHECKBUILD) -DCMAKE_BUILD_TYPE=Debug -DQB_FUZZ_SECONDS=5
+	cmake --build $(CHECKBUILD) -j $(JOBS)
+	cd $(CHECKBUILD) && ctest --output-on-failure --timeout 300 -j $(JOBS)
 
 run: win
 	scripts/run.sh $(WINBUILD) quillet
