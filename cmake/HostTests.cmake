@@ -103,6 +103,10 @@ if(WIN_BUILD_DIR)
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/cmake/check_werror.py ${WIN_BUILD_DIR} ${CMAKE_SOURCE_DIR})
 endif()
 
+# lint.planted_faults: every fault of scripts/planted-faults.txt still names a text that stands
+# once in its file, so the list of what the tests catch cannot go stale unnoticed.
+add_test(NAME lint.planted_faults COMMAND ${CMAKE_SOURCE_DIR}/scripts/plant-faults.sh --check)
+
 # The starter shortcut list that make run and make dist ship must stay loadable: the
 # generator refuses any line the program would drop.
 find_package(Python3 COMPONENTS Interpreter)

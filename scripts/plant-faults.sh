@@ -4,6 +4,8 @@
 # run, and the file is put back. A fault is "caught" when those entries fail.
 #
 #   scripts/plant-faults.sh [name-regex]     e.g. scripts/plant-faults.sh 'picker|favorites'
+#   scripts/plant-faults.sh --check          only that every fault's text still stands, once, in
+#                                            its file (the lint entry lint.planted_faults; no build)
 #
 # Needs build/win and build/host made once (make win host). Not part of make test: a tool for
 # whoever trims or adds tests. The faults: scripts/planted-faults.txt, one a line,
@@ -11,6 +13,24 @@
 # (texts taken literally; the text as it is must occur exactly once in the file).
 set -uo pipefail
 cd "$(dirname "$0")/.."
+if [ "${1:-}" = --check ]; then
+  exec python3 - <<'PY'
+import sys
+stale = 0
+for number, line in enumerate(open("scripts/planted-faults.txt", encoding="utf-8"), 1):
+    if not line.strip() or line.startswith("#"):
+        continue
+    name, path, old = line.rstrip("\n").split("\t")[:3]
+    try:
+        count = open(path, encoding="utf-8").read().count(old)
+    except OSError:
+        count = 0
+    if count != 1:
+        stale += 1
+        print("planted-faults.txt:%d: %s: its text occurs %d times in %s" % (number, name, count, path))
+sys.exit(1 if stale else 0)
+PY
+fi
 root=$PWD
 jobs=${JOBS:-2}
 filter=${1:-.}
