@@ -88,7 +88,8 @@ private:
     CLinkDoc m_doc;
     CLinkRectList m_links;
     CShellTool m_shell;
-    CRegKeyTool m_regKey{EditorVariant::Brindle};  // the viewer's own rules for opening keys
+    // A link is a key path as a whole line, and a click that opens nothing must say why.
+    CRegKeyTool m_regKey{RootNamePlace::AtStart, EditorFailures::Told};
     CFont m_fontText;
     CFont m_fontLink;
     int m_cxChar = 0;

@@ -57,8 +57,8 @@ void ShowEditorError(UINT textId, HWND owner) {
     MessageBoxA(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR | (owner ? MB_SETFOREGROUND : 0));
 }
 
-// Starts the editor the way the viewer does: directly through the shell, waiting on whatever
-// process handle comes back.
+// Starts the editor directly through the shell, waiting on whatever process handle comes back
+// (EditorFailures::Told).
 bool StartEditorDirect(CUniqueHandle& process) {
     SHELLEXECUTEINFOA sei = {};
     sei.cbSize = sizeof(sei);
@@ -125,8 +125,8 @@ DWORD TypePath(HWND tree, const std::string& path, EditorSendFn send) {
 
 }  // namespace
 
-CRegKeyTool::CRegKeyTool(EditorVariant variant, EditorSendFn send)
-    : m_variant(variant), m_send(send ? send : SendKey) {}
+CRegKeyTool::CRegKeyTool(RootNamePlace rootName, EditorFailures failures, EditorSendFn send)
+    : m_rootName(rootName), m_failures(failures), m_send(send ? send : SendKey) {}
 
 bool CRegKeyTool::ParseKeyPath(std::string text, bool allowLeadingText, KeyPathParts& parts) const {
     ParsedKeyPath parsed;
@@ -148,28 +148,22 @@ bool CRegKeyTool::IsValidKeyPath(const char* text, bool mustExist) const {
 }
 
 bool CRegKeyTool::GetFullKeyPath(const char* text, std::string& out) const {
-    return m_variant == EditorVariant::Brindle ? GetFullKeyPathBrindle(text, out) : GetFullKeyPathQuillet(text, out);
-}
-
-bool CRegKeyTool::GetFullKeyPathQuillet(const char* text, std::string& out) {
     if (!text || !*text) return false;
-    CRegKeyTool tool;
+    if (m_rootName == RootNamePlace::AtStart) {
+        // The parse and the existence test in one: `out` is written only for a key that exists.
+        ParsedKeyPath parsed;
+        if (!ParseKeyPathUpper(text, parsed)) return false;
+        if (!KeyExists(RootHandle(parsed.row), parsed.subKey)) return false;
+        out = FullKeyPathText(parsed);
+        return true;
+    }
     KeyPathParts parts;
     parts.nWant = KP_ROOTNAME | KP_SUBKEY;
-    if (!tool.ParseKeyPath(text, false, parts)) return false;
+    if (!ParseKeyPath(text, false, parts)) return false;
     if (parts.strRootName.empty() || parts.strSubKey.empty()) return false;
     // The long form is handed back even when the key turns out to be missing.
     out = parts.strRootName + parts.strSubKey;
-    return tool.IsValidKeyPath(out.c_str(), true);
-}
-
-bool CRegKeyTool::GetFullKeyPathBrindle(const char* text, std::string& out) {
-    if (!text || !*text) return false;
-    ParsedKeyPath parsed;
-    if (!ParseKeyPathUpper(text, parsed)) return false;
-    if (!KeyExists(RootHandle(parsed.row), parsed.subKey)) return false;
-    out = FullKeyPathText(parsed);
-    return true;
+    return IsValidKeyPath(out.c_str(), true);
 }
 
 bool CRegKeyTool::KeyPathToShortcut(const char* text, Shortcut& shortcut) const {
@@ -178,7 +172,7 @@ bool CRegKeyTool::KeyPathToShortcut(const char* text, Shortcut& shortcut) const 
 }
 
 bool CRegKeyTool::OpenInRegEdit(const char* text) const {
-    const bool viewer = m_variant == EditorVariant::Brindle;
+    const bool told = m_failures == EditorFailures::Told;
     if (!text || !*text) return false;
     std::string path;
     if (!GetFullKeyPath(text, path)) return false;
@@ -189,7 +183,7 @@ bool CRegKeyTool::OpenInRegEdit(const char* text) const {
     if (!editor) {
         // A running editor is never started a second time.
         CUniqueHandle process;
-        if (viewer) {
+        if (told) {
             if (!StartEditorDirect(process)) {
                 ShowEditorError(IDS_COMMON_RUN_EDITOR_FAILED, m_owner);
                 return false;
@@ -201,7 +195,7 @@ bool CRegKeyTool::OpenInRegEdit(const char* text) const {
         }
         editor = WaitForEditorWindow(std::move(process));
         if (!editor) {
-            if (viewer) ShowEditorError(IDS_COMMON_OPEN_EDITOR_FAILED, m_owner);
+            if (told) ShowEditorError(IDS_COMMON_OPEN_EDITOR_FAILED, m_owner);
             return false;
         }
     }
@@ -216,7 +210,7 @@ bool CRegKeyTool::OpenInRegEdit(const char* text) const {
 
     HWND tree = FindWindowExA(editor, nullptr, kTreeClass, nullptr);
     if (!tree) {
-        if (viewer) ShowEditorError(IDS_COMMON_INVALID_EDITOR, m_owner);
+        if (told) ShowEditorError(IDS_COMMON_INVALID_EDITOR, m_owner);
         return false;
     }
     SetForegroundWindow(tree);
@@ -227,9 +221,9 @@ bool CRegKeyTool::OpenInRegEdit(const char* text) const {
     if (error != ERROR_SUCCESS) {
         // An editor of higher rights (started elevated) gets no message from us: the system
         // drops each one and the send fails with ERROR_ACCESS_DENIED (User Interface Privilege
-        // Isolation, UIPI; SendMessage, its remarks). The toolbar, silent about other failures
+        // Isolation, UIPI; SendMessage, its remarks). A quiet tool, silent about other failures
         // of the walk, tells this one: only the user can mend it.
-        if (viewer) ShowEditorError(IDS_COMMON_OPEN_EDITOR_FAILED, m_owner);
+        if (told) ShowEditorError(IDS_COMMON_OPEN_EDITOR_FAILED, m_owner);
         else if (error == ERROR_ACCESS_DENIED) ShowEditorError(IDS_COMMON_EDITOR_ELEVATED, m_owner);
         return false;
     }

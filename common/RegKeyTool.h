@@ -6,11 +6,21 @@
 
 #include "Shortcut.h"
 
-// Which program's rules apply where the two programs differ: the viewer's own
-// GetFullKeyPath, its direct start of the editor and its message boxes. Each program names
-// its rules where it makes the tool that opens keys: the toolbar's are the default, the
-// viewer's view passes its own.
-enum class EditorVariant { Quillet, Brindle };
+// Where the two programs' ways of opening a key differ, named for what each does. Each program
+// chooses where it makes the tool that opens keys: the strip takes the defaults, the viewer's
+// view passes its own.
+//
+// Where a key path's root name may stand. Typed, pasted and stored paths may carry blanks
+// before it, and their key names keep the letter case they were written in. A viewer's line
+// is a link only when it is a key path as a whole, so there the root name must be its first
+// byte, and the path is taken upper-cased.
+enum class RootNamePlace { AfterBlanks, AtStart };
+// How the navigator tells that the editor could not be started, found or typed into.
+// Quiet: only an editor of higher rights is told (the user alone can mend that), and a start
+// that gives no process to wait on counts as failed. Told: every such failure in a message
+// box, since a click on a link shows nothing else; the editor is started through the shell
+// directly and waited on only if it gives a process.
+enum class EditorFailures { Quiet, Told };
 
 // How the navigator hands one message to the editor's key tree: ERROR_SUCCESS when the tree
 // took it, otherwise why not (ERROR_TIMEOUT: no answer in time; ERROR_ACCESS_DENIED: the
@@ -31,30 +41,29 @@ struct KeyPathParts {
 class CRegKeyTool {
 public:
     // A null send means the bounded send of RegKeyTool.cpp.
-    explicit CRegKeyTool(EditorVariant variant = EditorVariant::Quillet, EditorSendFn send = nullptr);
+    explicit CRegKeyTool(RootNamePlace rootName = RootNamePlace::AfterBlanks,
+                         EditorFailures failures = EditorFailures::Quiet, EditorSendFn send = nullptr);
     virtual ~CRegKeyTool() = default;
 
     bool ParseKeyPath(std::string text, bool allowLeadingText, KeyPathParts& parts) const;
     bool IsValidKeyPath(const char* text, bool mustExist) const;
-    // By the rules the tool was made with.
+    // Where the tool was told its root name may stand (RootNamePlace).
     bool GetFullKeyPath(const char* text, std::string& out) const;
     bool KeyPathToShortcut(const char* text, Shortcut& shortcut) const;
     bool OpenInRegEdit(const char* text) const;
-    // Quillet's manager: every value of the Favorites key at keyPath whose type shares a
-    // bit with typeMask and whose data holds a key path goes to target as one
-    // WM_SHORTCUT_ITEM (wParam 0, lParam a Shortcut named after the value).
+    // The strip's manager alone, so defined in quillet/FavoritesImport.cpp: every value of the
+    // Favorites key at keyPath whose type shares a bit with typeMask and whose data holds a key
+    // path goes to target as one WM_SHORTCUT_ITEM (wParam 0, lParam a Shortcut named after the
+    // value).
     bool ImportFavorites(const char* keyPath, DWORD typeMask, HWND target) const;
     // The window that owns the navigator's message boxes (none by default): the toolbar gives
     // itself, so that the box about an editor of higher rights comes up over the strip, at the
     // front, not behind the window a copy was made in.
     void SetOwner(HWND owner) { m_owner = owner; }
 
-    // Both variants, explicitly.
-    static bool GetFullKeyPathQuillet(const char* text, std::string& out);
-    static bool GetFullKeyPathBrindle(const char* text, std::string& out);
-
 private:
-    EditorVariant m_variant;
+    RootNamePlace m_rootName;
+    EditorFailures m_failures;
     EditorSendFn m_send;
     HWND m_owner = nullptr;
 };

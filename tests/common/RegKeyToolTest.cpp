@@ -16,8 +16,9 @@ using wintest::A;
 // "HKCU\Software\QbTests\<rel>" in the short form and another letter case.
 std::string Short(const std::string& rel) { return "hkcu\\Software\\QbTests\\" + rel; }
 
-// Key path or not, and existence, by both programs' rules: what decides whether either hands
-// the text to the navigator (the long form it hands over: the navigator's tests, which type it).
+// Key path or not, and existence, wherever the root name may stand: what decides whether the
+// text goes on to the navigator (the long form it hands over: the navigator's tests, which
+// type it).
 TEST(RegKeyTool, KeyPathAndExistenceAgainstTheRegistry) {
     wintest::ScratchKey key("Exist\\Sub"), dbcs(A("Exist\\表") + "\x95\x5C");
     ASSERT_TRUE(key.Ok() && dbcs.Ok());
@@ -32,14 +33,14 @@ TEST(RegKeyTool, KeyPathAndExistenceAgainstTheRegistry) {
         {"HKLM\\System", true, true},  // under no other root
         {"HKCC\\Software\\Fonts", true, true},
     };
-    CRegKeyTool tool;
+    const CRegKeyTool tool, atStart(RootNamePlace::AtStart);
     for (const Case& c : cases) {
         SCOPED_TRACE(wintest::U(c.text));
         EXPECT_EQ(tool.IsValidKeyPath(c.text.c_str(), false), c.keyPath);
         EXPECT_EQ(tool.IsValidKeyPath(c.text.c_str(), true), c.exists);
         std::string out;
-        EXPECT_EQ(CRegKeyTool::GetFullKeyPathQuillet(c.text.c_str(), out), c.exists);
-        EXPECT_EQ(CRegKeyTool::GetFullKeyPathBrindle(c.text.c_str(), out), c.exists);
+        EXPECT_EQ(tool.GetFullKeyPath(c.text.c_str(), out), c.exists);
+        EXPECT_EQ(atStart.GetFullKeyPath(c.text.c_str(), out), c.exists);
     }
 }
 

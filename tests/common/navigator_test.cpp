@@ -1,5 +1,6 @@
-// The registry-editor navigator against the stand-in editor (tests/fixtures), both programs' variants
-// side by side: finding or starting the editor, the keystrokes and pauses, and the failures.
+// The registry-editor navigator against the stand-in editor (tests/fixtures), as both programs
+// make it side by side: finding or starting the editor, the keystrokes and pauses, and the
+// failures.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -16,13 +17,15 @@ using wintest::U;
 
 namespace {
 
-const EditorVariant kVariants[] = {EditorVariant::Quillet, EditorVariant::Brindle};
-const char* Name(EditorVariant v) { return v == EditorVariant::Quillet ? "Quillet " : "Brindle "; }
+// The strip's tool (the defaults) and the viewer's.
+struct Tool { RootNamePlace rootName; EditorFailures failures; const char* name; };
+const Tool kTools[] = {{RootNamePlace::AfterBlanks, EditorFailures::Quiet, "strip "},
+                       {RootNamePlace::AtStart, EditorFailures::Told, "viewer "}};
 
 struct Call { bool result; double startMs, endMs; };
-Call Open(const std::string& text, EditorVariant variant, EditorSendFn send = nullptr, HWND owner = nullptr) {
+Call Open(const std::string& text, const Tool& made, EditorSendFn send = nullptr, HWND owner = nullptr) {
     double start = standin::NowMs();
-    CRegKeyTool tool(variant, send);
+    CRegKeyTool tool(made.rootName, made.failures, send);
     tool.SetOwner(owner);
     bool result = tool.OpenInRegEdit(text.c_str());
     return {result, start, standin::NowMs()};
@@ -62,9 +65,9 @@ TEST(Navigator, DrivesTheEditorToTheKey) {
          "HKEY_CURRENT_USER\\Software\\QbTests\\NavTrail"},
         {-1, missing, "", ""}, {SW_MINIMIZE, missing, "", ""}, {-1, "HKCU\\", "", ""}, {SW_MINIMIZE, "not a key", "", ""},
     };
-    for (EditorVariant v : kVariants) {
+    for (const Tool& t : kTools) {
         for (const Case& c : cases) {
-            SCOPED_TRACE(Name(v) + U(c.text));
+            SCOPED_TRACE(t.name + U(c.text));
             const bool opens = !c.typed.empty();
             wintest::MessageBoxWatcher boxes;
             standin::Session s("nav_drive");
@@ -73,7 +76,7 @@ TEST(Navigator, DrivesTheEditorToTheKey) {
             ASSERT_TRUE(wintest::WaitUntil([&] { return (c.show == SW_MINIMIZE) == !!IsIconic(before); }, 3000));
             ASSERT_FALSE(IsZoomed(before));
             ASSERT_EQ(standin::FindEditor(), before);
-            Call call = Open(c.text, v);
+            Call call = Open(c.text, t);
             EXPECT_EQ(call.result, opens);
             HWND editor = standin::FindEditor();
             if (before) { EXPECT_EQ(editor, before); }
@@ -103,10 +106,10 @@ TEST(Navigator, DrivesTheEditorToTheKey) {
     }
 }
 
-// Brindle tells each failure of the editor in a box of its own; Quillet fails silently but for
-// an editor of higher rights, which gets no key at all (the system refuses them across
-// integrity levels, which Wine does not: a refusing send plays it) and whose reason the toolbar
-// names. Each box belongs to the window the tool was given (the strip: not behind another
+// The viewer's tool tells each failure of the editor in a box of its own; the strip's fails
+// silently but for an editor of higher rights, which gets no key at all (the system refuses
+// them across integrity levels, which Wine does not: a refusing send plays it) and whose reason
+// the strip names. Each box belongs to the window the tool was given (the strip: not behind another
 // window). An editor that starts but never becomes ready holds neither for ever; one that has
 // stopped answering, one message's limit at most (5 s; at once once the system counts it hung).
 TEST(Navigator, EditorFailuresAreToldOnlyByTheViewer) {
@@ -126,9 +129,9 @@ TEST(Navigator, EditorFailuresAreToldOnlyByTheViewer) {
          "注册表编辑器以更高的权限运行，不接受本程序发送的按键，无法打开该键。\n请以管理员身份运行 Quillet。", notReady, 7000},
     };
     for (const auto& c : cases) {
-        for (EditorVariant v : kVariants) {
-            const std::string told = v == EditorVariant::Brindle ? c.brindle : c.quillet;
-            SCOPED_TRACE(Name(v) + std::string(c.option ? c.option : c.running ? "refusing" : "not started"));
+        for (const Tool& t : kTools) {
+            const std::string told = t.failures == EditorFailures::Told ? c.brindle : c.quillet;
+            SCOPED_TRACE(t.name + std::string(c.option ? c.option : c.running ? "refusing" : "not started"));
             standin::Session s("nav_fail");
             const bool hung = c.running && !c.send, noTree = c.option && std::string(c.option) == "QB_STANDIN_NO_TREE";
             standin::ScopedEnv option(c.option ? c.option : "QB_STANDIN_BUSY", c.value);
@@ -139,7 +142,7 @@ TEST(Navigator, EditorFailuresAreToldOnlyByTheViewer) {
             bool away = !c.option && !c.running && MoveFileExA(editor.c_str(), (editor + ".away").c_str(), 0);
             ASSERT_EQ(away, !c.option && !c.running);
             g_refused = 0;
-            Call call = Open(key.Path(), v, c.send, owner);
+            Call call = Open(key.Path(), t, c.send, owner);
             if (away) MoveFileExA((editor + ".away").c_str(), editor.c_str(), 0);
             EXPECT_FALSE(call.result);
             EXPECT_LT(call.endMs - call.startMs, c.limitMs);

@@ -2,13 +2,9 @@
 #include <windows.h>
 
 #include "RegKeyTool.h"
+#include "ShortcutMessages.h"
 
 namespace {
-
-// The strip's and the manager's "here is one shortcut" message. The tool lives in the
-// shared library, which knows nothing of either program's headers, so the value is
-// repeated here rather than included.
-constexpr UINT kShortcutItemMessage = WM_USER + 0x334;
 
 // A zero-filled global block, freed on every way out.
 class GlobalBuffer {
@@ -87,7 +83,7 @@ bool CRegKeyTool::ImportFavorites(const char* keyPath, DWORD typeMask, HWND targ
         Shortcut shortcut;
         if (!KeyPathToShortcut(data.Get(), shortcut)) continue;
         shortcut.name = name.Get();
-        SendMessageA(target, kShortcutItemMessage, 0, reinterpret_cast<LPARAM>(&shortcut));
+        SendMessageA(target, WM_SHORTCUT_ITEM, 0, reinterpret_cast<LPARAM>(&shortcut));
     }
     return true;
 }
