@@ -46,7 +46,7 @@ def quillet(dpi, suffix):
         wait_for("typed-path mode", lambda: run.strip_kids()[run.PATH_BOX]["visible"])
         picture(run.find_strip()["rect"], "quillet-manual" + suffix)
         run.press(run.MODE_BUTTON)
-        run.press(1006)
+        run.press(run.IDS["IDC_MANAGER"])
         manager = wait_for("the manager", lambda: run.top("#32770", "快捷方式管理器"))
         picture(manager["rect"], "manager" + suffix)
         click(*center(run.kids(manager["hwnd"])[2]["rect"]))  # Cancel

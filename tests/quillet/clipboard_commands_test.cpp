@@ -9,6 +9,7 @@
 #include "Driver.h"
 #include "StandIn.h"
 #include "WinTest.h"
+#include "resource.h"
 
 using drive::HungViewer;
 using drive::IniLine;
@@ -17,8 +18,6 @@ using drive::StripRun;
 using wintest::A;
 
 namespace {
-
-enum { kAddFromClipboard = 1008, kOpenFromClipboard = 1009, kAutoOpen = 1010, kClearClipboard = 1011 };
 
 // The number of keystrokes once the navigator has finished typing (none for a while).
 size_t SettledKeyCount(const standin::Session& s) {
@@ -45,10 +44,10 @@ TEST(ClipboardCommands, OpenAndAutoOpenTakeTheKeyAfterAnyWordsOnTheFirstLineOnly
     ASSERT_TRUE(strip.Start());
 
     ASSERT_TRUE(PutClipboardText(A("请看第二行\r\n") + words.Path()));
-    strip.Press(kOpenFromClipboard);
+    strip.Press(IDC_OPEN_FROM_CLIPBOARD);
     EXPECT_TRUE(NothingOpened(session, 0));
     ASSERT_TRUE(PutClipboardText(A("请打开 ") + words.Path() + "\r\nmore text"));
-    strip.Press(kOpenFromClipboard);
+    strip.Press(IDC_OPEN_FROM_CLIPBOARD);
     EXPECT_EQ(words.Path(), session.WaitAt(words.Path()));
 
     // Copied while auto-open is off, switched on with it there, but held by another program
@@ -57,7 +56,7 @@ TEST(ClipboardCommands, OpenAndAutoOpenTakeTheKeyAfterAnyWordsOnTheFirstLineOnly
     ASSERT_TRUE(PutClipboardText(first.Path()));
     // (Held by a window: Wine lets any caller without one share a windowless hold.)
     ASSERT_TRUE(OpenClipboard(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)));
-    strip.Press(kAutoOpen);
+    strip.Press(IDC_AUTO_OPEN);
     wintest::PumpFor(1000);
     CloseClipboard();
     EXPECT_EQ(first.Path(), session.WaitAt(first.Path()));
@@ -68,7 +67,7 @@ TEST(ClipboardCommands, OpenAndAutoOpenTakeTheKeyAfterAnyWordsOnTheFirstLineOnly
     keys = SettledKeyCount(session);
     PostMessageA(strip.Strip(), WM_CLIPBOARDUPDATE, 0, 0);
     EXPECT_TRUE(NothingOpened(session, keys));
-    strip.Press(kClearClipboard);
+    strip.Press(IDC_CLEAR_CLIPBOARD);
     EXPECT_TRUE(NothingOpened(session, keys));
     EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
     ASSERT_TRUE(PutClipboardText(A("第一行\r\n") + first.Path()));
@@ -85,7 +84,7 @@ TEST(ClipboardCommands, ACopyMadeDuringAWalkIsOpenedAfterIt) {
     ASSERT_NE(nullptr, session.Start());
     StripRun strip("clip_during_walk");
     ASSERT_TRUE(strip.Start());
-    strip.Press(kAutoOpen);
+    strip.Press(IDC_AUTO_OPEN);
     wintest::PumpFor(500);
     ASSERT_TRUE(PutClipboardText(deep.Path()));
     wintest::PumpFor(800);
@@ -106,8 +105,9 @@ TEST(ClipboardCommands, ACopyMadeDuringAWalkIsOpenedAfterIt) {
     EXPECT_TRUE(strip.Close());
 }
 
-// 1008 offers a key in the editor named after its last node, never a file path; 1009 opens
-// a file path's folder in Explorer, whose window is titled after that folder.
+// IDC_ADD_FROM_CLIPBOARD offers a key in the editor named after its last node, never a file
+// path; IDC_OPEN_FROM_CLIPBOARD opens a file path's folder in Explorer, whose window is titled
+// after that folder.
 TEST(ClipboardCommands, AddOffersKeysNamedAfterTheirLastNodeAndOpenShowsAFileInExplorer) {
     wintest::ScratchKey key(A("Clip\\Add\\注册表项"));
     const std::string folder = wintest::ScratchDir("clipfiles");
@@ -116,18 +116,18 @@ TEST(ClipboardCommands, AddOffersKeysNamedAfterTheirLastNodeAndOpenShowsAFileInE
     StripRun strip("clip_add");
     ASSERT_TRUE(strip.Start());
     ASSERT_TRUE(PutClipboardText(folder + "picked.txt"));
-    strip.Press(kAddFromClipboard);
+    strip.Press(IDC_ADD_FROM_CLIPBOARD);
     EXPECT_EQ(nullptr, strip.WaitDialog(A("添加快捷方式"), 1500));
-    strip.Press(kOpenFromClipboard);
+    strip.Press(IDC_OPEN_FROM_CLIPBOARD);
     EXPECT_TRUE(wintest::WaitUntil([] { return IsWindowVisible(FindWindowA(nullptr, "clipfiles")); }, 15000));
     EXPECT_TRUE(NothingOpened(session, 0, 500));
 
     ASSERT_TRUE(PutClipboardText(A("见 ") + key.Path()));
-    strip.Press(kAddFromClipboard);
+    strip.Press(IDC_ADD_FROM_CLIPBOARD);
     HWND editor = strip.WaitDialog(A("添加快捷方式"));
     ASSERT_NE(nullptr, editor);
-    EXPECT_EQ(key.Path(), drive::Text(GetDlgItem(editor, 1016)));
-    EXPECT_EQ(A("注册表项"), drive::Text(GetDlgItem(editor, 1017)));
+    EXPECT_EQ(key.Path(), drive::Text(GetDlgItem(editor, IDC_LOCATION)));
+    EXPECT_EQ(A("注册表项"), drive::Text(GetDlgItem(editor, IDC_NAME)));
     drive::Press(editor, IDOK);
     EXPECT_TRUE(wintest::WaitUntil([&] { return !IsWindow(editor); }, 5000));
     EXPECT_EQ(std::vector<std::string>{A("注册表项")}, strip.PickerItems());  // (its file: the strip's tests)
@@ -144,10 +144,10 @@ TEST(ClipboardCommands, APastedPathWithACharacterTheCodePageLacksIsWarnedAbout) 
     StripRun strip("clip_lossy");
     ASSERT_TRUE(strip.Start());
     wintest::MessageBoxWatcher boxes(IDOK, strip.Pid());
-    strip.Press(1012);  // manual open
+    strip.Press(IDC_MANUAL_OPEN);
     RECT edit = {};
-    ASSERT_TRUE(wintest::WaitUntil([&] { return IsWindowVisible(strip.Item(1015)); }, 5000));
-    GetWindowRect(FindWindowExA(strip.Item(1015), nullptr, "Edit", nullptr), &edit);
+    ASSERT_TRUE(wintest::WaitUntil([&] { return IsWindowVisible(strip.Item(IDC_PATH_BOX)); }, 5000));
+    GetWindowRect(FindWindowExA(strip.Item(IDC_PATH_BOX), nullptr, "Edit", nullptr), &edit);
     ASSERT_TRUE(drive::ToFront(strip.Strip()));
     drive::MouseClick((edit.left + edit.right) / 2, (edit.top + edit.bottom) / 2);
     drive::Chord({VK_CONTROL}, 'V');
@@ -166,7 +166,7 @@ TEST(ClipboardCommands, AViewerThatStopsAnsweringCostsNeitherACopyNorTheList) {
     StripRun strip("clip_hung");
     ASSERT_TRUE(strip.WriteIni(IniLine(gone.Path(), "gone") + IniLine(kept.Path(), "kept")) && strip.Start());
     HungViewer before;
-    strip.Press(kAutoOpen);
+    strip.Press(IDC_AUTO_OPEN);
     wintest::PumpFor(500);
     HungViewer after;
     ASSERT_TRUE(PutClipboardText(gone.Path()));

@@ -11,6 +11,7 @@
 
 #include "Driver.h"
 #include "WinTest.h"
+#include "resource.h"
 
 using drive::IniLine;
 using drive::StripRun;
@@ -59,12 +60,12 @@ TEST(ManagerOnTheStrip, GrowsWithTheDisplayScaleAndShowsItsToolTip) {
     EXPECT_TRUE(rc.top == 0 && rc.right <= screenW) << rc.top << " " << rc.right;
     // The one-pixel dark bevel at the foot of the About face, in the button's middle column.
     RECT about;
-    GetWindowRect(strip.Item(1013), &about);
+    GetWindowRect(strip.Item(IDC_ABOUT), &about);
     about.left = (about.left + about.right) / 2;
     about.right = about.left + 1;
     const int bevel = CountPixels(about, [](int r, int g, int b) { return r == 153 && g == 127 && b == 26; }).pixels;
-    strip.Press(1006);
-    HWND dlg = strip.WaitDialog(A("快捷方式管理器")), list = GetDlgItem(dlg, 1018);
+    strip.Press(IDC_MANAGER);
+    HWND dlg = strip.WaitDialog(A("快捷方式管理器")), list = GetDlgItem(dlg, IDC_SHORTCUT_LIST);
     ASSERT_NE(nullptr, dlg);
     wintest::PumpFor(1000);
     EXPECT_EQ((std::vector<std::string>{A("甲 = ") + a, "Beta = " + b, A("丙 三 = ") + c}), drive::Rows(list));

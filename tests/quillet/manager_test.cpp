@@ -10,6 +10,7 @@
 #include "ShortcutMessages.h"
 #include "WinApp.h"
 #include "WinTest.h"
+#include "resource.h"
 
 using wintest::A;
 
@@ -45,7 +46,6 @@ protected:
 const char kSoftware[] = "HKEY_CURRENT_USER\\Software";
 const char kEnvironment[] = "HKEY_CURRENT_USER\\Environment";
 const char kHklmSoftware[] = "HKEY_LOCAL_MACHINE\\SOFTWARE";
-constexpr int kList = 1018, kAdd = 32771, kDelete = 32772, kEdit = 32773, kImport = 32774;
 
 std::vector<Shortcut> ThreeShortcuts() {
     return {{A("软件"), kSoftware}, {"Environment", kEnvironment}, {A("本机 软件"), kHklmSoftware}};
@@ -66,7 +66,7 @@ std::vector<std::string> Describe(const std::vector<Shortcut>& list) {
 // Runs the manager modally; `steps` get its window and its list once it shows.
 int RunManager(const std::function<void(HWND, HWND)>& steps) {
     return drive::Run([] { return static_cast<int>(CShortcutManagerDlg().DoModal()); }, [&] {
-        if (HWND dlg = drive::WaitDialog(A("快捷方式管理器"))) steps(dlg, GetDlgItem(dlg, kList));
+        if (HWND dlg = drive::WaitDialog(A("快捷方式管理器"))) steps(dlg, GetDlgItem(dlg, IDC_SHORTCUT_LIST));
     });
 }
 
@@ -86,8 +86,8 @@ std::string Editor(DWORD timeoutMs = 5000, const Shortcut* fill = nullptr) {
         return (editor = drive::WaitDialog(A("添加快捷方式"), 0)) || (editor = drive::WaitDialog(A("编辑快捷方式"), 0));
     }, timeoutMs);
     if (!editor) return "-";
-    std::string seen = wintest::U(drive::Text(editor)) + ": " + wintest::U(drive::Text(GetDlgItem(editor, 1017))) + " = " +
-                       drive::Text(GetDlgItem(editor, 1016));
+    std::string seen = wintest::U(drive::Text(editor)) + ": " + wintest::U(drive::Text(GetDlgItem(editor, IDC_NAME))) + " = " +
+                       drive::Text(GetDlgItem(editor, IDC_LOCATION));
     if (fill)
         drive::FillEditor(editor, fill->location, fill->name);
     else
@@ -136,13 +136,13 @@ TEST(ShortcutManager, ToolBarDoubleClickAndMenusActOnTheSelectedRowOrAdd) {
     RunManager([&](HWND dlg, HWND list) {
         // No row selected.
         drive::SelectRow(list, -1);
-        drive::Press(dlg, kEdit);
-        drive::Press(dlg, kDelete);
+        drive::Press(dlg, ID_MANAGER_EDIT);
+        drive::Press(dlg, ID_MANAGER_DELETE);
         opened.push_back(Editor(600));
         boxesWithoutSelection = boxes.Seen().size();
 
         // Add: the toolbar's (filled in), a double-click on empty space, its menu.
-        drive::Press(dlg, kAdd);
+        drive::Press(dlg, ID_MANAGER_ADD);
         opened.push_back(Editor(5000, &added));
         POINT empty = drive::RowPoint(list, -1);
         PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(empty.x, empty.y));
@@ -154,7 +154,7 @@ TEST(ShortcutManager, ToolBarDoubleClickAndMenusActOnTheSelectedRowOrAdd) {
 
         // Edit: the toolbar's on row 1 (filled in), a double-click on row 2.
         drive::SelectRow(list, 1);
-        drive::Press(dlg, kEdit);
+        drive::Press(dlg, ID_MANAGER_EDIT);
         opened.push_back(Editor(5000, &machine));
         POINT row = drive::RowPoint(list, 2);
         for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
@@ -163,10 +163,10 @@ TEST(ShortcutManager, ToolBarDoubleClickAndMenusActOnTheSelectedRowOrAdd) {
 
         // Delete: the toolbar's on row 0 answered No, then Yes; the row's menu.
         drive::SelectRow(list, 0);
-        DeleteAnswered(boxes, [&] { drive::Press(dlg, kDelete); });
+        DeleteAnswered(boxes, [&] { drive::Press(dlg, ID_MANAGER_DELETE); });
         rows.push_back(drive::Rows(list));
         boxes.SetAnswer(IDYES);
-        DeleteAnswered(boxes, [&] { drive::Press(dlg, kDelete); });
+        DeleteAnswered(boxes, [&] { drive::Press(dlg, ID_MANAGER_DELETE); });
         rows.push_back(drive::Rows(list));
         drive::SelectRow(list, 1);
         menu = menuAt(list, 1);
@@ -214,7 +214,7 @@ TEST(ShortcutManager, ByKeyboardAloneAsTheTemplatesHaveIt) {
     };
     auto editor = [&] {  // the edit dialog, as it opened
         HWND e = drive::WaitDialog(A("编辑快捷方式"));
-        opened.push_back(wintest::U(drive::Text(GetDlgItem(e, 1017))) + " = " + drive::Text(GetDlgItem(e, 1016)));
+        opened.push_back(wintest::U(drive::Text(GetDlgItem(e, IDC_NAME))) + " = " + drive::Text(GetDlgItem(e, IDC_LOCATION)));
         return e;
     };
     RunManager([&](HWND dlg, HWND list) {
@@ -259,7 +259,7 @@ TEST(ShortcutManager, ByKeyboardAloneAsTheTemplatesHaveIt) {
         drive::Key(VK_TAB);
         DeleteAnswered(boxes, [] { drive::Key(VK_RETURN); });  // on OK, nothing left to hand back
     });
-    EXPECT_EQ(tabs, (std::vector<int>{IDOK, IDCANCEL, kList, 1016, 1017, IDOK, IDCANCEL}));
+    EXPECT_EQ(tabs, (std::vector<int>{IDOK, IDCANCEL, IDC_SHORTCUT_LIST, IDC_LOCATION, IDC_NAME, IDOK, IDCANCEL}));
     EXPECT_EQ(0u, boxesWithoutSelection);
     EXPECT_EQ(opened, std::vector<std::string>(2, "Environment = " + std::string(kEnvironment)));
     std::vector<Shortcut> list = ThreeShortcuts();
@@ -311,7 +311,7 @@ TEST(ShortcutManager, LongDoubleByteTextsSurviveTheEditorAndOk) {
         g_listProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CutTextsAsWindowsDoes)));
         drive::SelectRow(list, 0);
-        drive::Press(dlg, kEdit);
+        drive::Press(dlg, ID_MANAGER_EDIT);
         opened = Editor(5000, &shortcut);
         drive::Press(dlg, IDOK);
     }));
@@ -349,10 +349,10 @@ TEST(ShortcutManager, ImportAppendsTheFavoritesOnEveryPress) {
     FakeStrip strip(std::vector<Shortcut>{{"Environment", kEnvironment}});
     std::vector<std::string> once, twice;
     RunManager([&](HWND dlg, HWND list) {
-        drive::Press(dlg, kImport);
+        drive::Press(dlg, ID_MANAGER_IMPORT);
         Sleep(300);
         once = drive::Rows(list);
-        drive::Press(dlg, kImport);
+        drive::Press(dlg, ID_MANAGER_IMPORT);
         Sleep(300);
         twice = drive::Rows(list);
         ASSERT_TRUE(drive::ToFront(dlg));

@@ -6,6 +6,7 @@
 
 #include "Driver.h"
 #include "WinTest.h"
+#include "resource.h"
 
 using drive::IniLine;
 using drive::StripRun;
@@ -65,7 +66,7 @@ TEST(Strip, ButtonsAddEditAndDeleteAndTheFileIsRewrittenInListOrderOnceASaveSucc
     wintest::MessageBoxWatcher boxes(IDOK, run.Pid());
 
     // Add (its refusals: the editor's own test).
-    run.Press(1003);
+    run.Press(IDC_ADD);
     HWND dlg = run.WaitDialog(A("添加快捷方式"));
     ASSERT_NE(dlg, nullptr);
     size_t count = 0;
@@ -76,10 +77,10 @@ TEST(Strip, ButtonsAddEditAndDeleteAndTheFileIsRewrittenInListOrderOnceASaveSucc
 
     // Edit opens the selected item.
     SendMessageW(run.Picker(), CB_SETCURSEL, 1, 0);
-    run.Press(1005);
+    run.Press(IDC_EDIT);
     dlg = run.WaitDialog(A("编辑快捷方式"));
     ASSERT_NE(dlg, nullptr);
-    EXPECT_EQ(drive::Text(GetDlgItem(dlg, 1016)), keys.b.Path());
+    EXPECT_EQ(drive::Text(GetDlgItem(dlg, IDC_LOCATION)), keys.b.Path());
     drive::FillEditor(dlg, keys.b.Path(), A("乙 改"));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }, 5000));
     want[1] = A("乙 改");  // in its place and selected: the tour
@@ -88,7 +89,7 @@ TEST(Strip, ButtonsAddEditAndDeleteAndTheFileIsRewrittenInListOrderOnceASaveSucc
     SendMessageW(run.Picker(), CB_SETCURSEL, 0, 0);
     for (int answer : {IDNO, IDYES}) {
         boxes.SetAnswer(answer);
-        run.Press(1004);
+        run.Press(IDC_DELETE);
         ASSERT_TRUE(WaitBoxes(boxes, ++count));
         EXPECT_EQ(U(boxes.Seen().back().caption), "删除快捷方式");
         EXPECT_EQ(U(boxes.Seen().back().text), "确定要删除所选择的快捷方式吗？");
@@ -102,7 +103,7 @@ TEST(Strip, ButtonsAddEditAndDeleteAndTheFileIsRewrittenInListOrderOnceASaveSucc
     ASSERT_TRUE(DeleteFileA(run.IniPath().c_str()));
     ASSERT_TRUE(CreateDirectoryA(run.IniPath().c_str(), nullptr));
     boxes.SetAnswer(IDRETRY);
-    run.Press(1014);
+    run.Press(IDC_CLOSE);
     ASSERT_TRUE(WaitBoxes(boxes, count + 2, 10000)) << "the delete questions plus two failed saves";
     EXPECT_TRUE(run.Running()) << "the strip waits for the user's answer";
     RemoveDirectoryA(run.IniPath().c_str());
@@ -153,7 +154,7 @@ TEST(Strip, AFileThatCouldNotBeReadIsNotOverwritten) {
     CloseHandle(lock);
     EXPECT_TRUE(run.PickerItems().empty());
     wintest::MessageBoxWatcher boxes(IDOK, run.Pid());
-    run.Press(1003);
+    run.Press(IDC_ADD);
     HWND dlg = run.WaitDialog(A("添加快捷方式"));
     ASSERT_NE(dlg, nullptr);
     drive::FillEditor(dlg, keys.a.Path(), "new");

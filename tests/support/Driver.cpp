@@ -7,6 +7,8 @@
 #include <iterator>
 #include <thread>
 
+#include "quillet/resource.h"
+
 namespace drive {
 
 namespace {
@@ -104,8 +106,8 @@ void PostKey(HWND hwnd, UINT vk) {
 }
 
 void FillEditor(HWND editor, const std::string& location, const std::string& name) {
-    SendMessageA(GetDlgItem(editor, 1016), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(location.c_str()));
-    SendMessageA(GetDlgItem(editor, 1017), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    SendMessageA(GetDlgItem(editor, IDC_LOCATION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(location.c_str()));
+    SendMessageA(GetDlgItem(editor, IDC_NAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
     ToFront(editor);
     Key(VK_RETURN);  // in the location field: OK, the default button
 }
@@ -379,8 +381,15 @@ bool StripRun::Start() {
     m_pid = pi.dwProcessId;
     WaitForInputIdle(m_process, 20000);
     // The strip: the program's dialog that holds the picker.
-    wintest::WaitUntil([&] { return (m_strip = drive::WaitWindow("#32770", {}, 0, m_pid)) && GetDlgItem(m_strip, 1002); }, 20000);
-    return m_strip && GetDlgItem(m_strip, 1002);
+    wintest::WaitUntil([&] { return (m_strip = drive::WaitWindow("#32770", {}, 0, m_pid)) && Picker(); }, 20000);
+    return m_strip && Picker();
+}
+
+HWND StripRun::Picker() const { return Item(IDC_PICKER); }
+
+bool StripRun::Close(DWORD ms) const {
+    Press(IDC_CLOSE);
+    return WaitExit(ms);
 }
 
 }  // namespace drive

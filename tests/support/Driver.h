@@ -30,7 +30,8 @@ std::vector<std::string> ComboItems(HWND combo);
 // A button's click, posted: its handler may run a dialog of its own.
 void Press(HWND dialog, int id);
 void PostKey(HWND hwnd, UINT vk);
-// The shortcut editor: location (1016) and name (1017) set, then Enter pressed for real.
+// The shortcut editor: location (IDC_LOCATION) and name (IDC_NAME) set, then Enter pressed
+// for real.
 void FillEditor(HWND editor, const std::string& location, const std::string& name);
 void MouseMoveTo(int x, int y);  // real input at a screen point
 void MouseClick(int x, int y, bool right = false);
@@ -121,12 +122,9 @@ public:
 
     HWND Strip() const { return m_strip; }
     HWND Item(int id) const { return GetDlgItem(m_strip, id); }
-    HWND Picker() const { return Item(1002); }
+    HWND Picker() const;
     void Press(int id) const { drive::Press(m_strip, id); }
-    bool Close(DWORD ms = 15000) const {
-        Press(1014);
-        return WaitExit(ms);
-    }
+    bool Close(DWORD ms = 15000) const;  // its close button, the one way to end it
     std::vector<std::string> PickerItems() const { return ComboItems(Picker()); }
     int PickerSelection() const { return (int)SendMessageW(Picker(), CB_GETCURSEL, 0, 0); }
     HWND WaitWindow(const char* cls, const std::string& text = {}, DWORD ms = 5000, HWND owner = nullptr) const {

@@ -196,6 +196,13 @@ class ProgramTour:
 
 FAILURES = []
 
+
+def resource_ids(header):
+    """The numeric ids a program's resource header defines, by name."""
+    text = pathlib.Path(os.environ["QB_SOURCE_DIR"], header).read_text(encoding="utf-8")
+    return {name: int(value, 0) for name, value in re.findall(r"^#define\s+(\w+)\s+(\d\w*)", text, re.M)}
+
+
 def steps(*named):
     """Runs the steps in order, each with a screenshot; stops at the first that fails."""
     for name, fn in named:
@@ -220,8 +227,13 @@ class QuilletTour(ProgramTour):
     NOWHERE = "hkcu\\software\\qbtests\\TourNowhere"
     # xdotool types only ASCII into Wine as meant: the new name keeps the old one's Chinese text.
     NEW_NAME = "游览启动项 Tour-2"
-    PICKER, PATH_BOX, MODE_BUTTON, CLOSE_BUTTON, NAME_FIELD, KEY_FIELD = 1002, 1015, 1012, 1014, 1017, 1016
-    BUTTONS = (1000, 1002, 1003, 1004, 1005, 1006, 1008, 1009, 1010, 1011)  # the picker and the buttons under the path box
+    IDS = resource_ids("quillet/resource.h")
+    PICKER, PATH_BOX, MODE_BUTTON, CLOSE_BUTTON, NAME_FIELD, KEY_FIELD = map(IDS.__getitem__, (
+        "IDC_PICKER", "IDC_PATH_BOX", "IDC_MANUAL_OPEN", "IDC_CLOSE", "IDC_NAME", "IDC_LOCATION"))
+    # The picker and the buttons under the path box.
+    BUTTONS = tuple(map(IDS.__getitem__, ("IDC_RUN_REGEDIT", "IDC_PICKER", "IDC_ADD", "IDC_DELETE", "IDC_EDIT",
+                                          "IDC_MANAGER", "IDC_ADD_FROM_CLIPBOARD", "IDC_OPEN_FROM_CLIPBOARD",
+                                          "IDC_AUTO_OPEN", "IDC_CLEAR_CLIPBOARD")))
     LOG = "quillet-editor.log"
 
     def prepare(self):
