@@ -6,8 +6,8 @@
 #include "WinApp.h"
 #include "resource.h"
 
-CShortcutDlg::CShortcutDlg(int addMode, const Shortcut* initial, CWnd* parent)
-    : CDialog(IDD_SHORTCUT, parent), m_addMode(addMode) {
+CShortcutDlg::CShortcutDlg(Mode mode, const Shortcut* initial, CWnd* parent)
+    : CDialog(IDD_SHORTCUT, parent), m_mode(mode) {
     if (initial) {
         m_initialLocation = initial->location;
         m_initialName = initial->name;
@@ -23,7 +23,7 @@ bool CShortcutDlg::GetResult(Shortcut& out) const {
 
 bool CShortcutDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    SetWindowText(AfxLoadString(m_addMode ? IDS_SHORTCUT_ADD_TITLE : IDS_SHORTCUT_EDIT_TITLE));
+    SetWindowText(AfxLoadString(m_mode == Mode::Add ? IDS_SHORTCUT_ADD_TITLE : IDS_SHORTCUT_EDIT_TITLE));
     SetDlgItemTextA(m_hWnd, IDC_LOCATION, m_initialLocation.c_str());
     SetDlgItemTextA(m_hWnd, IDC_NAME, m_initialName.c_str());
     // The location is what gets corrected most often: select all of it, ready to be typed over.

@@ -1,7 +1,7 @@
 // The editor of one shortcut: location and name, checked against the live registry on OK.
 // It never touches the shortcut list; its callers decide what to do with the result.
 //
-//   CShortcutDlg dlg(TRUE, nullptr);             // add mode, empty fields
+//   CShortcutDlg dlg(CShortcutDlg::Mode::Add, nullptr);   // empty fields
 //   Shortcut result;
 //   if (dlg.DoModal() == IDOK && dlg.GetResult(result)) ...
 #pragma once
@@ -12,8 +12,10 @@
 
 class CShortcutDlg : public CDialog {
 public:
-    // addMode non-zero: add mode; zero: edit mode. `initial` (optional) fills the fields.
-    CShortcutDlg(int addMode, const Shortcut* initial, CWnd* parent = nullptr);
+    // The caption says which: a shortcut to add, or one being corrected.
+    enum class Mode { Edit, Add };
+    // `initial` (optional) fills the fields.
+    CShortcutDlg(Mode mode, const Shortcut* initial, CWnd* parent = nullptr);
 
     // After IDOK: the accepted location and name, exactly as typed (or the derived name).
     // False, with `out` untouched, when there is no result (cancelled, or not run).
@@ -28,7 +30,7 @@ private:
     std::string ItemText(int id) const;
     void Warn(UINT textId, UINT captionId, UINT type);
 
-    int m_addMode;
+    Mode m_mode;
     std::string m_initialName;
     std::string m_initialLocation;
     std::string m_resultName;

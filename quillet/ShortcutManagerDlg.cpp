@@ -175,14 +175,14 @@ int CShortcutManagerDlg::DoAction(int code, int index) {
     Shortcut shortcut;
     switch (code) {
     case SHORTCUT_ACTION_ADD: {
-        CShortcutDlg dlg(TRUE, nullptr);
+        CShortcutDlg dlg(CShortcutDlg::Mode::Add, nullptr);
         if (dlg.DoModal() == IDOK && dlg.GetResult(shortcut) && m_list.AppendShortcut(shortcut))
             m_list.FitLocationColumn();
         return 0;
     }
     case SHORTCUT_ACTION_EDIT: {
         if (!m_list.GetShortcut(index, shortcut)) return -1;
-        CShortcutDlg dlg(FALSE, &shortcut);
+        CShortcutDlg dlg(CShortcutDlg::Mode::Edit, &shortcut);
         Shortcut edited;
         if (dlg.DoModal() == IDOK && dlg.GetResult(edited) && m_list.SetShortcut(index, edited))
             m_list.FitLocationColumn();

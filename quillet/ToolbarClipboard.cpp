@@ -20,7 +20,7 @@ constexpr DWORD kCopyRetryForMs = 5000;
 }  // namespace
 
 void CToolbarDlg::SetAutoOpen(bool on) {
-    m_autoOpen = on ? 1 : 0;
+    m_autoOpen = on;
     RedrawButton(IDC_AUTO_OPEN);  // lit while the mode is on
     // A listener, not a link of the clipboard-viewer chain: the system posts every listener
     // the news itself, so no other program stands between a copy and the strip. In the chain
@@ -103,7 +103,7 @@ void CToolbarDlg::AddFromClipboard() {
     // Key paths only, with any words before them dropped; a file path is not a shortcut.
     Shortcut found;
     if (!CRegKeyTool().KeyPathToShortcut(line.c_str(), found) || found.name.empty()) return;
-    CShortcutDlg dlg(TRUE, &found);
+    CShortcutDlg dlg(CShortcutDlg::Mode::Add, &found);
     Shortcut result;
     if (dlg.DoModal() == IDOK && dlg.GetResult(result)) Add(result);
 }

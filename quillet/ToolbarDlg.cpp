@@ -15,7 +15,7 @@ namespace {
 // The strip's own colour, a light pink-violet, behind the buttons and in the gaps.
 const COLORREF kStripBackground = RGB(255, 192, 255);
 
-// The twelve picture buttons; a button's index here is its cell in bitmaps 129 and 130.
+// The twelve picture buttons; a button's index here is its cell in IDB_STRIP and IDB_STRIP_LIT.
 const int kButtonIds[] = {
     IDC_RUN_REGEDIT,         IDC_ADD,       IDC_DELETE,          IDC_EDIT,
     IDC_MANAGER,             IDC_ADD_FROM_CLIPBOARD,             IDC_OPEN_FROM_CLIPBOARD,
@@ -252,7 +252,7 @@ LRESULT CToolbarDlg::OnShortcutAction(WPARAM wParam, LPARAM lParam) {
 bool CToolbarDlg::RunAction(int action, int position) {
     switch (action) {
     case SHORTCUT_ACTION_ADD: {
-        CShortcutDlg dlg(TRUE, nullptr);
+        CShortcutDlg dlg(CShortcutDlg::Mode::Add, nullptr);
         Shortcut result;
         if (dlg.DoModal() == IDOK && dlg.GetResult(result)) return Add(result);
         return true;
@@ -260,7 +260,7 @@ bool CToolbarDlg::RunAction(int action, int position) {
     case SHORTCUT_ACTION_EDIT: {
         Shortcut current;
         if (!Get(position, current)) return false;
-        CShortcutDlg dlg(FALSE, &current);
+        CShortcutDlg dlg(CShortcutDlg::Mode::Edit, &current);
         Shortcut result;
         if (dlg.DoModal() == IDOK && dlg.GetResult(result)) return Update(position, result);
         return true;
@@ -315,14 +315,14 @@ void CToolbarDlg::OnManager() {
     dlg.DoModal();
 }
 
-void CToolbarDlg::OnAutoOpen() { SetAutoOpen(m_autoOpen == 0); }
+void CToolbarDlg::OnAutoOpen() { SetAutoOpen(!m_autoOpen); }
 
-void CToolbarDlg::OnManualOpen() { SetManualOpen(m_manualOpen == 0); }
+void CToolbarDlg::OnManualOpen() { SetManualOpen(!m_manualOpen); }
 
 void CToolbarDlg::SetManualOpen(bool on) {
-    m_manualOpen = on ? 1 : 0;
+    m_manualOpen = on;
     RedrawButton(IDC_MANUAL_OPEN);
-    // The path box lies over everything from button 1000 to button 1011.
+    // The path box lies over everything from IDC_RUN_REGEDIT to IDC_CLEAR_CLIPBOARD.
     for (int id = IDC_RUN_REGEDIT; id <= IDC_CLEAR_CLIPBOARD; ++id) ::ShowWindow(GetDlgItem(id), on ? SW_HIDE : SW_SHOW);
     m_pathBox.ShowWindow(on ? SW_SHOW : SW_HIDE);
     if (on)

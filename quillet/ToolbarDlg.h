@@ -1,4 +1,4 @@
-// The strip: a thin, captionless, always-on-top modal dialog (template 102) with twelve
+// The strip: a thin, captionless, always-on-top modal dialog (IDD_TOOLBAR) with twelve
 // picture buttons, the shortcut picker and the typed-path box. It owns the shortcut list,
 // loads it when it opens and saves it when the close button or the end of the session ends
 // the program.
@@ -47,7 +47,7 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     bool OnInitDialog() override;
     void OnOK() override {}      // Enter does not close the strip
-    void OnCancel() override {}  // nor do Esc and Alt+F4: only command 1014
+    void OnCancel() override {}  // nor do Esc and Alt+F4: only IDC_CLOSE
 
     LRESULT OnEraseBkgnd(WPARAM wParam, LPARAM lParam);
     LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
@@ -64,17 +64,17 @@ protected:
     LRESULT OnShortcutAction(WPARAM wParam, LPARAM lParam);
     LRESULT OnShortcutReplace(WPARAM wParam, LPARAM lParam);
 
-    // Commands of the buttons, one per id (see the table in ToolbarDlg.cpp).
-    void OnRunRegEdit();         // 1000
-    void OnAdd();                // 1003
-    void OnDelete();             // 1004
-    void OnEdit();               // 1005
-    void OnManager();            // 1006
-    // 1008 AddFromClipboard, 1009 OpenFromClipboard, 1011 ClearClipboard (above)
-    void OnAutoOpen();           // 1010: SetAutoOpen with the switch flipped
-    void OnManualOpen();         // 1012
-    void OnAbout();              // 1013
-    void OnClose();              // 1014
+    // Commands of the buttons, one per id (see the table in ToolbarDlg.cpp); the clipboard
+    // buttons' AddFromClipboard, OpenFromClipboard and ClearClipboard are above.
+    void OnRunRegEdit();
+    void OnAdd();
+    void OnDelete();
+    void OnEdit();
+    void OnManager();
+    void OnAutoOpen();  // SetAutoOpen with the switch flipped
+    void OnManualOpen();
+    void OnAbout();
+    void OnClose();
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -94,8 +94,8 @@ private:
     CBitmap m_stripNormal;
     CBitmap m_stripLit;
     int m_faceSize = 16;  // pixels of one face in the two strip bitmaps
-    int m_autoOpen = 0;
-    int m_manualOpen = 0;
+    bool m_autoOpen = false;
+    bool m_manualOpen = false;
     bool m_copyQueued = false;   // a WM_OPEN_COPIED waits in the queue
     bool m_openingCopy = false;  // within OnOpenCopied's open
     bool m_copyAgain = false;    // a copy came while OnOpenCopied was opening the one before
@@ -105,7 +105,7 @@ private:
     HICON m_hIcon = nullptr;
 };
 
-// The About box (template 132): no logic of its own.
+// The About box (IDD_ABOUT): no logic of its own.
 class CAboutDlg : public CDialog {
 public:
     CAboutDlg() : CDialog(IDD_ABOUT) {}

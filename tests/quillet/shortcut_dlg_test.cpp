@@ -40,7 +40,7 @@ TEST(ShortcutDlg, RefusesWithOneMessageOrReturnsWhatWasTyped) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.location + "|" + c.name);
         wintest::MessageBoxWatcher boxes(IDOK);
-        CShortcutDlg dlg(TRUE, nullptr);
+        CShortcutDlg dlg(CShortcutDlg::Mode::Add, nullptr);
         std::string location, name;  // the fields after OK; empty once the dialog has gone
         const int result = drive::Run([&] { return static_cast<int>(dlg.DoModal()); }, [&] {
             HWND hwnd = drive::WaitDialog(A("添加快捷方式"));
