@@ -18,7 +18,6 @@
 #define FWS_ADDTOTITLE           0x8000L
 
 // Resource type of toolbar layouts: WORD version (1), width, height, count, then count WORD
-// command ids (0 = separator). Resource compilers here do not know the name, so scripts write
-//   134 241 { 1, 32, 32, 4, 32771, 32772, 32773, 32774 }
-// (a user-defined type with the number 241, WORD values).
+// command ids (0 = separator). To resource compilers a user-defined type of WORD values:
+//   IDR_MANAGER_TOOLBAR RT_TOOLBAR_ID { 1, 32, 32, 4, ID_MANAGER_ADD, ..., ID_MANAGER_IMPORT }
 #define RT_TOOLBAR_ID            241

@@ -2,7 +2,7 @@
 // client area.
 //
 //   m_pMainWnd = pFrame = new CMainFrame;               // frames live on the heap
-//   if (!pFrame->LoadFrame(128)) { delete pFrame; m_pMainWnd = nullptr; return false; }
+//   if (!pFrame->LoadFrame(IDR_MAINFRAME)) { delete pFrame; m_pMainWnd = nullptr; return false; }
 //
 // LoadFrame(id): menu `id`, icon `id` (WM_SETICON), title = string `id` up to its first '\n'.
 // Commands go to the pane's object first (OnCmdMsg), then the frame's own table, then the

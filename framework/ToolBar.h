@@ -2,7 +2,7 @@
 // (type RT_TOOLBAR_ID), laid out with CWnd::RepositionBars.
 //
 //   m_toolBar.CreateEx(this, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_TOOLTIPS);
-//   m_toolBar.LoadToolBar(134);                    // buttons, sizes, bitmap 134
+//   m_toolBar.LoadToolBar(IDR_MANAGER_TOOLBAR);    // buttons, sizes, the bitmap of that id
 //   m_toolBar.SetImageList(std::move(images));     // the bar keeps the image list
 //   RepositionBars(AFX_IDW_CONTROLBAR_FIRST, AFX_IDW_CONTROLBAR_LAST, 0, reposQuery, &rc);
 //
@@ -34,7 +34,6 @@ public:
     // TB_SETBITMAPSIZE and TB_SETBUTTONSIZE: for pictures of another size than the resource's.
     void SetSizes(SIZE button, SIZE image);
     int GetButtonCount() const;
-    UINT GetItemID(int index) const;
     SIZE CalcFixedLayout() const;  // the bar's size when docked at the top of its parent
 
 protected:

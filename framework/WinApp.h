@@ -38,8 +38,6 @@ public:
     // Kept for the familiar start-up sequence; today's controls are always 3-D.
     bool Enable3dControls() { return true; }
 
-    HICON LoadIcon(UINT id) const;
-
 protected:
     void OnAppExit();  // ID_APP_EXIT: WM_CLOSE to the main window
     DECLARE_MESSAGE_MAP()
@@ -60,7 +58,7 @@ bool AfxLoadString(UINT id, std::string& out);
 std::string AfxLoadString(UINT id);
 
 // A message box owned by the application's active window, captioned with its title
-// (string 57344).
+// (AFX_IDS_APP_TITLE).
 int AfxMessageBox(const std::string& text, UINT type = MB_OK | MB_ICONEXCLAMATION);
 // The general error report for a file that failed after it was opened: the string
 // AFX_IDP_FILE_READ_ERROR or AFX_IDP_FILE_WRITE_ERROR with %1 replaced by the path (the

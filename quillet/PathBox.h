@@ -1,4 +1,4 @@
-// The path box (control 1015), shown in manual open mode: the user types or pastes a key
+// The path box (IDC_PATH_BOX), shown in manual open mode: the user types or pastes a key
 // path or a file path and presses Enter. Paths that opened stay in its list (the history)
 // for the rest of the run; choosing one opens it again.
 #pragma once

@@ -1,9 +1,11 @@
 // The strip's button faces and the manager's toolbar pictures for the screen's scale.
-// Each set is made for its own size by res/make_images.py, never stretched by a fraction:
-// a face's bevel and the toolbar's cubes are drawn at that size, a face's glyph is the
-// 16-pixel drawing at the largest whole multiple that fits, centred (the same size at 125%
-// and 150%, doubled at 200%). The set used is the largest not larger than the scale asks
-// for, so the system never stretches one either.
+// Each set is drawn for its own size by tools/quillet_pictures.py: a face's bevel and the
+// toolbar's cubes at that size, a face's glyph as the 16-pixel drawing at the largest whole
+// multiple that fits, centred (the same size at 125% and 150%, doubled at 200%). The set used
+// is the largest not larger than the scale asks for. The manager's toolbar shows its pictures
+// at their own size. The strip stretches a face onto its whole button, whose size the dialog
+// template and the dialog font decide, so there a face may be scaled by a fraction (a little:
+// the set is the one drawn for the screen's scale).
 #pragma once
 #include "Gdi.h"
 #include "resource.h"

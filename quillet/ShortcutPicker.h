@@ -1,4 +1,4 @@
-// The picker (control 1002): a drop-down list of the shortcuts' names in the store's order.
+// The picker (IDC_PICKER): a drop-down list of the shortcuts' names in the store's order.
 // Item text = the shortcut's name, item data = its id in the store. Positions (0-based)
 // are what the strip and the program messages speak in; ids are what the store speaks in.
 #pragma once

@@ -22,8 +22,8 @@
 #define IDD_ABOUT                132
 #define IDD_SHORTCUT_MANAGER     133
 
-// Controls of the strip (template 102); the order of the buttons is the order of
-// their cells in the two strips 129 and 130.
+// Controls of the strip (IDD_TOOLBAR); the order of the buttons is the order of
+// their cells in the two strips IDB_STRIP and IDB_STRIP_LIT.
 #define IDC_RUN_REGEDIT          1000
 #define IDC_SEPARATOR1           1001
 #define IDC_PICKER               1002
@@ -41,7 +41,7 @@
 #define IDC_CLOSE                1014
 #define IDC_PATH_BOX             1015
 
-// Controls of the editor dialog (template 131) and the manager (template 133)
+// Controls of the editor dialog (IDD_SHORTCUT) and the manager (IDD_SHORTCUT_MANAGER)
 #define IDC_LOCATION             1016
 #define IDC_NAME                 1017
 #define IDC_SHORTCUT_LIST        1018

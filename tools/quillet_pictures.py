@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Draws Quillet's pictures into quillet/res/:
 
-  strip.bmp            bitmap 129: 192x16, twelve 16x16 button faces, 24 bits per pixel
-  strip_lit.bmp        bitmap 130: the same glyphs on lighter backgrounds (held down, mode on)
-  manager_toolbar.bmp  bitmap 134: 128x32, four 32x32 cells for the manager's toolbar
-  quillet.ico          icon 128: 16x16 and 32x32, 32 bits per pixel
+  strip.bmp            IDB_STRIP: 192x16, twelve 16x16 button faces, 24 bits per pixel
+  strip_lit.bmp        IDB_STRIP_LIT: the same glyphs on lighter backgrounds (held down, mode on)
+  manager_toolbar.bmp  IDR_MANAGER_TOOLBAR: 128x32, four 32x32 cells for the manager's toolbar
+  quillet.ico          IDR_MAINFRAME: 16x16 and 32x32, 32 bits per pixel
   *_125.bmp, *_150.bmp, *_200.bmp   the three bitmaps for 125%, 150% and 200% display
                        scaling (faces of 20, 24, 32 pixels; toolbar cells of 40, 48, 64)
 
@@ -27,7 +27,7 @@ def darker(colour, amount):
 
 
 # ---------------------------------------------------------------------------
-# Bitmaps 129 and 130: the strip's twelve button faces.
+# IDB_STRIP and IDB_STRIP_LIT: the strip's twelve button faces.
 # '#' is the glyph colour, 'r' red, 'g' green plate, 'w' white, '.' background.
 
 GREY_VIOLET = (150, 136, 178)
@@ -42,7 +42,8 @@ RED = (214, 32, 32)
 PLATE = (30, 190, 60)
 
 # (glyph rows, background, glyph colour), in cell order 0..11 =
-# buttons 1000, 1003, 1004, 1005, 1006, 1008, 1009, 1010, 1011, 1012, 1013, 1014.
+# IDC_RUN_REGEDIT, IDC_ADD, IDC_DELETE, IDC_EDIT, IDC_MANAGER, IDC_ADD_FROM_CLIPBOARD,
+# IDC_OPEN_FROM_CLIPBOARD, IDC_AUTO_OPEN, IDC_CLEAR_CLIPBOARD, IDC_MANUAL_OPEN, IDC_ABOUT, IDC_CLOSE.
 CELLS = [
     # 0: letter R - start the registry editor
     ([
@@ -317,7 +318,7 @@ def draw_strip(lit, size=16):
 
 
 # ---------------------------------------------------------------------------
-# Bitmap 134: the manager's toolbar. A cyan cube of blocks with a sign at its upper right,
+# IDR_MANAGER_TOOLBAR: the manager's toolbar. A cyan cube of blocks with a sign at its upper right,
 # on teal, which the toolbar treats as transparent.
 
 TEAL = (0, 128, 128)
@@ -429,7 +430,7 @@ def draw_manager_toolbar(size=32):
 
 
 # ---------------------------------------------------------------------------
-# Icon 128: a pink-violet badge with a white Q, the strip's own colours.
+# IDR_MAINFRAME: a pink-violet badge with a white Q, the strip's own colours.
 
 ICON_ROWS = [
     "................",
