@@ -33,7 +33,6 @@ public:
     // What the last notification says (the dialog writes its choices back each time).
     std::string GetFindString() const { return m_findWhat; }
     bool FindNext() const { return (m_fr.Flags & FR_FINDNEXT) != 0; }
-    bool IsTerminating() const { return (m_fr.Flags & FR_DIALOGTERM) != 0; }
     bool MatchCase() const { return (m_fr.Flags & FR_MATCHCASE) != 0; }
     bool SearchDown() const { return (m_fr.Flags & FR_DOWN) != 0; }
 

@@ -15,9 +15,6 @@ bool CBitmap::LoadBitmap(UINT id) {
     return Attach(::LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id)));
 }
 
-bool CBitmap::CreateCompatibleBitmap(HDC dc, int cx, int cy) {
-    return Attach(::CreateCompatibleBitmap(dc, cx, cy));
-}
 
 
 // ---- CDC -----------------------------------------------------------------------------------
@@ -48,27 +45,14 @@ HGDIOBJ CDC::SelectObject(HGDIOBJ object) {
 }
 
 COLORREF CDC::SetTextColor(COLORREF color) { return ::SetTextColor(m_hDC, color); }
-COLORREF CDC::SetBkColor(COLORREF color) { return ::SetBkColor(m_hDC, color); }
-int CDC::SetBkMode(int mode) { return ::SetBkMode(m_hDC, mode); }
-bool CDC::TextOut(int x, int y, const char* text, int length) {
-    return ::TextOutA(m_hDC, x, y, text, length) != FALSE;
-}
 int CDC::DrawText(const char* text, int length, RECT* rect, UINT format) {
     return ::DrawTextA(m_hDC, text, length, rect, format);
-}
-SIZE CDC::GetTextExtent(const char* text, int length) const {
-    SIZE size{0, 0};
-    ::GetTextExtentPoint32A(m_hDC, text, length, &size);
-    return size;
 }
 bool CDC::GetTextMetrics(TEXTMETRICA* tm) const { return ::GetTextMetricsA(m_hDC, tm) != FALSE; }
 void CDC::FillSolidRect(const RECT& rect, COLORREF color) {
     COLORREF old = ::SetBkColor(m_hDC, color);
     ::ExtTextOutA(m_hDC, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
     ::SetBkColor(m_hDC, old);
-}
-bool CDC::BitBlt(int x, int y, int cx, int cy, HDC src, int xSrc, int ySrc, DWORD rop) {
-    return ::BitBlt(m_hDC, x, y, cx, cy, src, xSrc, ySrc, rop) != FALSE;
 }
 bool CDC::StretchBlt(int x, int y, int cx, int cy, HDC src, int xSrc, int ySrc, int cxSrc, int cySrc,
                      DWORD rop) {

@@ -5,7 +5,7 @@
 //   CPaintDC dc(this);
 //   dc.SelectObject(m_fontLink);      // undone when dc goes
 //   dc.SetTextColor(RGB(0, 0, 255));
-//   dc.TextOut(x, y, text, len);
+//   dc.DrawText(text, len, &rect, DT_SINGLELINE);
 #pragma once
 #include <windows.h>
 
@@ -37,11 +37,6 @@ public:
         m_hObject = h;
         return h != nullptr;
     }
-    H Detach() {
-        H h = m_hObject;
-        m_hObject = nullptr;
-        return h;
-    }
     bool DeleteObject() {
         if (m_hObject == nullptr) return false;
         ::DeleteObject(m_hObject);
@@ -60,7 +55,6 @@ public:
 class CBitmap : public CGdiHandle<HBITMAP> {
 public:
     bool LoadBitmap(UINT id);  // from the application's resources
-    bool CreateCompatibleBitmap(HDC dc, int cx, int cy);
 };
 
 // A device context, borrowed (CDC(hdc): e.g. DRAWITEMSTRUCT::hDC) or owned by a derived
@@ -81,14 +75,9 @@ public:
 
     HGDIOBJ SelectObject(HGDIOBJ object);  // returns the previous object, null on failure
     COLORREF SetTextColor(COLORREF color);
-    COLORREF SetBkColor(COLORREF color);
-    int SetBkMode(int mode);
-    bool TextOut(int x, int y, const char* text, int length);
     int DrawText(const char* text, int length, RECT* rect, UINT format);
-    SIZE GetTextExtent(const char* text, int length) const;
     bool GetTextMetrics(TEXTMETRICA* tm) const;
     void FillSolidRect(const RECT& rect, COLORREF color);
-    bool BitBlt(int x, int y, int cx, int cy, HDC src, int xSrc, int ySrc, DWORD rop);
     bool StretchBlt(int x, int y, int cx, int cy, HDC src, int xSrc, int ySrc, int cxSrc,
                     int cySrc, DWORD rop);
     bool DrawIcon(int x, int y, HICON icon);

@@ -34,4 +34,3 @@ bool CImageList::DeleteImageList() {
     return true;
 }
 
-HIMAGELIST CImageList::Detach() { return std::exchange(m_hImageList, nullptr); }

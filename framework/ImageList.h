@@ -1,4 +1,4 @@
-// Image list, owned: destroyed with the object unless handed on with Detach.
+// Image list, owned: destroyed with the object; moved to hand it on.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -15,7 +15,6 @@ public:
     bool Create(int cx, int cy, UINT flags, int initial, int grow);  // ILC_* flags
     int Add(HBITMAP bitmap, COLORREF mask);  // masked by colour; index of the first image or -1
     bool DeleteImageList();
-    HIMAGELIST Detach();
     HIMAGELIST m_hImageList = nullptr;
     operator HIMAGELIST() const { return m_hImageList; }
 };

@@ -33,7 +33,6 @@ bool CMenu::DestroyMenu() {
     return true;
 }
 
-HMENU CMenu::Detach() { return std::exchange(m_hMenu, nullptr); }
 
 POINT ContextMenuPoint(HWND window, LPARAM lParam, const RECT& item) {
     POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};

@@ -22,7 +22,6 @@ public:
     // The command is sent to `owner` as WM_COMMAND.
     int TrackPopupMenu(UINT flags, int x, int y, HWND owner);
     bool DestroyMenu();
-    HMENU Detach();
 };
 
 // Where WM_CONTEXTMENU's menu opens, in screen coordinates. From the keyboard (Shift+F10,

@@ -89,12 +89,6 @@ bool CToolBar::SetImageList(CImageList&& images) {
 
 int CToolBar::GetButtonCount() const { return static_cast<int>(SendMessage(TB_BUTTONCOUNT)); }
 
-UINT CToolBar::GetItemID(int index) const {
-    TBBUTTON b{};
-    if (!SendMessage(TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&b))) return 0;
-    return static_cast<UINT>(b.idCommand);
-}
-
 SIZE CToolBar::CalcFixedLayout() const {
     SIZE size{0, 0};
     RECT parent{};

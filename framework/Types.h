@@ -17,10 +17,7 @@ struct CRect : RECT {
     CRect(const RECT& r) : RECT(r) {}
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
-    CPoint TopLeft() const { return CPoint(left, top); }
-    bool IsRectEmpty() const { return right <= left || bottom <= top; }
     bool PtInRect(POINT p) const { return ::PtInRect(this, p) != FALSE; }
-    void OffsetRect(int dx, int dy) { ::OffsetRect(this, dx, dy); }
     bool operator==(const RECT& r) const {
         return left == r.left && top == r.top && right == r.right && bottom == r.bottom;
     }

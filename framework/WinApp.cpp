@@ -58,10 +58,6 @@ void CWinApp::OnAppExit() {
     if (m_pMainWnd && m_pMainWnd->m_hWnd) m_pMainWnd->SendMessage(WM_CLOSE);
 }
 
-HICON CWinApp::LoadIcon(UINT id) const {
-    return ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id));
-}
-
 bool AfxLoadString(UINT id, std::string& out) {
     // LoadStringA cannot say how long a string is: grow until it fits with room to spare.
     std::vector<char> buf(256);

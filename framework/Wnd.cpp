@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <list>
 #include <unordered_map>
-#include <vector>
 
 #include "WinApp.h"
 
@@ -21,8 +20,6 @@ std::unordered_map<HWND, CWnd*>& Bindings() {
     return bindings;
 }
 
-bool IsCtlColor(UINT msg) { return msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC; }
-
 // The child a parent-bound message names, for reflection; null for other messages.
 HWND ReflectionTarget(HWND parent, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
@@ -37,7 +34,7 @@ HWND ReflectionTarget(HWND parent, UINT msg, WPARAM wp, LPARAM lp) {
         return ::GetDlgItem(parent, static_cast<int>(wp));
     }
     default:
-        return IsCtlColor(msg) ? reinterpret_cast<HWND>(lp) : nullptr;
+        return nullptr;
     }
 }
 
@@ -356,10 +353,6 @@ bool CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
         call.notify = reinterpret_cast<NMHDR*>(lParam);
         return DispatchEntry(WM_REFLECT_BASE + WM_NOTIFY, call.notify->code, 0, call);
     }
-    if (IsCtlColor(message)) {
-        call.id = message - WM_CTLCOLORMSGBOX;  // the CTLCOLOR_* type
-        return DispatchEntry(afx::kReflectCtlColor, 0, 0, call);
-    }
     return DispatchEntry(WM_REFLECT_BASE + message, 0, 0, call);
 }
 
@@ -403,43 +396,20 @@ bool AfxWalkPreTranslate(HWND stop, MSG* msg) {
 LRESULT CWnd::SendMessage(UINT msg, WPARAM wp, LPARAM lp) const { return ::SendMessageA(m_hWnd, msg, wp, lp); }
 bool CWnd::PostMessage(UINT msg, WPARAM wp, LPARAM lp) const { return ::PostMessageA(m_hWnd, msg, wp, lp) != FALSE; }
 HWND CWnd::GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
-int CWnd::GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
 HWND CWnd::GetParent() const { return ::GetParent(m_hWnd); }
-
-std::string CWnd::GetWindowText() const {
-    int len = ::GetWindowTextLengthA(m_hWnd);
-    if (len <= 0) return std::string();
-    std::vector<char> buf(static_cast<size_t>(len) + 1);
-    int got = ::GetWindowTextA(m_hWnd, buf.data(), len + 1);
-    return std::string(buf.data(), got > 0 ? static_cast<size_t>(got) : 0);
-}
 
 void CWnd::SetWindowText(const std::string& text) { ::SetWindowTextA(m_hWnd, text.c_str()); }
 bool CWnd::ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd) != FALSE; }
-bool CWnd::EnableWindow(bool enable) { return ::EnableWindow(m_hWnd, enable) != FALSE; }
-bool CWnd::IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd) != FALSE; }
-bool CWnd::IsWindowVisible() const { return ::IsWindowVisible(m_hWnd) != FALSE; }
 HWND CWnd::SetFocus() { return ::SetFocus(m_hWnd); }
 void CWnd::GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
 void CWnd::GetWindowRect(RECT* rect) const { ::GetWindowRect(m_hWnd, rect); }
-void CWnd::ClientToScreen(POINT* pt) const { ::ClientToScreen(m_hWnd, pt); }
-void CWnd::ClientToScreen(RECT* rect) const { ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(rect), 2); }
 void CWnd::ScreenToClient(POINT* pt) const { ::ScreenToClient(m_hWnd, pt); }
 void CWnd::ScreenToClient(RECT* rect) const { ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(rect), 2); }
-bool CWnd::MoveWindow(int x, int y, int cx, int cy, bool repaint) {
-    return ::MoveWindow(m_hWnd, x, y, cx, cy, repaint) != FALSE;
-}
-bool CWnd::MoveWindow(const RECT& r, bool repaint) {
-    return MoveWindow(r.left, r.top, r.right - r.left, r.bottom - r.top, repaint);
-}
 bool CWnd::SetWindowPos(HWND after, int x, int y, int cx, int cy, UINT flags) {
     return ::SetWindowPos(m_hWnd, after, x, y, cx, cy, flags) != FALSE;
 }
 void CWnd::Invalidate(bool erase) { ::InvalidateRect(m_hWnd, nullptr, erase); }
 void CWnd::UpdateWindow() { ::UpdateWindow(m_hWnd); }
-bool CWnd::RedrawWindow(const RECT* rect, HRGN rgn, UINT flags) {
-    return ::RedrawWindow(m_hWnd, rect, rgn, flags) != FALSE;
-}
 DWORD CWnd::GetStyle() const { return static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE)); }
 
 static bool ModifyLong(HWND hwnd, int index, DWORD remove, DWORD add, UINT swpFlags) {

@@ -9,22 +9,20 @@
 //       LRESULT OnPaint(WPARAM, LPARAM);                     // any window message
 //       LRESULT OnSize(WPARAM, LPARAM);
 //       void OnFileOpen();                                   // a command (menu item, button click)
-//       void OnDblClk(NMHDR* nm, LRESULT* result);           // a WM_NOTIFY from child 1018
 //       DECLARE_MESSAGE_MAP()
 //   };
 //
 //   BEGIN_MESSAGE_MAP(CMyView, CWnd)
 //       ON_MESSAGE(WM_PAINT, OnPaint)
 //       ON_MESSAGE(WM_SIZE, OnSize)
-//       ON_COMMAND(32771, OnFileOpen)
-//       ON_NOTIFY(NM_DBLCLK, 1018, OnDblClk)
+//       ON_COMMAND(ID_FILE_OPENTEXT, OnFileOpen)
 //   END_MESSAGE_MAP()
 //
 // - Lookup goes through the class's own table, then its base class's table and so on up to
 //   CWnd; the first entry that matches wins. An entry that matches HAS HANDLED the message:
 //   the window procedure returns the handler's result (ON_MESSAGE) or 0.
 // - A message no table lists gets the default handling: for WM_COMMAND from a control,
-//   WM_NOTIFY, WM_CTLCOLOR* and WM_DRAWITEM (found by id) the message is first offered back
+//   WM_NOTIFY and WM_DRAWITEM (found by id) the message is first offered back
 //   to the object bound to that child (OnChildNotify, which looks up the child's *_REFLECT
 //   entries); if that does not handle it, or for every other message, the default window
 //   procedure runs (for a subclassed control: the control's own procedure; for a dialog: the
@@ -38,28 +36,22 @@
 // - Inside a handler, Default() runs that default handling for the current message and returns
 //   its result ("do the usual thing, then/before mine").
 // - Commands: ON_COMMAND matches menu items, accelerators and control notification code 0
-//   (BN_CLICKED). Other notification codes from child id X: ON_CONTROL(code, X, fn) in the
-//   parent, or ON_CONTROL_REFLECT(code, fn) in the control's own class.
+//   (BN_CLICKED). Other notification codes: ON_CONTROL_REFLECT(code, fn) in the control's own
+//   class.
 // - Result conventions: ON_NOTIFY handlers get *result preset to 0; the _EX variants return
 //   false for "not mine" (lookup then continues as if the entry did not exist).
-//   ON_CTLCOLOR_REFLECT returns a brush, or null for "not mine".
 // - Dialogs: handlers return their value directly; the framework's dialogs are subclassed,
 //   so WM_NOTIFY results and colour brushes reach the sender without DWLP_MSGRESULT.
 // - No exception leaves a window procedure; handlers report failure with values.
-// - Inside a window class the helpers below (SendMessage, GetParent, IsWindowEnabled...) hide
+// - Inside a window class the helpers below (SendMessage, GetParent, ShowWindow...) hide
 //   the Win32 functions of the same name: write ::GetParent(hwnd) for another window.
 //
 // Handler signatures by entry:
 //   ON_MESSAGE(msg, fn)                      LRESULT fn(WPARAM, LPARAM)
 //   ON_COMMAND(id, fn)                       void fn()
-//   ON_COMMAND_RANGE(first, last, fn)        void fn(UINT id)
-//   ON_CONTROL(code, id, fn)                 void fn()
-//   ON_NOTIFY(code, id, fn)                  void fn(NMHDR*, LRESULT*)
 //   ON_NOTIFY_EX_RANGE(code, first, last, fn) bool fn(UINT id, NMHDR*, LRESULT*)
 //   ON_CONTROL_REFLECT(code, fn)             void fn()                    (in the control)
 //   ON_NOTIFY_REFLECT(code, fn)              void fn(NMHDR*, LRESULT*)    (in the control)
-//   ON_CTLCOLOR_REFLECT(fn)                  HBRUSH fn(HDC, UINT ctlType) (in the control)
-//   ON_DRAWITEM_REFLECT(fn)                  void fn(DRAWITEMSTRUCT*)     (in the control)
 //
 // Binding: a window this framework creates (Create/CreateEx) is bound at WM_NCCREATE from
 // lpCreateParams, so WM_CREATE reaches the map; an existing window (a dialog's control,
@@ -89,7 +81,7 @@ struct MsgCall {
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
-    UINT id;          // command or child id; the CTLCOLOR_* type for colour requests
+    UINT id;          // command or child id
     NMHDR* notify;    // WM_NOTIFY only
     LRESULT* result;  // where the handler's result goes
 };
@@ -109,9 +101,6 @@ struct MsgMap {
     const MsgMapEntry* entries;
 };
 
-// Pseudo message number for every WM_CTLCOLOR* variant in a control's reflected entries.
-constexpr UINT kReflectCtlColor = WM_REFLECT_BASE + 0x0019;
-
 template <class T, auto F>
 bool MessageThunk(CCmdTarget* t, const MsgCall& c) {
     *c.result = (static_cast<T*>(t)->*F)(c.wParam, c.lParam);
@@ -123,11 +112,6 @@ bool CommandThunk(CCmdTarget* t, const MsgCall&) {
     return true;
 }
 template <class T, auto F>
-bool CommandRangeThunk(CCmdTarget* t, const MsgCall& c) {
-    (static_cast<T*>(t)->*F)(c.id);
-    return true;
-}
-template <class T, auto F>
 bool NotifyThunk(CCmdTarget* t, const MsgCall& c) {
     (static_cast<T*>(t)->*F)(c.notify, c.result);
     return true;
@@ -135,19 +119,6 @@ bool NotifyThunk(CCmdTarget* t, const MsgCall& c) {
 template <class T, auto F>
 bool NotifyExThunk(CCmdTarget* t, const MsgCall& c) {
     return (static_cast<T*>(t)->*F)(c.id, c.notify, c.result);
-}
-template <class T, auto F>
-bool CtlColorThunk(CCmdTarget* t, const MsgCall& c) {
-    HBRUSH brush = (static_cast<T*>(t)->*F)(reinterpret_cast<HDC>(c.wParam), c.id);
-    if (brush == nullptr) return false;
-    *c.result = reinterpret_cast<LRESULT>(brush);
-    return true;
-}
-template <class T, auto F>
-bool DrawItemThunk(CCmdTarget* t, const MsgCall& c) {
-    (static_cast<T*>(t)->*F)(reinterpret_cast<DRAWITEMSTRUCT*>(c.lParam));
-    *c.result = TRUE;
-    return true;
 }
 
 }  // namespace afx
@@ -176,22 +147,12 @@ private:
 #define ON_MESSAGE(msg, fn) {(UINT)(msg), 0, 0, 0, &::afx::MessageThunk<ThisClass, &ThisClass::fn>},
 #define ON_COMMAND(id, fn) \
     {WM_COMMAND, 0, (UINT)(id), (UINT)(id), &::afx::CommandThunk<ThisClass, &ThisClass::fn>},
-#define ON_COMMAND_RANGE(first, last, fn) \
-    {WM_COMMAND, 0, (UINT)(first), (UINT)(last), &::afx::CommandRangeThunk<ThisClass, &ThisClass::fn>},
-#define ON_CONTROL(code, id, fn) \
-    {WM_COMMAND, (UINT)(code), (UINT)(id), (UINT)(id), &::afx::CommandThunk<ThisClass, &ThisClass::fn>},
-#define ON_NOTIFY(code, id, fn) \
-    {WM_NOTIFY, (UINT)(code), (UINT)(id), (UINT)(id), &::afx::NotifyThunk<ThisClass, &ThisClass::fn>},
 #define ON_NOTIFY_EX_RANGE(code, first, last, fn) \
     {WM_NOTIFY, (UINT)(code), (UINT)(first), (UINT)(last), &::afx::NotifyExThunk<ThisClass, &ThisClass::fn>},
 #define ON_CONTROL_REFLECT(code, fn) \
     {WM_REFLECT_BASE + WM_COMMAND, (UINT)(code), 0, 0, &::afx::CommandThunk<ThisClass, &ThisClass::fn>},
 #define ON_NOTIFY_REFLECT(code, fn) \
     {WM_REFLECT_BASE + WM_NOTIFY, (UINT)(code), 0, 0, &::afx::NotifyThunk<ThisClass, &ThisClass::fn>},
-#define ON_CTLCOLOR_REFLECT(fn) \
-    {::afx::kReflectCtlColor, 0, 0, 0, &::afx::CtlColorThunk<ThisClass, &ThisClass::fn>},
-#define ON_DRAWITEM_REFLECT(fn) \
-    {WM_REFLECT_BASE + WM_DRAWITEM, 0, 0, 0, &::afx::DrawItemThunk<ThisClass, &ThisClass::fn>},
 
 // Anything that can take commands through a message map (windows and the application).
 class CCmdTarget {
@@ -227,7 +188,6 @@ public:
 
     HWND m_hWnd = nullptr;
     operator HWND() const { return m_hWnd; }
-    HWND GetSafeHwnd() const { return m_hWnd; }
 
     // The object bound to hwnd by this framework, or null.
     static CWnd* FromHandlePermanent(HWND hwnd);
@@ -262,27 +222,17 @@ public:
     LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const;
     bool PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const;
     HWND GetDlgItem(int id) const;
-    int GetDlgCtrlID() const;
     HWND GetParent() const;
-    std::string GetWindowText() const;
     void SetWindowText(const std::string& text);
     bool ShowWindow(int cmd);
-    bool EnableWindow(bool enable = true);
-    bool IsWindowEnabled() const;
-    bool IsWindowVisible() const;
     HWND SetFocus();
     void GetClientRect(RECT* rect) const;
     void GetWindowRect(RECT* rect) const;
-    void ClientToScreen(POINT* pt) const;
-    void ClientToScreen(RECT* rect) const;
     void ScreenToClient(POINT* pt) const;
     void ScreenToClient(RECT* rect) const;
-    bool MoveWindow(int x, int y, int cx, int cy, bool repaint = true);
-    bool MoveWindow(const RECT& rect, bool repaint = true);
     bool SetWindowPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
     void Invalidate(bool erase = true);
     void UpdateWindow();
-    bool RedrawWindow(const RECT* rect, HRGN rgn, UINT flags);
     DWORD GetStyle() const;
     bool ModifyStyle(DWORD remove, DWORD add, UINT swpFlags = 0);
     bool ModifyStyleEx(DWORD remove, DWORD add, UINT swpFlags = 0);

@@ -56,7 +56,9 @@ protected:
     }
     LRESULT OnDestroy(WPARAM, LPARAM) {
         m_ownerEnabledAtDestroy = m_watchOwner && ::IsWindowEnabled(m_watchOwner);
-        m_textAtDestroy = m_edit.GetWindowText();
+        char text[16] = "";
+        ::GetWindowTextA(m_edit, text, sizeof text);
+        m_textAtDestroy = text;
         return Default();
     }
     DECLARE_MESSAGE_MAP()
@@ -84,12 +86,12 @@ TEST(ModalTest, KeysEndTheDialogAndTheOwnerIsDisabledOnlyWhileItRuns) {
         CWinApp app;
         CWnd owner;
         ASSERT_TRUE(owner.CreateEx(0, nullptr, "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr));
-        owner.EnableWindow(!c.disabledBefore);
+        ::EnableWindow(owner, !c.disabledBefore);
         if (c.asMainWindow) app.m_pMainWnd = &owner;
         bool disabledDuring = false;
         HWND ownerSeen = nullptr;
         CScriptDlg dlg(IDD_SCRIPT, [&](CScriptDlg& d) {
-            disabledDuring = !owner.IsWindowEnabled();
+            disabledDuring = !::IsWindowEnabled(owner);
             ownerSeen = GetWindow(d, GW_OWNER);
             d.m_edit.SetFocus();
             for (char ch : {'a', 'b', 'c'}) d.m_edit.PostMessage(WM_CHAR, ch, 1);
@@ -98,7 +100,7 @@ TEST(ModalTest, KeysEndTheDialogAndTheOwnerIsDisabledOnlyWhileItRuns) {
         dlg.m_watchOwner = owner;
         EXPECT_EQ(dlg.DoModal(), c.result) << c.what;
         app.m_pMainWnd = nullptr;
-        EXPECT_EQ(owner.IsWindowEnabled(), !c.disabledBefore) << c.what;
+        EXPECT_EQ(!!::IsWindowEnabled(owner), !c.disabledBefore) << c.what;
         EXPECT_TRUE(disabledDuring) << c.what;
         EXPECT_EQ(ownerSeen, owner.m_hWnd) << c.what;
         EXPECT_EQ(dlg.m_ownerEnabledAtDestroy, !c.disabledBefore) << c.what;
@@ -115,7 +117,7 @@ TEST(ModalTest, QuitEndsNestedLoops) {
     CScriptDlg outer(IDD_SCRIPT, [&](CScriptDlg& o) {
         CScriptDlg inner(IDD_SCRIPT, [](CScriptDlg&) { PostQuitMessage(3); }, &o);
         innerResult = inner.DoModal();
-        EXPECT_TRUE(o.IsWindowEnabled()) << "the inner dialog gave its owner back";
+        EXPECT_TRUE(::IsWindowEnabled(o)) << "the inner dialog gave its owner back";
     });
     EXPECT_EQ(outer.DoModal(), -1) << "ended by WM_QUIT, not by EndDialog";
     EXPECT_EQ(innerResult, -1);
