@@ -1,6 +1,7 @@
-// The text form of registry key paths: the root-name table, the parser with its
-// normalisations (the toolbar program's rules and the viewer's stricter variant), and the
-// default shortcut name. Pure text, no windows.h: the registry half lives in RegKeyTool.cpp.
+// The text form of registry key paths: the root-name table, the two parsers (one that skips
+// leading blanks and keeps the key names' letter case, one that wants the root name at the
+// very start and upper-cases), and the default shortcut name. Pure text, no windows.h: the
+// registry half lives in RegKeyTool.cpp.
 #pragma once
 
 #include <cstdint>
@@ -15,8 +16,8 @@ struct RootKeyName {
     int32_t handleValue;         // the predefined root handle's value (sign-extended on 64 bits)
 };
 
-// The viewer's parser tries the rows in this order; the toolbar program's takes the root name
-// that stands leftmost, which no two rows can share.
+// ParseKeyPathUpper tries the rows in this order; ParseKeyPathText takes the root name that
+// stands leftmost, which no two rows can share.
 constexpr int kRootKeyCount = 5;
 extern const RootKeyName kRootKeyNames[kRootKeyCount];
 
@@ -27,15 +28,16 @@ struct ParsedKeyPath {
     std::string path;    // the normalised text, root in the form and case the input used
 };
 
-// The toolbar program's parser: "[...]" unwrapped, leading white space removed, then the
-// leftmost root name (either form) decides. With allowLeadingText, any text before it is
-// dropped; without it the root name must begin the text. A root name further on is part of a
-// key name.
+// For typed, pasted and stored paths (RootNamePlace::AfterBlanks, and the shortcut a free
+// text stands for): "[...]" unwrapped, leading white space removed, then the leftmost root
+// name (either form) decides. With allowLeadingText, any text before it is dropped; without
+// it the root name must begin the text. A root name further on is part of a key name.
 // On failure `out` is left as it was.
 bool ParseKeyPathText(std::string text, bool allowLeadingText, ParsedKeyPath& out);
 
-// The viewer's variant: no white space removed, the whole text upper-cased, and a root name
-// (short form, then long form, row by row) only at the very start. An empty sub-key fails.
+// For a text that must be a key path as a whole (RootNamePlace::AtStart: a viewer's line):
+// no white space removed, the whole text upper-cased, and a root name (short form, then long
+// form, row by row) only at the very start. An empty sub-key fails.
 // On success `out.subKey` and `out.path` are upper case (FullKeyPathText gives the long
 // form). On failure `out` is left as it was.
 bool ParseKeyPathUpper(std::string text, ParsedKeyPath& out);
