@@ -20,7 +20,7 @@ void CPickerList::PreSubclassWindow() {
     // One tool for the whole list; its text follows the item under the mouse.
     if (m_tip.Create(m_hWnd, TTS_ALWAYSTIP)) m_tip.AddTool(m_hWnd, AfxLoadString(IDS_PICKER_TIP_INITIAL));
     m_hovered = -1;
-    m_menuOpen = 0;
+    m_menuOpen = false;
     CListBox::PreSubclassWindow();
 }
 
@@ -62,7 +62,7 @@ LRESULT CPickerList::OnCaptureChanged(WPARAM, LPARAM) { return m_menuOpen ? 0 : 
 LRESULT CPickerList::OnContextMenu(WPARAM, LPARAM lParam) {
     CMenu menu;
     if (!menu.CreatePopupMenu()) return 0;
-    m_menuOpen = 1;
+    m_menuOpen = true;
     if (m_tip.m_hWnd) m_tip.ShowWindow(SW_HIDE);
     menu.AppendMenu(MF_STRING, ID_LIST_EDIT, AfxLoadString(ID_LIST_EDIT));
     menu.AppendMenu(MF_STRING, ID_LIST_DELETE, AfxLoadString(ID_LIST_DELETE));
@@ -73,7 +73,7 @@ LRESULT CPickerList::OnContextMenu(WPARAM, LPARAM lParam) {
     const POINT at = ContextMenuPoint(m_hWnd, lParam, highlighted);
     menu.TrackPopupMenu(TPM_RIGHTBUTTON, at.x, at.y, m_hWnd);
     menu.DestroyMenu();
-    m_menuOpen = 0;
+    m_menuOpen = false;
     return 0;
 }
 

@@ -26,5 +26,5 @@ private:
 
     CToolTipCtrl m_tip;
     int m_hovered = -1;   // position of the item the mouse was last over
-    int m_menuOpen = 0;   // 1 while the context menu is tracked
+    bool m_menuOpen = false;  // while the context menu is tracked
 };

@@ -76,14 +76,14 @@ int CShortcutStore::Add(const Shortcut& shortcut) {
     const int32_t id = m_nextId;
     if (!Append(MakeShortcutLine(shortcut.location, shortcut.name), id)) return -1;
     ++m_nextId;
-    m_modified = 1;
+    m_modified = true;
     return id;
 }
 
 bool CShortcutStore::Remove(int id) {
     const int position = IndexOfId(id);
     if (position < 0 || !RemoveAt(position)) return false;
-    m_modified = 1;
+    m_modified = true;
     return true;
 }
 
@@ -92,7 +92,7 @@ bool CShortcutStore::Update(int id, const Shortcut& shortcut) {
     if (!IsValidKeyPath(shortcut.location.c_str(), true)) return false;
     const int position = IndexOfId(id);
     if (position < 0 || !SetTextAt(position, MakeShortcutLine(shortcut.location, shortcut.name))) return false;
-    m_modified = 1;
+    m_modified = true;
     return true;
 }
 
@@ -166,7 +166,7 @@ bool CShortcutStore::LoadFromFile(const std::string& path) {
         return false;
     }
     const bool loaded = Load(text, true);
-    if (loaded) m_modified = 0;
+    if (loaded) m_modified = false;
     shell.FreeBuffer();
     return loaded;
 }
@@ -209,7 +209,7 @@ ShortcutSaveReport CShortcutStore::SaveToFile(const std::string& path) {
         return report;  // the list stays for another attempt
     }
     Clear();
-    m_modified = 0;
+    m_modified = false;
     m_fileStamp = StampOf(path);
     report.result = ShortcutSave::Saved;
     return report;

@@ -52,8 +52,8 @@ public:
     bool SendAll(HWND target) const;
     bool Open(int id) const;
 
-    bool IsModified() const { return m_modified != 0; }
-    void SetModified(bool modified) { m_modified = modified ? 1 : 0; }
+    bool IsModified() const { return m_modified; }
+    void SetModified(bool modified) { m_modified = modified; }
 
     // Well formed, and the location a key path by syntax (the key need not exist).
     bool IsValidLine(const char* line) const;
@@ -89,7 +89,7 @@ private:
     };
     static FileStamp StampOf(const std::string& path);
 
-    int m_modified = 0;
+    bool m_modified = false;
     int32_t m_nextId = 0;
     DWORD m_unreadableError = 0;  // why the file could not be read at start-up; 0 when it could
     FileStamp m_fileStamp;        // the file as this store last read or wrote it
