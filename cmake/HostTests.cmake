@@ -28,22 +28,26 @@ set(WIN_BUILD_DIR "" CACHE PATH "Build folder of the Windows (mingw-w64) build")
 set(QB_RIG_DIR ${CMAKE_BINARY_DIR}/rig)
 set(QB_RIG_SCRIPTS ${CMAKE_SOURCE_DIR}/tests/rig)
 
-# add_native_test(<name> SOURCES ... [LIBS ...])
+# A test's file is its CTest entry: <name>.cpp in the calling folder is the test, and the
+# entry is <tier>.<name> (native.link_text_test is tests/brindle/link_text_test.cpp).
+# SOURCES adds what the test links beside it (resources, a file of the product).
+
+# add_native_test(<name> [SOURCES ...] [LIBS ...])
 function(add_native_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${T_SOURCES})
+  add_executable(${name} ${name}.cpp ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main qb_options)
   add_test(NAME native.${name} COMMAND ${name})
 endfunction()
 
-# add_fuzzer(<name> SOURCES ... [LIBS ...]): built only with clang; the test command runs
+# add_fuzzer(<name> [SOURCES ...] [LIBS ...]): built only with clang; the test command runs
 # it for QB_FUZZ_SECONDS and fails on any crash, leak or sanitizer report.
 function(add_fuzzer name)
   cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
   if(NOT QB_HAVE_FUZZER)
     return()
   endif()
-  add_executable(${name} ${F_SOURCES})
+  add_executable(${name} ${name}.cpp ${F_SOURCES})
   target_link_libraries(${name} PRIVATE ${F_LIBS} qb_options)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}.corpus)
@@ -53,7 +57,8 @@ function(add_fuzzer name)
 endfunction()
 
 # add_wine_test(<name> EXE <path relative to WIN_BUILD_DIR> [ARGS ...] [ENV k=v ...] [TIMEOUT s])
-# The program runs through tests/rig/run.sh in the prefix that the fixture made.
+# The program runs through tests/rig/run.sh in the prefix that the fixture made. A program run
+# again under other conditions is named <its name>.<what differs> (wine.navigator_test.english_layout).
 function(add_wine_test name)
   cmake_parse_arguments(W "" "EXE;TIMEOUT" "ARGS;ENV" ${ARGN})
   if(NOT WIN_BUILD_DIR)
@@ -70,11 +75,11 @@ function(add_wine_test name)
 endfunction()
 
 if(WIN_BUILD_DIR)
-  add_test(NAME wine.rig.setup COMMAND ${QB_RIG_SCRIPTS}/setup.sh)
-  add_test(NAME wine.rig.cleanup COMMAND ${QB_RIG_SCRIPTS}/cleanup.sh)
-  set_tests_properties(wine.rig.setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 300
+  add_test(NAME wine.setup COMMAND ${QB_RIG_SCRIPTS}/setup.sh)
+  add_test(NAME wine.cleanup COMMAND ${QB_RIG_SCRIPTS}/cleanup.sh)
+  set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 300
     ENVIRONMENT "QB_RIG_DIR=${QB_RIG_DIR};QB_WIN_BUILD_DIR=${WIN_BUILD_DIR}")
-  set_tests_properties(wine.rig.cleanup PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60
+  set_tests_properties(wine.cleanup PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60
     ENVIRONMENT "QB_RIG_DIR=${QB_RIG_DIR};QB_WIN_BUILD_DIR=${WIN_BUILD_DIR}")
 endif()
 
@@ -100,7 +105,7 @@ endif()
 if(WIN_BUILD_DIR)
   find_package(Python3 COMPONENTS Interpreter REQUIRED)
   add_test(NAME lint.werror
-    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/cmake/check_werror.py ${WIN_BUILD_DIR} ${CMAKE_SOURCE_DIR})
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/cmake/werror.py ${WIN_BUILD_DIR} ${CMAKE_SOURCE_DIR})
 endif()
 
 # lint.planted_faults: every fault of scripts/planted-faults.txt still names a text that stands

@@ -1,11 +1,12 @@
-# qb_test_program(<name> SOURCES ... [LIBS ...] [ARGS ...] [ENV k=v ...] [TIMEOUT s] [GUI])
+# qb_test_program(<name> [SOURCES ...] [LIBS ...] [ARGS ...] [ENV k=v ...] [TIMEOUT s] [GUI])
 #
 # One declaration serves both builds: the Windows build compiles the GoogleTest program
-# <name>.exe; the host build registers it as the CTest entry wine.<name>, run under Wine.
+# <name>.exe from <name>.cpp (and SOURCES: resources, files of the product); the host build
+# registers it as the CTest entry wine.<name>, run under Wine.
 function(qb_test_program name)
   cmake_parse_arguments(T "GUI" "TIMEOUT" "SOURCES;LIBS;ARGS;ENV" ${ARGN})
   if(WIN32)
-    add_executable(${name} ${T_SOURCES})
+    add_executable(${name} ${name}.cpp ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} gtest qb_options)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
   else()

@@ -15,8 +15,8 @@ trap 'exit 1' INT TERM
 rc=0
 for dpi in 96 144 192; do
   scale "$dpi"
-  for t in brindle/brindle_view_test.exe:Viewer.GrowsWithTheDisplayScale \
-           quillet/quillet_manager_strip.exe:ManagerOnTheStrip.GrowsWithTheDisplayScaleAndShowsItsToolTip; do
+  for t in brindle/viewer_window_test.exe:Viewer.GrowsWithTheDisplayScale \
+           quillet/manager_strip_test.exe:ManagerOnTheStrip.GrowsWithTheDisplayScaleAndShowsItsToolTip; do
     echo "== $dpi DPI: ${t#*:}"
     wine "$QB_WIN_BUILD_DIR/tests/${t%%:*}" --gtest_filter="${t#*:}" || rc=1
     wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
