@@ -1,6 +1,6 @@
 // Fuzzes reading a text into the document: the bytes decoded whole and in pieces give the
 // lines of a plain reading (the document splits the pieces as they come), each of the kind
-// the rules give it (the rules themselves: the tables of LinkTextTest) or, where a character
+// the rules give it (the rules themselves: the tables of link_text_test) or, where a character
 // was lost, plain text; the stand-in conversion never sees ASCII or half of a pair.
 #include <algorithm>
 #include <cstddef>

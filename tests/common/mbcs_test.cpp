@@ -1,5 +1,5 @@
 // Double-byte aware searches (code page 936): trail bytes are never taken for a backslash or a
-// bracket. (Upper-casing: the viewer's column of KeyPathTextTest; where characters start: the
+// bracket. (Upper-casing: the viewer's column of key_path_text_test; where characters start: the
 // search fuzzer, which asks it of every candidate, going down and up.)
 #include <gtest/gtest.h>
 

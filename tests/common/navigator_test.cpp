@@ -49,7 +49,7 @@ TEST(Navigator, DrivesTheEditorToTheKey) {
     const std::string wideName = wintest::A("NavWide\\中文键\\") + "\x81" "a\\" + wintest::A("誠实");
     wintest::ScratchKey deep("NavDeep\\Level2\\level3\\Leaf"), wide(wideName), trail("NavTrail\\Open");
     ASSERT_TRUE(deep.Ok() && wide.Ok() && trail.Ok());
-    // Run again by wine.common_navigator_english: the same characters must reach the tree.
+    // Run again by wine.navigator_test.english_layout: the same characters must reach the tree.
     if (getenv("QB_USER_LOCALE")) { ASSERT_EQ(LOWORD(GetKeyboardLayout(0)), 0x0409); }
     const std::string typedBase = "LEFTx50 HOME RIGHT 'HKEY_CURRENT_USER' RIGHT 'SOFTWARE' RIGHT 'QBTESTS' RIGHT ";
     const std::string missing = "HKEY_CURRENT_USER\\Software\\QbTests\\NoSuchKey\\Below";

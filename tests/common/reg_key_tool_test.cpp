@@ -1,5 +1,5 @@
 // Key paths against Wine's live registry, with keys the tests create and remove. The grammar
-// itself (brackets, blanks, labels) is tested natively (KeyPathTextTest); here only what the
+// itself (brackets, blanks, labels) is tested natively (key_path_text_test); here only what the
 // registry adds.
 #include <windows.h>
 #include <gtest/gtest.h>
