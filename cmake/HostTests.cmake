@@ -109,7 +109,8 @@ if(WIN_BUILD_DIR)
 endif()
 
 # lint.planted_faults: every fault of scripts/planted-faults.txt still names a text that stands
-# once in its file, so the list of what the tests catch cannot go stale unnoticed.
+# once in its file and tests of the tree that catch it, and tests/README.md's table is the one
+# the list gives, so the list of what the tests catch cannot go stale unnoticed.
 add_test(NAME lint.planted_faults COMMAND ${CMAKE_SOURCE_DIR}/scripts/plant-faults.sh --check)
 
 # The starter shortcut list that make run and make dist ship must stay loadable: the
