@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "resource.h"
+
 namespace {
 
-constexpr int kPicker = 1002;
-constexpr int kCloseCommand = 1014;
 constexpr double kGoal = 1.5;
 
 // A valid shortcut line per index: a key path of a few levels under HKCU and a name that
@@ -67,7 +67,7 @@ BOOL CALLBACK FindStrip(HWND hwnd, LPARAM lp) {
     auto* search = reinterpret_cast<StripSearch*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == search->pid && IsWindowVisible(hwnd) && GetDlgItem(hwnd, kPicker)) {
+    if (pid == search->pid && IsWindowVisible(hwnd) && GetDlgItem(hwnd, IDC_PICKER)) {
         search->strip = hwnd;
         return FALSE;
     }
@@ -107,7 +107,7 @@ double TimeStart(const std::string& program, const std::string& folder, int expe
             if (strip && getenv("QB_BENCH_TRACE")) fprintf(stderr, "  strip shown after %.1f ms\n", (Now() - start) * 1000);
         }
         if (strip) {
-            LRESULT count = SendMessageA(GetDlgItem(strip, kPicker), CB_GETCOUNT, 0, 0);
+            LRESULT count = SendMessageA(GetDlgItem(strip, IDC_PICKER), CB_GETCOUNT, 0, 0);
             if (count == expectedItems) {
                 elapsed = Now() - start;
                 break;
@@ -115,7 +115,7 @@ double TimeStart(const std::string& program, const std::string& folder, int expe
         }
         if (WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0) break;
     }
-    if (strip) PostMessageA(strip, WM_COMMAND, MAKEWPARAM(kCloseCommand, BN_CLICKED), 0);
+    if (strip) PostMessageA(strip, WM_COMMAND, MAKEWPARAM(IDC_CLOSE, BN_CLICKED), 0);
     if (WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
