@@ -158,6 +158,14 @@ bool CShellTool::SaveFile(const char* path, const void* data, size_t length) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
+    return SaveFileWith(path, [&](HANDLE file) { return WriteAll(file, static_cast<const char*>(data), length); });
+}
+
+bool CShellTool::SaveFileWith(const char* path, const std::function<bool(HANDLE file)>& write) {
+    if (!path || !*path) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
 
     // The new content goes to a temporary file beside the old one, which is replaced only
     // once everything is on disk: a full disk or a failing write leaves the old file intact.
@@ -182,7 +190,8 @@ bool CShellTool::SaveFile(const char* path, const void* data, size_t length) {
     }
     if (!file) return false;
 
-    bool ok = WriteAll(file.Get(), static_cast<const char*>(data), length) && FlushFileBuffers(file.Get());
+    SetLastError(0);
+    bool ok = write(file.Get()) && FlushFileBuffers(file.Get());
     file.Close();
     if (ok && attributes != INVALID_FILE_ATTRIBUTES) {
         // The old file's own attributes (hidden, system...) go to the new one: Wine's replace

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <functional>
 
 class CShellTool {
 public:
@@ -18,6 +19,9 @@ public:
     char* LoadFile(const char* path);
     void FreeBuffer();
     bool SaveFile(const char* path, const void* data, size_t length);
+    // The same save, the content written by `write` into the new file (false: a failure,
+    // with the system's error code set); the old file stays as it was unless all went well.
+    static bool SaveFileWith(const char* path, const std::function<bool(HANDLE file)>& write);
 
 private:
     HGLOBAL m_block = nullptr;

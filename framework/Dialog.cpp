@@ -107,12 +107,37 @@ bool AfxPreTranslateDialogInput(HWND dialog, MSG* msg) {
 
 bool CDialog::PreTranslateMessage(MSG* msg) { return AfxPreTranslateDialogInput(m_hWnd, msg); }
 
+namespace {
+
+const DLGTEMPLATE* LoadTemplate(UINT id) {
+    HINSTANCE inst = AfxGetInstanceHandle();
+    HRSRC res = ::FindResourceA(inst, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5) /*RT_DIALOG*/);
+    HGLOBAL block = res ? ::LoadResource(inst, res) : nullptr;
+    return block ? static_cast<const DLGTEMPLATE*>(::LockResource(block)) : nullptr;
+}
+
+}  // namespace
+
+bool CDialog::Create(CWnd* parent) {
+    if (m_hWnd || m_bInModal) return false;
+    const DLGTEMPLATE* tmpl = LoadTemplate(m_nIDTemplate);
+    if (!tmpl) return false;
+    t_creating = this;
+    HWND hwnd = ::CreateDialogIndirectParamA(AfxGetInstanceHandle(), tmpl, AfxGetSafeOwner(parent),
+                                             &CDialog::DlgProc, 0);
+    t_creating = nullptr;
+    if (hwnd && m_hWnd != hwnd) {
+        ::DestroyWindow(hwnd);  // never bound: not one of ours
+        return false;
+    }
+    if (hwnd) ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    return hwnd != nullptr;
+}
+
 int CDialog::DoModal() {
     if (m_hWnd || m_bInModal) return -1;
     HINSTANCE inst = AfxGetInstanceHandle();
-    HRSRC res = ::FindResourceA(inst, MAKEINTRESOURCEA(m_nIDTemplate), MAKEINTRESOURCEA(5) /*RT_DIALOG*/);
-    HGLOBAL block = res ? ::LoadResource(inst, res) : nullptr;
-    auto* tmpl = block ? static_cast<const DLGTEMPLATE*>(::LockResource(block)) : nullptr;
+    const DLGTEMPLATE* tmpl = LoadTemplate(m_nIDTemplate);
     if (!tmpl) return -1;
 
     HWND owner = AfxGetSafeOwner(m_pParentWnd);

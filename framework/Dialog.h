@@ -41,6 +41,10 @@ public:
     CWnd* m_pParentWnd;
 
     virtual int DoModal();
+    // Modeless: the window from template m_nIDTemplate, owned by `parent` (else the safe
+    // owner), shown without taking the keyboard from the owner. It gets its keys through the
+    // loop's pre-translation walk, as any bound dialog; it lives until DestroyWindow.
+    bool Create(CWnd* parent);
     // Ends the modal run with `result` after the current message (never the Win32 EndDialog).
     void EndDialog(int result);
     bool UpdateData(bool saveAndValidate = true);

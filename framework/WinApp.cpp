@@ -141,6 +141,19 @@ void AfxReportFileError(const std::string& path, bool writing, DWORD error) {
     AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
 }
 
+void AfxReportFileError(UINT messageId, const std::string& path, DWORD error) {
+    std::string text = AfxLoadString(messageId);
+    const size_t at = text.find("%1");
+    if (at != std::string::npos) text.replace(at, 2, path);
+    char* reason = nullptr;
+    ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, error, 0, reinterpret_cast<char*>(&reason), 0, nullptr);
+    const size_t reasonAt = text.find("%2");
+    if (reasonAt != std::string::npos) text.replace(reasonAt, 2, reason ? reason : "");
+    if (reason) ::LocalFree(reason);
+    AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+}
+
 int AfxWinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int cmdShow) {
     CWinApp* app = AfxGetApp();
     if (!app) return -1;

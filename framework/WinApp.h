@@ -64,6 +64,9 @@ int AfxMessageBox(const std::string& text, UINT type = MB_OK | MB_ICONEXCLAMATIO
 // AFX_IDP_FILE_READ_ERROR or AFX_IDP_FILE_WRITE_ERROR with %1 replaced by the path (the
 // system's own text for `error` when the program has no such string).
 void AfxReportFileError(const std::string& path, bool writing, DWORD error);
+// A file's failure in the program's own words: string `messageId` with %1 replaced by the
+// path and %2 by the system's text for `error`, in an exclamation box.
+void AfxReportFileError(UINT messageId, const std::string& path, DWORD error);
 
 // The window a new modal dialog or message box should belong to when no parent is given:
 // the last active popup of the main window, else the active window of this thread.
