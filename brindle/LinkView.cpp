@@ -42,7 +42,12 @@ BEGIN_MESSAGE_MAP(CLinkView, CWnd)
     ON_MESSAGE(WM_DESTROY, OnDestroy)
     ON_MESSAGE(WM_DROPFILES, OnDropFiles)
     ON_MESSAGE(CFindController::kSearchDone, OnSearchDone)
+    ON_MESSAGE(CCompareController::kCompareDone, OnCompareDone)
+    ON_MESSAGE(WM_TIMER, OnTimer)
     ON_COMMAND(ID_FILE_OPENTEXT, OnFileOpen)
+    ON_COMMAND(ID_FILE_COMPARE, OnFileCompare)
+    ON_COMMAND(ID_FILE_SWAPCOMPARE, OnFileSwapCompare)
+    ON_COMMAND(ID_FILE_SAVETEXTAS, OnFileSaveAs)
     ON_COMMAND(ID_EDIT_PASTETEXT, OnEditPaste)
     ON_COMMAND(ID_EDIT_FINDTEXT, OnEditFind)
     ON_COMMAND(ID_EDIT_FINDNEXTMATCH, OnEditFindNext)
@@ -461,6 +466,7 @@ bool CLinkView::OpenLink(int32_t line) {
 
 LRESULT CLinkView::OnDestroy(WPARAM, LPARAM) {
     m_find.Close();
+    m_compare.Cancel();
     const LRESULT result = Default();
     m_links.Clear();
     m_doc.Clear();

@@ -3,8 +3,11 @@
 // on a click, and shows the match Find has found. Its parts, by file:
 //   LinkView.cpp        creation, painting, scrolling, hover and click, showing a match
 //   LinkViewLoad.cpp    the texts that come in: Open, Paste, a drop, the command line
+//   LinkViewSave.cpp    Save As: what is shown, to a file
 //   FindController.*    Find: the dialog, F3 / Shift+F3 and the search on a thread of its own
+//   CompareController.* comparing two exports on a thread of its own, with its progress window
 #pragma once
+#include "CompareController.h"
 #include "FindController.h"
 #include "Framework.h"
 #include "LinkDoc.h"
@@ -16,6 +19,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 class CLinkView : public CWnd {
@@ -28,6 +32,8 @@ public:
     // the name and existence tests, for a file) and shows the new text when there is one.
     bool LoadTextFile(const char* path);
     bool PasteText();
+    // The command line: a file, or /compare (any letter case) and two exports, each argument
+    // taken by the system's usual rules for quotes.
     bool LoadCommandLine();
     // Where each of them, and any further way in, replaces the text: the running search
     // ends, the document and the links are emptied, `fill` puts the new text into the
@@ -43,6 +49,10 @@ public:
 
     // Find's side of the view: the frame hands it the dialog's requests and Esc.
     CFindController& Finder() { return m_find; }
+    // The comparison's: the frame hands it Esc and asks whether one is shown (for the menu).
+    CCompareController& Comparer() { return m_compare; }
+    // Whether Save As has something to save: a file, a paste or a comparison shown.
+    bool HasSaveableText() const { return !m_shownFile.empty() || m_bShownPasted || m_compare.Shown(); }
     // The match shown (line -1: none), from where Find goes on; the first line shown.
     const TextMatch& Match() const { return m_match; }
     int32_t TopLine() const;
@@ -66,7 +76,12 @@ protected:
     LRESULT OnDestroy(WPARAM, LPARAM);
     LRESULT OnDropFiles(WPARAM, LPARAM);
     LRESULT OnSearchDone(WPARAM, LPARAM);
+    LRESULT OnCompareDone(WPARAM, LPARAM);
+    LRESULT OnTimer(WPARAM, LPARAM);
     void OnFileOpen();
+    void OnFileCompare();
+    void OnFileSwapCompare();
+    void OnFileSaveAs();
     void OnEditPaste();
     void OnEditFind();
     void OnEditFindNext();
@@ -111,4 +126,8 @@ private:
     TextMatch m_match;
     // After the document it reads, so that it goes first: its destructor ends a running search.
     CFindController m_find{*this, m_doc};
+    // What is shown, for Save As: the file it was read from, or a paste (a comparison: m_compare).
+    std::string m_shownFile;
+    bool m_bShownPasted = false;
+    CCompareController m_compare{*this};
 };

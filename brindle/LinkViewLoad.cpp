@@ -1,5 +1,5 @@
-// The view's texts coming in: Open, Paste, a file dropped on the window and the file named on
-// the command line. Every one of them ends in ReplaceText, and so does any further way in.
+// The view's texts coming in: Open, Paste, a file dropped on the window, the file named on the
+// command line, and a comparison of two exports. Every one of them ends in ReplaceText.
 #include "LinkView.h"
 
 #include <shellapi.h>
@@ -22,6 +22,11 @@ constexpr UINT kDroppedFileCount = 0xFFFFFFFF;
 
 bool CLinkView::ReplaceText(const std::function<bool(CLinkDoc& doc)>& fill) {
     m_find.CancelSearch();  // the search reads the document that is about to change
+    // The text asked for last wins: a comparison still running would replace this one.
+    m_compare.Cancel();
+    m_compare.Forget();
+    m_shownFile.clear();
+    m_bShownPasted = false;
     m_links.Clear();
     m_doc.Clear();
     // A text too large to be had (to copy, to convert) is a failed load like any other.
@@ -52,19 +57,33 @@ bool CLinkView::LoadTextFile(const char* path) {
     });
     // Told over the emptied view, not over the old picture.
     if (readError) AfxReportFileError(path, false, error);
+    if (loaded) m_shownFile = path;
     return loaded;
 }
 
 bool CLinkView::PasteText() {
     if (!CClipboardText::IsAvailable()) return false;
     // A clipboard that could not be read leaves the view empty; an empty text is a paste.
-    return ReplaceText([this](CLinkDoc& doc) {
+    const bool pasted = ReplaceText([this](CLinkDoc& doc) {
         std::string text;
         return CClipboardText(m_hWnd).Read(text) && (doc.SetText(text) || text.empty());
     });
+    m_bShownPasted = pasted;
+    return pasted;
 }
 
 bool CLinkView::LoadCommandLine() {
+    // A first argument /compare names no file today: it cannot change what worked before.
+    int count = 0;
+    LPWSTR* arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    const bool compare = arguments && count >= 2 &&
+                         ::CompareStringOrdinal(arguments[1], -1, L"/compare", -1, TRUE) == CSTR_EQUAL;
+    bool started = false;
+    if (compare && count >= 4) started = m_compare.Start(arguments[2], arguments[3]);
+    else if (compare) AfxMessageBox(AfxLoadString(IDS_COMPARE_USAGE), MB_OK | MB_ICONEXCLAMATION);
+    if (arguments) ::LocalFree(arguments);
+    if (compare) return started;
+
     const char* commandLine = ::GetCommandLineA();
     if (!commandLine || !*commandLine) return false;
     std::string_view argument;
@@ -98,3 +117,15 @@ void CLinkView::OnFileOpen() {
 }
 
 void CLinkView::OnEditPaste() { PasteText(); }
+void CLinkView::OnFileCompare() { m_compare.Choose(); }
+void CLinkView::OnFileSwapCompare() { m_compare.Swap(); }
+
+LRESULT CLinkView::OnCompareDone(WPARAM id, LPARAM) {
+    m_compare.OnDone(id);
+    return 0;
+}
+
+LRESULT CLinkView::OnTimer(WPARAM id, LPARAM) {
+    if (id == CCompareController::kProgressTimer) m_compare.OnTimer();
+    return 0;
+}

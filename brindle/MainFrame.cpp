@@ -22,6 +22,7 @@ void AllowDropsFromLowerLevels(HWND hwnd) {
 BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
     ON_MESSAGE(WM_CREATE, OnCreate)
     ON_MESSAGE(WM_DROPFILES, OnDropFiles)
+    ON_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup)
 END_MESSAGE_MAP()
 
 bool CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
@@ -47,10 +48,15 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
 // Sees the messages of the view, and those of the Find dialog (owned by this window), which
 // hands them here first, before they are dispatched.
 bool CMainFrame::PreTranslateMessage(MSG* msg) {
-    // Esc ends a search that is still running, wherever the keyboard is.
+    // Esc ends a search or a comparison that is still running, wherever the keyboard is.
     CFindController& find = m_wndView.Finder();
     if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE && find.IsSearching()) {
         find.CancelSearch();
+        return true;
+    }
+    CCompareController& compare = m_wndView.Comparer();
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE && compare.IsRunning()) {
+        compare.Cancel();
         return true;
     }
     return m_hAccel && ::TranslateAcceleratorA(m_hWnd, m_hAccel, msg);
@@ -70,4 +76,13 @@ LRESULT CMainFrame::OnDropFiles(WPARAM wParam, LPARAM) {
     // Posted, not sent: loading a large file must not keep the dropping program waiting.
     m_wndView.PostMessage(WM_DROPFILES, wParam, 0);
     return 0;
+}
+
+// Swapping needs a comparison shown, saving any text shown.
+LRESULT CMainFrame::OnInitMenuPopup(WPARAM wParam, LPARAM) {
+    HMENU menu = reinterpret_cast<HMENU>(wParam);
+    const auto enable = [menu](UINT id, bool on) { ::EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); };
+    enable(ID_FILE_SWAPCOMPARE, m_wndView.Comparer().Shown());
+    enable(ID_FILE_SAVETEXTAS, m_wndView.HasSaveableText());
+    return Default();
 }

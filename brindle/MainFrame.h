@@ -18,6 +18,7 @@ public:
 protected:
     LRESULT OnCreate(WPARAM, LPARAM);
     LRESULT OnDropFiles(WPARAM, LPARAM);
+    LRESULT OnInitMenuPopup(WPARAM, LPARAM);
     DECLARE_MESSAGE_MAP()
 
 private:

@@ -1,0 +1,248 @@
+#include "CompareController.h"
+
+#include <algorithm>
+
+#include "ExportCompare.h"
+#include "LinkDoc.h"
+#include "LinkView.h"
+#include "TextDecode.h"
+#include "TextFile.h"
+#include "WinHandle.h"
+#include "resource.h"
+
+namespace {
+
+// A comparison shorter than this shows no progress window: it would only flicker.
+constexpr DWORD kQuietMs = 500;
+constexpr UINT kTimerMs = 100;
+constexpr int kBarSteps = 1000;
+// The result goes into the document in pieces of this size, each converted while in the cache.
+constexpr size_t kPiece = 1 << 20;
+
+// One export file as the comparison reads it: any part of it, any number of times, on the
+// comparison's thread. Shared for reading only: the same file may be named as both exports,
+// and nothing may write it while it is read.
+class CFileSource : public CExportSource {
+public:
+    bool Open(const std::wstring& path) {
+        m_file = CUniqueHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+        LARGE_INTEGER size;
+        if (!m_file || !::GetFileSizeEx(m_file.Get(), &size)) return false;
+        m_size = static_cast<uint64_t>(size.QuadPart);
+        return true;
+    }
+    uint64_t Size() const override { return m_size; }
+    bool Read(uint64_t offset, void* buffer, size_t n, size_t& got) override {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD now = 0;
+        got = 0;
+        if (!::ReadFile(m_file.Get(), buffer, static_cast<DWORD>(std::min<size_t>(n, 1u << 30)), &now, &at))
+            return ::GetLastError() == ERROR_HANDLE_EOF;
+        got = now;
+        return true;
+    }
+
+private:
+    CUniqueHandle m_file;
+    uint64_t m_size = 0;
+};
+
+size_t DecodeAnsi(const char* src, size_t n, char16_t* dst, void*) {
+    if (n == 0) return 0;
+    const int wrote = ::MultiByteToWideChar(CP_ACP, 0, src, static_cast<int>(n), reinterpret_cast<wchar_t*>(dst),
+                                            static_cast<int>(n));
+    return wrote > 0 ? static_cast<size_t>(wrote) : 0;
+}
+
+std::u16string Wide(const std::string& ansi) {
+    std::u16string out(ansi.size(), u'\0');
+    out.resize(static_cast<size_t>(DecodeAnsi(ansi.data(), ansi.size(), &out[0], nullptr)));
+    return out;
+}
+
+// A file's name for a message: whatever the code page cannot hold shows as its default character.
+std::string Ansi(const std::wstring& wide) {
+    if (wide.empty()) return std::string();
+    const int n = static_cast<int>(wide.size());
+    std::string out(static_cast<size_t>(n) * 2, '\0');
+    const int wrote = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), n, &out[0], n * 2, nullptr, nullptr);
+    out.resize(wrote > 0 ? static_cast<size_t>(wrote) : 0);
+    return out;
+}
+
+std::u16string NoteWithFile(UINT id, const std::wstring& path) {
+    std::u16string note = Wide(AfxLoadString(id));
+    const size_t at = note.find(u"%1");
+    if (at != std::u16string::npos) note.replace(at, 2, std::u16string(path.begin(), path.end()));
+    return note;
+}
+
+// The small window of a long comparison; its Cancel (a click, Enter or Esc in it) ends the
+// comparison, which takes the window away.
+class CCompareProgress : public CDialog {
+public:
+    explicit CCompareProgress(CCompareController& owner) : CDialog(IDD_COMPARE_PROGRESS), m_owner(owner) {}
+
+protected:
+    void OnCancel() override { m_owner.Cancel(); }
+    void OnOK() override { m_owner.Cancel(); }
+
+private:
+    CCompareController& m_owner;
+};
+
+}  // namespace
+
+struct CCompareController::Job {
+    Job() : engine(DecodeAnsi, nullptr) {}
+    CFileSource older, newer;
+    CExportCompare engine;
+    CompareNotes notes;
+    std::u16string result;
+    bool ok = false;
+    HWND notify = nullptr;
+    UINT id = 0;
+};
+
+CCompareController::CCompareController(CLinkView& view) : m_view(view) {}
+
+CCompareController::~CCompareController() { Cancel(); }
+
+void CCompareController::Choose() {
+    std::wstring paths[2];
+    const UINT titles[2] = {IDS_COMPARE_OLDER_TITLE, IDS_COMPARE_NEWER_TITLE};
+    const std::string filter = AfxLoadString(IDS_OPEN_FILTER);
+    for (int i = 0; i < 2; ++i) {
+        // Each dialog says which of the two it asks for.
+        const std::string title = AfxLoadString(titles[i]);
+        CFileDialog dlg(true, nullptr, nullptr, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, filter.c_str(), &m_view);
+        dlg.m_ofn.lpstrTitle = title.c_str();
+        if (dlg.DoModal() != IDOK || dlg.GetPathName().empty()) return;
+        const std::u16string path = Wide(dlg.GetPathName());
+        paths[i].assign(path.begin(), path.end());
+    }
+    Start(paths[0], paths[1]);
+}
+
+bool CCompareController::Start(const std::wstring& older, const std::wstring& newer) {
+    Cancel();
+    std::unique_ptr<Job> job = std::make_unique<Job>();
+    for (const std::wstring* path : {&older, &newer}) {
+        if ((path == &older ? job->older : job->newer).Open(*path)) continue;
+        AfxReportFileError(IDS_COMPARE_OPEN_FAILED, Ansi(*path), ::GetLastError());
+        return false;
+    }
+    job->notes.olderFile = NoteWithFile(IDS_COMPARE_NOTE_OLDER, older);
+    job->notes.newerFile = NoteWithFile(IDS_COMPARE_NOTE_NEWER, newer);
+    job->notes.counts = Wide(AfxLoadString(IDS_COMPARE_NOTE_COUNTS));
+    job->notes.same = Wide(AfxLoadString(IDS_COMPARE_NOTE_SAME));
+    job->notes.noSharedKey = Wide(AfxLoadString(IDS_COMPARE_NOTE_NO_SHARED_KEY));
+    job->notify = m_view.m_hWnd;
+    job->id = ++m_jobId;
+    m_older = older;
+    m_newer = newer;
+    m_job = std::move(job);
+    m_started = ::GetTickCount();
+    m_thread = ::CreateThread(nullptr, 0, Thread, m_job.get(), 0, nullptr);
+    if (!m_thread) {  // no thread to be had: compare here, at the cost of a pause
+        m_job->ok = m_job->engine.Run(m_job->older, m_job->newer, m_job->notes, m_job->result);
+        m_thread = INVALID_HANDLE_VALUE;
+        OnDone(m_jobId);
+        return true;
+    }
+    ::SetTimer(m_view.m_hWnd, kProgressTimer, kTimerMs, nullptr);
+    return true;
+}
+
+DWORD WINAPI CCompareController::Thread(void* param) {
+    Job& job = *static_cast<Job*>(param);
+    job.ok = job.engine.Run(job.older, job.newer, job.notes, job.result);
+    ::PostMessageA(job.notify, kCompareDone, job.id, 0);
+    return 0;
+}
+
+void CCompareController::Swap() {
+    if (!m_shown) return;
+    const std::wstring older = m_older, newer = m_newer;
+    Start(newer, older);
+}
+
+void CCompareController::EndThread() {
+    if (m_thread && m_thread != INVALID_HANDLE_VALUE) {
+        ::WaitForSingleObject(m_thread, INFINITE);
+        ::CloseHandle(m_thread);
+    }
+    m_thread = nullptr;
+    ::KillTimer(m_view.m_hWnd, kProgressTimer);
+    ShowProgress(false);
+}
+
+void CCompareController::Cancel() {
+    if (!m_job) return;
+    m_job->engine.Cancel();
+    EndThread();
+    m_job.reset();
+}
+
+void CCompareController::OnDone(WPARAM id) {
+    // A comparison cancelled since may have posted its end all the same.
+    if (!m_job || id != m_jobId) return;
+    EndThread();
+    std::unique_ptr<Job> job = std::move(m_job);
+    if (!job->ok) {
+        const CompareError error = job->engine.Error();
+        if (error == COMPARE_CANCELLED) return;
+        const UINT message = error == COMPARE_NOT_AN_EXPORT ? IDS_COMPARE_NOT_AN_EXPORT
+                             : error == COMPARE_NO_MEMORY   ? IDS_COMPARE_NO_MEMORY
+                                                            : IDS_COMPARE_READ_FAILED;
+        AfxReportFileError(message, Ansi(job->engine.ErrorInNewer() ? m_newer : m_older), 0);
+        return;
+    }
+    const std::u16string& result = job->result;
+    const bool shown = m_view.ReplaceText([&](CLinkDoc& doc) {
+        // Converted for the screen as a UTF-16 file is, lines that lose characters no links.
+        CodePageConversion toAnsi = CodePageConversion::For(CP_ACP);
+        CTextDecoder decoder(doc, TextEncoding::Utf16, WideRunToCodePage, &toAnsi, toAnsi.maxBytes);
+        const auto* bytes = reinterpret_cast<const unsigned char*>(result.data());
+        const size_t n = result.size() * sizeof(char16_t);
+        if (decoder.Begin(n))
+            for (size_t at = 0; at < n && decoder.Feed(bytes + at, std::min(kPiece, n - at));) at += kPiece;
+        return decoder.Finish();
+    });
+    if (!shown) return;
+    m_shown = true;
+    m_result = std::move(job->result);
+    m_sharesNoKey = job->engine.SharesNoKey();
+}
+
+void CCompareController::OnTimer() {
+    if (!m_job) {
+        ::KillTimer(m_view.m_hWnd, kProgressTimer);
+        return;
+    }
+    // The thread, not its notice, tells that the comparison has ended: a notice that could
+    // not be posted must not leave the comparison running for ever.
+    if (m_thread != INVALID_HANDLE_VALUE && ::WaitForSingleObject(m_thread, 0) == WAIT_OBJECT_0) {
+        OnDone(m_jobId);
+        return;
+    }
+    if (::GetTickCount() - m_started < kQuietMs) return;
+    ShowProgress(true);
+    const uint64_t total = m_job->engine.Total(), done = std::min(m_job->engine.Done(), total);
+    if (m_progress && m_progress->m_hWnd && total > 0)
+        ::SendDlgItemMessageA(m_progress->m_hWnd, IDC_COMPARE_BAR, PBM_SETPOS, static_cast<WPARAM>(done * kBarSteps / total), 0);
+}
+
+void CCompareController::ShowProgress(bool show) {
+    if (!show) {
+        if (m_progress && m_progress->m_hWnd) m_progress->DestroyWindow();
+        return;
+    }
+    if (!m_progress) m_progress = std::make_unique<CCompareProgress>(*this);
+    if (m_progress->m_hWnd) return;
+    if (m_progress->Create(CWnd::FromHandlePermanent(m_view.GetParent())))
+        ::SendDlgItemMessageA(m_progress->m_hWnd, IDC_COMPARE_BAR, PBM_SETRANGE32, 0, kBarSteps);
+}
