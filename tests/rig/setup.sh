@@ -37,6 +37,9 @@ wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
 
 fixture="$QB_WIN_BUILD_DIR/tests/fixtures/regedit.exe"
+# Wine's own registry editor stays at hand under a name of its own, for the tests that import
+# and export with it from a Windows program (whose children take no DLL overrides).
+cp "$WINEPREFIX/drive_c/windows/regedit.exe" "$WINEPREFIX/drive_c/windows/system32/wineregedit.exe"
 if [ -f "$fixture" ]; then
   cp "$fixture" "$WINEPREFIX/drive_c/windows/regedit.exe"
 else
