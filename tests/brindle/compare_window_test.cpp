@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "Driver.h"
 #include "ExportTexts.h"
@@ -152,6 +153,107 @@ TEST(Compare, SavedFromTheCommandLineImportsOverTheOlderAsTheNewer) {
     ASSERT_TRUE(Regedit("/e \"" + dir + "result.reg\" " + kKey));
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\QbTests\\Cmp");
     EXPECT_TRUE(SameExports(newer, dir + "result.reg"));
+}
+
+// Brindle's windows in this process, driven through the program's own loop with real input.
+class CompareWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(theApp.InitInstance());
+        m_frame = static_cast<CMainFrame*>(theApp.m_pMainWnd);
+        SetWindowPos(m_frame->m_hWnd, nullptr, 0, 0, 800, 600, SWP_NOZORDER);
+    }
+    CCompareController& Comparer() { return m_frame->m_wndView.Comparer(); }
+    // The result once the comparison has ended and been shown (or refused).
+    std::u16string Settled() {
+        wintest::WaitUntil([&] { return !Comparer().IsRunning(); }, 30000);
+        Sleep(300);
+        return Comparer().Result();
+    }
+    // 文件 → 比较 by its mnemonics, the two files typed into the two dialogs, each asked by its title.
+    void CompareByMenu(const std::string& older, const std::string& newer) {
+        ASSERT_TRUE(drive::ToFront(m_frame->m_hWnd));
+        drive::Chord({VK_MENU}, 'F');
+        drive::Key('C');
+        for (const auto& [title, path] : {std::pair(A("比较：选择较旧的导出文件"), older), std::pair(A("比较：选择较新的导出文件"), newer)}) {
+            const HWND dlg = drive::WaitDialog(title, 10000);
+            ASSERT_NE(dlg, nullptr) << wintest::U(title);
+            Sleep(300);  // let it finish filling its lists
+            drive::Type(path);
+            drive::Key(VK_RETURN);
+            drive::WaitGone(dlg, 5000);
+        }
+    }
+    CMainFrame* m_frame = nullptr;
+};
+
+// Big exports that differ in one value: comparing them takes seconds.
+std::string BigExport(int change) {
+    std::u16string text = kHeader;
+    for (int key = 0; key < 300000; ++key) {
+        text += u"[HKEY_CURRENT_USER\\Software\\Big\\K" + std::u16string(1, u'a' + key % 26) + u"\\" +
+                std::u16string(1, u'a' + key / 26 % 26) + u"]\r\n\"v\"=\"";
+        text += std::u16string(60, key == 150000 ? change : u'x') + u"\"\r\n\r\n";
+    }
+    return Utf16File(text);
+}
+
+// The menu and swap; one file as both exports (opened twice); a file that is no export, told by
+// name; a save that cannot replace a file another program holds open, told by name, leaving
+// that file and no other; Esc while the progress window shows. The text shown stays each time.
+TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
+    const std::string dir = wintest::ScratchDir("compare_menu"), older = dir + "older.reg", newer = dir + "newer.reg",
+                      other = dir + "other.reg", locked = dir + "locked.reg", big1 = dir + "big1.reg",
+                      big2 = dir + "big2.reg";
+    ASSERT_TRUE(wintest::WriteFileBytes(older, Utf16File(kHeader + kOlder)) &&
+                wintest::WriteFileBytes(newer, Utf16File(kHeader + u"[HKEY_CURRENT_USER\\Software\\QbTests\\Cmp]\r\n")) &&
+                wintest::WriteFileBytes(other, "[HKEY_CURRENT_USER\\Software]\r\n") &&
+                wintest::WriteFileBytes(locked, "old") && wintest::WriteFileBytes(big1, BigExport(u'x')) &&
+                wintest::WriteFileBytes(big2, BigExport(u'y')));
+    const std::u16string branch = u"HKEY_CURRENT_USER\\Software\\QbTests\\Cmp\\Branch";
+    drive::Run([] { return theApp.Run(); }, [&] {
+        CompareByMenu(older, newer);
+        EXPECT_NE(Settled().find(u"\r\n[-" + branch + u"\\Below]\r\n"), std::u16string::npos);
+        drive::Chord({VK_MENU}, 'F');
+        drive::Key('W');
+        EXPECT_NE(Settled().find(u"\r\n[" + branch + u"\\Below]\r\n"), std::u16string::npos) << "swapped";
+
+        CompareByMenu(older, older);
+        const std::u16string same = Settled();
+        EXPECT_EQ(same.find(u"\r\n["), std::u16string::npos) << "no key";
+        EXPECT_NE(same.find(u"; "), std::u16string::npos);
+        CompareByMenu(other, newer);
+        EXPECT_NE(drive::AnswerBox("Brindle").find(other), std::string::npos);
+        EXPECT_EQ(Settled(), same);
+
+        HANDLE held = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        drive::Chord({VK_CONTROL}, 'S');
+        const HWND save = drive::WaitDialog("", 10000);
+        Sleep(300);
+        drive::Type(locked);
+        drive::Key(VK_RETURN);  // then Yes to writing over it
+        wintest::WaitUntil([&] { const HWND ask = drive::WaitDialog("", 0); return ask && ask != save; }, 5000);
+        drive::Key(VK_RETURN);
+        EXPECT_NE(drive::AnswerBox("Brindle").find(locked), std::string::npos);
+        CloseHandle(held);
+        std::string bytes;
+        EXPECT_TRUE(wintest::ReadFileBytes(locked, bytes) && bytes == "old");
+        WIN32_FIND_DATAA found;
+        HANDLE list = FindFirstFileA((dir + "*").c_str(), &found);
+        int files = 0;
+        do files += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY); while (FindNextFileA(list, &found));
+        FindClose(list);
+        EXPECT_EQ(files, 6) << "a temporary file left";
+
+        CompareByMenu(big1, big2);
+        const HWND progress = drive::WaitWindow("#32770", A("正在比较..."), 20000);
+        ASSERT_NE(progress, nullptr);
+        EXPECT_TRUE(Comparer().IsRunning());
+        drive::Key(VK_ESCAPE);
+        EXPECT_TRUE(drive::WaitGone(progress, 3000));
+        EXPECT_EQ(Settled(), same);
+        PostMessageA(m_frame->m_hWnd, WM_COMMAND, ID_APP_EXIT, 0);
+    });
 }
 
 }  // namespace
