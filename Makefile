@@ -1,5 +1,6 @@
 # make run   - build, then start Quillet under Wine (on the current display, or a virtual one)
 # make run-brindle - the same for Brindle, showing an export of that Wine prefix's registry
+# make run-compare - Brindle comparing two exports of that prefix's registry, a few changes apart
 # make test  - build, then run every test (native tier, fuzzers, Wine tier)
 # make check - the fast tier for the edit-compile loop: native tests, lint, short fuzz runs
 #              (no Wine, no cross build; a few minutes at most)
@@ -11,7 +12,7 @@ HOSTBUILD:= $(abspath $(BUILD)/host)
 CHECKBUILD:= $(abspath $(BUILD)/check)
 JOBS     ?= $(shell nproc)
 
-.PHONY: all deps win host test check run run-brindle clean bench dist test-size
+.PHONY: all deps win host test check run run-brindle run-compare clean bench dist test-size
 
 all: win
 
@@ -42,6 +43,9 @@ run: win
 
 run-brindle: win
 	scripts/run.sh $(WINBUILD) brindle
+
+run-compare: win
+	scripts/run.sh $(WINBUILD) compare
 
 bench: win host
 	scripts/bench.sh $(WINBUILD) $(HOSTBUILD)

@@ -3,6 +3,7 @@
 #
 #   scripts/run.sh <windows build folder> quillet     (make run)
 #   scripts/run.sh <windows build folder> brindle     (make run-brindle)
+#   scripts/run.sh <windows build folder> compare     (make run-compare)
 #
 # - The programs run from <build>/run (QB_RUN_DIR overrides it), so Quillet's shortcut file
 #   (Quillet.ini beside the program) survives rebuilds and lives between runs there.
@@ -12,7 +13,9 @@
 #   like the Windows editor), installed as the prefix's regedit.exe: Wine's own editor nests
 #   its tree one level deeper and ignores type-ahead sent the Windows way, so a pick would
 #   open it but never reach the key.
-# - Brindle shows an export of the prefix's registry, made by Wine's own regedit (/e).
+# - Brindle shows an export of the prefix's registry, made by Wine's own regedit (/e); with
+#   `compare`, the comparison of two exports of HKEY_CURRENT_USER\Software a few changes
+#   apart (Brindle.exe /compare OLD NEW).
 # - QB_RUN_DPI=144 shows the programs at 150% display scaling (192: 200%); 96 otherwise.
 #   QB_RUN_FRAMES=1: Wine draws the windows' frames itself (a display without a window manager).
 # - With an X display (DISPLAY set and answering) the window appears there. Without one a
@@ -21,14 +24,14 @@
 #   Ctrl-C.
 set -euo pipefail
 
-winbuild=${1:?usage: run.sh <windows build folder> quillet|brindle}
+winbuild=${1:?usage: run.sh <windows build folder> quillet|brindle|compare}
 program=${2:-quillet}
 winbuild=$(cd "$winbuild" && pwd)
 top=$(cd "$(dirname "$0")/.." && pwd)
 case "$program" in
   quillet) exe="$winbuild/quillet/Quillet.exe" ;;
-  brindle) exe="$winbuild/brindle/Brindle.exe" ;;
-  *) echo "usage: run.sh <windows build folder> quillet|brindle"; exit 2 ;;
+  brindle|compare) exe="$winbuild/brindle/Brindle.exe" ;;
+  *) echo "usage: run.sh <windows build folder> quillet|brindle|compare"; exit 2 ;;
 esac
 standin="$winbuild/tests/fixtures/regedit.exe"
 for f in "$exe" "$standin"; do
@@ -112,11 +115,24 @@ if [ "$program" = quillet ]; then
   fi
   echo "starting $run/Quillet.exe on $DISPLAY (shortcut file: $run/Quillet.ini)"
   args=()
-else
+elif [ "$program" = brindle ]; then
   echo "exporting the prefix's registry with Wine's own regedit..."
   WINEDLLOVERRIDES="mscoree,mshtml=;regedit.exe=b" wenv wine regedit /e 'C:\registry.reg'
   echo "starting $run/Brindle.exe on $DISPLAY with C:\\registry.reg"
   args=('C:\registry.reg')
+else
+  # A few changes as an installer makes them, between two exports of the same branch.
+  echo "exporting HKEY_CURRENT_USER\\Software twice, a few changes apart, with Wine's own regedit..."
+  regedit() { WINEDLLOVERRIDES="mscoree,mshtml=;regedit.exe=b" wenv wine regedit "$@"; }
+  reg_file() { { printf '\xff\xfe'; printf 'Windows Registry Editor Version 5.00\r\n\r\n%s' "$1" | iconv -t UTF-16LE; } >"$WINEPREFIX/drive_c/changes.reg"; }
+  reg_file $'[-HKEY_CURRENT_USER\\Software\\示例程序]\r\n[HKEY_CURRENT_USER\\Software\\示例程序\\旧设置]\r\n"版本"="1.0"\r\n"临时"=dword:00000001\r\n'
+  regedit /s 'C:\changes.reg'
+  regedit /e 'C:\before.reg' 'HKEY_CURRENT_USER\Software'
+  reg_file $'[-HKEY_CURRENT_USER\\Software\\示例程序\\旧设置]\r\n[HKEY_CURRENT_USER\\Software\\示例程序\\新设置]\r\n"版本"="2.0"\r\n"路径"=hex(2):43,00,3a,00,5c,00,44,00,65,00,6d,00,6f,00,00,00\r\n[HKEY_CURRENT_USER\\Software\\Wine]\r\n"示例"=dword:00000002\r\n'
+  regedit /s 'C:\changes.reg'
+  regedit /e 'C:\after.reg' 'HKEY_CURRENT_USER\Software'
+  echo "starting $run/Brindle.exe on $DISPLAY with /compare C:\\before.reg C:\\after.reg"
+  args=(/compare 'C:\before.reg' 'C:\after.reg')
 fi
 # In the background and waited for, so that Ctrl-C reaches the traps above at once (a Wine
 # program ignores it); the program's own end ends the wait as well.
