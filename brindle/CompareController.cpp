@@ -103,9 +103,22 @@ struct CCompareController::Job {
     CompareNotes notes;
     std::u16string result;
     bool ok = false;
+    std::wstring olderPath, newerPath;
     HWND notify = nullptr;
     UINT id = 0;
 };
+
+namespace {
+
+// A path by its whole name: swapping opens the files again, after a file dialog may have
+// changed the current folder.
+std::wstring FullPath(const std::wstring& path) {
+    std::wstring full(::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr) + 1, L'\0');
+    full.resize(::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr));
+    return full.empty() ? path : full;
+}
+
+}  // namespace
 
 CCompareController::CCompareController(CLinkView& view) : m_view(view) {}
 
@@ -130,20 +143,20 @@ void CCompareController::Choose() {
 bool CCompareController::Start(const std::wstring& older, const std::wstring& newer) {
     Cancel();
     std::unique_ptr<Job> job = std::make_unique<Job>();
-    for (const std::wstring* path : {&older, &newer}) {
-        if ((path == &older ? job->older : job->newer).Open(*path)) continue;
+    job->olderPath = FullPath(older);
+    job->newerPath = FullPath(newer);
+    for (const std::wstring* path : {&job->olderPath, &job->newerPath}) {
+        if ((path == &job->olderPath ? job->older : job->newer).Open(*path)) continue;
         AfxReportFileError(IDS_COMPARE_OPEN_FAILED, Ansi(*path), ::GetLastError());
         return false;
     }
-    job->notes.olderFile = NoteWithFile(IDS_COMPARE_NOTE_OLDER, older);
-    job->notes.newerFile = NoteWithFile(IDS_COMPARE_NOTE_NEWER, newer);
+    job->notes.olderFile = NoteWithFile(IDS_COMPARE_NOTE_OLDER, job->olderPath);
+    job->notes.newerFile = NoteWithFile(IDS_COMPARE_NOTE_NEWER, job->newerPath);
     job->notes.counts = Wide(AfxLoadString(IDS_COMPARE_NOTE_COUNTS));
     job->notes.same = Wide(AfxLoadString(IDS_COMPARE_NOTE_SAME));
     job->notes.noSharedKey = Wide(AfxLoadString(IDS_COMPARE_NOTE_NO_SHARED_KEY));
     job->notify = m_view.m_hWnd;
     job->id = ++m_jobId;
-    m_older = older;
-    m_newer = newer;
     m_job = std::move(job);
     m_started = ::GetTickCount();
     m_thread = ::CreateThread(nullptr, 0, Thread, m_job.get(), 0, nullptr);
@@ -198,7 +211,7 @@ void CCompareController::OnDone(WPARAM id) {
         const UINT message = error == COMPARE_NOT_AN_EXPORT ? IDS_COMPARE_NOT_AN_EXPORT
                              : error == COMPARE_NO_MEMORY   ? IDS_COMPARE_NO_MEMORY
                                                             : IDS_COMPARE_READ_FAILED;
-        AfxReportFileError(message, Ansi(job->engine.ErrorInNewer() ? m_newer : m_older), 0);
+        AfxReportFileError(message, Ansi(job->engine.ErrorInNewer() ? job->newerPath : job->olderPath), 0);
         return;
     }
     const std::u16string& result = job->result;
@@ -213,7 +226,10 @@ void CCompareController::OnDone(WPARAM id) {
         return decoder.Finish();
     });
     if (!shown) return;
+    // What Swap turns round: the comparison shown, not one started and ended since.
     m_shown = true;
+    m_older = job->olderPath;
+    m_newer = job->newerPath;
     m_result = std::move(job->result);
     m_sharesNoKey = job->engine.SharesNoKey();
 }

@@ -57,7 +57,12 @@ bool CLinkView::LoadTextFile(const char* path) {
     });
     // Told over the emptied view, not over the old picture.
     if (readError) AfxReportFileError(path, false, error);
-    if (loaded) m_shownFile = path;
+    // Saved later by its whole name: a file dialog may change the current folder meanwhile.
+    if (loaded) {
+        m_shownFile.assign(::GetFullPathNameA(path, 0, nullptr, nullptr) + 1, '\0');
+        m_shownFile.resize(::GetFullPathNameA(path, static_cast<DWORD>(m_shownFile.size()), &m_shownFile[0], nullptr));
+        if (m_shownFile.empty()) m_shownFile = path;
+    }
     return loaded;
 }
 

@@ -6,6 +6,9 @@
 //
 //   viewer_bench load FILE   load to the first complete paint, hover cost, thumb drag, memory
 //   viewer_bench line FILE   paint time of a one-line file at its start and scrolled to its end
+//   viewer_bench compare OLD NEW
+//                            the comparison of two exports, as the command line starts it, to
+//                            the result painted; memory
 //   viewer_bench find FILE TEXT blind|case|cancel
 //                            Find Next from the top to the match painted (or to the message
 //                            that nothing was found), peak memory before and after; cancel:
@@ -160,6 +163,37 @@ int MeasureLoad(CLinkView& view, const char* path) {
     return 0;
 }
 
+// Compares as `Brindle.exe /compare OLD NEW` does; the time runs until the view has painted
+// the result.
+int MeasureCompare(CLinkView& view, const char* older, const char* newer) {
+    const auto wide = [](const char* ansi) {
+        std::wstring out(std::strlen(ansi), L'\0');
+        out.resize(MultiByteToWideChar(CP_ACP, 0, ansi, -1, &out[0], static_cast<int>(out.size() + 1)) - 1);
+        return out;
+    };
+    CCompareController& compare = view.Comparer();
+    const double t0 = Now();
+    if (!compare.Start(wide(older), wide(newer))) return 1;
+    while (compare.IsRunning()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!theApp.PreTranslateMessage(&msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+    }
+    if (!compare.Shown()) return 1;
+    UpdateWindow(view.m_hWnd);
+    GdiFlush();
+    const double ms = Now() - t0;
+    std::printf("compare_to_paint_ms=%.1f\npeak_working_set=%llu\nresult_units=%llu\n", ms,
+                static_cast<unsigned long long>(PeakWorkingSet()),
+                static_cast<unsigned long long>(compare.Result().size()));
+    return 0;
+}
+
 // A one-line file: full repaints at the start of the line and with the view scrolled to its
 // end (median of several, the first one not counted).
 int MeasureLine(CLinkView& view, const char* path) {
@@ -257,7 +291,7 @@ int MeasureFind(CMainFrame& frame, const char* path, const char* text, const cha
 int main(int argc, char** argv) {
     QueryPerformanceFrequency(&g_freq);
     if (argc < 3) {
-        std::fprintf(stderr, "usage: viewer_bench load|line FILE | find FILE TEXT blind|case|cancel\n");
+        std::fprintf(stderr, "usage: viewer_bench load|line FILE | find FILE TEXT blind|case|cancel | compare OLD NEW\n");
         return 2;
     }
     // The command line's first argument is the mode, which the view's own start-up refuses
@@ -269,6 +303,7 @@ int main(int argc, char** argv) {
     if (!std::strcmp(argv[1], "load")) rc = MeasureLoad(frame->m_wndView, argv[2]);
     else if (!std::strcmp(argv[1], "line")) rc = MeasureLine(frame->m_wndView, argv[2]);
     else if (!std::strcmp(argv[1], "find") && argc >= 5) rc = MeasureFind(*frame, argv[2], argv[3], argv[4]);
+    else if (!std::strcmp(argv[1], "compare") && argc >= 4) rc = MeasureCompare(frame->m_wndView, argv[2], argv[3]);
     std::fflush(stdout);
     if (rc == 1) std::fprintf(stderr, "could not load %s\n", argv[2]);
     DestroyWindow(frame->m_hWnd);

@@ -211,7 +211,7 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
                 wintest::WriteFileBytes(locked, "old") && wintest::WriteFileBytes(big1, BigExport(u'x')) &&
                 wintest::WriteFileBytes(big2, BigExport(u'y')));
     const std::u16string branch = u"HKEY_CURRENT_USER\\Software\\QbTests\\Cmp\\Branch";
-    drive::Run([] { return theApp.Run(); }, [&] {
+    const auto steps = [&] {
         CompareByMenu(older, newer);
         EXPECT_NE(Settled().find(u"\r\n[-" + branch + u"\\Below]\r\n"), std::u16string::npos);
         drive::Chord({VK_MENU}, 'F');
@@ -219,6 +219,7 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
         EXPECT_NE(Settled().find(u"\r\n[" + branch + u"\\Below]\r\n"), std::u16string::npos) << "swapped";
 
         CompareByMenu(older, older);
+        EXPECT_EQ(drive::AnswerBox("Brindle", 1000), "<no box>") << "one file named twice";
         const std::u16string same = Settled();
         EXPECT_EQ(same.find(u"\r\n["), std::u16string::npos) << "no key";
         EXPECT_NE(same.find(u"; "), std::u16string::npos);
@@ -249,9 +250,23 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
         const HWND progress = drive::WaitWindow("#32770", A("正在比较..."), 20000);
         ASSERT_NE(progress, nullptr);
         EXPECT_TRUE(Comparer().IsRunning());
+        RECT view;  // a click into the text shown, below its lines: the keyboard goes to the view
+        GetWindowRect(m_frame->m_wndView.m_hWnd, &view);
+        drive::MouseClick(view.right - 60, view.bottom - 40);
         drive::Key(VK_ESCAPE);
         EXPECT_TRUE(drive::WaitGone(progress, 3000));
         EXPECT_EQ(Settled(), same);
+        CompareByMenu(big2, big1);  // and its Cancel button clicked
+        const HWND again = drive::WaitWindow("#32770", A("正在比较..."), 20000);
+        ASSERT_NE(again, nullptr);
+        RECT button;
+        GetWindowRect(GetDlgItem(again, IDCANCEL), &button);
+        drive::MouseClick((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+        EXPECT_TRUE(drive::WaitGone(again, 3000));
+        EXPECT_EQ(Settled(), same);
+    };
+    drive::Run([] { return theApp.Run(); }, [&] {
+        steps();
         PostMessageA(m_frame->m_hWnd, WM_COMMAND, ID_APP_EXIT, 0);
     });
 }
