@@ -12,5 +12,8 @@ echo
 echo "== Brindle: comparing two exports, a few hundred changes apart (the engine, natively)"
 "$here/../bench/brindle/compare_run.sh" "$host" "${BENCH_COMPARE_SIZES:-64 512}"
 echo
+echo "== Brindle: two exports compared in the viewer under Wine, to the result on screen, against the newer alone"
+"$here/../bench/brindle/compare_screen_run.sh" "$win" "$host" "${BENCH_COMPARE_SCREEN_MB:-512}"
+echo
 echo "== Quillet: start-up to a filled picker, 10,000 shortcuts against an empty file"
 "$here/../bench/quillet/run.sh" "$win"
