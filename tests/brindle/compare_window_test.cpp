@@ -200,16 +200,18 @@ std::string BigExport(int change) {
 
 // The menu and swap; one file as both exports (opened twice); a file that is no export, told by
 // name; a save that cannot replace a file another program holds open, told by name, leaving
-// that file and no other; Esc while the progress window shows. The text shown stays each time.
+// that file and no other; Esc and Cancel while the progress window shows (the text shown stays
+// each time); a comparison of exports that share no key saved only after a question.
 TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
     const std::string dir = wintest::ScratchDir("compare_menu"), older = dir + "older.reg", newer = dir + "newer.reg",
                       other = dir + "other.reg", locked = dir + "locked.reg", big1 = dir + "big1.reg",
-                      big2 = dir + "big2.reg";
+                      big2 = dir + "big2.reg", hklm = dir + "hklm.reg", deletes = dir + "deletes.reg";
     ASSERT_TRUE(wintest::WriteFileBytes(older, Utf16File(kHeader + kOlder)) &&
                 wintest::WriteFileBytes(newer, Utf16File(kHeader + u"[HKEY_CURRENT_USER\\Software\\QbTests\\Cmp]\r\n")) &&
                 wintest::WriteFileBytes(other, "[HKEY_CURRENT_USER\\Software]\r\n") &&
                 wintest::WriteFileBytes(locked, "old") && wintest::WriteFileBytes(big1, BigExport(u'x')) &&
-                wintest::WriteFileBytes(big2, BigExport(u'y')));
+                wintest::WriteFileBytes(big2, BigExport(u'y')) &&
+                wintest::WriteFileBytes(hklm, Utf16File(kHeader + u"[HKEY_LOCAL_MACHINE\\Software\\QbTests]\r\n")));
     const std::u16string branch = u"HKEY_CURRENT_USER\\Software\\QbTests\\Cmp\\Branch";
     const auto steps = [&] {
         CompareByMenu(older, newer);
@@ -244,7 +246,7 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
         int files = 0;
         do files += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY); while (FindNextFileA(list, &found));
         FindClose(list);
-        EXPECT_EQ(files, 6) << "a temporary file left";
+        EXPECT_EQ(files, 7) << "a temporary file left";
 
         CompareByMenu(big1, big2);
         const HWND progress = drive::WaitWindow("#32770", A("正在比较..."), 20000);
@@ -264,6 +266,18 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
         drive::MouseClick((button.left + button.right) / 2, (button.top + button.bottom) / 2);
         EXPECT_TRUE(drive::WaitGone(again, 3000));
         EXPECT_EQ(Settled(), same);
+
+        CompareByMenu(older, hklm);  // no key shared: saving it would delete all the older's keys
+        Settled();
+        drive::Chord({VK_CONTROL}, 'S');
+        drive::WaitDialog("", 10000);
+        Sleep(300);
+        drive::Type(deletes);
+        drive::Key(VK_RETURN);
+        EXPECT_NE(drive::WaitDialog("Brindle", 5000), nullptr) << "asked first";
+        drive::Key('N');
+        Sleep(500);
+        EXPECT_EQ(GetFileAttributesA(deletes.c_str()), INVALID_FILE_ATTRIBUTES) << "No: nothing saved";
     };
     drive::Run([] { return theApp.Run(); }, [&] {
         steps();
