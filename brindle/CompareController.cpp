@@ -73,6 +73,14 @@ std::string Ansi(const std::wstring& wide) {
     return out;
 }
 
+// A path by its whole name: swapping opens the files again, after a file dialog may have
+// changed the current folder.
+std::wstring FullPath(const std::wstring& path) {
+    std::wstring full(::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr) + 1, L'\0');
+    full.resize(::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr));
+    return full.empty() ? path : full;
+}
+
 std::u16string NoteWithFile(UINT id, const std::wstring& path) {
     std::u16string note = Wide(AfxLoadString(id));
     const size_t at = note.find(u"%1");
@@ -107,18 +115,6 @@ struct CCompareController::Job {
     HWND notify = nullptr;
     UINT id = 0;
 };
-
-namespace {
-
-// A path by its whole name: swapping opens the files again, after a file dialog may have
-// changed the current folder.
-std::wstring FullPath(const std::wstring& path) {
-    std::wstring full(::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr) + 1, L'\0');
-    full.resize(::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr));
-    return full.empty() ? path : full;
-}
-
-}  // namespace
 
 CCompareController::CCompareController(CLinkView& view) : m_view(view) {}
 
