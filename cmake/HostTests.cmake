@@ -113,6 +113,9 @@ endif()
 # the list gives, so the list of what the tests catch cannot go stale unnoticed.
 add_test(NAME lint.planted_faults COMMAND ${CMAKE_SOURCE_DIR}/scripts/plant-faults.sh --check)
 
+# lint.format: every C++ source git tracks is laid out as .clang-format says.
+add_test(NAME lint.format COMMAND ${CMAKE_SOURCE_DIR}/scripts/format.sh)
+
 # The starter shortcut list that make run and make dist ship must stay loadable: the
 # generator refuses any line the program would drop.
 find_package(Python3 COMPONENTS Interpreter)
