@@ -35,7 +35,7 @@ TEST(Classify, Table) {
         {"C:\\dir\\\x81\x22.txt", LINE_FILE}, {"[HKCU\\Software\\\x81\x3A]", LINE_KEY},
         {"[HKCU\\Software\\\x81\x5D", LINE_TEXT}, {"[HKCU\\\xB1\xED]", LINE_KEY},  // 0x5D: the parser's rule
         {"HKCU\\Software\\\x81", LINE_KEY},       // a lead byte as the last byte stands alone
-        {"HKCU\\\x81" "a", LINE_KEY}, {"\x81HKCU\\x", LINE_TEXT},
+        {"HKCU\\\201a", LINE_KEY}, {"\x81HKCU\\x", LINE_TEXT},
         {"HKCU\\\x80\\\\x", LINE_TEXT},  // 0x80 (the euro sign) is a byte of its own
     };
     for (const auto& c : cases) EXPECT_EQ(ClassifyLine(c.line), c.kind) << "line: " << c.line;
@@ -62,7 +62,7 @@ TEST(HasExtension, Table) {
         {"C:\\a\\b.reg.bak", ".REG", false}, {"C:\\a\\b.txt", ".REG", false}, {".reg", ".REG", true},
         {"reg", ".REG", false}, {"g", "G", true} /* shorter than four: whole */, {"", ".REG", false},
         {"a.reg", "", false}, {nullptr, ".REG", false}, {"a.reg", nullptr, false},
-        {"\xC4\xE3.reg", ".REG", true}, {"\xC4\xE3" "reg", ".REG", false},
+        {"\xC4\xE3.reg", ".REG", true}, {"\xC4\343reg", ".REG", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(HasExtension(c.path, c.ext), c.yes) << (c.path ? c.path : "(null)") << " " << (c.ext ? c.ext : "(null)");

@@ -1,6 +1,7 @@
 // The key-path grammar, both programs' parsers side by side, and the default shortcut name.
 // Texts are GBK bytes: "\xB1\xED" is a double-byte character, "\x95\x5C" one whose second
-// byte is the backslash, "\x81" "a" one whose second byte is a lower-case letter.
+// byte is the backslash, "\201a" one whose second byte is a lower-case letter (in octal, since a
+// hex escape would take the "a" in).
 #include <gtest/gtest.h>
 
 #include "KeyPathText.h"
@@ -57,8 +58,8 @@ const Case kCases[] = {
     {"HKCU\\a\x95\x5C\\b", "HKEY_CURRENT_USER\\a\x95\x5C\\b", "HKCU\\a\x95\x5C\\b", "HKEY_CURRENT_USER\\A\x95\x5C\\B", "b"},
     {"HKCU\\a\\\x95\x5C", "HKEY_CURRENT_USER\\a\\\x95\x5C", "HKCU\\a\\\x95\x5C", "HKEY_CURRENT_USER\\A\\\x95\x5C", "\x95\x5C"},
     {"HKCU\\a\x95\x5C\\\\b", N, N, N, N},
-    {"HKCU\\\x81" "a\x81" "z", "HKEY_CURRENT_USER\\\x81" "a\x81" "z", "HKCU\\\x81" "a\x81" "z",
-     "HKEY_CURRENT_USER\\\x81" "a\x81" "z", "\x81" "a\x81" "z"},
+    {"HKCU\\\201a\201z", "HKEY_CURRENT_USER\\\201a\201z", "HKCU\\\201a\201z",
+     "HKEY_CURRENT_USER\\\201a\201z", "\201a\201z"},
     {"\xB8\xB4\xD6\xC6: HKCU\\x", N, "HKCU\\x", N, "x"},
     {"\x81HKCU\\x", N, N, N, N},  // "\x81H" is one character
     {"HKCU\\x\x81", "HKEY_CURRENT_USER\\x\x81", "HKCU\\x\x81", "HKEY_CURRENT_USER\\X\x81", "x\x81"},  // lone lead byte

@@ -46,7 +46,7 @@ DWORD RefuseKey(HWND, UINT, WPARAM) {
 // with the pauses, and ending on the key. A missing key or no key path: no editor started, a
 // running one neither brought up nor typed into, nothing said.
 TEST(Navigator, DrivesTheEditorToTheKey) {
-    const std::string wideName = wintest::A("NavWide\\中文键\\") + "\x81" "a\\" + wintest::A("誠实");
+    const std::string wideName = wintest::A("NavWide\\中文键\\") + "\201a\\" + wintest::A("誠实");
     wintest::ScratchKey deep("NavDeep\\Level2\\level3\\Leaf"), wide(wideName), trail("NavTrail\\Open");
     ASSERT_TRUE(deep.Ok() && wide.Ok() && trail.Ok());
     // Run again by wine.navigator_test.english_layout: the same characters must reach the tree.
@@ -60,7 +60,7 @@ TEST(Navigator, DrivesTheEditorToTheKey) {
         {-1, "hkcu\\Software\\QbTests\\NavDeep\\Level2\\level3\\Leaf",
          "'NAVDEEP' RIGHT 'LEVEL2' RIGHT 'LEVEL3' RIGHT 'LEAF'", deep.Path()},
         {SW_SHOWNORMAL, "HKEY_CURRENT_USER\\Software\\QbTests\\" + wideName,
-         wintest::A("'NAVWIDE' RIGHT '中文键' RIGHT '") + "\x81" "a" + wintest::A("' RIGHT '誠实'"), wide.Path()},
+         wintest::A("'NAVWIDE' RIGHT '中文键' RIGHT '") + "\201a" + wintest::A("' RIGHT '誠实'"), wide.Path()},
         {SW_MINIMIZE, "HKCU\\Software\\QbTests\\NavTrail\\", "'NAVTRAIL' RIGHT",
          "HKEY_CURRENT_USER\\Software\\QbTests\\NavTrail"},
         {-1, missing, "", ""}, {SW_MINIMIZE, missing, "", ""}, {-1, "HKCU\\", "", ""}, {SW_MINIMIZE, "not a key", "", ""},

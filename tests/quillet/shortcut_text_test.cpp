@@ -29,7 +29,7 @@ TEST(ShortcutLine, SplitTakesTheFirstSeparatorAndNeedsBothParts) {
         const char *line, *location, *name;  // location null: refused, `out` untouched
     } cases[] = {
         {"HKCU\\Software\x03Soft", "HKCU\\Software", "Soft"},
-        {"a\x03" "b\x03" "c", "a", "b\x03" "c"},  // later separators belong to the name
+        {"a\003b\003c", "a", "b\003c"},  // later separators belong to the name
         {" loc \x03 name ", " loc ", " name "},
         {"x\x03\x03", "x", "\x03"},
         {"\x03name", nullptr, nullptr}, {"loc\x03", nullptr, nullptr}, {"\x03\x03", nullptr, nullptr},
@@ -52,7 +52,7 @@ TEST(ShortcutLine, FilePathReplacesTheExtensionOfTheFileNameOnly) {
         {"C:\\My.Tools\\Quillet", nullptr},  // a dot in a folder name is never used
         {"Quillet.exe", nullptr},
         // The trail byte of this double-byte character is 0x5C, not a backslash.
-        {"C:\\a\\b.\x95\x5C" "exe", "C:\\a\\b.ini"},
+        {"C:\\a\\b.\x95\134exe", "C:\\a\\b.ini"},
     };
     for (const Case& c : cases) {
         std::string out = "untouched";
@@ -83,17 +83,17 @@ TEST(ShortcutLoad, LinesAreCutAtCrLfTrimmedAndCheckedInOrder) {
         std::string text;
         Entries expected;
     } cases[] = {
-        {"ids in file order, the last line needs no CR LF", "HKCU\\A\x03" "a\r\nHKLM\\B\x03" "b\r\nHKCR\\C\x03" "c",
-         {{"HKCU\\A\x03" "a", 0}, {"HKLM\\B\x03" "b", 1}, {"HKCR\\C\x03" "c", 2}}},
+        {"ids in file order, the last line needs no CR LF", "HKCU\\A\003a\r\nHKLM\\B\003b\r\nHKCR\\C\003c",
+         {{"HKCU\\A\003a", 0}, {"HKLM\\B\003b", 1}, {"HKCR\\C\003c", 2}}},
         {"blanks at the ends go, blanks at the separator stay", " \t HKCU\\A \x03 a b \t\v\f\r\n",
          {{"HKCU\\A \x03 a b", 0}}},
-        {"LF-only lines arrive as one shortcut with a long name", "HKCU\\A\x03" "a\nHKCU\\B\x03" "b\n",
-         {{"HKCU\\A\x03" "a\nHKCU\\B\x03" "b", 0}}},
-        {"a lone CR stays inside the line", "HKCU\\A\x03" "a\rb\r\n", {{"HKCU\\A\x03" "a\rb", 0}}},
-        {"a second 0x03 stays in the name", "HKCU\\A\x03" "x\x03y\r\n", {{"HKCU\\A\x03" "x\x03y", 0}}},
+        {"LF-only lines arrive as one shortcut with a long name", "HKCU\\A\003a\nHKCU\\B\003b\n",
+         {{"HKCU\\A\003a\nHKCU\\B\003b", 0}}},
+        {"a lone CR stays inside the line", "HKCU\\A\003a\rb\r\n", {{"HKCU\\A\003a\rb", 0}}},
+        {"a second 0x03 stays in the name", "HKCU\\A\003x\x03y\r\n", {{"HKCU\\A\003x\x03y", 0}}},
         {"bad lines are dropped and take no id",
-         "\r\n   \r\nHKCU\\A no separator\r\n\x03" "empty location\r\nHKCU\\A\x03\r\nHKCU\\Good\x03one\r\n"
-         "C:\\file.txt\x03" "file\r\nHKCU\\\x03root only\r\nwords HKCU\\A\x03" "w\r\nHKCU\\Good\x03two\r\n",
+         "\r\n   \r\nHKCU\\A no separator\r\n\003empty location\r\nHKCU\\A\x03\r\nHKCU\\Good\x03one\r\n"
+         "C:\\file.txt\003file\r\nHKCU\\\x03root only\r\nwords HKCU\\A\003w\r\nHKCU\\Good\x03two\r\n",
          {{"HKCU\\Good\x03one", 0}, {"HKCU\\Good\x03two", 1}}},
         {"a key path by syntax: it need not exist, brackets allowed", "HKLM\\No\\Such\x03n\r\n[hkcu\\A]\x03n",
          {{"HKLM\\No\\Such\x03n", 0}, {"[hkcu\\A]\x03n", 1}}},
