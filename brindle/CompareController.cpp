@@ -245,7 +245,8 @@ void CCompareController::OnTimer() {
     ShowProgress(true);
     const uint64_t total = m_job->engine.Total(), done = std::min(m_job->engine.Done(), total);
     if (m_progress && m_progress->m_hWnd && total > 0)
-        ::SendDlgItemMessageA(m_progress->m_hWnd, IDC_COMPARE_BAR, PBM_SETPOS, static_cast<WPARAM>(done * kBarSteps / total), 0);
+        ::SendDlgItemMessageA(m_progress->m_hWnd, IDC_COMPARE_BAR, PBM_SETPOS,
+                              static_cast<WPARAM>(done * kBarSteps / total), 0);
 }
 
 void CCompareController::ShowProgress(bool show) {

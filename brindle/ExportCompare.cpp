@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr size_t kPiece = 1 << 20;         // the first reading, straight through
+constexpr size_t kPiece = 1 << 20;           // the first reading, straight through
 constexpr size_t kReadAgainPiece = 1 << 12;  // the keys read again, here and there: a page
 
 void Crlf(std::u16string& out) { out += u"\r\n"; }
@@ -41,13 +41,13 @@ void AppendNumber(std::u16string& out, uint64_t n) {
 }
 
 std::u16string FillIn(std::u16string_view text, const CompareCounts& c) {
-    const uint64_t numbers[] = {c.keysAdded, c.keysRemoved, c.keysChanged, c.valuesAdded, c.valuesRemoved, c.valuesChanged};
+    const uint64_t numbers[] = {c.keysAdded,   c.keysRemoved,   c.keysChanged,
+                                c.valuesAdded, c.valuesRemoved, c.valuesChanged};
     std::u16string out;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == u'%' && i + 1 < text.size() && text[i + 1] >= u'1' && text[i + 1] <= u'6')
             AppendNumber(out, numbers[text[++i] - u'1']);
-        else
-            out += text[i];
+        else out += text[i];
     }
     return out;
 }
@@ -132,8 +132,9 @@ private:
     void Value(const ExportValue& v) override {
         if (!m_started || m_done) return;
         FoldInto(v.name);
-        Stored stored{std::u16string(v.rawName), v.removed, v.type, std::vector<uint8_t>(v.data, v.data + v.size), v.form,
-                      std::u16string(v.text)};
+        Stored stored{
+            std::u16string(v.rawName), v.removed, v.type, std::vector<uint8_t>(v.data, v.data + v.size), v.form,
+            std::u16string(v.text)};
         const auto [it, added] = m_byName.emplace(m_fold, values.size());
         if (added) {
             values.push_back(std::move(stored));
@@ -165,7 +166,9 @@ void CExportCompare::IndexSide(Side& side) {
     try {
         side.reader.Watch(&m_done, &m_stop);
         if (!side.reader.Open(kPiece))
-            side.error = side.reader.Stopped() ? COMPARE_CANCELLED : side.reader.ReadFailed() ? COMPARE_READ_FAILED : COMPARE_NOT_AN_EXPORT;
+            side.error = side.reader.Stopped()      ? COMPARE_CANCELLED
+                         : side.reader.ReadFailed() ? COMPARE_READ_FAILED
+                                                    : COMPARE_NOT_AN_EXPORT;
         else if (!side.index.Build(side.reader, side.size, m_decode, m_context))
             side.error = side.reader.Stopped() ? COMPARE_CANCELLED : COMPARE_READ_FAILED;
     } catch (const std::exception&) {  // memory ran out (bad_alloc, or a length no vector holds)
@@ -176,7 +179,8 @@ void CExportCompare::IndexSide(Side& side) {
 
 CExportCompare::~CExportCompare() = default;
 
-bool CExportCompare::Run(CExportSource& older, CExportSource& newer, const CompareNotes& notes, std::u16string& result) {
+bool CExportCompare::Run(CExportSource& older, CExportSource& newer, const CompareNotes& notes,
+                         std::u16string& result) {
     m_stop = m_cancelled.load();
     m_done = 0;
     m_total = older.Size() + newer.Size();
@@ -203,9 +207,7 @@ bool CExportCompare::Compare(const CompareNotes& notes, std::u16string& result) 
     std::thread worker;
     try {
         worker = std::thread([this, &olderSide] { IndexSide(olderSide); });
-    } catch (const std::system_error&) {
-        IndexSide(olderSide);
-    }
+    } catch (const std::system_error&) { IndexSide(olderSide); }
     IndexSide(newerSide);
     if (worker.joinable()) worker.join();
 
@@ -253,7 +255,8 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
         }
         if (k.parent != kNoKey) {
             const ExportKey& parent = older.keys[k.parent];
-            if (parent.partner == kNoKey && ((parent.flags & (KEY_LISTED | KEY_ROOT)) == KEY_LISTED || (parent.flags & KEY_COVERED)))
+            if (parent.partner == kNoKey &&
+                ((parent.flags & (KEY_LISTED | KEY_ROOT)) == KEY_LISTED || (parent.flags & KEY_COVERED)))
                 k.flags |= KEY_COVERED;
         }
         removed.emplace_back(after, key);

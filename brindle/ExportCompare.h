@@ -38,8 +38,8 @@
 // The comment lines at the head of the result, from the caller's string resources. Each goes
 // after "; ", one comment line per line of it; an empty one is left out.
 struct CompareNotes {
-    std::u16string olderFile;    // names the older export
-    std::u16string newerFile;    // names the newer export
+    std::u16string olderFile;  // names the older export
+    std::u16string newerFile;  // names the newer export
     // %1 keys added, %2 keys removed, %3 keys changed, %4 values added, %5 values removed,
     // %6 values changed: the numbers of such lines in the result.
     std::u16string counts;

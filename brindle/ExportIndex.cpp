@@ -48,10 +48,13 @@ void Fold(const char16_t* p, size_t n, char16_t* out) {
         // Signed comparisons: units from 0x8000 up are negative, so they too take the slow way.
         if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpgt_epi16(v, ascii), _mm_cmplt_epi16(v, _mm_setzero_si128())))) break;
         const __m128i small = _mm_and_si128(_mm_cmpgt_epi16(v, a), _mm_cmplt_epi16(v, z));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_sub_epi16(v, _mm_and_si128(small, _mm_set1_epi16(32))));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                         _mm_sub_epi16(v, _mm_and_si128(small, _mm_set1_epi16(32))));
     }
 #endif
-    for (; i < n; ++i) out[i] = p[i] < 0x80 ? (p[i] >= u'a' && p[i] <= u'z' ? static_cast<char16_t>(p[i] - 32) : p[i]) : FoldCase(p[i]);
+    for (; i < n; ++i)
+        out[i] =
+            p[i] < 0x80 ? (p[i] >= u'a' && p[i] <= u'z' ? static_cast<char16_t>(p[i] - 32) : p[i]) : FoldCase(p[i]);
 }
 
 }  // namespace
@@ -118,7 +121,8 @@ void CExportIndex::MergeAndHash() {
     }
     keys.resize(kept);
     for (Section& section : m_sections) section.key = to[section.key];
-    m_listed = static_cast<size_t>(std::count_if(keys.begin(), keys.end(), [](const ExportKey& k) { return k.flags & KEY_LISTED; }));
+    m_listed = static_cast<size_t>(
+        std::count_if(keys.begin(), keys.end(), [](const ExportKey& k) { return k.flags & KEY_LISTED; }));
 }
 
 // A key listed more than once has the values of all its listings, each by its last line.
@@ -134,7 +138,8 @@ void CExportIndex::DigestListedAgain() {
         const uint32_t key = m_sections[section].key;
         if (keys[key].more == kNoKey) continue;
         const size_t end = section + 1 < m_sections.size() ? m_sections[section + 1].begin : m_values.size();
-        for (size_t i = m_sections[section].begin; i < end; ++i) records.push_back({key, m_values[i].name, section, m_values[i].value});
+        for (size_t i = m_sections[section].begin; i < end; ++i)
+            records.push_back({key, m_values[i].name, section, m_values[i].value});
         keys[key].digest = 0;
     }
     std::sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
@@ -174,7 +179,8 @@ void CExportIndex::Place(uint32_t key) {
 std::vector<uint64_t> CExportIndex::ListingsOf(uint32_t key) const {
     std::vector<uint64_t> offsets;
     if (!(keys[key].flags & KEY_LISTED)) return offsets;
-    for (uint32_t more = keys[key].more; more != kNoKey; more = m_more[more].previous) offsets.push_back(m_more[more].offset);
+    for (uint32_t more = keys[key].more; more != kNoKey; more = m_more[more].previous)
+        offsets.push_back(m_more[more].offset);
     offsets.push_back(keys[key].offset);
     std::reverse(offsets.begin(), offsets.end());
     return offsets;
@@ -236,7 +242,8 @@ void CExportIndex::EndSection() {
     if (m_current == kNoKey) return;
     const auto first = m_values.begin() + static_cast<std::ptrdiff_t>(m_sections.back().begin);
     const bool sorted = m_values.end() - first > 32;
-    if (sorted) std::stable_sort(first, m_values.end(), [](const ValueHash& a, const ValueHash& b) { return a.name < b.name; });
+    if (sorted)
+        std::stable_sort(first, m_values.end(), [](const ValueHash& a, const ValueHash& b) { return a.name < b.name; });
     auto kept = first;
     for (auto it = first; it != m_values.end(); ++it) {
         bool replaced = false;  // by a later line of the same name

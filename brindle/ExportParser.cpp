@@ -41,7 +41,8 @@ bool UnderKnownRoot(std::u16string_view path) {
     for (std::u16string_view name : kRoots) {
         if (root.size() != name.size()) continue;
         size_t i = 0;
-        while (i < root.size() && (root[i] == name[i] || (root[i] >= 'a' && root[i] <= 'z' && root[i] - 32 == name[i]))) ++i;
+        while (i < root.size() && (root[i] == name[i] || (root[i] >= 'a' && root[i] <= 'z' && root[i] - 32 == name[i])))
+            ++i;
         if (i == root.size()) return true;
     }
     return false;
@@ -207,7 +208,8 @@ void CExportParser::DwordData(const char16_t* p, const char16_t* end) {
     p = SkipBlanks(p, end);
     const char16_t* digits = p;
     uint32_t value = 0;
-    for (; p < end && HexValue(*p) >= 0 && p - digits < 9; ++p) value = value * 16 + static_cast<uint32_t>(HexValue(*p));
+    for (; p < end && HexValue(*p) >= 0 && p - digits < 9; ++p)
+        value = value * 16 + static_cast<uint32_t>(HexValue(*p));
     const char16_t* rest = SkipBlanks(p, end);
     if (p == digits || p - digits > 8 || (rest != end && *rest != ';')) return;
     m_type = 4;
@@ -221,7 +223,8 @@ void CExportParser::HexData(const char16_t* p, const char16_t* end) {
         // The editor writes "xx," over and over: three units a step, into room made first.
         size_t filled = m_data.size();
         m_data.resize(filled + static_cast<size_t>(end - p) / 3);
-        for (int high, low; end - p >= 3 && p[2] == ',' && (high = HexValue(p[0])) >= 0 && (low = HexValue(p[1])) >= 0; p += 3)
+        for (int high, low; end - p >= 3 && p[2] == ',' && (high = HexValue(p[0])) >= 0 && (low = HexValue(p[1])) >= 0;
+             p += 3)
             m_data[filled++] = static_cast<uint8_t>(high << 4 | low);
         m_data.resize(filled);
         if (p == end) return StoreHex();
@@ -255,11 +258,13 @@ void CExportParser::StoreHex() {
         // Import ends string data with a zero character when it has none, and reads the bytes
         // of a REGEDIT4 export in the ANSI code page.
         if (m_format == ExportFormat::Version5) {
-            if (m_data.size() % 2 == 0 && (m_data[m_data.size() - 2] || m_data.back())) m_data.insert(m_data.end(), 2, 0);
+            if (m_data.size() % 2 == 0 && (m_data[m_data.size() - 2] || m_data.back()))
+                m_data.insert(m_data.end(), 2, 0);
         } else {
             if (m_data.back()) m_data.push_back(0);
             m_wide.resize(m_data.size());
-            const size_t n = m_decode(reinterpret_cast<const char*>(m_data.data()), m_data.size(), m_wide.data(), m_context);
+            const size_t n =
+                m_decode(reinterpret_cast<const char*>(m_data.data()), m_data.size(), m_wide.data(), m_context);
             m_data.clear();
             AppendUtf16(m_data, m_wide.data(), n);
         }

@@ -38,7 +38,7 @@ struct ExportValue {
     const uint8_t* data = nullptr;
     size_t size = 0;
     ExportDataForm form = ExportDataForm::Hex;
-    std::u16string_view text;     // String: "..." as written, quotes included; Dword: the digits
+    std::u16string_view text;  // String: "..." as written, quotes included; Dword: the digits
 };
 
 class CExportParser {

@@ -20,8 +20,8 @@ size_t FindBreak(const char16_t* p, size_t n) {
     const __m128i cr = _mm_set1_epi16(13), lf = _mm_set1_epi16(10), zero = _mm_setzero_si128();
     for (; i + 8 <= n; i += 8) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf)),
-                                         _mm_cmpeq_epi16(v, zero));
+        const __m128i hit =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf)), _mm_cmpeq_epi16(v, zero));
         if (const int mask = _mm_movemask_epi8(hit)) return i + static_cast<size_t>(__builtin_ctz(mask)) / 2;
     }
 #endif
@@ -35,8 +35,8 @@ size_t FindBreak(const char* p, size_t n) {
     const __m128i cr = _mm_set1_epi8(13), lf = _mm_set1_epi8(10), zero = _mm_setzero_si128();
     for (; i + 16 <= n; i += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)),
-                                         _mm_cmpeq_epi8(v, zero));
+        const __m128i hit =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)), _mm_cmpeq_epi8(v, zero));
         if (const int mask = _mm_movemask_epi8(hit)) return i + static_cast<size_t>(__builtin_ctz(mask));
     }
 #endif
@@ -114,7 +114,8 @@ bool CExportReader::Refill(std::vector<Unit>& buffer) {
     }
     // A piece, or as much as the line begun, but no more than the file still holds.
     const uint64_t size = m_source.Size(), at = m_base + m_filled;
-    const size_t want = static_cast<size_t>(std::min<uint64_t>(std::max(m_piece, kept), std::max<uint64_t>(size > at ? size - at : 0, 64)));
+    const size_t want = static_cast<size_t>(
+        std::min<uint64_t>(std::max(m_piece, kept), std::max<uint64_t>(size > at ? size - at : 0, 64)));
     if (buffer.size() * sizeof(Unit) < kept + want) buffer.resize((kept + want) / sizeof(Unit) + 1);
     size_t got = 0;
     if (!m_source.Read(m_base + m_filled, reinterpret_cast<char*>(buffer.data()) + m_filled,

@@ -79,7 +79,7 @@ private:
     size_t m_scanned = 0;          // units after m_pos known to hold no line break
     size_t m_piece = 0;
     bool m_eof = false;
-    bool m_ended = false;          // a zero character ended the text
+    bool m_ended = false;  // a zero character ended the text
     bool m_failed = false;
     bool m_stopped = false;
 };

@@ -71,9 +71,7 @@ bool CLinkDoc::PushLine(size_t start, size_t end) {
         if (!fresh) return false;
         try {
             m_index.push_back(std::move(fresh));
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
+        } catch (const std::bad_alloc&) { return false; }
     }
     IndexBlock& block = *m_index.back();
     bool noLink = m_pendingNoLink;
@@ -137,9 +135,7 @@ bool CLinkDoc::MarkNoLink(size_t at) {
     if (!m_feeding) return false;
     try {
         m_noLink.push_back(m_size + at);
-    } catch (const std::bad_alloc&) {
-        return Fail();
-    }
+    } catch (const std::bad_alloc&) { return Fail(); }
     return true;
 }
 
@@ -179,9 +175,7 @@ bool CLinkDoc::GetLine(int32_t index, LineItem& item) const {
     if (index < 0 || index >= GetLineCount()) return false;
     try {
         item.text.assign(LineText(index));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    } catch (const std::bad_alloc&) { return false; }
     item.kind = LineKind(index);
     return true;
 }
@@ -218,8 +212,7 @@ TextMatch CLinkDoc::MatchAt(size_t offset, size_t length) const {
 }
 
 bool CLinkDoc::Holds(const TextMatch& match) const {
-    return match.line >= 0 && match.line < GetLineCount() &&
-           match.start + match.length <= LineText(match.line).size();
+    return match.line >= 0 && match.line < GetLineCount() && match.start + match.length <= LineText(match.line).size();
 }
 
 size_t CLinkDoc::SearchStart(const TextMatch& shown, bool down, int32_t topLine) const {
@@ -229,6 +222,5 @@ size_t CLinkDoc::SearchStart(const TextMatch& shown, bool down, int32_t topLine)
 
 int32_t CLinkDoc::GetMaxLineLength() const {
     // The view adds 2 to this for its horizontal range; a line of 2 GB must not overflow it.
-    return m_nMaxLineLen > static_cast<size_t>(INT32_MAX - 2) ? INT32_MAX - 2
-                                                            : static_cast<int32_t>(m_nMaxLineLen);
+    return m_nMaxLineLen > static_cast<size_t>(INT32_MAX - 2) ? INT32_MAX - 2 : static_cast<int32_t>(m_nMaxLineLen);
 }

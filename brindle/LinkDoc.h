@@ -135,10 +135,10 @@ private:
     std::vector<std::unique_ptr<IndexBlock>> m_index;
     size_t m_count = 0;
     size_t m_nMaxLineLen = 0;
-    size_t m_pending = 0;           // start of the unfinished line while a text is fed
-    std::vector<size_t> m_noLink;   // MarkNoLink's marks in the area not yet committed
-    size_t m_noLinkNext = 0;        // the first of them not yet taken by a completed line
-    bool m_pendingNoLink = false;   // the unfinished line is marked
-    size_t m_textStart = 0;         // where the text being fed began in m_buf
+    size_t m_pending = 0;          // start of the unfinished line while a text is fed
+    std::vector<size_t> m_noLink;  // MarkNoLink's marks in the area not yet committed
+    size_t m_noLinkNext = 0;       // the first of them not yet taken by a completed line
+    bool m_pendingNoLink = false;  // the unfinished line is marked
+    size_t m_textStart = 0;        // where the text being fed began in m_buf
     bool m_feeding = false;
 };

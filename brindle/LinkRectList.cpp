@@ -8,9 +8,7 @@ CLinkRectList::~CLinkRectList() = default;
 bool CLinkRectList::Add(const LinkRect& rect, int32_t line) {
     try {
         m_items.push_back(LinkItem{rect, line});
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    } catch (const std::bad_alloc&) { return false; }
     if (rect.top > rect.bottom) {
         m_stacked = false;
     } else if (m_items.size() > 1) {

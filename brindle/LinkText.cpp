@@ -100,7 +100,10 @@ Found Scan(std::string_view text, bool drive) {
             if (i + 1 < n && p[i + 1] == '\\') f.doubleBackslash = true;
             break;
         case kColon: f.colon = true; break;
-        case kQuote: f.quote = true; f.notInFileName = true; break;
+        case kQuote:
+            f.quote = true;
+            f.notInFileName = true;
+            break;
         default: f.notInFileName = true; break;
         }
         ++i;

@@ -18,8 +18,7 @@ constexpr COLORREF kTextColour = RGB(0, 0, 0);
 constexpr int32_t kPieceBytes = 0xFC00;
 
 int ClampToInt(int64_t v) {
-    return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(),
-                                                std::numeric_limits<int>::max()));
+    return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 bool IsLeadingBlank(char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
@@ -180,8 +179,8 @@ LRESULT CLinkView::OnPaint(WPARAM, LPARAM) {
         CRect client;
         GetClientRect(&client);
 
-        const linkview::LineRange range = linkview::LinesToPaint(v, dc.m_ps.rcPaint.top, dc.m_ps.rcPaint.bottom,
-                                                                 m_cyLine, m_doc.GetLineCount());
+        const linkview::LineRange range =
+            linkview::LinesToPaint(v, dc.m_ps.rcPaint.top, dc.m_ps.rcPaint.bottom, m_cyLine, m_doc.GetLineCount());
         // The DC gives back font, colour and alignment when it goes (it saved its state
         // at the first selection).
         dc.SelectObject(m_fontText);
@@ -346,12 +345,10 @@ void CLinkView::Scroll(int bar, int code) {
     const int unit = bar == SB_VERT ? m_cyLine : m_cxChar;
     // A jump of more than a window's worth just repaints everything; keep the pixel
     // distance inside what ScrollWindow can take.
-    const int distance = static_cast<int>(std::clamp<int64_t>(
-        (static_cast<int64_t>(oldPos) - si.nPos) * unit, -0x3FFFFFFF, 0x3FFFFFFF));
-    if (bar == SB_VERT)
-        ::ScrollWindow(m_hWnd, 0, distance, nullptr, nullptr);
-    else
-        ::ScrollWindow(m_hWnd, distance, 0, nullptr, nullptr);
+    const int distance =
+        static_cast<int>(std::clamp<int64_t>((static_cast<int64_t>(oldPos) - si.nPos) * unit, -0x3FFFFFFF, 0x3FFFFFFF));
+    if (bar == SB_VERT) ::ScrollWindow(m_hWnd, 0, distance, nullptr, nullptr);
+    else ::ScrollWindow(m_hWnd, distance, 0, nullptr, nullptr);
     UpdateWindow();
 }
 
@@ -359,14 +356,38 @@ LRESULT CLinkView::OnKeyDown(WPARAM wParam, LPARAM) {
     UINT message = 0;
     int code = 0;
     switch (wParam) {
-    case VK_PRIOR: message = WM_VSCROLL; code = SB_PAGEUP; break;
-    case VK_NEXT: message = WM_VSCROLL; code = SB_PAGEDOWN; break;
-    case VK_END: message = WM_VSCROLL; code = SB_BOTTOM; break;
-    case VK_HOME: message = WM_VSCROLL; code = SB_TOP; break;
-    case VK_LEFT: message = WM_HSCROLL; code = SB_LINELEFT; break;
-    case VK_UP: message = WM_VSCROLL; code = SB_LINEUP; break;
-    case VK_RIGHT: message = WM_HSCROLL; code = SB_LINERIGHT; break;
-    case VK_DOWN: message = WM_VSCROLL; code = SB_LINEDOWN; break;
+    case VK_PRIOR:
+        message = WM_VSCROLL;
+        code = SB_PAGEUP;
+        break;
+    case VK_NEXT:
+        message = WM_VSCROLL;
+        code = SB_PAGEDOWN;
+        break;
+    case VK_END:
+        message = WM_VSCROLL;
+        code = SB_BOTTOM;
+        break;
+    case VK_HOME:
+        message = WM_VSCROLL;
+        code = SB_TOP;
+        break;
+    case VK_LEFT:
+        message = WM_HSCROLL;
+        code = SB_LINELEFT;
+        break;
+    case VK_UP:
+        message = WM_VSCROLL;
+        code = SB_LINEUP;
+        break;
+    case VK_RIGHT:
+        message = WM_HSCROLL;
+        code = SB_LINERIGHT;
+        break;
+    case VK_DOWN:
+        message = WM_VSCROLL;
+        code = SB_LINEDOWN;
+        break;
     default: break;
     }
     if (message) SendMessage(message, MAKEWPARAM(code, 0), 0);
@@ -374,8 +395,7 @@ LRESULT CLinkView::OnKeyDown(WPARAM wParam, LPARAM) {
 }
 
 LRESULT CLinkView::OnMouseWheel(WPARAM wParam, LPARAM) {
-    const linkview::WheelSteps steps =
-        linkview::WheelLines(static_cast<int16_t>(HIWORD(wParam)), m_nWheelStep);
+    const linkview::WheelSteps steps = linkview::WheelLines(static_cast<int16_t>(HIWORD(wParam)), m_nWheelStep);
     for (int32_t i = 0; i < steps.up; ++i) SendMessage(WM_VSCROLL, MAKEWPARAM(SB_LINEUP, 0), 0);
     for (int32_t i = 0; i < steps.down; ++i) SendMessage(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
     return Default();
@@ -401,9 +421,8 @@ LRESULT CLinkView::OnMouseMove(WPARAM wParam, LPARAM lParam) {
     // Any move with the button held cancels the pending click: a click is a press and a
     // release in one place.
     if (wParam & MK_LBUTTON) m_bButtonDown = false;
-    m_bOverLink = m_links.HitAny(ToDocument(lParam), [this](int32_t line, const LinkRect& rect) {
-        return MeasureLink(line, rect);
-    });
+    m_bOverLink = m_links.HitAny(ToDocument(lParam),
+                                 [this](int32_t line, const LinkRect& rect) { return MeasureLink(line, rect); });
     if (!m_bTracking) {
         TRACKMOUSEEVENT tme{};
         tme.cbSize = sizeof(tme);
@@ -442,9 +461,8 @@ LRESULT CLinkView::OnLButtonDown(WPARAM, LPARAM) {
 LRESULT CLinkView::OnLButtonUp(WPARAM, LPARAM lParam) {
     if (m_bOverLink && m_bButtonDown) {
         m_bButtonDown = false;
-        const int32_t line = m_links.HitTest(ToDocument(lParam), [this](int32_t l, const LinkRect& rect) {
-            return MeasureLink(l, rect);
-        });
+        const int32_t line = m_links.HitTest(ToDocument(lParam),
+                                             [this](int32_t l, const LinkRect& rect) { return MeasureLink(l, rect); });
         if (line >= 0) OpenLink(line);
     }
     return Default();
@@ -456,8 +474,8 @@ bool CLinkView::OpenLink(int32_t line) {
     if (!m_doc.GetLine(line, item)) return false;
     // The line was judged a link without its leading blanks and tabs; hand over what was
     // judged, so that an indented key or file opens like any other.
-    const size_t start = static_cast<size_t>(
-        std::find_if_not(item.text.begin(), item.text.end(), IsLeadingBlank) - item.text.begin());
+    const size_t start =
+        static_cast<size_t>(std::find_if_not(item.text.begin(), item.text.end(), IsLeadingBlank) - item.text.begin());
     const char* target = item.text.c_str() + start;
     if (item.kind == LINE_KEY) return m_regKey.OpenInRegEdit(target);
     if (item.kind == LINE_FILE) return m_shell.SelectInExplorer(target);

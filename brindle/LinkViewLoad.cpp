@@ -33,9 +33,7 @@ bool CLinkView::ReplaceText(const std::function<bool(CLinkDoc& doc)>& fill) {
     bool filled = false;
     try {
         filled = fill(m_doc);
-    } catch (const std::bad_alloc&) {
-        m_doc.Clear();
-    }
+    } catch (const std::bad_alloc&) { m_doc.Clear(); }
     // The new text, or the emptied view rather than the old picture until the next repaint;
     // no match of the old text is left pointing into the document.
     ShowNewText();
@@ -81,8 +79,8 @@ bool CLinkView::LoadCommandLine() {
     // A first argument /compare names no file today: it cannot change what worked before.
     int count = 0;
     LPWSTR* arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    const bool compare = arguments && count >= 2 &&
-                         ::CompareStringOrdinal(arguments[1], -1, L"/compare", -1, TRUE) == CSTR_EQUAL;
+    const bool compare =
+        arguments && count >= 2 && ::CompareStringOrdinal(arguments[1], -1, L"/compare", -1, TRUE) == CSTR_EQUAL;
     bool started = false;
     if (compare && count >= 4) started = m_compare.Start(arguments[2], arguments[3]);
     else if (compare) AfxMessageBox(AfxLoadString(IDS_COMPARE_USAGE), MB_OK | MB_ICONEXCLAMATION);

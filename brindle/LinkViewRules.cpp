@@ -8,14 +8,13 @@ namespace linkview {
 namespace {
 
 int32_t ClampToInt32(int64_t v) {
-    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 }  // namespace
 
-LineRange LinesToPaint(int32_t topLine, int32_t updateTop, int32_t updateBottom, int32_t cyLine,
-                       int32_t lineCount) {
+LineRange LinesToPaint(int32_t topLine, int32_t updateTop, int32_t updateBottom, int32_t cyLine, int32_t lineCount) {
     LineRange range;
     if (cyLine <= 0 || lineCount <= 0) return range;
     // 64-bit: a position near the end of a long file plus a row offset must not wrap.

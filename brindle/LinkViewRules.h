@@ -21,8 +21,7 @@ struct LineRange {
 // topLine is the vertical scroll position (index of the first visible line), updateTop and
 // updateBottom the update rectangle's rows in client pixels. Positions go far beyond
 // 65,535 lines, so nothing here is 16-bit.
-LineRange LinesToPaint(int32_t topLine, int32_t updateTop, int32_t updateBottom, int32_t cyLine,
-                       int32_t lineCount);
+LineRange LinesToPaint(int32_t topLine, int32_t updateTop, int32_t updateBottom, int32_t cyLine, int32_t lineCount);
 
 // Request codes of WM_VSCROLL and WM_HSCROLL (the platform's SB_* values).
 enum ScrollCode : int {

@@ -81,7 +81,9 @@ LRESULT CMainFrame::OnDropFiles(WPARAM wParam, LPARAM) {
 // Swapping needs a comparison shown, saving any text shown.
 LRESULT CMainFrame::OnInitMenuPopup(WPARAM wParam, LPARAM) {
     HMENU menu = reinterpret_cast<HMENU>(wParam);
-    const auto enable = [menu](UINT id, bool on) { ::EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); };
+    const auto enable = [menu](UINT id, bool on) {
+        ::EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+    };
     enable(ID_FILE_SWAPCOMPARE, m_wndView.Comparer().Shown());
     enable(ID_FILE_SAVETEXTAS, m_wndView.HasSaveableText());
     return Default();

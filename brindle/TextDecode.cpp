@@ -33,8 +33,7 @@ bool CTextDecoder::Begin(uint64_t dataSize) {
     // the room the conversion asks for ahead of its last piece, so that the buffer never
     // has to grow (and be copied) near the end of a large file.
     if (dataSize > SIZE_MAX / 16) return Fail(m_ended, m_failed);
-    const uint64_t room =
-        (m_encoding == TextEncoding::Utf16 ? (dataSize + 1) / 2 * m_maxBytes : dataSize) + 64;
+    const uint64_t room = (m_encoding == TextEncoding::Utf16 ? (dataSize + 1) / 2 * m_maxBytes : dataSize) + 64;
     if (!m_doc.BeginText(static_cast<size_t>(room))) return Fail(m_ended, m_failed);
     return true;
 }
@@ -166,8 +165,8 @@ bool CTextDecoder::ConvertUnits(const char16_t* units, size_t n) {
             size_t run = k;
             while (run < piece && src[run] >= 0x80) ++run;
             // A pair straddling the piece's end goes whole into this run.
-            if (run == piece && run > k && i + run < n && IsHigh(src[run - 1]) &&
-                src[run] >= 0xDC00 && src[run] <= 0xDFFF)
+            if (run == piece && run > k && i + run < n && IsHigh(src[run - 1]) && src[run] >= 0xDC00 &&
+                src[run] <= 0xDFFF)
                 ++run;
             if (run > k) {
                 bool lost = false;
@@ -205,8 +204,8 @@ bool CTextDecoder::Finish() {
     return m_doc.EndText();
 }
 
-bool DecodeTextInto(CLinkDoc& doc, const unsigned char* data, size_t n, WideRunConverter convert,
-                    void* context, size_t maxBytesPerUnit) {
+bool DecodeTextInto(CLinkDoc& doc, const unsigned char* data, size_t n, WideRunConverter convert, void* context,
+                    size_t maxBytesPerUnit) {
     const TextEncoding enc = DetectEncoding(data, n);
     const size_t skip = enc == TextEncoding::Utf16 ? 2 : 0;
     CTextDecoder decoder(doc, enc, convert, context, maxBytesPerUnit);

@@ -34,8 +34,7 @@ using WideRunConverter = size_t (*)(const char16_t* src, size_t n, char* dst, vo
 // false for an empty text (or when memory ran out, the document then being empty).
 class CTextDecoder {
 public:
-    CTextDecoder(CLinkDoc& doc, TextEncoding encoding, WideRunConverter convert, void* context,
-                 size_t maxBytesPerUnit);
+    CTextDecoder(CLinkDoc& doc, TextEncoding encoding, WideRunConverter convert, void* context, size_t maxBytesPerUnit);
     CTextDecoder(const CTextDecoder&) = delete;
     CTextDecoder& operator=(const CTextDecoder&) = delete;
 
@@ -64,11 +63,11 @@ private:
     size_t m_areaSize = 0;
     bool m_haveOdd = false;  // UTF-16: a piece ended in the middle of a unit
     unsigned char m_odd = 0;
-    bool m_haveHigh = false; // UTF-16: a piece ended after a high surrogate
+    bool m_haveHigh = false;  // UTF-16: a piece ended after a high surrogate
     char16_t m_high = 0;
 };
 
 // The whole decoding at once, for tests and the fuzzer: `data` is the file's content
 // including any byte-order mark.
-bool DecodeTextInto(CLinkDoc& doc, const unsigned char* data, size_t n, WideRunConverter convert,
-                    void* context, size_t maxBytesPerUnit);
+bool DecodeTextInto(CLinkDoc& doc, const unsigned char* data, size_t n, WideRunConverter convert, void* context,
+                    size_t maxBytesPerUnit);

@@ -31,9 +31,9 @@ public:
     unsigned Mask(const char* at) const {
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + m_lastAt));
-        return static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(a, m_f0), _mm_cmpeq_epi8(a, m_f1)),
-                          _mm_or_si128(_mm_cmpeq_epi8(b, m_l0), _mm_cmpeq_epi8(b, m_l1)))));
+        return static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(a, m_f0), _mm_cmpeq_epi8(a, m_f1)),
+                                            _mm_or_si128(_mm_cmpeq_epi8(b, m_l0), _mm_cmpeq_epi8(b, m_l1)))));
     }
 
 private:

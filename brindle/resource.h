@@ -5,41 +5,41 @@
 #include "AfxRes.h"
 
 // Resources named by the frame: menu, accelerators, icon and title string share this one id.
-#define IDR_MAINFRAME 128
-#define IDD_ABOUTBOX 100
-#define IDD_COMPARE_PROGRESS 101  // the small window of a long comparison: a bar and Cancel
-#define IDC_COMPARE_BAR 1001      // its bar
-#define IDC_LINKHAND 130   // cursor: the hand shown over a link
+#define IDR_MAINFRAME        128
+#define IDD_ABOUTBOX         100
+#define IDD_COMPARE_PROGRESS 101   // the small window of a long comparison: a bar and Cancel
+#define IDC_COMPARE_BAR      1001  // its bar
+#define IDC_LINKHAND         130   // cursor: the hand shown over a link
 
 // Strings.
-#define IDS_OPEN_FILTER 129   // filter of the file-open dialog, '|'-separated
-#define IDS_VIEW_FONT 131     // face name of the view's two fonts
+#define IDS_OPEN_FILTER    129  // filter of the file-open dialog, '|'-separated
+#define IDS_VIEW_FONT      131  // face name of the view's two fonts
 #define IDS_FIND_NOT_FOUND 132  // Find found nothing; %1 is the text searched for
 // Comparing two exports and saving: the Open dialogs' titles, the comment lines at the head of
 // a comparison (%1 a file's name; the counts' %1 to %6, see CompareNotes), the Save dialog's
 // filter, the messages (%1 a file's name, %2 the system's reason).
-#define IDS_COMPARE_OLDER_TITLE 140
-#define IDS_COMPARE_NEWER_TITLE 141
-#define IDS_COMPARE_NOTE_OLDER 142
-#define IDS_COMPARE_NOTE_NEWER 143
-#define IDS_COMPARE_NOTE_COUNTS 144
-#define IDS_COMPARE_NOTE_SAME 145
+#define IDS_COMPARE_OLDER_TITLE        140
+#define IDS_COMPARE_NEWER_TITLE        141
+#define IDS_COMPARE_NOTE_OLDER         142
+#define IDS_COMPARE_NOTE_NEWER         143
+#define IDS_COMPARE_NOTE_COUNTS        144
+#define IDS_COMPARE_NOTE_SAME          145
 #define IDS_COMPARE_NOTE_NO_SHARED_KEY 146
-#define IDS_COMPARE_OPEN_FAILED 147
-#define IDS_COMPARE_NOT_AN_EXPORT 148
-#define IDS_COMPARE_READ_FAILED 149
-#define IDS_COMPARE_NO_MEMORY 150
-#define IDS_COMPARE_USAGE 151      // /compare without its two files
-#define IDS_SAVE_FILTER 152
-#define IDS_SAVE_FAILED 153
-#define IDS_SAVE_ASK_NO_SHARED_KEY 154
+#define IDS_COMPARE_OPEN_FAILED        147
+#define IDS_COMPARE_NOT_AN_EXPORT      148
+#define IDS_COMPARE_READ_FAILED        149
+#define IDS_COMPARE_NO_MEMORY          150
+#define IDS_COMPARE_USAGE              151  // /compare without its two files
+#define IDS_SAVE_FILTER                152
+#define IDS_SAVE_FAILED                153
+#define IDS_SAVE_ASK_NO_SHARED_KEY     154
 
 // Commands of the menu IDR_MAINFRAME that the view handles.
-#define ID_FILE_OPENTEXT 32771
-#define ID_EDIT_PASTETEXT 32772
-#define ID_FILE_COMPARE 32773      // two exports: what turns the older into the newer
-#define ID_FILE_SWAPCOMPARE 32774  // the comparison shown, the other way round
-#define ID_FILE_SAVETEXTAS 32775   // Ctrl+S: what is shown, to a file
-#define ID_EDIT_FINDTEXT 32781      // Ctrl+F: the Find dialog
-#define ID_EDIT_FINDNEXTMATCH 32782 // F3
-#define ID_EDIT_FINDPREVMATCH 32783 // Shift+F3
+#define ID_FILE_OPENTEXT      32771
+#define ID_EDIT_PASTETEXT     32772
+#define ID_FILE_COMPARE       32773  // two exports: what turns the older into the newer
+#define ID_FILE_SWAPCOMPARE   32774  // the comparison shown, the other way round
+#define ID_FILE_SAVETEXTAS    32775  // Ctrl+S: what is shown, to a file
+#define ID_EDIT_FINDTEXT      32781  // Ctrl+F: the Find dialog
+#define ID_EDIT_FINDNEXTMATCH 32782  // F3
+#define ID_EDIT_FINDPREVMATCH 32783  // Shift+F3

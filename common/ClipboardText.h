@@ -16,11 +16,11 @@ struct ClipboardCalls {
 
 // What one read found besides the text.
 struct ClipboardCopy {
-    bool busy = false;   // another program kept the clipboard open through every try
+    bool busy = false;  // another program kept the clipboard open through every try
     // Characters the code page cannot hold became its default character ('?'): such a text
     // names no path, since '?' is a wildcard to the file tests.
     bool lossy = false;
-    DWORD number = 0;    // the clipboard's sequence number of the copy read; 0: unknown
+    DWORD number = 0;  // the clipboard's sequence number of the copy read; 0: unknown
 };
 
 // What auto-open's read of the newest copy found.

@@ -14,9 +14,7 @@ const RootKeyName kRootKeyNames[kRootKeyCount] = {
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 // The checks both parsers share: no doubled backslash anywhere, and a text that opens with
 // "[" (a section header of an export file) must close with "]" and is taken without them.

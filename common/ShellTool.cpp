@@ -64,8 +64,8 @@ bool ReplaceWith(const std::string& target, const std::string& temp, unsigned lo
         SetLastError(ERROR_FILE_EXISTS);
         return false;
     }
-    const bool ok = ReplaceFileA(target.c_str(), temp.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                 nullptr, nullptr) != FALSE;
+    const bool ok = ReplaceFileA(target.c_str(), temp.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                                 nullptr) != FALSE;
     const DWORD error = GetLastError();
     // Stopped half-way, with the old file under the backup name: it goes back.
     if (!ok && error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) MoveFileExA(backup.c_str(), target.c_str(), 0);
@@ -127,8 +127,8 @@ char* CShellTool::LoadFile(const char* path) {
     if (!FileExists(path)) return nullptr;
     // Shared every way: a sync tool or an editor that holds the file open must not make it
     // unreadable (the list would then not be saved either).
-    CUniqueHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    CUniqueHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return nullptr;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart == 0) return nullptr;
@@ -173,8 +173,7 @@ bool CShellTool::SaveFileWith(const char* path, const std::function<bool(HANDLE 
     // Writing over a read-only file or a folder fails, as opening it for writing would; a
     // replacing move on its own would not refuse a read-only file everywhere.
     DWORD attributes = GetFileAttributesA(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
@@ -184,8 +183,8 @@ bool CShellTool::SaveFileWith(const char* path, const std::function<bool(HANDLE 
     for (unsigned long attempt = 0; attempt < 100 && !file; ++attempt) {
         temp = TemporaryPathFor(target, seed + attempt * 40503ul);
         if (lstrcmpiA(temp.c_str(), target.c_str()) == 0) continue;
-        file = CUniqueHandle(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        file = CUniqueHandle(
+            CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file && GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
     }
     if (!file) return false;

@@ -7,17 +7,17 @@
 #define AFX_IDP_FILE_WRITE_ERROR 0xF111  // "%1" = file name; the same for a failed write
 
 // Standard commands (menus and buttons use these ids)
-#define ID_APP_ABOUT             0xE140  // 57664: handled by the program's application class
-#define ID_APP_EXIT              0xE141  // 57665: handled by CWinApp: closes the main window
+#define ID_APP_ABOUT 0xE140  // 57664: handled by the program's application class
+#define ID_APP_EXIT  0xE141  // 57665: handled by CWinApp: closes the main window
 
 // Child-window ids the framework lays out
-#define AFX_IDW_TOOLBAR          0xE800  // control bar docked by RepositionBars
-#define AFX_IDW_PANE_FIRST       0xE900  // the frame's single pane, sized to fill its client area
+#define AFX_IDW_TOOLBAR    0xE800  // control bar docked by RepositionBars
+#define AFX_IDW_PANE_FIRST 0xE900  // the frame's single pane, sized to fill its client area
 
 // Frame style bit (kept in the window style as the frame's own flag)
-#define FWS_ADDTOTITLE           0x8000L
+#define FWS_ADDTOTITLE 0x8000L
 
 // Resource type of toolbar layouts: WORD version (1), width, height, count, then count WORD
 // command ids (0 = separator). To resource compilers a user-defined type of WORD values:
 //   IDR_MANAGER_TOOLBAR RT_TOOLBAR_ID { 1, 32, 32, 4, ID_MANAGER_ADD, ..., ID_MANAGER_IMPORT }
-#define RT_TOOLBAR_ID            241
+#define RT_TOOLBAR_ID 241

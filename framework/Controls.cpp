@@ -15,9 +15,7 @@ int CComboBox::InsertString(int index, const std::string& text) {
 }
 int CComboBox::DeleteString(int index) { return static_cast<int>(SendMessage(CB_DELETESTRING, index)); }
 void CComboBox::ResetContent() { SendMessage(CB_RESETCONTENT); }
-DWORD_PTR CComboBox::GetItemData(int index) const {
-    return static_cast<DWORD_PTR>(SendMessage(CB_GETITEMDATA, index));
-}
+DWORD_PTR CComboBox::GetItemData(int index) const { return static_cast<DWORD_PTR>(SendMessage(CB_GETITEMDATA, index)); }
 int CComboBox::SetItemData(int index, DWORD_PTR data) {
     return static_cast<int>(SendMessage(CB_SETITEMDATA, index, static_cast<LPARAM>(data)));
 }
@@ -33,7 +31,8 @@ bool CComboBox::GetEditTextExact(std::string& text) const {
     const int got = ::GetWindowTextW(edit, wide.data(), units + 1);
     if (got <= 0) return true;
     // No best fit either: a look-alike would name another file just as well.
-    const int bytes = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), got, nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), got, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) return false;
     text.resize(static_cast<size_t>(bytes));
     BOOL usedDefault = FALSE;

@@ -5,7 +5,7 @@
 namespace {
 // The dialog whose window is being made from its template; its first message binds it.
 thread_local CDialog* t_creating = nullptr;
-}
+}  // namespace
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
     if (control.m_hWnd) return;  // bound at an earlier exchange
@@ -123,8 +123,8 @@ bool CDialog::Create(CWnd* parent) {
     const DLGTEMPLATE* tmpl = LoadTemplate(m_nIDTemplate);
     if (!tmpl) return false;
     t_creating = this;
-    HWND hwnd = ::CreateDialogIndirectParamA(AfxGetInstanceHandle(), tmpl, AfxGetSafeOwner(parent),
-                                             &CDialog::DlgProc, 0);
+    HWND hwnd =
+        ::CreateDialogIndirectParamA(AfxGetInstanceHandle(), tmpl, AfxGetSafeOwner(parent), &CDialog::DlgProc, 0);
     t_creating = nullptr;
     if (hwnd && m_hWnd != hwnd) {
         ::DestroyWindow(hwnd);  // never bound: not one of ours

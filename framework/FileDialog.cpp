@@ -4,8 +4,8 @@
 
 #include "WinApp.h"
 
-CFileDialog::CFileDialog(bool openFileDialog, const char* defExt, const char* fileName, DWORD flags,
-                         const char* filter, CWnd* parent)
+CFileDialog::CFileDialog(bool openFileDialog, const char* defExt, const char* fileName, DWORD flags, const char* filter,
+                         CWnd* parent)
     : m_open(openFileDialog), m_parent(parent) {
     if (defExt) m_defExt = defExt;
     if (fileName) m_path = fileName;

@@ -11,8 +11,8 @@ class CWnd;
 class CFileDialog {
 public:
     explicit CFileDialog(bool openFileDialog, const char* defExt = nullptr, const char* fileName = nullptr,
-                DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, const char* filter = nullptr,
-                CWnd* parent = nullptr);
+                         DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, const char* filter = nullptr,
+                         CWnd* parent = nullptr);
     int DoModal();  // IDOK or IDCANCEL
     std::string GetPathName() const { return m_path; }
     OPENFILENAMEA m_ofn{};

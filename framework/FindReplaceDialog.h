@@ -39,6 +39,6 @@ public:
     bool PreTranslateMessage(MSG* msg) override;
 
 private:
-    FINDREPLACEA m_fr{};        // the system reads it as long as the dialog lives
+    FINDREPLACEA m_fr{};  // the system reads it as long as the dialog lives
     char m_findWhat[256] = {};
 };

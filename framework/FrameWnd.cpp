@@ -10,8 +10,7 @@ END_MESSAGE_MAP()
 
 bool CFrameWnd::PreCreateWindow(CREATESTRUCTA& cs) {
     if (!cs.lpszClass)
-        cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW,
-                                           ::LoadCursor(nullptr, IDC_ARROW),
+        cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, ::LoadCursor(nullptr, IDC_ARROW),
                                            reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
     cs.dwExStyle |= WS_EX_CLIENTEDGE;
     return cs.lpszClass != nullptr;
@@ -24,8 +23,8 @@ bool CFrameWnd::LoadFrame(UINT idResource, DWORD style, CWnd* parent) {
     if (nl != std::string::npos) title.erase(nl);
     m_strTitle = title;
     HMENU menu = ::LoadMenuA(inst, MAKEINTRESOURCEA(idResource));
-    if (!CreateEx(0, nullptr, m_strTitle.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                  CW_USEDEFAULT, parent ? parent->m_hWnd : nullptr, menu)) {
+    if (!CreateEx(0, nullptr, m_strTitle.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                  parent ? parent->m_hWnd : nullptr, menu)) {
         // A window that got as far as WM_CREATE took its menu with it when it went.
         if (menu && ::IsMenu(menu)) ::DestroyMenu(menu);
         return false;
@@ -45,19 +44,15 @@ LRESULT CFrameWnd::OnSize(WPARAM wParam, LPARAM) {
     return Default();
 }
 
-void CFrameWnd::RecalcLayout() {
-    RepositionBars(AFX_IDW_TOOLBAR, AFX_IDW_TOOLBAR + 0xFF, AFX_IDW_PANE_FIRST);
-}
+void CFrameWnd::RecalcLayout() { RepositionBars(AFX_IDW_TOOLBAR, AFX_IDW_TOOLBAR + 0xFF, AFX_IDW_PANE_FIRST); }
 
 CWnd* CFrameWnd::GetActiveView() const { return FromHandlePermanent(GetDlgItem(AFX_IDW_PANE_FIRST)); }
 
 LRESULT CFrameWnd::OnSetFocus(WPARAM, LPARAM) {
     // The frame itself has nothing to type into: the keyboard belongs to its pane.
     HWND pane = GetDlgItem(AFX_IDW_PANE_FIRST);
-    if (pane)
-        ::SetFocus(pane);
-    else
-        Default();
+    if (pane) ::SetFocus(pane);
+    else Default();
     return 0;
 }
 

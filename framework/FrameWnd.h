@@ -18,8 +18,7 @@ class CFrameWnd : public CWnd {
 public:
     CFrameWnd() = default;
 
-    virtual bool LoadFrame(UINT idResource, DWORD style = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
-                           CWnd* parent = nullptr);
+    virtual bool LoadFrame(UINT idResource, DWORD style = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, CWnd* parent = nullptr);
     // Default class: CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, arrow, window brush; adds
     // WS_EX_CLIENTEDGE (a derived frame may take it away).
     bool PreCreateWindow(CREATESTRUCTA& cs) override;
@@ -32,7 +31,7 @@ public:
     std::string m_strTitle;
 
 protected:
-    LRESULT OnCreate(WPARAM, LPARAM);    // 0; derived handlers call it first (-1 = fail)
+    LRESULT OnCreate(WPARAM, LPARAM);  // 0; derived handlers call it first (-1 = fail)
     LRESULT OnSize(WPARAM, LPARAM);
     LRESULT OnSetFocus(WPARAM, LPARAM);
     void PostNcDestroy() override;

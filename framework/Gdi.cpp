@@ -3,19 +3,14 @@
 #include "WinApp.h"
 #include "Wnd.h"
 
-bool CFont::CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic,
-                       BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision,
-                       BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily, const char* faceName) {
-    return Attach(::CreateFontA(height, width, escapement, orientation, weight, italic, underline,
-                                strikeOut, charSet, outPrecision, clipPrecision, quality,
-                                pitchAndFamily, faceName));
+bool CFont::CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic, BYTE underline,
+                       BYTE strikeOut, BYTE charSet, BYTE outPrecision, BYTE clipPrecision, BYTE quality,
+                       BYTE pitchAndFamily, const char* faceName) {
+    return Attach(::CreateFontA(height, width, escapement, orientation, weight, italic, underline, strikeOut, charSet,
+                                outPrecision, clipPrecision, quality, pitchAndFamily, faceName));
 }
 
-bool CBitmap::LoadBitmap(UINT id) {
-    return Attach(::LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id)));
-}
-
-
+bool CBitmap::LoadBitmap(UINT id) { return Attach(::LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id))); }
 
 // ---- CDC -----------------------------------------------------------------------------------
 
@@ -54,15 +49,12 @@ void CDC::FillSolidRect(const RECT& rect, COLORREF color) {
     ::ExtTextOutA(m_hDC, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
     ::SetBkColor(m_hDC, old);
 }
-bool CDC::StretchBlt(int x, int y, int cx, int cy, HDC src, int xSrc, int ySrc, int cxSrc, int cySrc,
-                     DWORD rop) {
+bool CDC::StretchBlt(int x, int y, int cx, int cy, HDC src, int xSrc, int ySrc, int cxSrc, int cySrc, DWORD rop) {
     return ::StretchBlt(m_hDC, x, y, cx, cy, src, xSrc, ySrc, cxSrc, cySrc, rop) != FALSE;
 }
 bool CDC::DrawIcon(int x, int y, HICON icon) { return ::DrawIcon(m_hDC, x, y, icon) != FALSE; }
 
-CPaintDC::CPaintDC(CWnd* wnd) : m_hWnd(wnd ? wnd->m_hWnd : nullptr) {
-    m_hDC = ::BeginPaint(m_hWnd, &m_ps);
-}
+CPaintDC::CPaintDC(CWnd* wnd) : m_hWnd(wnd ? wnd->m_hWnd : nullptr) { m_hDC = ::BeginPaint(m_hWnd, &m_ps); }
 
 CPaintDC::~CPaintDC() {
     RestoreSelections();

@@ -47,9 +47,9 @@ public:
 
 class CFont : public CGdiHandle<HFONT> {
 public:
-    bool CreateFont(int height, int width, int escapement, int orientation, int weight,
-                    BYTE italic, BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision,
-                    BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily, const char* faceName);
+    bool CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic, BYTE underline,
+                    BYTE strikeOut, BYTE charSet, BYTE outPrecision, BYTE clipPrecision, BYTE quality,
+                    BYTE pitchAndFamily, const char* faceName);
 };
 
 class CBitmap : public CGdiHandle<HBITMAP> {
@@ -78,8 +78,7 @@ public:
     int DrawText(const char* text, int length, RECT* rect, UINT format);
     bool GetTextMetrics(TEXTMETRICA* tm) const;
     void FillSolidRect(const RECT& rect, COLORREF color);
-    bool StretchBlt(int x, int y, int cx, int cy, HDC src, int xSrc, int ySrc, int cxSrc,
-                    int cySrc, DWORD rop);
+    bool StretchBlt(int x, int y, int cx, int cy, HDC src, int xSrc, int ySrc, int cxSrc, int cySrc, DWORD rop);
     bool DrawIcon(int x, int y, HICON icon);
 
 protected:

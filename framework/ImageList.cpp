@@ -4,9 +4,7 @@
 
 CImageList::~CImageList() { DeleteImageList(); }
 
-CImageList::CImageList(CImageList&& other) noexcept : m_hImageList(other.m_hImageList) {
-    other.m_hImageList = nullptr;
-}
+CImageList::CImageList(CImageList&& other) noexcept : m_hImageList(other.m_hImageList) { other.m_hImageList = nullptr; }
 
 CImageList& CImageList::operator=(CImageList&& other) noexcept {
     if (this != &other) {
@@ -33,4 +31,3 @@ bool CImageList::DeleteImageList() {
     m_hImageList = nullptr;
     return true;
 }
-

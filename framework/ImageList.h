@@ -13,7 +13,7 @@ public:
     CImageList& operator=(const CImageList&) = delete;
 
     bool Create(int cx, int cy, UINT flags, int initial, int grow);  // ILC_* flags
-    int Add(HBITMAP bitmap, COLORREF mask);  // masked by colour; index of the first image or -1
+    int Add(HBITMAP bitmap, COLORREF mask);                          // masked by colour; index of the first image or -1
     bool DeleteImageList();
     HIMAGELIST m_hImageList = nullptr;
     operator HIMAGELIST() const { return m_hImageList; }

@@ -7,10 +7,10 @@
 class CListCtrl : public CWnd {
 public:
     // Returns the new column's index, or -1.
-    int InsertColumn(int column, const std::string& heading, int format = LVCFMT_LEFT,
-                     int width = -1, int subItem = -1);
+    int InsertColumn(int column, const std::string& heading, int format = LVCFMT_LEFT, int width = -1,
+                     int subItem = -1);
     bool SetColumnWidth(int column, int cx);  // cx may be LVSCW_AUTOSIZE(_USEHEADER)
-    DWORD SetExtendedStyle(DWORD exStyle);  // replaces the whole set; returns the old one
+    DWORD SetExtendedStyle(DWORD exStyle);    // replaces the whole set; returns the old one
 
     int GetItemCount() const;
     int InsertItem(int index, const std::string& text);  // new index, or -1

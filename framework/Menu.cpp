@@ -33,7 +33,6 @@ bool CMenu::DestroyMenu() {
     return true;
 }
 
-
 POINT ContextMenuPoint(HWND window, LPARAM lParam, const RECT& item) {
     POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     if (at.x != -1 || at.y != -1) return at;

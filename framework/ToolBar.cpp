@@ -46,8 +46,7 @@ bool CToolBar::LoadToolBar(UINT id) {
     for (UINT cmd : ids)
         if (cmd != 0) ++images;
     TBADDBITMAP bitmap{inst, id};
-    if (images > 0 && SendMessage(TB_ADDBITMAP, images, reinterpret_cast<LPARAM>(&bitmap)) == -1)
-        return false;
+    if (images > 0 && SendMessage(TB_ADDBITMAP, images, reinterpret_cast<LPARAM>(&bitmap)) == -1) return false;
     SetSizes(SIZE{width + 7, height + 7}, SIZE{width, height});
     return SetButtons(ids.data(), static_cast<int>(ids.size()));
 }
@@ -99,8 +98,7 @@ SIZE CToolBar::CalcFixedLayout() const {
     int count = GetButtonCount();
     for (int i = 0; i < count; ++i) {
         RECT r{};
-        if (SendMessage(TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r)) && r.bottom > rowHeight)
-            rowHeight = r.bottom;
+        if (SendMessage(TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r)) && r.bottom > rowHeight) rowHeight = r.bottom;
     }
     size.cy = rowHeight + 2 + ((m_dwBarStyle & CBRS_BORDER_BOTTOM) ? kBorderBottom : 0);
     return size;
@@ -122,8 +120,7 @@ LRESULT CToolBar::OnSizeParent(WPARAM, LPARAM lParam) {
 LRESULT CToolBar::OnNcCalcSize(WPARAM wParam, LPARAM lParam) {
     LRESULT r = Default();
     if (m_dwBarStyle & CBRS_BORDER_BOTTOM) {
-        RECT* rc = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0]
-                          : reinterpret_cast<RECT*>(lParam);
+        RECT* rc = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
         rc->bottom -= kBorderBottom;
         if (rc->bottom < rc->top) rc->bottom = rc->top;
     }

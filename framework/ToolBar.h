@@ -25,8 +25,8 @@
 class CToolBar : public CWnd {
 public:
     // ctrlStyle: TBSTYLE_*; style: WS_* plus CBRS_*.
-    bool CreateEx(CWnd* parent, DWORD ctrlStyle = TBSTYLE_FLAT,
-                  DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP, UINT id = AFX_IDW_TOOLBAR);
+    bool CreateEx(CWnd* parent, DWORD ctrlStyle = TBSTYLE_FLAT, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP,
+                  UINT id = AFX_IDW_TOOLBAR);
     // Buttons and sizes from toolbar resource `id`, images from bitmap `id`.
     bool LoadToolBar(UINT id);
     // TB_SETIMAGELIST; the bar owns the list from now on.

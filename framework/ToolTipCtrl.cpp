@@ -6,8 +6,8 @@ bool CToolTipCtrl::Create(CWnd* owner, DWORD style) { return Create(owner ? owne
 
 bool CToolTipCtrl::Create(HWND owner, DWORD style) {
     m_hwndOwner = owner;
-    return CreateEx(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | style, CW_USEDEFAULT,
-                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr);
+    return CreateEx(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | style, CW_USEDEFAULT, CW_USEDEFAULT,
+                    CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr);
 }
 
 bool CToolTipCtrl::FillInfo(TTTOOLINFOA& ti, HWND tool) const {

@@ -13,8 +13,8 @@ public:
     bool AddTool(HWND tool, const std::string& text);
     bool AddTool(HWND tool, UINT idText);  // the string resource, loaded by the control
     void UpdateTipText(const std::string& text, HWND tool);
-    void RelayEvent(MSG* msg);             // TTM_RELAYEVENT
-    void Update();                         // TTM_UPDATE: a shown tip takes its new text now
+    void RelayEvent(MSG* msg);  // TTM_RELAYEVENT
+    void Update();              // TTM_UPDATE: a shown tip takes its new text now
 
 private:
     bool FillInfo(TTTOOLINFOA& ti, HWND tool) const;

@@ -27,9 +27,7 @@ BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
     ON_COMMAND(ID_APP_EXIT, OnAppExit)
 END_MESSAGE_MAP()
 
-bool CWinApp::PreTranslateMessage(MSG* msg) {
-    return AfxWalkPreTranslate(nullptr, msg);
-}
+bool CWinApp::PreTranslateMessage(MSG* msg) { return AfxWalkPreTranslate(nullptr, msg); }
 
 int CWinApp::Run() {
     if (!m_pMainWnd || !::IsWindow(m_pMainWnd->m_hWnd)) return ExitInstance();
@@ -128,8 +126,7 @@ void AfxReportFileError(const std::string& path, bool writing, DWORD error) {
         if (at != std::string::npos) text.replace(at, 2, path);
     } else {
         char* sys = nullptr;
-        ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                             FORMAT_MESSAGE_IGNORE_INSERTS,
+        ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                          nullptr, error, 0, reinterpret_cast<char*>(&sys), 0, nullptr);
         text = path;
         if (sys) {

@@ -23,18 +23,15 @@ std::unordered_map<HWND, CWnd*>& Bindings() {
 // The child a parent-bound message names, for reflection; null for other messages.
 HWND ReflectionTarget(HWND parent, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_COMMAND:
-        return reinterpret_cast<HWND>(lp);  // 0 for menus and accelerators
-    case WM_NOTIFY:
-        return lp ? reinterpret_cast<NMHDR*>(lp)->hwndFrom : nullptr;
+    case WM_COMMAND: return reinterpret_cast<HWND>(lp);  // 0 for menus and accelerators
+    case WM_NOTIFY: return lp ? reinterpret_cast<NMHDR*>(lp)->hwndFrom : nullptr;
     case WM_DRAWITEM: {
         auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
         if (!dis || dis->CtlType == ODT_MENU) return nullptr;
         // Found by id: the struct's hwndItem may be a combo's inner list.
         return ::GetDlgItem(parent, static_cast<int>(wp));
     }
-    default:
-        return nullptr;
+    default: return nullptr;
     }
 }
 
@@ -51,8 +48,7 @@ const afx::MsgMap* CCmdTarget::ThisMessageMap() {
 const afx::MsgMap* CCmdTarget::GetMessageMap() const { return ThisMessageMap(); }
 
 bool CCmdTarget::DispatchEntry(UINT message, UINT code, UINT id, afx::MsgCall& call) {
-    const bool matchCode = message == WM_COMMAND || message == WM_NOTIFY ||
-                           message == WM_REFLECT_BASE + WM_COMMAND ||
+    const bool matchCode = message == WM_COMMAND || message == WM_NOTIFY || message == WM_REFLECT_BASE + WM_COMMAND ||
                            message == WM_REFLECT_BASE + WM_NOTIFY;
     const bool matchId = message == WM_COMMAND || message == WM_NOTIFY;
     for (const afx::MsgMap* map = GetMessageMap(); map; map = map->base) {
@@ -69,8 +65,7 @@ bool CCmdTarget::DispatchEntry(UINT message, UINT code, UINT id, afx::MsgCall& c
 
 bool CCmdTarget::OnCmdMsg(UINT id, int code, NMHDR* notify, LRESULT* result) {
     LRESULT dummy = 0;
-    afx::MsgCall call{notify ? UINT(WM_NOTIFY) : UINT(WM_COMMAND), 0, 0, id, notify,
-                      result ? result : &dummy};
+    afx::MsgCall call{notify ? UINT(WM_NOTIFY) : UINT(WM_COMMAND), 0, 0, id, notify, result ? result : &dummy};
     return DispatchEntry(call.message, notify ? notify->code : static_cast<UINT>(code), id, call);
 }
 
@@ -121,8 +116,7 @@ void CWnd::Unbind() {
             Orphans()[m_hWnd] = m_prevProc;
             ReleaseSRWLockExclusive(&g_bindingsLock);
         }
-    } else if (m_ownClass)
-        ::SetWindowLongPtrA(m_hWnd, 0, 0);
+    } else if (m_ownClass) ::SetWindowLongPtrA(m_hWnd, 0, 0);
     AcquireSRWLockExclusive(&g_bindingsLock);
     Bindings().erase(m_hWnd);
     ReleaseSRWLockExclusive(&g_bindingsLock);
@@ -165,9 +159,7 @@ LRESULT CWnd::Dispatch(CWnd* wnd, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
     try {
         result = wnd->WindowProc(msg, wp, lp);
-    } catch (...) {
-        result = 0;
-    }
+    } catch (...) { result = 0; }
     t_current = current.outer;
     if (msg == WM_NCDESTROY && wnd->m_hWnd == hwnd) {
         wnd->Unbind();
@@ -262,8 +254,8 @@ bool CWnd::PreCreateWindow(CREATESTRUCTA& cs) {
     return cs.lpszClass != nullptr;
 }
 
-bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
-                    int x, int y, int cx, int cy, HWND parent, HMENU menuOrId) {
+bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y, int cx,
+                    int cy, HWND parent, HMENU menuOrId) {
     if (m_hWnd) return false;
     CREATESTRUCTA cs{};
     cs.dwExStyle = exStyle;
@@ -279,8 +271,8 @@ bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
     cs.hInstance = AfxGetInstanceHandle();
     cs.lpCreateParams = this;
     if (!PreCreateWindow(cs)) return false;
-    HWND hwnd = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y,
-                                  cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, this);
+    HWND hwnd = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
+                                  cs.hwndParent, cs.hMenu, cs.hInstance, this);
     if (!hwnd) {
         Unbind();
         return false;
@@ -295,10 +287,9 @@ bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
     return true;
 }
 
-bool CWnd::Create(const char* className, const char* windowName, DWORD style, const RECT& rect,
-                  CWnd* parent, UINT id) {
-    return CreateEx(0, className, windowName, style | WS_CHILD, rect.left, rect.top,
-                    rect.right - rect.left, rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr,
+bool CWnd::Create(const char* className, const char* windowName, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+    return CreateEx(0, className, windowName, style | WS_CHILD, rect.left, rect.top, rect.right - rect.left,
+                    rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr,
                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));
 }
 
@@ -347,8 +338,7 @@ bool CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* result) {
 
 bool CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     afx::MsgCall call{WM_REFLECT_BASE + message, wParam, lParam, 0, nullptr, result};
-    if (message == WM_COMMAND)
-        return DispatchEntry(WM_REFLECT_BASE + WM_COMMAND, HIWORD(wParam), 0, call);
+    if (message == WM_COMMAND) return DispatchEntry(WM_REFLECT_BASE + WM_COMMAND, HIWORD(wParam), 0, call);
     if (message == WM_NOTIFY) {
         call.notify = reinterpret_cast<NMHDR*>(lParam);
         return DispatchEntry(WM_REFLECT_BASE + WM_NOTIFY, call.notify->code, 0, call);
@@ -418,8 +408,7 @@ static bool ModifyLong(HWND hwnd, int index, DWORD remove, DWORD add, UINT swpFl
     if (style == changed) return false;
     ::SetWindowLongA(hwnd, index, static_cast<LONG>(changed));
     if (swpFlags)
-        ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
+        ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
     return true;
 }
 
@@ -430,7 +419,8 @@ bool CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT swpFlags) {
     return ModifyLong(m_hWnd, GWL_EXSTYLE, remove, add, swpFlags);
 }
 HICON CWnd::SetIcon(HICON icon, bool big) {
-    return reinterpret_cast<HICON>(SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+    return reinterpret_cast<HICON>(
+        SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
 }
 int CWnd::MessageBox(const std::string& text, const std::string& caption, UINT type) {
     return ::MessageBoxA(m_hWnd, text.c_str(), caption.c_str(), type);
@@ -449,16 +439,13 @@ bool CWnd::GetScrollInfo(int bar, SCROLLINFO* info, UINT mask) const {
 void CWnd::RepositionBars(UINT idFirst, UINT idLast, UINT idLeftOver, UINT mode, RECT* rectParam,
                           const RECT* rectClient) {
     AFX_SIZEPARENTPARAMS layout{};
-    if (rectClient)
-        layout.rect = *rectClient;
-    else
-        ::GetClientRect(m_hWnd, &layout.rect);
+    if (rectClient) layout.rect = *rectClient;
+    else ::GetClientRect(m_hWnd, &layout.rect);
     layout.query = mode == reposQuery;
     HWND leftOver = nullptr;
     for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         const UINT id = static_cast<UINT>(::GetDlgCtrlID(child));
-        if (id == idLeftOver && idLeftOver != 0)
-            leftOver = child;
+        if (id == idLeftOver && idLeftOver != 0) leftOver = child;
         else if (id >= idFirst && id <= idLast)
             ::SendMessageA(child, WM_SIZEPARENT, 0, reinterpret_cast<LPARAM>(&layout));
     }

@@ -93,7 +93,7 @@ struct MsgMapEntry {
     UINT code;     // notification code (WM_COMMAND / WM_NOTIFY)
     UINT idFirst;
     UINT idLast;
-    Thunk thunk;   // null ends the table
+    Thunk thunk;  // null ends the table
 };
 
 struct MsgMap {
@@ -123,30 +123,31 @@ bool NotifyExThunk(CCmdTarget* t, const MsgCall& c) {
 
 }  // namespace afx
 
-#define DECLARE_MESSAGE_MAP()                                \
-protected:                                                   \
-    static const ::afx::MsgMap* ThisMessageMap();            \
-                                                             \
-public:                                                      \
-    const ::afx::MsgMap* GetMessageMap() const override;     \
-                                                             \
+#define DECLARE_MESSAGE_MAP()                            \
+protected:                                               \
+    static const ::afx::MsgMap* ThisMessageMap();        \
+                                                         \
+public:                                                  \
+    const ::afx::MsgMap* GetMessageMap() const override; \
+                                                         \
 private:
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                               \
-    const ::afx::MsgMap* theClass::GetMessageMap() const { return ThisMessageMap(); }         \
-    const ::afx::MsgMap* theClass::ThisMessageMap() {                                         \
-        using ThisClass = theClass;                                                           \
-        using TheBaseClass = baseClass;                                                       \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
+    const ::afx::MsgMap* theClass::GetMessageMap() const { return ThisMessageMap(); } \
+    const ::afx::MsgMap* theClass::ThisMessageMap() {                                 \
+        using ThisClass = theClass;                                                   \
+        using TheBaseClass = baseClass;                                               \
         static const ::afx::MsgMapEntry entries[] = {
-#define END_MESSAGE_MAP()                                                                     \
-            {0, 0, 0, 0, nullptr}};                                                           \
-        static const ::afx::MsgMap map = {TheBaseClass::ThisMessageMap(), entries};           \
-        return &map;                                                                          \
+#define END_MESSAGE_MAP()                                                       \
+    { 0, 0, 0, 0, nullptr }                                                     \
+    }                                                                           \
+    ;                                                                           \
+    static const ::afx::MsgMap map = {TheBaseClass::ThisMessageMap(), entries}; \
+    return &map;                                                                \
     }
 
 #define ON_MESSAGE(msg, fn) {(UINT)(msg), 0, 0, 0, &::afx::MessageThunk<ThisClass, &ThisClass::fn>},
-#define ON_COMMAND(id, fn) \
-    {WM_COMMAND, 0, (UINT)(id), (UINT)(id), &::afx::CommandThunk<ThisClass, &ThisClass::fn>},
+#define ON_COMMAND(id, fn)  {WM_COMMAND, 0, (UINT)(id), (UINT)(id), &::afx::CommandThunk<ThisClass, &ThisClass::fn>},
 #define ON_NOTIFY_EX_RANGE(code, first, last, fn) \
     {WM_NOTIFY, (UINT)(code), (UINT)(first), (UINT)(last), &::afx::NotifyExThunk<ThisClass, &ThisClass::fn>},
 #define ON_CONTROL_REFLECT(code, fn) \
@@ -195,10 +196,9 @@ public:
     // Creation. PreCreateWindow may change class, styles, position; when it leaves
     // lpszClass null a default class (CS_DBLCLKS, arrow cursor, window brush) is used.
     virtual bool PreCreateWindow(CREATESTRUCTA& cs);
-    bool CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
-                  int x, int y, int cx, int cy, HWND parent, HMENU menuOrId);
-    bool Create(const char* className, const char* windowName, DWORD style, const RECT& rect,
-                CWnd* parent, UINT id);
+    bool CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y, int cx,
+                  int cy, HWND parent, HMENU menuOrId);
+    bool Create(const char* className, const char* windowName, DWORD style, const RECT& rect, CWnd* parent, UINT id);
     bool DestroyWindow();
 
     // Binding an existing window (a dialog's control). PreSubclassWindow runs with m_hWnd set,
@@ -210,7 +210,7 @@ public:
     // Message processing (see the convention above).
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual bool PreTranslateMessage(MSG* msg);  // true = consumed, do not dispatch
-    LRESULT Default();                            // default handling of the current message
+    LRESULT Default();                           // default handling of the current message
     virtual bool OnCommand(WPARAM wParam, LPARAM lParam);
     virtual bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
     // A message sent to the parent that the parent left unhandled, offered back to this
@@ -246,8 +246,8 @@ public:
     // (WM_SIZEPARENT); the child idLeftOver then gets what remains. mode reposQuery moves
     // nothing and returns the remaining rectangle in *rectParam.
     enum { reposDefault = 0, reposQuery = 1 };
-    void RepositionBars(UINT idFirst, UINT idLast, UINT idLeftOver, UINT mode = reposDefault,
-                        RECT* rectParam = nullptr, const RECT* rectClient = nullptr);
+    void RepositionBars(UINT idFirst, UINT idLast, UINT idLeftOver, UINT mode = reposDefault, RECT* rectParam = nullptr,
+                        const RECT* rectClient = nullptr);
 
 protected:
     // Table lookup for one message (WM_COMMAND and WM_NOTIFY go through OnCommand/OnNotify).
@@ -277,7 +277,7 @@ private:
 
     bool m_subclassed = false;  // bound by chaining SubclassProc in front of m_prevProc
     WNDPROC m_prevProc = nullptr;
-    bool m_ownClass = false;    // bound at WM_NCCREATE of one of our classes
+    bool m_ownClass = false;  // bound at WM_NCCREATE of one of our classes
 };
 
 // Registers (once per distinct argument set) a window class whose procedure binds CWnd

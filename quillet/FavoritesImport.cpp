@@ -48,14 +48,13 @@ bool CRegKeyTool::ImportFavorites(const char* keyPath, DWORD typeMask, HWND targ
     if (!keyPath || !*keyPath) return false;
     KeyPathParts parts;
     parts.nWant = KP_ROOT | KP_SUBKEY;
-    if (!ParseKeyPath(keyPath, false, parts) || parts.strSubKey.empty() || !parts.hRoot)
-        return false;
+    if (!ParseKeyPath(keyPath, false, parts) || parts.strSubKey.empty() || !parts.hRoot) return false;
     OpenKey key(parts.hRoot, parts.strSubKey.c_str());
     if (!key.Get()) return false;
 
     DWORD values = 0, longestName = 0, longestData = 0;
-    if (RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
-                         &longestName, &longestData, nullptr, nullptr) != ERROR_SUCCESS ||
+    if (RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, &longestName,
+                         &longestData, nullptr, nullptr) != ERROR_SUCCESS ||
         values == 0)
         return false;
 

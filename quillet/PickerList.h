@@ -25,6 +25,6 @@ private:
     void SendActionForSelection(int action);
 
     CToolTipCtrl m_tip;
-    int m_hovered = -1;   // position of the item the mouse was last over
+    int m_hovered = -1;       // position of the item the mouse was last over
     bool m_menuOpen = false;  // while the context menu is tracked
 };

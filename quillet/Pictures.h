@@ -11,9 +11,9 @@
 #include "resource.h"
 
 struct PictureSet {
-    int face;             // cell of the strip bitmaps, square
+    int face;  // cell of the strip bitmaps, square
     UINT strip, stripLit;
-    int tool;             // cell of the toolbar bitmap, square
+    int tool;  // cell of the toolbar bitmap, square
     UINT toolBar;
 };
 

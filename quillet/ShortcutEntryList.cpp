@@ -4,9 +4,7 @@
 
 #include "ShortcutLine.h"
 
-CShortcutEntryList::~CShortcutEntryList() {
-    Clear();
-}
+CShortcutEntryList::~CShortcutEntryList() { Clear(); }
 
 bool CShortcutEntryList::Append(std::string_view text, int32_t id) {
     if (text.empty()) return false;
@@ -19,10 +17,8 @@ bool CShortcutEntryList::Append(std::string_view text, int32_t id) {
         return false;
     }
     entry->id = id;
-    if (m_tail)
-        m_tail->next = entry;
-    else
-        m_head = entry;
+    if (m_tail) m_tail->next = entry;
+    else m_head = entry;
     m_tail = entry;
     ++m_count;
     return true;
@@ -39,10 +35,8 @@ bool CShortcutEntryList::RemoveAt(int position) {
     if (position < 0 || position >= m_count) return false;
     ShortcutEntry* previous = position == 0 ? nullptr : EntryAt(position - 1);
     ShortcutEntry* entry = previous ? previous->next : m_head;
-    if (previous)
-        previous->next = entry->next;
-    else
-        m_head = entry->next;
+    if (previous) previous->next = entry->next;
+    else m_head = entry->next;
     if (m_tail == entry) m_tail = previous;
     --m_count;
     delete entry;
@@ -77,9 +71,7 @@ bool CShortcutEntryList::SetTextAt(int position, std::string_view text) {
     if (!entry || text.empty()) return false;
     try {
         entry->text.assign(text.data(), text.size());
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    } catch (const std::bad_alloc&) { return false; }
     return true;
 }
 

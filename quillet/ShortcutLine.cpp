@@ -44,9 +44,7 @@ bool IsShortcutLineSyntaxValid(std::string_view line) {
     return ParseKeyPathText(parts.location, false, parsed) && !parsed.subKey.empty();
 }
 
-bool IsShortcutBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
+bool IsShortcutBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
 std::string_view TrimShortcutBlanks(std::string_view piece) {
     size_t begin = 0;

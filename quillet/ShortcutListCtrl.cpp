@@ -28,8 +28,7 @@ bool CShortcutListCtrl::SetupColumns() {
     GetClientRect(&client);
     int width = client.right - client.left;
     return InsertColumn(kNameColumn, AfxLoadString(IDS_COLUMN_NAME), LVCFMT_LEFT, width / 5) == 0 &&
-           InsertColumn(kLocationColumn, AfxLoadString(IDS_COLUMN_LOCATION), LVCFMT_LEFT,
-                        4 * width / 5) == 1;
+           InsertColumn(kLocationColumn, AfxLoadString(IDS_COLUMN_LOCATION), LVCFMT_LEFT, 4 * width / 5) == 1;
 }
 
 bool CShortcutListCtrl::AppendShortcut(const Shortcut& shortcut) {
@@ -69,16 +68,12 @@ bool CShortcutListCtrl::PreTranslateMessage(MSG* msg) {
     // "nothing".
     if (msg->message == WM_KEYDOWN) {
         switch (msg->wParam) {
-        case VK_RETURN:
-            RequestAction(SHORTCUT_ACTION_EDIT, GetSelectedIndex());
-            return true;
-        case VK_ESCAPE:
-            return true;
+        case VK_RETURN: RequestAction(SHORTCUT_ACTION_EDIT, GetSelectedIndex()); return true;
+        case VK_ESCAPE: return true;
         case VK_DELETE:
             RequestAction(SHORTCUT_ACTION_DELETE, GetSelectedIndex());
             break;  // and on to the list's own handling
-        default:
-            break;
+        default: break;
         }
     }
     return CListCtrl::PreTranslateMessage(msg);
@@ -86,10 +81,8 @@ bool CShortcutListCtrl::PreTranslateMessage(MSG* msg) {
 
 void CShortcutListCtrl::OnDblClk(NMHDR* nm, LRESULT* result) {
     int item = reinterpret_cast<NMITEMACTIVATE*>(nm)->iItem;
-    if (item == -1)
-        RequestAction(SHORTCUT_ACTION_ADD, 0);
-    else
-        RequestAction(SHORTCUT_ACTION_EDIT, item);
+    if (item == -1) RequestAction(SHORTCUT_ACTION_ADD, 0);
+    else RequestAction(SHORTCUT_ACTION_EDIT, item);
     *result = 0;
 }
 

@@ -22,8 +22,8 @@ void ShiftChild(HWND parent, HWND child, int dx, int dy, int dw, int dh) {
     RECT rc;
     ::GetWindowRect(child, &rc);
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rc), 2);
-    ::SetWindowPos(child, nullptr, rc.left + dx, rc.top + dy, rc.right - rc.left + dw,
-                   rc.bottom - rc.top + dh, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    ::SetWindowPos(child, nullptr, rc.left + dx, rc.top + dy, rc.right - rc.left + dw, rc.bottom - rc.top + dh,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
 
 }  // namespace
@@ -41,9 +41,7 @@ END_MESSAGE_MAP()
 
 CShortcutManagerDlg::CShortcutManagerDlg(CWnd* parent) : CDialog(IDD_SHORTCUT_MANAGER, parent) {}
 
-void CShortcutManagerDlg::DoDataExchange(CDataExchange* pDX) {
-    DDX_Control(pDX, IDC_SHORTCUT_LIST, m_list);
-}
+void CShortcutManagerDlg::DoDataExchange(CDataExchange* pDX) { DDX_Control(pDX, IDC_SHORTCUT_LIST, m_list); }
 
 bool CShortcutManagerDlg::OnInitDialog() {
     CDialog::OnInitDialog();
@@ -124,8 +122,7 @@ void CShortcutManagerDlg::FitToScreen() {
 bool CShortcutManagerDlg::OnToolTipText(UINT, NMHDR* nm, LRESULT* result) {
     UINT_PTR id = nm->idFrom;
     bool wide = nm->code == TTN_NEEDTEXTW;
-    UINT flags = wide ? reinterpret_cast<NMTTDISPINFOW*>(nm)->uFlags
-                      : reinterpret_cast<NMTTDISPINFOA*>(nm)->uFlags;
+    UINT flags = wide ? reinterpret_cast<NMTTDISPINFOW*>(nm)->uFlags : reinterpret_cast<NMTTDISPINFOA*>(nm)->uFlags;
     if (flags & TTF_IDISHWND) id = static_cast<UINT_PTR>(::GetDlgCtrlID(reinterpret_cast<HWND>(id)));
     if (id < ID_MANAGER_ADD || id > ID_MANAGER_IMPORT) return false;
 
@@ -167,8 +164,7 @@ void CShortcutManagerDlg::OnEdit() {
 
 void CShortcutManagerDlg::OnImport() {
     CRegKeyTool tool;
-    if (tool.ImportFavorites(kFavoritesKey, REG_SZ, m_hWnd) && m_list.GetItemCount() > 0)
-        m_list.FitLocationColumn();
+    if (tool.ImportFavorites(kFavoritesKey, REG_SZ, m_hWnd) && m_list.GetItemCount() > 0) m_list.FitLocationColumn();
 }
 
 int CShortcutManagerDlg::DoAction(int code, int index) {
@@ -197,8 +193,7 @@ int CShortcutManagerDlg::DoAction(int code, int index) {
             m_list.FitLocationColumn();
         return 0;
     }
-    default:
-        return -1;
+    default: return -1;
     }
 }
 
@@ -221,8 +216,7 @@ void CShortcutManagerDlg::OnOK() {
     if (rows >= 1 && !text.empty()) {
         if (owner) ::SendMessageA(owner, WM_SHORTCUT_REPLACE, 0, reinterpret_cast<LPARAM>(text.c_str()));
     } else {
-        MessageBox(AfxLoadString(IDS_MANAGER_NOTHING), AfxLoadString(IDS_MANAGER_CAPTION),
-                   MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(AfxLoadString(IDS_MANAGER_NOTHING), AfxLoadString(IDS_MANAGER_CAPTION), MB_OK | MB_ICONEXCLAMATION);
     }
     EndDialog(IDOK);
 }

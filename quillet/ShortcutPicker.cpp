@@ -17,9 +17,7 @@ bool CShortcutPicker::AddItem(const char* name, int id) {
     return true;
 }
 
-bool CShortcutPicker::DeleteItem(int position) {
-    return IsValidPosition(position) && DeleteString(position) != CB_ERR;
-}
+bool CShortcutPicker::DeleteItem(int position) { return IsValidPosition(position) && DeleteString(position) != CB_ERR; }
 
 bool CShortcutPicker::ReplaceItem(int position, const char* name) {
     if (!IsValidPosition(position) || !name || !*name) return false;

@@ -15,8 +15,8 @@ public:
     bool DeleteItem(int position);
     // Puts `name` in place of the item at `position`, keeping its id, and selects it.
     bool ReplaceItem(int position, const char* name);
-    int IdAt(int position) const;        // -1 for an invalid position or on failure
-    int CurrentPosition() const;         // -1 when empty or nothing is selected
+    int IdAt(int position) const;  // -1 for an invalid position or on failure
+    int CurrentPosition() const;   // -1 when empty or nothing is selected
 
     bool PreTranslateMessage(MSG* msg) override;
     bool IsValidPosition(int position) const { return position >= 0 && position < GetCount(); }

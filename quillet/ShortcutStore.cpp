@@ -15,9 +15,9 @@ namespace {
 // The system's words for an error code, on one line; the bare code when it has none.
 std::string DescribeError(DWORD error) {
     char* buffer = nullptr;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
     std::string text;
     if (length != 0 && buffer) text.assign(buffer, length);
     if (buffer) LocalFree(buffer);
@@ -144,8 +144,8 @@ CShortcutStore::FileStamp CShortcutStore::StampOf(const std::string& path) {
     if (!file || !GetFileInformationByHandle(file.Get(), &info)) return stamp;
     stamp.exists = true;
     stamp.size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    stamp.written = (static_cast<ULONGLONG>(info.ftLastWriteTime.dwHighDateTime) << 32) |
-                    info.ftLastWriteTime.dwLowDateTime;
+    stamp.written =
+        (static_cast<ULONGLONG>(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
     return stamp;
 }
 
@@ -160,8 +160,8 @@ bool CShortcutStore::LoadFromFile(const std::string& path) {
         // The reader gives nothing for an empty file too, and that counts as no file.
         WIN32_FILE_ATTRIBUTE_DATA info;
         const bool isEmptyFile = GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info) &&
-                                 !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                                 info.nFileSizeHigh == 0 && info.nFileSizeLow == 0;
+                                 !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && info.nFileSizeHigh == 0 &&
+                                 info.nFileSizeLow == 0;
         if (!isEmptyFile) m_unreadableError = ReadFailureReason(path);
         return false;
     }
@@ -204,7 +204,8 @@ ShortcutSaveReport CShortcutStore::SaveToFile(const std::string& path) {
     if (!shell.SaveFile(path.c_str(), text.data(), text.size())) {
         DWORD error = GetLastError();
         report.result = ShortcutSave::Failed;
-        report.message = FormatFileMessage(IDS_SAVE_FAILED, path, DescribeError(error != 0 ? error : ERROR_WRITE_FAULT));
+        report.message =
+            FormatFileMessage(IDS_SAVE_FAILED, path, DescribeError(error != 0 ? error : ERROR_WRITE_FAULT));
         report.boxType = MB_RETRYCANCEL | MB_ICONHAND;
         return report;  // the list stays for another attempt
     }

@@ -13,12 +13,12 @@
 
 // What the save at close did.
 enum class ShortcutSave {
-    Nothing,      // not modified, no shortcut file, or an empty list: the file is left as it was
+    Nothing,  // not modified, no shortcut file, or an empty list: the file is left as it was
     Saved,
-    NotSaved,     // the file existed but could not be read at start-up: it is not written over
-    Failed,       // writing failed; the list is kept, so the save can be tried again
-    Changed,      // the file changed since it was read (another strip saved it): written only
-                  // once the user agrees
+    NotSaved,  // the file existed but could not be read at start-up: it is not written over
+    Failed,    // writing failed; the list is kept, so the save can be tried again
+    Changed,   // the file changed since it was read (another strip saved it): written only
+               // once the user agrees
 };
 
 struct ShortcutSaveReport {

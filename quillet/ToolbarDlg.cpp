@@ -17,10 +17,8 @@ const COLORREF kStripBackground = RGB(255, 192, 255);
 
 // The twelve picture buttons; a button's index here is its cell in IDB_STRIP and IDB_STRIP_LIT.
 const int kButtonIds[] = {
-    IDC_RUN_REGEDIT,         IDC_ADD,       IDC_DELETE,          IDC_EDIT,
-    IDC_MANAGER,             IDC_ADD_FROM_CLIPBOARD,             IDC_OPEN_FROM_CLIPBOARD,
-    IDC_AUTO_OPEN,           IDC_CLEAR_CLIPBOARD,                IDC_MANUAL_OPEN,
-    IDC_ABOUT,               IDC_CLOSE,
+    IDC_RUN_REGEDIT,         IDC_ADD,       IDC_DELETE,          IDC_EDIT,        IDC_MANAGER, IDC_ADD_FROM_CLIPBOARD,
+    IDC_OPEN_FROM_CLIPBOARD, IDC_AUTO_OPEN, IDC_CLEAR_CLIPBOARD, IDC_MANUAL_OPEN, IDC_ABOUT,   IDC_CLOSE,
 };
 
 int CellOf(int id) {
@@ -31,10 +29,19 @@ int CellOf(int id) {
 
 // Controls with a tooltip: every button and the picker; the string resource shares the id.
 const int kToolIds[] = {
-    IDC_RUN_REGEDIT,         IDC_PICKER,    IDC_ADD,             IDC_DELETE,
-    IDC_EDIT,                IDC_MANAGER,   IDC_ADD_FROM_CLIPBOARD,
-    IDC_OPEN_FROM_CLIPBOARD, IDC_AUTO_OPEN, IDC_CLEAR_CLIPBOARD, IDC_MANUAL_OPEN,
-    IDC_ABOUT,               IDC_CLOSE,
+    IDC_RUN_REGEDIT,
+    IDC_PICKER,
+    IDC_ADD,
+    IDC_DELETE,
+    IDC_EDIT,
+    IDC_MANAGER,
+    IDC_ADD_FROM_CLIPBOARD,
+    IDC_OPEN_FROM_CLIPBOARD,
+    IDC_AUTO_OPEN,
+    IDC_CLEAR_CLIPBOARD,
+    IDC_MANUAL_OPEN,
+    IDC_ABOUT,
+    IDC_CLOSE,
 };
 
 LRESULT Answer(bool done) { return done ? 0 : -1; }
@@ -150,8 +157,7 @@ LRESULT CToolbarDlg::OnDrawItem(WPARAM, LPARAM lParam) {
     if (!mem.CreateCompatibleDC(dc)) return TRUE;
     mem.SelectObject(lit ? m_stripLit : m_stripNormal);
     const CRect rc(dis->rcItem);
-    dc.StretchBlt(rc.left, rc.top, rc.Width(), rc.Height(), mem, m_faceSize * cell, 0, m_faceSize, m_faceSize,
-                  SRCCOPY);
+    dc.StretchBlt(rc.left, rc.top, rc.Width(), rc.Height(), mem, m_faceSize * cell, 0, m_faceSize, m_faceSize, SRCCOPY);
     return TRUE;
 }
 
@@ -270,10 +276,8 @@ bool CToolbarDlg::RunAction(int action, int position) {
                        MB_YESNO | MB_ICONQUESTION) == IDYES)
             return Delete(position);
         return true;
-    case SHORTCUT_ACTION_OPEN:
-        return Open(position);
-    default:
-        return false;
+    case SHORTCUT_ACTION_OPEN: return Open(position);
+    default: return false;
     }
 }
 
@@ -323,12 +327,11 @@ void CToolbarDlg::SetManualOpen(bool on) {
     m_manualOpen = on;
     RedrawButton(IDC_MANUAL_OPEN);
     // The path box lies over everything from IDC_RUN_REGEDIT to IDC_CLEAR_CLIPBOARD.
-    for (int id = IDC_RUN_REGEDIT; id <= IDC_CLEAR_CLIPBOARD; ++id) ::ShowWindow(GetDlgItem(id), on ? SW_HIDE : SW_SHOW);
+    for (int id = IDC_RUN_REGEDIT; id <= IDC_CLEAR_CLIPBOARD; ++id)
+        ::ShowWindow(GetDlgItem(id), on ? SW_HIDE : SW_SHOW);
     m_pathBox.ShowWindow(on ? SW_SHOW : SW_HIDE);
-    if (on)
-        m_pathBox.SetFocus();
-    else
-        ::SetFocus(GetDlgItem(IDC_ADD));
+    if (on) m_pathBox.SetFocus();
+    else ::SetFocus(GetDlgItem(IDC_ADD));
 }
 
 void CToolbarDlg::OnAbout() {

@@ -49,7 +49,9 @@ size_t DecodeAnsi(const char* s, size_t n, char16_t* out, void*) {
     size_t units = 0;
     for (size_t i = 0; i < n; ++i) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
-        out[units++] = c >= 0x81 && i + 1 < n ? static_cast<char16_t>(0x4E00 + ((c - 0x81) << 8) + static_cast<unsigned char>(s[++i])) : c;
+        out[units++] = c >= 0x81 && i + 1 < n
+                           ? static_cast<char16_t>(0x4E00 + ((c - 0x81) << 8) + static_cast<unsigned char>(s[++i]))
+                           : c;
     }
     return units;
 }
@@ -73,12 +75,12 @@ int Compare(const char* older, const char* newer, const char* out) {
     const bool ok = compare.Run(a, b, {u"older", u"newer", u"%1 %2 %3 %4 %5 %6", u"same", u"apart"}, result);
     const double ms = Since(start);
     const CompareCounts& c = compare.Counts();
-    std::printf("ok=%d\nerror=%d\ncompare_ms=%.1f\npeak_bytes=%ld\nresult_units=%zu\n", ok, compare.Error(), ms, PeakBytes(),
-                result.size());
-    std::printf("counts=keys +%llu -%llu ~%llu, values +%llu -%llu ~%llu\n", static_cast<unsigned long long>(c.keysAdded),
-                static_cast<unsigned long long>(c.keysRemoved), static_cast<unsigned long long>(c.keysChanged),
-                static_cast<unsigned long long>(c.valuesAdded), static_cast<unsigned long long>(c.valuesRemoved),
-                static_cast<unsigned long long>(c.valuesChanged));
+    std::printf("ok=%d\nerror=%d\ncompare_ms=%.1f\npeak_bytes=%ld\nresult_units=%zu\n", ok, compare.Error(), ms,
+                PeakBytes(), result.size());
+    std::printf("counts=keys +%llu -%llu ~%llu, values +%llu -%llu ~%llu\n",
+                static_cast<unsigned long long>(c.keysAdded), static_cast<unsigned long long>(c.keysRemoved),
+                static_cast<unsigned long long>(c.keysChanged), static_cast<unsigned long long>(c.valuesAdded),
+                static_cast<unsigned long long>(c.valuesRemoved), static_cast<unsigned long long>(c.valuesChanged));
     if (FILE* file = out ? std::fopen(out, "wb") : nullptr) {
         std::fwrite("\xFF\xFE", 1, 2, file);
         for (char16_t c : result) std::fwrite(&c, 2, 1, file);  // a little-endian host
@@ -112,7 +114,8 @@ int Split(const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "compare") == 0) return Compare(argv[2], argv[3], argc == 5 ? argv[4] : nullptr);
+    if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "compare") == 0)
+        return Compare(argv[2], argv[3], argc == 5 ? argv[4] : nullptr);
     if (argc == 3 && std::strcmp(argv[1], "split") == 0) return Split(argv[2]);
     std::fprintf(stderr, "compare_bench compare OLDER NEWER [OUT] | compare_bench split FILE\n");
     return 2;

@@ -26,8 +26,8 @@ constexpr double kGoal = 1.5;
 // mixes ASCII and double-byte (code page 936) characters, as real lists do.
 std::string ShortcutLine(int index) {
     char location[160];
-    snprintf(location, sizeof location, "HKEY_CURRENT_USER\\Software\\Bench\\Group%03d\\Key%05d\\Leaf",
-             index / 100, index);
+    snprintf(location, sizeof location, "HKEY_CURRENT_USER\\Software\\Bench\\Group%03d\\Key%05d\\Leaf", index / 100,
+             index);
     std::string name = "Shortcut ";
     // Two double-byte characters from the GB2312 hanzi rows (lead 0xB0-0xD7, trail 0xA1-0xFE).
     for (int k = 0; k < 2; ++k) {
@@ -104,7 +104,8 @@ double TimeStart(const std::string& program, const std::string& folder, int expe
             StripSearch search{pi.dwProcessId, nullptr};
             EnumWindows(FindStrip, reinterpret_cast<LPARAM>(&search));
             strip = search.strip;
-            if (strip && getenv("QB_BENCH_TRACE")) fprintf(stderr, "  strip shown after %.1f ms\n", (Now() - start) * 1000);
+            if (strip && getenv("QB_BENCH_TRACE"))
+                fprintf(stderr, "  strip shown after %.1f ms\n", (Now() - start) * 1000);
         }
         if (strip) {
             LRESULT count = SendMessageA(GetDlgItem(strip, IDC_PICKER), CB_GETCOUNT, 0, 0);
@@ -140,8 +141,7 @@ std::string DefaultProgram() {
 // A folder of its own with a copy of the program and the given shortcut file.
 bool PrepareFolder(const std::string& program, const std::string& folder, const std::string& ini) {
     CreateDirectoryA(folder.c_str(), nullptr);
-    return CopyFileA(program.c_str(), (folder + "Quillet.exe").c_str(), FALSE) &&
-           WriteAll(folder + "Quillet.ini", ini);
+    return CopyFileA(program.c_str(), (folder + "Quillet.exe").c_str(), FALSE) && WriteAll(folder + "Quillet.ini", ini);
 }
 
 }  // namespace

@@ -86,14 +86,16 @@ bool MakeExports(const std::string& dir, const std::string& older, const std::st
 // The frame of a Brindle process: its top-level window with a menu.
 HWND FrameOf(DWORD pid) {
     HWND found = nullptr;
-    wintest::WaitUntil([&] {
-        for (found = GetTopWindow(nullptr); found; found = GetWindow(found, GW_HWNDNEXT)) {
-            DWORD of = 0;
-            GetWindowThreadProcessId(found, &of);
-            if (of == pid && IsWindowVisible(found) && GetMenu(found)) return true;
-        }
-        return false;
-    }, 20000);
+    wintest::WaitUntil(
+        [&] {
+            for (found = GetTopWindow(nullptr); found; found = GetWindow(found, GW_HWNDNEXT)) {
+                DWORD of = 0;
+                GetWindowThreadProcessId(found, &of);
+                if (of == pid && IsWindowVisible(found) && GetMenu(found)) return true;
+            }
+            return false;
+        },
+        20000);
     return found;
 }
 
@@ -142,7 +144,8 @@ TEST(Compare, SavedFromTheCommandLineImportsOverTheOlderAsTheNewer) {
     Sleep(500);  // let it finish filling its lists
     drive::Type(saved);
     drive::Key(VK_RETURN);
-    EXPECT_TRUE(wintest::WaitUntil([&] { return GetFileAttributesA(saved.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000));
+    EXPECT_TRUE(
+        wintest::WaitUntil([&] { return GetFileAttributesA(saved.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000));
     EndBrindle(run, frame);
 
     std::string bytes;
@@ -182,7 +185,8 @@ protected:
         ASSERT_TRUE(drive::ToFront(m_frame->m_hWnd));
         drive::Chord({VK_MENU}, 'F');
         drive::Key('C');
-        for (const auto& [title, path] : {std::pair(A("比较：选择较旧的导出文件"), older), std::pair(A("比较：选择较新的导出文件"), newer)}) {
+        for (const auto& [title, path] :
+             {std::pair(A("比较：选择较旧的导出文件"), older), std::pair(A("比较：选择较新的导出文件"), newer)}) {
             const HWND dlg = drive::WaitDialog(title, 10000);
             ASSERT_NE(dlg, nullptr) << wintest::U(title);
             Sleep(300);  // let it finish filling its lists
@@ -199,7 +203,8 @@ std::string BigExport(char16_t change) {
     std::u16string text = kHeader;
     for (int key = 0; key < 900000; ++key) {
         const std::string number = std::to_string(key);
-        text += u"[HKEY_CURRENT_USER\\Software\\Big\\K" + std::u16string(number.begin(), number.end()) + u"]\r\n\"v\"=\"";
+        text +=
+            u"[HKEY_CURRENT_USER\\Software\\Big\\K" + std::u16string(number.begin(), number.end()) + u"]\r\n\"v\"=\"";
         text += std::u16string(60, key == 450000 ? change : u'x') + u"\"\r\n\r\n";
     }
     return Utf16File(text);
@@ -214,12 +219,12 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
     const std::string dir = wintest::ScratchDir("compare_menu"), older = dir + "older.reg", newer = dir + "newer.reg",
                       other = dir + "other.reg", locked = dir + "locked.reg", big1 = dir + "big1.reg",
                       big2 = dir + "big2.reg", hklm = dir + "hklm.reg", deletes = dir + "deletes.reg";
-    ASSERT_TRUE(wintest::WriteFileBytes(older, Utf16File(kHeader + kOlder)) &&
-                wintest::WriteFileBytes(newer, Utf16File(kHeader + u"[HKEY_CURRENT_USER\\Software\\QbTests\\Cmp]\r\n")) &&
-                wintest::WriteFileBytes(other, "[HKEY_CURRENT_USER\\Software]\r\n") &&
-                wintest::WriteFileBytes(locked, "old") && wintest::WriteFileBytes(big1, BigExport(u'x')) &&
-                wintest::WriteFileBytes(big2, BigExport(u'y')) &&
-                wintest::WriteFileBytes(hklm, Utf16File(kHeader + u"[HKEY_LOCAL_MACHINE\\Software\\QbTests]\r\n")));
+    ASSERT_TRUE(
+        wintest::WriteFileBytes(older, Utf16File(kHeader + kOlder)) &&
+        wintest::WriteFileBytes(newer, Utf16File(kHeader + u"[HKEY_CURRENT_USER\\Software\\QbTests\\Cmp]\r\n")) &&
+        wintest::WriteFileBytes(other, "[HKEY_CURRENT_USER\\Software]\r\n") && wintest::WriteFileBytes(locked, "old") &&
+        wintest::WriteFileBytes(big1, BigExport(u'x')) && wintest::WriteFileBytes(big2, BigExport(u'y')) &&
+        wintest::WriteFileBytes(hklm, Utf16File(kHeader + u"[HKEY_LOCAL_MACHINE\\Software\\QbTests]\r\n")));
     const std::u16string branch = u"HKEY_CURRENT_USER\\Software\\QbTests\\Cmp\\Branch";
     const auto steps = [&] {
         CompareByMenu(older, newer);
@@ -239,7 +244,12 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
         HANDLE held = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         drive::Chord({VK_CONTROL}, 'S');
         const HWND save = TypeInto(locked);  // then Yes to writing over it
-        wintest::WaitUntil([&] { const HWND ask = drive::WaitDialog("", 0); return ask && ask != save; }, 5000);
+        wintest::WaitUntil(
+            [&] {
+                const HWND ask = drive::WaitDialog("", 0);
+                return ask && ask != save;
+            },
+            5000);
         drive::Key(VK_RETURN);
         EXPECT_NE(drive::AnswerBox("Brindle").find(locked), std::string::npos);
         CloseHandle(held);
@@ -248,7 +258,8 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
         WIN32_FIND_DATAA found;
         HANDLE list = FindFirstFileA((dir + "*").c_str(), &found);
         int files = 0;
-        do files += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY); while (FindNextFileA(list, &found));
+        do files += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+        while (FindNextFileA(list, &found));
         FindClose(list);
         EXPECT_EQ(files, 7) << "a temporary file left";
 
@@ -286,10 +297,11 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
         EXPECT_TRUE(wintest::WaitUntil([&] { return wintest::ReadFileBytes(deletes, copy); }, 5000) &&
                     copy == Utf16File(kHeader + kOlder));
     };
-    drive::Run([] { return theApp.Run(); }, [&] {
-        steps();
-        PostMessageA(m_frame->m_hWnd, WM_COMMAND, ID_APP_EXIT, 0);
-    });
+    drive::Run([] { return theApp.Run(); },
+               [&] {
+                   steps();
+                   PostMessageA(m_frame->m_hWnd, WM_COMMAND, ID_APP_EXIT, 0);
+               });
 }
 
 }  // namespace

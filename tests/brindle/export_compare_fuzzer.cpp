@@ -71,7 +71,8 @@ const char16_t kChars[] = u"aB\"\\ é乜人";
 
 std::u16string String(FuzzedDataProvider& fdp) {
     std::u16string s;
-    for (size_t n = fdp.ConsumeIntegralInRange(0, 4); n > 0; --n) s += kChars[fdp.ConsumeIntegralInRange<size_t>(0, std::size(kChars) - 2)];
+    for (size_t n = fdp.ConsumeIntegralInRange(0, 4); n > 0; --n)
+        s += kChars[fdp.ConsumeIntegralInRange<size_t>(0, std::size(kChars) - 2)];
     return s + u'\0';
 }
 
@@ -86,7 +87,8 @@ void SetValue(Key& key, FuzzedDataProvider& fdp) {
 
 void AddKey(Registry& registry, FuzzedDataProvider& fdp) {
     std::u16string path = fdp.PickValueInArray(kRoots);
-    for (int depth = fdp.ConsumeIntegralInRange(0, 3); depth > 0; --depth) path += u"\\" + Folded(fdp.PickValueInArray(kParts));
+    for (int depth = fdp.ConsumeIntegralInRange(0, 3); depth > 0; --depth)
+        path += u"\\" + Folded(fdp.PickValueInArray(kParts));
     Key& key = registry[path];
     key.listed = true;
     for (int n = fdp.ConsumeIntegralInRange(0, 3); n > 0; --n) SetValue(key, fdp);
@@ -102,7 +104,9 @@ Registry Changed(Registry registry, FuzzedDataProvider& fdp) {
         Key& key = std::next(registry.begin(), fdp.ConsumeIntegralInRange<size_t>(0, registry.size() - 1))->second;
         if (what == 1) key = Key();  // gone, or only named by a key below it
         else if (what == 2) SetValue(key, fdp);
-        else if (!key.values.empty()) key.values.erase(std::next(key.values.begin(), fdp.ConsumeIntegralInRange<size_t>(0, key.values.size() - 1)));
+        else if (!key.values.empty())
+            key.values.erase(
+                std::next(key.values.begin(), fdp.ConsumeIntegralInRange<size_t>(0, key.values.size() - 1)));
     }
     return Named(registry);
 }
@@ -114,7 +118,8 @@ std::u16string Flipped(std::u16string s, FuzzedDataProvider& fdp) {
     const uint64_t bits = fdp.ConsumeIntegral<uint64_t>();
     for (size_t i = 0; i < s.size(); ++i) {
         const char16_t small = s[i] | 0x20;  // ASCII and Latin-1 letters differ from their capitals in that bit
-        if (((small >= u'a' && small <= u'z') || (small >= 0xE0 && small <= 0xFE && small != 0xF7)) && ((bits >> (i % 64)) & 1))
+        if (((small >= u'a' && small <= u'z') || (small >= 0xE0 && small <= 0xFE && small != 0xF7)) &&
+            ((bits >> (i % 64)) & 1))
             s[i] ^= 0x20;
     }
     return s;
@@ -133,13 +138,14 @@ std::u16string Hex(FuzzedDataProvider& fdp, const Bytes& bytes, const std::u16st
         const char16_t* digits = fdp.ConsumeBool() ? u"0123456789abcdef" : u"0123456789ABCDEF";
         out += {digits[bytes[i] >> 4], digits[bytes[i] & 15]};
         if (i + 1 < bytes.size()) out += u",";
-        if (perLine && (i + 1) % perLine == 0 && i + 1 < bytes.size()) out += u"\\" + eol + (fdp.ConsumeBool() ? u"  ;c" + eol : u"") + u"  ";
+        if (perLine && (i + 1) % perLine == 0 && i + 1 < bytes.size())
+            out += u"\\" + eol + (fdp.ConsumeBool() ? u"  ;c" + eol : u"") + u"  ";
     }
     return out;
 }
 
-std::u16string ValueLine(FuzzedDataProvider& fdp, const std::u16string& name, uint32_t type, const Bytes& data, bool ansi,
-                         const std::u16string& eol) {
+std::u16string ValueLine(FuzzedDataProvider& fdp, const std::u16string& name, uint32_t type, const Bytes& data,
+                         bool ansi, const std::u16string& eol) {
     std::u16string out = name.empty() && fdp.ConsumeBool() ? u"@=" : Quoted(Flipped(name, fdp)) + u"=";
     if (type == 1 && fdp.ConsumeBool()) return out + Quoted(Text(data).substr(0, data.size() / 2 - 1));
     if (type == 4 && fdp.ConsumeBool()) {
@@ -160,15 +166,16 @@ std::string Export(Registry& registry, FuzzedDataProvider& fdp) {
     const bool ansi = fdp.ConsumeBool();
     const std::u16string eol = fdp.PickValueInArray({u"\r\n", u"\n", u"\r"});
     std::u16string text = (ansi ? u"REGEDIT4" : u"Windows Registry Editor Version 5.00") + eol + eol, later;
-    const char16_t* const kNoise[] = {u"; c", u"", u"#x", u"  00,01", u"[-HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"",
-                                      u"[HKCU\\A]\n\"x\"=\"1\""};
+    const char16_t* const kNoise[] = {
+        u"; c", u"", u"#x", u"  00,01", u"[-HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"", u"[HKCU\\A]\n\"x\"=\"1\""};
     std::vector<Registry::value_type*> keys;
     for (auto& entry : registry) keys.push_back(&entry);
     if (fdp.ConsumeBool()) std::reverse(keys.begin(), keys.end());  // keys below before their parents
     for (auto* entry : keys) {
         auto& [path, key] = *entry;
         const auto below = registry.lower_bound(path + u"\\");
-        if (key.values.empty() && below != registry.end() && below->first.rfind(path + u"\\", 0) == 0 && fdp.ConsumeBool())
+        if (key.values.empty() && below != registry.end() && below->first.rfind(path + u"\\", 0) == 0 &&
+            fdp.ConsumeBool())
             key.listed = false;
         if (!key.listed) continue;
         std::u16string noise = fdp.ConsumeBool() ? fdp.PickValueInArray(kNoise) : u"";
@@ -177,7 +184,8 @@ std::string Export(Registry& registry, FuzzedDataProvider& fdp) {
         *into += noise + eol + u"[" + Flipped(path, fdp) + u"]" + eol;
         std::vector<Values::const_iterator> order;
         for (auto v = key.values.cbegin(); v != key.values.cend(); ++v) order.push_back(v);
-        for (size_t i = order.size(); i > 1; --i) std::swap(order[i - 1], order[fdp.ConsumeIntegralInRange<size_t>(0, i - 1)]);
+        for (size_t i = order.size(); i > 1; --i)
+            std::swap(order[i - 1], order[fdp.ConsumeIntegralInRange<size_t>(0, i - 1)]);
         for (const auto& v : order) {
             if (fdp.ConsumeBool()) *into += Quoted(v->first) + u"=\"junk\"" + eol;  // a line the later one replaces
             if (into == &text && fdp.ConsumeBool()) {  // the rest in a second listing of the key, at the end
@@ -197,7 +205,8 @@ std::string Export(Registry& registry, FuzzedDataProvider& fdp) {
 
 Bytes HexBytes(std::u16string_view s) {
     Bytes out;
-    for (size_t i = 0; i + 1 < s.size(); i += 3) out.push_back(static_cast<uint8_t>(std::stoul(std::string(s.begin() + i, s.begin() + i + 2), nullptr, 16)));
+    for (size_t i = 0; i + 1 < s.size(); i += 3)
+        out.push_back(static_cast<uint8_t>(std::stoul(std::string(s.begin() + i, s.begin() + i + 2), nullptr, 16)));
     return out;
 }
 
@@ -211,7 +220,8 @@ std::u16string Unquoted(std::u16string_view s, size_t& at) {  // s[at] is the op
 // Imports `result` over `registry`; returns the folded paths of its key lines.
 std::vector<std::u16string> Import(const std::u16string& result, Registry& registry) {
     std::vector<std::u16string> lines, listed;
-    for (size_t at = 0, end; (end = result.find(u"\r\n", at)) != result.npos; at = end + 2) lines.push_back(result.substr(at, end - at));
+    for (size_t at = 0, end; (end = result.find(u"\r\n", at)) != result.npos; at = end + 2)
+        lines.push_back(result.substr(at, end - at));
     Check(!lines.empty() && lines[0] == u"Windows Registry Editor Version 5.00");
     std::u16string key;
     for (size_t i = 1; i < lines.size(); ++i) {
@@ -242,9 +252,13 @@ std::vector<std::u16string> Import(const std::u16string& result, Registry& regis
             const unsigned long n = std::stoul(std::string(line.begin() + at + 6, line.end()), nullptr, 16);
             values[name] = {4, {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)}};
         } else {
-            for (; line.back() == u'\\'; Check(i + 1 < lines.size())) line = line.substr(0, line.size() - 1) + lines[++i].substr(2);
+            for (; line.back() == u'\\'; Check(i + 1 < lines.size()))
+                line = line.substr(0, line.size() - 1) + lines[++i].substr(2);
             const size_t colon = line.find(u':', at);
-            const uint32_t type = line[at + 3] == u':' ? 3 : std::stoul(std::string(line.begin() + at + 4, line.begin() + colon - 1), nullptr, 16);
+            const uint32_t type =
+                line[at + 3] == u':'
+                    ? 3
+                    : std::stoul(std::string(line.begin() + at + 4, line.begin() + colon - 1), nullptr, 16);
             values[name] = {type, HexBytes(line.substr(colon + 1) + u",")};
         }
     }
@@ -265,7 +279,8 @@ std::u16string Run(const std::string& older, const std::string& newer, size_t st
     return result;
 }
 
-void CheckMeaning(const Registry& before, const Registry& wanted, const std::string& older, const std::string& newer, size_t step) {
+void CheckMeaning(const Registry& before, const Registry& wanted, const std::string& older, const std::string& newer,
+                  size_t step) {
     bool ok;
     const std::u16string result = Run(older, newer, step, ok);
     Check(ok);
@@ -274,7 +289,8 @@ void CheckMeaning(const Registry& before, const Registry& wanted, const std::str
         Check(Present(before, key) != Present(wanted, key) || ValuesOf(before, key) != ValuesOf(wanted, key));
     for (const auto& [key, k] : wanted) Check(Present(after, key) && ValuesOf(after, key) == k.values);
     for (const auto& [key, k] : after)  // a root, or a key the older only named, left empty
-        Check(wanted.count(key) || (k.values.empty() && (key.find(u'\\') == key.npos || (before.count(key) && !before.at(key).listed))));
+        Check(wanted.count(key) ||
+              (k.values.empty() && (key.find(u'\\') == key.npos || (before.count(key) && !before.at(key).listed))));
 }
 
 }  // namespace
@@ -285,7 +301,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (fdp.ConsumeBool()) {
         const std::string kHeads[] = {Utf16File(u"Windows Registry Editor Version 5.00\r\n"), "REGEDIT4\r\n", ""};
         const size_t head = fdp.ConsumeIntegralInRange<size_t>(0, 2);
-        const std::string older = kHeads[head] + fdp.ConsumeRandomLengthString(), newer = kHeads[head] + fdp.ConsumeRemainingBytesAsString();
+        const std::string older = kHeads[head] + fdp.ConsumeRandomLengthString(),
+                          newer = kHeads[head] + fdp.ConsumeRemainingBytesAsString();
         bool ok;
         const std::u16string same = Run(older, older, step, ok);
         Check((ok || head == 2) && (!ok || same.find(u"\r\n[") == same.npos));

@@ -13,11 +13,13 @@ namespace {
 // starts with Windows a whole UTF-16 file, any other the body of a 5.00 export. A text
 // without a CR gets CR LF line ends.
 std::string File(std::u16string text) {
-    for (size_t at = 0; text.find(u'\r') == std::u16string::npos && (at = text.find(u'\n', at)) != std::u16string::npos; at += 2)
+    for (size_t at = 0; text.find(u'\r') == std::u16string::npos && (at = text.find(u'\n', at)) != std::u16string::npos;
+         at += 2)
         text.insert(at, 1, u'\r');
     const std::u16string first = text.substr(0, text.find(u'\n'));
     std::string ansi;
-    if ((first.find(u"REGEDIT") != first.npos || first.find(u"regedit") != first.npos) && EncodeAnsi(text, ansi)) return ansi;
+    if ((first.find(u"REGEDIT") != first.npos || first.find(u"regedit") != first.npos) && EncodeAnsi(text, ansi))
+        return ansi;
     const bool whole = text.empty() || text.compare(0, 7, u"Windows") == 0;
     return Utf16File(whole ? text : u"Windows Registry Editor Version 5.00\r\n\r\n" + text);
 }
@@ -56,46 +58,65 @@ std::u16string Repeat(std::u16string_view text, int times) {
 const char16_t kSame[] = u"; 0 0 0 0 0 0\n; same\n\n";
 
 TEST(ExportCompare, Rules) {
-    const struct { std::u16string older, newer, result; const char* why; } cases[] = {
-        {u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n", u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n", kSame, "equal exports list no key"},
+    const struct {
+        std::u16string older, newer, result;
+        const char* why;
+    } cases[] = {
+        {u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n", u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n", kSame,
+         "equal exports list no key"},
         {u"[HKEY_CURRENT_USER\\Soft\\Ünï]\n\"Name\"=\"x\"\n\"Ключ\"=\"x\"\n",
-         u"[hkey_current_user\\SOFT\\üNÏ]\n\"nAME\"=\"x\"\n\"КЛЮЧ\"=\"x\"\n", kSame, "paths and names match without letter case"},
-        {u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n\"b\"=\"2\"\n", u"[HKEY_CURRENT_USER\\S]\n\"b\"=\"2\"\n\"a\"=\"1\"\n", kSame,
-         "the order of values does not count"},
-        {u"[HKEY_CURRENT_USER\\S]\n\"h\"=hex:0A,0b,0c\n", u"[HKEY_CURRENT_USER\\S]\n\"h\"=hex:0a, \\ ;c\n\n  ;c\n\t0B,0c\n", kSame,
+         u"[hkey_current_user\\SOFT\\üNÏ]\n\"nAME\"=\"x\"\n\"КЛЮЧ\"=\"x\"\n", kSame,
+         "paths and names match without letter case"},
+        {u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n\"b\"=\"2\"\n", u"[HKEY_CURRENT_USER\\S]\n\"b\"=\"2\"\n\"a\"=\"1\"\n",
+         kSame, "the order of values does not count"},
+        {u"[HKEY_CURRENT_USER\\S]\n\"h\"=hex:0A,0b,0c\n",
+         u"[HKEY_CURRENT_USER\\S]\n\"h\"=hex:0a, \\ ;c\n\n  ;c\n\t0B,0c\n", kSame,
          "wrapped hex, with blank and comment lines between, and hex digits in either case"},
         {u"[HKEY_CURRENT_USER\\S]\n\"d\"=dword:0000000a\n\"e\"=dword:A\n",
-         u"[HKEY_CURRENT_USER\\S]\n\"d\"=hex(4):0a,00,00,00\n\"e\"=dword:0000000a\n", kSame, "a dword as dword: or as hex(4):"},
+         u"[HKEY_CURRENT_USER\\S]\n\"d\"=hex(4):0a,00,00,00\n\"e\"=dword:0000000a\n", kSame,
+         "a dword as dword: or as hex(4):"},
         {u"REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):41,81,5c,00\n\"s\"=\"乜\\\\\"\n",
          u"[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):41,00,5c,4e,00,00\n\"s\"=\"乜\\\\\"\n", kSame,
          "REGEDIT4 against 5.00: text and hex(2) data in the code page, whose second bytes may be backslashes"},
         {u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\"a\"=\"2\"\n", u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"2\"\n\"a\"=\"1\"\n",
          u"; 0 0 1 0 0 1\n\n[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\n", "a value named twice counts by its last line"},
-        {u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n[HKEY_CURRENT_USER\\K2]\n[HKEY_CURRENT_USER\\K]\n\"b\"=\"2\"\n\"a\"=\"2\"\n",
+        {u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n[HKEY_CURRENT_USER\\K2]\n[HKEY_CURRENT_USER\\K]\n\"b\"=\"2\"\n\"a\"="
+         u"\"2\"\n",
          u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\"b\"=\"2\"\n[HKEY_CURRENT_USER\\K2]\n",
-         u"; 0 0 1 0 0 1\n\n[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\n", "a key listed twice has all its values, each by its last line"},
+         u"; 0 0 1 0 0 1\n\n[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\n",
+         "a key listed twice has all its values, each by its last line"},
         {u"[HKEY_CURRENT_USER\\A\\X]\n[HKEY_CURRENT_USER\\AB]\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"1\"\n",
          u"[HKEY_CURRENT_USER\\A\\X]\n[HKEY_CURRENT_USER\\AB]\n[HKEY_CURRENT_USER\\A]\n",
-         u"; 0 0 1 0 1 0\n\n[HKEY_CURRENT_USER\\A]\n\"v\"=-\n\n", "a key named by one below it and listed after another branch"},
-        {u"[HKEY_CURRENT_USER\\S]\n\"p\"=\"a\\\\b\\\"c\"\n", u"[HKEY_CURRENT_USER\\S]\n\"p\"=hex(1):61,00,5c,00,62,00,22,00,63,00\n",
-         kSame, "string escapes decoded; hex(1) data gains its final zero"},
-        {u"; c\n\"v\"=\"before any key\"\n[HKEY_CURRENT_USER\\S]\n  00,01\n#x\n\"a\"=\"1\"\n[-HKEY_CURRENT_USER\\S]\n\"a\"=\"gone\"\n"
+         u"; 0 0 1 0 1 0\n\n[HKEY_CURRENT_USER\\A]\n\"v\"=-\n\n",
+         "a key named by one below it and listed after another branch"},
+        {u"[HKEY_CURRENT_USER\\S]\n\"p\"=\"a\\\\b\\\"c\"\n",
+         u"[HKEY_CURRENT_USER\\S]\n\"p\"=hex(1):61,00,5c,00,62,00,22,00,63,00\n", kSame,
+         "string escapes decoded; hex(1) data gains its final zero"},
+        {u"; c\n\"v\"=\"before any key\"\n[HKEY_CURRENT_USER\\S]\n  "
+         u"00,01\n#x\n\"a\"=\"1\"\n[-HKEY_CURRENT_USER\\S]\n\"a\"=\"gone\"\n"
          u"[ HKEY_CURRENT_USER\\Void]\n\"a\"=\"nowhere\"\n[HKCU\\Short]\n\"b\"=\"2\"\n",
          u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n", kSame,
-         "comments, stray lines, values before any key or after [-KEY], a void key line and an unknown root are skipped"},
-        {u"[HKEY_CURRENT_USER\\S]\n\"n\"=dword:123456789\n\"q\"=\"open\n\"z\"=- x\n\"k\"=\"x\" #c\n\"h\"=hex:01,\\\n\"lost\"=\"x\"\n"
+         "comments, stray lines, values before any key or after [-KEY], a void key line and an unknown root are "
+         "skipped"},
+        {u"[HKEY_CURRENT_USER\\S]\n\"n\"=dword:123456789\n\"q\"=\"open\n\"z\"=- x\n\"k\"=\"x\" "
+         u"#c\n\"h\"=hex:01,\\\n\"lost\"=\"x\"\n"
          u"\"kept\"=\"y\"\n",
          u"[HKEY_CURRENT_USER\\S]\n\"kept\"=\"y\"\n", kSame,
          "void value lines, and a line breaking a wrapped value is lost with it, as import has it"},
-        {u"[HKEY_CURRENT_USER\\A]\n[HKEY_CURRENT_USER\\A\\B]\n\"x\"=\"1\"\n", u"[HKEY_CURRENT_USER\\A\\B]\n\"x\"=\"1\"\n", kSame,
+        {u"[HKEY_CURRENT_USER\\A]\n[HKEY_CURRENT_USER\\A\\B]\n\"x\"=\"1\"\n",
+         u"[HKEY_CURRENT_USER\\A\\B]\n\"x\"=\"1\"\n", kSame,
          "an empty key listed or only named by a key below it is the same"},
         {u"[HKEY_CURRENT_USER\\S]\r\"a\"=\"1\"\n\"h\"=hex:01,\\\r\n  02",
-         u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n\"h\"=hex:01,02\n", kSame, "CR, LF and CR LF line ends; no line end at the end"},
-        {u"[HKEY_CURRENT_USER\\S]\n", u"[HKEY_CURRENT_USER\\S]\n[HKEY_CURRENT_USER\\S\\New]\n\"a\"=\"1\"\n@=dword:00000002\n",
-         u"; 1 0 0 2 0 0\n\n[HKEY_CURRENT_USER\\S\\New]\n\"a\"=\"1\"\n@=dword:00000002\n\n", "an added key with all its values"},
+         u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n\"h\"=hex:01,02\n", kSame,
+         "CR, LF and CR LF line ends; no line end at the end"},
+        {u"[HKEY_CURRENT_USER\\S]\n",
+         u"[HKEY_CURRENT_USER\\S]\n[HKEY_CURRENT_USER\\S\\New]\n\"a\"=\"1\"\n@=dword:00000002\n",
+         u"; 1 0 0 2 0 0\n\n[HKEY_CURRENT_USER\\S\\New]\n\"a\"=\"1\"\n@=dword:00000002\n\n",
+         "an added key with all its values"},
         {u"[HKEY_CURRENT_USER\\S]\n[HKEY_CURRENT_USER\\S\\Gone]\n\"a\"=\"1\"\n[HKEY_CURRENT_USER\\S\\Gone\\Sub]\n"
          u"[HKEY_CURRENT_USER\\S\\Named\\Sub]\n",
-         u"[HKEY_CURRENT_USER\\S]\n", u"; 0 2 0 0 0 0\n\n[-HKEY_CURRENT_USER\\S\\Gone]\n\n[-HKEY_CURRENT_USER\\S\\Named\\Sub]\n\n",
+         u"[HKEY_CURRENT_USER\\S]\n",
+         u"; 0 2 0 0 0 0\n\n[-HKEY_CURRENT_USER\\S\\Gone]\n\n[-HKEY_CURRENT_USER\\S\\Named\\Sub]\n\n",
          "a branch is deleted once, by its top key; a key only named by one below it is left"},
         {u"[HKEY_CURRENT_USER\\K]\n\"same\"=\"1\"\n\"chg\"=dword:00000001\n\"gone\"=\"x\"\n@=\"d\"\n",
          u"[HKEY_CURRENT_USER\\k]\n\"same\"=\"1\"\n\"CHG\"=dword:00000002\n\"new\"=hex:01\n",
@@ -103,14 +124,20 @@ TEST(ExportCompare, Rules) {
          "values changed, added and deleted, as the newer spells them"},
         {u"[HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"\n[HKEY_CURRENT_USER\\B]\n[HKEY_CURRENT_USER\\C]\n\"y\"=\"1\"\n",
          u"[HKEY_CURRENT_USER\\A]\n\"x\"=\"2\"\n[HKEY_CURRENT_USER\\C]\n\"y\"=\"2\"\n",
-         u"; 0 1 2 0 0 2\n\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"2\"\n\n[-HKEY_CURRENT_USER\\B]\n\n[HKEY_CURRENT_USER\\C]\n\"y\"=\"2\"\n\n",
+         u"; 0 1 2 0 0 "
+         u"2\n\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"2\"\n\n[-HKEY_CURRENT_USER\\B]\n\n[HKEY_CURRENT_USER\\C]\n\"y\"="
+         u"\"2\"\n\n",
          "a deleted key stands after the key before it in the older"},
         {u"[HKEY_CURRENT_USER]\n\"v\"=\"1\"\n[HKEY_CURRENT_USER\\A]\n", u"[HKEY_LOCAL_MACHINE\\B]\n",
-         u"; 1 1 1 0 1 0\n; apart\n\n[HKEY_CURRENT_USER]\n\"v\"=-\n\n[-HKEY_CURRENT_USER\\A]\n\n[HKEY_LOCAL_MACHINE\\B]\n\n",
+         u"; 1 1 1 0 1 0\n; "
+         u"apart\n\n[HKEY_CURRENT_USER]\n\"v\"=-\n\n[-HKEY_CURRENT_USER\\A]\n\n[HKEY_LOCAL_MACHINE\\B]\n\n",
          "no key shared: said so; a root is never deleted"},
-        {u"[HKEY_CURRENT_USER\\S]\n", u"[HKEY_CURRENT_USER\\S]\n\"Multiple strings\"=hex(7):" + Repeat(u"00,", 23) + u"00\n",
-         u"; 0 0 1 1 0 0\n\n[HKEY_CURRENT_USER\\S]\n\"Multiple strings\"=hex(7):00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,"
-         u"00,\\\n  00,00,00,00,00,00,00\n\n", "hex wrapped as the editor wraps it"},
+        {u"[HKEY_CURRENT_USER\\S]\n",
+         u"[HKEY_CURRENT_USER\\S]\n\"Multiple strings\"=hex(7):" + Repeat(u"00,", 23) + u"00\n",
+         u"; 0 0 1 1 0 0\n\n[HKEY_CURRENT_USER\\S]\n\"Multiple "
+         u"strings\"=hex(7):00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,"
+         u"00,\\\n  00,00,00,00,00,00,00\n\n",
+         "hex wrapped as the editor wraps it"},
         {u"[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):41,00,00,00\n\"s\"=\"A\"\n",
          u"REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):81,5c,00\n\"s\"=\"乜\"\n",
          u"; 0 0 1 0 0 2\n\n[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):5c,4e,00,00\n\"s\"=\"乜\"\n\n",
@@ -126,7 +153,11 @@ TEST(ExportCompare, Rules) {
 
 TEST(ExportCompare, BadFilesAreNamed) {
     const std::u16string key = u"\n[HKEY_CURRENT_USER\\S]\n";
-    const struct { std::u16string older, newer; CompareError error; bool inNewer; } cases[] = {
+    const struct {
+        std::u16string older, newer;
+        CompareError error;
+        bool inNewer;
+    } cases[] = {
         {u"[HKEY_CURRENT_USER\\S]\n", u" \tREGEDIT4" + key, COMPARE_OK, false},  // blanks before the header
         {u"REGEDIT4 " + key, u"[HKEY_CURRENT_USER\\S]\n", COMPARE_NOT_AN_EXPORT, false},
         {u"[HKEY_CURRENT_USER\\S]\n", u"regedit4" + key, COMPARE_NOT_AN_EXPORT, true},
@@ -166,7 +197,8 @@ TEST(ExportCompare, DeepKeysAndLongLines) {
     std::u16string path = u"HKEY_CURRENT_USER";
     for (int level = 0; level < 3000; ++level) path += u"\\k";
     const std::u16string big(3 << 19, u'x');  // 3 MB, a read is 1 MB
-    const std::u16string older = u"[" + path + u"]\n\"v\"=\"" + big + u"\"\n", newer = u"[" + path + u"]\n\"v\"=\"" + big + u"y\"\n";
+    const std::u16string older = u"[" + path + u"]\n\"v\"=\"" + big + u"\"\n",
+                         newer = u"[" + path + u"]\n\"v\"=\"" + big + u"y\"\n";
     EXPECT_EQ(Compare(older, newer, 4093).text, u"; 0 0 1 0 0 1\n\n[" + path + u"]\n\"v\"=\"" + big + u"y\"\n\n");
 }
 

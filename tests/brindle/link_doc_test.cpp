@@ -20,7 +20,10 @@ std::vector<std::string> Lines(const CLinkDoc& doc) {
 }
 
 TEST(SetText, SplitsAtCrLfOnly) {
-    const struct { std::string text; std::vector<std::string> lines; } cases[] = {
+    const struct {
+        std::string text;
+        std::vector<std::string> lines;
+    } cases[] = {
         {"", {}}, {"A\r\n\r\nB", {"A", "", "B"}}, {"A\r\r\nB\n\r\n", {"A\r", "B\n"}},  // the rest: the fuzzer
     };
     for (const auto& c : cases) {
@@ -42,7 +45,14 @@ TEST(SetText, SplitsAtCrLfOnly) {
 // holds that match; the top line shown when the match belongs to a text shown before (the
 // paste that replaced it failed, or was shorter), never a line past the index.
 TEST(Find, ASearchGoesOnFromTheMatchShownWhileTheTextHoldsIt) {
-    const struct { const char* text; TextMatch shown; bool down; int top; size_t from; const char* why; } cases[] = {
+    const struct {
+        const char* text;
+        TextMatch shown;
+        bool down;
+        int top;
+        size_t from;
+        const char* why;
+    } cases[] = {
         {"ab\r\nxx target\r\n", {1, 3, 6}, true, 0, 13, "down: after the match"},
         {"ab\r\nxx target\r\n", {1, 3, 6}, false, 0, 7, "up: at its start"},
         {"ab\r\nxx target\r\n", {}, true, 1, 4, "none shown: the top line"},
@@ -78,9 +88,12 @@ TEST(LinkRectList, Edges) {
     CLinkRectList links;
     ASSERT_TRUE(links.Add(LinkRect{10, 0, 50, 20}, 0));
     ASSERT_TRUE(links.Add(LinkRect{10, 40, 30, 60}, 2));
-    const struct { LinkPoint pt; int32_t line; } cases[] = {
-        {{10, 0}, 0},   {{49, 19}, 0}, {{50, 5}, -1}, {{9, 5}, -1},   {{20, 20}, -1},
-        {{29, 40}, 2},  {{30, 40}, -1}, {{29, 59}, 2}, {{29, 60}, -1}, {{10, -1}, -1},
+    const struct {
+        LinkPoint pt;
+        int32_t line;
+    } cases[] = {
+        {{10, 0}, 0},  {{49, 19}, 0},  {{50, 5}, -1}, {{9, 5}, -1},   {{20, 20}, -1},
+        {{29, 40}, 2}, {{30, 40}, -1}, {{29, 59}, 2}, {{29, 60}, -1}, {{10, -1}, -1},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(links.HitTest(c.pt), c.line) << c.pt.x << "," << c.pt.y;

@@ -10,32 +10,67 @@
 namespace {
 
 TEST(Classify, Table) {
-    const struct { std::string line; int32_t kind; } cases[] = {
-        {"[HKEY_CURRENT_USER\\Software\\Demo]", LINE_KEY}, {"[HKEY_CURRENT_USER\\Software\\Demo] ", LINE_TEXT},
-        {"[-HKEY_CURRENT_USER\\Software\\Demo]", LINE_TEXT}, {"hkcu\\software", LINE_KEY}, {"HKCU\\", LINE_KEY},
-        {"HKCU", LINE_TEXT}, {"[HKCU]", LINE_TEXT}, {"[HKCU\\]", LINE_KEY}, {"\t\tHKLM\\Software", LINE_KEY},
-        {" \r\n\v\fHKU\\x", LINE_KEY}, {"\xA1\xA1HKLM\\Software", LINE_TEXT} /* full-width space */,
-        {"HKLM:\\Software", LINE_TEXT}, {"HKEY_LOCAL_MACHINE\\SOFTWARE", LINE_KEY},
-        {"hkey_classes_root\\.txt", LINE_KEY}, {"HKEY_USERS\\.DEFAULT", LINE_KEY},
-        {"HKEY_PERFORMANCE_DATA\\x", LINE_TEXT}, {"HKCUX\\Software", LINE_TEXT}, {"[HKLM\\a", LINE_TEXT},
+    const struct {
+        std::string line;
+        int32_t kind;
+    } cases[] = {
+        {"[HKEY_CURRENT_USER\\Software\\Demo]", LINE_KEY},
+        {"[HKEY_CURRENT_USER\\Software\\Demo] ", LINE_TEXT},
+        {"[-HKEY_CURRENT_USER\\Software\\Demo]", LINE_TEXT},
+        {"hkcu\\software", LINE_KEY},
+        {"HKCU\\", LINE_KEY},
+        {"HKCU", LINE_TEXT},
+        {"[HKCU]", LINE_TEXT},
+        {"[HKCU\\]", LINE_KEY},
+        {"\t\tHKLM\\Software", LINE_KEY},
+        {" \r\n\v\fHKU\\x", LINE_KEY},
+        {"\xA1\xA1HKLM\\Software", LINE_TEXT} /* full-width space */,
+        {"HKLM:\\Software", LINE_TEXT},
+        {"HKEY_LOCAL_MACHINE\\SOFTWARE", LINE_KEY},
+        {"hkey_classes_root\\.txt", LINE_KEY},
+        {"HKEY_USERS\\.DEFAULT", LINE_KEY},
+        {"HKEY_PERFORMANCE_DATA\\x", LINE_TEXT},
+        {"HKCUX\\Software", LINE_TEXT},
+        {"[HKLM\\a", LINE_TEXT},
         {"HKLM\\a]", LINE_KEY},  // only a line starting with '[' needs the closing one
-        {"HKLM\\Software\\\\Demo", LINE_TEXT}, {"HKLM\\Soft\"ware", LINE_TEXT}, {"HKLM\\Soft:ware", LINE_TEXT},
+        {"HKLM\\Software\\\\Demo", LINE_TEXT},
+        {"HKLM\\Soft\"ware", LINE_TEXT},
+        {"HKLM\\Soft:ware", LINE_TEXT},
         {"HKCU\\Software  ", LINE_KEY},  // trailing blanks are kept, not judged
-        {"C:\\Windows\\notepad.exe", LINE_FILE}, {"c:\\temp", LINE_FILE}, {"C:\\a", LINE_FILE}, {"C:\\", LINE_TEXT},
-        {"C:/temp", LINE_TEXT}, {"C:\\a*b", LINE_TEXT}, {"C:\\a/b", LINE_TEXT}, {"C:\\a?b", LINE_TEXT},
-        {"C:\\a<b", LINE_TEXT}, {"C:\\a>b", LINE_TEXT}, {"C:\\a\"b", LINE_TEXT}, {"C:\\a|b", LINE_TEXT},
-        {"C:\\a\tb", LINE_TEXT}, {"C:\\a:b", LINE_FILE} /* a further colon is accepted */, {"1:\\a", LINE_TEXT},
-        {"\\\\server\\share", LINE_TEXT}, {"C:\\dir\\\\file", LINE_TEXT}, {"\"Name\"=\"Value\"", LINE_TEXT},
-        {"", LINE_TEXT}, {"   ", LINE_TEXT},
+        {"C:\\Windows\\notepad.exe", LINE_FILE},
+        {"c:\\temp", LINE_FILE},
+        {"C:\\a", LINE_FILE},
+        {"C:\\", LINE_TEXT},
+        {"C:/temp", LINE_TEXT},
+        {"C:\\a*b", LINE_TEXT},
+        {"C:\\a/b", LINE_TEXT},
+        {"C:\\a?b", LINE_TEXT},
+        {"C:\\a<b", LINE_TEXT},
+        {"C:\\a>b", LINE_TEXT},
+        {"C:\\a\"b", LINE_TEXT},
+        {"C:\\a|b", LINE_TEXT},
+        {"C:\\a\tb", LINE_TEXT},
+        {"C:\\a:b", LINE_FILE} /* a further colon is accepted */,
+        {"1:\\a", LINE_TEXT},
+        {"\\\\server\\share", LINE_TEXT},
+        {"C:\\dir\\\\file", LINE_TEXT},
+        {"\"Name\"=\"Value\"", LINE_TEXT},
+        {"", LINE_TEXT},
+        {"   ", LINE_TEXT},
         // Searches step over double-byte characters: a trail byte 0x5C, 0x3A or 0x22 (after lead
         // 0x95 or 0x81) is no backslash, colon, quote or closing bracket. Fixed positions (drive) are raw.
-        {"HKCU\\Software\\\x95\x5C\\Demo", LINE_KEY}, {"C:\\\x95\x5C\\file.txt", LINE_FILE},
+        {"HKCU\\Software\\\x95\x5C\\Demo", LINE_KEY},
+        {"C:\\\x95\x5C\\file.txt", LINE_FILE},
         {"HKCU\\\x95\x5C\\\\x", LINE_TEXT},  // a real double backslash after it still counts
-        {"HKCU\\Software\\\x81\x3A", LINE_KEY}, {"HKCU\\Software\\\x81\x22", LINE_KEY},
-        {"C:\\dir\\\x81\x22.txt", LINE_FILE}, {"[HKCU\\Software\\\x81\x3A]", LINE_KEY},
-        {"[HKCU\\Software\\\x81\x5D", LINE_TEXT}, {"[HKCU\\\xB1\xED]", LINE_KEY},  // 0x5D: the parser's rule
-        {"HKCU\\Software\\\x81", LINE_KEY},       // a lead byte as the last byte stands alone
-        {"HKCU\\\201a", LINE_KEY}, {"\x81HKCU\\x", LINE_TEXT},
+        {"HKCU\\Software\\\x81\x3A", LINE_KEY},
+        {"HKCU\\Software\\\x81\x22", LINE_KEY},
+        {"C:\\dir\\\x81\x22.txt", LINE_FILE},
+        {"[HKCU\\Software\\\x81\x3A]", LINE_KEY},
+        {"[HKCU\\Software\\\x81\x5D", LINE_TEXT},
+        {"[HKCU\\\xB1\xED]", LINE_KEY},      // 0x5D: the parser's rule
+        {"HKCU\\Software\\\x81", LINE_KEY},  // a lead byte as the last byte stands alone
+        {"HKCU\\\201a", LINE_KEY},
+        {"\x81HKCU\\x", LINE_TEXT},
         {"HKCU\\\x80\\\\x", LINE_TEXT},  // 0x80 (the euro sign) is a byte of its own
     };
     for (const auto& c : cases) EXPECT_EQ(ClassifyLine(c.line), c.kind) << "line: " << c.line;
@@ -44,10 +79,15 @@ TEST(Classify, Table) {
 // Long lines are walked 16 bytes a step: what decides the kind counts wherever it stands.
 TEST(Classify, EveryPositionInALongLine) {
     const std::string key = "HKLM\\" + std::string(60, 'k'), file = "C:\\" + std::string(60, 'f');
-    const struct { std::string what; int32_t kind; } inserts[] = {  // into a key line, then into a file line
-        {"\\\\", LINE_TEXT}, {":", LINE_TEXT}, {"\"", LINE_TEXT}, {"*", LINE_KEY}, {"\\k\\", LINE_KEY},
-        {"\x95\\\\\\", LINE_TEXT}, {"\x95\\\\k", LINE_KEY}, {"\x81:", LINE_KEY},
-        {"*", LINE_TEXT}, {"|", LINE_TEXT}, {"\t", LINE_TEXT}, {":", LINE_FILE}, {"\\\\", LINE_TEXT}, {"\x81\"", LINE_FILE},
+    const struct {
+        std::string what;
+        int32_t kind;
+    } inserts[] = {
+        // into a key line, then into a file line
+        {"\\\\", LINE_TEXT}, {":", LINE_TEXT},          {"\"", LINE_TEXT},       {"*", LINE_KEY},
+        {"\\k\\", LINE_KEY}, {"\x95\\\\\\", LINE_TEXT}, {"\x95\\\\k", LINE_KEY}, {"\x81:", LINE_KEY},
+        {"*", LINE_TEXT},    {"|", LINE_TEXT},          {"\t", LINE_TEXT},       {":", LINE_FILE},
+        {"\\\\", LINE_TEXT}, {"\x81\"", LINE_FILE},
     };
     for (size_t at = 6; at + 2 < key.size(); ++at)
         for (const auto& c : inserts) {
@@ -57,28 +97,49 @@ TEST(Classify, EveryPositionInALongLine) {
 }
 
 TEST(HasExtension, Table) {
-    const struct { const char *path, *ext; bool yes; } cases[] = {
-        {"C:\\a\\b.reg", ".REG", true}, {"C:\\a\\b.Txt", ".TXT", true}, {"C:\\a\\b.REG", ".reg", true},
-        {"C:\\a\\b.reg.bak", ".REG", false}, {"C:\\a\\b.txt", ".REG", false}, {".reg", ".REG", true},
-        {"reg", ".REG", false}, {"g", "G", true} /* shorter than four: whole */, {"", ".REG", false},
-        {"a.reg", "", false}, {nullptr, ".REG", false}, {"a.reg", nullptr, false},
-        {"\xC4\xE3.reg", ".REG", true}, {"\xC4\343reg", ".REG", false},
+    const struct {
+        const char *path, *ext;
+        bool yes;
+    } cases[] = {
+        {"C:\\a\\b.reg", ".REG", true},
+        {"C:\\a\\b.Txt", ".TXT", true},
+        {"C:\\a\\b.REG", ".reg", true},
+        {"C:\\a\\b.reg.bak", ".REG", false},
+        {"C:\\a\\b.txt", ".REG", false},
+        {".reg", ".REG", true},
+        {"reg", ".REG", false},
+        {"g", "G", true} /* shorter than four: whole */,
+        {"", ".REG", false},
+        {"a.reg", "", false},
+        {nullptr, ".REG", false},
+        {"a.reg", nullptr, false},
+        {"\xC4\xE3.reg", ".REG", true},
+        {"\xC4\343reg", ".REG", false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(HasExtension(c.path, c.ext), c.yes) << (c.path ? c.path : "(null)") << " " << (c.ext ? c.ext : "(null)");
+        EXPECT_EQ(HasExtension(c.path, c.ext), c.yes)
+            << (c.path ? c.path : "(null)") << " " << (c.ext ? c.ext : "(null)");
 }
 
 TEST(CommandLineArgument, Table) {
-    const struct { std::string line; bool has; std::string arg; } cases[] = {
+    const struct {
+        std::string line;
+        bool has;
+        std::string arg;
+    } cases[] = {
         {"\"C:\\Program Files\\b.exe\" \"C:\\My Files\\a.reg\"", true, "C:\\My Files\\a.reg"},
         {"\"C:\\b.exe\" C:\\a.reg C:\\second.reg", true, "C:\\a.reg"},
         {"\"C:\\b.exe\" \"C:\\a b.reg\" \"C:\\c.reg\"", true, "C:\\a b.reg"},
         {"\"C:\\b.exe\"  \"C:\\a b.reg\"", false, ""},  // two blanks: the argument is empty
-        {"\"C:\\b.exe\"", false, ""}, {"\"C:\\b.exe\" ", false, ""}, {"", false, ""}, {"\"C:\\b.exe\" \"", false, ""},
+        {"\"C:\\b.exe\"", false, ""},
+        {"\"C:\\b.exe\" ", false, ""},
+        {"", false, ""},
+        {"\"C:\\b.exe\" \"", false, ""},
         {"\"C:\\b.exe", false, ""},  // program path never closed
         {"\"C:\\b.exe\" \"C:\\open ended.reg", true, "C:\\open ended.reg"},
         {"\"C:\\b.exe\"xC:\\a.reg", true, "C:\\a.reg"},  // whatever follows the quote is skipped
-        {"C:\\b.exe \"C:\\a b.reg\"", true, "C:\\a b.reg"}, {"C:\\b.exe", false, ""},
+        {"C:\\b.exe \"C:\\a b.reg\"", true, "C:\\a b.reg"},
+        {"C:\\b.exe", false, ""},
     };
     for (const auto& c : cases) {
         std::string_view arg;

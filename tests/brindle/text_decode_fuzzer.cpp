@@ -48,7 +48,8 @@ std::string Reference(const uint8_t* data, size_t n) {
     std::string text;
     if (n >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
         std::vector<uint16_t> units;
-        for (size_t i = 2; i < n; i += 2) units.push_back(static_cast<uint16_t>(data[i] | (i + 1 < n ? data[i + 1] << 8 : 0)));
+        for (size_t i = 2; i < n; i += 2)
+            units.push_back(static_cast<uint16_t>(data[i] | (i + 1 < n ? data[i + 1] << 8 : 0)));
         for (size_t i = 0; i < units.size() && units[i] != 0;)
             if (units[i] < 0x80) text += static_cast<char>(units[i++]);
             else i += ConvertOne(units.data(), units.size(), i, text);
@@ -98,8 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t skip = enc == TextEncoding::Utf16 ? 2 : 0;
     CTextDecoder dec(pieces, enc, Convert, nullptr, 3);
     if (!dec.Begin(size - skip)) abort();
-    for (size_t i = skip; i < size && dec.Feed(data + i, std::min(step, size - i)); i += step) {
-    }
+    for (size_t i = skip; i < size && dec.Feed(data + i, std::min(step, size - i)); i += step) {}
     if (dec.Finish() != !text.empty()) abort();
     Check(pieces, want, enc == TextEncoding::Utf16);
     return 0;

@@ -20,7 +20,8 @@ namespace {
 // once, as the document holds it: the last line, too, followed by CR LF.
 std::string SystemText(const std::wstring& text, UINT codePage = CP_ACP) {
     const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const int n = WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string ansi(n, '\0');
     WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), &ansi[0], n, nullptr, nullptr);
     return ansi.size() >= 2 && ansi.compare(ansi.size() - 2, 2, "\r\n") == 0 ? ansi : ansi + "\r\n";
@@ -53,8 +54,8 @@ TEST_F(TextFileTest, Utf16TextMatchesOneSystemConversion) {
     std::wstring text = L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\\x6D4B\x8BD5]\r\nc:\\temp\\\x8BF4.txt\r\n" +
                         std::wstring(16304, L'x') + L"\r\n[HKEY_CURRENT_USER\\Software\\\x0E01\x6D4B]\r\n";
     std::mt19937 rng(12345);
-    const wchar_t pool[] = {L'a', L'\\', L'[', L']', L'\r', L'\n', L'"', L' ', 0x4E2D, 0x6587, 0x00E9, 0x20AC,
-                            0xFF3C, 0x3000, 0xD83D, 0xDE00, 0xDBFF, 0xDC00, 0xFFFD, 0x0080, 0x07FF, 0xE000};
+    const wchar_t pool[] = {L'a',   L'\\',  L'[',   L']',   L'\r',  L'\n',  L'"',   L' ',   0x4E2D, 0x6587, 0x00E9,
+                            0x20AC, 0xFF3C, 0x3000, 0xD83D, 0xDE00, 0xDBFF, 0xDC00, 0xFFFD, 0x0080, 0x07FF, 0xE000};
     while (text.size() < 1400000) {
         const wchar_t u = pool[rng() % (sizeof(pool) / sizeof(pool[0]))];
         text.append(1 + rng() % (u < 0x80 ? 60 : 4), u);
@@ -76,11 +77,19 @@ TEST_F(TextFileTest, Utf16TextMatchesOneSystemConversion) {
 // give no text leave the view empty.
 TEST_F(TextFileTest, RefusedFilesKeepTheTextFilesWithoutTextEmptyIt) {
     CreateDirectoryA((m_dir + "folder.reg").c_str(), nullptr);  // cannot be read as a file
-    const struct { std::string path; bool keeps; } cases[] = {
-        {Write("notes.doc", "HKCU\\x"), true}, {Write("export.reg.bak", "HKCU\\x"), true},
-        {m_dir + "missing.reg", true}, {"reg", true}, {"", true},
-        {Write("empty.reg", ""), false}, {Write("markonly.reg", "\xFF\xFE"), false},
-        {Write("zerofirst.txt", std::string("\0abc", 4)), false}, {m_dir + "folder.reg", false},
+    const struct {
+        std::string path;
+        bool keeps;
+    } cases[] = {
+        {Write("notes.doc", "HKCU\\x"), true},
+        {Write("export.reg.bak", "HKCU\\x"), true},
+        {m_dir + "missing.reg", true},
+        {"reg", true},
+        {"", true},
+        {Write("empty.reg", ""), false},
+        {Write("markonly.reg", "\xFF\xFE"), false},
+        {Write("zerofirst.txt", std::string("\0abc", 4)), false},
+        {m_dir + "folder.reg", false},
     };
     for (const auto& c : cases) {
         // A shown text of two lines and one hit area (SetText adds to the lines: cleared first).

@@ -55,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 3 + needleLength) return 0;
     // Few distinct bytes, so that matches, letters of both cases, the neighbours of the letters
     // (which fold with them in one bit), lead bytes and line ends meet.
-    static const char kBytes[] = {'a', 'A', 'b', 'z', '@', '`', '[', '{', '\\', '\r', '\n', '\x81', '\xB1', '\xED', '\x5C', ' '};
+    static const char kBytes[] = {'a',  'A',  'b',  'z',    '@',    '`',    '[',    '{',
+                                  '\\', '\r', '\n', '\x81', '\xB1', '\xED', '\x5C', ' '};
     auto pick = [](uint8_t b) { return kBytes[b % sizeof(kBytes)]; };
     std::string needle, text;
     for (size_t i = 0; i < needleLength; ++i) needle += pick(data[3 + i]);
@@ -66,7 +67,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<size_t> all = Reference(text, needle, matchCase);
     size_t want = CTextSearch::npos;
     for (size_t at : all) {
-        if (down && at >= from) { want = at; break; }
+        if (down && at >= from) {
+            want = at;
+            break;
+        }
         if (!down && at + needle.size() <= from) want = at;
     }
     if (CTextSearch(needle, matchCase).Search(text, from, down) != want) abort();

@@ -105,10 +105,11 @@ protected:
     // from a second one; Exit, posted, ends it once the steps are done (or have failed).
     void Drive(const std::function<void()>& steps) {
         m_driven = true;
-        drive::Run([] { return theApp.Run(); }, [&] {
-            steps();
-            PostMessageA(m_frame->m_hWnd, WM_COMMAND, ID_APP_EXIT, 0);
-        });
+        drive::Run([] { return theApp.Run(); },
+                   [&] {
+                       steps();
+                       PostMessageA(m_frame->m_hWnd, WM_COMMAND, ID_APP_EXIT, 0);
+                   });
     }
     HWND FindDialog() { return drive::WaitWindow("#32770", "", 5000, GetCurrentProcessId(), m_frame->m_hWnd); }
     // The line shown selected on the screen, -1 for none; and a wait for a line to be.
@@ -118,10 +119,20 @@ protected:
             if (bands[i].selected > 30) return Pos(SB_VERT) + static_cast<int>(i);
         return -1;
     }
-    bool Shows(int line) { return wintest::WaitUntil([&] { return Highlighted() == line; }, 10000); }
+    bool Shows(int line) {
+        return wintest::WaitUntil([&] { return Highlighted() == line; }, 10000);
+    }
     void Command(UINT id) { SendMessageA(m_frame->m_hWnd, WM_COMMAND, id, 0); }
-    void Paste(const std::string& ansi) { drive::PutClipboardText(ansi); Command(ID_EDIT_PASTETEXT); UpdateWindow(m_view); }
-    SCROLLINFO Bar(int bar) { SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0}; GetScrollInfo(m_view, bar, &si); return si; }
+    void Paste(const std::string& ansi) {
+        drive::PutClipboardText(ansi);
+        Command(ID_EDIT_PASTETEXT);
+        UpdateWindow(m_view);
+    }
+    SCROLLINFO Bar(int bar) {
+        SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
+        GetScrollInfo(m_view, bar, &si);
+        return si;
+    }
     int Pos(int bar) { return Bar(bar).nPos; }
     int Page() { return static_cast<int>(Bar(SB_VERT).nPage); }
     void Key(UINT vk) { SendMessageA(m_view, WM_KEYDOWN, vk, 0); }
@@ -132,7 +143,11 @@ protected:
         SetCursorPos(pt.x, pt.y);
         SendMessageA(m_view, message, keys, MAKELPARAM(x, y));
     }
-    void Click(int x, int y) { Mouse(WM_MOUSEMOVE, x, y); Mouse(WM_LBUTTONDOWN, x, y, MK_LBUTTON); Mouse(WM_LBUTTONUP, x, y); }
+    void Click(int x, int y) {
+        Mouse(WM_MOUSEMOVE, x, y);
+        Mouse(WM_LBUTTONDOWN, x, y, MK_LBUTTON);
+        Mouse(WM_LBUTTONUP, x, y);
+    }
     HCURSOR CursorNow() {
         SendMessageA(m_view, WM_SETCURSOR, reinterpret_cast<WPARAM>(m_view), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         return GetCursor();
@@ -167,10 +182,16 @@ protected:
 };
 
 TEST_F(Viewer, LinksArePaintedBlueAndUnderlinedPlainLinesBlack) {
-    const struct Row { const char* text; bool link; } rows[] = {
-        {"Windows Registry Editor Version 5.00", false}, {"[HKEY_CURRENT_USER\\Software\\Demo]", true},
-        {"\"Name\"=\"Value\"", false}, {"C:\\Windows\\notepad.exe", true},
-        {"中文说明文字 plain", false}, {"hkcu\\software\\中文键", true},
+    const struct Row {
+        const char* text;
+        bool link;
+    } rows[] = {
+        {"Windows Registry Editor Version 5.00", false},
+        {"[HKEY_CURRENT_USER\\Software\\Demo]", true},
+        {"\"Name\"=\"Value\"", false},
+        {"C:\\Windows\\notepad.exe", true},
+        {"中文说明文字 plain", false},
+        {"hkcu\\software\\中文键", true},
     };
     std::string text;
     for (const auto& r : rows) text += A(r.text) + "\r\n";
@@ -203,9 +224,12 @@ TEST_F(Viewer, KeysAndResizingScrollANewTextResets) {
     Paste(Numbered(300, std::string(400, 'x') + "\r\n"));  // 301 lines
     const int page = Page(), end = 301 - page;
     ASSERT_GT(page, 5);
-    const struct { UINT vk; int v, h; } steps[] = {
-        {VK_NEXT, page, 0}, {VK_DOWN, page + 1, 0}, {VK_UP, page, 0}, {VK_PRIOR, 0, 0}, {VK_UP, 0, 0},
-        {VK_END, end, 0},   {VK_DOWN, end, 0},      {VK_HOME, 0, 0},  {VK_RIGHT, 0, 1}, {VK_RIGHT, 0, 2},
+    const struct {
+        UINT vk;
+        int v, h;
+    } steps[] = {
+        {VK_NEXT, page, 0}, {VK_DOWN, page + 1, 0}, {VK_UP, page, 0}, {VK_PRIOR, 0, 0},    {VK_UP, 0, 0},
+        {VK_END, end, 0},   {VK_DOWN, end, 0},      {VK_HOME, 0, 0},  {VK_RIGHT, 0, 1},    {VK_RIGHT, 0, 2},
         {VK_LEFT, 0, 1},    {VK_END, end, 1},       {'A', end, 1},    {VK_UP, end - 1, 1},
     };
     for (const auto& s : steps) {
@@ -281,18 +305,24 @@ TEST_F(Viewer, LinksOpenTheirTargetAHungEditorIsTold) {
 
 // Open, a drop (its first file only) and a file that cannot be read (the view left visibly empty).
 TEST_F(Viewer, OpenDropAndAnUnreadableFile) {
-    const std::string dir = wintest::ScratchDir("brindle_files"), chosen = dir + "chosen.txt", first = dir + "first.reg";
+    const std::string dir = wintest::ScratchDir("brindle_files"), chosen = dir + "chosen.txt",
+                      first = dir + "first.reg";
     ASSERT_TRUE(wintest::WriteFileBytes(chosen, "HKCU\\Chosen\r\n"));
     ASSERT_TRUE(wintest::WriteFileBytes(first, A("HKEY_CURRENT_USER\\First\r\n中文\r\n")));  // ANSI: bytes kept
     char type[256] = "";
-    drive::Run([&] { Command(ID_FILE_OPENTEXT); return 0; }, [&] {
-        const HWND dlg = drive::WaitDialog("", 10000);
-        Sleep(300);  // let it finish filling its lists
-        SendDlgItemMessageA(dlg, cmb1, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));  // the file types
-        drive::Type(chosen);  // into the name box, which has the keyboard
-        drive::Key(VK_RETURN);
-        drive::WaitGone(dlg, 5000);
-    });
+    drive::Run(
+        [&] {
+            Command(ID_FILE_OPENTEXT);
+            return 0;
+        },
+        [&] {
+            const HWND dlg = drive::WaitDialog("", 10000);
+            Sleep(300);  // let it finish filling its lists
+            SendDlgItemMessageA(dlg, cmb1, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));  // the file types
+            drive::Type(chosen);  // into the name box, which has the keyboard
+            drive::Key(VK_RETURN);
+            drive::WaitGone(dlg, 5000);
+        });
     EXPECT_STREQ(type, A("注册表文件(*.reg;*.txt)").c_str());
     EXPECT_TRUE(ShowsAsPasted("HKCU\\Chosen\r\n")) << "the file chosen";
     // A drop as Explorer makes it: DROPFILES, then the names, each ended by a zero, and one more.
@@ -365,8 +395,11 @@ TEST_F(Viewer, FindByTheKeyboardAlone) {
         ASSERT_TRUE(Shows(70000)) << "beside the dialog, which would cover it in the middle";
         EXPECT_GT(Capture(m_view, m_cy)[70001 - Pos(SB_VERT)].blue, 30) << "a link line";
         EXPECT_EQ(focus(), box) << "Enter keeps the keyboard in the dialog";
-        const struct { UINT shift; int line; const char* box; } keys[] = {
-            {0, 70002, ""}, {0, 70003, ""}, {0, 70003, "找不到“target”。"}, {VK_SHIFT, 70002, ""}};
+        const struct {
+            UINT shift;
+            int line;
+            const char* box;
+        } keys[] = {{0, 70002, ""}, {0, 70003, ""}, {0, 70003, "找不到“target”。"}, {VK_SHIFT, 70002, ""}};
         for (const auto& key : keys) {
             const int top = Pos(SB_VERT), left = Pos(SB_HORZ);
             key.shift ? drive::Chord({key.shift}, VK_F3) : drive::Key(VK_F3);

@@ -7,7 +7,10 @@
 #include "KeyPathText.h"
 #include "Mbcs.h"
 
-#define CHECK(cond) do { if (!(cond)) __builtin_trap(); } while (0)
+#define CHECK(cond)                    \
+    do {                               \
+        if (!(cond)) __builtin_trap(); \
+    } while (0)
 
 static bool StartsWithRoot(const ParsedKeyPath& p) {
     std::string upper = mbcs::UpperAscii(p.path);

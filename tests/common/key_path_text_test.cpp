@@ -54,12 +54,15 @@ const Case kCases[] = {
     // Upper-casing touches the letters, not their neighbours (in GUID-named keys, for one).
     {"HKCU\\`az{", "HKEY_CURRENT_USER\\`az{", "HKCU\\`az{", "HKEY_CURRENT_USER\\`AZ{", "`az{"},
     // Double-byte key names.
-    {"HKCU\\S\\\xB1\xED", "HKEY_CURRENT_USER\\S\\\xB1\xED", "HKCU\\S\\\xB1\xED", "HKEY_CURRENT_USER\\S\\\xB1\xED", "\xB1\xED"},
-    {"HKCU\\a\x95\x5C\\b", "HKEY_CURRENT_USER\\a\x95\x5C\\b", "HKCU\\a\x95\x5C\\b", "HKEY_CURRENT_USER\\A\x95\x5C\\B", "b"},
-    {"HKCU\\a\\\x95\x5C", "HKEY_CURRENT_USER\\a\\\x95\x5C", "HKCU\\a\\\x95\x5C", "HKEY_CURRENT_USER\\A\\\x95\x5C", "\x95\x5C"},
+    {"HKCU\\S\\\xB1\xED", "HKEY_CURRENT_USER\\S\\\xB1\xED", "HKCU\\S\\\xB1\xED", "HKEY_CURRENT_USER\\S\\\xB1\xED",
+     "\xB1\xED"},
+    {"HKCU\\a\x95\x5C\\b", "HKEY_CURRENT_USER\\a\x95\x5C\\b", "HKCU\\a\x95\x5C\\b", "HKEY_CURRENT_USER\\A\x95\x5C\\B",
+     "b"},
+    {"HKCU\\a\\\x95\x5C", "HKEY_CURRENT_USER\\a\\\x95\x5C", "HKCU\\a\\\x95\x5C", "HKEY_CURRENT_USER\\A\\\x95\x5C",
+     "\x95\x5C"},
     {"HKCU\\a\x95\x5C\\\\b", N, N, N, N},
-    {"HKCU\\\201a\201z", "HKEY_CURRENT_USER\\\201a\201z", "HKCU\\\201a\201z",
-     "HKEY_CURRENT_USER\\\201a\201z", "\201a\201z"},
+    {"HKCU\\\201a\201z", "HKEY_CURRENT_USER\\\201a\201z", "HKCU\\\201a\201z", "HKEY_CURRENT_USER\\\201a\201z",
+     "\201a\201z"},
     {"\xB8\xB4\xD6\xC6: HKCU\\x", N, "HKCU\\x", N, "x"},
     {"\x81HKCU\\x", N, N, N, N},  // "\x81H" is one character
     {"HKCU\\x\x81", "HKEY_CURRENT_USER\\x\x81", "HKCU\\x\x81", "HKEY_CURRENT_USER\\X\x81", "x\x81"},  // lone lead byte

@@ -18,11 +18,18 @@ using wintest::U;
 namespace {
 
 // The strip's tool (the defaults) and the viewer's.
-struct Tool { RootNamePlace rootName; EditorFailures failures; const char* name; };
+struct Tool {
+    RootNamePlace rootName;
+    EditorFailures failures;
+    const char* name;
+};
 const Tool kTools[] = {{RootNamePlace::AfterBlanks, EditorFailures::Quiet, "strip "},
                        {RootNamePlace::AtStart, EditorFailures::Told, "viewer "}};
 
-struct Call { bool result; double startMs, endMs; };
+struct Call {
+    bool result;
+    double startMs, endMs;
+};
 Call Open(const std::string& text, const Tool& made, EditorSendFn send = nullptr, HWND owner = nullptr) {
     double start = standin::NowMs();
     CRegKeyTool tool(made.rootName, made.failures, send);
@@ -54,7 +61,7 @@ TEST(Navigator, DrivesTheEditorToTheKey) {
     const std::string typedBase = "LEFTx50 HOME RIGHT 'HKEY_CURRENT_USER' RIGHT 'SOFTWARE' RIGHT 'QBTESTS' RIGHT ";
     const std::string missing = "HKEY_CURRENT_USER\\Software\\QbTests\\NoSuchKey\\Below";
     struct Case {
-        int show;  // how the editor is left before the call; -1: not running
+        int show;                           // how the editor is left before the call; -1: not running
         std::string text, typed, selected;  // typed "": not opened
     } cases[] = {
         {-1, "hkcu\\Software\\QbTests\\NavDeep\\Level2\\level3\\Leaf",
@@ -63,7 +70,10 @@ TEST(Navigator, DrivesTheEditorToTheKey) {
          wintest::A("'NAVWIDE' RIGHT '中文键' RIGHT '") + "\201a" + wintest::A("' RIGHT '誠实'"), wide.Path()},
         {SW_MINIMIZE, "HKCU\\Software\\QbTests\\NavTrail\\", "'NAVTRAIL' RIGHT",
          "HKEY_CURRENT_USER\\Software\\QbTests\\NavTrail"},
-        {-1, missing, "", ""}, {SW_MINIMIZE, missing, "", ""}, {-1, "HKCU\\", "", ""}, {SW_MINIMIZE, "not a key", "", ""},
+        {-1, missing, "", ""},
+        {SW_MINIMIZE, missing, "", ""},
+        {-1, "HKCU\\", "", ""},
+        {SW_MINIMIZE, "not a key", "", ""},
     };
     for (const Tool& t : kTools) {
         for (const Case& c : cases) {
@@ -120,13 +130,20 @@ TEST(Navigator, EditorFailuresAreToldOnlyByTheViewer) {
     const std::string editor = std::string(windows) + "\\regedit.exe";
     const std::string notReady = "打开注册表编辑器失败！";
     HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    const struct { const char *option, *value; bool running; EditorSendFn send; std::string quillet, brindle; double limitMs; } cases[] = {
+    const struct {
+        const char *option, *value;
+        bool running;
+        EditorSendFn send;
+        std::string quillet, brindle;
+        double limitMs;
+    } cases[] = {
         {nullptr, nullptr, false, nullptr, "", "运行注册表编辑器失败！", 30000},  // cannot be started
         {"QB_STANDIN_BUSY", "40000", false, nullptr, "", notReady, 30000},
         {"QB_STANDIN_NO_TREE", "1", false, nullptr, "", "无效的注册表编辑器", 30000},
         {"QB_STANDIN_HANG", "300", true, nullptr, "", notReady, 7000},
         {nullptr, nullptr, true, RefuseKey,
-         "注册表编辑器以更高的权限运行，不接受本程序发送的按键，无法打开该键。\n请以管理员身份运行 Quillet。", notReady, 7000},
+         "注册表编辑器以更高的权限运行，不接受本程序发送的按键，无法打开该键。\n请以管理员身份运行 Quillet。", notReady,
+         7000},
     };
     for (const auto& c : cases) {
         for (const Tool& t : kTools) {

@@ -22,7 +22,10 @@ std::string Short(const std::string& rel) { return "hkcu\\Software\\QbTests\\" +
 TEST(RegKeyTool, KeyPathAndExistenceAgainstTheRegistry) {
     wintest::ScratchKey key("Exist\\Sub"), dbcs(A("Exist\\表") + "\x95\x5C");
     ASSERT_TRUE(key.Ok() && dbcs.Ok());
-    struct Case { std::string text; bool keyPath, exists; } cases[] = {
+    struct Case {
+        std::string text;
+        bool keyPath, exists;
+    } cases[] = {
         {Short("Exist\\Sub"), true, true},
         {Short("Exist\\Missing"), true, false},
         {Short("Exist\\Sub "), true, false},  // trailing blanks stay in the name

@@ -55,7 +55,12 @@ TEST(ShellTool, FailedSaveLeavesTheOldFile) {
     char* pages = static_cast<char*>(VirtualAlloc(nullptr, 2 * si.dwPageSize, MEM_RESERVE, PAGE_NOACCESS));
     ASSERT_TRUE(pages && VirtualAlloc(pages, si.dwPageSize, MEM_COMMIT, PAGE_READWRITE));
     // Each failure leaves the system's error code for the message (0: any but 0).
-    const struct { const char* name; const void* data; size_t size; DWORD error; } cases[] = {
+    const struct {
+        const char* name;
+        const void* data;
+        size_t size;
+        DWORD error;
+    } cases[] = {
         {"empty.ini", next.data(), 0, ERROR_INVALID_PARAMETER},  // nothing to write never truncates
         {"halfway.ini", pages, 2 * si.dwPageSize, 0},
         {"readonly.ini", next.data(), next.size(), ERROR_ACCESS_DENIED},

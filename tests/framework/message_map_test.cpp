@@ -38,7 +38,12 @@ END_MESSAGE_MAP()
 TEST(MessageMapTest, LookupGoesFromTheClassToItsBasesAndSurvivesAThrowingHandler) {
     CDerivedWnd wnd;
     ASSERT_TRUE(wnd.CreateEx(0, nullptr, "map", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr));
-    const struct { UINT msg; WPARAM wp; LRESULT expected; const char* why; } cases[] = {
+    const struct {
+        UINT msg;
+        WPARAM wp;
+        LRESULT expected;
+        const char* why;
+    } cases[] = {
         {WM_BASE_ONLY, 5, 105, "only the base lists it"},
         {WM_BOTH, 0, 2, "both list it: the derived entry wins"},
         {WM_NEITHER, 0, 0, "nobody lists it: the default procedure answers"},

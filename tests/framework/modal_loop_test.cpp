@@ -47,9 +47,7 @@ protected:
         PostMessage(WM_RUN_SCRIPT);
         return true;
     }
-    void DoDataExchange(CDataExchange* pDX) override {
-        DDX_Control(pDX, IDC_EDIT, m_edit);
-    }
+    void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_EDIT, m_edit); }
     LRESULT OnRunScript(WPARAM, LPARAM) {
         m_script(*this);
         return 0;
@@ -77,7 +75,11 @@ END_MESSAGE_MAP()
 // enabled again before its window goes, unless it was disabled before; without a parent the
 // main window is the owner.
 TEST(ModalTest, KeysEndTheDialogAndTheOwnerIsDisabledOnlyWhileItRuns) {
-    const struct { const char* what; bool asMainWindow, disabledBefore; int key, result; } cases[] = {
+    const struct {
+        const char* what;
+        bool asMainWindow, disabledBefore;
+        int key, result;
+    } cases[] = {
         {"given owner, Enter", false, false, VK_RETURN, IDOK},
         {"main window, Esc", true, false, VK_ESCAPE, IDCANCEL},
         {"owner disabled before, close box (key 0)", false, true, 0, IDCANCEL},
@@ -85,18 +87,23 @@ TEST(ModalTest, KeysEndTheDialogAndTheOwnerIsDisabledOnlyWhileItRuns) {
     for (const auto& c : cases) {
         CWinApp app;
         CWnd owner;
-        ASSERT_TRUE(owner.CreateEx(0, nullptr, "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr));
+        ASSERT_TRUE(
+            owner.CreateEx(0, nullptr, "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr));
         ::EnableWindow(owner, !c.disabledBefore);
         if (c.asMainWindow) app.m_pMainWnd = &owner;
         bool disabledDuring = false;
         HWND ownerSeen = nullptr;
-        CScriptDlg dlg(IDD_SCRIPT, [&](CScriptDlg& d) {
-            disabledDuring = !::IsWindowEnabled(owner);
-            ownerSeen = GetWindow(d, GW_OWNER);
-            d.m_edit.SetFocus();
-            for (char ch : {'a', 'b', 'c'}) d.m_edit.PostMessage(WM_CHAR, ch, 1);
-            if (c.key) d.m_edit.PostMessage(WM_KEYDOWN, c.key, 1); else d.PostMessage(WM_CLOSE);
-        }, c.asMainWindow ? nullptr : &owner);
+        CScriptDlg dlg(
+            IDD_SCRIPT,
+            [&](CScriptDlg& d) {
+                disabledDuring = !::IsWindowEnabled(owner);
+                ownerSeen = GetWindow(d, GW_OWNER);
+                d.m_edit.SetFocus();
+                for (char ch : {'a', 'b', 'c'}) d.m_edit.PostMessage(WM_CHAR, ch, 1);
+                if (c.key) d.m_edit.PostMessage(WM_KEYDOWN, c.key, 1);
+                else d.PostMessage(WM_CLOSE);
+            },
+            c.asMainWindow ? nullptr : &owner);
         dlg.m_watchOwner = owner;
         EXPECT_EQ(dlg.DoModal(), c.result) << c.what;
         app.m_pMainWnd = nullptr;
@@ -115,7 +122,8 @@ TEST(ModalTest, KeysEndTheDialogAndTheOwnerIsDisabledOnlyWhileItRuns) {
 TEST(ModalTest, QuitEndsNestedLoops) {
     int innerResult = 0;
     CScriptDlg outer(IDD_SCRIPT, [&](CScriptDlg& o) {
-        CScriptDlg inner(IDD_SCRIPT, [](CScriptDlg&) { PostQuitMessage(3); }, &o);
+        CScriptDlg inner(
+            IDD_SCRIPT, [](CScriptDlg&) { PostQuitMessage(3); }, &o);
         innerResult = inner.DoModal();
         EXPECT_TRUE(::IsWindowEnabled(o)) << "the inner dialog gave its owner back";
     });

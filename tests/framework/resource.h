@@ -1,4 +1,4 @@
 // Ids of the framework tests' resources.
 #pragma once
-#define IDD_SCRIPT         100
-#define IDC_EDIT           1004
+#define IDD_SCRIPT 100
+#define IDC_EDIT   1004

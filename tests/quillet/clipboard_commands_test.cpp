@@ -55,7 +55,8 @@ TEST(ClipboardCommands, OpenAndAutoOpenTakeTheKeyAfterAnyWordsOnTheFirstLineOnly
     size_t keys = SettledKeyCount(session);
     ASSERT_TRUE(PutClipboardText(first.Path()));
     // (Held by a window: Wine lets any caller without one share a windowless hold.)
-    ASSERT_TRUE(OpenClipboard(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)));
+    ASSERT_TRUE(
+        OpenClipboard(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)));
     strip.Press(IDC_AUTO_OPEN);
     wintest::PumpFor(1000);
     CloseClipboard();

@@ -97,7 +97,10 @@ TEST(ClipboardText, ACopyIsKnownByTheNumberItWasReadWith) {
     calls.getData = RenderedGetData;
     calls.sequence = Number;
     calls.close = FollowedClose;
-    const struct { bool rendered, followed; CopyLine again; } cases[] = {
+    const struct {
+        bool rendered, followed;
+        CopyLine again;
+    } cases[] = {
         {true, false, CopyLine::Handled},
         {false, true, CopyLine::Line},
     };

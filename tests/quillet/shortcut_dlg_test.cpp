@@ -18,7 +18,8 @@ using wintest::U;
 TEST(ShortcutDlg, RefusesWithOneMessageOrReturnsWhatWasTyped) {
     wintest::ScratchKey exists{"ShortcutDlg\\Exists"}, blankLeaf{"ShortcutDlg\\ Leading"};
     ASSERT_TRUE(exists.Ok() && blankLeaf.Ok());
-    const std::string invalid = A("无效的键值位置，请检查该键值是否存在"), blank = A("键名的第一个字母不能为空格或制表符");
+    const std::string invalid = A("无效的键值位置，请检查该键值是否存在"),
+                      blank = A("键名的第一个字母不能为空格或制表符");
     const std::string error = A("错误"), note = A("注意"), sub = "Software\\QbTests\\ShortcutDlg\\Exists";
     // The checks in their order: location empty, no existing key, no name to derive, a blank first.
     struct Case {
@@ -42,14 +43,16 @@ TEST(ShortcutDlg, RefusesWithOneMessageOrReturnsWhatWasTyped) {
         wintest::MessageBoxWatcher boxes(IDOK);
         CShortcutDlg dlg(CShortcutDlg::Mode::Add, nullptr);
         std::string location, name;  // the fields after OK; empty once the dialog has gone
-        const int result = drive::Run([&] { return static_cast<int>(dlg.DoModal()); }, [&] {
-            HWND hwnd = drive::WaitDialog(A("添加快捷方式"));
-            drive::FillEditor(hwnd, c.location, c.name);
-            wintest::WaitUntil([&] { return !boxes.Seen().empty() || !IsWindow(hwnd); }, 5000);
-            Sleep(300);  // a second box would show up by now
-            location = drive::Text(GetDlgItem(hwnd, IDC_LOCATION));
-            name = drive::Text(GetDlgItem(hwnd, IDC_NAME));
-        });
+        const int result =
+            drive::Run([&] { return static_cast<int>(dlg.DoModal()); },
+                       [&] {
+                           HWND hwnd = drive::WaitDialog(A("添加快捷方式"));
+                           drive::FillEditor(hwnd, c.location, c.name);
+                           wintest::WaitUntil([&] { return !boxes.Seen().empty() || !IsWindow(hwnd); }, 5000);
+                           Sleep(300);  // a second box would show up by now
+                           location = drive::Text(GetDlgItem(hwnd, IDC_LOCATION));
+                           name = drive::Text(GetDlgItem(hwnd, IDC_NAME));
+                       });
         Shortcut got{"untouched", "untouched"};
         const bool hasResult = dlg.GetResult(got) != FALSE;
         if (c.caption.empty()) {

@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // may hold them), which become blanks: one line with one separator.
         const std::string made = MakeShortcutLine(parts.location, parts.name);
         bool same = made.size() == entry.text.size() && made.find_first_of("\r\n") == std::string::npos &&
-                    made.find('\x03') == parts.location.size() && made.find('\x03', made.find('\x03') + 1) == std::string::npos;
+                    made.find('\x03') == parts.location.size() &&
+                    made.find('\x03', made.find('\x03') + 1) == std::string::npos;
         for (size_t i = 0; same && i < made.size(); ++i)
             same = made[i] == entry.text[i] || (made[i] == ' ' && strchr("\r\n\x03", entry.text[i]));
         if (!same) abort();

@@ -65,9 +65,11 @@ std::vector<std::string> Describe(const std::vector<Shortcut>& list) {
 
 // Runs the manager modally; `steps` get its window and its list once it shows.
 int RunManager(const std::function<void(HWND, HWND)>& steps) {
-    return drive::Run([] { return static_cast<int>(CShortcutManagerDlg().DoModal()); }, [&] {
-        if (HWND dlg = drive::WaitDialog(A("快捷方式管理器"))) steps(dlg, GetDlgItem(dlg, IDC_SHORTCUT_LIST));
-    });
+    return drive::Run([] { return static_cast<int>(CShortcutManagerDlg().DoModal()); },
+                      [&] {
+                          if (HWND dlg = drive::WaitDialog(A("快捷方式管理器")))
+                              steps(dlg, GetDlgItem(dlg, IDC_SHORTCUT_LIST));
+                      });
 }
 
 // Deletes the selected row with `how` and waits for the question and the answer.
@@ -82,16 +84,17 @@ void DeleteAnswered(wintest::MessageBoxWatcher& boxes, const std::function<void(
 // with `fill` and OK'd, or cancelled; "-" when none shows within the time.
 std::string Editor(DWORD timeoutMs = 5000, const Shortcut* fill = nullptr) {
     HWND editor = nullptr;
-    wintest::WaitUntil([&] {
-        return (editor = drive::WaitDialog(A("添加快捷方式"), 0)) || (editor = drive::WaitDialog(A("编辑快捷方式"), 0));
-    }, timeoutMs);
+    wintest::WaitUntil(
+        [&] {
+            return (editor = drive::WaitDialog(A("添加快捷方式"), 0)) ||
+                   (editor = drive::WaitDialog(A("编辑快捷方式"), 0));
+        },
+        timeoutMs);
     if (!editor) return "-";
-    std::string seen = wintest::U(drive::Text(editor)) + ": " + wintest::U(drive::Text(GetDlgItem(editor, IDC_NAME))) + " = " +
-                       drive::Text(GetDlgItem(editor, IDC_LOCATION));
-    if (fill)
-        drive::FillEditor(editor, fill->location, fill->name);
-    else
-        drive::Press(editor, IDCANCEL);
+    std::string seen = wintest::U(drive::Text(editor)) + ": " + wintest::U(drive::Text(GetDlgItem(editor, IDC_NAME))) +
+                       " = " + drive::Text(GetDlgItem(editor, IDC_LOCATION));
+    if (fill) drive::FillEditor(editor, fill->location, fill->name);
+    else drive::Press(editor, IDCANCEL);
     drive::WaitGone(editor);
     return seen;
 }
@@ -101,12 +104,12 @@ TEST(ShortcutManager, OpensFittedToTheScreenAndEscCancels) {
     FakeStrip strip(ThreeShortcuts());
     RECT window{}, bar{}, list{};
     EXPECT_EQ(IDCANCEL, RunManager([&](HWND dlg, HWND lv) {
-        GetWindowRect(dlg, &window);
-        GetWindowRect(GetDlgItem(dlg, AFX_IDW_TOOLBAR), &bar);
-        GetWindowRect(lv, &list);
-        ASSERT_TRUE(drive::ToFront(dlg));
-        drive::Key(VK_ESCAPE);  // the keyboard on OK, off the list
-    }));
+                  GetWindowRect(dlg, &window);
+                  GetWindowRect(GetDlgItem(dlg, AFX_IDW_TOOLBAR), &bar);
+                  GetWindowRect(lv, &list);
+                  ASSERT_TRUE(drive::ToFront(dlg));
+                  drive::Key(VK_ESCAPE);  // the keyboard on OK, off the list
+              }));
     // 20 pixels left, top and right, 60 below, on the rig's 1024x768 screen.
     EXPECT_TRUE(strip.m_replacements.empty()) << "Esc hands nothing back";
     EXPECT_EQ((std::vector<LONG>{20, 20, 984, 688}),
@@ -214,7 +217,8 @@ TEST(ShortcutManager, ByKeyboardAloneAsTheTemplatesHaveIt) {
     };
     auto editor = [&] {  // the edit dialog, as it opened
         HWND e = drive::WaitDialog(A("编辑快捷方式"));
-        opened.push_back(wintest::U(drive::Text(GetDlgItem(e, IDC_NAME))) + " = " + drive::Text(GetDlgItem(e, IDC_LOCATION)));
+        opened.push_back(wintest::U(drive::Text(GetDlgItem(e, IDC_NAME))) + " = " +
+                         drive::Text(GetDlgItem(e, IDC_LOCATION)));
         return e;
     };
     RunManager([&](HWND dlg, HWND list) {
@@ -266,8 +270,8 @@ TEST(ShortcutManager, ByKeyboardAloneAsTheTemplatesHaveIt) {
     list[1].name += A(" 二");
     EXPECT_EQ(rows, (std::vector<std::vector<std::string>>{Describe(list), Describe({list[0], list[2]})}));
     EXPECT_EQ((std::vector<std::string>{A("编辑(&E)..."), A("删除(&D)")}), menuItems);
-    EXPECT_TRUE(menuAt.left >= selectedRow.left && menuAt.left < selectedRow.right &&
-                menuAt.top >= selectedRow.top && menuAt.top <= selectedRow.bottom)
+    EXPECT_TRUE(menuAt.left >= selectedRow.left && menuAt.left < selectedRow.right && menuAt.top >= selectedRow.top &&
+                menuAt.top <= selectedRow.bottom)
         << menuAt.left << "," << menuAt.top;
     ASSERT_EQ(5u, boxes.Seen().size());
     EXPECT_EQ(A("没有获取任何的快捷方式，数据将不会被更新"), boxes.Seen().back().text);
@@ -308,13 +312,13 @@ TEST(ShortcutManager, LongDoubleByteTextsSurviveTheEditorAndOk) {
     FakeStrip strip({shortcut});
     std::string opened;
     EXPECT_EQ(IDOK, RunManager([&](HWND dlg, HWND list) {
-        g_listProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CutTextsAsWindowsDoes)));
-        drive::SelectRow(list, 0);
-        drive::Press(dlg, ID_MANAGER_EDIT);
-        opened = Editor(5000, &shortcut);
-        drive::Press(dlg, IDOK);
-    }));
+                  g_listProc = reinterpret_cast<WNDPROC>(
+                      SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CutTextsAsWindowsDoes)));
+                  drive::SelectRow(list, 0);
+                  drive::Press(dlg, ID_MANAGER_EDIT);
+                  opened = Editor(5000, &shortcut);
+                  drive::Press(dlg, IDOK);
+              }));
     EXPECT_EQ(wintest::U(A("编辑快捷方式: ") + name) + " = " + key.Path(), opened);
     ASSERT_EQ(1u, strip.m_replacements.size());
     EXPECT_EQ(Lines({shortcut}), strip.m_replacements[0]);
@@ -329,7 +333,11 @@ TEST(ShortcutManager, ImportAppendsTheFavoritesOnEveryPress) {
     const char kFavoritesSub[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit\\Favorites";
     HKEY key = nullptr;
     RegCreateKeyA(HKEY_CURRENT_USER, kFavoritesSub, &key);
-    const struct { const char* name; DWORD type; const char* data; } values[] = {
+    const struct {
+        const char* name;
+        DWORD type;
+        const char* data;
+    } values[] = {
         {"注册表编辑器的收藏夹", REG_SZ, "计算机\\HKEY_LOCAL_MACHINE\\SOFTWARE"},
         {"Console", REG_SZ, "My Computer\\HKEY_CURRENT_USER\\Console"},
         {"Short root", REG_SZ, "计算机\\HKCU\\Software\\Wine"},

@@ -39,8 +39,8 @@ TEST(ShortcutStore, LoadWantsOnlySyntaxAndIdsStayWithTheirShortcuts) {
     // update keeps position and id.
     EXPECT_EQ(store.Add({A("新的"), keyB.Path()}), 3);
     EXPECT_TRUE(store.Update(1, {"renamed", keyB.Path()}));
-    EXPECT_EQ(Dump(store), "0:" + Line(keyA.Path(), "a") + "|1:" + Line(keyB.Path(), "renamed") + "|2:" +
-                               Line("hkcu\\software", "b") + "|3:" + Line(keyB.Path(), A("新的")) + "|");
+    EXPECT_EQ(Dump(store), "0:" + Line(keyA.Path(), "a") + "|1:" + Line(keyB.Path(), "renamed") +
+                               "|2:" + Line("hkcu\\software", "b") + "|3:" + Line(keyB.Path(), A("新的")) + "|");
 
     // A removed id is gone for good while the others keep theirs. (That adding, editing and
     // deleting mark the list changed: the strip's file at close.)

@@ -32,8 +32,11 @@ TEST(ShortcutLine, SplitTakesTheFirstSeparatorAndNeedsBothParts) {
         {"a\003b\003c", "a", "b\003c"},  // later separators belong to the name
         {" loc \x03 name ", " loc ", " name "},
         {"x\x03\x03", "x", "\x03"},
-        {"\x03name", nullptr, nullptr}, {"loc\x03", nullptr, nullptr}, {"\x03\x03", nullptr, nullptr},
-        {"no separator", nullptr, nullptr}, {"", nullptr, nullptr},
+        {"\x03name", nullptr, nullptr},
+        {"loc\x03", nullptr, nullptr},
+        {"\x03\x03", nullptr, nullptr},
+        {"no separator", nullptr, nullptr},
+        {"", nullptr, nullptr},
     };
     for (const Case& c : cases) {
         Shortcut s{"untouched", "untouched"};
@@ -83,11 +86,14 @@ TEST(ShortcutLoad, LinesAreCutAtCrLfTrimmedAndCheckedInOrder) {
         std::string text;
         Entries expected;
     } cases[] = {
-        {"ids in file order, the last line needs no CR LF", "HKCU\\A\003a\r\nHKLM\\B\003b\r\nHKCR\\C\003c",
+        {"ids in file order, the last line needs no CR LF",
+         "HKCU\\A\003a\r\nHKLM\\B\003b\r\nHKCR\\C\003c",
          {{"HKCU\\A\003a", 0}, {"HKLM\\B\003b", 1}, {"HKCR\\C\003c", 2}}},
-        {"blanks at the ends go, blanks at the separator stay", " \t HKCU\\A \x03 a b \t\v\f\r\n",
+        {"blanks at the ends go, blanks at the separator stay",
+         " \t HKCU\\A \x03 a b \t\v\f\r\n",
          {{"HKCU\\A \x03 a b", 0}}},
-        {"LF-only lines arrive as one shortcut with a long name", "HKCU\\A\003a\nHKCU\\B\003b\n",
+        {"LF-only lines arrive as one shortcut with a long name",
+         "HKCU\\A\003a\nHKCU\\B\003b\n",
          {{"HKCU\\A\003a\nHKCU\\B\003b", 0}}},
         {"a lone CR stays inside the line", "HKCU\\A\003a\rb\r\n", {{"HKCU\\A\003a\rb", 0}}},
         {"a second 0x03 stays in the name", "HKCU\\A\003x\x03y\r\n", {{"HKCU\\A\003x\x03y", 0}}},
@@ -95,10 +101,13 @@ TEST(ShortcutLoad, LinesAreCutAtCrLfTrimmedAndCheckedInOrder) {
          "\r\n   \r\nHKCU\\A no separator\r\n\003empty location\r\nHKCU\\A\x03\r\nHKCU\\Good\x03one\r\n"
          "C:\\file.txt\003file\r\nHKCU\\\x03root only\r\nwords HKCU\\A\003w\r\nHKCU\\Good\x03two\r\n",
          {{"HKCU\\Good\x03one", 0}, {"HKCU\\Good\x03two", 1}}},
-        {"a key path by syntax: it need not exist, brackets allowed", "HKLM\\No\\Such\x03n\r\n[hkcu\\A]\x03n",
+        {"a key path by syntax: it need not exist, brackets allowed",
+         "HKLM\\No\\Such\x03n\r\n[hkcu\\A]\x03n",
          {{"HKLM\\No\\Such\x03n", 0}, {"[hkcu\\A]\x03n", 1}}},
         {"duplicates are kept", "HKCU\\A\x03n\r\nHKCU\\A\x03n\r\n", {{"HKCU\\A\x03n", 0}, {"HKCU\\A\x03n", 1}}},
-        {"double-byte names ending in 0x5C", "HKCU\\\xD6\xD0\x03\xC3\xFB\x5C\r\n", {{"HKCU\\\xD6\xD0\x03\xC3\xFB\x5C", 0}}},
+        {"double-byte names ending in 0x5C",
+         "HKCU\\\xD6\xD0\x03\xC3\xFB\x5C\r\n",
+         {{"HKCU\\\xD6\xD0\x03\xC3\xFB\x5C", 0}}},
         {"only blank lines give an empty list", "\r\n\r\n  \r\n", {}},
     };
     for (const Case& c : cases) {

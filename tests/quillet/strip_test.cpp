@@ -124,7 +124,12 @@ TEST(Strip, StripsOnOneFileSaveAtCloseOrSessionEndAndAskBeforeWritingOverAnother
                                  IniLine(keys.c.Path(), A("丙 三"))};
     StripRun first("strip_shared"), second("strip_shared"), third("strip_shared");
     ASSERT_TRUE(first.WriteIni(keys.File()) && first.Start() && second.Start() && third.Start());
-    const struct { StripRun& run; int answer; std::string file; size_t asked; } ends[] = {
+    const struct {
+        StripRun& run;
+        int answer;
+        std::string file;
+        size_t asked;
+    } ends[] = {
         {first, IDNO, lines[1] + lines[2], 0},
         {second, IDNO, lines[1] + lines[2], 1},
         {third, IDYES, lines[0] + lines[1], 1},  // ended with the session

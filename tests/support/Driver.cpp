@@ -66,25 +66,26 @@ std::string Text(HWND hwnd) {
 
 HWND WaitWindow(const char* cls, const std::string& text, DWORD ms, DWORD pid, HWND owner) {
     HWND found = nullptr;
-    wintest::WaitUntil([&] {
-        for (found = GetTopWindow(nullptr); found; found = GetWindow(found, GW_HWNDNEXT)) {
-            DWORD of = 0;
-            char name[64] = {};
-            GetWindowThreadProcessId(found, &of);
-            GetClassNameA(found, name, sizeof name);
-            if (of == pid && IsWindowVisible(found) && !lstrcmpiA(name, cls) && (text.empty() || Text(found) == text) &&
-                (!owner || GetWindow(found, GW_OWNER) == owner))
-                return true;
-        }
-        return false;
-    }, ms);
+    wintest::WaitUntil(
+        [&] {
+            for (found = GetTopWindow(nullptr); found; found = GetWindow(found, GW_HWNDNEXT)) {
+                DWORD of = 0;
+                char name[64] = {};
+                GetWindowThreadProcessId(found, &of);
+                GetClassNameA(found, name, sizeof name);
+                if (of == pid && IsWindowVisible(found) && !lstrcmpiA(name, cls) &&
+                    (text.empty() || Text(found) == text) && (!owner || GetWindow(found, GW_OWNER) == owner))
+                    return true;
+            }
+            return false;
+        },
+        ms);
     return found;
 }
 
 bool WaitGone(HWND hwnd, DWORD ms) {
     return wintest::WaitUntil([&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); }, ms);
 }
-
 
 std::vector<std::string> ComboItems(HWND combo) {
     std::vector<std::string> items;
@@ -161,10 +162,12 @@ void Type(const std::string& ascii) {
 }
 
 bool ToFront(HWND hwnd) {
-    return wintest::WaitUntil([&] {
-        if (GetForegroundWindow() != hwnd) SetForegroundWindow(hwnd);
-        return GetForegroundWindow() == hwnd;
-    }, 3000);
+    return wintest::WaitUntil(
+        [&] {
+            if (GetForegroundWindow() != hwnd) SetForegroundWindow(hwnd);
+            return GetForegroundWindow() == hwnd;
+        },
+        3000);
 }
 
 HWND Focus(HWND window) {
@@ -272,31 +275,36 @@ bool PutClipboardText(const std::wstring& text) {
 
 std::set<HWND> ForeignWindows() {
     std::set<HWND> windows;
-    EnumWindows([](HWND hwnd, LPARAM out) -> BOOL {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(hwnd, &pid);
-        if (pid != GetCurrentProcessId() && IsWindowVisible(hwnd)) reinterpret_cast<std::set<HWND>*>(out)->insert(hwnd);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&windows));
+    EnumWindows(
+        [](HWND hwnd, LPARAM out) -> BOOL {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hwnd, &pid);
+            if (pid != GetCurrentProcessId() && IsWindowVisible(hwnd))
+                reinterpret_cast<std::set<HWND>*>(out)->insert(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 
 std::string WaitForNewExplorerWindow(const std::set<HWND>& before, DWORD ms) {
     char title[512] = "";
-    wintest::WaitUntil([&] {
-        for (HWND hwnd : ForeignWindows()) {
-            DWORD pid = 0, size = MAX_PATH;
-            GetWindowThreadProcessId(hwnd, &pid);
-            HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-            char image[MAX_PATH] = "";
-            bool explorer = process && QueryFullProcessImageNameA(process, 0, image, &size) &&
-                            !lstrcmpiA(strrchr(image, '\\') ? strrchr(image, '\\') + 1 : image, "explorer.exe");
-            if (process) CloseHandle(process);
-            // An empty title: still being set up.
-            if (!before.count(hwnd) && explorer && GetWindowTextA(hwnd, title, sizeof title)) return true;
-        }
-        return false;
-    }, ms);
+    wintest::WaitUntil(
+        [&] {
+            for (HWND hwnd : ForeignWindows()) {
+                DWORD pid = 0, size = MAX_PATH;
+                GetWindowThreadProcessId(hwnd, &pid);
+                HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+                char image[MAX_PATH] = "";
+                bool explorer = process && QueryFullProcessImageNameA(process, 0, image, &size) &&
+                                !lstrcmpiA(strrchr(image, '\\') ? strrchr(image, '\\') + 1 : image, "explorer.exe");
+                if (process) CloseHandle(process);
+                // An empty title: still being set up.
+                if (!before.count(hwnd) && explorer && GetWindowTextA(hwnd, title, sizeof title)) return true;
+            }
+            return false;
+        },
+        ms);
     return title;
 }
 
@@ -331,12 +339,14 @@ HungViewer::~HungViewer() {
 
 bool EndSession() {
     bool windowless = true;
-    EnumWindows([](HWND hwnd, LPARAM windowless) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(hwnd, &pid);
-        if (pid == GetCurrentProcessId()) *reinterpret_cast<bool*>(windowless) = false;
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&windowless));
+    EnumWindows(
+        [](HWND hwnd, LPARAM windowless) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hwnd, &pid);
+            if (pid == GetCurrentProcessId()) *reinterpret_cast<bool*>(windowless) = false;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windowless));
     std::string command = "wineboot.exe --end-session --shutdown";
     STARTUPINFOA si = {};
     si.cb = sizeof si;

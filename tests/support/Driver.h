@@ -117,7 +117,9 @@ public:
 
     bool Start();  // false when the program or its strip does not come up
     bool Running() const { return m_process && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }
-    bool WaitExit(DWORD ms) const { return wintest::WaitUntil([&] { return !Running(); }, ms); }
+    bool WaitExit(DWORD ms) const {
+        return wintest::WaitUntil([&] { return !Running(); }, ms);
+    }
     DWORD Pid() const { return m_pid; }
 
     HWND Strip() const { return m_strip; }

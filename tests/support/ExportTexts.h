@@ -17,8 +17,7 @@ inline size_t DecodeAnsi(const char* s, size_t n, char16_t* out, void*) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
         if (c >= 0x81 && c <= 0x9F && i + 1 < n && static_cast<unsigned char>(s[i + 1]) >= 0x40)
             out[units++] = static_cast<char16_t>(0x4E00 + ((c - 0x81) << 8) + static_cast<unsigned char>(s[++i]));
-        else
-            out[units++] = c < 0x80 || c >= 0xA0 ? c : u'?';
+        else out[units++] = c < 0x80 || c >= 0xA0 ? c : u'?';
     }
     return units;
 }

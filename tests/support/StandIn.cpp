@@ -105,10 +105,12 @@ ScopedEnv::~ScopedEnv() { SetEnvironmentVariableA(m_name.c_str(), m_had ? m_old.
 HWND FindEditor() { return FindWindowA("RegEdit_RegEdit", nullptr); }
 
 bool WaitHung(HWND editor) {
-    return editor && wintest::WaitUntil([&] {
-        DWORD_PTR answer = 0;
-        return !SendMessageTimeoutA(editor, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &answer);
-    }, 5000);
+    return editor && wintest::WaitUntil(
+                         [&] {
+                             DWORD_PTR answer = 0;
+                             return !SendMessageTimeoutA(editor, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &answer);
+                         },
+                         5000);
 }
 
 namespace {

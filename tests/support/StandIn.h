@@ -67,9 +67,9 @@ private:
     bool m_had = false;
 };
 
-HWND FindEditor();             // a top-level "RegEdit_RegEdit" window, or null
-bool WaitHung(HWND editor);           // until the editor no longer answers (bounded)
-int CountEditorProcesses();    // running processes named regedit.exe
+HWND FindEditor();           // a top-level "RegEdit_RegEdit" window, or null
+bool WaitHung(HWND editor);  // until the editor no longer answers (bounded)
+int CountEditorProcesses();  // running processes named regedit.exe
 
 // One test's session with the editor: a fresh log file named in QB_STANDIN_LOG for the
 // session, and every editor ended before and after.

@@ -88,8 +88,8 @@ std::string ScratchDir(const char* name) {
 }
 
 bool ReadFileBytes(const std::string& path, std::string& out) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
+    HANDLE h =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     out.clear();
     char buf[65536];
@@ -149,10 +149,8 @@ void MessageBoxWatcher::Run() {
             }
             // Pressing the button the way a user would: BM_CLICK on the button itself.
             HWND button = GetDlgItem(box, answer);
-            if (button)
-                PostMessageA(button, BM_CLICK, 0, 0);
-            else
-                PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+            if (button) PostMessageA(button, BM_CLICK, 0, 0);
+            else PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
             // Wait for that box to go before looking for the next one.
             for (int i = 0; i < 300 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(10);
         }
@@ -166,8 +164,8 @@ ScratchKey::ScratchKey(const std::string& relative) {
     m_sub = "Software\\QbTests\\" + relative;
     m_path = "HKEY_CURRENT_USER\\" + m_sub;
     HKEY key = nullptr;
-    m_ok = RegCreateKeyExA(HKEY_CURRENT_USER, m_sub.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                           nullptr) == ERROR_SUCCESS;
+    m_ok = RegCreateKeyExA(HKEY_CURRENT_USER, m_sub.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+           ERROR_SUCCESS;
     if (key) RegCloseKey(key);
 }
 
@@ -197,10 +195,8 @@ std::vector<DWORD> ScreenPixels(const RECT& rc) {
 // 32 bits a pixel, top row first: ScreenPixels' rows as they are.
 bool SaveScreenshot(HWND hwnd, const std::string& path) {
     RECT rc;
-    if (hwnd)
-        GetWindowRect(hwnd, &rc);
-    else
-        SetRect(&rc, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    if (hwnd) GetWindowRect(hwnd, &rc);
+    else SetRect(&rc, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     const std::vector<DWORD> pixels = ScreenPixels(rc);
     if (pixels.empty()) return false;
     BITMAPINFOHEADER bh = {sizeof bh, rc.right - rc.left, -(rc.bottom - rc.top), 1, 32, BI_RGB, 0, 0, 0, 0, 0};

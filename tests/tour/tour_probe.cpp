@@ -44,8 +44,9 @@ std::string Where(HWND hwnd) {
     RECT rc{};
     GetWindowRect(hwnd, &rc);
     char buf[96];
-    std::snprintf(buf, sizeof buf, "%llx\t%ld\t%ld\t%ld\t%ld", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(hwnd)),
-                  rc.left, rc.top, rc.right, rc.bottom);
+    std::snprintf(buf, sizeof buf, "%llx\t%ld\t%ld\t%ld\t%ld",
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(hwnd)), rc.left, rc.top, rc.right,
+                  rc.bottom);
     return buf;
 }
 
@@ -101,7 +102,8 @@ int main() {
         } else if (cmd == "cursor") {
             CURSORINFO ci{};
             ci.cbSize = sizeof ci;
-            if (GetCursorInfo(&ci)) std::printf("%llx\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(ci.hCursor)));
+            if (GetCursorInfo(&ci))
+                std::printf("%llx\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(ci.hCursor)));
         } else if (cmd == "editor") {
             if (HWND editor = FindWindowW(L"RegEdit_RegEdit", nullptr)) {
                 HWND status = FindWindowExW(editor, nullptr, STATUSCLASSNAMEW, nullptr);
