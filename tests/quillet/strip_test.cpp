@@ -80,7 +80,6 @@ TEST(Strip, ButtonsAddEditAndDeleteAndTheFileIsRewrittenInListOrderOnceASaveSucc
     run.Press(IDC_EDIT);
     dlg = run.WaitDialog(A("编辑快捷方式"));
     ASSERT_NE(dlg, nullptr);
-    EXPECT_EQ(drive::Text(GetDlgItem(dlg, IDC_LOCATION)), keys.b.Path());
     drive::FillEditor(dlg, keys.b.Path(), A("乙 改"));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }, 5000));
     want[1] = A("乙 改");  // in its place and selected: the tour
