@@ -120,15 +120,13 @@ TEST(ShortcutManager, OpensFittedToTheScreenAndEscCancels) {
     EXPECT_GT(list.right - list.left, 900);
 }
 
-// Add, edit and delete from the toolbar, by double-click and from the list's menus: edit and
-// delete act on the selected row and do nothing without one; add appends. (The keys: the
-// keyboard's test; OK handing the rows back: the import's test.)
+// Add and edit from the toolbar, by double-click and from the list's menus: edit acts on the
+// selected row and does nothing without one; add appends. (Delete and the keys: the keyboard's
+// test; the toolbar's delete: the manager over the strip; OK handing the rows back: the
+// import's test.)
 TEST(ShortcutManager, ToolBarDoubleClickAndMenusActOnTheSelectedRowOrAdd) {
     FakeStrip strip(ThreeShortcuts());
-    wintest::MessageBoxWatcher boxes(IDNO);
-    std::vector<std::string> opened, emptyMenu, rowMenu;
-    size_t boxesWithoutSelection = 99;
-    std::vector<std::vector<std::string>> rows;  // after each delete
+    std::vector<std::string> opened, emptyMenu, rowMenu, rows;
     const Shortcut added{A("环境  "), "hkcu\\Environment"}, machine{"Machine", kHklmSoftware};
     auto menuAt = [](HWND list, int row) {
         POINT pt = drive::RowPoint(list, row);
@@ -140,9 +138,7 @@ TEST(ShortcutManager, ToolBarDoubleClickAndMenusActOnTheSelectedRowOrAdd) {
         // No row selected.
         drive::SelectRow(list, -1);
         drive::Press(dlg, ID_MANAGER_EDIT);
-        drive::Press(dlg, ID_MANAGER_DELETE);
         opened.push_back(Editor(600));
-        boxesWithoutSelection = boxes.Seen().size();
 
         // Add: the toolbar's (filled in), a double-click on empty space, its menu.
         drive::Press(dlg, ID_MANAGER_ADD);
@@ -155,7 +151,7 @@ TEST(ShortcutManager, ToolBarDoubleClickAndMenusActOnTheSelectedRowOrAdd) {
         PostMessageA(menu, WM_CHAR, 'a', 0);  // the item's access key
         opened.push_back(Editor());
 
-        // Edit: the toolbar's on row 1 (filled in), a double-click on row 2.
+        // Edit: the toolbar's on row 1 (filled in), a double-click on row 2, row 0's menu.
         drive::SelectRow(list, 1);
         drive::Press(dlg, ID_MANAGER_EDIT);
         opened.push_back(Editor(5000, &machine));
@@ -163,35 +159,19 @@ TEST(ShortcutManager, ToolBarDoubleClickAndMenusActOnTheSelectedRowOrAdd) {
         for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
             PostMessageA(list, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(row.x, row.y));
         opened.push_back(Editor());
-
-        // Delete: the toolbar's on row 0 answered No, then Yes; the row's menu.
         drive::SelectRow(list, 0);
-        DeleteAnswered(boxes, [&] { drive::Press(dlg, ID_MANAGER_DELETE); });
-        rows.push_back(drive::Rows(list));
-        boxes.SetAnswer(IDYES);
-        DeleteAnswered(boxes, [&] { drive::Press(dlg, ID_MANAGER_DELETE); });
-        rows.push_back(drive::Rows(list));
-        drive::SelectRow(list, 1);
-        menu = menuAt(list, 1);
+        menu = menuAt(list, 0);
         rowMenu = drive::MenuItems(menu);
-        DeleteAnswered(boxes, [&] { PostMessageA(menu, WM_CHAR, 'd', 0); });
-        rows.push_back(drive::Rows(list));
+        PostMessageA(menu, WM_CHAR, 'e', 0);
+        opened.push_back(Editor());
+        rows = drive::Rows(list);
     });
     const std::string add = "添加快捷方式:  = ", edit = "编辑快捷方式: ";
     EXPECT_EQ(opened, (std::vector<std::string>{"-", add, add, add, edit + "Environment = " + kEnvironment,
-                                                edit + "本机 软件 = " + kHklmSoftware}));
-    EXPECT_EQ(0u, boxesWithoutSelection);
+                                                edit + "本机 软件 = " + kHklmSoftware, edit + "软件 = " + kSoftware}));
     EXPECT_EQ((std::vector<std::string>{A("添加(&A)...")}), emptyMenu);
     EXPECT_EQ((std::vector<std::string>{A("编辑(&E)..."), A("删除(&D)")}), rowMenu);
-    EXPECT_EQ(A("删除快捷方式"), boxes.Seen()[0].caption);
-    EXPECT_EQ(A("确定要删除所选择的快捷方式吗？"), boxes.Seen()[0].text);
-    std::vector<Shortcut> left = {{A("软件"), kSoftware}, machine, {A("本机 软件"), kHklmSoftware}, added};
-    std::vector<std::vector<std::string>> expected = {Describe(left)};  // the row as typed
-    for (int gone : {0, 1}) {
-        left.erase(left.begin() + gone);
-        expected.push_back(Describe(left));
-    }
-    EXPECT_EQ(expected, rows);
+    EXPECT_EQ(Describe({{A("软件"), kSoftware}, machine, {A("本机 软件"), kHklmSoftware}, added}), rows);
 }
 
 // The manager and its editor by keyboard alone, as their templates have them. The manager
@@ -274,6 +254,8 @@ TEST(ShortcutManager, ByKeyboardAloneAsTheTemplatesHaveIt) {
                 menuAt.top <= selectedRow.bottom)
         << menuAt.left << "," << menuAt.top;
     ASSERT_EQ(5u, boxes.Seen().size());
+    EXPECT_EQ(A("删除快捷方式"), boxes.Seen()[0].caption);
+    EXPECT_EQ(A("确定要删除所选择的快捷方式吗？"), boxes.Seen()[0].text);
     EXPECT_EQ(A("没有获取任何的快捷方式，数据将不会被更新"), boxes.Seen().back().text);
     EXPECT_TRUE(strip.m_replacements.empty());
 }
