@@ -21,10 +21,9 @@ TEST(OpenTarget, AFolderOpensInExplorerNeitherFileNorKeyIsWarnedAbout) {
     ASSERT_TRUE(key.Ok());
     const std::string folder = drive::DriveFolder("openfolder");
     const std::string cases[] = {
-        folder + "missing.txt",
-        "HKCU\\Software\\QbTests\\Open\\Missing",
-        "Key: " + key.Path(),  // a label before the key is for the lenient flow only
-        "just words",
+        folder + "missing.txt",                    // neither a file nor a key path
+        "HKCU\\Software\\QbTests\\Open\\Missing",  // a key path, but no such key
+        "Key: " + key.Path(),                      // a label before the key is for the lenient flow only
     };
     for (const std::string& text : cases) {
         SCOPED_TRACE(wintest::U(text));
