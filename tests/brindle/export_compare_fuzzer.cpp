@@ -32,9 +32,12 @@ void Check(bool ok) {
     if (!ok) abort();
 }
 
+// ASCII and Latin-1 small letters, each 0x20 above its capital.
+bool IsSmall(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7); }
+
 std::u16string Folded(std::u16string s) {
     for (char16_t& c : s)
-        if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) c = static_cast<char16_t>(c - 0x20);
+        if (IsSmall(c)) c ^= 0x20;
     return s;
 }
 
@@ -116,12 +119,8 @@ Registry Changed(Registry registry, FuzzedDataProvider& fdp) {
 // Letters in either case: paths and names are kept in capitals.
 std::u16string Flipped(std::u16string s, FuzzedDataProvider& fdp) {
     const uint64_t bits = fdp.ConsumeIntegral<uint64_t>();
-    for (size_t i = 0; i < s.size(); ++i) {
-        const char16_t small = s[i] | 0x20;  // ASCII and Latin-1 letters differ from their capitals in that bit
-        if (((small >= u'a' && small <= u'z') || (small >= 0xE0 && small <= 0xFE && small != 0xF7)) &&
-            ((bits >> (i % 64)) & 1))
-            s[i] ^= 0x20;
-    }
+    for (size_t i = 0; i < s.size(); ++i)
+        if (IsSmall(s[i] | 0x20) && ((bits >> (i % 64)) & 1)) s[i] ^= 0x20;
     return s;
 }
 
@@ -144,20 +143,21 @@ std::u16string Hex(FuzzedDataProvider& fdp, const Bytes& bytes, const std::u16st
     return out;
 }
 
+std::u16string HexNumber(uint32_t n, int digits) {  // at least that many
+    std::u16string out;
+    for (; n || digits > 0; n /= 16, --digits) out.insert(out.begin(), u"0123456789abcdef"[n % 16]);
+    return out;
+}
+
 std::u16string ValueLine(FuzzedDataProvider& fdp, const std::u16string& name, uint32_t type, const Bytes& data,
                          bool ansi, const std::u16string& eol) {
     std::u16string out = name.empty() && fdp.ConsumeBool() ? u"@=" : Quoted(Flipped(name, fdp)) + u"=";
     if (type == 1 && fdp.ConsumeBool()) return out + Quoted(Text(data).substr(0, data.size() / 2 - 1));
-    if (type == 4 && fdp.ConsumeBool()) {
-        out += u"dword:";
-        for (int i = 3; i >= 0; --i) out += {u"0123456789abcdef"[data[i] >> 4], u"0123456789abcdef"[data[i] & 15]};
-        return out;
-    }
+    if (type == 4 && fdp.ConsumeBool())
+        return out + u"dword:" + HexNumber(data[0] | data[1] << 8 | data[2] << 16 | uint32_t{data[3]} << 24, 8);
     std::string encoded;
     if (IsString(type) && ansi) Check(EncodeAnsi(Text(data), encoded));
-    std::u16string hexType;
-    for (uint32_t t = type; t; t /= 16) hexType.insert(hexType.begin(), u"0123456789abcdef"[t % 16]);
-    out += type == 3 && fdp.ConsumeBool() ? u"hex:" : u"hex(" + (hexType.empty() ? u"0" : hexType) + u"):";
+    out += type == 3 && fdp.ConsumeBool() ? u"hex:" : u"hex(" + HexNumber(type, 1) + u"):";
     return out + Hex(fdp, IsString(type) && ansi ? Bytes(encoded.begin(), encoded.end()) : data, eol);
 }
 

@@ -49,12 +49,6 @@ Outcome Compare(const std::u16string& older, const std::u16string& newer, size_t
     return outcome;
 }
 
-std::u16string Repeat(std::u16string_view text, int times) {
-    std::u16string out;
-    while (times-- > 0) out += text;
-    return out;
-}
-
 const char16_t kSame[] = u"; 0 0 0 0 0 0\n; same\n\n";
 
 TEST(ExportCompare, Rules) {
@@ -62,8 +56,6 @@ TEST(ExportCompare, Rules) {
         std::u16string older, newer, result;
         const char* why;
     } cases[] = {
-        {u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n", u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n", kSame,
-         "equal exports list no key"},
         {u"[HKEY_CURRENT_USER\\Soft\\Ünï]\n\"Name\"=\"x\"\n\"Ключ\"=\"x\"\n",
          u"[hkey_current_user\\SOFT\\üNÏ]\n\"nAME\"=\"x\"\n\"КЛЮЧ\"=\"x\"\n", kSame,
          "paths and names match without letter case"},
@@ -75,9 +67,6 @@ TEST(ExportCompare, Rules) {
         {u"[HKEY_CURRENT_USER\\S]\n\"d\"=dword:0000000a\n\"e\"=dword:A\n",
          u"[HKEY_CURRENT_USER\\S]\n\"d\"=hex(4):0a,00,00,00\n\"e\"=dword:0000000a\n", kSame,
          "a dword as dword: or as hex(4):"},
-        {u"REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):41,81,5c,00\n\"s\"=\"乜\\\\\"\n",
-         u"[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):41,00,5c,4e,00,00\n\"s\"=\"乜\\\\\"\n", kSame,
-         "REGEDIT4 against 5.00: text and hex(2) data in the code page, whose second bytes may be backslashes"},
         {u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\"a\"=\"2\"\n", u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"2\"\n\"a\"=\"1\"\n",
          u"; 0 0 1 0 0 1\n\n[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\n", "a value named twice counts by its last line"},
         {u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n[HKEY_CURRENT_USER\\K2]\n[HKEY_CURRENT_USER\\K]\n\"b\"=\"2\"\n\"a\"="
@@ -103,9 +92,6 @@ TEST(ExportCompare, Rules) {
          u"\"kept\"=\"y\"\n",
          u"[HKEY_CURRENT_USER\\S]\n\"kept\"=\"y\"\n", kSame,
          "void value lines, and a line breaking a wrapped value is lost with it, as import has it"},
-        {u"[HKEY_CURRENT_USER\\A]\n[HKEY_CURRENT_USER\\A\\B]\n\"x\"=\"1\"\n",
-         u"[HKEY_CURRENT_USER\\A\\B]\n\"x\"=\"1\"\n", kSame,
-         "an empty key listed or only named by a key below it is the same"},
         {u"[HKEY_CURRENT_USER\\S]\r\"a\"=\"1\"\n\"h\"=hex:01,\\\r\n  02",
          u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n\"h\"=hex:01,02\n", kSame,
          "CR, LF and CR LF line ends; no line end at the end"},
@@ -133,7 +119,9 @@ TEST(ExportCompare, Rules) {
          u"apart\n\n[HKEY_CURRENT_USER]\n\"v\"=-\n\n[-HKEY_CURRENT_USER\\A]\n\n[HKEY_LOCAL_MACHINE\\B]\n\n",
          "no key shared: said so; a root is never deleted"},
         {u"[HKEY_CURRENT_USER\\S]\n",
-         u"[HKEY_CURRENT_USER\\S]\n\"Multiple strings\"=hex(7):" + Repeat(u"00,", 23) + u"00\n",
+         u"[HKEY_CURRENT_USER\\S]\n\"Multiple "
+         u"strings\"=hex(7):00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,"
+         u"00,00,00\n",
          u"; 0 0 1 1 0 0\n\n[HKEY_CURRENT_USER\\S]\n\"Multiple "
          u"strings\"=hex(7):00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,"
          u"00,\\\n  00,00,00,00,00,00,00\n\n",
@@ -141,7 +129,8 @@ TEST(ExportCompare, Rules) {
         {u"[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):41,00,00,00\n\"s\"=\"A\"\n",
          u"REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):81,5c,00\n\"s\"=\"乜\"\n",
          u"; 0 0 1 0 0 2\n\n[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):5c,4e,00,00\n\"s\"=\"乜\"\n\n",
-         "a REGEDIT4 export's text and hex(2) data written in UTF-16"},
+         "a REGEDIT4 export's text and hex(2) data read in the code page (a second byte may be a backslash) and "
+         "written in UTF-16"},
     };
     for (const auto& c : cases)
         for (size_t step : {size_t{1} << 20, size_t{5}}) {
