@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "Driver.h"
@@ -47,16 +48,14 @@ bool Import(const std::string& path, const std::u16string& text = {}) {
     return (text.empty() || wintest::WriteFileBytes(path, Utf16File(kHeader + text))) && Regedit("/s \"" + path + "\"");
 }
 
-// Whether two exports mean the same, as the comparison reads them.
+// Whether two exports mean the same, as the comparison reads them: it lists no key.
 bool SameExports(const std::string& a, const std::string& b) {
     std::string older, newer;
     if (!wintest::ReadFileBytes(a, older) || !wintest::ReadFileBytes(b, newer)) return false;
     CTextSource olderSource(older), newerSource(newer);
     CExportCompare compare(DecodeAnsi, nullptr);
     std::u16string result;
-    const CompareCounts& c = compare.Counts();
-    return compare.Run(olderSource, newerSource, CompareNotes(), result) &&
-           c.keysAdded + c.keysRemoved + c.keysChanged + c.valuesAdded + c.valuesRemoved + c.valuesChanged == 0;
+    return compare.Run(olderSource, newerSource, CompareNotes(), result) && result.find(u"\r\n[") == result.npos;
 }
 
 // The older registry and the changes that make the newer: strings, dwords, binary, hex(2) and
@@ -83,20 +82,45 @@ bool MakeExports(const std::string& dir, const std::string& older, const std::st
     return made && Import(older);
 }
 
-// The frame of a Brindle process: its top-level window with a menu.
-HWND FrameOf(DWORD pid) {
+// A top-level window of process `pid` that `is` takes, waited for up to ms; null when none comes.
+HWND WindowOf(DWORD pid, const std::function<bool(HWND)>& is, DWORD ms) {
     HWND found = nullptr;
     wintest::WaitUntil(
         [&] {
             for (found = GetTopWindow(nullptr); found; found = GetWindow(found, GW_HWNDNEXT)) {
                 DWORD of = 0;
                 GetWindowThreadProcessId(found, &of);
-                if (of == pid && IsWindowVisible(found) && GetMenu(found)) return true;
+                if (of == pid && is(found)) return true;
             }
             return false;
         },
-        20000);
+        ms);
     return found;
+}
+
+// The frame of a Brindle process: its top-level window with a menu.
+HWND FrameOf(DWORD pid) {
+    return WindowOf(
+        pid, [](HWND w) { return IsWindowVisible(w) && GetMenu(w); }, 20000);
+}
+
+// A file's name typed into an Open or Save dialog once it has the keyboard in its name field,
+// and Enter pressed once the field holds it all: keys sent sooner go elsewhere or are lost.
+HWND TypeInto(HWND dialog, const std::string& path) {
+    const auto inNameField = [&] {
+        char cls[16] = {};
+        const HWND focus = drive::Focus(dialog);
+        return drive::ToFront(dialog) && IsChild(dialog, focus) && GetClassNameA(focus, cls, sizeof cls) &&
+               !lstrcmpiA(cls, "Edit");
+    };
+    if (!dialog || !wintest::WaitUntil(inNameField, 30000)) {
+        ADD_FAILURE() << "no dialog took " << path;
+        return dialog;
+    }
+    drive::Type(path);
+    EXPECT_TRUE(wintest::WaitUntil([&] { return drive::Text(drive::Focus(dialog)) == path; }, 30000));
+    drive::Key(VK_RETURN);
+    return dialog;
 }
 
 // Brindle.exe with these arguments; its process, ended by the caller.
@@ -134,18 +158,26 @@ TEST(Compare, SavedFromTheCommandLineImportsOverTheOlderAsTheNewer) {
     PROCESS_INFORMATION run = StartBrindle("/COMPARE \"" + older + "\" " + newer);
     const HWND frame = FrameOf(run.dwProcessId);
     ASSERT_NE(frame, nullptr);
+    // Ctrl+S saves nothing until the comparison is shown: pressed again while no dialog comes.
+    // The progress window is a dialog too, and under load it may show first.
+    const std::string progress = A("正在比较...");
+    const auto dialog = [&](HWND w) {
+        char cls[16] = {};
+        return GetClassNameA(w, cls, sizeof cls) && !lstrcmpA(cls, "#32770") && drive::Text(w) != progress;
+    };
     HWND save = nullptr;
-    for (int attempt = 0; attempt < 20 && !save; ++attempt) {  // Ctrl+S saves nothing until it is shown
-        ASSERT_TRUE(drive::ToFront(frame));
-        drive::Chord({VK_CONTROL}, 'S');
-        save = drive::WaitDialog("", 1000, run.dwProcessId);
+    for (int attempt = 0; attempt < 12 && !save; ++attempt) {
+        if (attempt == 0 || !WindowOf(run.dwProcessId, dialog, 0)) {  // none made yet, shown or not
+            ASSERT_TRUE(drive::ToFront(frame));
+            drive::Chord({VK_CONTROL}, 'S');
+        }
+        save = WindowOf(
+            run.dwProcessId, [&](HWND w) { return IsWindowVisible(w) && dialog(w); }, 5000);
     }
     ASSERT_NE(save, nullptr);
-    Sleep(500);  // let it finish filling its lists
-    drive::Type(saved);
-    drive::Key(VK_RETURN);
-    EXPECT_TRUE(
-        wintest::WaitUntil([&] { return GetFileAttributesA(saved.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000));
+    TypeInto(save, saved);
+    EXPECT_TRUE(wintest::WaitUntil([&] { return GetFileAttributesA(saved.c_str()) != INVALID_FILE_ATTRIBUTES; }, 60000))
+        << "the saved file never appeared";
     EndBrindle(run, frame);
 
     std::string bytes;
@@ -172,28 +204,13 @@ protected:
         Sleep(300);
         return Comparer().Result();
     }
-    // A file's name typed into the Open or Save dialog that comes; the dialog.
-    HWND TypeInto(const std::string& path) {
-        const HWND dialog = drive::WaitDialog("", 10000);
-        Sleep(300);  // let it finish filling its lists
-        drive::Type(path);
-        drive::Key(VK_RETURN);
-        return dialog;
-    }
     // 文件 → 比较 by its mnemonics, the two files typed into the two dialogs, each asked by its title.
     void CompareByMenu(const std::string& older, const std::string& newer) {
         ASSERT_TRUE(drive::ToFront(m_frame->m_hWnd));
         drive::Chord({VK_MENU}, 'F');
         drive::Key('C');
-        for (const auto& [title, path] :
-             {std::pair(A("比较：选择较旧的导出文件"), older), std::pair(A("比较：选择较新的导出文件"), newer)}) {
-            const HWND dlg = drive::WaitDialog(title, 10000);
-            ASSERT_NE(dlg, nullptr) << wintest::U(title);
-            Sleep(300);  // let it finish filling its lists
-            drive::Type(path);
-            drive::Key(VK_RETURN);
-            drive::WaitGone(dlg, 5000);
-        }
+        drive::WaitGone(TypeInto(drive::WaitDialog(A("比较：选择较旧的导出文件"), 10000), older), 5000);
+        drive::WaitGone(TypeInto(drive::WaitDialog(A("比较：选择较新的导出文件"), 10000), newer), 5000);
     }
     CMainFrame* m_frame = nullptr;
 };
@@ -243,7 +260,7 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
 
         HANDLE held = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         drive::Chord({VK_CONTROL}, 'S');
-        const HWND save = TypeInto(locked);  // then Yes to writing over it
+        const HWND save = TypeInto(drive::WaitDialog("", 10000), locked);  // then Yes to writing over it
         wintest::WaitUntil(
             [&] {
                 const HWND ask = drive::WaitDialog("", 0);
@@ -282,17 +299,17 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
         CompareByMenu(older, hklm);  // no key shared: saving it would delete all the older's keys
         Settled();
         drive::Chord({VK_CONTROL}, 'S');
-        TypeInto(deletes);
+        TypeInto(drive::WaitDialog("", 10000), deletes);
         EXPECT_NE(drive::WaitDialog("Brindle", 5000), nullptr) << "asked first";
         drive::Key('N');
         Sleep(500);
         EXPECT_EQ(GetFileAttributesA(deletes.c_str()), INVALID_FILE_ATTRIBUTES) << "No: nothing saved";
         drive::Chord({VK_MENU}, 'F');  // an opened file: saved as its own bytes
         drive::Key('O');
-        TypeInto(older);
+        TypeInto(drive::WaitDialog("", 10000), older);
         Sleep(500);
         drive::Chord({VK_CONTROL}, 'S');
-        TypeInto(deletes);
+        TypeInto(drive::WaitDialog("", 10000), deletes);
         std::string copy;
         EXPECT_TRUE(wintest::WaitUntil([&] { return wintest::ReadFileBytes(deletes, copy); }, 5000) &&
                     copy == Utf16File(kHeader + kOlder));
