@@ -20,24 +20,15 @@ TEST(Classify, Table) {
         {"hkcu\\software", LINE_KEY},
         {"HKCU\\", LINE_KEY},
         {"HKCU", LINE_TEXT},
-        {"[HKCU]", LINE_TEXT},
-        {"[HKCU\\]", LINE_KEY},
-        {"\t\tHKLM\\Software", LINE_KEY},
-        {" \r\n\v\fHKU\\x", LINE_KEY},
+        {" \t\r\n\v\fHKU\\x", LINE_KEY},
         {"\xA1\xA1HKLM\\Software", LINE_TEXT} /* full-width space */,
         {"HKLM:\\Software", LINE_TEXT},
-        {"HKEY_LOCAL_MACHINE\\SOFTWARE", LINE_KEY},
         {"hkey_classes_root\\.txt", LINE_KEY},
-        {"HKEY_USERS\\.DEFAULT", LINE_KEY},
-        {"HKEY_PERFORMANCE_DATA\\x", LINE_TEXT},
         {"HKCUX\\Software", LINE_TEXT},
-        {"[HKLM\\a", LINE_TEXT},
         {"HKLM\\a]", LINE_KEY},  // only a line starting with '[' needs the closing one
         {"HKLM\\Software\\\\Demo", LINE_TEXT},
         {"HKLM\\Soft\"ware", LINE_TEXT},
-        {"HKLM\\Soft:ware", LINE_TEXT},
         {"HKCU\\Software  ", LINE_KEY},  // trailing blanks are kept, not judged
-        {"C:\\Windows\\notepad.exe", LINE_FILE},
         {"c:\\temp", LINE_FILE},
         {"C:\\a", LINE_FILE},
         {"C:\\", LINE_TEXT},
@@ -54,24 +45,17 @@ TEST(Classify, Table) {
         {"1:\\a", LINE_TEXT},
         {"\\\\server\\share", LINE_TEXT},
         {"C:\\dir\\\\file", LINE_TEXT},
-        {"\"Name\"=\"Value\"", LINE_TEXT},
-        {"", LINE_TEXT},
         {"   ", LINE_TEXT},
         // Searches step over double-byte characters: a trail byte 0x5C, 0x3A or 0x22 (after lead
         // 0x95 or 0x81) is no backslash, colon, quote or closing bracket. Fixed positions (drive) are raw.
         {"HKCU\\Software\\\x95\x5C\\Demo", LINE_KEY},
         {"C:\\\x95\x5C\\file.txt", LINE_FILE},
         {"HKCU\\\x95\x5C\\\\x", LINE_TEXT},  // a real double backslash after it still counts
-        {"HKCU\\Software\\\x81\x3A", LINE_KEY},
-        {"HKCU\\Software\\\x81\x22", LINE_KEY},
         {"C:\\dir\\\x81\x22.txt", LINE_FILE},
         {"[HKCU\\Software\\\x81\x3A]", LINE_KEY},
-        {"[HKCU\\Software\\\x81\x5D", LINE_TEXT},
-        {"[HKCU\\\xB1\xED]", LINE_KEY},      // 0x5D: the parser's rule
-        {"HKCU\\Software\\\x81", LINE_KEY},  // a lead byte as the last byte stands alone
-        {"HKCU\\\201a", LINE_KEY},
-        {"\x81HKCU\\x", LINE_TEXT},
-        {"HKCU\\\x80\\\\x", LINE_TEXT},  // 0x80 (the euro sign) is a byte of its own
+        {"[HKCU\\Software\\\x81\x5D", LINE_TEXT},  // 0x5D: the parser's rule
+        {"HKCU\\Software\\\x81", LINE_KEY},        // a lead byte as the last byte stands alone
+        {"HKCU\\\x80\\\\x", LINE_TEXT},            // 0x80 (the euro sign) is a byte of its own
     };
     for (const auto& c : cases) EXPECT_EQ(ClassifyLine(c.line), c.kind) << "line: " << c.line;
 }
@@ -101,20 +85,10 @@ TEST(HasExtension, Table) {
         const char *path, *ext;
         bool yes;
     } cases[] = {
-        {"C:\\a\\b.reg", ".REG", true},
-        {"C:\\a\\b.Txt", ".TXT", true},
-        {"C:\\a\\b.REG", ".reg", true},
-        {"C:\\a\\b.reg.bak", ".REG", false},
-        {"C:\\a\\b.txt", ".REG", false},
-        {".reg", ".REG", true},
-        {"reg", ".REG", false},
-        {"g", "G", true} /* shorter than four: whole */,
-        {"", ".REG", false},
-        {"a.reg", "", false},
-        {nullptr, ".REG", false},
-        {"a.reg", nullptr, false},
-        {"\xC4\xE3.reg", ".REG", true},
-        {"\xC4\343reg", ".REG", false},
+        {"C:\\a\\b.reg", ".REG", true}, {"C:\\a\\b.REG", ".reg", true}, {"C:\\a\\b.reg.bak", ".REG", false},
+        {".reg", ".REG", true},         {"reg", ".REG", false},         {"g", "G", true} /* shorter than four: whole */,
+        {"a.reg", "", false},           {nullptr, ".REG", false},       {"a.reg", nullptr, false},
+        {"\xC4\xE3.reg", ".REG", true}, {"\xC4\343reg", ".REG", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(HasExtension(c.path, c.ext), c.yes)
@@ -129,7 +103,6 @@ TEST(CommandLineArgument, Table) {
     } cases[] = {
         {"\"C:\\Program Files\\b.exe\" \"C:\\My Files\\a.reg\"", true, "C:\\My Files\\a.reg"},
         {"\"C:\\b.exe\" C:\\a.reg C:\\second.reg", true, "C:\\a.reg"},
-        {"\"C:\\b.exe\" \"C:\\a b.reg\" \"C:\\c.reg\"", true, "C:\\a b.reg"},
         {"\"C:\\b.exe\"  \"C:\\a b.reg\"", false, ""},  // two blanks: the argument is empty
         {"\"C:\\b.exe\"", false, ""},
         {"\"C:\\b.exe\" ", false, ""},
