@@ -31,14 +31,6 @@ TEST(SetText, SplitsAtCrLfOnly) {
         EXPECT_EQ(doc.SetText(c.text), !c.text.empty()) << c.text;
         EXPECT_EQ(Lines(doc), c.lines) << c.text;
     }
-    CLinkDoc fed;  // as a file is read, in pieces: here a CR LF split across two
-    fed.BeginText();
-    for (const std::string piece : {"A\r", "\nB"}) {
-        piece.copy(fed.AppendArea(piece.size()), piece.size());
-        fed.AppendCommit(piece.size());
-    }
-    EXPECT_TRUE(fed.EndText());
-    EXPECT_EQ(Lines(fed), (std::vector<std::string>{"A", "B"}));
 }
 
 // Where Find goes on from: after the match shown (before it, going up) while the document
