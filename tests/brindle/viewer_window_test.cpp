@@ -187,8 +187,6 @@ TEST_F(Viewer, LinksArePaintedBlueAndUnderlinedPlainLinesBlack) {
         bool link;
     } rows[] = {
         {"Windows Registry Editor Version 5.00", false},
-        {"[HKEY_CURRENT_USER\\Software\\Demo]", true},
-        {"\"Name\"=\"Value\"", false},
         {"C:\\Windows\\notepad.exe", true},
         {"中文说明文字 plain", false},
         {"hkcu\\software\\中文键", true},
@@ -202,7 +200,7 @@ TEST_F(Viewer, LinksArePaintedBlueAndUnderlinedPlainLinesBlack) {
     wintest::SaveScreenshot(m_view, wintest::RigDir() + "shots\\brindle_view.bmp");
     ASSERT_GT(m_cy, 0);
     const std::vector<Band> bands = Capture(m_view, m_cy);
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 4; ++i) {
         const Band& b = bands[i];
         SCOPED_TRACE(rows[i].text);
         ASSERT_GE(b.maxX, 0) << "nothing painted";
@@ -213,9 +211,9 @@ TEST_F(Viewer, LinksArePaintedBlueAndUnderlinedPlainLinesBlack) {
         if (rows[i].link) EXPECT_GE(b.longestBlueRun, span * 9 / 10) << "underline";
         else EXPECT_LT(b.longestDarkRun, span / 2) << "no underline";
     }
-    EXPECT_GT(bands[6].dark, 30);
-    EXPECT_GT(bands[7].blue, 30);
-    for (size_t i = 8; i < bands.size(); ++i) EXPECT_EQ(bands[i].blue + bands[i].dark, 0) << "row " << i;
+    EXPECT_GT(bands[4].dark, 30);
+    EXPECT_GT(bands[5].blue, 30);
+    for (size_t i = 6; i < bands.size(); ++i) EXPECT_EQ(bands[i].blue + bands[i].dark, 0) << "row " << i;
 }
 
 // Keys move by line, page and character; a resize keeps the place; an empty clipboard keeps
