@@ -12,6 +12,7 @@
 #   bench/brindle/compare_run.sh HOSTBUILD [sizes in MB, default "64 512"] [changes, default 300]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/disk.sh"
 src=$(cd "$here/../.." && pwd)
 host=$(mkdir -p "$1" && cd "$1" && pwd)
 sizes=${2:-"64 512"}
@@ -26,10 +27,7 @@ data="$host/bench-data"
 mkdir -p "$data"
 need_mb=0
 for mb in $sizes; do need_mb=$((need_mb + 2 * mb + 16)); done
-free_mb=$(df -Pm "$data" | awk 'NR == 2 { print $4 }')
-if [ "$free_mb" -lt $((need_mb + 1024)) ]; then
-  echo "not enough disk under $data: ${free_mb} MB free, ${need_mb} MB needed"; exit 1
-fi
+need_disk "$data" "$need_mb"
 
 value() { sed -n "s/^$1=//p" "$2"; }
 

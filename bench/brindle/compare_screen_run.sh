@@ -11,6 +11,7 @@
 #   bench/brindle/compare_screen_run.sh WINBUILD HOSTBUILD [size in MB, default 512] [changes, default 300]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/disk.sh"
 src=$(cd "$here/../.." && pwd)
 win=$(cd "$1" && pwd)
 host=$(mkdir -p "$2" && cd "$2" && pwd)
@@ -21,10 +22,7 @@ exe="$win/bench/brindle/viewer_bench.exe"
 
 data="$host/bench-data"
 mkdir -p "$data"
-free_mb=$(df -Pm "$data" | awk 'NR == 2 { print $4 }')
-if [ "$free_mb" -lt $((2 * mb + 1024)) ]; then
-  echo "not enough disk under $data: ${free_mb} MB free, $((2 * mb)) MB needed"; exit 1
-fi
+need_disk "$data" $((2 * mb))
 # The same files as the native benchmark of the comparison (compare_run.sh).
 older="$data/export-$mb-utf16.reg" newer="$data/export-$mb-utf16-changed.reg"
 [ -s "$older" ] || python3 "$here/gen_export.py" --mb "$mb" --encoding utf16 --out "$older"

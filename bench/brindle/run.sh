@@ -18,6 +18,7 @@
 #   bench/brindle/run.sh WINBUILD HOSTBUILD [sizes in MB, default "1 64 512"]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/disk.sh"
 src=$(cd "$here/../.." && pwd)
 win=$(cd "$1" && pwd)
 host=$(mkdir -p "$2" && cd "$2" && pwd)
@@ -31,10 +32,7 @@ mkdir -p "$data"
 # Room for every file (two encodings), with a margin.
 need_mb=0
 for mb in $sizes; do need_mb=$((need_mb + 2 * mb + 16)); done
-free_mb=$(df -Pm "$data" | awk 'NR == 2 { print $4 }')
-if [ "$free_mb" -lt $((need_mb + 1024)) ]; then
-  echo "not enough disk under $data: ${free_mb} MB free, ${need_mb} MB needed"; exit 1
-fi
+need_disk "$data" "$need_mb"
 
 for mb in $sizes; do
   for enc in utf16 ansi; do
