@@ -33,14 +33,17 @@ public:
         return true;
     }
     uint64_t Size() const override { return m_size; }
+    // The file pointer, not an OVERLAPPED offset: a read given an OVERLAPPED is also a completion
+    // to announce, which costs Wine a round trip to its server on every read, and the keys read
+    // again are read a page at a time. The handle is this source's alone, read by one thread.
     bool Read(uint64_t offset, void* buffer, size_t n, size_t& got) override {
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        DWORD now = 0;
         got = 0;
-        if (!::ReadFile(m_file.Get(), buffer, static_cast<DWORD>(std::min<size_t>(n, 1u << 30)), &now, &at))
-            return ::GetLastError() == ERROR_HANDLE_EOF;
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        if (!::SetFilePointerEx(m_file.Get(), at, nullptr, FILE_BEGIN)) return false;
+        DWORD now = 0;
+        if (!::ReadFile(m_file.Get(), buffer, static_cast<DWORD>(std::min<size_t>(n, 1u << 30)), &now, nullptr))
+            return false;
         got = now;
         return true;
     }
