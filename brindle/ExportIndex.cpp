@@ -57,6 +57,21 @@ void Fold(const char16_t* p, size_t n, char16_t* out) {
             p[i] < 0x80 ? (p[i] >= u'a' && p[i] <= u'z' ? static_cast<char16_t>(p[i] - 32) : p[i]) : FoldCase(p[i]);
 }
 
+// How many units a and b have the same at their start, of n: 8 units a step.
+size_t SameLength(const char16_t* a, const char16_t* b, size_t n) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 8 <= n; i += 8) {
+        const __m128i same = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i)),
+                                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i)));
+        if (const int differ = ~_mm_movemask_epi8(same) & 0xFFFF)
+            return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(differ))) / 2;
+    }
+#endif
+    while (i < n && a[i] == b[i]) ++i;
+    return i;
+}
+
 }  // namespace
 
 bool CExportIndex::Build(CExportReader& reader, uint64_t bytes, AnsiDecoder decode, void* context) {
@@ -133,7 +148,14 @@ void CExportIndex::DigestListedAgain() {
         size_t section;
         uint64_t value;
     };
+    // Counted first: the records of a large export are many, and a growing vector copies them.
+    size_t count = 0;
+    for (size_t section = 0; section < m_sections.size(); ++section)
+        if (keys[m_sections[section].key].more != kNoKey)
+            count += (section + 1 < m_sections.size() ? m_sections[section + 1].begin : m_values.size()) -
+                     m_sections[section].begin;
     std::vector<Record> records;
+    records.reserve(count);
     for (size_t section = 0; section < m_sections.size(); ++section) {
         const uint32_t key = m_sections[section].key;
         if (keys[key].more == kNoKey) continue;
@@ -189,29 +211,36 @@ std::vector<uint64_t> CExportIndex::ListingsOf(uint32_t key) const {
 void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
     EndSection();
     if (!path.empty() && path.back() == u'\\') path.remove_suffix(1);  // harmless on import
-    // The hash of each leading part of the path, each one seeded with the one before: the
-    // whole path is hashed once, however deep it goes.
-    m_fold.resize(path.size());
-    Fold(path.data(), path.size(), m_fold.data());
-    m_prefix.clear();
-    uint64_t hash = kPathSeed;
-    for (size_t start = 0;;) {
-        const size_t stop = std::min(m_fold.find(u'\\', start), m_fold.size());
-        hash = HashBytes(m_fold.data() + start, (stop - start) * sizeof(char16_t), hash);
-        m_prefix.push_back(hash);
-        if (stop == m_fold.size()) break;
+    // Exports walk the tree depth first: this key line mostly repeats the last one's leading
+    // parts. Those whose text is the same, up to a backslash of both, keep their levels (and
+    // hashes); the rest are folded and hashed, each part seeded with the hash of the one before.
+    const size_t same = SameLength(path.data(), m_lastPath.data(), std::min(path.size(), m_lastPath.size()));
+    size_t common = 0;
+    while (common < m_levels.size() && m_levels[common].end <= same &&
+           (m_levels[common].end == path.size() || path[m_levels[common].end] == u'\\'))
+        ++common;
+    m_lastPath.assign(path);
+    size_t start = common ? m_levels[common - 1].end + 1 : 0;
+    uint64_t hash = common ? m_levels[common - 1].hash : kPathSeed;
+    const size_t folded = std::min(start, path.size());  // where m_fold starts in the path
+    m_fold.resize(path.size() - folded);
+    Fold(path.data() + folded, path.size() - folded, m_fold.data());
+    // The parts that differ in text may still name the same keys in another letter case.
+    size_t level = common;
+    for (; start <= path.size(); ++level) {
+        const size_t stop = std::min(path.find(u'\\', start), path.size());
+        hash = HashBytes(m_fold.data() + (start - folded), (stop - start) * sizeof(char16_t), hash);
+        if (level < m_levels.size() && m_levels[level].hash == hash) {
+            m_levels[level].end = stop;
+        } else {
+            m_levels.resize(level);
+            m_levels.push_back({hash, static_cast<uint32_t>(keys.size()), stop});
+            keys.push_back({hash, 0, offset, level ? m_levels[level - 1].key : kNoKey, kNoKey, kNoKey,
+                            static_cast<uint8_t>(level ? 0 : KEY_ROOT)});
+        }
         start = stop + 1;
     }
-    // Exports walk the tree depth first: the levels the last key line shares with this one
-    // are known, and only the others are looked up (and added, when only named here).
-    size_t common = 0;
-    while (common < m_prefix.size() && common < m_levels.size() && m_levels[common].hash == m_prefix[common]) ++common;
-    m_levels.resize(common);
-    for (size_t level = common; level < m_prefix.size(); ++level) {
-        m_levels.push_back({m_prefix[level], static_cast<uint32_t>(keys.size())});
-        keys.push_back({m_prefix[level], 0, offset, level ? m_levels[level - 1].key : kNoKey, kNoKey, kNoKey,
-                        static_cast<uint8_t>(level ? 0 : KEY_ROOT)});
-    }
+    m_levels.resize(level);
     m_current = m_levels.back().key;
     m_sections.push_back({m_current, static_cast<uint32_t>(m_values.size())});
     ExportKey& key = keys[m_current];

@@ -69,6 +69,7 @@ private:
     struct Level {
         uint64_t hash;
         uint32_t key;
+        size_t end;  // where its part ends in the last key line's path
     };
     struct ValueHash {
         uint64_t name;
@@ -88,6 +89,6 @@ private:
     uint32_t m_current = kNoKey;
     std::vector<Section> m_sections;
     std::vector<ValueHash> m_values;
-    std::vector<uint64_t> m_prefix;
+    std::u16string m_lastPath;
     std::u16string m_fold;
 };
