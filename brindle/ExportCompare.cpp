@@ -5,7 +5,9 @@
 #include <memory>
 #include <system_error>
 #include <thread>
+#include <tuple>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -102,6 +104,7 @@ public:
         std::vector<uint8_t> data;
         ExportDataForm form;
         std::u16string text;
+        NamedValue hashes;  // as the index has them
     };
 
     explicit CValues(bool pathOnly) : m_pathOnly(pathOnly) {}
@@ -132,9 +135,13 @@ private:
     void Value(const ExportValue& v) override {
         if (!m_started || m_done) return;
         FoldInto(v.name);
-        Stored stored{
-            std::u16string(v.rawName), v.removed, v.type, std::vector<uint8_t>(v.data, v.data + v.size), v.form,
-            std::u16string(v.text)};
+        Stored stored{std::u16string(v.rawName),
+                      v.removed,
+                      v.type,
+                      std::vector<uint8_t>(v.data, v.data + v.size),
+                      v.form,
+                      std::u16string(v.text),
+                      HashValue(v, m_hashFold)};
         const auto [it, added] = m_byName.emplace(m_fold, values.size());
         if (added) {
             values.push_back(std::move(stored));
@@ -152,7 +159,7 @@ private:
     bool m_started = false;
     bool m_done = false;
     std::unordered_map<std::u16string, size_t> m_byName;
-    std::u16string m_fold;
+    std::u16string m_fold, m_hashFold;
 };
 
 CExportCompare::CExportCompare(AnsiDecoder decode, void* context) : m_decode(decode), m_context(context) {}
@@ -306,7 +313,7 @@ bool CExportCompare::WriteOlder(uint32_t key, std::u16string& out) {
     if (!(k.flags & KEY_LISTED) || (k.flags & KEY_COVERED)) return true;
     if (k.flags & KEY_ROOT) return k.digest == 0 || WriteKey(key, kNoKey, out);
     CValues values(true);
-    if (!ReadValues(*m_older, key, values)) return false;
+    if (!ReadValues(*m_older, {k.offset}, values)) return false;
     out += u"[-";
     out += values.path;
     out += u"]\r\n\r\n";
@@ -314,10 +321,53 @@ bool CExportCompare::WriteOlder(uint32_t key, std::u16string& out) {
     return true;
 }
 
+// The values of a key on one side by their hashes, name to value, deleted ones left out.
+using ValueHashes = std::unordered_map<uint64_t, uint64_t>;
+
+bool CExportCompare::GatherValues(Side& side, uint32_t key, CValues& values, ValueHashes& hashes,
+                                  std::vector<uint64_t>& listings) {
+    if (key == kNoKey) return true;
+    if (side.index.keys[key].more == kNoKey) {  // listed once (or not at all): read whole
+        if (!ReadValues(side, side.index.ListingsOf(key), values)) return false;
+        for (const CValues::Stored& v : values.values)
+            if (v.hashes.value) hashes.emplace(v.hashes.name, v.hashes.value);
+        return true;
+    }
+    const auto [first, last] = side.index.ValuesOf(key);
+    for (const NamedValue* v = first; v != last; ++v)
+        if (v->value) hashes.emplace(v->name, v->value);
+    listings.push_back(side.index.keys[key].offset);  // its path, as first written
+    return true;
+}
+
 bool CExportCompare::WriteKey(uint32_t olderKey, uint32_t newerKey, std::u16string& out) {
+    // A key listed once is read whole. A key listed again elsewhere in its export may be listed
+    // hundreds of times, each listing a read: its index says which of its values differ and in
+    // which listings their last lines stand, and only those listings are read.
     CValues before(false), after(false);
-    if (olderKey != kNoKey && !ReadValues(*m_older, olderKey, before)) return false;
-    if (newerKey != kNoKey && !ReadValues(*m_newer, newerKey, after)) return false;
+    ValueHashes olderHashes, newerHashes;
+    std::vector<uint64_t> olderListings, newerListings;
+    if (!GatherValues(*m_older, olderKey, before, olderHashes, olderListings) ||
+        !GatherValues(*m_newer, newerKey, after, newerHashes, newerListings))
+        return false;
+    std::unordered_set<uint64_t> differ;
+    for (const auto& [name, value] : newerHashes) {
+        const auto it = olderHashes.find(name);
+        if (it == olderHashes.end() || it->second != value) differ.insert(name);
+    }
+    for (const auto& [name, value] : olderHashes)
+        if (!newerHashes.count(name)) differ.insert(name);
+    const auto wanted = [&](const CValues::Stored& v) { return differ.count(v.hashes.name) != 0; };
+    for (auto [side, key, listings, values] : {std::make_tuple(m_older.get(), olderKey, &olderListings, &before),
+                                               std::make_tuple(m_newer.get(), newerKey, &newerListings, &after)}) {
+        if (listings->empty()) continue;
+        const auto [first, last] = side->index.ValuesOf(key);
+        for (const NamedValue* v = first; v != last; ++v)
+            if (differ.count(v->name)) listings->push_back(v->listing);
+        std::sort(listings->begin(), listings->end());
+        listings->erase(std::unique(listings->begin(), listings->end()), listings->end());
+        if (!ReadValues(*side, *listings, *values)) return false;
+    }
     const bool added = olderKey == kNoKey && !(m_newer->index.keys[newerKey].flags & KEY_ROOT);
     const size_t start = out.size();
     out += u'[';
@@ -327,9 +377,8 @@ bool CExportCompare::WriteKey(uint32_t olderKey, uint32_t newerKey, std::u16stri
     CompareCounts counts;
     for (size_t i = 0; i < after.values.size(); ++i) {
         const CValues::Stored& v = after.values[i];
-        if (v.removed) continue;
+        if (v.removed || !wanted(v)) continue;
         const CValues::Stored* old = before.Find(after.names[i]);
-        if (old && old->type == v.type && old->data == v.data) continue;
         ++(old ? counts.valuesChanged : counts.valuesAdded);
         const size_t line = out.size();
         if (v.rawName.empty()) {
@@ -346,7 +395,7 @@ bool CExportCompare::WriteKey(uint32_t olderKey, uint32_t newerKey, std::u16stri
     }
     for (size_t i = 0; i < before.values.size(); ++i) {
         const CValues::Stored& v = before.values[i];
-        if (v.removed || after.Find(before.names[i])) continue;
+        if (v.removed || !wanted(v) || after.Find(before.names[i])) continue;
         ++counts.valuesRemoved;
         if (v.rawName.empty()) {
             out += u"@=-";
@@ -369,8 +418,8 @@ bool CExportCompare::WriteKey(uint32_t olderKey, uint32_t newerKey, std::u16stri
     return true;
 }
 
-bool CExportCompare::ReadValues(Side& side, uint32_t key, CValues& values) {
-    for (uint64_t offset : side.index.ListingsOf(key)) {
+bool CExportCompare::ReadValues(Side& side, const std::vector<uint64_t>& listings, CValues& values) {
+    for (uint64_t offset : listings) {
         side.reader.Seek(offset, kReadAgainPiece);
         CExportParser parser(values, side.reader.Format(), m_decode, m_context);
         values.BeginListing();

@@ -24,7 +24,8 @@
 //
 // Speed and memory: both files are read once, at the same time on two threads, into compact
 // indexes (ExportIndex.h); then the newer's keys are looked up in the older's, and only keys
-// whose value digests differ are read again. Peak memory is the two indexes and the result:
+// whose value digests differ are read again (of a key listed more than once, only the
+// listings that hold a value that differs). Peak memory is the two indexes and the result:
 // about a quarter of the two files' size for UTF-16 exports, half for ANSI ones.
 #pragma once
 
@@ -32,6 +33,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "ExportReader.h"
 
@@ -96,7 +99,10 @@ private:
     bool WriteNewer(uint32_t key, std::u16string& out);
     bool WriteOlder(uint32_t key, std::u16string& out);
     bool WriteKey(uint32_t olderKey, uint32_t newerKey, std::u16string& out);
-    bool ReadValues(Side& side, uint32_t key, CValues& values);
+    bool GatherValues(Side& side, uint32_t key, CValues& values, std::unordered_map<uint64_t, uint64_t>& hashes,
+                      std::vector<uint64_t>& listings);
+    // Reads these listings of a key (their key lines' offsets, in the file's order).
+    bool ReadValues(Side& side, const std::vector<uint64_t>& listings, CValues& values);
 
     AnsiDecoder m_decode;
     void* m_context;

@@ -167,9 +167,21 @@ void CExportIndex::DigestListedAgain() {
     std::sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
         return a.key != b.key ? a.key < b.key : a.name != b.name ? a.name < b.name : a.section < b.section;
     });
-    for (size_t i = 0; i < records.size(); ++i)
-        if (i + 1 == records.size() || records[i + 1].key != records[i].key || records[i + 1].name != records[i].name)
-            keys[records[i].key].digest += records[i].value;
+    for (size_t i = 0; i < records.size(); ++i) {
+        const Record& r = records[i];
+        if (i + 1 < records.size() && records[i + 1].key == r.key && records[i + 1].name == r.name) continue;
+        keys[r.key].digest += r.value;
+        if (m_namedKeys.empty() || m_namedKeys.back().first != r.key)
+            m_namedKeys.emplace_back(r.key, static_cast<uint32_t>(m_named.size()));
+        m_named.push_back({r.name, r.value, m_sections[r.section].offset});
+    }
+}
+
+std::pair<const NamedValue*, const NamedValue*> CExportIndex::ValuesOf(uint32_t key) const {
+    const auto it = std::lower_bound(m_namedKeys.begin(), m_namedKeys.end(), std::make_pair(key, uint32_t{0}));
+    if (it == m_namedKeys.end() || it->first != key) return {nullptr, nullptr};
+    const size_t end = it + 1 == m_namedKeys.end() ? m_named.size() : (it + 1)->second;
+    return {m_named.data() + it->second, m_named.data() + end};
 }
 
 uint32_t CExportIndex::Find(uint64_t hash) const {
@@ -242,7 +254,7 @@ void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
     }
     m_levels.resize(level);
     m_current = m_levels.back().key;
-    m_sections.push_back({m_current, static_cast<uint32_t>(m_values.size())});
+    m_sections.push_back({m_current, static_cast<uint32_t>(m_values.size()), offset});
     ExportKey& key = keys[m_current];
     if (key.flags & KEY_LISTED) {
         m_more.push_back({offset, key.more});
@@ -255,13 +267,18 @@ void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
 
 void CExportIndex::KeyClosed() { EndSection(); }
 
+NamedValue HashValue(const ExportValue& value, std::u16string& fold) {
+    fold.resize(value.name.size());
+    Fold(value.name.data(), value.name.size(), fold.data());
+    const uint64_t name = HashBytes(fold.data(), fold.size() * sizeof(char16_t), kNameSeed);
+    const uint64_t parts[3] = {name, value.type, HashBytes(value.data, value.size, kDataSeed)};
+    return {name, value.removed ? 0 : HashBytes(parts, sizeof parts, kValueSeed), 0};
+}
+
 void CExportIndex::Value(const ExportValue& value) {
     if (m_current == kNoKey) return;
-    m_fold.resize(value.name.size());
-    Fold(value.name.data(), value.name.size(), m_fold.data());
-    const uint64_t name = HashBytes(m_fold.data(), m_fold.size() * sizeof(char16_t), kNameSeed);
-    const uint64_t parts[3] = {name, value.type, HashBytes(value.data, value.size, kDataSeed)};
-    m_values.push_back({name, value.removed ? 0 : HashBytes(parts, sizeof parts, kValueSeed)});
+    const NamedValue hashed = HashValue(value, m_fold);
+    m_values.push_back({hashed.name, hashed.value});
 }
 
 // The digest of a listing: the sum of its values' hashes, so that their order does not count;

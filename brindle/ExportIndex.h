@@ -1,21 +1,25 @@
 // What the comparison keeps of one export instead of its text: per key, in the order the
 // export first names it, a hash of its path, a digest of its values and where its key line
-// stands, so that a key whose values changed can be read again. Some 40 bytes a key, and
-// while the file is read 16 more a value. No windows.h.
+// stands, so that a key whose values changed can be read again; for a key listed more than
+// once, also a hash of each value and the listing its last line stands in. Some 40 bytes a
+// key, 24 a value of a key listed again, and while the file is read 16 more a value. No
+// windows.h.
 //
 // A key is present when it, or a key below it, is listed: a key only named by one below it
 // has no values here, which is what importing the export leaves in it.
 //
 // Hashes, not texts, tell keys and value sets apart: 64 bits each. Two different key paths of
 // two exports of some four million keys in all share a hash with a chance of about 4e-7, and a
-// changed key keeps its digest with a chance of 2^-64; a key whose digest differs is read again
-// and its values compared exactly. Both chances are below that of a memory fault on the way.
+// changed key keeps its digest, or a changed value its hash, with a chance of 2^-64; a key whose
+// digest differs is read again and the values whose hashes differ written. Both chances are
+// below that of a memory fault on the way.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ExportParser.h"
@@ -38,6 +42,17 @@ struct ExportKey {
     uint8_t flags;
 };
 
+// A value as the index keeps it: the hashes of its name (letter case folded) and of all it
+// stores (0: deleted by a `"name"=-` line), and the key line of the listing it stands in.
+struct NamedValue {
+    uint64_t name;
+    uint64_t value;
+    uint64_t listing;
+};
+
+// The hashes of a value line (listing left 0); `fold` is room for the folded name.
+NamedValue HashValue(const ExportValue& value, std::u16string& fold);
+
 class CExportIndex : public CExportParser::Handler {
 public:
     // Reads the rest of the export (after its header), of `bytes` in all, and indexes it.
@@ -52,6 +67,9 @@ public:
     size_t ListedCount() const { return m_listed; }
     // Where each of its key lines stands, in the file's order; none for a key never listed.
     std::vector<uint64_t> ListingsOf(uint32_t key) const;
+    // A key listed more than once: each of its values once, by its last line, sorted by name.
+    // None for a key listed once (its one listing is read instead) or one without values.
+    std::pair<const NamedValue*, const NamedValue*> ValuesOf(uint32_t key) const;
 
 private:
     void Key(std::u16string_view path, uint64_t offset) override;
@@ -78,10 +96,13 @@ private:
     struct Section {  // a listing of a key, and where its values start in m_values
         uint32_t key;
         uint32_t begin;
+        uint64_t offset;  // its key line
     };
 
     std::vector<uint64_t> m_slots;  // open addressing: (key + 1) << 32 | the hash's high half
     std::vector<Listing> m_more;
+    std::vector<NamedValue> m_named;                         // ValuesOf, key by key
+    std::vector<std::pair<uint32_t, uint32_t>> m_namedKeys;  // each such key, its first in m_named
     size_t m_listed = 0;
     // While building: the levels of the last key line, the key whose values come, and every
     // listing with its values.
