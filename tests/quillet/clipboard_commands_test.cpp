@@ -97,11 +97,14 @@ TEST(ClipboardCommands, OpenAndAutoOpenTakeTheKeyAfterAnyWordsOnTheFirstLineOnly
 
 // IDC_ADD_FROM_CLIPBOARD offers a key in the editor named after its last node, never a file
 // path; IDC_OPEN_FROM_CLIPBOARD opens a file path's folder in Explorer, whose window is titled
-// after that folder.
-TEST(ClipboardCommands, AddOffersKeysNamedAfterTheirLastNodeAndOpenShowsAFileInExplorer) {
+// after that folder. Converted, a character the code page lacks becomes '?', a wildcard to the
+// file tests: a path pasted into the path box with one names nothing, though another file
+// matches. (Copied: the clipboard reader's test.)
+TEST(ClipboardCommands, AddOffersKeysOpenShowsFilesAndAPathThatLostACharacterIsWarnedAbout) {
     wintest::ScratchKey key(A("Clip\\Add\\注册表项"));
-    const std::string folder = wintest::ScratchDir("clipfiles");
+    const std::string folder = wintest::ScratchDir("clipfiles");  // ASCII: the rig's folder
     ASSERT_TRUE(key.Ok() && wintest::WriteFileBytes(folder + "picked.txt", "x"));
+    ASSERT_TRUE(wintest::WriteFileBytes(folder + "a1b.txt", "x"));
     StripRun strip("clip_add");
     ASSERT_TRUE(strip.Start());
     ASSERT_TRUE(PutClipboardText(folder + "picked.txt"));
@@ -119,18 +122,8 @@ TEST(ClipboardCommands, AddOffersKeysNamedAfterTheirLastNodeAndOpenShowsAFileInE
     drive::Press(editor, IDOK);
     EXPECT_TRUE(wintest::WaitUntil([&] { return !IsWindow(editor); }, 5000));
     EXPECT_EQ(std::vector<std::string>{A("注册表项")}, strip.PickerItems());  // (its file: the strip's tests)
-    EXPECT_TRUE(strip.Close());
-}
 
-// Converted, a character the code page lacks becomes '?', a wildcard to the file tests: a path
-// pasted into the path box with one names nothing, though another file matches. (Copied: the
-// clipboard reader's test.)
-TEST(ClipboardCommands, APastedPathWithACharacterTheCodePageLacksIsWarnedAbout) {
-    const std::string folder = wintest::ScratchDir("clip_lossy");  // ASCII: the rig's folder
-    ASSERT_TRUE(wintest::WriteFileBytes(folder + "a1b.txt", "x"));
     ASSERT_TRUE(PutClipboardText(std::wstring(folder.begin(), folder.end()) + L"a\uD55Cb.txt"));  // Korean
-    StripRun strip("clip_lossy");
-    ASSERT_TRUE(strip.Start());
     wintest::MessageBoxWatcher boxes(IDOK, strip.Pid());
     strip.Press(IDC_MANUAL_OPEN);
     RECT edit = {};
