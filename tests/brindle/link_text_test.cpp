@@ -22,37 +22,20 @@ TEST(Classify, Table) {
         {"HKCU", LINE_TEXT},
         {" \t\r\n\v\fHKU\\x", LINE_KEY},
         {"\xA1\xA1HKLM\\Software", LINE_TEXT} /* full-width space */,
-        {"HKLM:\\Software", LINE_TEXT},
-        {"hkey_classes_root\\.txt", LINE_KEY},
-        {"HKCUX\\Software", LINE_TEXT},
         {"HKLM\\a]", LINE_KEY},  // only a line starting with '[' needs the closing one
-        {"HKLM\\Software\\\\Demo", LINE_TEXT},
-        {"HKLM\\Soft\"ware", LINE_TEXT},
-        {"HKCU\\Software  ", LINE_KEY},  // trailing blanks are kept, not judged
         {"c:\\temp", LINE_FILE},
         {"C:\\a", LINE_FILE},
         {"C:\\", LINE_TEXT},
         {"C:/temp", LINE_TEXT},
-        {"C:\\a*b", LINE_TEXT},
         {"C:\\a/b", LINE_TEXT},
         {"C:\\a?b", LINE_TEXT},
         {"C:\\a<b", LINE_TEXT},
         {"C:\\a>b", LINE_TEXT},
         {"C:\\a\"b", LINE_TEXT},
-        {"C:\\a|b", LINE_TEXT},
-        {"C:\\a\tb", LINE_TEXT},
-        {"C:\\a:b", LINE_FILE} /* a further colon is accepted */,
         {"1:\\a", LINE_TEXT},
-        {"\\\\server\\share", LINE_TEXT},
-        {"C:\\dir\\\\file", LINE_TEXT},
         {"   ", LINE_TEXT},
-        // Searches step over double-byte characters: a trail byte 0x5C, 0x3A or 0x22 (after lead
-        // 0x95 or 0x81) is no backslash, colon, quote or closing bracket. Fixed positions (drive) are raw.
-        {"HKCU\\Software\\\x95\x5C\\Demo", LINE_KEY},
-        {"C:\\\x95\x5C\\file.txt", LINE_FILE},
-        {"HKCU\\\x95\x5C\\\\x", LINE_TEXT},  // a real double backslash after it still counts
-        {"C:\\dir\\\x81\x22.txt", LINE_FILE},
-        {"[HKCU\\Software\\\x81\x3A]", LINE_KEY},
+        // Double-byte characters (a trail byte 0x5C, 0x3A or 0x22 is no backslash, colon or quote);
+        // two backslashes, a colon or a quote in a key, '*', '|' or a tab in a file: the long lines below.
         {"[HKCU\\Software\\\x81\x5D", LINE_TEXT},  // 0x5D: the parser's rule
         {"HKCU\\Software\\\x81", LINE_KEY},        // a lead byte as the last byte stands alone
         {"HKCU\\\x80\\\\x", LINE_TEXT},            // 0x80 (the euro sign) is a byte of its own
@@ -87,8 +70,7 @@ TEST(HasExtension, Table) {
     } cases[] = {
         {"C:\\a\\b.reg", ".REG", true}, {"C:\\a\\b.REG", ".reg", true}, {"C:\\a\\b.reg.bak", ".REG", false},
         {".reg", ".REG", true},         {"reg", ".REG", false},         {"g", "G", true} /* shorter than four: whole */,
-        {"a.reg", "", false},           {nullptr, ".REG", false},       {"a.reg", nullptr, false},
-        {"\xC4\xE3.reg", ".REG", true}, {"\xC4\343reg", ".REG", false},
+        {nullptr, ".REG", false},       {"a.reg", nullptr, false},      {"\xC4\xE3.reg", ".REG", true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(HasExtension(c.path, c.ext), c.yes)
