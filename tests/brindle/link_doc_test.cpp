@@ -91,8 +91,6 @@ TEST(LinkRectList, Edges) {
         EXPECT_EQ(links.HitTest(c.pt), c.line) << c.pt.x << "," << c.pt.y;
         EXPECT_EQ(links.HitAny(c.pt), c.line >= 0);
     }
-    links.Clear();
-    EXPECT_TRUE(links.HitTest({10, 0}) == -1 && links.GetCount() == 0);
 }
 
 // An area added unmeasured is measured on the first hit test that reaches its row, once,
@@ -111,7 +109,6 @@ TEST(LinkRectList, MeasuresOncePerAreaWhenFirstReached) {
     EXPECT_TRUE(links.HitAny({8 + 102, 35}, measure));
     EXPECT_EQ(links.HitTest({50, 19999}, measure), 2997);
     EXPECT_EQ(measured, (std::vector<int32_t>{3, 2997}));
-    EXPECT_EQ(links.GetItem(1).rect.right, 8 + 103);
     EXPECT_EQ(links.HitTest({50, 20000}, measure), -1);  // below the last row
     EXPECT_EQ(links.HitTest({50, 70}), -1);              // unmeasured and no measurer: no hit
 }

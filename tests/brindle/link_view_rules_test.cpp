@@ -17,7 +17,6 @@ TEST(LinesToPaint, OnlyTheLinesThatMeetTheUpdateRectangle) {
         int32_t top, updTop, updBottom, cy, count, first, last;
         const char* why;
     } cases[] = {
-        {0, 0, 400, 20, 100, 0, 20, "whole window from the top: the partly visible line 20 too"},
         {0, 0, 399, 20, 100, 0, 19, "a bottom edge inside line 19"},
         {10, 40, 60, 20, 100, 12, 13, "an exposed strip in the middle, scrolled by 10"},
         {95, 0, 400, 20, 100, 95, 99, "clamped to the last line"},
