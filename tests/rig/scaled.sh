@@ -15,7 +15,7 @@ trap 'exit 1' INT TERM
 rc=0
 for dpi in 96 144 192; do
   scale "$dpi"
-  for t in brindle/viewer_window_test.exe:Viewer.GrowsWithTheDisplayScale \
+  for t in brindle/viewer_window_test.exe:Viewer.PaintsLinksAndGrowsWithTheDisplayScale \
            quillet/manager_strip_test.exe:ManagerOnTheStrip.GrowsWithTheDisplayScaleAndShowsItsToolTip; do
     echo "== $dpi DPI: ${t#*:}"
     wine "$QB_WIN_BUILD_DIR/tests/${t%%:*}" --gtest_filter="${t#*:}" || rc=1
