@@ -101,15 +101,11 @@ TEST(ShellTool, ASaveKeepsTheFilesAttributesAndWritesThroughALink) {
     ASSERT_TRUE(WriteFileBytes(dir + "hidden.ini", "old") && WriteFileBytes(dir + "target.ini", "old"));
     const DWORD hidden = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     SetFileAttributesA((dir + "hidden.ini").c_str(), hidden);
-    // A link as the host makes it: Wine's CreateSymbolicLink makes none.
-    std::string ln = "Z:\\bin\\ln -s target.ini link.ini";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, &ln[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi));
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    // A link as the host makes it: Wine's CreateSymbolicLink makes none. A host program started
+    // from Wine gives no handle to wait on: the link is waited for.
+    wintest::RunAndWait("Z:\\bin\\ln -s target.ini link.ini", 0, dir.c_str());
+    ASSERT_TRUE(wintest::WaitUntil(
+        [&] { return GetFileAttributesA((dir + "link.ini").c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000));
     CShellTool tool;
     for (const char* name : {"hidden.ini", "link.ini"})
         EXPECT_TRUE(tool.SaveFile((dir + name).c_str(), text.data(), text.size())) << name;

@@ -347,16 +347,7 @@ bool EndSession() {
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&windowless));
-    std::string command = "wineboot.exe --end-session --shutdown";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!windowless || !CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    const bool ended = WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return ended;
+    return windowless && wintest::RunAndWait("wineboot.exe --end-session --shutdown", 30000);
 }
 
 StripRun::StripRun(const char* scratchName) : m_folder(wintest::ScratchDir(scratchName)) {

@@ -109,6 +109,17 @@ bool WriteFileBytes(const std::string& path, const std::string& data) {
     return ok && put == data.size();
 }
 
+bool RunAndWait(std::string command, DWORD ms, const char* folder) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi)) return false;
+    const bool ended = WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return ended;
+}
+
 // --- MessageBoxWatcher -------------------------------------------------------------
 
 MessageBoxWatcher::MessageBoxWatcher(int answer, DWORD pid)

@@ -31,6 +31,9 @@ std::string ScratchDir(const char* name);
 
 bool ReadFileBytes(const std::string& path, std::string& out);
 bool WriteFileBytes(const std::string& path, const std::string& data);
+// Runs a command line in `folder` (null: this one's) and waits up to ms for it to end; false
+// when it cannot start or does not end in time.
+bool RunAndWait(std::string command, DWORD ms, const char* folder = nullptr);
 
 // A message box (or any dialog of class #32770) seen and answered by MessageBoxWatcher.
 struct SeenBox {
