@@ -62,3 +62,12 @@ private:
     size_t m_step;
     uint64_t m_failAt;
 };
+
+// The comparison of two export files read in pieces of `step` bytes, with notes that give the
+// counts and both remarks; false when it fails.
+inline bool CompareFiles(const std::string& older, const std::string& newer, std::u16string& result,
+                         size_t step = 1 << 20) {
+    CTextSource a(older, step), b(newer, step);
+    CExportCompare compare(DecodeAnsi, nullptr);
+    return compare.Run(a, b, {u"older", u"newer", u"%1 %2 %3 %4 %5 %6", u"same", u"apart"}, result);
+}
