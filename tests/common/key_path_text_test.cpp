@@ -42,8 +42,6 @@ const Case kCases[] = {
     {"HKCU\\S  ", "HKEY_CURRENT_USER\\S  ", "HKCU\\S  ", "HKEY_CURRENT_USER\\S  ", "S  "},
     // Text before the root name; a root name further on, in either form, is part of a key name.
     {"label\\HKU\\a\\HKLM\\b", N, "HKU\\a\\HKLM\\b", N, "b"},
-    {"HKCU\\Software\\Tools\\HKLM\\Leaf", "HKEY_CURRENT_USER\\Software\\Tools\\HKLM\\Leaf",
-     "HKCU\\Software\\Tools\\HKLM\\Leaf", "HKEY_CURRENT_USER\\SOFTWARE\\TOOLS\\HKLM\\LEAF", "Leaf"},
     {"HKU\\S\\Tools HKEY_CURRENT_USER\\Sub", "HKEY_USERS\\S\\Tools HKEY_CURRENT_USER\\Sub",
      "HKU\\S\\Tools HKEY_CURRENT_USER\\Sub", "HKEY_USERS\\S\\TOOLS HKEY_CURRENT_USER\\SUB", "Sub"},
     // Upper-casing touches the letters, not their neighbours (in GUID-named keys, for one).

@@ -50,8 +50,8 @@ DWORD RefuseKey(HWND, UINT, WPARAM) {
 // a lower-case letter that must stay so; an English keyboard layout must not change either),
 // or ending in a backslash, each against an editor not running (started and waited for),
 // running, or running minimised: one editor process, shown maximised, typed into upper-case
-// with the pauses, and ending on the key. A missing key: no editor started, a running one
-// neither brought up nor typed into, nothing said.
+// with the pauses, and ending on the key. A missing key: the editor neither brought up nor
+// typed into, nothing said.
 TEST(Navigator, DrivesTheEditorToTheKey) {
     const std::string wideName = wintest::A("NavWide\\中文键\\") + "\201a\\" + wintest::A("誠实");
     wintest::ScratchKey deep("NavDeep\\Level2\\level3\\Leaf"), wide(wideName), trail("NavTrail\\Open");
@@ -70,7 +70,6 @@ TEST(Navigator, DrivesTheEditorToTheKey) {
          wintest::A("'NAVWIDE' RIGHT '中文键' RIGHT '") + "\201a" + wintest::A("' RIGHT '誠实'"), wide.Path()},
         {SW_MINIMIZE, "HKCU\\Software\\QbTests\\NavTrail\\", "'NAVTRAIL' RIGHT",
          "HKEY_CURRENT_USER\\Software\\QbTests\\NavTrail"},
-        {-1, missing, "", ""},
         {SW_MINIMIZE, missing, "", ""},
     };
     for (const Tool& t : kTools) {
