@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "Driver.h"
@@ -63,25 +62,9 @@ bool MakeExports(const std::string& dir, const std::string& older, const std::st
     return made && Import(older);
 }
 
-// A top-level window of process `pid` that `is` takes, waited for up to ms; null when none comes.
-HWND WindowOf(DWORD pid, const std::function<bool(HWND)>& is, DWORD ms) {
-    HWND found = nullptr;
-    wintest::WaitUntil(
-        [&] {
-            for (found = GetTopWindow(nullptr); found; found = GetWindow(found, GW_HWNDNEXT)) {
-                DWORD of = 0;
-                GetWindowThreadProcessId(found, &of);
-                if (of == pid && is(found)) return true;
-            }
-            return false;
-        },
-        ms);
-    return found;
-}
-
 // The frame of a Brindle process: its top-level window with a menu.
 HWND FrameOf(DWORD pid) {
-    return WindowOf(
+    return drive::WaitWindowWhere(
         pid, [](HWND w) { return IsWindowVisible(w) && GetMenu(w); }, 20000);
 }
 
@@ -106,11 +89,7 @@ HWND TypeInto(HWND dialog, const std::string& path) {
 
 // Brindle.exe with these arguments; its process, ended by the caller.
 PROCESS_INFORMATION StartBrindle(const std::string& arguments) {
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string exe = self;
-    for (int up = 0; up < 3; ++up) exe.erase(exe.find_last_of('\\'));  // <build>\tests\brindle\x.exe
-    std::string command = "\"" + exe + "\\brindle\\Brindle.exe\" " + arguments;
+    std::string command = "\"" + wintest::BuildFile("brindle\\Brindle.exe") + "\" " + arguments;
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
@@ -153,11 +132,11 @@ TEST(Compare, SavedFromTheCommandLineImportsOverTheOlderAsTheNewer) {
     };
     HWND save = nullptr;
     for (int attempt = 0; attempt < 12 && !save; ++attempt) {
-        if (attempt == 0 || !WindowOf(run.dwProcessId, dialog, 0)) {  // none made yet, shown or not
+        if (attempt == 0 || !drive::WaitWindowWhere(run.dwProcessId, dialog, 0)) {  // none made yet, shown or not
             ASSERT_TRUE(drive::ToFront(frame));
             drive::Chord({VK_CONTROL}, 'S');
         }
-        save = WindowOf(
+        save = drive::WaitWindowWhere(
             run.dwProcessId, [&](HWND w) { return IsWindowVisible(w) && dialog(w); }, 5000);
     }
     ASSERT_NE(save, nullptr);
@@ -287,11 +266,7 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
         EXPECT_TRUE(wintest::WaitUntil([&] { return wintest::ReadFileBytes(deletes, copy); }, 5000) &&
                     copy == Utf16File(kHeader + kOlder));
     };
-    drive::Run([] { return theApp.Run(); },
-               [&] {
-                   steps();
-                   PostMessageA(m_frame->m_hWnd, WM_COMMAND, ID_APP_EXIT, 0);
-               });
+    drive::RunToExit([] { return theApp.Run(); }, m_frame->m_hWnd, ID_APP_EXIT, steps);
 }
 
 }  // namespace

@@ -105,11 +105,7 @@ protected:
     // from a second one; Exit, posted, ends it once the steps are done (or have failed).
     void Drive(const std::function<void()>& steps) {
         m_driven = true;
-        drive::Run([] { return theApp.Run(); },
-                   [&] {
-                       steps();
-                       PostMessageA(m_frame->m_hWnd, WM_COMMAND, ID_APP_EXIT, 0);
-                   });
+        drive::RunToExit([] { return theApp.Run(); }, m_frame->m_hWnd, ID_APP_EXIT, steps);
     }
     HWND FindDialog() { return drive::WaitWindow("#32770", "", 5000, GetCurrentProcessId(), m_frame->m_hWnd); }
     // The line shown selected on the screen, -1 for none; and a wait for a line to be.

@@ -64,23 +64,31 @@ std::string Text(HWND hwnd) {
     return wintest::Ansi(w);
 }
 
-HWND WaitWindow(const char* cls, const std::string& text, DWORD ms, DWORD pid, HWND owner) {
+HWND WaitWindowWhere(DWORD pid, const std::function<bool(HWND)>& is, DWORD ms) {
     HWND found = nullptr;
     wintest::WaitUntil(
         [&] {
             for (found = GetTopWindow(nullptr); found; found = GetWindow(found, GW_HWNDNEXT)) {
                 DWORD of = 0;
-                char name[64] = {};
                 GetWindowThreadProcessId(found, &of);
-                GetClassNameA(found, name, sizeof name);
-                if (of == pid && IsWindowVisible(found) && !lstrcmpiA(name, cls) &&
-                    (text.empty() || Text(found) == text) && (!owner || GetWindow(found, GW_OWNER) == owner))
-                    return true;
+                if (of == pid && is(found)) return true;
             }
             return false;
         },
         ms);
     return found;
+}
+
+HWND WaitWindow(const char* cls, const std::string& text, DWORD ms, DWORD pid, HWND owner) {
+    return WaitWindowWhere(
+        pid,
+        [&](HWND found) {
+            char name[64] = {};
+            GetClassNameA(found, name, sizeof name);
+            return IsWindowVisible(found) && !lstrcmpiA(name, cls) && (text.empty() || Text(found) == text) &&
+                   (!owner || GetWindow(found, GW_OWNER) == owner);
+        },
+        ms);
 }
 
 bool WaitGone(HWND hwnd, DWORD ms) {
@@ -203,6 +211,13 @@ int Run(const std::function<int()>& modal, const std::function<void()>& steps) {
     int result = modal();
     driver.join();
     return result;
+}
+
+int RunToExit(const std::function<int()>& loop, HWND frame, UINT exit, const std::function<void()>& steps) {
+    return Run(loop, [&] {
+        steps();
+        PostMessageA(frame, WM_COMMAND, exit, 0);
+    });
 }
 
 std::vector<std::string> Rows(HWND list) {
@@ -362,14 +377,9 @@ StripRun::~StripRun() {
 }
 
 bool StripRun::Start() {
-    // <build>\tests\<folder>\<test>.exe -> <build>\quillet\Quillet.exe, copied into the folder.
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string program = self;
-    for (int up = 0; up < 3; ++up) program.erase(program.find_last_of('\\'));
+    // The build's program, copied into the folder: a second strip of the folder finds it there, running.
     std::string exe = m_folder + "Quillet.exe", cmd = "\"" + exe + "\"";
-    // A second strip of the folder finds the program there, running.
-    if (!CopyFileA((program + "\\quillet\\Quillet.exe").c_str(), exe.c_str(), FALSE) &&
+    if (!CopyFileA(wintest::BuildFile("quillet\\Quillet.exe").c_str(), exe.c_str(), FALSE) &&
         GetFileAttributesA(exe.c_str()) == INVALID_FILE_ATTRIBUTES)
         return false;
     STARTUPINFOA si = {};

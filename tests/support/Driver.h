@@ -16,6 +16,8 @@
 
 namespace drive {
 
+// A top-level window of process `pid` that `is` takes, waited for up to ms; null when none comes.
+HWND WaitWindowWhere(DWORD pid, const std::function<bool(HWND)>& is, DWORD ms);
 // A visible top-level window of process `pid` of class `cls` and, unless empty or null,
 // this text and owner, waited for up to ms; null when none shows.
 HWND WaitWindow(const char* cls, const std::string& text = {}, DWORD ms = 5000, DWORD pid = GetCurrentProcessId(),
@@ -55,6 +57,9 @@ std::string AnswerBox(const std::string& caption, DWORD ms = 10000);
 // Runs `modal` on this thread and `steps` on a second one; whatever dialogs are still open
 // when the steps end are cancelled, innermost first, so a failed step cannot hang the test.
 int Run(const std::function<int()>& modal, const std::function<void()>& steps);
+// The same for a program's own message loop: the command `exit` (its menu's Exit), posted to
+// `frame` once the steps are done (or have failed), ends it.
+int RunToExit(const std::function<int()>& loop, HWND frame, UINT exit, const std::function<void()>& steps);
 
 // A list view of any process, read and selected through a block of its memory: rows as
 // "name = location" (columns 0 and 1); row -1 clears the selection.

@@ -73,6 +73,14 @@ std::string RigDir() {
     return p;
 }
 
+std::string BuildFile(const std::string& path) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string build = self;
+    for (int up = 0; up < 3; ++up) build.erase(build.find_last_of('\\'));
+    return build + "\\" + path;
+}
+
 std::string ScratchDir(const char* name) {
     std::string base = RigDir();
     if (base.empty()) {

@@ -28,6 +28,9 @@ void PumpFor(DWORD ms);
 std::string RigDir();
 // A fresh scratch folder under the rig (or the temp folder) for this test.
 std::string ScratchDir(const char* name);
+// A file of the build this test program belongs to (<build>\tests\<folder>\<test>.exe), by
+// its path there: "brindle\\Brindle.exe".
+std::string BuildFile(const std::string& path);
 
 bool ReadFileBytes(const std::string& path, std::string& out);
 bool WriteFileBytes(const std::string& path, const std::string& data);
