@@ -87,14 +87,9 @@ HWND TypeInto(HWND dialog, const std::string& path) {
     return dialog;
 }
 
-// Brindle.exe with these arguments; its process, ended by the caller.
+// Brindle.exe with these arguments; its process, ended by the caller (EndBrindle).
 PROCESS_INFORMATION StartBrindle(const std::string& arguments) {
-    std::string command = "\"" + wintest::BuildFile("brindle\\Brindle.exe") + "\" " + arguments;
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
-    return pi;
+    return drive::Launch(wintest::BuildFile("brindle\\Brindle.exe"), arguments);
 }
 
 void EndBrindle(PROCESS_INFORMATION& pi, HWND frame) {

@@ -352,6 +352,15 @@ HungViewer::~HungViewer() {
     CloseHandle(m_release);
 }
 
+PROCESS_INFORMATION Launch(const std::string& exe, const std::string& arguments, const char* folder) {
+    std::string command = "\"" + exe + "\" " + arguments;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi);
+    return pi;
+}
+
 bool EndSession() {
     bool windowless = true;
     EnumWindows(
@@ -378,15 +387,12 @@ StripRun::~StripRun() {
 
 bool StripRun::Start() {
     // The build's program, copied into the folder: a second strip of the folder finds it there, running.
-    std::string exe = m_folder + "Quillet.exe", cmd = "\"" + exe + "\"";
+    const std::string exe = m_folder + "Quillet.exe";
     if (!CopyFileA(wintest::BuildFile("quillet\\Quillet.exe").c_str(), exe.c_str(), FALSE) &&
         GetFileAttributesA(exe.c_str()) == INVALID_FILE_ATTRIBUTES)
         return false;
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, m_folder.c_str(), &si, &pi))
-        return false;
+    const PROCESS_INFORMATION pi = Launch(exe, {}, m_folder.c_str());
+    if (!pi.hProcess) return false;
     CloseHandle(pi.hThread);
     m_process = pi.hProcess;
     m_pid = pi.dwProcessId;

@@ -92,6 +92,10 @@ private:
     std::thread m_thread;
 };
 
+// The program `exe` started with a command line of its quoted path and `arguments`, in `folder`
+// (null: this one's); its process (null when it did not start), its handles the caller's.
+PROCESS_INFORMATION Launch(const std::string& exe, const std::string& arguments = {}, const char* folder = nullptr);
+
 // Ends the session as logoff does: Wine's wineboot sends the system's end-session messages to
 // every window of the prefix, then ends each process that has one. False, ending nothing,
 // while this program has a window: it would be ended too, and with a success code.
