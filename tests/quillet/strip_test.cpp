@@ -16,10 +16,6 @@ using wintest::WaitUntil;
 
 namespace {
 
-bool WaitBoxes(wintest::MessageBoxWatcher& watcher, size_t count, DWORD timeoutMs = 5000) {
-    return WaitUntil([&] { return watcher.Seen().size() >= count; }, timeoutMs);
-}
-
 // Three keys that exist, below the test's own scratch key.
 struct ThreeKeys {
     wintest::ScratchKey a{"Strip\\Alpha"}, b{"Strip\\Beta"}, c{"Strip\\Gamma"};
@@ -89,7 +85,7 @@ TEST(Strip, ButtonsAddEditAndDeleteAndTheFileIsRewrittenInListOrderOnceASaveSucc
     for (int answer : {IDNO, IDYES}) {
         boxes.SetAnswer(answer);
         run.Press(IDC_DELETE);
-        ASSERT_TRUE(WaitBoxes(boxes, ++count));
+        ASSERT_TRUE(boxes.WaitSeen(++count));
         EXPECT_EQ(U(boxes.Seen().back().caption), "删除快捷方式");
         EXPECT_EQ(U(boxes.Seen().back().text), "确定要删除所选择的快捷方式吗？");
         wintest::PumpFor(300);
@@ -103,7 +99,7 @@ TEST(Strip, ButtonsAddEditAndDeleteAndTheFileIsRewrittenInListOrderOnceASaveSucc
     ASSERT_TRUE(CreateDirectoryA(run.IniPath().c_str(), nullptr));
     boxes.SetAnswer(IDRETRY);
     run.Press(IDC_CLOSE);
-    ASSERT_TRUE(WaitBoxes(boxes, count + 2, 10000)) << "the delete questions plus two failed saves";
+    ASSERT_TRUE(boxes.WaitSeen(count + 2, 10000)) << "the delete questions plus two failed saves";
     EXPECT_TRUE(run.Running()) << "the strip waits for the user's answer";
     RemoveDirectoryA(run.IniPath().c_str());
     ASSERT_TRUE(run.WaitExit(10000));
@@ -208,7 +204,7 @@ TEST(Strip, DroppedListMenuActsOnItsItemNotTheSelection) {
         EXPECT_TRUE(at.left >= item.left && at.left < item.right && at.top >= item.top && at.top <= item.bottom)
             << at.left << "," << at.top;
         drive::Key('D');
-        ASSERT_TRUE(WaitBoxes(boxes, boxesSeen));
+        ASSERT_TRUE(boxes.WaitSeen(boxesSeen));
     };
     deleteFirst(false, 1);
     EXPECT_TRUE(WaitUntil([&] { return run.PickerItems() == std::vector<std::string>{"Beta"}; }, 5000));

@@ -143,6 +143,10 @@ std::vector<SeenBox> MessageBoxWatcher::Seen() {
     return m_seen;
 }
 
+bool MessageBoxWatcher::WaitSeen(size_t count, DWORD ms) {
+    return WaitUntil([&] { return Seen().size() >= count; }, ms);
+}
+
 void MessageBoxWatcher::SetAnswer(int answer) {
     std::lock_guard<std::mutex> hold(m_lock);
     m_answer = answer;

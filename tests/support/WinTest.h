@@ -56,6 +56,8 @@ public:
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
 
     std::vector<SeenBox> Seen();
+    // True once `count` boxes in all have been seen, false if they do not come within ms.
+    bool WaitSeen(size_t count, DWORD ms = 5000);
     void SetAnswer(int answer);
 
 private:
