@@ -57,8 +57,10 @@ TEST(ShortcutStore, LoadWantsOnlySyntaxAndIdsStayWithTheirShortcuts) {
     EXPECT_EQ(Dump(store), "0:" + Line(keyB.Path(), "x") + "|1:" + Line(keyA.Path(), "y") + "|");
 }
 
-TEST(ShortcutStore, StartUpLoadReadsRawBytesUpToTheFirstZero) {
-    const std::string dir = wintest::ScratchDir("store_load");
+// The file is read as raw bytes up to the first zero; Cancel at a failed save gives the
+// changes up. (The report naming the file and Retry keeping the changes: the real program.)
+TEST(ShortcutStore, LoadReadsUpToTheFirstZeroAndCancelAtAFailedSaveGivesTheChangesUp) {
+    const std::string dir = wintest::ScratchDir("store_file");
     CShortcutStore store;
     // No file, an empty file: an empty list, and not "unreadable" (that would block the save).
     ASSERT_TRUE(wintest::WriteFileBytes(dir + "empty.ini", ""));
@@ -71,16 +73,11 @@ TEST(ShortcutStore, StartUpLoadReadsRawBytesUpToTheFirstZero) {
     ASSERT_TRUE(wintest::WriteFileBytes(dir + "list.ini", bytes));
     ASSERT_TRUE(store.LoadFromFile(dir + "list.ini"));
     EXPECT_EQ(Dump(store), "0:" + Line("HKCU\\A", A("甲")) + "|1:" + Line("HKCU\\B", "b") + "|");
-}
 
-// The report naming the file and Retry keeping the changes: the real program; here Cancel.
-TEST(ShortcutStore, CancelAtAFailedSaveGivesTheChangesUp) {
     wintest::ScratchKey key{"ShortcutStore\\A"};
-    const std::string path = wintest::ScratchDir("store_fail") + "missing folder\\list.ini";
-    CShortcutStore store;
     ASSERT_NE(store.Add({"kept", key.Path()}), -1);
     wintest::MessageBoxWatcher boxes(IDCANCEL);
-    EXPECT_EQ(store.SaveAtClose(nullptr, path), ShortcutSave::Failed);
+    EXPECT_EQ(store.SaveAtClose(nullptr, dir + "missing folder\\list.ini"), ShortcutSave::Failed);
     ASSERT_EQ(boxes.Seen().size(), 1u);
     EXPECT_NE(U(boxes.Seen()[0].text).find("是否重试"), std::string::npos) << U(boxes.Seen()[0].text);
     EXPECT_EQ(store.Count(), 0);
