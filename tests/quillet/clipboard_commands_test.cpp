@@ -141,7 +141,7 @@ TEST(ClipboardCommands, AddOffersKeysOpenShowsFilesAndAPathThatLostACharacterIsW
     drive::MouseClick((edit.left + edit.right) / 2, (edit.top + edit.bottom) / 2);
     drive::Chord({VK_CONTROL}, 'V');
     drive::Key(VK_RETURN);
-    ASSERT_TRUE(wintest::WaitUntil([&] { return !boxes.Seen().empty(); }, 5000));
+    ASSERT_TRUE(boxes.WaitSeen(1));
     EXPECT_EQ("手动打开快捷方式", wintest::U(boxes.Seen()[0].caption));
     EXPECT_TRUE(strip.Close());
 }
