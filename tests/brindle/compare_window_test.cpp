@@ -87,11 +87,6 @@ HWND TypeInto(HWND dialog, const std::string& path) {
     return dialog;
 }
 
-// Brindle.exe with these arguments; its process, ended by the caller (EndBrindle).
-PROCESS_INFORMATION StartBrindle(const std::string& arguments) {
-    return drive::Launch(wintest::BuildFile("brindle\\Brindle.exe"), arguments);
-}
-
 void EndBrindle(PROCESS_INFORMATION& pi, HWND frame) {
     if (frame) PostMessageA(frame, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
@@ -109,13 +104,15 @@ TEST(Compare, SavedFromTheCommandLineImportsOverTheOlderAsTheNewer) {
     DeleteFileA(saved.c_str());
     ASSERT_TRUE(MakeExports(dir, older, newer));
 
-    PROCESS_INFORMATION missing = StartBrindle("/compare \"" + dir + "none.reg\" " + newer);
+    PROCESS_INFORMATION missing =
+        drive::Launch(wintest::BuildFile("brindle\\Brindle.exe"), "/compare \"" + dir + "none.reg\" " + newer);
     const HWND box = drive::WaitDialog("Brindle", 20000, missing.dwProcessId);
     EXPECT_NE(drive::Text(GetDlgItem(box, 0xFFFF)).find(dir + "none.reg"), std::string::npos);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EndBrindle(missing, FrameOf(missing.dwProcessId));
 
-    PROCESS_INFORMATION run = StartBrindle("/COMPARE \"" + older + "\" " + newer);
+    PROCESS_INFORMATION run =
+        drive::Launch(wintest::BuildFile("brindle\\Brindle.exe"), "/COMPARE \"" + older + "\" " + newer);
     const HWND frame = FrameOf(run.dwProcessId);
     ASSERT_NE(frame, nullptr);
     // Ctrl+S saves nothing until the comparison is shown: pressed again while no dialog comes.

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <functional>
 #include <set>
 #include <string>
@@ -316,13 +315,12 @@ TEST_F(Viewer, OpenDropAndAnUnreadableFile) {
     EXPECT_STREQ(type, A("注册表文件(*.reg;*.txt)").c_str());
     EXPECT_TRUE(ShowsAsPasted("HKCU\\Chosen\r\n")) << "the file chosen";
     // A drop as Explorer makes it: DROPFILES, then the names, each ended by a zero, and one more.
-    const std::string names = first + '\0' + chosen + '\0' + '\0';
-    HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
-    drop->pFiles = sizeof(DROPFILES);
-    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
-    GlobalUnlock(block);
-    PostMessageA(m_frame->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
+    DROPFILES drop{};
+    drop.pFiles = sizeof drop;
+    const std::string bytes =
+        std::string(reinterpret_cast<char*>(&drop), sizeof drop) + first + '\0' + chosen + '\0' + '\0';
+    PostMessageA(m_frame->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drive::GlobalCopy(bytes.data(), bytes.size())),
+                 0);
     wintest::PumpFor(300);
     EXPECT_TRUE(ShowsAsPasted(A("HKEY_CURRENT_USER\\First\r\n中文\r\n"))) << "the first file dropped";
 

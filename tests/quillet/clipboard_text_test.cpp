@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <thread>
 
 #include "ClipboardText.h"
@@ -41,26 +40,16 @@ TEST(ClipboardText, TakesTheFormatTheCopierPutThereWhateverItsKeyboardLayout) {
     const std::string ansi = A("注册表\\键值");
     std::wstring wide(ansi.size() + 1, L'\0');
     wide.resize(MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1);
-    HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    auto put = [](UINT format, const void* bytes, size_t size) {
-        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-        memcpy(GlobalLock(block), bytes, size);
-        GlobalUnlock(block);
-        return SetClipboardData(format, block) != nullptr;
-    };
     const LCID english = 0x0409;
     for (UINT format : {CF_UNICODETEXT, CF_TEXT}) {
-        ASSERT_TRUE(OpenClipboard(owner));
-        EmptyClipboard();
-        EXPECT_TRUE(format == CF_TEXT ? put(format, ansi.c_str(), ansi.size() + 1)
-                                      : put(format, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t)));
-        EXPECT_TRUE(put(CF_LOCALE, &english, sizeof english));
-        CloseClipboard();
+        const drive::ClipboardData copied = format == CF_TEXT
+                                                ? drive::ClipboardData{format, ansi.c_str(), ansi.size() + 1}
+                                                : drive::ClipboardData{format, wide.c_str(), (wide.size() + 1) * 2};
+        ASSERT_TRUE(drive::PutClipboard({copied, {CF_LOCALE, &english, sizeof english}}));
         std::string text;
         EXPECT_TRUE(CClipboardText().ReadText(text)) << format;
         EXPECT_EQ(ansi, text) << format;
     }
-    DestroyWindow(owner);
     // A character the code page lacks ('?' once converted, a wildcard to the file tests): the
     // first line names no path.
     ASSERT_TRUE(drive::PutClipboardText(L"C:\\a\uD55Cb.txt"));

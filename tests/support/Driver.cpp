@@ -265,27 +265,32 @@ std::vector<std::string> MenuItems(HWND menuWindow) {
     return items;
 }
 
-namespace {
-bool PutClipboardBytes(UINT format, const void* bytes, size_t size) {
-    static HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    if (!OpenClipboard(owner)) return false;
-    EmptyClipboard();
+HGLOBAL GlobalCopy(const void* bytes, size_t size) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    bool ok = false;
     if (block) {
         memcpy(GlobalLock(block), bytes, size);
         GlobalUnlock(block);
-        ok = SetClipboardData(format, block) != nullptr;
-        if (!ok) GlobalFree(block);
+    }
+    return block;
+}
+
+bool PutClipboard(std::initializer_list<ClipboardData> items) {
+    static HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (!OpenClipboard(owner)) return false;
+    EmptyClipboard();
+    bool ok = true;
+    for (const ClipboardData& item : items) {
+        HGLOBAL block = GlobalCopy(item.bytes, item.size);
+        ok = ok && block && SetClipboardData(item.format, block);
+        if (block && !ok) GlobalFree(block);
     }
     CloseClipboard();
     return ok;
 }
-}  // namespace
 
-bool PutClipboardText(const std::string& ansi) { return PutClipboardBytes(CF_TEXT, ansi.c_str(), ansi.size() + 1); }
+bool PutClipboardText(const std::string& ansi) { return PutClipboard({{CF_TEXT, ansi.c_str(), ansi.size() + 1}}); }
 bool PutClipboardText(const std::wstring& text) {
-    return PutClipboardBytes(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    return PutClipboard({{CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t)}});
 }
 
 std::set<HWND> ForeignWindows() {

@@ -70,6 +70,16 @@ void SelectRow(HWND list, int row);
 POINT RowPoint(HWND list, int row);
 std::vector<std::string> MenuItems(HWND menuWindow);  // of a shown popup menu (#32768)
 
+// A movable global block holding a copy of these bytes (as the clipboard and a drop take
+// them), or null.
+HGLOBAL GlobalCopy(const void* bytes, size_t size);
+// Puts these formats on the emptied clipboard, as one copy; false when any is not put.
+struct ClipboardData {
+    UINT format;
+    const void* bytes;
+    size_t size;
+};
+bool PutClipboard(std::initializer_list<ClipboardData> items);
 // Puts ANSI text on the clipboard as CF_TEXT, or UTF-16 text as CF_UNICODETEXT.
 bool PutClipboardText(const std::string& ansi);
 bool PutClipboardText(const std::wstring& text);
