@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -100,12 +99,6 @@ protected:
     }
 
     CLinkView& View() { return m_frame->m_wndView; }
-    // The program's own loop (CWinApp::Run) on this thread, driven by `steps` with real input
-    // from a second one; Exit, posted, ends it once the steps are done (or have failed).
-    void Drive(const std::function<void()>& steps) {
-        m_driven = true;
-        drive::RunToExit([] { return theApp.Run(); }, m_frame->m_hWnd, ID_APP_EXIT, steps);
-    }
     HWND FindDialog() { return drive::WaitWindow("#32770", "", 5000, GetCurrentProcessId(), m_frame->m_hWnd); }
     // The line shown selected on the screen, -1 for none; and a wait for a line to be.
     int Highlighted() {
@@ -369,8 +362,9 @@ TEST_F(Viewer, FindByTheKeyboardAlone) {
     ASSERT_TRUE(View().LoadTextFile(path.c_str()));
     const int last = Bar(SB_VERT).nMax;
     const HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, LoseNotice, nullptr, GetCurrentThreadId());
-    Drive([&] {
-        ASSERT_TRUE(drive::ToFront(m_frame->m_hWnd));
+    const HWND frame = m_frame->m_hWnd;
+    const auto steps = [&] {
+        ASSERT_TRUE(drive::ToFront(frame));
         drive::Chord({VK_CONTROL}, 'F');
         HWND dlg = FindDialog(), box = GetDlgItem(dlg, edt1);
         const auto focus = [&] { return drive::Focus(m_view); };
@@ -436,7 +430,12 @@ TEST_F(Viewer, FindByTheKeyboardAlone) {
         EXPECT_TRUE(drive::WaitGone(dlg, 3000)) << "the search ended, told or not: Esc closes the dialog";
         drive::Key(VK_F3);
         EXPECT_TRUE(Shows(last));
-    });
+        drive::Chord({VK_MENU}, 'F');  // 文件 → 退出(&X)
+        drive::Key('X');
+        EXPECT_TRUE(drive::WaitGone(frame, 5000)) << "Exit by the menu ends the program";
+    };
+    m_driven = true;  // the program's own loop; Exit posted too, should the steps fail before theirs
+    drive::RunToExit([] { return theApp.Run(); }, frame, ID_APP_EXIT, steps);
     UnhookWindowsHookEx(hook);
 }
 
