@@ -14,7 +14,6 @@ namespace {
 
 // A comparison shorter than this shows no progress window: it would only flicker.
 constexpr DWORD kQuietMs = 500;
-constexpr UINT kTimerMs = 100;
 constexpr int kBarSteps = 1000;
 // The result goes into the document in pieces of this size, each converted while in the cache.
 constexpr size_t kPiece = 1 << 20;
@@ -105,21 +104,26 @@ private:
     CCompareController& m_owner;
 };
 
-}  // namespace
+// One comparison: it owns what it reads and what it writes, so a cancelled one may end on its own.
+class CCompareJob : public CWorkerJob {
+public:
+    CCompareJob() : engine(DecodeAnsi, nullptr) {}
+    void Run() override { ok = engine.Run(*older, *newer, notes, result); }
+    void Cancel() override { engine.Cancel(); }
+    uint64_t Done() const override { return engine.Done(); }
+    uint64_t Total() const override { return engine.Total(); }
 
-struct CCompareController::Job {
-    Job() : engine(DecodeAnsi, nullptr) {}
-    CFileSource older, newer;
+    std::unique_ptr<CExportSource> older, newer;
     CExportCompare engine;
     CompareNotes notes;
     std::u16string result;
     bool ok = false;
     std::wstring olderPath, newerPath;
-    HWND notify = nullptr;
-    UINT id = 0;
 };
 
-CCompareController::CCompareController(CLinkView& view) : m_view(view) {}
+}  // namespace
+
+CCompareController::CCompareController(CLinkView& view) : m_view(view), m_worker(*this, kQuietMs) {}
 
 CCompareController::~CCompareController() { Cancel(); }
 
@@ -140,40 +144,32 @@ void CCompareController::Choose() {
 }
 
 bool CCompareController::Start(const std::wstring& older, const std::wstring& newer) {
-    Cancel();
-    std::unique_ptr<Job> job = std::make_unique<Job>();
-    job->olderPath = FullPath(older);
-    job->newerPath = FullPath(newer);
-    for (const std::wstring* path : {&job->olderPath, &job->newerPath}) {
-        if ((path == &job->olderPath ? job->older : job->newer).Open(*path)) continue;
-        AfxReportFileError(IDS_COMPARE_OPEN_FAILED, Ansi(*path), ::GetLastError());
+    const std::wstring paths[2] = {FullPath(older), FullPath(newer)};
+    std::unique_ptr<CFileSource> files[2];
+    for (int i = 0; i < 2; ++i) {
+        files[i] = std::make_unique<CFileSource>();
+        if (files[i]->Open(paths[i])) continue;
+        AfxReportFileError(IDS_COMPARE_OPEN_FAILED, Ansi(paths[i]), ::GetLastError());
         return false;
     }
-    job->notes.olderFile = NoteWithFile(IDS_COMPARE_NOTE_OLDER, job->olderPath);
-    job->notes.newerFile = NoteWithFile(IDS_COMPARE_NOTE_NEWER, job->newerPath);
-    job->notes.counts = Wide(AfxLoadString(IDS_COMPARE_NOTE_COUNTS));
-    job->notes.same = Wide(AfxLoadString(IDS_COMPARE_NOTE_SAME));
-    job->notes.noSharedKey = Wide(AfxLoadString(IDS_COMPARE_NOTE_NO_SHARED_KEY));
-    job->notify = m_view.m_hWnd;
-    job->id = ++m_jobId;
-    m_job = std::move(job);
-    m_started = ::GetTickCount();
-    m_thread = ::CreateThread(nullptr, 0, Thread, m_job.get(), 0, nullptr);
-    if (!m_thread) {  // no thread to be had: compare here, at the cost of a pause
-        m_job->ok = m_job->engine.Run(m_job->older, m_job->newer, m_job->notes, m_job->result);
-        m_thread = INVALID_HANDLE_VALUE;
-        OnDone(m_jobId);
-        return true;
-    }
-    ::SetTimer(m_view.m_hWnd, kProgressTimer, kTimerMs, nullptr);
+    Start(std::move(files[0]), std::move(files[1]), paths[0], paths[1]);
     return true;
 }
 
-DWORD WINAPI CCompareController::Thread(void* param) {
-    Job& job = *static_cast<Job*>(param);
-    job.ok = job.engine.Run(job.older, job.newer, job.notes, job.result);
-    ::PostMessageA(job.notify, kCompareDone, job.id, 0);
-    return 0;
+void CCompareController::Start(std::unique_ptr<CExportSource> older, std::unique_ptr<CExportSource> newer,
+                               const std::wstring& olderPath, const std::wstring& newerPath) {
+    Cancel();
+    std::unique_ptr<CCompareJob> job = std::make_unique<CCompareJob>();
+    job->older = std::move(older);
+    job->newer = std::move(newer);
+    job->olderPath = olderPath;
+    job->newerPath = newerPath;
+    job->notes.olderFile = NoteWithFile(IDS_COMPARE_NOTE_OLDER, olderPath);
+    job->notes.newerFile = NoteWithFile(IDS_COMPARE_NOTE_NEWER, newerPath);
+    job->notes.counts = Wide(AfxLoadString(IDS_COMPARE_NOTE_COUNTS));
+    job->notes.same = Wide(AfxLoadString(IDS_COMPARE_NOTE_SAME));
+    job->notes.noSharedKey = Wide(AfxLoadString(IDS_COMPARE_NOTE_NO_SHARED_KEY));
+    m_worker.Start(std::move(job));
 }
 
 void CCompareController::Swap() {
@@ -182,28 +178,14 @@ void CCompareController::Swap() {
     Start(newer, older);
 }
 
-void CCompareController::EndThread() {
-    if (m_thread && m_thread != INVALID_HANDLE_VALUE) {
-        ::WaitForSingleObject(m_thread, INFINITE);
-        ::CloseHandle(m_thread);
-    }
-    m_thread = nullptr;
-    ::KillTimer(m_view.m_hWnd, kProgressTimer);
+void CCompareController::Cancel() {
+    m_worker.Cancel();
     ShowProgress(false);
 }
 
-void CCompareController::Cancel() {
-    if (!m_job) return;
-    m_job->engine.Cancel();
-    EndThread();
-    m_job.reset();
-}
-
-void CCompareController::OnDone(WPARAM id) {
-    // A comparison cancelled since may have posted its end all the same.
-    if (!m_job || id != m_jobId) return;
-    EndThread();
-    std::unique_ptr<Job> job = std::move(m_job);
+void CCompareController::OnJobDone(std::unique_ptr<CWorkerJob> ended) {
+    ShowProgress(false);
+    std::unique_ptr<CCompareJob> job(static_cast<CCompareJob*>(ended.release()));
     if (!job->ok) {
         const CompareError error = job->engine.Error();
         if (error == COMPARE_CANCELLED) return;
@@ -233,20 +215,9 @@ void CCompareController::OnDone(WPARAM id) {
     m_sharesNoKey = job->engine.SharesNoKey();
 }
 
-void CCompareController::OnTimer() {
-    if (!m_job) {
-        ::KillTimer(m_view.m_hWnd, kProgressTimer);
-        return;
-    }
-    // The thread, not its notice, tells that the comparison has ended: a notice that could
-    // not be posted must not leave the comparison running for ever.
-    if (m_thread != INVALID_HANDLE_VALUE && ::WaitForSingleObject(m_thread, 0) == WAIT_OBJECT_0) {
-        OnDone(m_jobId);
-        return;
-    }
-    if (::GetTickCount() - m_started < kQuietMs) return;
+void CCompareController::OnJobTick(const CWorkerJob& job) {
     ShowProgress(true);
-    const uint64_t total = m_job->engine.Total(), done = std::min(m_job->engine.Done(), total);
+    const uint64_t total = job.Total(), done = std::min(job.Done(), total);
     if (m_progress && m_progress->m_hWnd && total > 0)
         ::SendDlgItemMessageA(m_progress->m_hWnd, IDC_COMPARE_BAR, PBM_SETPOS,
                               static_cast<WPARAM>(done * kBarSteps / total), 0);

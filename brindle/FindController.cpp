@@ -1,5 +1,7 @@
 #include "FindController.h"
 
+#include <atomic>
+
 #include "LinkDoc.h"
 #include "LinkView.h"
 #include "resource.h"
@@ -31,60 +33,48 @@ void CFindController::Find(const std::string& text, bool matchCase, bool down) {
     StartSearch(down);
 }
 
+namespace {
+
+// One search through the document's text, which stays as it is until the search has ended:
+// the view waits for it before it changes the text.
+class CSearchJob : public CWorkerJob {
+public:
+    CSearchJob(std::string_view text, const std::string& needle, bool matchCase, size_t from, bool down)
+        : m_text(text), m_search(needle, matchCase), m_from(from), m_down(down) {}
+    void Run() override { m_found = m_search.Search(m_text, m_from, m_down, &m_cancel); }
+    void Cancel() override { m_cancel = true; }
+    size_t Found() const { return m_found; }
+    size_t Length() const { return m_search.Length(); }
+
+private:
+    std::string_view m_text;
+    CTextSearch m_search;
+    size_t m_from;
+    bool m_down;
+    std::atomic<bool> m_cancel{false};
+    size_t m_found = CTextSearch::npos;
+};
+
+}  // namespace
+
 // Searches from just after the match shown (before it, upward), or from the top line shown,
 // to the end (the start) of the text.
 void CFindController::StartSearch(bool down) {
-    CancelSearch();  // the one still running, and one whose end was never told
+    CancelSearch();  // the one still running
     if (m_findText.empty()) return;
-    m_searchFrom = m_doc.SearchStart(m_view.Match(), down, m_view.TopLine());
-    m_search = std::make_unique<CTextSearch>(m_findText, m_bMatchCase);
-    m_bSearchDown = down;
-    m_found = CTextSearch::npos;
-    m_cancel = false;
-    ++m_searchId;
-    m_hSearch = ::CreateThread(nullptr, 0, SearchThread, this, 0, nullptr);
-    if (!m_hSearch) {  // no thread to be had: search here, at the cost of a pause
-        m_found = m_search->Search(m_doc.Text(), m_searchFrom, m_bSearchDown);
-        m_hSearch = INVALID_HANDLE_VALUE;
-        OnSearchDone(m_searchId);
-    }
+    const size_t from = m_doc.SearchStart(m_view.Match(), down, m_view.TopLine());
+    m_worker.Start(std::make_unique<CSearchJob>(m_doc.Text(), m_findText, m_bMatchCase, from, down));
 }
 
-DWORD WINAPI CFindController::SearchThread(void* param) {
-    CFindController* find = static_cast<CFindController*>(param);
-    const CTextSearch& search = *find->m_search;
-    find->m_found = search.Search(find->m_doc.Text(), find->m_searchFrom, find->m_bSearchDown, &find->m_cancel);
-    ::PostMessageA(find->m_view.m_hWnd, kSearchDone, find->m_searchId, 0);
-    return 0;
+void CFindController::ReleaseText() {
+    m_worker.Cancel();
+    m_worker.Wait();
 }
 
-// The thread, not its end notice, tells whether a search runs: a notice that could not be
-// posted (a full queue) must not leave Find waiting for it, refusing every later search.
-bool CFindController::IsSearching() const {
-    return m_hSearch && m_hSearch != INVALID_HANDLE_VALUE && ::WaitForSingleObject(m_hSearch, 0) == WAIT_TIMEOUT;
-}
-
-void CFindController::CancelSearch() {
-    if (!m_hSearch) return;
-    m_cancel = true;
-    if (m_hSearch != INVALID_HANDLE_VALUE) {
-        ::WaitForSingleObject(m_hSearch, INFINITE);
-        ::CloseHandle(m_hSearch);
-    }
-    m_hSearch = nullptr;
-}
-
-void CFindController::OnSearchDone(WPARAM id) {
-    // A search cancelled since may have posted its end all the same.
-    if (!m_hSearch || id != m_searchId) return;
-    if (m_hSearch != INVALID_HANDLE_VALUE) {
-        ::WaitForSingleObject(m_hSearch, INFINITE);
-        ::CloseHandle(m_hSearch);
-    }
-    m_hSearch = nullptr;
-    if (m_cancel) return;
-    if (m_found != CTextSearch::npos) {
-        m_view.ShowMatch(m_doc.MatchAt(m_found, m_search->Length()), m_dialog.m_hWnd);
+void CFindController::OnJobDone(std::unique_ptr<CWorkerJob> job) {
+    const CSearchJob& search = static_cast<const CSearchJob&>(*job);
+    if (search.Found() != CTextSearch::npos) {
+        m_view.ShowMatch(m_doc.MatchAt(search.Found(), search.Length()), m_dialog.m_hWnd);
         return;
     }
     // Nothing found: the match and the view stay as they were.
@@ -95,6 +85,6 @@ void CFindController::OnSearchDone(WPARAM id) {
 }
 
 void CFindController::Close() {
-    CancelSearch();
+    ReleaseText();
     m_dialog.DestroyWindow();
 }

@@ -40,9 +40,6 @@ BEGIN_MESSAGE_MAP(CLinkView, CWnd)
     ON_MESSAGE(WM_LBUTTONUP, OnLButtonUp)
     ON_MESSAGE(WM_DESTROY, OnDestroy)
     ON_MESSAGE(WM_DROPFILES, OnDropFiles)
-    ON_MESSAGE(CFindController::kSearchDone, OnSearchDone)
-    ON_MESSAGE(CCompareController::kCompareDone, OnCompareDone)
-    ON_MESSAGE(WM_TIMER, OnTimer)
     ON_COMMAND(ID_FILE_OPENTEXT, OnFileOpen)
     ON_COMMAND(ID_FILE_COMPARE, OnFileCompare)
     ON_COMMAND(ID_FILE_SWAPCOMPARE, OnFileSwapCompare)
@@ -254,11 +251,6 @@ int64_t CLinkView::TextWidth(int32_t line, size_t offset) {
 void CLinkView::OnEditFind() { m_find.OpenDialog(); }
 void CLinkView::OnEditFindNext() { m_find.FindAgain(true); }
 void CLinkView::OnEditFindPrevious() { m_find.FindAgain(false); }
-
-LRESULT CLinkView::OnSearchDone(WPARAM id, LPARAM) {
-    m_find.OnSearchDone(id);
-    return 0;
-}
 
 int32_t CLinkView::TopLine() const {
     SCROLLINFO si{};

@@ -53,6 +53,7 @@ public:
     CCompareController& Comparer() { return m_compare; }
     // Whether Save As has something to save: a file, a paste or a comparison shown.
     bool HasSaveableText() const { return !m_shownFile.empty() || m_bShownPasted || m_compare.Shown(); }
+    const CLinkDoc& Doc() const { return m_doc; }
     // The match shown (line -1: none), from where Find goes on; the first line shown.
     const TextMatch& Match() const { return m_match; }
     int32_t TopLine() const;
@@ -75,9 +76,6 @@ protected:
     LRESULT OnLButtonUp(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
     LRESULT OnDropFiles(WPARAM, LPARAM);
-    LRESULT OnSearchDone(WPARAM, LPARAM);
-    LRESULT OnCompareDone(WPARAM, LPARAM);
-    LRESULT OnTimer(WPARAM, LPARAM);
     void OnFileOpen();
     void OnFileCompare();
     void OnFileSwapCompare();

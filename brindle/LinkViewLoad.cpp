@@ -21,7 +21,7 @@ constexpr UINT kDroppedFileCount = 0xFFFFFFFF;
 }  // namespace
 
 bool CLinkView::ReplaceText(const std::function<bool(CLinkDoc& doc)>& fill) {
-    m_find.CancelSearch();  // the search reads the document that is about to change
+    m_find.ReleaseText();  // a search reads the document that is about to change
     // The text asked for last wins: a comparison still running would replace this one.
     m_compare.Cancel();
     m_compare.Forget();
@@ -122,13 +122,3 @@ void CLinkView::OnFileOpen() {
 void CLinkView::OnEditPaste() { PasteText(); }
 void CLinkView::OnFileCompare() { m_compare.Choose(); }
 void CLinkView::OnFileSwapCompare() { m_compare.Swap(); }
-
-LRESULT CLinkView::OnCompareDone(WPARAM id, LPARAM) {
-    m_compare.OnDone(id);
-    return 0;
-}
-
-LRESULT CLinkView::OnTimer(WPARAM id, LPARAM) {
-    if (id == CCompareController::kProgressTimer) m_compare.OnTimer();
-    return 0;
-}

@@ -15,3 +15,4 @@
 #include "Types.h"
 #include "WinApp.h"
 #include "Wnd.h"
+#include "Worker.h"

@@ -6,9 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <memory>
 #include <string>
 
 #include "Driver.h"
+#include "ExportReader.h"
 #include "ExportTexts.h"
 #include "MainFrame.h"
 #include "ViewerApp.h"
@@ -151,49 +156,73 @@ protected:
         SetWindowPos(m_frame->m_hWnd, nullptr, 0, 0, 800, 600, SWP_NOZORDER);
     }
     CCompareController& Comparer() { return m_frame->m_wndView.Comparer(); }
-    // The result once the comparison has ended and been shown (or refused).
+    // The result once the comparison has ended and been shown (or refused), read on the
+    // window's thread once the command that started it has returned.
     std::u16string Settled() {
-        wintest::WaitUntil([&] { return !Comparer().IsRunning(); }, 30000);
-        Sleep(300);
-        return Comparer().Result();
+        bool running = true;
+        std::u16string result;
+        EXPECT_TRUE(wintest::WaitUntil(
+            [&] {
+                drive::OnWindowThread(m_frame->m_hWnd, [&] {
+                    running = Comparer().IsRunning();
+                    result = Comparer().Result();
+                });
+                return !running;
+            },
+            60000));
+        return result;
     }
     // 文件 → 比较 by its mnemonics, the two files typed into the two dialogs, each asked by its title.
     void CompareByMenu(const std::string& older, const std::string& newer) {
         ASSERT_TRUE(drive::ToFront(m_frame->m_hWnd));
         drive::Chord({VK_MENU}, 'F');
         drive::Key('C');
-        drive::WaitGone(TypeInto(drive::WaitDialog(A("比较：选择较旧的导出文件"), 10000), older), 5000);
-        drive::WaitGone(TypeInto(drive::WaitDialog(A("比较：选择较新的导出文件"), 10000), newer), 5000);
+        drive::WaitGone(TypeInto(drive::WaitDialog(A("比较：选择较旧的导出文件"), 30000), older), 30000);
+        drive::WaitGone(TypeInto(drive::WaitDialog(A("比较：选择较新的导出文件"), 30000), newer), 30000);
     }
     CMainFrame* m_frame = nullptr;
 };
 
-// Big exports that differ in one value: comparing them takes seconds.
-std::string BigExport(char16_t change) {
-    std::u16string text = kHeader;
-    for (int key = 0; key < 900000; ++key) {
-        const std::string number = std::to_string(key);
-        text +=
-            u"[HKEY_CURRENT_USER\\Software\\Big\\K" + std::u16string(number.begin(), number.end()) + u"]\r\n\"v\"=\"";
-        text += std::u16string(60, key == 450000 ? change : u'x') + u"\"\r\n\r\n";
+// An export read from memory whose first read waits at a gate: a comparison of it runs until
+// the test opens the gate, however fast the machine. `alive` counts the sources not yet let go
+// of: none once the comparison has ended and been dealt with.
+class CHeldSource : public CExportSource {
+public:
+    CHeldSource(std::string bytes, wintest::Gate& gate, std::shared_ptr<std::atomic<int>> alive)
+        : m_bytes(std::move(bytes)), m_gate(gate), m_alive(std::move(alive)) {
+        ++*m_alive;
     }
-    return Utf16File(text);
-}
+    ~CHeldSource() override { --*m_alive; }
+    uint64_t Size() const override { return m_bytes.size(); }
+    bool Read(uint64_t offset, void* buffer, size_t n, size_t& got) override {
+        if (!m_passed) m_gate.Pass();
+        m_passed = true;
+        got = offset < m_bytes.size() ? std::min<size_t>(n, m_bytes.size() - offset) : 0;
+        if (got) memcpy(buffer, m_bytes.data() + offset, got);
+        return true;
+    }
+
+private:
+    const std::string m_bytes;
+    wintest::Gate& m_gate;
+    const std::shared_ptr<std::atomic<int>> m_alive;
+    bool m_passed = false;  // only one thread reads a source at a time
+};
 
 // The menu and swap; one file as both exports (opened twice); a file that is no export, told by
 // name; a save that cannot replace a file another program holds open, told by name (what such a
-// save leaves: the shell tool's test); Esc and Cancel while the progress window shows (the text
-// shown stays each time); a comparison of exports that share no key saved only after a question;
-// an opened file saved as its own bytes.
+// save leaves: the shell tool's test); Esc and Cancel while the progress window shows, each with
+// a comparison held at a gate so that it still runs (the text shown stays, and what it would
+// have shown when let through never comes); a comparison of exports that share no key saved
+// only after a question; an opened file saved as its own bytes.
 TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
     const std::string dir = wintest::ScratchDir("compare_menu"), older = dir + "older.reg", newer = dir + "newer.reg",
-                      other = dir + "other.reg", locked = dir + "locked.reg", big1 = dir + "big1.reg",
-                      big2 = dir + "big2.reg", hklm = dir + "hklm.reg", deletes = dir + "deletes.reg";
+                      other = dir + "other.reg", locked = dir + "locked.reg", hklm = dir + "hklm.reg",
+                      deletes = dir + "deletes.reg";
     ASSERT_TRUE(
         wintest::WriteFileBytes(older, Utf16File(kHeader + kOlder)) &&
         wintest::WriteFileBytes(newer, Utf16File(kHeader + u"[HKEY_CURRENT_USER\\Software\\QbTests\\Cmp]\r\n")) &&
         wintest::WriteFileBytes(other, "[HKEY_CURRENT_USER\\Software]\r\n") && wintest::WriteFileBytes(locked, "old") &&
-        wintest::WriteFileBytes(big1, BigExport(u'x')) && wintest::WriteFileBytes(big2, BigExport(u'y')) &&
         wintest::WriteFileBytes(hklm, Utf16File(kHeader + u"[HKEY_LOCAL_MACHINE\\Software\\QbTests]\r\n")));
     const std::u16string branch = u"HKEY_CURRENT_USER\\Software\\QbTests\\Cmp\\Branch";
     const auto steps = [&] {
@@ -204,8 +233,8 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
         EXPECT_NE(Settled().find(u"\r\n[" + branch + u"\\Below]\r\n"), std::u16string::npos) << "swapped";
 
         CompareByMenu(older, older);
-        EXPECT_EQ(drive::AnswerBox("Brindle", 1000), "<no box>") << "one file named twice";
         const std::u16string same = Settled();
+        EXPECT_EQ(drive::WaitDialog("Brindle", 0), nullptr) << "one file named twice";
         EXPECT_EQ(same.find(u"\r\n["), std::u16string::npos) << "no key";
         CompareByMenu(other, newer);
         EXPECT_NE(drive::AnswerBox("Brindle").find(other), std::string::npos);
@@ -213,49 +242,65 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
 
         HANDLE held = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         drive::Chord({VK_CONTROL}, 'S');
-        const HWND save = TypeInto(drive::WaitDialog("", 10000), locked);  // then Yes to writing over it
-        wintest::WaitUntil(
+        const HWND save = TypeInto(drive::WaitDialog("", 30000), locked);  // then Yes to writing over it
+        EXPECT_TRUE(wintest::WaitUntil(
             [&] {
                 const HWND ask = drive::WaitDialog("", 0);
                 return ask && ask != save;
             },
-            5000);
+            30000));
         drive::Key(VK_RETURN);
-        EXPECT_NE(drive::AnswerBox("Brindle").find(locked), std::string::npos);
+        EXPECT_NE(drive::AnswerBox("Brindle", 30000).find(locked), std::string::npos);
         CloseHandle(held);
 
-        CompareByMenu(big1, big2);  // Esc at once, the keyboard in the view after a click into the text
-        RECT view;
-        GetWindowRect(m_frame->m_wndView.m_hWnd, &view);
-        drive::MouseClick(view.right - 60, view.bottom - 40);
-        drive::Key(VK_ESCAPE);
-        EXPECT_EQ(Settled(), same);
-        EXPECT_EQ(drive::WaitWindow("#32770", A("正在比较..."), 0), nullptr);
-        CompareByMenu(big2, big1);  // and its Cancel button clicked
-        const HWND again = drive::WaitWindow("#32770", A("正在比较..."), 20000);
-        ASSERT_NE(again, nullptr);
-        RECT button;
-        GetWindowRect(GetDlgItem(again, IDCANCEL), &button);
-        drive::MouseClick((button.left + button.right) / 2, (button.top + button.bottom) / 2);
-        EXPECT_TRUE(drive::WaitGone(again, 3000));
-        EXPECT_EQ(Settled(), same);
+        const auto holdAndEnd = [&](bool byEsc) {
+            wintest::Gate gate;
+            const auto alive = std::make_shared<std::atomic<int>>(0);
+            drive::OnWindowThread(m_frame->m_hWnd, [&] {
+                Comparer().Start(std::make_unique<CHeldSource>(Utf16File(kHeader + kOlder), gate, alive),
+                                 std::make_unique<CHeldSource>(Utf16File(kHeader + kChanges), gate, alive),
+                                 L"held-older.reg", L"held-newer.reg");
+            });
+            ASSERT_TRUE(gate.Reached(1));
+            const HWND progress = drive::WaitWindow("#32770", A("正在比较..."), 30000);
+            ASSERT_NE(progress, nullptr);
+            if (byEsc) {  // the keyboard in the view after a click into the text
+                RECT view;
+                GetWindowRect(m_frame->m_wndView.m_hWnd, &view);
+                drive::MouseClick(view.right - 60, view.bottom - 40);
+                drive::Key(VK_ESCAPE);
+            } else {
+                RECT button;
+                GetWindowRect(GetDlgItem(progress, IDCANCEL), &button);
+                drive::MouseClick((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+            }
+            EXPECT_TRUE(drive::WaitGone(progress, 30000));
+            EXPECT_EQ(Settled(), same);
+            gate.Open();
+            EXPECT_TRUE(wintest::WaitUntil([&] { return *alive == 0; }, 30000)) << "the comparison never ended";
+            EXPECT_EQ(Settled(), same) << "let through, the ended comparison shows nothing";
+        };
+        holdAndEnd(true);
+        holdAndEnd(false);  // and its Cancel button clicked
 
         CompareByMenu(older, hklm);  // no key shared: saving it would delete all the older's keys
         Settled();
         drive::Chord({VK_CONTROL}, 'S');
-        TypeInto(drive::WaitDialog("", 10000), deletes);
-        EXPECT_NE(drive::WaitDialog("Brindle", 5000), nullptr) << "asked first";
+        TypeInto(drive::WaitDialog("", 30000), deletes);
+        const HWND ask = drive::WaitDialog("Brindle", 30000);
+        EXPECT_NE(ask, nullptr) << "asked first";
         drive::Key('N');
-        Sleep(500);
+        // The box gone and the save's command returned: whatever it would write is written.
+        EXPECT_TRUE(drive::WaitGone(ask, 30000) && drive::OnWindowThread(m_frame->m_hWnd));
         EXPECT_EQ(GetFileAttributesA(deletes.c_str()), INVALID_FILE_ATTRIBUTES) << "No: nothing saved";
         drive::Chord({VK_MENU}, 'F');  // an opened file: saved as its own bytes
         drive::Key('O');
-        TypeInto(drive::WaitDialog("", 10000), older);
-        Sleep(500);
+        drive::WaitGone(TypeInto(drive::WaitDialog("", 30000), older), 30000);
+        drive::OnWindowThread(m_frame->m_hWnd);  // the file loaded by the command
         drive::Chord({VK_CONTROL}, 'S');
-        TypeInto(drive::WaitDialog("", 10000), deletes);
+        TypeInto(drive::WaitDialog("", 30000), deletes);
         std::string copy;
-        EXPECT_TRUE(wintest::WaitUntil([&] { return wintest::ReadFileBytes(deletes, copy); }, 5000) &&
+        EXPECT_TRUE(wintest::WaitUntil([&] { return wintest::ReadFileBytes(deletes, copy); }, 30000) &&
                     copy == Utf16File(kHeader + kOlder));
     };
     drive::RunToExit([] { return theApp.Run(); }, m_frame->m_hWnd, ID_APP_EXIT, steps);

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <cctype>
 #include <cstring>
 #include <iterator>
@@ -218,6 +219,35 @@ int RunToExit(const std::function<int()>& loop, HWND frame, UINT exit, const std
         steps();
         PostMessageA(frame, WM_COMMAND, exit, 0);
     });
+}
+
+namespace {
+UINT CallMessage() {
+    static const UINT message = RegisterWindowMessageA("QbTestsCallOnWindowThread");
+    return message;
+}
+// Sees every message the window's thread takes from its queue; runs the call that one carries.
+LRESULT CALLBACK RunCall(int code, WPARAM removed, LPARAM lParam) {
+    MSG* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && removed == PM_REMOVE && msg->message == CallMessage()) {
+        (*reinterpret_cast<const std::function<void()>*>(msg->lParam))();
+        msg->message = WM_NULL;
+    }
+    return CallNextHookEx(nullptr, code, removed, lParam);
+}
+}  // namespace
+
+bool OnWindowThread(HWND window, const std::function<void()>& call, DWORD ms) {
+    std::atomic<bool> ran{false};
+    const std::function<void()> marked = [&] {
+        call();
+        ran = true;
+    };
+    const HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, RunCall, nullptr, GetWindowThreadProcessId(window, nullptr));
+    const bool done = hook && PostMessageA(window, CallMessage(), 0, reinterpret_cast<LPARAM>(&marked)) &&
+                      wintest::WaitUntil([&] { return ran.load(); }, ms);
+    if (hook) UnhookWindowsHookEx(hook);
+    return done;
 }
 
 std::vector<std::string> Rows(HWND list) {

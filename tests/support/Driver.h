@@ -61,6 +61,12 @@ int Run(const std::function<int()>& modal, const std::function<void()>& steps);
 // `frame` once the steps are done (or have failed), ends it.
 int RunToExit(const std::function<int()>& loop, HWND frame, UINT exit, const std::function<void()>& steps);
 
+// Runs `call` on the thread of `window` (of this process), from its message loop, once that
+// thread has taken every message posted to it before; waits up to ms for it to have run. With
+// nothing to call: what was posted before (a job's end notice) has been handled.
+bool OnWindowThread(
+    HWND window, const std::function<void()>& call = [] {}, DWORD ms = 30000);
+
 // A list view of any process, read and selected through a block of its memory: rows as
 // "name = location" (columns 0 and 1); row -1 clears the selection.
 std::vector<std::string> Rows(HWND list);

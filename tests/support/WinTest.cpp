@@ -181,6 +181,53 @@ void MessageBoxWatcher::Run() {
     }
 }
 
+// --- Gate --------------------------------------------------------------------------------
+
+Gate::Gate() : m_open(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+
+Gate::~Gate() {
+    Open();
+    Left(60000);
+    for (HANDLE thread : m_threads) CloseHandle(thread);
+    CloseHandle(m_open);
+}
+
+void Gate::Pass() {
+    HANDLE self = nullptr;
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self, SYNCHRONIZE, FALSE, 0);
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_threads.push_back(self);
+    }
+    WaitForSingleObject(m_open, INFINITE);
+}
+
+bool Gate::Reached(size_t threads, DWORD ms) {
+    return WaitUntil(
+        [&] {
+            std::lock_guard<std::mutex> hold(m_lock);
+            return m_threads.size() >= threads;
+        },
+        ms);
+}
+
+void Gate::Open() { SetEvent(m_open); }
+
+bool Gate::Left(DWORD ms) {
+    std::vector<HANDLE> threads;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        threads = m_threads;
+    }
+    return WaitUntil(
+        [&] {
+            for (HANDLE thread : threads)
+                if (thread && WaitForSingleObject(thread, 0) != WAIT_OBJECT_0) return false;
+            return true;
+        },
+        ms);
+}
+
 // --- ScratchKey ------------------------------------------------------------------------
 
 ScratchKey::ScratchKey(const std::string& relative) {

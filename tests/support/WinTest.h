@@ -71,6 +71,31 @@ private:
     std::thread m_thread;  // last: it starts once the rest is set
 };
 
+// Where a job of the program under test (a search, a comparison) stops until the test opens
+// it: a step that needs the job still running gets it whatever the machine's speed. The job's
+// thread comes to it through what the job reads (a source of the test's, a page of memory).
+class Gate {
+public:
+    Gate();
+    ~Gate();  // opens the gate, so that no thread is left waiting
+    Gate(const Gate&) = delete;
+    Gate& operator=(const Gate&) = delete;
+
+    // The job's side: waits here until the gate opens.
+    void Pass();
+    // True once `threads` threads in all have come to the gate, false if they do not within ms.
+    bool Reached(size_t threads, DWORD ms = 30000);
+    void Open();
+    // True once every thread that came to the gate has ended, false if one has not within ms:
+    // whatever it would have done when let through, it has done.
+    bool Left(DWORD ms = 30000);
+
+private:
+    std::mutex m_lock;
+    std::vector<HANDLE> m_threads;
+    HANDLE m_open;
+};
+
 // A registry key under HKEY_CURRENT_USER\Software\QbTests that the test creates and that
 // is deleted (with everything below it) when the object goes.
 class ScratchKey {
