@@ -18,8 +18,7 @@ for dpi in 96 144 192; do
   for t in brindle/viewer_window_test.exe:Viewer.PaintsLinksAndGrowsWithTheDisplayScale \
            quillet/manager_strip_test.exe:ManagerOnTheStrip.GrowsWithTheDisplayScaleAndShowsItsToolTip; do
     echo "== $dpi DPI: ${t#*:}"
-    wine "$QB_WIN_BUILD_DIR/tests/${t%%:*}" --gtest_filter="${t#*:}" || rc=1
-    wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
+    "$here/run.sh" "$QB_WIN_BUILD_DIR/tests/${t%%:*}" --gtest_filter="${t#*:}" || rc=1
   done
 done
 exit $rc
