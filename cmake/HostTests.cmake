@@ -92,7 +92,7 @@ if(QB_CPPCHECK)
   set(QB_CPPCHECK_ARGS --enable=warning,style,performance,portability --std=c++17 --language=c++
       --library=windows --inline-suppr --quiet --error-exitcode=1
       -D_WIN32 -DWIN32 -DWIN32_LEAN_AND_MEAN -D_WIN32_WINNT=0x0601 -D__cplusplus=201703L
-      -Iframework -Icommon -Iquillet -Ibrindle
+      -Iframework -Icommon -Iquillet -Ibrindle -Ibrindle/text -Ibrindle/export
       --suppress=missingIncludeSystem --suppress=useStlAlgorithm)
   list(JOIN QB_CPPCHECK_ARGS " " QB_CPPCHECK_LINE)
   add_test(NAME lint.cppcheck
