@@ -13,82 +13,18 @@
 
 #include "ExportIndex.h"
 #include "ExportParser.h"
+#include "ExportWriter.h"
 
 namespace {
 
 constexpr size_t kPiece = 1 << 20;           // the first reading, straight through
 constexpr size_t kReadAgainPiece = 1 << 12;  // the keys read again, here and there: a page
 
-void Crlf(std::u16string& out) { out += u"\r\n"; }
-
-// A comment line per line of `text`.
-void Comment(std::u16string& out, std::u16string_view text) {
-    for (size_t start = 0; start < text.size();) {
-        const size_t stop = std::min(text.find_first_of(u"\r\n", start), text.size());
-        if (stop > start) {
-            out += u"; ";
-            out.append(text, start, stop - start);
-            Crlf(out);
-        }
-        start = stop + 1;
-    }
-}
-
-void AppendNumber(std::u16string& out, uint64_t n) {
-    char16_t digits[20];
-    size_t i = 0;
-    do digits[i++] = static_cast<char16_t>(u'0' + n % 10);
-    while ((n /= 10) != 0);
-    while (i > 0) out += digits[--i];
-}
-
-std::u16string FillIn(std::u16string_view text, const CompareCounts& c) {
-    const uint64_t numbers[] = {c.keysAdded,   c.keysRemoved,   c.keysChanged,
-                                c.valuesAdded, c.valuesRemoved, c.valuesChanged};
-    std::u16string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == u'%' && i + 1 < text.size() && text[i + 1] >= u'1' && text[i + 1] <= u'6')
-            AppendNumber(out, numbers[text[++i] - u'1']);
-        else out += text[i];
-    }
-    return out;
-}
-
-// As the editor writes hex data: "xx," per byte, and after a comma that brings the line to 77
-// characters or more, a backslash and a new line indented by two blanks.
-void AppendHex(std::u16string& out, uint32_t type, const std::vector<uint8_t>& data, size_t lineLength) {
-    static const char16_t kDigits[] = u"0123456789abcdef";
-    const size_t start = out.size();
-    if (type == 3) {
-        out += u"hex:";
-    } else {
-        out += u"hex(";
-        char16_t digits[8];
-        size_t n = 0;
-        do digits[n++] = kDigits[type % 16];
-        while ((type /= 16) != 0);
-        while (n > 0) out += digits[--n];
-        out += u"):";
-    }
-    lineLength += out.size() - start;
-    for (size_t i = 0; i < data.size(); ++i) {
-        out += kDigits[data[i] >> 4];
-        out += kDigits[data[i] & 15];
-        if (i + 1 == data.size()) break;
-        out += u',';
-        if ((lineLength += 3) >= 77) {
-            out += u"\\\r\n  ";
-            lineLength = 2;
-        }
-    }
-}
-
 }  // namespace
 
 struct CExportCompare::Side {
-    Side(CExportSource& source, AnsiDecoder decode, void* context)
-        : reader(source, decode, context), size(source.Size()) {}
-    CExportReader reader;
+    explicit Side(CExportLines& lines) : reader(lines), size(lines.Size()) {}
+    CExportLines& reader;
     uint64_t size;
     CExportIndex index;
     CompareError error = COMPARE_OK;
@@ -188,6 +124,11 @@ CExportCompare::~CExportCompare() = default;
 
 bool CExportCompare::Run(CExportSource& older, CExportSource& newer, const CompareNotes& notes,
                          std::u16string& result) {
+    CExportReader olderLines(older, m_decode, m_context), newerLines(newer, m_decode, m_context);
+    return Run(static_cast<CExportLines&>(olderLines), newerLines, notes, result);
+}
+
+bool CExportCompare::Run(CExportLines& older, CExportLines& newer, const CompareNotes& notes, std::u16string& result) {
     m_stop = m_cancelled.load();
     m_done = 0;
     m_total = older.Size() + newer.Size();
@@ -196,8 +137,8 @@ bool CExportCompare::Run(CExportSource& older, CExportSource& newer, const Compa
     m_errorInNewer = m_sharesNoKey = false;
     bool done = false;
     try {
-        m_older = std::make_unique<Side>(older, m_decode, m_context);
-        m_newer = std::make_unique<Side>(newer, m_decode, m_context);
+        m_older = std::make_unique<Side>(older);
+        m_newer = std::make_unique<Side>(newer);
         done = Compare(notes, result);
     } catch (const std::exception&) {  // memory ran out
         m_error = COMPARE_NO_MEMORY;
@@ -284,14 +225,11 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
     }
     m_done = m_total.load();
 
-    std::u16string head = u"Windows Registry Editor Version 5.00\r\n\r\n";
-    Comment(head, notes.olderFile);
-    Comment(head, notes.newerFile);
-    Comment(head, FillIn(notes.counts, m_counts));
-    if (body.empty()) Comment(head, notes.same);
-    if (m_sharesNoKey) Comment(head, notes.noSharedKey);
-    Crlf(head);
-    body.insert(0, head);
+    std::vector<std::u16string> head = {notes.olderFile, notes.newerFile,
+                                        CExportWriter::FillIn(notes.counts, m_counts)};
+    if (body.empty()) head.push_back(notes.same);
+    if (m_sharesNoKey) head.push_back(notes.noSharedKey);
+    body.insert(0, CExportWriter::Head(head));
     result.swap(body);
     return true;
 }
@@ -314,9 +252,7 @@ bool CExportCompare::WriteOlder(uint32_t key, std::u16string& out) {
     if (k.flags & KEY_ROOT) return k.digest == 0 || WriteKey(key, kNoKey, out);
     CValues values(true);
     if (!ReadValues(*m_older, {k.offset}, values)) return false;
-    out += u"[-";
-    out += values.path;
-    out += u"]\r\n\r\n";
+    CExportWriter(out).DeletedKey(values.path);
     ++m_counts.keysRemoved;
     return true;
 }
@@ -369,48 +305,23 @@ bool CExportCompare::WriteKey(uint32_t olderKey, uint32_t newerKey, std::u16stri
         if (!ReadValues(*side, *listings, *values)) return false;
     }
     const bool added = olderKey == kNoKey && !(m_newer->index.keys[newerKey].flags & KEY_ROOT);
-    const size_t start = out.size();
-    out += u'[';
-    out += after.path.empty() ? before.path : after.path;
-    out += u"]\r\n";
-    const size_t head = out.size();
+    CExportWriter writer(out);
+    writer.BeginKey(after.path.empty() ? before.path : after.path);
     CompareCounts counts;
     for (size_t i = 0; i < after.values.size(); ++i) {
         const CValues::Stored& v = after.values[i];
         if (v.removed || !wanted(v)) continue;
         const CValues::Stored* old = before.Find(after.names[i]);
         ++(old ? counts.valuesChanged : counts.valuesAdded);
-        const size_t line = out.size();
-        if (v.rawName.empty()) {
-            out += u"@=";
-        } else {
-            out += u'"';
-            out += v.rawName;
-            out += u"\"=";
-        }
-        if (v.form == ExportDataForm::String) out += v.text;
-        else if (v.form == ExportDataForm::Dword) out += u"dword:" + v.text;
-        else AppendHex(out, v.type, v.data, out.size() - line);
-        Crlf(out);
+        writer.Value(v.rawName, v.form, v.type, v.data, v.text);
     }
     for (size_t i = 0; i < before.values.size(); ++i) {
         const CValues::Stored& v = before.values[i];
         if (v.removed || !wanted(v) || after.Find(before.names[i])) continue;
         ++counts.valuesRemoved;
-        if (v.rawName.empty()) {
-            out += u"@=-";
-        } else {
-            out += u'"';
-            out += v.rawName;
-            out += u"\"=-";
-        }
-        Crlf(out);
+        writer.RemovedValue(v.rawName);
     }
-    if (out.size() == head && !added) {
-        out.resize(start);
-        return true;
-    }
-    Crlf(out);
+    if (!writer.EndKey(added)) return true;
     ++(added ? m_counts.keysAdded : m_counts.keysChanged);
     m_counts.valuesAdded += counts.valuesAdded;
     m_counts.valuesRemoved += counts.valuesRemoved;

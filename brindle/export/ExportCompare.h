@@ -1,7 +1,7 @@
 // Comparing two registry exports: the text, in the registry editor's own import syntax, that
-// turns the older into the newer. No windows.h: the window side hands in the two files as
-// sources, runs this on a worker thread, shows Done() of Total() in a progress window and
-// calls Cancel() on Esc.
+// turns the older into the newer. No windows.h: the window side hands in each side as the
+// lines of an export (CExportLines: a file's, through CExportReader), runs this on a worker
+// thread, shows Done() of Total() in a progress window and calls Cancel() on Esc.
 //
 // The result (UTF-16, CR LF, without the byte-order mark that saving puts first):
 //   Windows Registry Editor Version 5.00, a blank line, then `; ` comment lines (the caller's
@@ -72,7 +72,9 @@ public:
     CExportCompare& operator=(const CExportCompare&) = delete;
 
     // Compares the two exports into `result`. False on failure: Error() says why and
-    // ErrorInNewer() which file; `result` is then left as it was.
+    // ErrorInNewer() which side; `result` is then left as it was.
+    bool Run(CExportLines& older, CExportLines& newer, const CompareNotes& notes, std::u16string& result);
+    // The same for two export files, read from these sources.
     bool Run(CExportSource& older, CExportSource& newer, const CompareNotes& notes, std::u16string& result);
 
     // From any thread: Run stops soon and fails with COMPARE_CANCELLED, and so does every

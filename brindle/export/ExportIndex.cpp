@@ -74,7 +74,7 @@ size_t SameLength(const char16_t* a, const char16_t* b, size_t n) {
 
 }  // namespace
 
-bool CExportIndex::Build(CExportReader& reader, uint64_t bytes, AnsiDecoder decode, void* context) {
+bool CExportIndex::Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decode, void* context) {
     // Room for what an export of that size holds (a key a few hundred bytes, two values a key),
     // taken only as it is used: nothing is copied as the lists grow.
     keys.reserve(static_cast<size_t>(bytes / 256));

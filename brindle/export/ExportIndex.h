@@ -1,9 +1,10 @@
 // What the comparison keeps of one export instead of its text: per key, in the order the
 // export first names it, a hash of its path, a digest of its values and where its key line
 // stands, so that a key whose values changed can be read again; for a key listed more than
-// once, also a hash of each value and the listing its last line stands in. Some 40 bytes a
-// key, 24 a value of a key listed again, and while the file is read 16 more a value. No
-// windows.h.
+// once, also a hash of each value and the listing its last line stands in. 40 bytes a key and
+// 12 to 24 more in the table that finds it by its hash (a power of two of 8-byte slots, at most
+// two thirds full), 24 a value of a key listed again, and while the file is read 16 more a
+// value. No windows.h.
 //
 // A key is present when it, or a key below it, is listed: a key only named by one below it
 // has no values here, which is what importing the export leaves in it.
@@ -57,7 +58,7 @@ class CExportIndex : public CExportParser::Handler {
 public:
     // Reads the rest of the export (after its header), of `bytes` in all, and indexes it.
     // False when reading failed or was stopped.
-    bool Build(CExportReader& reader, uint64_t bytes, AnsiDecoder decode, void* context);
+    bool Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decode, void* context);
 
     std::vector<ExportKey> keys;  // parents before their children
 

@@ -2,7 +2,7 @@
 // them would do: which lines open a key, delete one, set or delete a value, and what a value's
 // data means once stored. No windows.h.
 //
-// Lines are UTF-16 (CExportReader). Blanks and tabs may stand before `[`, `"` and `@`; a line
+// Lines are UTF-16 (CExportLines). Blanks and tabs may stand before `[`, `"` and `@`; a line
 // that starts with anything else (a comment, a stray continuation line) is skipped. A key line
 // runs to its last `]`; one with a blank or tab right after `[`, or without `]`, is void and
 // the key before stays open. `[-...]` and a key under no known root close the key: the values

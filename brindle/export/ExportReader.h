@@ -1,7 +1,9 @@
-// Reading a registry export for the comparison of two exports: its bytes in pieces from any
-// offset, split into lines and handed out as UTF-16 whatever the file's encoding, so that
-// nothing is lost to the ANSI code page the viewer shows text in. No windows.h: the caller
-// supplies the reads and the ANSI conversion.
+// One side of a comparison as the engine reads it: the lines of a registry export, from any
+// place where a line starts, as UTF-16 whatever the export's encoding, so that nothing is lost
+// to the ANSI code page the viewer shows text in (CExportLines). A file's lines come from
+// CExportReader, which splits the bytes of a source; a reader of the live registry hands out
+// the lines its export would have. No windows.h: the caller supplies the reads and the ANSI
+// conversion.
 #pragma once
 
 #include <atomic>
@@ -30,32 +32,54 @@ using AnsiDecoder = size_t (*)(const char* src, size_t n, char16_t* dst, void* c
 // byte-order mark alone decides how the text is read.
 enum class ExportFormat { Regedit4, Version5 };
 
-class CExportReader {
+// The lines of one export, read through once and then again here and there. Lines are told
+// apart by where they start (a file's offset): the place Next gives is one Seek takes back.
+// Only one thread reads an object at a time.
+class CExportLines {
+public:
+    virtual ~CExportLines() = default;
+
+    // How much there is to read, in the units Watch counts (a file's bytes).
+    virtual uint64_t Size() const = 0;
+    // What is read from now on is added to *done (may be null); reading stops when *stop is set.
+    virtual void Watch(std::atomic<uint64_t>* done, const std::atomic<bool>* stop) = 0;
+
+    // Reads up to the header line, in pieces of pieceBytes from then on. False when the export
+    // cannot be read or is none: after blanks and tabs, its first line is neither "REGEDIT4"
+    // nor "Windows Registry Editor Version 5.00", exactly.
+    virtual bool Open(size_t pieceBytes) = 0;
+    virtual ExportFormat Format() const = 0;
+
+    // Reads lines from `place` on (where a line starts, as Next told), in pieces of about
+    // pieceBytes.
+    virtual void Seek(uint64_t place, size_t pieceBytes) = 0;
+
+    // The next line without its line break (CR LF, LF or CR) and the place where it starts. The
+    // text stays valid until the next call. False at the end of the text: its end, its first
+    // zero character, a read error or a stop.
+    virtual bool Next(const char16_t*& text, size_t& length, uint64_t& place) = 0;
+
+    virtual bool ReadFailed() const = 0;
+    virtual bool Stopped() const = 0;
+};
+
+// The lines of an export file, from the bytes of a source.
+class CExportReader : public CExportLines {
 public:
     CExportReader(CExportSource& source, AnsiDecoder decode, void* context);
     CExportReader(const CExportReader&) = delete;
     CExportReader& operator=(const CExportReader&) = delete;
 
-    // Pieces read from now on are added to *done (may be null); reading stops when *stop is set.
-    void Watch(std::atomic<uint64_t>* done, const std::atomic<bool>* stop);
-
-    // Reads the byte-order mark and the header line, in pieces of pieceBytes from then on.
-    // False when the file cannot be read or is no export: after blanks and tabs, its first line
-    // is neither "REGEDIT4" nor "Windows Registry Editor Version 5.00", exactly.
-    bool Open(size_t pieceBytes);
-    ExportFormat Format() const { return m_format; }
-
-    // Reads lines from `offset` on (where a line starts, as Next told), in pieces of about
-    // pieceBytes; a part already in the buffer is not read again.
-    void Seek(uint64_t offset, size_t pieceBytes);
-
-    // The next line without its line break (CR LF, LF or CR) and the file offset where it
-    // starts. The text stays valid until the next call. False at the end of the text: the end
-    // of the file, its first zero character, a read error or a stop.
-    bool Next(const char16_t*& text, size_t& length, uint64_t& offset);
-
-    bool ReadFailed() const { return m_failed; }
-    bool Stopped() const { return m_stopped; }
+    uint64_t Size() const override { return m_source.Size(); }
+    void Watch(std::atomic<uint64_t>* done, const std::atomic<bool>* stop) override;
+    // Reads the byte-order mark and the header line.
+    bool Open(size_t pieceBytes) override;
+    ExportFormat Format() const override { return m_format; }
+    // A part already in the buffer is not read again.
+    void Seek(uint64_t offset, size_t pieceBytes) override;
+    bool Next(const char16_t*& text, size_t& length, uint64_t& offset) override;
+    bool ReadFailed() const override { return m_failed; }
+    bool Stopped() const override { return m_stopped; }
 
 private:
     template <typename Unit>
