@@ -60,15 +60,9 @@ void ShowEditorError(UINT textId, HWND owner) {
 // Starts the editor directly through the shell, waiting on whatever process handle comes back
 // (EditorFailures::Told).
 bool StartEditorDirect(CUniqueHandle& process) {
-    SHELLEXECUTEINFOA sei = {};
-    sei.cbSize = sizeof(sei);
-    // No shell error box: the failure is told once, by our own message.
-    sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    sei.lpVerb = "open";
-    sei.lpFile = kEditorProgram;
-    sei.nShow = SW_SHOWMAXIMIZED;
-    if (!ShellExecuteExA(&sei)) return false;
-    process = CUniqueHandle(sei.hProcess);
+    HANDLE started = nullptr;
+    if (!CShellTool::Start(kEditorProgram, SW_SHOWMAXIMIZED, started)) return false;
+    process = CUniqueHandle(started);
     return true;
 }
 

@@ -109,17 +109,21 @@ bool CShellTool::SelectInExplorer(const char* path) {
 }
 
 HANDLE CShellTool::RunProgram(const char* file, int showCmd) {
-    if (!file || !*file) return nullptr;
+    HANDLE process = nullptr;
+    return file && *file && Start(file, showCmd, process) ? process : nullptr;
+}
+
+bool CShellTool::Start(const char* file, int showCmd, HANDLE& process) {
+    process = nullptr;
     SHELLEXECUTEINFOA sei = {};
     sei.cbSize = sizeof(sei);
-    // No shell error box: callers either stay silent (the navigator) or tell the user
-    // themselves (the strip's "run the editor" button), so the shell must not add its own.
     sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     sei.lpVerb = "open";
     sei.lpFile = file;
     sei.nShow = showCmd;
-    if (!ShellExecuteExA(&sei)) return nullptr;
-    return sei.hProcess;
+    if (!ShellExecuteExA(&sei)) return false;
+    process = sei.hProcess;
+    return true;
 }
 
 char* CShellTool::LoadFile(const char* path) {

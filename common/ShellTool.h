@@ -15,6 +15,10 @@ public:
     static bool FileExists(const char* path);
     bool SelectInExplorer(const char* path);
     HANDLE RunProgram(const char* file, int showCmd);
+    // Starts a program through the shell without the shell's own error box: every caller
+    // tells a failure its own way, or not at all. True when the shell started it; `process`
+    // is then its handle (the caller's to close), or null when the shell gives none.
+    static bool Start(const char* file, int showCmd, HANDLE& process);
     // The whole file followed by a zero byte, owned by the tool; null on failure.
     char* LoadFile(const char* path);
     void FreeBuffer();

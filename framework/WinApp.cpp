@@ -119,35 +119,35 @@ int AfxMessageBox(const std::string& text, UINT type) {
     return ::MessageBoxA(AfxGetSafeOwner(nullptr), text.c_str(), AppTitle().c_str(), type);
 }
 
+std::string AfxSystemErrorText(DWORD error) {
+    char* buffer = nullptr;
+    const DWORD length =
+        ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    std::string text;
+    if (length != 0 && buffer) text.assign(buffer, length);
+    if (buffer) ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.'))
+        text.pop_back();
+    return text;
+}
+
 void AfxReportFileError(const std::string& path, bool writing, DWORD error) {
     std::string text;
     if (AfxLoadString(writing ? AFX_IDP_FILE_WRITE_ERROR : AFX_IDP_FILE_READ_ERROR, text)) {
-        size_t at = text.find("%1");
-        if (at != std::string::npos) text.replace(at, 2, path);
+        text = AfxFillIn(text, path);
     } else {
-        char* sys = nullptr;
-        ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                         nullptr, error, 0, reinterpret_cast<char*>(&sys), 0, nullptr);
         text = path;
-        if (sys) {
-            text += "\r\n";
-            text += sys;
-            ::LocalFree(sys);
-        }
+        const std::string reason = AfxSystemErrorText(error);
+        if (!reason.empty()) text += "\r\n" + reason;
     }
     AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void AfxReportFileError(UINT messageId, const std::string& path, DWORD error) {
-    std::string text = AfxLoadString(messageId);
-    const size_t at = text.find("%1");
-    if (at != std::string::npos) text.replace(at, 2, path);
-    char* reason = nullptr;
-    ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, error, 0, reinterpret_cast<char*>(&reason), 0, nullptr);
+    std::string text = AfxFillIn(AfxLoadString(messageId), path);
     const size_t reasonAt = text.find("%2");
-    if (reasonAt != std::string::npos) text.replace(reasonAt, 2, reason ? reason : "");
-    if (reason) ::LocalFree(reason);
+    if (reasonAt != std::string::npos) text.replace(reasonAt, 2, error ? AfxSystemErrorText(error) : std::string());
     AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -57,6 +57,18 @@ std::string AfxGetModulePath();
 bool AfxLoadString(UINT id, std::string& out);
 std::string AfxLoadString(UINT id);
 
+// A text with its first "%1" replaced by `value` (ANSI or UTF-16 alike).
+template <class Text>
+Text AfxFillIn(Text text, const Text& value) {
+    static const typename Text::value_type kMark[] = {'%', '1', 0};
+    const size_t at = text.find(kMark);
+    if (at != Text::npos) text.replace(at, 2, value);
+    return text;
+}
+// The system's words for an error code, on one line (line breaks and a final stop dropped);
+// empty when the system has none.
+std::string AfxSystemErrorText(DWORD error);
+
 // A message box owned by the application's active window, captioned with its title
 // (AFX_IDS_APP_TITLE).
 int AfxMessageBox(const std::string& text, UINT type = MB_OK | MB_ICONEXCLAMATION);

@@ -255,8 +255,8 @@ protected:
     // The default window procedure of this window (DefWindowProc, the subclassed window's
     // own procedure, or the dialog manager).
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-    // Default handling: reflection to the child object first (four message kinds), then
-    // DefWindowProc. Written once, here.
+    // Default handling: reflection to the child object first (three message kinds: WM_COMMAND
+    // from a control, WM_NOTIFY, WM_DRAWITEM), then DefWindowProc. Written once, here.
     LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
 
     static const afx::MsgMap* ThisMessageMap();

@@ -14,15 +14,7 @@ namespace {
 
 // The system's words for an error code, on one line; the bare code when it has none.
 std::string DescribeError(DWORD error) {
-    char* buffer = nullptr;
-    DWORD length =
-        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    std::string text;
-    if (length != 0 && buffer) text.assign(buffer, length);
-    if (buffer) LocalFree(buffer);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.'))
-        text.pop_back();
+    std::string text = AfxSystemErrorText(error);
     if (text.empty()) {
         std::vector<char> formatted(AfxLoadString(IDS_SYSTEM_ERROR).size() + 16);
         snprintf(formatted.data(), formatted.size(), AfxLoadString(IDS_SYSTEM_ERROR).c_str(),
