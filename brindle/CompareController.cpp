@@ -3,10 +3,6 @@
 #include <algorithm>
 
 #include "ExportCompare.h"
-#include "LinkDoc.h"
-#include "LinkView.h"
-#include "TextDecode.h"
-#include "TextFile.h"
 #include "WinHandle.h"
 #include "resource.h"
 
@@ -15,8 +11,6 @@ namespace {
 // A comparison shorter than this shows no progress window: it would only flicker.
 constexpr DWORD kQuietMs = 500;
 constexpr int kBarSteps = 1000;
-// The result goes into the document in pieces of this size, each converted while in the cache.
-constexpr size_t kPiece = 1 << 20;
 
 // One export file as the comparison reads it: any part of it, any number of times, on the
 // comparison's thread. Shared for reading only: the same file may be named as both exports,
@@ -84,10 +78,7 @@ std::wstring FullPath(const std::wstring& path) {
 }
 
 std::u16string NoteWithFile(UINT id, const std::wstring& path) {
-    std::u16string note = Wide(AfxLoadString(id));
-    const size_t at = note.find(u"%1");
-    if (at != std::u16string::npos) note.replace(at, 2, std::u16string(path.begin(), path.end()));
-    return note;
+    return AfxFillIn(Wide(AfxLoadString(id)), std::u16string(path.begin(), path.end()));
 }
 
 // The small window of a long comparison; its Cancel (a click, Enter or Esc in it) ends the
@@ -123,7 +114,7 @@ public:
 
 }  // namespace
 
-CCompareController::CCompareController(CLinkView& view) : m_view(view), m_worker(*this, kQuietMs) {}
+CCompareController::CCompareController(Host& host) : m_host(host), m_worker(*this, kQuietMs) {}
 
 CCompareController::~CCompareController() { Cancel(); }
 
@@ -134,7 +125,7 @@ void CCompareController::Choose() {
     for (int i = 0; i < 2; ++i) {
         // Each dialog says which of the two it asks for.
         const std::string title = AfxLoadString(titles[i]);
-        CFileDialog dlg(true, nullptr, nullptr, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, filter.c_str(), &m_view);
+        CFileDialog dlg(true, nullptr, nullptr, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, filter.c_str(), m_host.Owner());
         dlg.m_ofn.lpstrTitle = title.c_str();
         if (dlg.DoModal() != IDOK || dlg.GetPathName().empty()) return;
         const std::u16string path = Wide(dlg.GetPathName());
@@ -172,12 +163,6 @@ void CCompareController::Start(std::unique_ptr<CExportSource> older, std::unique
     m_worker.Start(std::move(job));
 }
 
-void CCompareController::Swap() {
-    if (!m_shown) return;
-    const std::wstring older = m_older, newer = m_newer;
-    Start(newer, older);
-}
-
 void CCompareController::Cancel() {
     m_worker.Cancel();
     ShowProgress(false);
@@ -195,24 +180,12 @@ void CCompareController::OnJobDone(std::unique_ptr<CWorkerJob> ended) {
         AfxReportFileError(message, Ansi(job->engine.ErrorInNewer() ? job->newerPath : job->olderPath), 0);
         return;
     }
-    const std::u16string& result = job->result;
-    const bool shown = m_view.ReplaceText([&](CLinkDoc& doc) {
-        // Converted for the screen as a UTF-16 file is, lines that lose characters no links.
-        CodePageConversion toAnsi = CodePageConversion::For(CP_ACP);
-        CTextDecoder decoder(doc, TextEncoding::Utf16, WideRunToCodePage, &toAnsi, toAnsi.maxBytes);
-        const auto* bytes = reinterpret_cast<const unsigned char*>(result.data());
-        const size_t n = result.size() * sizeof(char16_t);
-        if (decoder.Begin(n))
-            for (size_t at = 0; at < n && decoder.Feed(bytes + at, std::min(kPiece, n - at));) at += kPiece;
-        return decoder.Finish();
-    });
-    if (!shown) return;
-    // What Swap turns round: the comparison shown, not one started and ended since.
-    m_shown = true;
-    m_older = job->olderPath;
-    m_newer = job->newerPath;
-    m_result = std::move(job->result);
-    m_sharesNoKey = job->engine.SharesNoKey();
+    ShownComparison shown;
+    shown.text = std::move(job->result);
+    shown.older = job->olderPath;
+    shown.newer = job->newerPath;
+    shown.sharesNoKey = job->engine.SharesNoKey();
+    m_host.ShowComparison(std::move(shown));
 }
 
 void CCompareController::OnJobTick(const CWorkerJob& job) {
@@ -230,6 +203,6 @@ void CCompareController::ShowProgress(bool show) {
     }
     if (!m_progress) m_progress = std::make_unique<CCompareProgress>(*this);
     if (m_progress->m_hWnd) return;
-    if (m_progress->Create(CWnd::FromHandlePermanent(m_view.GetParent())))
+    if (m_progress->Create(m_host.Owner()))
         ::SendDlgItemMessageA(m_progress->m_hWnd, IDC_COMPARE_BAR, PBM_SETRANGE32, 0, kBarSteps);
 }

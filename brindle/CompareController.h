@@ -1,24 +1,34 @@
 // Comparing two exports in the viewer: the two files opened, the comparison run on the worker's
-// thread, a small progress window once it has taken half a second, and the result shown whole
-// in the view when it is ready. Until then the text shown before stays, and Esc (or the
-// progress window's Cancel) ends the comparison at once with nothing changed.
+// thread, a small progress window once it has taken half a second, and the result handed to
+// the host (the view) whole when it is ready. Until then the text shown before stays, and Esc
+// (or the progress window's Cancel) ends the comparison at once with nothing changed.
 //
-// The view owns this object and hands it its commands; the frame, which sees every key first,
-// hands it Esc. The result is kept as the comparison
-// made it (UTF-16): the view shows it converted to the ANSI code page, a save writes it as it is.
+// The view owns this object and hands it its commands and Esc.
 #pragma once
 #include "Framework.h"
+#include "ShownText.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
 class CExportSource;
-class CLinkView;
 
 class CCompareController : private CWorkerClient {
 public:
-    explicit CCompareController(CLinkView& view);
+    // What the comparison needs of the window that shows its result.
+    class Host {
+    public:
+        // The comparison has ended: show it (the text it shows is the host's then).
+        virtual void ShowComparison(ShownComparison&& comparison) = 0;
+        // The window that owns the Open dialogs, the progress window and the messages.
+        virtual CWnd* Owner() const = 0;
+
+    protected:
+        ~Host() = default;
+    };
+
+    explicit CCompareController(Host& host);
     ~CCompareController();
     CCompareController(const CCompareController&) = delete;
     CCompareController& operator=(const CCompareController&) = delete;
@@ -33,30 +43,16 @@ public:
     // result's head and in messages; what Start does once it has opened both files.
     void Start(std::unique_ptr<CExportSource> older, std::unique_ptr<CExportSource> newer,
                const std::wstring& olderPath, const std::wstring& newerPath);
-    // The comparison shown, the other way round: the changes that undo it.
-    void Swap();
-
     bool IsRunning() const { return m_worker.IsRunning(); }
     // Ends a running comparison; nothing of it is shown.
     void Cancel();
-
-    // The comparison the view shows (its text changed since: Forget), for saving and swapping.
-    bool Shown() const { return m_shown; }
-    void Forget() { m_shown = false; }
-    const std::u16string& Result() const { return m_result; }
-    bool SharesNoKey() const { return m_sharesNoKey; }
 
 private:
     void OnJobDone(std::unique_ptr<CWorkerJob> job) override;
     void OnJobTick(const CWorkerJob& job) override;
     void ShowProgress(bool show);
 
-    CLinkView& m_view;
+    Host& m_host;
     std::unique_ptr<CDialog> m_progress;
-
-    bool m_shown = false;
-    std::u16string m_result;
-    std::wstring m_older, m_newer;
-    bool m_sharesNoKey = false;
     CWorker m_worker;
 };

@@ -3,7 +3,6 @@
 #include <atomic>
 
 #include "LinkDoc.h"
-#include "LinkView.h"
 #include "resource.h"
 
 void CFindController::OpenDialog() {
@@ -14,7 +13,7 @@ void CFindController::OpenDialog() {
     // Owned by the frame, which hands its requests on and sees its keys first (Esc, the
     // accelerators).
     const DWORD flags = FR_HIDEWHOLEWORD | (m_bFindDown ? FR_DOWN : 0) | (m_bMatchCase ? FR_MATCHCASE : 0);
-    m_dialog.Create(m_findText, flags, m_view.GetParent());
+    m_dialog.Create(m_findText, flags, m_host.DialogOwner());
 }
 
 void CFindController::FindAgain(bool down) {
@@ -62,7 +61,7 @@ private:
 void CFindController::StartSearch(bool down) {
     CancelSearch();  // the one still running
     if (m_findText.empty()) return;
-    const size_t from = m_doc.SearchStart(m_view.Match(), down, m_view.TopLine());
+    const size_t from = m_doc.SearchStart(m_host.Match(), down, m_host.TopLine());
     m_worker.Start(std::make_unique<CSearchJob>(m_doc.Text(), m_findText, m_bMatchCase, from, down));
 }
 
@@ -74,14 +73,11 @@ void CFindController::ReleaseText() {
 void CFindController::OnJobDone(std::unique_ptr<CWorkerJob> job) {
     const CSearchJob& search = static_cast<const CSearchJob&>(*job);
     if (search.Found() != CTextSearch::npos) {
-        m_view.ShowMatch(m_doc.MatchAt(search.Found(), search.Length()), m_dialog.m_hWnd);
+        m_host.ShowMatch(m_doc.MatchAt(search.Found(), search.Length()), m_dialog.m_hWnd);
         return;
     }
     // Nothing found: the match and the view stay as they were.
-    std::string text = AfxLoadString(IDS_FIND_NOT_FOUND);
-    const size_t at = text.find("%1");
-    if (at != std::string::npos) text.replace(at, 2, m_findText);
-    AfxMessageBox(text, MB_OK | MB_ICONINFORMATION);
+    AfxMessageBox(AfxFillIn(AfxLoadString(IDS_FIND_NOT_FOUND), m_findText), MB_OK | MB_ICONINFORMATION);
 }
 
 void CFindController::Close() {

@@ -1,24 +1,39 @@
 // Find in the viewer: the system's Find dialog (Ctrl+F), searching again for the last text
 // (F3 down, Shift+F3 up), and the search itself. A search runs on the worker's thread, so that
 // one through a few hundred MB leaves the window painting and Esc can end it at once; it reads
-// the view's document and hands back where it found the text, nothing more. What it finds goes
-// to the view, which scrolls to it and paints it.
+// the document and hands back where it found the text, nothing more. What it finds goes to
+// its host (the view), which scrolls to it and paints it.
 //
-// The view owns this object and hands it its commands; the frame, which owns the dialog's
-// window and sees every key first, hands it the dialog's requests and Esc.
+// The view owns this object and hands it its commands, the Find dialog's requests and Esc.
 #pragma once
 #include "Framework.h"
 #include "TextSearch.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 class CLinkDoc;
-class CLinkView;
+struct TextMatch;
 
 class CFindController : private CWorkerClient {
 public:
-    CFindController(CLinkView& view, const CLinkDoc& doc) : m_view(view), m_doc(doc) {}
+    // What Find needs of the window that shows the text.
+    class Host {
+    public:
+        // Where a search goes on from: the match shown, the first line shown.
+        virtual const TextMatch& Match() const = 0;
+        virtual int32_t TopLine() const = 0;
+        // A match found, to be shown out from under `cover` (the dialog).
+        virtual void ShowMatch(const TextMatch& match, HWND cover) = 0;
+        // The frame: it owns the dialog and sees its keys first.
+        virtual HWND DialogOwner() const = 0;
+
+    protected:
+        ~Host() = default;
+    };
+
+    CFindController(Host& host, const CLinkDoc& doc) : m_host(host), m_doc(doc) {}
     CFindController(const CFindController&) = delete;
     CFindController& operator=(const CFindController&) = delete;
 
@@ -46,7 +61,7 @@ private:
     void StartSearch(bool down);
     void OnJobDone(std::unique_ptr<CWorkerJob> job) override;
 
-    CLinkView& m_view;
+    Host& m_host;
     const CLinkDoc& m_doc;
 
     // The dialog and what was last asked of it, which is what a running search looks for.

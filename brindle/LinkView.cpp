@@ -2,12 +2,19 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include <shellapi.h>
+
+#include "ClipboardText.h"
+#include "CommandLine.h"
+#include "LinkText.h"
 #include "LinkViewRules.h"
 #include "Mbcs.h"
+#include "TextFile.h"
 #include "resource.h"
 
 namespace {
@@ -22,6 +29,9 @@ int ClampToInt(int64_t v) {
 }
 
 bool IsLeadingBlank(char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
+
+// DragQueryFileA's index that asks for the number of files dropped.
+constexpr UINT kDroppedFileCount = 0xFFFFFFFF;
 
 }  // namespace
 
@@ -243,6 +253,134 @@ int64_t CLinkView::TextWidth(int32_t line, size_t offset) {
     SIZE size{};
     ::GetTextExtentPoint32A(dc, text.data(), static_cast<int>(offset), &size);
     return size.cx;
+}
+
+// ---------------------------------------------------------------------------------------
+// The texts that come in, and Save As
+
+bool CLinkView::ReplaceText(const std::function<bool(CLinkDoc& doc)>& fill) {
+    m_find.ReleaseText();  // a search reads the document that is about to change
+    m_compare.Cancel();
+    m_shown.Forget();
+    m_links.Clear();
+    m_doc.Clear();
+    // A text too large to be had (to copy, to convert) is a failed load like any other.
+    bool filled = false;
+    try {
+        filled = fill(m_doc);
+    } catch (const std::bad_alloc&) { m_doc.Clear(); }
+    // The new text, or the emptied view rather than the old picture until the next repaint;
+    // no match of the old text is left pointing into the document.
+    ShowNewText();
+    return filled;
+}
+
+bool CLinkView::LoadTextFile(const char* path) {
+    // Refused by the name or existence test: the text, its match and any search stay.
+    if (!PassesLoadTests(path)) return false;
+    bool readError = false;
+    DWORD error = 0;
+    const bool loaded = ReplaceText([&](CLinkDoc& doc) {
+        const LoadResult result = LoadTestedFileInto(path, doc, m_links);
+        if (result == LoadResult::ReadError) {
+            readError = true;
+            error = ::GetLastError();
+        }
+        return result == LoadResult::Loaded;
+    });
+    // Told over the emptied view, not over the old picture.
+    if (readError) AfxReportFileError(path, false, error);
+    if (loaded) m_shown.SetFile(path);
+    return loaded;
+}
+
+bool CLinkView::PasteText() {
+    if (!CClipboardText::IsAvailable()) return false;
+    // A clipboard that could not be read leaves the view empty; an empty text is a paste.
+    const bool pasted = ReplaceText([this](CLinkDoc& doc) {
+        std::string text;
+        return CClipboardText(m_hWnd).Read(text) && (doc.SetText(text) || text.empty());
+    });
+    if (pasted) m_shown.SetPasted();
+    return pasted;
+}
+
+bool CLinkView::LoadCommandLine() {
+    const ViewerRequest request = ReadViewerCommandLine(::GetCommandLineA(), ::GetCommandLineW());
+    switch (request.kind) {
+    case ViewerRequest::Kind::OpenFile: return LoadTextFile(request.file.c_str());
+    case ViewerRequest::Kind::Compare: return m_compare.Start(request.older, request.newer);
+    case ViewerRequest::Kind::CompareUsage:
+        AfxMessageBox(AfxLoadString(IDS_COMPARE_USAGE), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    case ViewerRequest::Kind::Nothing: break;
+    }
+    return false;
+}
+
+void CLinkView::ShowComparison(ShownComparison&& comparison) {
+    const std::u16string& text = comparison.text;
+    if (ReplaceText([&](CLinkDoc& doc) { return LoadWideTextInto(text, doc); }))
+        m_shown.SetComparison(std::move(comparison));
+}
+
+bool CLinkView::EndWork() {
+    const bool searching = m_find.IsSearching(), comparing = m_compare.IsRunning();
+    if (searching) m_find.CancelSearch();
+    if (comparing) m_compare.Cancel();
+    return searching || comparing;
+}
+
+LRESULT CLinkView::OnDropFiles(WPARAM wParam, LPARAM) {
+    HDROP drop = reinterpret_cast<HDROP>(wParam);
+    if (!drop) return Default();
+    if (::DragQueryFileA(drop, kDroppedFileCount, nullptr, 0) >= 1) {
+        const UINT length = ::DragQueryFileA(drop, 0, nullptr, 0);
+        std::string name(length + 1, '\0');
+        ::DragQueryFileA(drop, 0, &name[0], length + 1);
+        LoadTextFile(name.c_str());
+    }
+    ::DragFinish(drop);
+    return 0;
+}
+
+void CLinkView::OnFileOpen() {
+    const std::string filter = AfxLoadString(IDS_OPEN_FILTER);
+    // No flags of our own: the read-only box shows, and a name that does not exist gets
+    // past the dialog (LoadTextFile then refuses it quietly). The Explorer style is only
+    // the dialog's look, the one every current program shows.
+    CFileDialog dlg(true, nullptr, nullptr, OFN_EXPLORER, filter.c_str(), this);
+    if (dlg.DoModal() != IDOK) return;
+    const std::string path = dlg.GetPathName();
+    if (!path.empty()) LoadTextFile(path.c_str());
+}
+
+void CLinkView::OnEditPaste() { PasteText(); }
+void CLinkView::OnFileCompare() { m_compare.Choose(); }
+
+void CLinkView::OnFileSwapCompare() {
+    // The comparison shown, the other way round: the changes that undo it.
+    if (const ShownComparison* shown = m_shown.Comparison()) {
+        const std::wstring older = shown->older, newer = shown->newer;
+        m_compare.Start(newer, older);
+    }
+}
+
+void CLinkView::OnFileSaveAs() {
+    if (!m_shown.CanSave()) return;
+    const std::string defExt = m_shown.SaveExtension();
+    const std::string filter = AfxLoadString(IDS_SAVE_FILTER);
+    CFileDialog dlg(false, defExt.c_str(), nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST,
+                    filter.c_str(), this);
+    // The filter entry that fits what is saved: .reg first, .txt second.
+    dlg.m_ofn.nFilterIndex = defExt == "txt" || defExt == "TXT" ? 2 : 1;
+    if (dlg.DoModal() != IDOK) return;
+    const std::string path = dlg.GetPathName();
+    if (path.empty()) return;
+    if (m_shown.AsksBeforeSaving() &&
+        AfxMessageBox(AfxLoadString(IDS_SAVE_ASK_NO_SHARED_KEY), MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    if (!m_shown.SaveTo(path, m_doc)) AfxReportFileError(IDS_SAVE_FAILED, path, ::GetLastError());
 }
 
 // ---------------------------------------------------------------------------------------

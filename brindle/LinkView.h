@@ -1,11 +1,12 @@
 // The viewer's one pane: paints the document line by line (links blue and underlined),
 // scrolls by lines and average character widths, shows the hand over a link and opens it
-// on a click, and shows the match Find has found. Its parts, by file:
-//   LinkView.cpp        creation, painting, scrolling, hover and click, showing a match
-//   LinkViewLoad.cpp    the texts that come in: Open, Paste, a drop, the command line
-//   LinkViewSave.cpp    Save As: what is shown, to a file
-//   FindController.*    Find: the dialog, F3 / Shift+F3 and the search on a thread of its own
-//   CompareController.* comparing two exports on a thread of its own, with its progress window
+// on a click, and shows the match Find has found. The texts that come in (Open, Paste, a
+// drop, the command line, a comparison) replace its document through ReplaceText; what it
+// shows is remembered by m_shown, which Save As and Swap ask. Its helpers, each in a file
+// of its own, know it only as their host:
+//   FindController.*    Find: the dialog, F3 / Shift+F3 and the search on the worker's thread
+//   CompareController.* comparing two exports on the worker's thread, with its progress window
+//   ShownText.*         what is shown, and saving it
 #pragma once
 #include "CompareController.h"
 #include "FindController.h"
@@ -15,6 +16,7 @@
 #include "Mbcs.h"
 #include "RegKeyTool.h"
 #include "ShellTool.h"
+#include "ShownText.h"
 
 #include <array>
 #include <cstdint>
@@ -22,23 +24,22 @@
 #include <string>
 #include <string_view>
 
-class CLinkView : public CWnd {
+class CLinkView : public CWnd, private CFindController::Host, private CCompareController::Host {
 public:
     CLinkView() = default;
 
     bool PreCreateWindow(CREATESTRUCTA& cs) override;
 
-    // The ways a text comes in (LinkViewLoad.cpp). Each empties the document first (after
-    // the name and existence tests, for a file) and shows the new text when there is one.
+    // The ways a text comes in. Each empties the document first (after the name and existence
+    // tests, for a file) and shows the new text when there is one.
     bool LoadTextFile(const char* path);
     bool PasteText();
-    // The command line: a file, or /compare (any letter case) and two exports, each argument
-    // taken by the system's usual rules for quotes.
+    // What the command line asks for (ReadViewerCommandLine): a file, or a comparison.
     bool LoadCommandLine();
     // Where each of them, and any further way in, replaces the text: the running search
-    // ends, the document and the links are emptied, `fill` puts the new text into the
-    // document, and the view shows what is there then (nothing, when fill failed). The
-    // result is fill's.
+    // ends, a running comparison too (the text asked for last wins), the document and the
+    // links are emptied, `fill` puts the new text into the document, and the view shows what
+    // is there then (nothing, when fill failed). The result is fill's.
     bool ReplaceText(const std::function<bool(CLinkDoc& doc)>& fill);
 
     // After a text has come in: links, both bars back to 0, repaint.
@@ -47,19 +48,27 @@ public:
     void LayoutLinks();
     bool OpenLink(int32_t line);
 
-    // Find's side of the view: the frame hands it the dialog's requests and Esc.
-    CFindController& Finder() { return m_find; }
-    // The comparison's: the frame hands it Esc and asks whether one is shown (for the menu).
-    CCompareController& Comparer() { return m_compare; }
-    // Whether Save As has something to save: a file, a paste or a comparison shown.
-    bool HasSaveableText() const { return !m_shownFile.empty() || m_bShownPasted || m_compare.Shown(); }
+    // For the frame, which sees every key and the Find dialog's requests first: Esc ends a
+    // search or a comparison that runs (false when none does); a request of the dialog.
+    bool EndWork();
+    void OnFindRequest(const CFindReplaceDialog& dialog) { m_find.OnDialogRequest(dialog); }
+    // For the menu: swapping needs a comparison shown, saving any text shown.
+    bool CanSwap() const { return m_shown.Comparison() != nullptr; }
+    bool CanSave() const { return m_shown.CanSave(); }
+
     const CLinkDoc& Doc() const { return m_doc; }
+    const CShownText& Shown() const { return m_shown; }
+    bool IsSearching() const { return m_find.IsSearching(); }
+    // Find and the comparison, also to be asked directly: a search for a text, a comparison of
+    // sources of the caller's.
+    CFindController& Finder() { return m_find; }
+    CCompareController& Comparer() { return m_compare; }
     // The match shown (line -1: none), from where Find goes on; the first line shown.
-    const TextMatch& Match() const { return m_match; }
-    int32_t TopLine() const;
+    const TextMatch& Match() const override { return m_match; }
+    int32_t TopLine() const override;
     // Shows a match found: scrolled into view (its line centred when it was off screen,
     // then the text sideways), out from under `cover` (the Find dialog) when that is shown.
-    void ShowMatch(const TextMatch& match, HWND cover);
+    void ShowMatch(const TextMatch& match, HWND cover) override;
 
 protected:
     LRESULT OnCreate(WPARAM, LPARAM);
@@ -97,6 +106,10 @@ private:
     int64_t TextWidth(int32_t line, size_t offset);
     // After the match has been scrolled into view: out from under a window over the view.
     void MoveMatchBeside(HWND cover);
+    // The hosts' other parts: the frame owns the dialogs; a comparison ended is shown.
+    HWND DialogOwner() const override { return GetParent(); }
+    CWnd* Owner() const override { return CWnd::FromHandlePermanent(GetParent()); }
+    void ShowComparison(ShownComparison&& comparison) override;
 
     CLinkDoc m_doc;
     CLinkRectList m_links;
@@ -122,10 +135,8 @@ private:
     std::array<LineStarts, 64> m_lineStarts;
 
     TextMatch m_match;
-    // After the document it reads, so that it goes first: its destructor ends a running search.
+    CShownText m_shown;
+    // After the document it reads, so that it goes first: its end waits for a running search.
     CFindController m_find{*this, m_doc};
-    // What is shown, for Save As: the file it was read from, or a paste (a comparison: m_compare).
-    std::string m_shownFile;
-    bool m_bShownPasted = false;
     CCompareController m_compare{*this};
 };

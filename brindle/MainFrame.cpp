@@ -49,16 +49,7 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
 // hands them here first, before they are dispatched.
 bool CMainFrame::PreTranslateMessage(MSG* msg) {
     // Esc ends a search or a comparison that is still running, wherever the keyboard is.
-    CFindController& find = m_wndView.Finder();
-    if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE && find.IsSearching()) {
-        find.CancelSearch();
-        return true;
-    }
-    CCompareController& compare = m_wndView.Comparer();
-    if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE && compare.IsRunning()) {
-        compare.Cancel();
-        return true;
-    }
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE && m_wndView.EndWork()) return true;
     return m_hAccel && ::TranslateAcceleratorA(m_hWnd, m_hAccel, msg);
 }
 
@@ -66,7 +57,7 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     const UINT findMessage = CFindReplaceDialog::GetFindReplaceMsg();
     if (findMessage && message == findMessage) {
         const CFindReplaceDialog* dialog = CFindReplaceDialog::GetNotifier(lParam);
-        if (dialog) m_wndView.Finder().OnDialogRequest(*dialog);
+        if (dialog) m_wndView.OnFindRequest(*dialog);
         return 0;
     }
     return CFrameWnd::WindowProc(message, wParam, lParam);
@@ -84,7 +75,7 @@ LRESULT CMainFrame::OnInitMenuPopup(WPARAM wParam, LPARAM) {
     const auto enable = [menu](UINT id, bool on) {
         ::EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
     };
-    enable(ID_FILE_SWAPCOMPARE, m_wndView.Comparer().Shown());
-    enable(ID_FILE_SAVETEXTAS, m_wndView.HasSaveableText());
+    enable(ID_FILE_SWAPCOMPARE, m_wndView.CanSwap());
+    enable(ID_FILE_SAVETEXTAS, m_wndView.CanSave());
     return Default();
 }

@@ -1,6 +1,6 @@
 // The viewer's main window: menu, accelerators, icon and title string (all IDR_MAINFRAME), and
-// the link view as its one pane. Files dropped anywhere on the window are handed on to the
-// view, the Find dialog's requests and Esc during a search to the view's Find.
+// the link view as its one pane. Files dropped anywhere on the window, the Find dialog's
+// requests and Esc while a search or a comparison runs are handed on to the view.
 #pragma once
 #include "Framework.h"
 #include "LinkView.h"

@@ -78,7 +78,7 @@ void CWorker::LetGo() {
 void CWorker::Collect() {
     LetGo();
     std::unique_ptr<Run> ended;
-    if (m_current && Ended(*m_current)) ended = std::move(m_current);
+    if (m_current && Ended(*m_current)) ended.swap(m_current);
     if (!m_current && m_cancelled.empty() && m_window.m_hWnd) ::KillTimer(m_window.m_hWnd, kTimer);
     if (!ended) return;
     if (ended->thread) ::CloseHandle(ended->thread);

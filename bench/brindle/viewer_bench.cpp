@@ -184,13 +184,13 @@ int MeasureCompare(CLinkView& view, const char* older, const char* newer) {
             }
         }
     }
-    if (!compare.Shown()) return 1;
+    const ShownComparison* shown = view.Shown().Comparison();
+    if (!shown) return 1;
     UpdateWindow(view.m_hWnd);
     GdiFlush();
     const double ms = Now() - t0;
     std::printf("compare_to_paint_ms=%.1f\npeak_working_set=%llu\nresult_units=%llu\n", ms,
-                static_cast<unsigned long long>(PeakWorkingSet()),
-                static_cast<unsigned long long>(compare.Result().size()));
+                static_cast<unsigned long long>(PeakWorkingSet()), static_cast<unsigned long long>(shown->text.size()));
     return 0;
 }
 

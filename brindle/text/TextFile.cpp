@@ -10,27 +10,13 @@
 #include "LinkText.h"
 #include "ShellTool.h"
 #include "TextDecode.h"
+#include "WinHandle.h"
 
 namespace {
 
 // Big enough that reading costs few calls, small enough that a piece is still in the cache
 // when it is converted and split into lines.
 constexpr DWORD kPiece = 1 << 20;
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : m_h(h) {}
-    ~FileHandle() {
-        if (m_h != INVALID_HANDLE_VALUE) CloseHandle(m_h);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return m_h; }
-    bool ok() const { return m_h != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_h;
-};
 
 // Reads until n bytes arrived or the file ends; false on an error of the system.
 bool ReadUpTo(HANDLE file, void* dst, DWORD n, DWORD& got) {
@@ -71,27 +57,41 @@ bool PassesLoadTests(const char* path) {
 
 LoadResult LoadTextFileInto(const char* path, CLinkDoc& doc, CLinkRectList& links) {
     if (!PassesLoadTests(path)) return LoadResult::NotLoaded;
+    return LoadTestedFileInto(path, doc, links);
+}
 
+bool LoadWideTextInto(const std::u16string& text, CLinkDoc& doc) {
+    CodePageConversion toAnsi = CodePageConversion::For(CP_ACP);
+    CTextDecoder decoder(doc, TextEncoding::Utf16, WideRunToCodePage, &toAnsi, toAnsi.maxBytes);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size() * sizeof(char16_t);
+    // In pieces, each converted while it is in the cache.
+    if (decoder.Begin(n))
+        for (size_t at = 0; at < n && decoder.Feed(bytes + at, std::min<size_t>(kPiece, n - at));) at += kPiece;
+    return decoder.Finish();
+}
+
+LoadResult LoadTestedFileInto(const char* path, CLinkDoc& doc, CLinkRectList& links) {
     // From here on a failure leaves the viewer empty.
     links.Clear();
     doc.Clear();
 
     // Not shared: nobody may change the file while it is read.
-    FileHandle file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.ok()) return LoadResult::NotLoaded;
+    CUniqueHandle file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return LoadResult::NotLoaded;
     LARGE_INTEGER length;
-    if (!GetFileSizeEx(file.get(), &length)) return LoadResult::ReadError;
+    if (!GetFileSizeEx(file.Get(), &length)) return LoadResult::ReadError;
 
     unsigned char mark[2] = {0, 0};
     DWORD got = 0;
-    if (!ReadUpTo(file.get(), mark, 2, got)) return LoadResult::ReadError;
+    if (!ReadUpTo(file.Get(), mark, 2, got)) return LoadResult::ReadError;
     const TextEncoding encoding = DetectEncoding(mark, got);
     uint64_t dataSize = static_cast<uint64_t>(length.QuadPart);
     if (encoding == TextEncoding::Utf16) {
         dataSize -= 2;
     } else if (got > 0) {
         LARGE_INTEGER start = {};
-        if (!SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN)) return LoadResult::ReadError;
+        if (!SetFilePointerEx(file.Get(), start, nullptr, FILE_BEGIN)) return LoadResult::ReadError;
     }
 
     CodePageConversion toAnsi = CodePageConversion::For(CP_ACP);
@@ -112,7 +112,7 @@ LoadResult LoadTextFileInto(const char* path, CLinkDoc& doc, CLinkRectList& link
     uint64_t left = dataSize;
     while (left > 0 && !decoder.Ended()) {
         const DWORD want = left < kPiece ? static_cast<DWORD>(left) : kPiece;
-        if (!ReadUpTo(file.get(), piece.get(), want, got)) {
+        if (!ReadUpTo(file.Get(), piece.get(), want, got)) {
             const DWORD error = GetLastError();  // for the caller's error report
             doc.Clear();
             SetLastError(error);

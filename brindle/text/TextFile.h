@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 class CLinkDoc;
 class CLinkRectList;
@@ -19,6 +20,12 @@ enum class LoadResult {
 bool PassesLoadTests(const char* path);
 // Every step of loading except showing the result, which is the view's. Shows no message.
 LoadResult LoadTextFileInto(const char* path, CLinkDoc& doc, CLinkRectList& links);
+// The same for a path that has passed the tests already (the view tests before it empties
+// anything): they are not run twice.
+LoadResult LoadTestedFileInto(const char* path, CLinkDoc& doc, CLinkRectList& links);
+// A UTF-16 text (a comparison's) into the emptied document, converted for the screen as a
+// UTF-16 file is: lines that lose characters to the code page are no links. SetText's result.
+bool LoadWideTextInto(const std::u16string& text, CLinkDoc& doc);
 
 // A code page (CP_ACP for files) and the most bytes one of its characters takes, from
 // GetCPInfo: 2 in code page 936, 4 when the ANSI code page is UTF-8 (which holds every

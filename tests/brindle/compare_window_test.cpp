@@ -165,7 +165,8 @@ protected:
             [&] {
                 drive::OnWindowThread(m_frame->m_hWnd, [&] {
                     running = Comparer().IsRunning();
-                    result = Comparer().Result();
+                    const ShownComparison* shown = m_frame->m_wndView.Shown().Comparison();
+                    result = shown ? shown->text : std::u16string();
                 });
                 return !running;
             },

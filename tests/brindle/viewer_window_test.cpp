@@ -455,7 +455,7 @@ TEST_F(Viewer, FindByTheKeyboardAlone) {
         const char* const wall = View().Doc().Text().data() + (size_t(8) << 20);
         const auto searching = [&] {
             bool running = true;
-            drive::OnWindowThread(frame, [&] { running = View().Finder().IsSearching(); });
+            drive::OnWindowThread(frame, [&] { running = View().IsSearching(); });
             return running;
         };
         {
