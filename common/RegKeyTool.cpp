@@ -271,3 +271,33 @@ bool CRegKeyTool::OpenValueInRegEdit(const char* keyPath, const std::string& val
     HWND list = FindWindowExA(editor, nullptr, kValueListClass, nullptr);
     return list && SelectInValueList(list, target) == ERROR_SUCCESS;
 }
+
+bool CRegKeyTool::SplitValueLocation(const char* text, std::string& keyPath, std::string& valueName) const {
+    if (!text || !*text || IsValidKeyPath(text, true)) return false;  // a key of that name wins
+    ParsedKeyPath parsed;
+    if (!ParseKeyPathText(text, false, parsed)) return false;
+    // Only the last part can be a value's name, so such a name holds no backslash; an empty last
+    // part is a key path's own trailing backslash, not the default value.
+    const size_t sep = mbcs::FindLastChar(parsed.subKey, '\\');
+    if (sep == mbcs::npos || sep + 1 == parsed.subKey.size()) return false;
+    const std::string name = parsed.subKey.substr(sep + 1), full = FullKeyPathText(parsed);
+    const std::string key = full.substr(0, full.size() - name.size() - 1);
+    HKEY opened = OpenForValues(key);
+    const bool there = opened && HasValue(opened, name);
+    if (opened) RegCloseKey(opened);
+    if (!there) return false;
+    keyPath = key;
+    valueName = name;
+    return true;
+}
+
+bool CRegKeyTool::LocationExists(const char* text) const {
+    std::string key, name;
+    return IsValidKeyPath(text, true) || SplitValueLocation(text, key, name);
+}
+
+bool CRegKeyTool::OpenLocationInRegEdit(const char* text) const {
+    std::string key, name;
+    if (SplitValueLocation(text, key, name)) return OpenValueInRegEdit(key.c_str(), name);
+    return OpenInRegEdit(text);
+}
