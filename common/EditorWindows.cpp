@@ -52,8 +52,9 @@ private:
     char* m_at = nullptr;
 };
 
-// The row of the target once the list shows the key (or, when it never shows as many rows as
-// the key has values, once the wait is over), or -1.
+// Finds the target's row (-1: none) once the list shows the key, or, when it never shows as
+// many rows as the key has values, once the wait is over; the error when the list stops
+// answering.
 DWORD FindRow(HWND list, const ValueListTarget& target, LPARAM find, LRESULT& row) {
     const DWORD start = GetTickCount();
     for (;;) {
@@ -64,8 +65,8 @@ DWORD FindRow(HWND list, const ValueListTarget& target, LPARAM find, LRESULT& ro
             // A named value is looked for after the first row, so that one named like the default
             // value's label is not taken for it.
             row = count > 0 ? 0 : -1;
-            if (!target.name.empty())
-                if (DWORD error = SendToEditor(list, LVM_FINDITEMW, 0, find, &row)) return error;
+            const DWORD error = target.name.empty() ? ERROR_SUCCESS : SendToEditor(list, LVM_FINDITEMW, 0, find, &row);
+            if (error) return error;
             // Not there yet: the list may still show the key selected before, of as many values.
             if (row >= 0 || late) return ERROR_SUCCESS;
         }
