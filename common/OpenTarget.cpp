@@ -1,5 +1,5 @@
 // The two ways the toolbar opens a location text: a file or folder in Explorer, anything else
-// as a key path in the registry editor.
+// as a key path in the registry editor (with the value selected when its last part names one).
 #include "OpenTarget.h"
 
 #include "CommonRes.h"
@@ -16,12 +16,12 @@ bool OpenTarget(const char* text, HWND owner) {
     }
     CRegKeyTool keys;
     keys.SetOwner(owner);
-    if (!keys.IsValidKeyPath(text, true)) {
+    if (!keys.LocationExists(text)) {
         WarnNoTarget(owner);
         return false;
     }
-    // The navigator rewrites the text to the long form itself.
-    keys.OpenInRegEdit(text);
+    // A key, or a value of one; the navigator rewrites the text to the long form itself.
+    keys.OpenLocationInRegEdit(text);
     return true;
 }
 
@@ -41,5 +41,5 @@ void OpenTargetLenient(const char* text, HWND owner) {
     CRegKeyTool keys;
     keys.SetOwner(owner);
     Shortcut shortcut;
-    if (keys.KeyPathToShortcut(text, shortcut)) keys.OpenInRegEdit(shortcut.location.c_str());
+    if (keys.KeyPathToShortcut(text, shortcut)) keys.OpenLocationInRegEdit(shortcut.location.c_str());
 }

@@ -6,6 +6,7 @@
 
 #include "CommonRes.h"
 #include "CommonStrings.h"
+#include "EditorWindows.h"
 #include "KeyPathText.h"
 #include "Mbcs.h"
 #include "ShellTool.h"
@@ -16,6 +17,7 @@ namespace {
 const char kEditorProgram[] = "regedit.exe";
 const char kEditorClass[] = "RegEdit_RegEdit";
 const char kTreeClass[] = "SysTreeView32";
+const char kValueListClass[] = "SysListView32";
 
 // A started editor gets this long to become ready for input. An editor that hangs, or one
 // whose handle does not allow the wait (an elevated editor), must not freeze the caller.
@@ -31,12 +33,9 @@ constexpr DWORD kFocusPauseMs = 300;
 constexpr DWORD kOpenKeyPauseMs = 200;
 // More VK_LEFT than any path is deep: each folds a branch or climbs one level.
 constexpr int kFoldKeystrokes = 50;
-// Every message to the tree waits at most this long and the walk ends at the first message
-// not taken, so an editor that has stopped answering holds the caller for the focus pause and
-// one limit, 5.3 s, and no more; one the system already knows to be hung refuses at once
-// (SMTO_ABORTIFHUNG). It is the time after which the system itself calls a window hung: a
-// healthy tree takes a key at once and lists even a key of thousands of sub-keys well within it.
-constexpr UINT kKeyLimitMs = 5000;
+// Every message to the tree waits at most a few seconds (SendToEditor) and the walk ends at the
+// first message not taken, so an editor that has stopped answering holds the caller for the
+// focus pause and one limit, 5.3 s, and no more.
 
 HKEY RootHandle(int row) {
     // Predefined roots are sign-extended 32-bit values on 64-bit Windows.
@@ -48,6 +47,22 @@ bool KeyExists(HKEY root, const std::string& subKey) {
     if (RegOpenKeyA(root, subKey.c_str(), &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
+}
+
+// A key given in the long form (as GetFullKeyPath writes it), opened to read its values; null
+// when it cannot be.
+HKEY OpenForValues(const std::string& fullPath) {
+    ParsedKeyPath parsed;
+    HKEY key = nullptr;
+    if (!ParseKeyPathText(fullPath, false, parsed) ||
+        RegOpenKeyExA(RootHandle(parsed.row), parsed.subKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return nullptr;
+    return key;
+}
+
+// The value of that exact name ("" is the default value) is there.
+bool HasValue(HKEY key, const std::string& name) {
+    return RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 // With an owner the box comes to the front: the call may come while another program is.
@@ -77,14 +92,7 @@ HWND WaitForEditorWindow(CUniqueHandle process) {
     }
 }
 
-DWORD SendKey(HWND tree, UINT message, WPARAM code) {
-    DWORD_PTR answer = 0;
-    SetLastError(ERROR_SUCCESS);
-    if (SendMessageTimeoutW(tree, message, code, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kKeyLimitMs, &answer))
-        return ERROR_SUCCESS;
-    const DWORD error = GetLastError();
-    return error != ERROR_SUCCESS ? error : ERROR_TIMEOUT;
-}
+DWORD SendKey(HWND tree, UINT message, WPARAM code) { return SendToEditor(tree, message, code, 0); }
 
 // Fold everything, go to the top item and open it, so the roots are the visible items; then
 // type each key name, a backslash opening the key selected so far (a double-byte character
@@ -166,6 +174,11 @@ bool CRegKeyTool::KeyPathToShortcut(const char* text, Shortcut& shortcut) const 
 }
 
 bool CRegKeyTool::OpenInRegEdit(const char* text) const {
+    HWND editor = nullptr;
+    return WalkToKey(text, editor);
+}
+
+bool CRegKeyTool::WalkToKey(const char* text, HWND& editor) const {
     const bool told = m_failures == EditorFailures::Told;
     if (!text || !*text) return false;
     std::string path;
@@ -173,7 +186,7 @@ bool CRegKeyTool::OpenInRegEdit(const char* text) const {
     // Keys are typed in upper case (ASCII letters only; double-byte characters stay whole).
     mbcs::MakeUpperAscii(path);
 
-    HWND editor = FindWindowA(kEditorClass, nullptr);
+    editor = FindWindowA(kEditorClass, nullptr);
     if (!editor) {
         // A running editor is never started a second time.
         CUniqueHandle process;
@@ -222,4 +235,63 @@ bool CRegKeyTool::OpenInRegEdit(const char* text) const {
         return false;
     }
     return true;
+}
+
+bool CRegKeyTool::OpenValueInRegEdit(const char* keyPath, const std::string& valueName) const {
+    std::string full;
+    if (!keyPath || !*keyPath || !GetFullKeyPath(keyPath, full)) return false;
+    // What the list is to show, read before the walk: how many rows, and whether the value is
+    // there at all (the default value always has its row).
+    ValueListTarget target;
+    bool there = false;
+    if (HKEY key = OpenForValues(full)) {
+        DWORD values = 0;
+        RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                         nullptr);
+        target.rows = 1 + values - (HasValue(key, "") ? 1 : 0);
+        there = valueName.empty() || HasValue(key, valueName);
+        RegCloseKey(key);
+    }
+    // The list is a Unicode window: the name goes in UTF-16, converted with the code page it is written in.
+    if (there && !valueName.empty()) {
+        const int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, valueName.data(),
+                                          static_cast<int>(valueName.size()), nullptr, 0);
+        target.name.resize(static_cast<size_t>(n > 0 ? n : 0));
+        there = n > 0 && MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, valueName.data(),
+                                             static_cast<int>(valueName.size()), &target.name[0], n) == n;
+    }
+    HWND editor = nullptr;
+    if (!WalkToKey(keyPath, editor) || !there) return false;  // a value that is not there: the editor stays at its key
+    HWND list = FindWindowExA(editor, nullptr, kValueListClass, nullptr);
+    return list && SelectInValueList(list, target) == ERROR_SUCCESS;
+}
+
+bool CRegKeyTool::SplitValueLocation(const char* text, std::string& keyPath, std::string& valueName) const {
+    if (!text || !*text || IsValidKeyPath(text, true)) return false;  // a key of that name wins
+    ParsedKeyPath parsed;
+    if (!ParseKeyPathText(text, false, parsed)) return false;
+    // Only the last part can be a value's name, so such a name holds no backslash; an empty last
+    // part is a key path's own trailing backslash, not the default value.
+    const size_t sep = mbcs::FindLastChar(parsed.subKey, '\\');
+    if (sep == mbcs::npos || sep + 1 == parsed.subKey.size()) return false;
+    const std::string name = parsed.subKey.substr(sep + 1), full = FullKeyPathText(parsed);
+    const std::string key = full.substr(0, full.size() - name.size() - 1);
+    HKEY opened = OpenForValues(key);
+    const bool there = opened && HasValue(opened, name);
+    if (opened) RegCloseKey(opened);
+    if (!there) return false;
+    keyPath = key;
+    valueName = name;
+    return true;
+}
+
+bool CRegKeyTool::LocationExists(const char* text) const {
+    std::string key, name;
+    return IsValidKeyPath(text, true) || SplitValueLocation(text, key, name);
+}
+
+bool CRegKeyTool::OpenLocationInRegEdit(const char* text) const {
+    std::string key, name;
+    if (SplitValueLocation(text, key, name)) return OpenValueInRegEdit(key.c_str(), name);
+    return OpenInRegEdit(text);
 }

@@ -51,6 +51,23 @@ public:
     bool GetFullKeyPath(const char* text, std::string& out) const;
     bool KeyPathToShortcut(const char* text, Shortcut& shortcut) const;
     bool OpenInRegEdit(const char* text) const;
+    // Opens the editor at the key keyPath (any form OpenInRegEdit takes) and then selects one of
+    // its values in the editor's value list, as a click on it would: `valueName` is the value's
+    // exact name in the registry, in the ANSI code page, "" for the default value. True once
+    // the value is selected; a value that is not there leaves the editor at its key, and false.
+    bool OpenValueInRegEdit(const char* keyPath, const std::string& valueName) const;
+
+    // A location (typed, stored or pasted, read by the rules of RootNamePlace::AfterBlanks) may
+    // name a value instead of a key: its last part the name of a value of the existing key
+    // before it, the location itself no existing key (a key of that name wins). So such a name
+    // holds no backslash, and the default value cannot be named. On success, the key's long
+    // form and the value's name.
+    bool SplitValueLocation(const char* text, std::string& keyPath, std::string& valueName) const;
+    // An existing key (IsValidKeyPath with the existence test), or a location naming a value.
+    bool LocationExists(const char* text) const;
+    // A location naming a value opens with it selected; anything else goes to OpenInRegEdit.
+    bool OpenLocationInRegEdit(const char* text) const;
+
     // The strip's manager alone, so defined in quillet/FavoritesImport.cpp: every value of the
     // Favorites key at keyPath whose type shares a bit with typeMask and whose data holds a key
     // path goes to target as one WM_SHORTCUT_ITEM (wParam 0, lParam a Shortcut named after the
@@ -62,6 +79,9 @@ public:
     void SetOwner(HWND owner) { m_owner = owner; }
 
 private:
+    // OpenInRegEdit's walk; `editor` is the editor's main window once one was found or started.
+    bool WalkToKey(const char* text, HWND& editor) const;
+
     RootNamePlace m_rootName;
     EditorFailures m_failures;
     EditorSendFn m_send;

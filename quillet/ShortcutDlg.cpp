@@ -54,8 +54,9 @@ void CShortcutDlg::OnOK() {
         Warn(IDS_LOCATION_EMPTY, IDS_CAPTION_NOTE, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
+    // An existing key, or a value of one named by the last part (its name is then the default name).
     CRegKeyTool regKeyTool;
-    if (!regKeyTool.IsValidKeyPath(location.c_str(), true)) {
+    if (!regKeyTool.LocationExists(location.c_str())) {
         Warn(IDS_LOCATION_INVALID, IDS_CAPTION_ERROR, MB_OK | MB_ICONHAND);
         return;
     }

@@ -62,9 +62,12 @@ bool CShortcutStore::Serialize(std::string& out, bool clearAfterwards) {
     return any;
 }
 
+bool CShortcutStore::IsStorable(const Shortcut& shortcut) const {
+    return shortcut.IsComplete() && LocationExists(shortcut.location.c_str());
+}
+
 int CShortcutStore::Add(const Shortcut& shortcut) {
-    if (!shortcut.IsComplete()) return -1;
-    if (!IsValidKeyPath(shortcut.location.c_str(), true)) return -1;
+    if (!IsStorable(shortcut)) return -1;
     const int32_t id = m_nextId;
     if (!Append(MakeShortcutLine(shortcut.location, shortcut.name), id)) return -1;
     ++m_nextId;
@@ -80,8 +83,7 @@ bool CShortcutStore::Remove(int id) {
 }
 
 bool CShortcutStore::Update(int id, const Shortcut& shortcut) {
-    if (!shortcut.IsComplete()) return false;
-    if (!IsValidKeyPath(shortcut.location.c_str(), true)) return false;
+    if (!IsStorable(shortcut)) return false;
     const int position = IndexOfId(id);
     if (position < 0 || !SetTextAt(position, MakeShortcutLine(shortcut.location, shortcut.name))) return false;
     m_modified = true;
@@ -107,7 +109,7 @@ bool CShortcutStore::SendAll(HWND target) const {
 bool CShortcutStore::Open(int id) const {
     Shortcut shortcut;
     if (!Get(id, shortcut)) return false;
-    return OpenInRegEdit(shortcut.location.c_str());
+    return OpenLocationInRegEdit(shortcut.location.c_str());
 }
 
 bool CShortcutStore::IsValidLine(const char* line) const {

@@ -42,7 +42,8 @@ public:
     // Every line followed by CR LF; then, if asked, the list is emptied. True when non-empty.
     bool Serialize(std::string& out, bool clearAfterwards);
 
-    // Add and Update want both fields and a key that exists in this machine's registry.
+    // Add and Update want both fields and a location that exists in this machine's registry: a key,
+    // or a value of one (CRegKeyTool::SplitValueLocation).
     int Add(const Shortcut& shortcut);  // the new id, or -1
     bool Remove(int id);
     bool Update(int id, const Shortcut& shortcut);
@@ -79,6 +80,7 @@ public:
     ShortcutSave SaveAtClose(HWND owner, const std::string& path);
 
 private:
+    bool IsStorable(const Shortcut& shortcut) const;  // what Add and Update take
     // What tells the file from the one read: whether it is there, its size, its last write.
     struct FileStamp {
         bool exists = false;

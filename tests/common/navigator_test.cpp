@@ -3,6 +3,7 @@
 // failures.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdlib>
 #include <string>
@@ -110,6 +111,54 @@ TEST(Navigator, DrivesTheEditorToTheKey) {
                 if (!right && i + 1 < keys.size()) { EXPECT_LT(gap, 180) << "after keystroke " << i; }
             }
         }
+    }
+}
+
+// After the walk to its key, a value selected in the list as a click would select it: alone,
+// focused, the keyboard in the list; found without regard to letter case. Names of every kind
+// side by side in one key, each call after the one before in one editor (started by the
+// first): double-byte, blanks, a backslash, "=", quotes, the default value's label; the default
+// value itself; one of thousands; the viewer's tool with an export's header. A value that is not
+// there: the editor at its key, nothing selected. (Scrolled into view and the selection mark:
+// Wine's list view does both itself as the row is focused.)
+TEST(Navigator, SelectsTheValueInTheList) {
+    wintest::ScratchKey key(wintest::A("NavValues\\值键")), many("NavValues\\Many");
+    const std::string names[] = {wintest::A("中文 值"), " two  blanks ", "back\\slash", "a=b", "\"q\"",
+                                 wintest::A("(默认)")};
+    ASSERT_TRUE(key.Ok() && many.Ok() && key.SetValue(""));
+    for (int i = 0; i < 3000; ++i) ASSERT_TRUE(many.SetValue("v" + std::to_string(10000 + i)));
+    struct Case {
+        const Tool& tool;
+        std::string keyPath, name, shown;  // shown "": nothing selected
+    };
+    const std::string header = "[" + key.Path() + "]";
+    std::vector<Case> cases = {{kTools[0], key.Path(), "", names[5]},
+                               {kTools[0], key.Path(), "missing", ""},
+                               {kTools[1], header, "A=B", names[3]},
+                               {kTools[1], header, "", names[5]},
+                               {kTools[0], many.Path(), "V12345", "v12345"}};
+    for (const std::string& n : names) {
+        ASSERT_TRUE(key.SetValue(n));
+        cases.push_back({kTools[0], key.Path(), n, n});
+    }
+    standin::Session s("nav_values");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tool.name + U(c.keyPath + " " + c.name));
+        const size_t before = standin::Count(s.Events(), "VALUE");
+        CRegKeyTool tool(c.tool.rootName, c.tool.failures);
+        EXPECT_EQ(tool.OpenValueInRegEdit(c.keyPath.c_str(), c.name), !c.shown.empty());
+        const std::string at = c.keyPath == many.Path() ? many.Path() : key.Path();
+        EXPECT_EQ(U(standin::FinalPath(s.Keys())), U(at));
+        // The list is filled a moment after the walk: what is selected once it shows the key.
+        const std::vector<Event> all = s.WaitListed(at);
+        EXPECT_EQ(standin::Count(all, "VALUE"), before + (c.shown.empty() ? 0 : 1));
+        if (c.shown.empty()) continue;
+        const Event selected = standin::Session::LastValue(all);
+        EXPECT_EQ(U(selected.text), U(c.shown));
+        EXPECT_EQ(selected.code == 0, c.name.empty());
+        HWND list = standin::ValueList(standin::FindEditor());
+        EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED), (LRESULT)selected.code);
+        EXPECT_EQ(standin::KeyboardFocus(list), list);
     }
 }
 

@@ -134,11 +134,8 @@ TEST(ClipboardCommands, AddOffersKeysOpenShowsFilesAndAPathThatLostACharacterIsW
     ASSERT_TRUE(PutClipboardText(std::wstring(folder.begin(), folder.end()) + L"a\uD55Cb.txt"));  // Korean
     wintest::MessageBoxWatcher boxes(IDOK, strip.Pid());
     strip.Press(IDC_MANUAL_OPEN);
-    RECT edit = {};
     ASSERT_TRUE(wintest::WaitUntil([&] { return IsWindowVisible(strip.Item(IDC_PATH_BOX)); }, 5000));
-    GetWindowRect(FindWindowExA(strip.Item(IDC_PATH_BOX), nullptr, "Edit", nullptr), &edit);
-    ASSERT_TRUE(drive::ToFront(strip.Strip()));
-    drive::MouseClick((edit.left + edit.right) / 2, (edit.top + edit.bottom) / 2);
+    ASSERT_TRUE(drive::ClickMiddle(FindWindowExA(strip.Item(IDC_PATH_BOX), nullptr, "Edit", nullptr)));
     drive::Chord({VK_CONTROL}, 'V');
     drive::Key(VK_RETURN);
     ASSERT_TRUE(boxes.WaitSeen(1));

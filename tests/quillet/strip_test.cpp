@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "Driver.h"
+#include "StandIn.h"
 #include "WinTest.h"
 #include "resource.h"
 
@@ -213,4 +214,52 @@ TEST(Strip, DroppedListMenuActsOnItsItemNotTheSelection) {
     EXPECT_TRUE(run.Close());
     EXPECT_EQ(run.ReadIni(), file) << "an emptied list is not written";
     EXPECT_EQ(boxes.Seen().size(), 2u) << "nor is anything said at close";
+}
+
+// A location may name a value of a key: typed into the path box (real keys, in a letter case of
+// their own) it opens with the value selected; a key of that name wins. (Neither key nor value:
+// the strict open flow's test.) Copied after a label, it opens too; added from the clipboard, it
+// becomes a shortcut named after the value, which the picker opens with the value selected.
+TEST(Strip, LocationsNamingAValueOpenWithTheValueSelected) {
+    wintest::ScratchKey key("Strip\\Values"), both("Strip\\Values\\Both");
+    ASSERT_TRUE(key.Ok() && both.Ok() && key.SetValue("Start") && key.SetValue("Both"));
+    standin::Session session("strip_values");
+    StripRun run("strip_values");
+    ASSERT_TRUE(run.Start());
+    size_t values = 0;  // selected in the editor so far
+    // The walk ends on `at` and, once the list shows it, `value` is newly selected ("": none).
+    auto landsOn = [&](const std::string& at, const std::string& value) {
+        EXPECT_EQ(session.WaitAt(at), at);
+        if (!value.empty()) WaitUntil([&] { return standin::Count(session.Events(), "VALUE") > values; }, 10000);
+        const std::vector<standin::Event> all = session.Events();
+        EXPECT_EQ(standin::Count(all, "VALUE"), values += value.empty() ? 0 : 1);
+        if (!value.empty()) { EXPECT_EQ(standin::Session::LastValue(all).text, value); }
+    };
+    run.Press(IDC_MANUAL_OPEN);
+    HWND box = run.Item(IDC_PATH_BOX);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(box); }, 5000));
+    for (const std::string name : {"start", "both"}) {  // typed over the box's text
+        ASSERT_TRUE(drive::ClickMiddle(FindWindowExA(box, nullptr, "Edit", nullptr)));
+        drive::Key(VK_END);
+        drive::Chord({VK_SHIFT}, VK_HOME);
+        drive::Type("hkcu\\software\\qbtests\\strip\\values\\" + name);
+        drive::Key(VK_RETURN);
+        landsOn(name == "both" ? both.Path() : key.Path(), name == "both" ? "" : "Start");
+    }
+
+    ASSERT_TRUE(drive::PutClipboardText(A("值：") + key.Path() + "\\Start"));
+    run.Press(IDC_OPEN_FROM_CLIPBOARD);
+    landsOn(key.Path(), "Start");
+    run.Press(IDC_ADD_FROM_CLIPBOARD);
+    HWND dlg = run.WaitDialog(A("添加快捷方式"));
+    ASSERT_TRUE(dlg && drive::ToFront(dlg));
+    drive::Key(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return run.PickerItems() == std::vector<std::string>{"Start"}; }, 5000));
+    run.Press(IDC_MANUAL_OPEN);  // back to the picker: dropped by a click, its first item opened
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(run.Picker()); }, 5000) && drive::ClickMiddle(run.Picker()));
+    ASSERT_NE(run.WaitWindow("ComboLBox"), nullptr);
+    drive::Key(VK_DOWN);
+    drive::Key(VK_RETURN);
+    landsOn(key.Path(), "Start");
+    EXPECT_TRUE(run.Close());
 }

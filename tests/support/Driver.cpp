@@ -135,6 +135,13 @@ void MouseClick(int x, int y, bool right) {
     SendMouse(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP, x, y);
 }
 
+bool ClickMiddle(HWND window) {
+    RECT rc = {};
+    if (!GetWindowRect(window, &rc) || !ToFront(GetAncestor(window, GA_ROOT))) return false;
+    MouseClick((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    return true;
+}
+
 namespace {
 void SendKey(UINT vk, bool up) {
     INPUT in = {};

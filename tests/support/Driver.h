@@ -37,6 +37,9 @@ void PostKey(HWND hwnd, UINT vk);
 void FillEditor(HWND editor, const std::string& location, const std::string& name);
 void MouseMoveTo(int x, int y);  // real input at a screen point
 void MouseClick(int x, int y, bool right = false);
+// A click in the middle of `window`, its top-level window brought to the front first; false
+// when that does not come.
+bool ClickMiddle(HWND window);
 // Real keys, as a person presses them; they reach the foreground window's focus. Chord:
 // the modifiers (VK_CONTROL, VK_SHIFT, VK_MENU) held down while `vk` is pressed.
 void Key(UINT vk);

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -103,6 +104,13 @@ ScopedEnv::~ScopedEnv() { SetEnvironmentVariableA(m_name.c_str(), m_had ? m_old.
 // --- The editor's windows and processes -------------------------------------------------
 
 HWND FindEditor() { return FindWindowA("RegEdit_RegEdit", nullptr); }
+HWND ValueList(HWND editor) { return FindWindowExA(editor, nullptr, "SysListView32", nullptr); }
+
+HWND KeyboardFocus(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
 
 bool WaitHung(HWND editor) {
     return editor && wintest::WaitUntil(
@@ -156,6 +164,25 @@ std::string Session::WaitAt(const std::string& want, DWORD ms) const {
     std::string path;
     wintest::WaitUntil([&] { return (path = FinalPath(Keys())) == want; }, ms);
     return path;
+}
+
+std::vector<Event> Session::WaitListed(const std::string& key, DWORD ms) const {
+    std::vector<Event> all;
+    const bool listed = wintest::WaitUntil(
+        [&] {
+            all = Events();
+            const std::vector<Event> keys = Keystrokes(all);
+            return std::any_of(all.begin(), all.end(), [&](const Event& e) {
+                return e.kind == "LIST" && e.text == key && !keys.empty() && e.ms > keys.back().ms;
+            });
+        },
+        ms);
+    return listed ? all : std::vector<Event>();
+}
+
+Event Session::LastValue(const std::vector<Event>& events) {
+    const auto last = std::find_if(events.rbegin(), events.rend(), [](const Event& e) { return e.kind == "VALUE"; });
+    return last == events.rend() ? Event() : *last;
 }
 
 std::vector<Event> Session::Events() const {

@@ -11,10 +11,14 @@
 //         KEYDOWN  the key tree received WM_KEYDOWN: code = the virtual-key code
 //         CHAR     the key tree received WM_CHAR: code = the UTF-16 character (a double-byte
 //                  character sent as two ANSI bytes arrives as one)
+//         LIST     the value list was filled: code = its rows
+//         VALUE    a row of the value list became selected: code = its index (0: the default
+//                  value's row)
 //   code  hexadecimal, no prefix
 //   text  for KEYDOWN and CHAR the path selected after the message was handled, in ANSI
 //         bytes, without the computer item ("HKEY_CURRENT_USER\Software"; empty when the
-//         computer item itself is selected)
+//         computer item itself is selected); for LIST the key whose values it shows; for
+//         VALUE the row's label, the value's name ("(默认)" for the default value)
 //
 // The editor's other options are environment variables, set in this process so that an
 // editor started from it inherits them: QB_STANDIN_NO_TREE=1 (no key tree),
@@ -30,7 +34,7 @@ namespace standin {
 
 struct Event {
     double ms = 0;
-    std::string kind;  // "START", "KEYDOWN", "CHAR"
+    std::string kind;  // "START", "KEYDOWN", "CHAR", "LIST", "VALUE"
     unsigned code = 0;
     std::string text;
 };
@@ -67,7 +71,10 @@ private:
     bool m_had = false;
 };
 
-HWND FindEditor();           // a top-level "RegEdit_RegEdit" window, or null
+HWND FindEditor();            // a top-level "RegEdit_RegEdit" window, or null
+HWND ValueList(HWND editor);  // its value list ("SysListView32"), or null
+// The window that holds the keyboard focus in the thread of `window`, or null.
+HWND KeyboardFocus(HWND window);
 bool WaitHung(HWND editor);  // until the editor no longer answers (bounded)
 int CountEditorProcesses();  // running processes named regedit.exe
 
@@ -84,6 +91,11 @@ public:
     std::vector<Event> Keys() const { return Keystrokes(Events()); }
     // The path the editor ends on once it is `want`, or when ms have passed.
     std::string WaitAt(const std::string& want, DWORD ms = 30000) const;
+    // Once the value list shows `key`, filled after the last keystroke (it is filled a moment
+    // after the tree's selection rests): the events so far. Empty when it does not in time.
+    std::vector<Event> WaitListed(const std::string& key, DWORD ms = 10000) const;
+    // The last VALUE event, or none (kind empty).
+    static Event LastValue(const std::vector<Event>& events);
 
     // Starts "regedit.exe" the way the shell would and waits for its window (bounded).
     HWND Start(int showCmd = SW_SHOWNORMAL);

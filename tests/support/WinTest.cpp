@@ -241,6 +241,11 @@ ScratchKey::ScratchKey(const std::string& relative) {
 
 ScratchKey::~ScratchKey() { RegDeleteTreeA(HKEY_CURRENT_USER, m_sub.c_str()); }
 
+bool ScratchKey::SetValue(const std::string& name, const std::string& data) const {
+    return RegSetKeyValueA(HKEY_CURRENT_USER, m_sub.c_str(), name.c_str(), REG_SZ, data.c_str(),
+                           static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
+}
+
 // --- Screenshots -----------------------------------------------------------------------
 
 std::vector<DWORD> ScreenPixels(const RECT& rc) {

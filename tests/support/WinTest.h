@@ -107,6 +107,8 @@ public:
 
     const std::string& Path() const { return m_path; }  // "HKEY_CURRENT_USER\Software\QbTests\..."
     bool Ok() const { return m_ok; }
+    // Sets a string value of the key ("" the default value); false when it cannot.
+    bool SetValue(const std::string& name, const std::string& data = "x") const;
 
 private:
     std::string m_sub;
