@@ -45,6 +45,7 @@ public:
     void Forget() { m_shown = false; }
     const std::u16string& Result() const { return m_result; }
     bool SharesNoKey() const { return m_sharesNoKey; }
+    bool FromCutExport() const { return m_fromCutExport; }
 
 private:
     void OnJobDone(std::unique_ptr<CWorkerJob> job) override;
@@ -58,5 +59,6 @@ private:
     std::u16string m_result;
     std::wstring m_older, m_newer;
     bool m_sharesNoKey = false;
+    bool m_fromCutExport = false;
     CWorker m_worker;
 };

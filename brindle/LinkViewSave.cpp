@@ -64,10 +64,13 @@ void CLinkView::OnFileSaveAs() {
     if (dlg.DoModal() != IDOK) return;
     const std::string path = dlg.GetPathName();
     if (path.empty()) return;
-    // Importing a comparison of exports that share no key deletes every key of the older one.
-    if (comparison && m_compare.SharesNoKey() &&
-        AfxMessageBox(AfxLoadString(IDS_SAVE_ASK_NO_SHARED_KEY), MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return;
+    // A comparison with an export cut short shows what the cut took away as changes, which
+    // importing it makes; one of exports that share no key deletes every key of the older one.
+    // Each is asked about first.
+    const bool ask[] = {comparison && m_compare.FromCutExport(), comparison && m_compare.SharesNoKey()};
+    const UINT questions[] = {IDS_SAVE_ASK_CUT, IDS_SAVE_ASK_NO_SHARED_KEY};
+    for (int i = 0; i < 2; ++i)
+        if (ask[i] && AfxMessageBox(AfxLoadString(questions[i]), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
 
     bool saved;
     if (comparison) {
