@@ -160,6 +160,16 @@ void CCompareController::Start(std::unique_ptr<CExportSource> older, std::unique
     job->notes.counts = Wide(AfxLoadString(IDS_COMPARE_NOTE_COUNTS));
     job->notes.same = Wide(AfxLoadString(IDS_COMPARE_NOTE_SAME));
     job->notes.noSharedKey = Wide(AfxLoadString(IDS_COMPARE_NOTE_NO_SHARED_KEY));
+    job->notes.olderCut = Wide(AfxLoadString(IDS_COMPARE_NOTE_OLDER_CUT));
+    job->notes.newerCut = Wide(AfxLoadString(IDS_COMPARE_NOTE_NEWER_CUT));
+    job->notes.oddByte = Wide(AfxLoadString(IDS_COMPARE_CUT_ODD_BYTE));
+    job->notes.zeroCharacter = Wide(AfxLoadString(IDS_COMPARE_CUT_ZERO));
+    job->notes.lastLineCut = Wide(AfxLoadString(IDS_COMPARE_CUT_LAST_LINE));
+    job->notes.text = Wide(AfxLoadString(IDS_COMPARE_NOTE_TEXT));
+    job->notes.was = Wide(AfxLoadString(IDS_COMPARE_NOTE_WAS));
+    job->notes.moreChars = Wide(AfxLoadString(IDS_COMPARE_NOTE_MORE_CHARS));
+    job->notes.moreBytes = Wide(AfxLoadString(IDS_COMPARE_NOTE_MORE_BYTES));
+    job->notes.branch = Wide(AfxLoadString(IDS_COMPARE_NOTE_BRANCH));
     m_worker.Start(std::move(job));
 }
 
@@ -175,6 +185,7 @@ void CCompareController::OnJobDone(std::unique_ptr<CWorkerJob> ended) {
         const CompareError error = job->engine.Error();
         if (error == COMPARE_CANCELLED) return;
         const UINT message = error == COMPARE_NOT_AN_EXPORT ? IDS_COMPARE_NOT_AN_EXPORT
+                             : error == COMPARE_EMPTY_FILE  ? IDS_COMPARE_EMPTY_FILE
                              : error == COMPARE_NO_MEMORY   ? IDS_COMPARE_NO_MEMORY
                                                             : IDS_COMPARE_READ_FAILED;
         AfxReportFileError(message, Ansi(job->engine.ErrorInNewer() ? job->newerPath : job->olderPath), 0);
@@ -185,6 +196,7 @@ void CCompareController::OnJobDone(std::unique_ptr<CWorkerJob> ended) {
     shown.older = job->olderPath;
     shown.newer = job->newerPath;
     shown.sharesNoKey = job->engine.SharesNoKey();
+    shown.fromCutExport = job->engine.FromCutExport();
     m_host.ShowComparison(std::move(shown));
 }
 

@@ -377,9 +377,8 @@ void CLinkView::OnFileSaveAs() {
     if (dlg.DoModal() != IDOK) return;
     const std::string path = dlg.GetPathName();
     if (path.empty()) return;
-    if (m_shown.AsksBeforeSaving() &&
-        AfxMessageBox(AfxLoadString(IDS_SAVE_ASK_NO_SHARED_KEY), MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return;
+    for (const unsigned question : m_shown.SaveQuestions())
+        if (AfxMessageBox(AfxLoadString(question), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     if (!m_shown.SaveTo(path, m_doc)) AfxReportFileError(IDS_SAVE_FAILED, path, ::GetLastError());
 }
 

@@ -10,6 +10,7 @@
 #include "LinkDoc.h"
 #include "ShellTool.h"
 #include "WinHandle.h"
+#include "resource.h"
 
 namespace {
 
@@ -78,6 +79,14 @@ std::string CShownText::SaveExtension() const {
     return dot == std::string::npos || m_file[dot] != '.' ? std::string() : m_file.substr(dot + 1);
 }
 
+std::vector<unsigned> CShownText::SaveQuestions() const {
+    std::vector<unsigned> questions;
+    if (m_kind != Kind::Comparison) return questions;
+    if (m_comparison.fromCutExport) questions.push_back(IDS_SAVE_ASK_CUT);
+    if (m_comparison.sharesNoKey) questions.push_back(IDS_SAVE_ASK_NO_SHARED_KEY);
+    return questions;
+}
+
 bool CShownText::SaveTo(const std::string& path, const CLinkDoc& doc) const {
     if (m_kind == Kind::Nothing) return false;
     if (m_kind == Kind::Comparison) {
@@ -90,5 +99,6 @@ bool CShownText::SaveTo(const std::string& path, const CLinkDoc& doc) const {
     if (m_kind == Kind::File)
         return CShellTool::SaveFileWith(path.c_str(), [&](HANDLE file) { return CopyFileInto(file, m_file); });
     const std::string_view text = doc.Text();
-    return CShellTool::SaveFileWith(path.c_str(), [&](HANDLE file) { return WriteBytes(file, text.data(), text.size()); });
+    return CShellTool::SaveFileWith(path.c_str(),
+                                    [&](HANDLE file) { return WriteBytes(file, text.data(), text.size()); });
 }

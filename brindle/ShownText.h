@@ -4,15 +4,18 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class CLinkDoc;
 
 // A comparison shown: its text as the comparison made it (UTF-16, every character the code
-// page lacks kept), the two exports it compared, and whether they share no key.
+// page lacks kept), the two exports it compared, whether they share no key, and whether one
+// of them was cut short.
 struct ShownComparison {
     std::u16string text;
     std::wstring older, newer;  // whole paths
     bool sharesNoKey = false;
+    bool fromCutExport = false;
 };
 
 class CShownText {
@@ -31,9 +34,11 @@ public:
     // The extension Save As proposes, without its dot: a comparison's .reg, a paste's .txt, a
     // file's own (none for none).
     std::string SaveExtension() const;
-    // Importing a comparison of exports that share no key deletes every key of the older one:
-    // such a save is asked about first.
-    bool AsksBeforeSaving() const { return m_kind == Kind::Comparison && m_comparison.sharesNoKey; }
+    // Saves that are asked about first (the string-table ids of their questions, in the order
+    // asked; none for none): a comparison with an export cut short shows what the cut took away
+    // as changes, which importing it makes; one of exports that share no key deletes every key
+    // of the older one.
+    std::vector<unsigned> SaveQuestions() const;
     // Writes it to `path`: a comparison as the registry editor writes an export (UTF-16 with its
     // byte-order mark, CR LF) from its own text, so that importing it applies the changes with
     // every character the screen could not show; a file as its bytes are on disk now, copied

@@ -33,6 +33,20 @@
 #define IDS_SAVE_FILTER                152
 #define IDS_SAVE_FAILED                153
 #define IDS_SAVE_ASK_NO_SHARED_KEY     154
+#define IDS_COMPARE_EMPTY_FILE         155
+#define IDS_SAVE_ASK_CUT               156  // an export is cut short or broken
+// Comment lines of a comparison (CompareNotes): an export cut short or broken (%1 how, one of
+// the three after), and under value lines and `[-KEY]` (%1 data, a count; the branch's %2 values).
+#define IDS_COMPARE_NOTE_OLDER_CUT  157
+#define IDS_COMPARE_NOTE_NEWER_CUT  158
+#define IDS_COMPARE_CUT_ODD_BYTE    159
+#define IDS_COMPARE_CUT_ZERO        160
+#define IDS_COMPARE_CUT_LAST_LINE   161
+#define IDS_COMPARE_NOTE_TEXT       162
+#define IDS_COMPARE_NOTE_WAS        163
+#define IDS_COMPARE_NOTE_MORE_CHARS 164
+#define IDS_COMPARE_NOTE_MORE_BYTES 165
+#define IDS_COMPARE_NOTE_BRANCH     166
 
 // Commands of the menu IDR_MAINFRAME that the view handles.
 #define ID_FILE_OPENTEXT      32771

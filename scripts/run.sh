@@ -125,7 +125,7 @@ else
   echo "exporting HKEY_CURRENT_USER\\Software twice, a few changes apart, with Wine's own regedit..."
   regedit() { WINEDLLOVERRIDES="mscoree,mshtml=;regedit.exe=b" wenv wine regedit "$@"; }
   reg_file() { { printf '\xff\xfe'; printf 'Windows Registry Editor Version 5.00\r\n\r\n%s' "$1" | iconv -t UTF-16LE; } >"$WINEPREFIX/drive_c/changes.reg"; }
-  reg_file $'[-HKEY_CURRENT_USER\\Software\\示例程序]\r\n[HKEY_CURRENT_USER\\Software\\示例程序\\旧设置]\r\n"版本"="1.0"\r\n"临时"=dword:00000001\r\n'
+  reg_file $'[-HKEY_CURRENT_USER\\Software\\示例程序]\r\n[HKEY_CURRENT_USER\\Software\\示例程序\\旧设置]\r\n"版本"="1.0"\r\n"临时"=dword:00000001\r\n[HKEY_CURRENT_USER\\Software\\Wine]\r\n"示例"=dword:00000001\r\n'
   regedit /s 'C:\changes.reg'
   regedit /e 'C:\before.reg' 'HKEY_CURRENT_USER\Software'
   reg_file $'[-HKEY_CURRENT_USER\\Software\\示例程序\\旧设置]\r\n[HKEY_CURRENT_USER\\Software\\示例程序\\新设置]\r\n"版本"="2.0"\r\n"路径"=hex(2):43,00,3a,00,5c,00,44,00,65,00,6d,00,6f,00,00,00\r\n[HKEY_CURRENT_USER\\Software\\Wine]\r\n"示例"=dword:00000002\r\n'

@@ -72,7 +72,13 @@ int Compare(const char* older, const char* newer, const char* out) {
     CExportCompare compare(DecodeAnsi, nullptr);
     std::u16string result;
     const auto start = std::chrono::steady_clock::now();
-    const bool ok = compare.Run(a, b, {u"older", u"newer", u"%1 %2 %3 %4 %5 %6", u"same", u"apart"}, result);
+    // Notes of the viewer's lengths, so that the comment lines cost what they cost there.
+    const CompareNotes notes{u"older: name",   u"newer: name",      u"keys: +%1 -%2 ~%3; values: +%4 -%5 ~%6",
+                             u"same",          u"no key shared",    u"older cut: %1",
+                             u"newer cut: %1", u"odd byte",         u"zero",
+                             u"last line",     u"text: %1",         u"was: %1",
+                             u" (%1 more)",    u" (%1 more bytes)", u"branch: %1 keys, %2 values"};
+    const bool ok = compare.Run(a, b, notes, result);
     const double ms = Since(start);
     const CompareCounts& c = compare.Counts();
     std::printf("ok=%d\nerror=%d\ncompare_ms=%.1f\npeak_bytes=%ld\nresult_units=%zu\n", ok, compare.Error(), ms,

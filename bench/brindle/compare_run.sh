@@ -8,8 +8,11 @@
 #     in the page cache for both);
 #   - its peak memory beside the two files' size together;
 #   - the result's size and the counts it names.
+# Then the same at 512 MB for a newer in which about 100,000 hex(2) values changed (row
+# "512 h2"): each change is written with its text and its older data in comment lines.
 #
 #   bench/brindle/compare_run.sh HOSTBUILD [sizes in MB, default "64 512"] [changes, default 300]
+#                                [hex(2) changes at 512 MB, default 100000; 0 for none]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/disk.sh"
@@ -17,6 +20,7 @@ src=$(cd "$here/../.." && pwd)
 host=$(mkdir -p "$1" && cd "$1" && pwd)
 sizes=${2:-"64 512"}
 changes=${3:-300}
+hex2=${4:-100000}
 
 native="$host/bench-native"
 CXX=clang++ CC=clang cmake -S "$src" -B "$native" -DCMAKE_BUILD_TYPE=Release -DQB_INSTRUMENT=OFF >/dev/null
@@ -27,19 +31,18 @@ data="$host/bench-data"
 mkdir -p "$data"
 need_mb=0
 for mb in $sizes; do need_mb=$((need_mb + 2 * mb + 16)); done
+[ "$hex2" = 0 ] || need_mb=$((need_mb + 512 + 16))
 need_disk "$data" "$need_mb"
 
 value() { sed -n "s/^$1=//p" "$2"; }
 
 printf '%-8s %9s %10s %11s %7s %9s %10s %7s %9s  %s\n' MB "lines" "split ms" "compare ms" ratio "peak MB" "files MB" "x files" "result KB" counts
-for mb in $sizes; do
-  # The older is the viewer benchmark's export of that size (same seed), if already made.
-  older="$data/export-$mb-utf16.reg" newer="$data/export-$mb-utf16-changed.reg"
-  [ -s "$older" ] || python3 "$here/gen_export.py" --mb "$mb" --encoding utf16 --out "$older"
-  [ -s "$newer" ] || python3 "$here/gen_export.py" --mb "$mb" --encoding utf16 --out "$newer" --changes "$changes"
+# One row: LABEL OLDER NEWER, each measured best of three.
+row() {
+  local label=$1 older=$2 newer=$3
   cat "$older" "$newer" >/dev/null
-  split="$host/bench-report-split-$mb.txt" report="$host/bench-report-compare-$mb.txt"
-  best_split="" best_compare=""
+  local split="$host/bench-report-split-${label// /}.txt" report="$host/bench-report-compare-${label// /}.txt"
+  local best_split="" best_compare="" s c
   for _ in 1 2 3; do
     "$exe" split "$newer" >"$split.run"
     "$exe" compare "$older" "$newer" >"$report.run"
@@ -48,14 +51,27 @@ for mb in $sizes; do
     if [ -z "$best_compare" ] || awk -v a="$c" -v b="$best_compare" 'BEGIN { exit !(a < b) }'; then best_compare=$c; mv "$report.run" "$report"; fi
   done
   rm -f "$split.run" "$report.run"
-  [ "$(value ok "$report")" = 1 ] || { echo "$mb MB: the comparison failed (error $(value error "$report"))"; continue; }
-  bytes=$(( $(stat -c %s "$older") + $(stat -c %s "$newer") ))
-  awk -v mb="$mb" -v lines="$(value line_ends "$split")" -v s="$best_split" -v c="$best_compare" \
+  [ "$(value ok "$report")" = 1 ] || { echo "$label MB: the comparison failed (error $(value error "$report"))"; return; }
+  local bytes=$(( $(stat -c %s "$older") + $(stat -c %s "$newer") ))
+  awk -v mb="$label" -v lines="$(value line_ends "$split")" -v s="$best_split" -v c="$best_compare" \
       -v peak="$(value peak_bytes "$report")" -v bytes="$bytes" -v units="$(value result_units "$report")" \
       -v counts="$(value counts "$report")" 'BEGIN {
     printf "%-8s %9d %10.1f %11.1f %7.2f %9.1f %10.1f %7.2f %9.1f  %s\n", mb, lines, s, c, c / s, peak / 1048576,
            bytes / 1048576, peak / bytes, units * 2 / 1024, counts
   }'
+}
+for mb in $sizes; do
+  # The older is the viewer benchmark's export of that size (same seed), if already made.
+  older="$data/export-$mb-utf16.reg" newer="$data/export-$mb-utf16-changed.reg"
+  [ -s "$older" ] || python3 "$here/gen_export.py" --mb "$mb" --encoding utf16 --out "$older"
+  [ -s "$newer" ] || python3 "$here/gen_export.py" --mb "$mb" --encoding utf16 --out "$newer" --changes "$changes"
+  row "$mb" "$older" "$newer"
 done
+if [ "$hex2" != 0 ]; then
+  older="$data/export-512-utf16.reg" newer="$data/export-512-utf16-hex2-$hex2.reg"
+  [ -s "$older" ] || python3 "$here/gen_export.py" --mb 512 --encoding utf16 --out "$older"
+  [ -s "$newer" ] || python3 "$here/gen_export.py" --mb 512 --encoding utf16 --out "$newer" --changes "$hex2" --hex2
+  row "512 h2" "$older" "$newer"
+fi
 echo "goals at 512 MB: peak at most the two files' size (x files <= 1); the comparison on screen within"
 echo "2x (stretch 1.2x) the time the viewer takes to show the newer export alone (viewer bench: load+paint)."

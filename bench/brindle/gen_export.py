@@ -10,7 +10,8 @@ with its byte-order mark (what the registry editor writes) or ANSI code page 936
 
 With --changes N, the same export (same seed) with N changes scattered over it, each in one
 key: a value's data changed, a value deleted or added, the key's line and values left out,
-or a new key after it; for the comparison's benchmark.
+or a new key after it; for the comparison's benchmark. With --hex2 as well, every change is the
+data of a hex(2) value made a different path, as when a setup rewrites PATH-like values.
 """
 import argparse
 import random
@@ -31,8 +32,11 @@ def guid(rng):
 
 def hex_value(rng, name, kind, count):
     """A hex value wrapped as the editor wraps it: about 80 columns, backslash, two blanks."""
-    head = '"%s"=%s:' % (name, kind)
-    data = ["%02x" % rng.getrandbits(8) for _ in range(count)]
+    return hex_lines('"%s"=%s:' % (name, kind), ["%02x" % rng.getrandbits(8) for _ in range(count)])
+
+
+def hex_lines(head, data):
+    count = len(data)
     lines, line = [], head
     for i, byte in enumerate(data):
         piece = byte + ("," if i + 1 < count else "")
@@ -86,7 +90,20 @@ def changed(crng, block, path, number):
     return [block[0]] + [line for entry in entries for line in entry] + [""]
 
 
-def generate(size_chars, rng, changes, crng):
+def changed_hex2(block, number):
+    """The key block with the data of its first hex(2) value changed to a path; None if it has none."""
+    for at, line in enumerate(block):
+        if '"=hex(2):' in line:
+            end = at + 1
+            while end < len(block) and block[end].startswith("  "):
+                end += 1
+            text = "%%SystemRoot%%\\system32;C:\\Program Files\\Changed %d\\bin" % number
+            data = ["%02x" % b for b in (text + "\0").encode("utf-16-le")]
+            return block[:at] + hex_lines(line.split("=")[0] + "=hex(2):", data) + block[end:]
+    return None
+
+
+def generate(size_chars, rng, changes, crng, hex2=False):
     """Yields text pieces until about size_chars characters have been produced."""
     yield "Windows Registry Editor Version 5.00\r\n\r\n"
     produced, next_long = 0, 100000
@@ -109,7 +126,13 @@ def generate(size_chars, rng, changes, crng):
             next_long += LONG_EVERY
         text = "\r\n".join(block) + "\r\n"
         produced += len(text)  # as without changes, so that both exports end with the same key
-        if every and produced >= next_change:
+        if every and produced >= next_change and hex2:
+            block = changed_hex2(block, made + 1)
+            if block is not None:  # else the next block with a hex(2) value takes the change
+                made += 1
+                next_change += every
+                text = "\r\n".join(block) + "\r\n"
+        elif every and produced >= next_change:
             made += 1
             next_change += every
             block = changed(crng, block, "\\".join(stack), made)
@@ -124,6 +147,7 @@ def main():
     ap.add_argument("--out", required=True)
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--changes", type=int, default=0, help="scattered changes against the export without them")
+    ap.add_argument("--hex2", action="store_true", help="each change the data of a hex(2) value")
     args = ap.parse_args()
     rng = random.Random(args.seed)
     target = int(args.mb * 1024 * 1024)
@@ -136,7 +160,8 @@ def main():
             written = 2
         batch = []
         batch_len = 0
-        for piece in generate((target - written) // per_char, rng, args.changes, random.Random(args.seed + 1)):
+        for piece in generate((target - written) // per_char, rng, args.changes, random.Random(args.seed + 1),
+                              args.hex2):
             batch.append(piece)
             batch_len += len(piece)
             if batch_len > 1 << 20:

@@ -111,6 +111,7 @@ void CExportCompare::IndexSide(Side& side) {
         if (!side.reader.Open(kPiece))
             side.error = side.reader.Stopped()      ? COMPARE_CANCELLED
                          : side.reader.ReadFailed() ? COMPARE_READ_FAILED
+                         : side.reader.Empty()      ? COMPARE_EMPTY_FILE
                                                     : COMPARE_NOT_AN_EXPORT;
         else if (!side.index.Build(side.reader, side.size, m_decode, m_context))
             side.error = side.reader.Stopped() ? COMPARE_CANCELLED : COMPARE_READ_FAILED;
@@ -134,7 +135,8 @@ bool CExportCompare::Run(CExportLines& older, CExportLines& newer, const Compare
     m_total = older.Size() + newer.Size();
     m_counts = CompareCounts();
     m_error = COMPARE_OK;
-    m_errorInNewer = m_sharesNoKey = false;
+    m_errorInNewer = m_sharesNoKey = m_fromCutExport = false;
+    m_notes = &notes;
     bool done = false;
     try {
         m_older = std::make_unique<Side>(older);
@@ -145,6 +147,8 @@ bool CExportCompare::Run(CExportLines& older, CExportLines& newer, const Compare
     }
     m_older.reset();  // the indexes go as soon as the result is there
     m_newer.reset();
+    std::vector<Branch>().swap(m_branches);
+    m_notes = nullptr;
     return done;
 }
 
@@ -209,6 +213,7 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
         }
         removed.emplace_back(after, key);
     }
+    if (!SizeBranches(removed)) return false;
     std::stable_sort(removed.begin(), removed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
 
     // Progress goes on with the walk through the newer's keys, by where they stand in it.
@@ -227,11 +232,59 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
 
     std::vector<std::u16string> head = {notes.olderFile, notes.newerFile,
                                         CExportWriter::FillIn(notes.counts, m_counts)};
+    for (const auto& [side, note] :
+         {std::make_pair(m_older.get(), &notes.olderCut), std::make_pair(m_newer.get(), &notes.newerCut)}) {
+        const std::u16string* how = HowCut(notes, *side);
+        if (how) head.push_back(CExportWriter::Fill(*note, {*how}));
+        m_fromCutExport = m_fromCutExport || how;
+    }
     if (body.empty()) head.push_back(notes.same);
     if (m_sharesNoKey) head.push_back(notes.noSharedKey);
     body.insert(0, CExportWriter::Head(head));
     result.swap(body);
     return true;
+}
+
+// A deleted branch counts every key and value in it, as the swapped comparison counts every
+// key it adds and every value of those. The older's keys the newer lacks come in key order,
+// parents before their children: walked backwards, each adds what it holds to its parent's.
+bool CExportCompare::SizeBranches(const std::vector<std::pair<uint32_t, uint32_t>>& removed) {
+    const CExportIndex& older = m_older->index;
+    std::vector<std::pair<uint64_t, uint64_t>> held(removed.size());  // keys, values
+    for (size_t i = removed.size(); i-- > 0;) {
+        const uint32_t key = removed[i].second;
+        const ExportKey& k = older.keys[key];
+        if (k.flags & KEY_LISTED) {
+            uint64_t values = k.values;
+            if (values == kManyValues) {  // too many for the index to count
+                CValues all(false);
+                if (!ReadValues(*m_older, older.ListingsOf(key), all)) return false;
+                values = static_cast<uint64_t>(std::count_if(all.values.begin(), all.values.end(),
+                                                             [](const CValues::Stored& v) { return !v.removed; }));
+            }
+            held[i].first += 1;
+            held[i].second += values;
+        }
+        if (k.flags & KEY_COVERED) {
+            const auto parent = std::lower_bound(removed.begin(), removed.begin() + static_cast<std::ptrdiff_t>(i),
+                                                 k.parent, [](const auto& r, uint32_t p) { return r.second < p; });
+            held[static_cast<size_t>(parent - removed.begin())].first += held[i].first;
+            held[static_cast<size_t>(parent - removed.begin())].second += held[i].second;
+        } else if ((k.flags & (KEY_LISTED | KEY_ROOT)) == KEY_LISTED) {
+            m_branches.push_back({key, held[i].first, held[i].second});
+        }
+    }
+    std::reverse(m_branches.begin(), m_branches.end());
+    return true;
+}
+
+const std::u16string* CExportCompare::HowCut(const CompareNotes& notes, const Side& side) {
+    switch (side.reader.Break()) {
+    case ExportBreak::ZeroCharacter: return &notes.zeroCharacter;
+    case ExportBreak::OddByte: return &notes.oddByte;
+    case ExportBreak::None: break;
+    }
+    return side.index.LastLineCut() ? &notes.lastLineCut : nullptr;
 }
 
 bool CExportCompare::WriteNewer(uint32_t key, std::u16string& out) {
@@ -252,8 +305,11 @@ bool CExportCompare::WriteOlder(uint32_t key, std::u16string& out) {
     if (k.flags & KEY_ROOT) return k.digest == 0 || WriteKey(key, kNoKey, out);
     CValues values(true);
     if (!ReadValues(*m_older, {k.offset}, values)) return false;
-    CExportWriter(out).DeletedKey(values.path);
-    ++m_counts.keysRemoved;
+    const Branch& branch = *std::lower_bound(m_branches.begin(), m_branches.end(), key,
+                                             [](const Branch& b, uint32_t top) { return b.key < top; });
+    CExportWriter(out, *m_notes).DeletedKey(values.path, branch.keys, branch.values);
+    m_counts.keysRemoved += branch.keys;
+    m_counts.valuesRemoved += branch.values;
     return true;
 }
 
@@ -305,7 +361,7 @@ bool CExportCompare::WriteKey(uint32_t olderKey, uint32_t newerKey, std::u16stri
         if (!ReadValues(*side, *listings, *values)) return false;
     }
     const bool added = olderKey == kNoKey && !(m_newer->index.keys[newerKey].flags & KEY_ROOT);
-    CExportWriter writer(out);
+    CExportWriter writer(out, *m_notes);
     writer.BeginKey(after.path.empty() ? before.path : after.path);
     CompareCounts counts;
     for (size_t i = 0; i < after.values.size(); ++i) {
@@ -314,12 +370,14 @@ bool CExportCompare::WriteKey(uint32_t olderKey, uint32_t newerKey, std::u16stri
         const CValues::Stored* old = before.Find(after.names[i]);
         ++(old ? counts.valuesChanged : counts.valuesAdded);
         writer.Value(v.rawName, v.form, v.type, v.data, v.text);
+        if (old) writer.OlderValue(old->form, old->type, old->data, old->text);
     }
     for (size_t i = 0; i < before.values.size(); ++i) {
         const CValues::Stored& v = before.values[i];
         if (v.removed || !wanted(v) || after.Find(before.names[i])) continue;
         ++counts.valuesRemoved;
         writer.RemovedValue(v.rawName);
+        writer.OlderValue(v.form, v.type, v.data, v.text);
     }
     if (!writer.EndKey(added)) return true;
     ++(added ? m_counts.keysAdded : m_counts.keysChanged);

@@ -5,14 +5,19 @@
 //
 // The result (UTF-16, CR LF, without the byte-order mark that saving puts first):
 //   Windows Registry Editor Version 5.00, a blank line, then `; ` comment lines (the caller's
-//   texts: the two files, the counts, and whether nothing changed or no key is shared), a
-//   blank line, then one block per key that changed, each ended by a blank line:
+//   texts: the two files, the counts, whether nothing changed or no key is shared, and which
+//   export is cut short or broken, and how), a blank line, then one block per key that
+//   changed, each ended by a blank line:
 //   - `[-KEY]` for a key only the older has: once per deleted branch, at its topmost key that
-//     the older lists (a key only named by a key below it is never deleted, and a root never);
+//     the older lists (a key only named by a key below it is never deleted, and a root never),
+//     with a comment line of how many keys and values the branch holds;
 //   - `[KEY]` and all its values for a key only the newer lists;
 //   - `[KEY]` for a key in both whose values differ: the values added or changed, as the newer
 //     wrote them (hex data wrapped as the editor wraps it), and `"name"=-` (`@=-`) for each
-//     value removed.
+//     value removed; under each changed or removed value a comment line with its older data.
+//   Under every hex(1), hex(2) and hex(7) line a comment line gives its text (ExportWriter.h).
+//   The counts are of keys and values: those of a deleted branch each, those of an added key
+//   each, so that the counts of a result and of its swap mirror each other.
 //   Blocks follow the newer export's order; a deleted key stands after the nearest key before
 //   it in the older export that the newer has too, so that related keys stay together.
 //   Importing the older export and then the result leaves what importing the newer leaves.
@@ -38,8 +43,8 @@
 
 #include "ExportReader.h"
 
-// The comment lines at the head of the result, from the caller's string resources. Each goes
-// after "; ", one comment line per line of it; an empty one is left out.
+// The comment lines of the result, from the caller's string resources. Each goes after "; ",
+// one comment line per line of it; an empty one is left out.
 struct CompareNotes {
     std::u16string olderFile;  // names the older export
     std::u16string newerFile;  // names the newer export
@@ -48,6 +53,18 @@ struct CompareNotes {
     std::u16string counts;
     std::u16string same;         // when the two exports mean the same: the result lists no key
     std::u16string noSharedKey;  // when the older lists keys and the newer lists none of them
+    // When the older or the newer export is cut short or broken: %1 how (one of the three below).
+    std::u16string olderCut, newerCut;
+    std::u16string oddByte;        // a UTF-16 file of an odd number of bytes
+    std::u16string zeroCharacter;  // a zero character with more after it, where reading stopped
+    std::u16string lastLineCut;    // its last line ends inside its syntax (CExportParser::LastLineCut)
+
+    // Below value lines and `[-KEY]` (ExportWriter.h): %1 the data shown.
+    std::u16string text;  // under a hex(1), hex(2) or hex(7) line, its text
+    std::u16string was;   // under a changed or removed value, its older data
+    // After data cut at kShownLength: %1 how many more characters, or bytes of hex data.
+    std::u16string moreChars, moreBytes;
+    std::u16string branch;  // under `[-KEY]`: %1 keys (its own among them) and %2 values in the branch
 };
 
 struct CompareCounts {
@@ -58,6 +75,7 @@ struct CompareCounts {
 enum CompareError {
     COMPARE_OK,
     COMPARE_NOT_AN_EXPORT,  // the file's first line is no export header
+    COMPARE_EMPTY_FILE,     // the file holds nothing (or only its byte-order mark)
     COMPARE_READ_FAILED,
     COMPARE_NO_MEMORY,
     COMPARE_CANCELLED,
@@ -90,14 +108,25 @@ public:
     // The older lists keys and the newer none of them (an export of one root against one of
     // another): saving the result deletes whole branches, which is worth a question first.
     bool SharesNoKey() const { return m_sharesNoKey; }
+    // An export is cut short or broken (the result's head says which, and how): what it lacks
+    // shows as changes, which is worth a question before saving too.
+    bool FromCutExport() const { return m_fromCutExport; }
 
 private:
     struct Side;
     class CValues;
+    struct Branch {  // a deleted branch, by its top key: how much it holds
+        uint32_t key;
+        uint64_t keys, values;
+    };
 
     bool Compare(const CompareNotes& notes, std::u16string& result);
     void IndexSide(Side& side);
     bool Write(const CompareNotes& notes, std::u16string& result);
+    // Each deleted branch's keys and values, from the older's keys the newer lacks (in key order).
+    bool SizeBranches(const std::vector<std::pair<uint32_t, uint32_t>>& removed);
+    // How the export of that side broke off, in the notes' words; null when it did not.
+    static const std::u16string* HowCut(const CompareNotes& notes, const Side& side);
     bool WriteNewer(uint32_t key, std::u16string& out);
     bool WriteOlder(uint32_t key, std::u16string& out);
     bool WriteKey(uint32_t olderKey, uint32_t newerKey, std::u16string& out);
@@ -118,4 +147,7 @@ private:
     bool m_errorInNewer = false;
     CompareCounts m_counts;
     bool m_sharesNoKey = false;
+    bool m_fromCutExport = false;
+    const CompareNotes* m_notes = nullptr;  // while Run runs
+    std::vector<Branch> m_branches;         // while Run runs: by key
 };

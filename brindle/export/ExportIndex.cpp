@@ -87,6 +87,7 @@ bool CExportIndex::Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decod
     while (reader.Next(text, length, offset)) parser.Line(text, length, offset);
     if (reader.ReadFailed() || reader.Stopped()) return false;
     parser.End();
+    m_lastLineCut = parser.LastLineCut();
     EndSection();
     MergeAndHash();
     DigestListedAgain();
@@ -125,6 +126,7 @@ void CExportIndex::MergeAndHash() {
             into.offset = key.offset;
             into.more = key.more;
             into.digest = key.digest;
+            into.values = key.values;
             continue;
         }
         // Its listings follow those of the first: the oldest of them now comes after the first's last.
@@ -162,7 +164,7 @@ void CExportIndex::DigestListedAgain() {
         const size_t end = section + 1 < m_sections.size() ? m_sections[section + 1].begin : m_values.size();
         for (size_t i = m_sections[section].begin; i < end; ++i)
             records.push_back({key, m_values[i].name, section, m_values[i].value});
-        keys[key].digest = 0;
+        keys[key].digest = keys[key].values = 0;
     }
     std::sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
         return a.key != b.key ? a.key < b.key : a.name != b.name ? a.name < b.name : a.section < b.section;
@@ -171,6 +173,7 @@ void CExportIndex::DigestListedAgain() {
         const Record& r = records[i];
         if (i + 1 < records.size() && records[i + 1].key == r.key && records[i + 1].name == r.name) continue;
         keys[r.key].digest += r.value;
+        if (r.value && keys[r.key].values < kManyValues) ++keys[r.key].values;
         if (m_namedKeys.empty() || m_namedKeys.back().first != r.key)
             m_namedKeys.emplace_back(r.key, static_cast<uint32_t>(m_named.size()));
         m_named.push_back({r.name, r.value, m_sections[r.section].offset});
@@ -300,5 +303,7 @@ void CExportIndex::EndSection() {
     m_values.erase(kept, m_values.end());
     keys[m_current].digest = 0;
     for (auto it = first; it != m_values.end(); ++it) keys[m_current].digest += it->value;
+    const auto held = std::count_if(first, m_values.end(), [](const ValueHash& v) { return v.value != 0; });
+    keys[m_current].values = static_cast<uint16_t>(std::min<std::ptrdiff_t>(held, kManyValues));
     m_current = kNoKey;
 }

@@ -1,7 +1,8 @@
 // What the comparison keeps of one export instead of its text: per key, in the order the
 // export first names it, a hash of its path, a digest of its values and where its key line
-// stands, so that a key whose values changed can be read again; for a key listed more than
-// once, also a hash of each value and the listing its last line stands in. 40 bytes a key and
+// stands, so that a key whose values changed can be read again, and how many values it holds,
+// so that a deleted branch can say how much it held; for a key listed more than once, also a
+// hash of each value and the listing its last line stands in. 40 bytes a key and
 // 12 to 24 more in the table that finds it by its hash (a power of two of 8-byte slots, at most
 // two thirds full), 24 a value of a key listed again, and while the file is read 16 more a
 // value. No windows.h.
@@ -26,6 +27,8 @@
 #include "ExportParser.h"
 
 constexpr uint32_t kNoKey = 0xFFFFFFFFu;
+// ExportKey::values of a key with this many values or more: read it to count them.
+constexpr uint16_t kManyValues = 0xFFFF;
 
 enum : uint8_t {
     KEY_LISTED = 1,   // the export has a line for it, not only for keys below it
@@ -41,6 +44,7 @@ struct ExportKey {
     uint32_t more;     // its last further listing (ListingsOf), kNoKey when listed once
     uint32_t partner;  // the same key in the other export, kNoKey when absent (set by the comparison)
     uint8_t flags;
+    uint16_t values = 0;  // how many it holds, deleted ones left out, up to kManyValues (in the padding)
 };
 
 // A value as the index keeps it: the hashes of its name (letter case folded) and of all it
@@ -66,6 +70,8 @@ public:
     // Asks for the table's memory where Find will look for that hash, so that it is there by then.
     void Prefetch(uint64_t hash) const;
     size_t ListedCount() const { return m_listed; }
+    // The export's last line that is not blank ends inside its syntax (CExportParser::LastLineCut).
+    bool LastLineCut() const { return m_lastLineCut; }
     // Where each of its key lines stands, in the file's order; none for a key never listed.
     std::vector<uint64_t> ListingsOf(uint32_t key) const;
     // A key listed more than once: each of its values once, by its last line, sorted by name.
@@ -105,6 +111,7 @@ private:
     std::vector<NamedValue> m_named;                         // ValuesOf, key by key
     std::vector<std::pair<uint32_t, uint32_t>> m_namedKeys;  // each such key, its first in m_named
     size_t m_listed = 0;
+    bool m_lastLineCut = false;
     // While building: the levels of the last key line, the key whose values come, and every
     // listing with its values.
     std::vector<Level> m_levels;

@@ -48,6 +48,15 @@ bool UnderKnownRoot(std::u16string_view path) {
     return false;
 }
 
+// Whether the data of a value line, of no known kind, is a beginning of a prefix ("", "dwo",
+// "he"): the line ends where its data should start.
+bool EndsInPrefix(const char16_t* p, const char16_t* end) {
+    const std::u16string_view data(p, static_cast<size_t>(end - p));
+    for (std::u16string_view prefix : {u"dword:", u"hex:"})
+        if (data.size() < prefix.size() && prefix.substr(0, data.size()) == data) return true;
+    return false;
+}
+
 void AppendUtf16(std::vector<uint8_t>& out, const char16_t* p, size_t n) {
     const size_t at = out.size();
     out.resize(at + 2 * n);
@@ -111,11 +120,12 @@ void CExportParser::Line(const char16_t* text, size_t length, uint64_t offset) {
     const char16_t* p = SkipBlanks(text, end);
     if (m_wrapped) {
         if (p == end || *p == ';') return;
-        m_wrapped = false;
+        m_wrapped = m_cut = false;
         if (HexValue(*p) >= 0) HexData(p, end);  // else the value is void and this line lost with it
         return;
     }
     if (p == end) return;
+    m_cut = false;
     if (*p == '[') KeyLine(p + 1, end, offset);
     else if (*p == '"') QuotedName(p + 1, end);
     else if (*p == '@') {
@@ -126,14 +136,19 @@ void CExportParser::Line(const char16_t* text, size_t length, uint64_t offset) {
 }
 
 void CExportParser::End() {
-    if (m_wrapped) StoreHex();
+    if (!m_wrapped) return;
+    m_cut = true;  // a `\` whose continuation never came
+    StoreHex();
 }
 
 void CExportParser::KeyLine(const char16_t* p, const char16_t* end, uint64_t offset) {
-    if (p == end || *p == ' ' || *p == '\t') return;
+    if (p < end && (*p == ' ' || *p == '\t')) return;
     size_t close = static_cast<size_t>(end - p);
     while (close > 0 && p[close - 1] != ']') --close;
-    if (close == 0) return;
+    if (close == 0) {
+        m_cut = true;  // no `]`: the line ends inside the key's path
+        return;
+    }
     const std::u16string_view path(p, close - 1);
     m_keyOpen = !(!path.empty() && path[0] == '-') && UnderKnownRoot(path);
     if (m_keyOpen) m_handler.Key(path, offset);
@@ -146,9 +161,10 @@ const char16_t* CExportParser::Unescape(const char16_t* p, const char16_t* end, 
         const char16_t* run = p;
         p = FindEscapeOrQuote(p, end);
         out.append(run, p);
-        if (p == end) return nullptr;
+        if (p == end) return end;
         if (*p == '"') return p;
-        if (++p == end || *p == '0') return nullptr;
+        if (++p == end) return end;
+        if (*p == '0') return nullptr;
         out += *p == 'n' ? u'\n' : *p == 'r' ? u'\r' : *p;
         ++p;
     }
@@ -156,14 +172,20 @@ const char16_t* CExportParser::Unescape(const char16_t* p, const char16_t* end, 
 
 void CExportParser::QuotedName(const char16_t* p, const char16_t* end) {
     const char16_t* close = Unescape(p, end, m_name);
-    if (!close) return;
+    if (!close || close == end) {
+        m_cut = close == end;
+        return;
+    }
     m_rawName.assign(p, close);
     Data(close + 1, end);
 }
 
 void CExportParser::Data(const char16_t* p, const char16_t* end) {
     p = SkipBlanks(p, end);
-    if (p == end || *p != '=') return;
+    if (p == end || *p != '=') {
+        m_cut = p == end;
+        return;
+    }
     p = SkipBlanks(p + 1, end);
     while (end > p && (end[-1] == ' ' || end[-1] == '\t')) --end;
     if (p < end && *p == '-') {
@@ -178,13 +200,20 @@ void CExportParser::Data(const char16_t* p, const char16_t* end) {
         p += 4;
     } else if (StartsWith(p, end, u"hex(")) {
         p += 4;
-        if (p == end || (end - p >= 2 && (p[1] == 'x' || p[1] == 'X'))) return;
+        if (p == end || (end - p >= 2 && (p[1] == 'x' || p[1] == 'X'))) {
+            m_cut = p == end;
+            return;
+        }
         uint64_t type = 0;
         for (; p < end && HexValue(*p) >= 0; ++p) type = std::min<uint64_t>(type * 16 + HexValue(*p), 1ull << 32);
-        if (type > 0xFFFFFFFFu || end - p < 2 || p[0] != ')' || p[1] != ':') return;
+        if (type > 0xFFFFFFFFu || end - p < 2 || p[0] != ')' || p[1] != ':') {
+            m_cut = type <= 0xFFFFFFFFu && (p == end || (end - p == 1 && *p == ')'));  // "hex(2", "hex(2)"
+            return;
+        }
         m_type = static_cast<uint32_t>(type);
         p += 2;
     } else {
+        m_cut = EndsInPrefix(p, end);
         return;
     }
     m_data.clear();
@@ -194,7 +223,10 @@ void CExportParser::Data(const char16_t* p, const char16_t* end) {
 
 void CExportParser::StringData(const char16_t* p, const char16_t* end) {
     const char16_t* close = Unescape(p + 1, end, m_string);
-    if (!close) return;
+    if (!close || close == end) {
+        m_cut = close == end;
+        return;
+    }
     const char16_t* rest = SkipBlanks(close + 1, end);
     if (rest != end && *rest != ';') return;
     m_type = 1;
@@ -211,6 +243,7 @@ void CExportParser::DwordData(const char16_t* p, const char16_t* end) {
     for (; p < end && HexValue(*p) >= 0 && p - digits < 9; ++p)
         value = value * 16 + static_cast<uint32_t>(HexValue(*p));
     const char16_t* rest = SkipBlanks(p, end);
+    m_cut = p == end && p == digits;  // "dword:" and nothing more
     if (p == digits || p - digits > 8 || (rest != end && *rest != ';')) return;
     m_type = 4;
     m_data.clear();
@@ -227,7 +260,10 @@ void CExportParser::HexData(const char16_t* p, const char16_t* end) {
              p += 3)
             m_data[filled++] = static_cast<uint8_t>(high << 4 | low);
         m_data.resize(filled);
-        if (p == end) return StoreHex();
+        if (p == end) {  // after a comma: the value ends here, but a text cut short may too
+            m_cut = true;
+            return StoreHex();
+        }
         p = SkipBlanks(p, end);
         const char16_t* digits = p;
         uint32_t value = 0;

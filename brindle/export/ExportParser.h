@@ -9,6 +9,10 @@
 // after them go nowhere. Hex data wrapped over lines ending in `,\` is joined; a line there that
 // is neither blank, a comment nor more hex voids the value and is lost with it. A void value
 // line is dropped whole.
+//
+// A text cut short shows in its last line that is not blank: a key line without `]`, a quote
+// never closed, a value line ending before its data (at `=`, inside `dword:` or `hex(2)`),
+// hex data ending in a comma, or a `\` whose continuation never comes (LastLineCut).
 #pragma once
 
 #include <cstddef>
@@ -59,6 +63,8 @@ public:
     void Line(const char16_t* text, size_t length, uint64_t offset);
     // The end of the text: hex data wrapped onto a line that never came is stored as read.
     void End();
+    // After End: the text ends inside the syntax of its last line, as a text cut short does.
+    bool LastLineCut() const { return m_cut; }
 
 private:
     void KeyLine(const char16_t* p, const char16_t* end, uint64_t offset);
@@ -69,8 +75,8 @@ private:
     void HexData(const char16_t* p, const char16_t* end);
     void StoreHex();
     void Deliver(ExportDataForm form, std::u16string_view text, bool removed);
-    // Decodes escapes up to the closing quote into `out`; where that quote stands, or null when
-    // the text is void (no closing quote, \0, a backslash at the end).
+    // Decodes escapes up to the closing quote into `out`; where that quote stands. Void texts:
+    // `end` when the text ends first (no closing quote, a backslash at the end), null for \0.
     static const char16_t* Unescape(const char16_t* p, const char16_t* end, std::u16string& out);
 
     Handler& m_handler;
@@ -79,6 +85,7 @@ private:
     void* m_context;
     bool m_keyOpen = false;
     bool m_wrapped = false;  // hex data continues on the next line
+    bool m_cut = false;      // the last line that is not blank ends inside its syntax
     std::u16string m_rawName, m_name, m_string;
     uint32_t m_type = 0;
     std::vector<uint8_t> m_data;

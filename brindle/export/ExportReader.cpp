@@ -76,7 +76,10 @@ bool CExportReader::Open(size_t pieceBytes) {
     const char16_t* line;
     size_t length;
     uint64_t offset;
-    if (!Next(line, length, offset)) return false;
+    if (!Next(line, length, offset)) {
+        m_empty = !m_failed && !m_stopped && m_filled == 0;
+        return false;
+    }
     if (IsHeader(line, length, kHeader5, std::size(kHeader5) - 1)) m_format = ExportFormat::Version5;
     else if (IsHeader(line, length, kHeader4, std::size(kHeader4) - 1)) m_format = ExportFormat::Regedit4;
     else return false;
@@ -139,11 +142,14 @@ bool CExportReader::NextIn(std::vector<Unit>& buffer, const Unit*& text, size_t&
         // A CR at the end of what was read may be the first half of a CR LF.
         const bool more = at == end || (p[at] == 13 && at + 1 == end);
         if (!more || m_eof) {
+            if (at == end && m_filled % sizeof(Unit)) m_break = ExportBreak::OddByte;
             if (at == m_pos && at == end) return false;
             text = p + m_pos;
             length = at - m_pos;
             offset = m_base + m_pos * sizeof(Unit);
             if (at == end || p[at] == 0) m_ended = true;
+            if (at < end && p[at] == 0 && m_base + (at + 1) * sizeof(Unit) < m_source.Size())
+                m_break = ExportBreak::ZeroCharacter;
             else m_pos = at + 1 + (p[at] == 13 && at + 1 < end && p[at + 1] == 10);
             m_scanned = 0;
             return true;

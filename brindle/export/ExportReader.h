@@ -32,6 +32,11 @@ using AnsiDecoder = size_t (*)(const char* src, size_t n, char16_t* dst, void* c
 // byte-order mark alone decides how the text is read.
 enum class ExportFormat { Regedit4, Version5 };
 
+// How the text of an export ended before the end of its file: inside a character (a UTF-16
+// file of an odd number of bytes, as a file cut short is), or at a zero character with more
+// after it (a file filled with zeros past what was written), whose rest is not read.
+enum class ExportBreak { None, OddByte, ZeroCharacter };
+
 // The lines of one export, read through once and then again here and there. Lines are told
 // apart by where they start (a file's offset): the place Next gives is one Seek takes back.
 // Only one thread reads an object at a time.
@@ -61,6 +66,10 @@ public:
 
     virtual bool ReadFailed() const = 0;
     virtual bool Stopped() const = 0;
+    // Once Open has failed: the export held nothing at all (no byte, or only its byte-order mark).
+    virtual bool Empty() const { return false; }
+    // Once Next has returned false at the end of the text: how the text broke off, if it did.
+    virtual ExportBreak Break() const { return ExportBreak::None; }
 };
 
 // The lines of an export file, from the bytes of a source.
@@ -80,6 +89,8 @@ public:
     bool Next(const char16_t*& text, size_t& length, uint64_t& offset) override;
     bool ReadFailed() const override { return m_failed; }
     bool Stopped() const override { return m_stopped; }
+    bool Empty() const override { return m_empty; }
+    ExportBreak Break() const override { return m_break; }
 
 private:
     template <typename Unit>
@@ -106,4 +117,6 @@ private:
     bool m_ended = false;  // a zero character ended the text
     bool m_failed = false;
     bool m_stopped = false;
+    bool m_empty = false;
+    ExportBreak m_break = ExportBreak::None;
 };

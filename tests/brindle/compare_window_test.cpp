@@ -44,8 +44,9 @@ bool SameExports(const std::string& a, const std::string& b) {
 }
 
 // The older registry and the changes that make the newer: strings, dwords, binary, hex(2) and
-// hex(7) (whole UTF-16 characters), the default value, a branch deleted, a key whose name the
-// code page lacks (Thai), a key left as it was.
+// hex(7) (whole UTF-16 characters; a string holding CR LF and a value line with a comment after
+// it, which the comment line under it must not let out), the default value, a branch deleted, a key whose name the code
+// page lacks (Thai), a key left as it was.
 const std::u16string kOlder =
     u"[HKEY_CURRENT_USER\\Software\\QbTests\\Cmp]\r\n@=\"默认\"\r\n\"Changes\"=dword:00000001\r\n"
     u"\"Removed\"=\"gone\"\r\n\"Expand\"=hex(2):25,00,50,00,41,00,54,00,48,00,25,00,00,00\r\n"
@@ -56,7 +57,8 @@ const std::u16string kChanges =
     u"[-HKEY_CURRENT_USER\\Software\\QbTests\\Cmp\\Branch]\r\n\r\n"
     u"[HKEY_CURRENT_USER\\Software\\QbTests\\Cmp]\r\n@=-\r\n\"Changes\"=dword:00000002\r\n\"Removed\"=-\r\n"
     u"\"Expand\"=hex(2):25,00,54,00,45,00,4d,00,50,00,25,00,00,00\r\n"
-    u"\"Multi\"=hex(7):61,00,00,00,63,00,00,00,00,00\r\n\"Added\"=\"新的\"\r\n\r\n"
+    u"\"Multi\"=hex(7):61,00,0d,00,0a,00,22,00,49,00,22,00,3d,00,22,00,31,00,22,00,3b,00,00,00,63,00,00,00,00,00\r\n"
+    u"\"Added\"=\"新的\"\r\n\r\n"
     u"[HKEY_CURRENT_USER\\Software\\QbTests\\Cmp\\New\\\u0e01]\r\n\"thai\"=\"\u0e01\"\r\n\r\n";
 
 // The older and the newer export of kKey, made by Wine's registry editor; the registry left as the older.
@@ -210,21 +212,22 @@ private:
     bool m_passed = false;  // only one thread reads a source at a time
 };
 
-// The menu and swap; one file as both exports (opened twice); a file that is no export, told by
-// name; a save that cannot replace a file another program holds open, told by name (what such a
+// The menu and swap; one file as both exports (opened twice); a file that is no export and an
+// empty one, told by name; a save that cannot replace a file another program holds open, told by name (what such a
 // save leaves: the shell tool's test); Esc and Cancel while the progress window shows, each with
 // a comparison held at a gate so that it still runs (the text shown stays, and what it would
-// have shown when let through never comes); a comparison of exports that share no key saved
-// only after a question; an opened file saved as its own bytes.
+// have shown when let through never comes); a comparison with an export cut short that shares
+// no key saved only after a question about each; an opened file saved as its own bytes.
 TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
     const std::string dir = wintest::ScratchDir("compare_menu"), older = dir + "older.reg", newer = dir + "newer.reg",
                       other = dir + "other.reg", locked = dir + "locked.reg", hklm = dir + "hklm.reg",
-                      deletes = dir + "deletes.reg";
+                      deletes = dir + "deletes.reg", empty = dir + "empty.reg";
     ASSERT_TRUE(
         wintest::WriteFileBytes(older, Utf16File(kHeader + kOlder)) &&
         wintest::WriteFileBytes(newer, Utf16File(kHeader + u"[HKEY_CURRENT_USER\\Software\\QbTests\\Cmp]\r\n")) &&
         wintest::WriteFileBytes(other, "[HKEY_CURRENT_USER\\Software]\r\n") && wintest::WriteFileBytes(locked, "old") &&
-        wintest::WriteFileBytes(hklm, Utf16File(kHeader + u"[HKEY_LOCAL_MACHINE\\Software\\QbTests]\r\n")));
+        wintest::WriteFileBytes(empty, "") &&
+        wintest::WriteFileBytes(hklm, Utf16File(kHeader + u"[HKEY_LOCAL_MACHINE\\Software\\QbTests]\r\n\"v\"=\"cu")));
     const std::u16string branch = u"HKEY_CURRENT_USER\\Software\\QbTests\\Cmp\\Branch";
     const auto steps = [&] {
         CompareByMenu(older, newer);
@@ -240,6 +243,8 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
         CompareByMenu(other, newer);
         EXPECT_NE(drive::AnswerBox("Brindle").find(other), std::string::npos);
         EXPECT_EQ(Settled(), same);
+        CompareByMenu(older, empty);
+        EXPECT_NE(drive::AnswerBox("Brindle").find(A("“") + empty + A("”是空文件")), std::string::npos);
 
         HANDLE held = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         drive::Chord({VK_CONTROL}, 'S');
@@ -284,12 +289,16 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
         holdAndEnd(true);
         holdAndEnd(false);  // and its Cancel button clicked
 
-        CompareByMenu(older, hklm);  // no key shared: saving it would delete all the older's keys
+        CompareByMenu(older, hklm);  // cut, no key shared: saving it would delete all the older's keys
         Settled();
         drive::Chord({VK_CONTROL}, 'S');
         TypeInto(drive::WaitDialog("", 30000), deletes);
+        const HWND cut = drive::WaitDialog("Brindle", 30000);
+        EXPECT_NE(drive::Text(GetDlgItem(cut, 0xFFFF)).find(A("不完整")), std::string::npos) << "asked about the cut";
+        drive::Key('Y');
+        EXPECT_TRUE(drive::WaitGone(cut, 30000));
         const HWND ask = drive::WaitDialog("Brindle", 30000);
-        EXPECT_NE(ask, nullptr) << "asked first";
+        EXPECT_NE(ask, nullptr) << "asked about the keys too";
         drive::Key('N');
         // The box gone and the save's command returned: whatever it would write is written.
         EXPECT_TRUE(drive::WaitGone(ask, 30000) && drive::OnWindowThread(m_frame->m_hWnd));

@@ -2,11 +2,14 @@
 // registry and a newer one made from it by a few changes, each written as an export in one of
 // the many ways import reads alike: UTF-16 or ANSI, any line ends, letter case, value order,
 // hex wrapped anywhere or not, a dword as hex(4), a string as hex(1), a key listed twice, a
-// value named twice, noise lines, empty parents left out. The result, imported over the older
-// by the rules written here, must leave the newer (a key only named in the older by one below
-// it may stay behind, empty), and list no key that did not change; the same with the two
-// swapped. Other bytes are compared as they come, with themselves (no key listed) and with
-// each other (no crash), read in pieces of any size.
+// value named twice, noise lines, empty parents left out; string data holds CR, LF, `[` and
+// `;`, which the comment lines under its values must not let out. The result, imported over the
+// older by the rules written here, must leave the newer (a key only named in the older by one
+// below it may stay behind, empty), list no key that did not change, count what changed and
+// tell no cut export; the same with the two swapped. The newer cut short anywhere is compared
+// too, and told when cut inside a UTF-16 character. Other bytes are compared as they come, with
+// themselves (no key listed) and with each other (every line of the result one that import
+// reads as the writer meant it), read in pieces of any size.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -70,7 +73,7 @@ Registry Named(const Registry& keys) {
 const char16_t* const kRoots[] = {u"HKEY_CURRENT_USER", u"HKEY_LOCAL_MACHINE"};
 const char16_t* const kParts[] = {u"a", u"B", u"ab", u"é", u"乜", u"人x"};
 const char16_t* const kNames[] = {u"", u"x", u"Y", u"q\"", u"b\\s", u"É"};
-const char16_t kChars[] = u"aB\"\\ é乜人";
+const char16_t kChars[] = u"aB\"\\ é乜人\r\n[;";
 
 std::u16string String(FuzzedDataProvider& fdp) {
     std::u16string s;
@@ -124,9 +127,10 @@ std::u16string Flipped(std::u16string s, FuzzedDataProvider& fdp) {
     return s;
 }
 
-std::u16string Quoted(std::u16string_view s) {
+std::u16string Quoted(std::u16string_view s) {  // CR and LF as \r and \n, as Wine's editor writes them
     std::u16string out = u"\"";
-    for (char16_t c : s) out += c == u'\\' || c == u'"' ? std::u16string{u'\\', c} : std::u16string{c};
+    for (char16_t c : s)
+        out += c == u'\r' ? u"\\r" : c == u'\n' ? u"\\n" : std::u16string(c == u'\\' || c == u'"', u'\\') + c;
     return out + u"\"";
 }
 
@@ -212,16 +216,28 @@ Bytes HexBytes(std::u16string_view s) {
 
 std::u16string Unquoted(std::u16string_view s, size_t& at) {  // s[at] is the opening quote
     std::u16string out;
-    for (++at; s[at] != u'"'; ++at) out += s[at] == u'\\' ? s[++at] : s[at];
+    for (++at; s[at] != u'"'; ++at) {
+        const char16_t c = s[at] == u'\\' ? s[++at] : u'\0';
+        out += c == u'n' ? u'\n' : c == u'r' ? u'\r' : c ? c : s[at];
+    }
     ++at;
     return out;
 }
 
+// The lines of a text as import reads them: a CR, a LF or both end one.
+std::vector<std::u16string> Lines(const std::u16string& text) {
+    std::vector<std::u16string> lines;
+    for (size_t at = 0, end; at < text.size(); at = end + (text.compare(end, 2, u"\r\n") ? 1 : 2)) {
+        end = std::min(text.find_first_of(u"\r\n", at), text.size());
+        lines.push_back(text.substr(at, end - at));
+    }
+    return lines;
+}
+
 // Imports `result` over `registry`; returns the folded paths of its key lines.
 std::vector<std::u16string> Import(const std::u16string& result, Registry& registry) {
-    std::vector<std::u16string> lines, listed;
-    for (size_t at = 0, end; (end = result.find(u"\r\n", at)) != result.npos; at = end + 2)
-        lines.push_back(result.substr(at, end - at));
+    const std::vector<std::u16string> lines = Lines(result);
+    std::vector<std::u16string> listed;
     Check(!lines.empty() && lines[0] == u"Windows Registry Editor Version 5.00");
     std::u16string key;
     for (size_t i = 1; i < lines.size(); ++i) {
@@ -240,6 +256,7 @@ std::vector<std::u16string> Import(const std::u16string& result, Registry& regis
             for (size_t at = key.find(u'\\'); at != key.npos; at = key.find(u'\\', at + 1)) registry[key.substr(0, at)];
             continue;
         }
+        Check(line[0] == u'"' || line[0] == u'@');
         size_t at = 0;
         const std::u16string name = line[0] == u'@' ? (at = 1, u"") : Folded(Unquoted(line, at));
         Check(line[at++] == u'=');
@@ -271,10 +288,34 @@ const Values& ValuesOf(const Registry& r, const std::u16string& key) {
     return r.count(key) ? r.at(key).values : none;
 }
 
+// The head's counts from what the two registries hold: keys added or deleted (not a root, nor a
+// key an export only names: import makes those as it goes), other keys whose values differ, and
+// values by name, each of a deleted branch and of an added key among them.
+CompareCounts Counted(const Registry& before, const Registry& wanted) {
+    CompareCounts c;
+    Registry all = before;
+    all.insert(wanted.begin(), wanted.end());
+    for (const auto& entry : all) {
+        const std::u16string& key = entry.first;
+        const Values &b = ValuesOf(before, key), &w = ValuesOf(wanted, key);
+        if (key.find(u'\\') != key.npos && !before.count(key)) c.keysAdded += wanted.at(key).listed;
+        else if (key.find(u'\\') != key.npos && !wanted.count(key)) c.keysRemoved += before.at(key).listed;
+        else c.keysChanged += b != w;
+        for (const auto& [name, v] : w)
+            (b.count(name) ? c.valuesChanged : c.valuesAdded) += !b.count(name) || b.at(name) != v;
+        for (const auto& [name, v] : b) c.valuesRemoved += !w.count(name);
+    }
+    return c;
+}
+
 void CheckMeaning(const Registry& before, const Registry& wanted, const std::string& older, const std::string& newer,
                   size_t step) {
     std::u16string result;
-    Check(CompareFiles(older, newer, result, step));
+    CompareCounts counts;
+    bool cut = true;
+    Check(CompareFiles(older, newer, result, step, &counts, &cut) && !cut);
+    const CompareCounts counted = Counted(before, wanted);
+    Check(std::memcmp(&counts, &counted, sizeof counts) == 0);  // six numbers, no padding
     Registry after = before;
     for (const std::u16string& key : Import(result, after))  // nothing listed that did not change
         Check(Present(before, key) != Present(wanted, key) || ValuesOf(before, key) != ValuesOf(wanted, key));
@@ -297,7 +338,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::u16string same, other;
         const bool ok = CompareFiles(older, older, same, step);
         Check((ok || head == 2) && (!ok || same.find(u"\r\n[") == same.npos));
-        CompareFiles(older, newer, other, step);
+        if (CompareFiles(older, newer, other, step))  // every line a blank, comment, key, value or hex line
+            for (const std::u16string& line : Lines(other))
+                Check(line.empty() || std::u16string_view(u";[\"@ W").find(line[0]) != std::u16string_view::npos);
         return 0;
     }
     Registry older;
@@ -307,5 +350,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string olderFile = Export(older, fdp), newerFile = Export(newer, fdp);
     CheckMeaning(older, newer, olderFile, newerFile, step);
     CheckMeaning(newer, older, newerFile, olderFile, step);
+    const std::string cut = newerFile.substr(0, fdp.ConsumeIntegralInRange<size_t>(0, newerFile.size()));
+    std::u16string result;
+    bool told = false;
+    if (CompareFiles(olderFile, cut, result, step, nullptr, &told))
+        Check(told || cut.size() % 2 == 0 || cut[0] != '\xFF');
     return 0;
 }

@@ -1,5 +1,6 @@
 // The comparison of two exports: its rules as a table of small export pairs, each read whole
-// and in reads of a few bytes; then bad input, the notes and the limits. What the result means
+// and in reads of a few bytes, the comment lines in; then bad and cut input, the notes and the
+// limits. What the result means
 // for any pair (importing it over the older gives the newer) is the fuzzer's part.
 #include <gtest/gtest.h>
 
@@ -28,15 +29,22 @@ struct Outcome {
     bool ok;
     std::u16string text;  // after the header and its blank line, CR LF written as \n
     CompareError error;
-    bool inNewer;
+    bool inNewer, cut;
 };
 
-Outcome Compare(const std::u16string& older, const std::u16string& newer, size_t step = 1 << 20,
-                const CompareNotes& notes = {u"", u"", u"%1 %2 %3 %4 %5 %6", u"same", u"apart"}) {
-    CTextSource a(File(older), step), b(File(newer), step);
+CompareNotes Notes() {  // the head without the files' names
+    CompareNotes notes = TestNotes();
+    notes.olderFile = notes.newerFile = u"";
+    return notes;
+}
+
+Outcome Compare(const std::string& older, const std::string& newer, size_t step = 1 << 20,
+                const CompareNotes& notes = Notes()) {
+    CTextSource a(older, step), b(newer, step);
     CExportCompare compare(DecodeAnsi, nullptr);
     std::u16string text;
-    Outcome outcome{compare.Run(a, b, notes, text), u"", compare.Error(), compare.ErrorInNewer()};
+    Outcome outcome{compare.Run(a, b, notes, text), u"", compare.Error(), compare.ErrorInNewer(),
+                    compare.FromCutExport()};
     if (outcome.ok) EXPECT_EQ(compare.Done(), compare.Total());
     const std::u16string header = u"Windows Registry Editor Version 5.00\r\n\r\n";
     if (text.compare(0, header.size(), header) != 0) return outcome;
@@ -66,15 +74,16 @@ TEST(ExportCompare, Rules) {
          u"[HKEY_CURRENT_USER\\S]\n\"d\"=hex(4):0a,00,00,00\n\"e\"=dword:0000000a\n", kSame,
          "a dword as dword: or as hex(4):"},
         {u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\"a\"=\"2\"\n", u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"2\"\n\"a\"=\"1\"\n",
-         u"; 0 0 1 0 0 1\n\n[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\n", "a value named twice counts by its last line"},
+         u"; 0 0 1 0 0 1\n\n[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n; was \"2\"\n\n",
+         "a value named twice counts by its last line; a changed value's older data below it"},
         {u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n[HKEY_CURRENT_USER\\K2]\n[HKEY_CURRENT_USER\\K]\n\"b\"=\"2\"\n\"a\"="
          u"\"2\"\n",
          u"[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\"b\"=\"2\"\n[HKEY_CURRENT_USER\\K2]\n",
-         u"; 0 0 1 0 0 1\n\n[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n\n",
+         u"; 0 0 1 0 0 1\n\n[HKEY_CURRENT_USER\\K]\n\"a\"=\"1\"\n; was \"2\"\n\n",
          "a key listed twice has all its values, each by its last line"},
         {u"[HKEY_CURRENT_USER\\A\\X]\n[HKEY_CURRENT_USER\\AB]\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"1\"\n",
          u"[HKEY_CURRENT_USER\\A\\X]\n[HKEY_CURRENT_USER\\AB]\n[HKEY_CURRENT_USER\\A]\n",
-         u"; 0 0 1 0 1 0\n\n[HKEY_CURRENT_USER\\A]\n\"v\"=-\n\n",
+         u"; 0 0 1 0 1 0\n\n[HKEY_CURRENT_USER\\A]\n\"v\"=-\n; was \"1\"\n\n",
          "a key named by one below it and listed after another branch"},
         {u"[HKEY_CURRENT_USER\\S]\n\"p\"=\"a\\\\b\\\"c\"\n",
          u"[HKEY_CURRENT_USER\\S]\n\"p\"=hex(1):61,00,5c,00,62,00,22,00,63,00\n", kSame,
@@ -96,63 +105,86 @@ TEST(ExportCompare, Rules) {
         {u"[HKEY_CURRENT_USER\\S]\n[HKEY_CURRENT_USER\\S\\Gone]\n\"a\"=\"1\"\n[HKEY_CURRENT_USER\\S\\Gone\\Sub]\n"
          u"[HKEY_CURRENT_USER\\S\\Named\\Sub]\n",
          u"[HKEY_CURRENT_USER\\S]\n",
-         u"; 0 2 0 0 0 0\n\n[-HKEY_CURRENT_USER\\S\\Gone]\n\n[-HKEY_CURRENT_USER\\S\\Named\\Sub]\n\n",
-         "a branch is deleted once, by its top key; a key only named by one below it is left"},
-        {u"[HKEY_CURRENT_USER\\K]\n\"same\"=\"1\"\n\"chg\"=dword:00000001\n\"gone\"=\"x\"\n@=\"d\"\n",
+         u"; 0 3 0 0 1 0\n\n[-HKEY_CURRENT_USER\\S\\Gone]\n; branch: 2 keys, 1 values\n\n"
+         u"[-HKEY_CURRENT_USER\\S\\Named\\Sub]\n; branch: 1 keys, 0 values\n\n",
+         "a branch is deleted once, by its top key, and counted whole; a key only named by one below it is left"},
+        {u"[HKEY_CURRENT_USER\\K]\n\"same\"=\"1\"\n\"chg\"=dword:00000001\n\"gone\"=\"x\ty\x1b\"\n@=hex:01,02\n",
          u"[HKEY_CURRENT_USER\\k]\n\"same\"=\"1\"\n\"CHG\"=dword:00000002\n\"new\"=hex:01\n",
-         u"; 0 0 1 1 2 1\n\n[HKEY_CURRENT_USER\\k]\n\"CHG\"=dword:00000002\n\"new\"=hex:01\n\"gone\"=-\n@=-\n\n",
-         "values changed, added and deleted, as the newer spells them"},
+         u"; 0 0 1 1 2 1\n\n[HKEY_CURRENT_USER\\k]\n\"CHG\"=dword:00000002\n; was dword:00000001\n\"new\"=hex:01\n"
+         u"\"gone\"=-\n; was \"x<TAB>y<U+001B>\"\n@=-\n; was hex:01,02\n\n",
+         "values changed, added and deleted, as the newer spells them; what the older held, control characters "
+         "escaped"},
         {u"[HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"\n[HKEY_CURRENT_USER\\B]\n[HKEY_CURRENT_USER\\C]\n\"y\"=\"1\"\n",
          u"[HKEY_CURRENT_USER\\A]\n\"x\"=\"2\"\n[HKEY_CURRENT_USER\\C]\n\"y\"=\"2\"\n",
-         u"; 0 1 2 0 0 "
-         u"2\n\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"2\"\n\n[-HKEY_CURRENT_USER\\B]\n\n[HKEY_CURRENT_USER\\C]\n\"y\"="
-         u"\"2\"\n\n",
+         u"; 0 1 2 0 0 2\n\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"2\"\n; was \"1\"\n\n[-HKEY_CURRENT_USER\\B]\n; branch: 1 "
+         u"keys, "
+         u"0 values\n\n[HKEY_CURRENT_USER\\C]\n\"y\"=\"2\"\n; was \"1\"\n\n",
          "a deleted key stands after the key before it in the older"},
         {u"[HKEY_CURRENT_USER]\n\"v\"=\"1\"\n[HKEY_CURRENT_USER\\A]\n",
          u"[HKEY_LOCAL_MACHINE\\B]\n\"a\"=\"1\"\n@=dword:00000002\n",
-         u"; 1 1 1 2 1 0\n; apart\n\n[HKEY_CURRENT_USER]\n\"v\"=-\n\n[-HKEY_CURRENT_USER\\A]\n\n[HKEY_LOCAL_MACHINE\\B]"
-         u"\n\"a\"=\"1\"\n@=dword:00000002\n\n",
+         u"; 1 1 1 2 1 0\n; apart\n\n[HKEY_CURRENT_USER]\n\"v\"=-\n; was \"1\"\n\n[-HKEY_CURRENT_USER\\A]\n; branch: 1 "
+         u"keys, 0 values\n\n[HKEY_LOCAL_MACHINE\\B]\n\"a\"=\"1\"\n@=dword:00000002\n\n",
          "no key shared: said so; a root is never deleted; an added key with all its values"},
         {u"[HKEY_CURRENT_USER\\S]\n",
          u"[HKEY_CURRENT_USER\\S]\n\"Multiple "
-         u"strings\"=hex(7):00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,"
-         u"00,00,00\n",
-         u"; 0 0 1 1 0 0\n\n[HKEY_CURRENT_USER\\S]\n\"Multiple "
-         u"strings\"=hex(7):00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,00,"
-         u"00,\\\n  00,00,00,00,00,00,00\n\n",
-         "hex wrapped as the editor wraps it"},
+         u"strings\"=hex(7):61,00,0a,00,00,00,5b,00,4b,00,5d,00,00,00,3b,00,78,00,3d,d8,00,de,"
+         u"00,00,00,00\n\"e\"=hex(2):\n\"none\"=hex(7):00,00\n",
+         u"; 0 0 1 3 0 0\n\n[HKEY_CURRENT_USER\\S]\n\"Multiple "
+         u"strings\"=hex(7):61,00,0a,00,00,00,5b,00,4b,00,5d,00,00,00,3b,00,78,\\\n"
+         u"  00,3d,d8,00,de,00,00,00,00\n; text \"a<LF>\", \"[K]\", \";x\U0001F600\"\n\"e\"=hex(2):\n; text \"\"\n"
+         u"\"none\"=hex(7):00,00\n; text \n\n",
+         "hex wrapped as the editor wraps it; under text data its text, a multi-string's strings apart"},
         {u"[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):41,00,00,00\n\"s\"=\"A\"\n",
          u"REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):81,5c,00\n\"s\"=\"乜\"\n",
-         u"; 0 0 1 0 0 2\n\n[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):5c,4e,00,00\n\"s\"=\"乜\"\n\n",
+         u"; 0 0 1 0 0 2\n\n[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):5c,4e,00,00\n; text \"乜\"\n; was hex(2) \"A\"\n"
+         u"\"s\"=\"乜\"\n; was \"A\"\n\n",
          "a REGEDIT4 export's text and hex(2) data read in the code page (a second byte may be a backslash) and "
          "written in UTF-16"},
     };
     for (const auto& c : cases)
         for (size_t step : {size_t{1} << 20, size_t{5}}) {
-            const Outcome outcome = Compare(c.older, c.newer, step);
+            const Outcome outcome = Compare(File(c.older), File(c.newer), step);
             EXPECT_TRUE(outcome.ok) << c.why;
             EXPECT_EQ(outcome.text, c.result) << c.why << ", read in pieces of " << step;
         }
 }
 
-TEST(ExportCompare, BadFilesAreNamed) {
-    const std::u16string key = u"\n[HKEY_CURRENT_USER\\S]\n";
+// An export cut short is compared as it is, and told: which one, and how (a whole file with or
+// without its last line end is no cut export).
+TEST(ExportCompare, BadAndCutFilesAreTold) {
+    const std::u16string key = u"\n[HKEY_CURRENT_USER\\S]\n", s = u"[HKEY_CURRENT_USER\\S]\n";
+    const std::string whole = File(s + u"\"v\"=\"1\"");
     const struct {
-        std::u16string older, newer;
+        std::string older, newer;
         CompareError error;
         bool inNewer;
+        const char16_t* cut;
     } cases[] = {
-        {u"[HKEY_CURRENT_USER\\S]\n", u" \tREGEDIT4" + key, COMPARE_OK, false},  // blanks before the header
-        {u"REGEDIT4 " + key, u"[HKEY_CURRENT_USER\\S]\n", COMPARE_NOT_AN_EXPORT, false},
-        {u"[HKEY_CURRENT_USER\\S]\n", u"regedit4" + key, COMPARE_NOT_AN_EXPORT, true},
-        {u"[HKEY_CURRENT_USER\\S]\n", u"Windows Registry Editor Version 5.0" + key, COMPARE_NOT_AN_EXPORT, true},
-        {u"", u"[HKEY_CURRENT_USER\\S]\n", COMPARE_NOT_AN_EXPORT, false},
+        {File(s), File(u" \tREGEDIT4" + key), COMPARE_OK, false, nullptr},  // blanks before the header
+        {File(u"REGEDIT4 " + key), File(s), COMPARE_NOT_AN_EXPORT, false, nullptr},
+        {File(s), File(u"regedit4" + key), COMPARE_NOT_AN_EXPORT, true, nullptr},
+        {File(s), File(u"Windows Registry Editor Version 5.0" + key), COMPARE_NOT_AN_EXPORT, true, nullptr},
+        {File(u""), File(s), COMPARE_EMPTY_FILE, false, nullptr},  // only the byte-order mark
+        {File(s), "", COMPARE_EMPTY_FILE, true, nullptr},
+        {File(s), whole + std::string(2, '\0'), COMPARE_OK, false, nullptr},  // no line end; a zero, last
+        {whole + "\n", whole, COMPARE_OK, false, u"; older cut: odd byte"},
+        {File(s) + std::string("\0\0\n\0", 4), whole, COMPARE_OK, false, u"; older cut: zero"},
+        {File(s), File(s + u"\"v\"=hex:01,\n\n"), COMPARE_OK, false, u"; newer cut: last line"},
+        {File(s), File(s + u"\"v\"=hex:01,\\\n  ;c\n"), COMPARE_OK, false, u"; newer cut: last line"},
+        {File(s), File(s + u"\"v\"=\"x\\\"\n"), COMPARE_OK, false, u"; newer cut: last line"},
+        {File(s), File(s + u"\"v"), COMPARE_OK, false, u"; newer cut: last line"},
+        {File(s), File(s + u"[HKEY_CURRENT_USER\\T"), COMPARE_OK, false, u"; newer cut: last line"},
+        {File(s), File(u"REGEDIT4\n" + s + u"@=hex(2"), COMPARE_OK, false, u"; newer cut: last line"},
+        {File(s), File(s + u"\"v\"=dword:"), COMPARE_OK, false, u"; newer cut: last line"},
+        {File(s), File(s + u"\"v\"=hex:01,\n\"w\"=dword:1 ;c"), COMPARE_OK, false, nullptr},
     };
     for (const auto& c : cases) {
         const Outcome outcome = Compare(c.older, c.newer);
-        EXPECT_EQ(outcome.ok, c.error == COMPARE_OK) << std::string(c.older.begin(), c.older.end());
+        EXPECT_EQ(outcome.ok, c.error == COMPARE_OK) << c.older.size() << " " << c.newer.size();
         EXPECT_EQ(outcome.error, c.error);
         EXPECT_EQ(outcome.inNewer, c.inNewer);
+        EXPECT_EQ(outcome.cut, c.cut != nullptr);
+        if (c.cut) EXPECT_NE(outcome.text.find(c.cut), std::u16string::npos) << c.newer.size();
     }
     const std::string file = File(u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n");
     for (bool inNewer : {false, true}) {  // a read that fails halfway, then a comparison cancelled at once
@@ -170,9 +202,12 @@ TEST(ExportCompare, BadFilesAreNamed) {
 }
 
 TEST(ExportCompare, NotesGoIntoCommentLines) {
-    const CompareNotes notes{u"旧: C:\\a.reg", u"新: C:\\b.reg\r\n(second line)", u"+%1 -%2 ~%3 %7", u"", u""};
+    CompareNotes notes;
+    notes.olderFile = u"旧: C:\\a.reg";
+    notes.newerFile = u"新: C:\\b.reg\r\n(second line)";
+    notes.counts = u"+%1 -%2 ~%3 %7";
     const std::u16string older = u"[HKEY_CURRENT_USER\\S]\n", newer = u"[HKEY_CURRENT_USER\\S\\N]\n";
-    EXPECT_EQ(Compare(older, newer, 1 << 20, notes).text,
+    EXPECT_EQ(Compare(File(older), File(newer), 1 << 20, notes).text,
               u"; 旧: C:\\a.reg\n; 新: C:\\b.reg\n; (second line)\n; +1 -0 ~0 %7\n\n[HKEY_CURRENT_USER\\S\\N]\n\n");
 }
 
@@ -183,7 +218,9 @@ TEST(ExportCompare, DeepKeysAndLongLines) {
     const std::u16string big(3 << 19, u'x');  // 3 MB, a read is 1 MB
     const std::u16string older = u"[" + path + u"]\n\"v\"=\"" + big + u"\"\n",
                          newer = u"[" + path + u"]\n\"v\"=\"" + big + u"y\"\n";
-    EXPECT_EQ(Compare(older, newer, 4093).text, u"; 0 0 1 0 0 1\n\n[" + path + u"]\n\"v\"=\"" + big + u"y\"\n\n");
+    EXPECT_EQ(Compare(File(older), File(newer), 4093).text, u"; 0 0 1 0 0 1\n\n[" + path + u"]\n\"v\"=\"" + big +
+                                                                u"y\"\n; was \"" + big.substr(0, 199) +
+                                                                u" (1572666 more)\n\n");
 }
 
 }  // namespace

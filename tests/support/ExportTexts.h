@@ -63,11 +63,33 @@ private:
     uint64_t m_failAt;
 };
 
-// The comparison of two export files read in pieces of `step` bytes, with notes that give the
-// counts and both remarks; false when it fails.
+// Notes of a few words: the counts as six numbers, every remark and comment line.
+inline CompareNotes TestNotes() {
+    return {u"older",
+            u"newer",
+            u"%1 %2 %3 %4 %5 %6",
+            u"same",
+            u"apart",
+            u"older cut: %1",
+            u"newer cut: %1",
+            u"odd byte",
+            u"zero",
+            u"last line",
+            u"text %1",
+            u"was %1",
+            u" (%1 more)",
+            u" (%1 more bytes)",
+            u"branch: %1 keys, %2 values"};
+}
+
+// The comparison of two export files read in pieces of `step` bytes, with TestNotes; false
+// when it fails. Its counts, and whether an export was cut, into `counts` and `cut` if given.
 inline bool CompareFiles(const std::string& older, const std::string& newer, std::u16string& result,
-                         size_t step = 1 << 20) {
+                         size_t step = 1 << 20, CompareCounts* counts = nullptr, bool* cut = nullptr) {
     CTextSource a(older, step), b(newer, step);
     CExportCompare compare(DecodeAnsi, nullptr);
-    return compare.Run(a, b, {u"older", u"newer", u"%1 %2 %3 %4 %5 %6", u"same", u"apart"}, result);
+    const bool ok = compare.Run(a, b, TestNotes(), result);
+    if (counts) *counts = compare.Counts();
+    if (cut) *cut = compare.FromCutExport();
+    return ok;
 }
