@@ -60,7 +60,7 @@ private:
 std::string Text(HWND hwnd) {
     wchar_t w[1024] = {};
     DWORD_PTR got = 0;
-    SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(w), SMTO_ABORTIFHUNG, 2000, &got);
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(w), SMTO_ABORTIFHUNG, wintest::kWaitMs, &got);
     return wintest::Ansi(w);
 }
 
@@ -175,7 +175,14 @@ bool ToFront(HWND hwnd) {
             if (GetForegroundWindow() != hwnd) SetForegroundWindow(hwnd);
             return GetForegroundWindow() == hwnd;
         },
-        3000);
+        wintest::kWaitMs);
+}
+
+bool Settle(HWND window) {
+    if (!ToFront(window)) return false;
+    const HWND was = Focus(window);
+    Key(VK_TAB);
+    return wintest::WaitUntil([&] { return Focus(window) != was; }, wintest::kWaitMs);
 }
 
 HWND Focus(HWND window) {
@@ -195,7 +202,7 @@ std::string AnswerBox(const std::string& caption, DWORD ms) {
     if (!box) return "<no box>";
     const std::string text = Text(GetDlgItem(box, 0xFFFF));  // a message box's text
     Key(VK_RETURN);
-    WaitGone(box, 3000);
+    WaitGone(box);
     return text;
 }
 
@@ -205,7 +212,7 @@ int Run(const std::function<int()>& modal, const std::function<void()>& steps) {
         HWND left;
         for (int round = 0; round < 20 && (left = WaitDialog("", 0)) != nullptr; ++round) {
             Press(left, IDCANCEL);
-            WaitGone(left, 1000);
+            WaitGone(left);
         }
     });
     int result = modal();
@@ -376,7 +383,7 @@ bool EndSession() {
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&windowless));
-    return windowless && wintest::RunAndWait("wineboot.exe --end-session --shutdown", 30000);
+    return windowless && wintest::RunAndWait("wineboot.exe --end-session --shutdown", 2 * wintest::kWaitMs);
 }
 
 StripRun::StripRun(const char* scratchName) : m_folder(wintest::ScratchDir(scratchName)) {
@@ -386,7 +393,7 @@ StripRun::StripRun(const char* scratchName) : m_folder(wintest::ScratchDir(scrat
 StripRun::~StripRun() {
     if (!m_process) return;
     if (Running()) TerminateProcess(m_process, 99);
-    WaitForSingleObject(m_process, 5000);
+    WaitForSingleObject(m_process, wintest::kWaitMs);
     CloseHandle(m_process);
 }
 
@@ -401,9 +408,10 @@ bool StripRun::Start() {
     CloseHandle(pi.hThread);
     m_process = pi.hProcess;
     m_pid = pi.dwProcessId;
-    WaitForInputIdle(m_process, 20000);
+    WaitForInputIdle(m_process, 2 * wintest::kWaitMs);
     // The strip: the program's dialog that holds the picker.
-    wintest::WaitUntil([&] { return (m_strip = drive::WaitWindow("#32770", {}, 0, m_pid)) && Picker(); }, 20000);
+    wintest::WaitUntil([&] { return (m_strip = drive::WaitWindow("#32770", {}, 0, m_pid)) && Picker(); },
+                       2 * wintest::kWaitMs);
     return m_strip && Picker();
 }
 

@@ -110,7 +110,7 @@ bool WaitHung(HWND editor) {
                              DWORD_PTR answer = 0;
                              return !SendMessageTimeoutA(editor, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &answer);
                          },
-                         5000);
+                         wintest::kWaitMs);
 }
 
 namespace {
@@ -133,10 +133,10 @@ void EndEditors() {
         HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
         if (!p) continue;
         TerminateProcess(p, 0);
-        WaitForSingleObject(p, 5000);
+        WaitForSingleObject(p, wintest::kWaitMs);
         CloseHandle(p);
     }
-    wintest::WaitUntil([] { return !FindEditor() && EditorPids().empty(); }, 5000);
+    wintest::WaitUntil([] { return !FindEditor() && EditorPids().empty(); }, wintest::kWaitMs);
 }
 }  // namespace
 
@@ -173,11 +173,11 @@ HWND Session::Start(int showCmd) {
     sei.nShow = showCmd;
     if (!ShellExecuteExA(&sei)) return nullptr;
     if (sei.hProcess) {
-        WaitForInputIdle(sei.hProcess, 10000);
+        WaitForInputIdle(sei.hProcess, wintest::kWaitMs);
         CloseHandle(sei.hProcess);
     }
     HWND found = nullptr;
-    wintest::WaitUntil([&] { return (found = FindEditor()) != nullptr; }, 10000);
+    wintest::WaitUntil([&] { return (found = FindEditor()) != nullptr; }, wintest::kWaitMs);
     return found;
 }
 
