@@ -52,7 +52,6 @@ TEST(ManagerOnTheStrip, GrowsWithTheDisplayScaleAndShowsItsToolTip) {
     StripRun strip("manager_strip");
     ASSERT_TRUE(strip.WriteIni(IniLine(a, A("甲")) + IniLine(b, "Beta") + IniLine(c, A("丙 三"))) && strip.Start());
     wintest::MessageBoxWatcher boxes(IDYES, strip.Pid());
-    wintest::PumpFor(300);
     const int dpi = wintest::ScreenDpi(), screenW = GetSystemMetrics(SM_CXSCREEN);
     RECT rc;
     GetWindowRect(strip.Strip(), &rc);
@@ -63,11 +62,17 @@ TEST(ManagerOnTheStrip, GrowsWithTheDisplayScaleAndShowsItsToolTip) {
     GetWindowRect(strip.Item(IDC_ABOUT), &about);
     about.left = (about.left + about.right) / 2;
     about.right = about.left + 1;
-    const int bevel = CountPixels(about, [](int r, int g, int b) { return r == 153 && g == 127 && b == 26; }).pixels;
+    int bevel = 0;  // once the strip's painting has reached the screen
+    wintest::WaitUntil(
+        [&] {
+            return (bevel = CountPixels(about, [](int r, int g, int b) {
+                                return r == 153 && g == 127 && b == 26;
+                            }).pixels) > 0;
+        },
+        wintest::kWaitMs);
     strip.Press(IDC_MANAGER);
     HWND dlg = strip.WaitDialog(A("快捷方式管理器")), list = GetDlgItem(dlg, IDC_SHORTCUT_LIST);
     ASSERT_NE(nullptr, dlg);
-    wintest::PumpFor(1000);
     EXPECT_EQ((std::vector<std::string>{A("甲 = ") + a, "Beta = " + b, A("丙 三 = ") + c}), drive::Rows(list));
 
     // Resting the mouse on the fourth of four equal buttons (the size comes back in the
@@ -75,7 +80,12 @@ TEST(ManagerOnTheStrip, GrowsWithTheDisplayScaleAndShowsItsToolTip) {
     HWND bar = GetDlgItem(dlg, 0xE800);
     LRESULT size = SendMessageA(bar, TB_GETBUTTONSIZE, 0, 0);
     GetWindowRect(bar, &rc);
-    const int cube = CountPixels(rc, [](int r, int g, int b) { return r < 180 && g > 140 && b > 140; }).rows;
+    int cube = 0;  // once the toolbar's painting has reached the screen
+    wintest::WaitUntil(
+        [&] {
+            return (cube = CountPixels(rc, [](int r, int g, int b) { return r < 180 && g > 140 && b > 140; }).rows);
+        },
+        wintest::kWaitMs);
     const std::vector<int> at96 = wintest::FiguresAt96("quillet", {bevel, cube});
     ASSERT_EQ(at96.size(), 2u) << "the run at 96 DPI comes first";
     EXPECT_TRUE(bevel > 0 && bevel == at96[0]) << bevel << " rows of bevel: the face drawn for the scale";
@@ -85,11 +95,12 @@ TEST(ManagerOnTheStrip, GrowsWithTheDisplayScaleAndShowsItsToolTip) {
     wintest::PumpFor(100);
     drive::MouseMoveTo(x + 1, y + 1);
     HWND tips = reinterpret_cast<HWND>(SendMessageA(bar, TB_GETTOOLTIPS, 0, 0));
-    EXPECT_TRUE(wintest::WaitUntil([&] { return IsWindowVisible(tips) && !drive::Text(tips).empty(); }, 5000));
+    EXPECT_TRUE(
+        wintest::WaitUntil([&] { return IsWindowVisible(tips) && !drive::Text(tips).empty(); }, wintest::kWaitMs));
     EXPECT_EQ(A("导入注册表收藏夹"), drive::Text(tips));
     drive::SelectRow(list, 1);
     drive::MouseClick(x - 2 * LOWORD(size), y);  // the second button: delete
-    EXPECT_TRUE(wintest::WaitUntil([&] { return drive::Rows(list).size() == 2; }, 5000));
+    EXPECT_TRUE(wintest::WaitUntil([&] { return drive::Rows(list).size() == 2; }, wintest::kWaitMs));
     drive::Key(VK_RETURN);  // the keyboard on OK
     ASSERT_TRUE(drive::WaitGone(dlg));
     EXPECT_EQ((std::vector<std::string>{A("甲"), A("丙 三")}), strip.PickerItems());
