@@ -104,34 +104,49 @@ TEST(ClipboardText, ACopyIsKnownByTheNumberItWasReadWith) {
     }
 }
 
+namespace {
+
+// Another window's hold on the clipboard: 1 held, 2 asked to let go, 3 let go.
+std::atomic<int> g_hold{0};
+std::thread Holder() {
+    return std::thread([] {
+        HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        OpenClipboard(owner);
+        g_hold = 1;
+        while (g_hold == 1) Sleep(10);
+        CloseClipboard();
+        DestroyWindow(owner);
+        g_hold = 3;
+    });
+}
+// A momentary holder lets go as the read's first try is refused, before that try returns: the
+// read's next try finds the clipboard free, however slow the machine.
+BOOL WINAPI OpenLettingGo(HWND owner) {
+    const BOOL open = OpenClipboard(owner);
+    int held = 1;
+    if (!open && g_hold.compare_exchange_strong(held, 2))
+        while (g_hold != 3) Sleep(1);
+    return open;
+}
+
+}  // namespace
+
 // Another window holds the clipboard open: for a moment (as clipboard history does right
 // after a change) the read waits for it; for longer every operation fails quietly.
 TEST(ClipboardText, WaitsForAMomentaryHolderAndFailsQuietlyWhileOneKeepsItOpen) {
     ASSERT_TRUE(drive::PutClipboardText("HKLM\\Software"));
-    std::atomic<int> stage{0};
-    auto holder = [&stage](DWORD ms) {  // 0: until stage 2
-        return std::thread([&stage, ms] {
-            HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-            OpenClipboard(owner);
-            stage = 1;
-            if (ms) Sleep(ms);
-            while (!ms && stage == 1) Sleep(10);
-            CloseClipboard();
-            DestroyWindow(owner);
-        });
-    };
-    CClipboardText clip;
+    ClipboardCalls momentary;
+    momentary.open = OpenLettingGo;
     std::string text;
-    std::thread momentary = holder(40);
-    while (stage == 0) Sleep(1);
-    EXPECT_TRUE(clip.ReadText(text));
-    momentary.join();
-
-    stage = 0;
-    std::thread keeper = holder(0);
-    while (stage == 0) Sleep(10);
-    EXPECT_FALSE(clip.ReadText(text));  // (the first line: the same read)
-    EXPECT_FALSE(clip.Empty());
-    stage = 2;
-    keeper.join();
+    for (const bool letsGo : {true, false}) {
+        SCOPED_TRACE(letsGo ? "momentary" : "kept open");
+        g_hold = 0;
+        std::thread holder = Holder();
+        while (g_hold == 0) Sleep(10);
+        const CClipboardText clip(nullptr, letsGo ? momentary : ClipboardCalls());
+        EXPECT_EQ(letsGo, clip.ReadText(text));  // (the first line: the same read)
+        if (!letsGo) { EXPECT_FALSE(clip.Empty()); }
+        g_hold = 2;
+        holder.join();
+    }
 }
