@@ -105,7 +105,7 @@ TEST(ShellTool, ASaveKeepsTheFilesAttributesAndWritesThroughALink) {
     // from Wine gives no handle to wait on: the link is waited for.
     wintest::RunAndWait("Z:\\bin\\ln -s target.ini link.ini", 0, dir.c_str());
     ASSERT_TRUE(wintest::WaitUntil(
-        [&] { return GetFileAttributesA((dir + "link.ini").c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000));
+        [&] { return GetFileAttributesA((dir + "link.ini").c_str()) != INVALID_FILE_ATTRIBUTES; }, wintest::kWaitMs));
     CShellTool tool;
     for (const char* name : {"hidden.ini", "link.ini"})
         EXPECT_TRUE(tool.SaveFile((dir + name).c_str(), text.data(), text.size())) << name;
