@@ -270,7 +270,7 @@ TEST_F(Viewer, LinksOpenTheirTargetAHungEditorIsTold) {
     Paste(file + "\r\n");
     const std::set<HWND> before = drive::ForeignWindows();
     Click(m_cx + 4, m_cy / 2);
-    EXPECT_EQ(drive::WaitForNewExplorerWindow(before, 15000), "brindleview");
+    EXPECT_EQ(drive::WaitForNewExplorerWindow(before, 2 * wintest::kWaitMs), "brindleview");
 
     wintest::MessageBoxWatcher boxes(IDOK);
     standin::Session editor("brindle_view_hung");
@@ -298,12 +298,22 @@ TEST_F(Viewer, OpenDropAndAnUnreadableFile) {
             return 0;
         },
         [&] {
-            const HWND dlg = drive::WaitDialog("", 10000);
-            Sleep(300);  // let it finish filling its lists
+            // Typed once the dialog is set up: its types listed and the keyboard in the name box.
+            const HWND dlg = drive::WaitDialog("");
+            const auto inNameBox = [&] {
+                char cls[16] = {};
+                GetClassNameA(drive::Focus(dlg), cls, sizeof cls);
+                return !lstrcmpiA(cls, "Edit") && IsChild(dlg, drive::Focus(dlg));
+            };
+            ASSERT_TRUE(
+                wintest::WaitUntil([&] { return SendDlgItemMessageA(dlg, cmb1, CB_GETCOUNT, 0, 0) > 0 && inNameBox(); },
+                                   wintest::kWaitMs));
             SendDlgItemMessageA(dlg, cmb1, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));  // the file types
-            drive::Type(chosen);  // into the name box, which has the keyboard
+            ASSERT_TRUE(drive::ToFront(dlg));
+            drive::Type(chosen);
+            ASSERT_TRUE(wintest::WaitUntil([&] { return drive::Text(drive::Focus(dlg)) == chosen; }, wintest::kWaitMs));
             drive::Key(VK_RETURN);
-            drive::WaitGone(dlg, 5000);
+            drive::WaitGone(dlg);
         });
     EXPECT_STREQ(type, A("注册表文件(*.reg;*.txt)").c_str());
     EXPECT_TRUE(ShowsAsPasted("HKCU\\Chosen\r\n")) << "the file chosen";
@@ -314,7 +324,7 @@ TEST_F(Viewer, OpenDropAndAnUnreadableFile) {
         std::string(reinterpret_cast<char*>(&drop), sizeof drop) + first + '\0' + chosen + '\0' + '\0';
     PostMessageA(m_frame->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drive::GlobalCopy(bytes.data(), bytes.size())),
                  0);
-    wintest::PumpFor(300);
+    wintest::PumpFor(0);  // what this thread has queued, the drop and the view's own post of it, handled
     EXPECT_TRUE(ShowsAsPasted(A("HKEY_CURRENT_USER\\First\r\n中文\r\n"))) << "the first file dropped";
 
     HANDLE lock = CreateFileA(first.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
