@@ -44,22 +44,6 @@ DWORD RefuseKey(HWND, UINT, WPARAM) {
     return ERROR_ACCESS_DENIED;
 }
 
-// Each message to the tree as the navigator's own send makes it, noted when it went and when
-// it came back: a pause is measured in the navigator's own thread, between one message's
-// return and the next one's start, which neither the editor's handling nor the two
-// processes' turns on a busy machine can lengthen.
-struct Sent {
-    double went, back;
-};
-std::vector<Sent> g_sent;
-DWORD SendNoted(HWND tree, UINT message, WPARAM code) {
-    const double went = standin::NowMs();
-    DWORD_PTR answer = 0;
-    const bool taken = SendMessageTimeoutW(tree, message, code, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, 5000, &answer);
-    g_sent.push_back({went, standin::NowMs()});
-    return taken ? ERROR_SUCCESS : ERROR_TIMEOUT;
-}
-
 }  // namespace
 
 // Paths several levels deep, with double-byte key names (誠's second byte is 0x5C, 0x81 0x61's
@@ -96,14 +80,11 @@ TEST(Navigator, DrivesTheEditorToTheKey) {
             standin::Session s("nav_drive");
             HWND before = c.show < 0 ? nullptr : s.Start();
             if (before) ShowWindow(before, c.show);
-            ASSERT_TRUE(
-                wintest::WaitUntil([&] { return (c.show == SW_MINIMIZE) == !!IsIconic(before); }, wintest::kWaitMs));
+            ASSERT_TRUE(wintest::WaitUntil([&] { return (c.show == SW_MINIMIZE) == !!IsIconic(before); }));
             ASSERT_FALSE(IsZoomed(before));
             ASSERT_EQ(standin::FindEditor(), before);
-            // The strip's walk goes through the navigator's own send; the viewer's is timed.
-            const bool timed = t.failures == EditorFailures::Told;
-            g_sent.clear();
-            Call call = Open(c.text, t, timed ? SendNoted : nullptr);
+            standin::Noted().clear();  // the viewer's walk timed; the strip's by the navigator's own send
+            Call call = Open(c.text, t, t.failures == EditorFailures::Told ? standin::SendNoted : nullptr);
             EXPECT_EQ(call.result, opens);
             HWND editor = standin::FindEditor();
             if (before) { EXPECT_EQ(editor, before); }
@@ -121,12 +102,13 @@ TEST(Navigator, DrivesTheEditorToTheKey) {
             // The pauses: 300 ms from the call to the first keystroke, 200 ms after each VK_RIGHT
             // (also after the last one when the path ends in a backslash), none elsewhere. Sleeps
             // and stamps round differently: 1 ms of slack.
-            if (!timed) continue;
-            ASSERT_EQ(g_sent.size(), keys.size());
-            EXPECT_GE(g_sent.front().went - call.startMs, 299);
+            const std::vector<standin::Sent>& sent = standin::Noted();
+            if (t.failures != EditorFailures::Told) continue;
+            ASSERT_EQ(sent.size(), keys.size());
+            EXPECT_GE(sent.front().went - call.startMs, 299);
             for (size_t i = 0; i < keys.size(); ++i) {
                 bool right = keys[i].kind == "KEYDOWN" && keys[i].code == VK_RIGHT;
-                double gap = (i + 1 < keys.size() ? g_sent[i + 1].went : call.endMs) - g_sent[i].back;
+                double gap = (i + 1 < keys.size() ? sent[i + 1].went : call.endMs) - sent[i].back;
                 if (right) { EXPECT_GE(gap, 199) << "after keystroke " << i; }
                 if (!right && i + 1 < keys.size()) { EXPECT_LT(gap, 180) << "after keystroke " << i; }
             }
@@ -190,7 +172,7 @@ TEST(Navigator, EditorFailuresAreToldOnlyByTheViewer) {
                 EXPECT_EQ(seen[0].owner, owner);
             }
             if (noTree) {  // shown (without waiting on it) before the tree is looked for
-                EXPECT_TRUE(wintest::WaitUntil([] { return !!IsZoomed(standin::FindEditor()); }, wintest::kWaitMs));
+                EXPECT_TRUE(wintest::WaitUntil([] { return !!IsZoomed(standin::FindEditor()); }));
             }
             if (!hung) { EXPECT_TRUE(s.Keys().empty()); }
         }

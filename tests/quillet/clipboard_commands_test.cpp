@@ -31,13 +31,6 @@ bool NothingOpened(const standin::Session& s, const StripRun& strip, size_t keys
     return SettledKeyCount(s, strip) == keysBefore && standin::Count(s.Events(), "START") <= (keysBefore ? 1u : 0u);
 }
 
-// Walks into the editor so far: each folds the tree, then goes HOME once.
-size_t Walks(const standin::Session& s) {
-    size_t homes = 0;
-    for (const standin::Event& e : s.Keys()) homes += e.kind == "KEYDOWN" && e.code == VK_HOME;
-    return homes;
-}
-
 // Open and auto-open each walk the editor to the key after any words on the clipboard's first
 // line; auto-open takes one copy at a time, each copy once. A clipboard viewer that stopped
 // answering, in the chain before auto-open is switched on and after, costs neither a copy nor
@@ -61,12 +54,10 @@ TEST(ClipboardCommands, OpenAndAutoOpenTakeTheKeyAfterAnyWordsOnTheFirstLineOnly
     // past the read's own tries: opened once let go, though nothing announces it again.
     HungViewer before;
     ASSERT_TRUE(PutClipboardText(first.Path()));
-    // (Held by a window: Wine lets any caller without one share a windowless hold.)
-    ASSERT_TRUE(
-        OpenClipboard(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)));
+    drive::ClipboardHolder holder;
     strip.Press(IDC_AUTO_OPEN);
     EXPECT_TRUE(strip.Settle()) << "the press and the read it queued, refused";
-    CloseClipboard();
+    holder.LetGo();
     EXPECT_EQ(first.Path(), session.WaitAt(first.Path()));
     HungViewer after;
     ASSERT_TRUE(PutClipboardText(A("复制的路径：") + second.Path()));
@@ -74,10 +65,10 @@ TEST(ClipboardCommands, OpenAndAutoOpenTakeTheKeyAfterAnyWordsOnTheFirstLineOnly
 
     // A copy made while a walk types into the editor waits for that walk to end: two whole
     // walks, one after the other, the second to the later copy.
-    const size_t walksFrom = SettledKeyCount(session, strip), walksBefore = Walks(session);
+    const size_t walksFrom = SettledKeyCount(session, strip), walksBefore = standin::Walks(session.Keys());
     ASSERT_TRUE(PutClipboardText(deep.Path()));
-    // Its HOME in: the pauses of seven key names are still to come, time the clock gives.
-    ASSERT_TRUE(wintest::WaitUntil([&] { return Walks(session) > walksBefore; }, wintest::kWaitMs));
+    // Begun (its HOME in): the walk's own pauses, two seconds of them, are still to come.
+    ASSERT_TRUE(wintest::WaitUntil([&] { return standin::Walks(session.Keys()) > walksBefore; }));
     ASSERT_TRUE(PutClipboardText(later.Path()));
     EXPECT_EQ(later.Path(), session.WaitAt(later.Path()));
     const size_t keys = SettledKeyCount(session, strip);
@@ -100,7 +91,7 @@ TEST(ClipboardCommands, OpenAndAutoOpenTakeTheKeyAfterAnyWordsOnTheFirstLineOnly
     EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
     wintest::MessageBoxWatcher boxes(IDYES, strip.Pid());
     PostMessageA(strip.Strip(), WM_USER + 0x336, 4, 0);  // delete position 0 (asked, Yes)
-    EXPECT_TRUE(wintest::WaitUntil([&] { return strip.PickerItems().size() == 1; }, wintest::kWaitMs));
+    EXPECT_TRUE(wintest::WaitUntil([&] { return strip.PickerItems().size() == 1; }));
     EXPECT_TRUE(strip.Close());
     EXPECT_EQ(IniLine(first.Path(), "first"), strip.ReadIni());
 }
@@ -122,8 +113,7 @@ TEST(ClipboardCommands, AddOffersKeysOpenShowsFilesAndAPathThatLostACharacterIsW
     EXPECT_TRUE(strip.Settle());
     EXPECT_EQ(nullptr, strip.WaitDialog(A("添加快捷方式"), 0));
     strip.Press(IDC_OPEN_FROM_CLIPBOARD);
-    EXPECT_TRUE(
-        wintest::WaitUntil([] { return IsWindowVisible(FindWindowA(nullptr, "clipfiles")); }, 2 * wintest::kWaitMs));
+    EXPECT_TRUE(wintest::WaitUntil([] { return IsWindowVisible(FindWindowA(nullptr, "clipfiles")); }));
 
     ASSERT_TRUE(PutClipboardText(A("见 ") + key.Path()));
     strip.Press(IDC_ADD_FROM_CLIPBOARD);
@@ -132,14 +122,14 @@ TEST(ClipboardCommands, AddOffersKeysOpenShowsFilesAndAPathThatLostACharacterIsW
     EXPECT_EQ(key.Path(), drive::Text(GetDlgItem(editor, IDC_LOCATION)));
     EXPECT_EQ(A("注册表项"), drive::Text(GetDlgItem(editor, IDC_NAME)));
     drive::Press(editor, IDOK);
-    EXPECT_TRUE(wintest::WaitUntil([&] { return !IsWindow(editor); }, wintest::kWaitMs));
+    EXPECT_TRUE(wintest::WaitUntil([&] { return !IsWindow(editor); }));
     EXPECT_EQ(std::vector<std::string>{A("注册表项")}, strip.PickerItems());  // (its file: the strip's tests)
 
     ASSERT_TRUE(PutClipboardText(std::wstring(folder.begin(), folder.end()) + L"a\uD55Cb.txt"));  // Korean
     wintest::MessageBoxWatcher boxes(IDOK, strip.Pid());
     strip.Press(IDC_MANUAL_OPEN);
     RECT edit = {};
-    ASSERT_TRUE(wintest::WaitUntil([&] { return IsWindowVisible(strip.Item(IDC_PATH_BOX)); }, wintest::kWaitMs));
+    ASSERT_TRUE(wintest::WaitUntil([&] { return IsWindowVisible(strip.Item(IDC_PATH_BOX)); }));
     GetWindowRect(FindWindowExA(strip.Item(IDC_PATH_BOX), nullptr, "Edit", nullptr), &edit);
     ASSERT_TRUE(drive::ToFront(strip.Strip()));
     drive::MouseClick((edit.left + edit.right) / 2, (edit.top + edit.bottom) / 2);

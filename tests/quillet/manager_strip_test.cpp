@@ -19,22 +19,26 @@ using wintest::A;
 
 namespace {
 
-// How many pixels of `pixels` pass `is`, and the rows from the first to the last that has one.
+// How many pixels of `pixels` pass `is`, and the rows from the first to the last that has one:
+// read once one does (what a window paints reaches the screen a moment later).
 struct Count {
     int pixels = 0, rows = 0;
 };
 Count CountPixels(const RECT& rc, const std::function<bool(int r, int g, int b)>& is) {
-    const std::vector<DWORD> pixels = wintest::ScreenPixels(rc);
-    const int w = rc.right - rc.left;
     Count count;
-    int first = -1;
-    for (size_t i = 0; i < pixels.size(); ++i) {
-        const DWORD p = pixels[i];
-        if (!is(p >> 16, (p >> 8) & 255, p & 255)) continue;
-        ++count.pixels;
-        if (first < 0) first = static_cast<int>(i) / w;
-        count.rows = static_cast<int>(i) / w - first + 1;
-    }
+    wintest::WaitUntil([&] {
+        const std::vector<DWORD> pixels = wintest::ScreenPixels(rc);
+        const int w = rc.right - rc.left;
+        count = Count();
+        for (int i = 0, first = -1; i < static_cast<int>(pixels.size()); ++i) {
+            const DWORD p = pixels[i];
+            if (!is(p >> 16, (p >> 8) & 255, p & 255)) continue;
+            ++count.pixels;
+            if (first < 0) first = i / w;
+            count.rows = i / w - first + 1;
+        }
+        return count.pixels > 0;
+    });
     return count;
 }
 
@@ -62,14 +66,7 @@ TEST(ManagerOnTheStrip, GrowsWithTheDisplayScaleAndShowsItsToolTip) {
     GetWindowRect(strip.Item(IDC_ABOUT), &about);
     about.left = (about.left + about.right) / 2;
     about.right = about.left + 1;
-    int bevel = 0;  // once the strip's painting has reached the screen
-    wintest::WaitUntil(
-        [&] {
-            return (bevel = CountPixels(about, [](int r, int g, int b) {
-                                return r == 153 && g == 127 && b == 26;
-                            }).pixels) > 0;
-        },
-        wintest::kWaitMs);
+    const int bevel = CountPixels(about, [](int r, int g, int b) { return r == 153 && g == 127 && b == 26; }).pixels;
     strip.Press(IDC_MANAGER);
     HWND dlg = strip.WaitDialog(A("快捷方式管理器")), list = GetDlgItem(dlg, IDC_SHORTCUT_LIST);
     ASSERT_NE(nullptr, dlg);
@@ -80,12 +77,7 @@ TEST(ManagerOnTheStrip, GrowsWithTheDisplayScaleAndShowsItsToolTip) {
     HWND bar = GetDlgItem(dlg, 0xE800);
     LRESULT size = SendMessageA(bar, TB_GETBUTTONSIZE, 0, 0);
     GetWindowRect(bar, &rc);
-    int cube = 0;  // once the toolbar's painting has reached the screen
-    wintest::WaitUntil(
-        [&] {
-            return (cube = CountPixels(rc, [](int r, int g, int b) { return r < 180 && g > 140 && b > 140; }).rows);
-        },
-        wintest::kWaitMs);
+    const int cube = CountPixels(rc, [](int r, int g, int b) { return r < 180 && g > 140 && b > 140; }).rows;
     const std::vector<int> at96 = wintest::FiguresAt96("quillet", {bevel, cube});
     ASSERT_EQ(at96.size(), 2u) << "the run at 96 DPI comes first";
     EXPECT_TRUE(bevel > 0 && bevel == at96[0]) << bevel << " rows of bevel: the face drawn for the scale";
@@ -95,12 +87,11 @@ TEST(ManagerOnTheStrip, GrowsWithTheDisplayScaleAndShowsItsToolTip) {
     wintest::PumpFor(100);
     drive::MouseMoveTo(x + 1, y + 1);
     HWND tips = reinterpret_cast<HWND>(SendMessageA(bar, TB_GETTOOLTIPS, 0, 0));
-    EXPECT_TRUE(
-        wintest::WaitUntil([&] { return IsWindowVisible(tips) && !drive::Text(tips).empty(); }, wintest::kWaitMs));
+    EXPECT_TRUE(wintest::WaitUntil([&] { return IsWindowVisible(tips) && !drive::Text(tips).empty(); }));
     EXPECT_EQ(A("导入注册表收藏夹"), drive::Text(tips));
     drive::SelectRow(list, 1);
     drive::MouseClick(x - 2 * LOWORD(size), y);  // the second button: delete
-    EXPECT_TRUE(wintest::WaitUntil([&] { return drive::Rows(list).size() == 2; }, wintest::kWaitMs));
+    EXPECT_TRUE(wintest::WaitUntil([&] { return drive::Rows(list).size() == 2; }));
     drive::Key(VK_RETURN);  // the keyboard on OK
     ASSERT_TRUE(drive::WaitGone(dlg));
     EXPECT_EQ((std::vector<std::string>{A("甲"), A("丙 三")}), strip.PickerItems());

@@ -45,12 +45,10 @@ TEST(ShortcutDlg, RefusesWithOneMessageOrReturnsWhatWasTyped) {
                                       [&] {
                                           HWND hwnd = drive::WaitDialog(A("添加快捷方式"));
                                           drive::FillEditor(hwnd, c.location, c.name);
-                                          wintest::WaitUntil([&] { return !boxes.Seen().empty() || !IsWindow(hwnd); },
-                                                             wintest::kWaitMs);
+                                          wintest::WaitUntil([&] { return !boxes.Seen().empty() || !IsWindow(hwnd); });
                                           location = drive::Text(GetDlgItem(hwnd, IDC_LOCATION));
                                           name = drive::Text(GetDlgItem(hwnd, IDC_NAME));
-                                          // The dialog's loop ends only once OK's handling is over: any second box
-                                          // that handling showed has been seen by then.
+                                          // Ends once OK's handling is over: a second box it showed is seen by then.
                                           drive::Press(hwnd, IDCANCEL);
                                       });
         Shortcut got{"untouched", "untouched"};

@@ -5,8 +5,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <atomic>
-
 #include "Driver.h"
 #include "ShortcutManagerDlg.h"
 #include "ShortcutMessages.h"
@@ -30,12 +28,11 @@ public:
     }
     ~FakeStrip() override { g_app.m_pMainWnd = nullptr; }
     std::vector<std::string> m_replacements;
-    // From the steps: returns once the manager's thread, this window's, has handled what was
-    // posted to it before (a command, what a box's answer did): a message posted behind it.
-    bool Settle() {
-        const long mark = ++m_posted;
-        ::PostMessageA(m_hWnd, WM_APP, mark, 0);
-        return wintest::WaitUntil([&] { return m_settled == mark; }, wintest::kWaitMs);
+    // From the steps: once a message posted behind them is handled, so is what was posted to the
+    // manager's thread (this window's) before: a command, what a box's answer did.
+    void Settle() {
+        ::PostMessageA(m_hWnd, WM_APP, ++m_posted, 0);
+        wintest::WaitUntil([&] { return m_settled == m_posted; });
     }
 
 protected:
@@ -169,16 +166,10 @@ TEST(ShortcutManager, OpensFittedToTheScreenAndGoesByKeyboardAlone) {
     std::vector<std::string> opened, menuItems;
     std::vector<std::vector<std::string>> rows;
     RECT selectedRow = {LVIR_LABEL, 0, 0, 0}, menuAt = {}, window = {}, bar = {}, listAt = {};
-    // Each Tab waited for until it has moved the keyboard, so the next place read is its own.
-    const auto tab = [](HWND dlg) {
-        const HWND from = drive::Focus(dlg);
-        drive::Key(VK_TAB);
-        wintest::WaitUntil([&] { return drive::Focus(dlg) != from; }, wintest::kWaitMs);
-    };
-    auto tabRound = [&](HWND dlg, int controls) {
+    auto tabRound = [&](HWND dlg, int controls) {  // each Tab waited for: the next place read is its own
         for (int i = 0; i < controls; ++i) {
             tabs.push_back(GetDlgCtrlID(drive::Focus(dlg)));
-            tab(dlg);
+            drive::Tab(dlg);
         }
     };
     auto editor = [&] {  // the edit dialog, as it opened
@@ -194,18 +185,15 @@ TEST(ShortcutManager, OpensFittedToTheScreenAndGoesByKeyboardAlone) {
         ASSERT_TRUE(drive::ToFront(dlg));
         tabRound(dlg, 3);
         drive::Chord({VK_SHIFT}, VK_TAB);
-        ASSERT_TRUE(wintest::WaitUntil([&] { return drive::Focus(dlg) == list; }, wintest::kWaitMs));
+        ASSERT_TRUE(wintest::WaitUntil([&] { return drive::Focus(dlg) == list; }));
         drive::Key(VK_RETURN);
         drive::Key(VK_DELETE);
-        // Row 0 selected by the next key: Enter and Delete are over, and a box they asked would
-        // have taken it.
-        drive::Key(VK_DOWN);
-        ASSERT_TRUE(wintest::WaitUntil([&] { return SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED) == 0; },
-                                       wintest::kWaitMs));
+        drive::Key(VK_DOWN);  // row 0 selected: Enter and Delete are over, and asked no box (it would take the key)
+        ASSERT_TRUE(wintest::WaitUntil([&] { return SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED) == 0; }));
         for (UINT vk : {VK_DOWN, VK_ESCAPE, VK_RETURN}) drive::Key(vk);  // row 1
         HWND edit = editor();
         ASSERT_TRUE(drive::PutClipboardText(A(" 二")));
-        tab(edit);
+        drive::Tab(edit);
         drive::Key(VK_END);
         drive::Chord({VK_CONTROL}, 'V');  // dropped by the Esc below
         tabRound(edit, 4);

@@ -67,7 +67,7 @@ TEST(Strip, ButtonsAddEditAndDeleteAndTheFileIsRewrittenInListOrderOnceASaveSucc
     ASSERT_NE(dlg, nullptr);
     size_t count = 0;
     drive::FillEditor(dlg, extra.Path(), "Delta");
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }, wintest::kWaitMs));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
     std::vector<std::string> want = {A("甲"), "Beta", A("丙 三"), "Delta"};
     EXPECT_EQ(run.PickerItems(), want) << "appended last";
 
@@ -77,7 +77,7 @@ TEST(Strip, ButtonsAddEditAndDeleteAndTheFileIsRewrittenInListOrderOnceASaveSucc
     dlg = run.WaitDialog(A("编辑快捷方式"));
     ASSERT_NE(dlg, nullptr);
     drive::FillEditor(dlg, keys.b.Path(), A("乙 改"));
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }, wintest::kWaitMs));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
     want[1] = A("乙 改");  // in its place and selected: the tour
 
     // Delete asks first: No keeps everything, Yes removes the selected item.
@@ -133,7 +133,7 @@ TEST(Strip, StripsOnOneFileSaveAtCloseOrSessionEndAndAskBeforeWritingOverAnother
     for (int i = 0; i < 3; ++i) {  // each deletes another shortcut: the first, second, third
         wintest::MessageBoxWatcher boxes(IDYES, ends[i].run.Pid());
         PostMessageA(ends[i].run.Strip(), WM_USER + 0x336, 4, i);
-        ASSERT_TRUE(WaitUntil([&] { return ends[i].run.PickerItems().size() == 2; }, wintest::kWaitMs));
+        ASSERT_TRUE(WaitUntil([&] { return ends[i].run.PickerItems().size() == 2; }));
     }
     for (const auto& e : ends) {
         wintest::MessageBoxWatcher boxes(e.answer, e.run.Pid());
@@ -159,7 +159,7 @@ TEST(Strip, AFileThatCouldNotBeReadIsNotOverwritten) {
     HWND dlg = run.WaitDialog(A("添加快捷方式"));
     ASSERT_NE(dlg, nullptr);
     drive::FillEditor(dlg, keys.a.Path(), "new");
-    ASSERT_TRUE(WaitUntil([&] { return run.PickerItems().size() == 1; }, wintest::kWaitMs));
+    ASSERT_TRUE(WaitUntil([&] { return run.PickerItems().size() == 1; }));
     ASSERT_TRUE(run.Close());
     EXPECT_EQ(run.ReadIni(), keys.File()) << "the user's list survives";
     auto seen = boxes.Seen();
@@ -185,8 +185,7 @@ TEST(Strip, DroppedListMenuActsOnItsItemNotTheSelection) {
     // "删除(&D)" chosen by its key, each time on the first item, answered Yes.
     auto deleteFirst = [&](bool byKeyboard, size_t boxesSeen) {
         // The keyboard back in the picker, where it was when the strip was left.
-        ASSERT_TRUE(drive::ToFront(strip) &&
-                    WaitUntil([&] { return drive::Focus(strip) == picker; }, wintest::kWaitMs));
+        ASSERT_TRUE(drive::ToFront(strip) && WaitUntil([&] { return drive::Focus(strip) == picker; }));
         drive::Key(VK_F4);
         HWND list = run.WaitWindow("ComboLBox");
         RECT item = {};  // the first item, on the screen
@@ -208,9 +207,9 @@ TEST(Strip, DroppedListMenuActsOnItsItemNotTheSelection) {
         ASSERT_TRUE(boxes.WaitSeen(boxesSeen));
     };
     deleteFirst(false, 1);
-    EXPECT_TRUE(WaitUntil([&] { return run.PickerItems() == std::vector<std::string>{"Beta"}; }, wintest::kWaitMs));
+    EXPECT_TRUE(WaitUntil([&] { return run.PickerItems() == std::vector<std::string>{"Beta"}; }));
     deleteFirst(true, 2);
-    EXPECT_TRUE(WaitUntil([&] { return run.PickerItems().empty(); }, wintest::kWaitMs));
+    EXPECT_TRUE(WaitUntil([&] { return run.PickerItems().empty(); }));
     EXPECT_TRUE(run.Close());
     EXPECT_EQ(run.ReadIni(), file) << "an emptied list is not written";
     EXPECT_EQ(boxes.Seen().size(), 2u) << "nor is anything said at close";

@@ -178,12 +178,13 @@ bool ToFront(HWND hwnd) {
         wintest::kWaitMs);
 }
 
-bool Settle(HWND window) {
-    if (!ToFront(window)) return false;
+bool Tab(HWND window, bool back) {
     const HWND was = Focus(window);
-    Key(VK_TAB);
+    back ? Chord({VK_SHIFT}, VK_TAB) : Key(VK_TAB);
     return wintest::WaitUntil([&] { return Focus(window) != was; }, wintest::kWaitMs);
 }
+
+bool Settle(HWND window) { return ToFront(window) && Tab(window); }
 
 HWND Focus(HWND window) {
     GUITHREADINFO info = {};
@@ -342,6 +343,45 @@ std::string DriveFolder(const char* name) {
     CreateDirectoryA(folder.c_str(), nullptr);
     CreateDirectoryA((folder += name).c_str(), nullptr);
     return folder + "\\";
+}
+
+bool TypeIntoNameBox(HWND dialog, const std::string& name) {
+    const auto inNameBox = [&] {
+        char cls[16] = {};
+        const HWND focus = Focus(dialog);
+        return ToFront(dialog) && IsChild(dialog, focus) && GetClassNameA(focus, cls, sizeof cls) &&
+               !lstrcmpiA(cls, "Edit");
+    };
+    if (!dialog || !wintest::WaitUntil(inNameBox, wintest::kWaitMs)) return false;
+    Type(name);
+    if (!wintest::WaitUntil([&] { return Text(Focus(dialog)) == name; }, wintest::kWaitMs)) return false;
+    Key(VK_RETURN);
+    return true;
+}
+
+ClipboardHolder::ClipboardHolder() : m_letGo(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_thread = std::thread([this, held] {
+        // Held by a window: Wine lets any caller without one share a windowless hold.
+        HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        OpenClipboard(owner);
+        SetEvent(held);
+        WaitForSingleObject(m_letGo, INFINITE);
+        CloseClipboard();
+        DestroyWindow(owner);
+    });
+    WaitForSingleObject(held, INFINITE);
+    CloseHandle(held);
+}
+
+void ClipboardHolder::LetGo() {
+    SetEvent(m_letGo);
+    if (m_thread.joinable()) m_thread.join();
+}
+
+ClipboardHolder::~ClipboardHolder() {
+    LetGo();
+    CloseHandle(m_letGo);
 }
 
 HungViewer::HungViewer() : m_release(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {

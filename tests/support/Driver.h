@@ -46,10 +46,12 @@ void Chord(std::initializer_list<UINT> modifiers, UINT vk);
 void Type(const std::string& ascii);
 // Brings a top-level window to the front so that real keys reach it; false when it does not come.
 bool ToFront(HWND hwnd);
+// A real Tab (Shift+Tab: back) in the program of `window`, waited for until the keyboard has left
+// the place it was in; false when it stays.
+bool Tab(HWND window, bool back = false);
 // Returns once the thread of `window` has handled every message posted to it before the call,
-// and what those posted in turn: `window` brought to the front, and a real Tab pressed and
-// waited for until the keyboard has moved. A thread takes input only once no posted message is
-// left, so no wait for a time is needed. False when the keyboard does not move.
+// and what those posted in turn: `window` brought to the front, and a Tab. A thread takes input
+// only once no posted message is left, so no wait for a time is needed.
 bool Settle(HWND window);
 // Where real keys go in the program of `window`: the keyboard focus of its thread.
 HWND Focus(HWND window);
@@ -94,6 +96,24 @@ std::set<HWND> ForeignWindows();
 std::string WaitForNewExplorerWindow(const std::set<HWND>& before, DWORD ms);
 // "C:\qbtests\<name>\", made if missing: on the system drive Explorer titles it by its name.
 std::string DriveFolder(const char* name);
+
+// A file's name typed into an Open or Save dialog once the dialog has the keyboard in its name
+// box (keys sent sooner go elsewhere or are lost), and Enter pressed once the box holds it all;
+// false when it does not come to that.
+bool TypeIntoNameBox(HWND dialog, const std::string& name);
+
+// The clipboard held open by another window, as clipboard history holds it right after a copy,
+// from a thread of its own: from the constructor's return until LetGo (or the object goes).
+class ClipboardHolder {
+public:
+    ClipboardHolder();
+    ~ClipboardHolder();
+    void LetGo();  // returns once the clipboard is free again
+
+private:
+    HANDLE m_letGo;
+    std::thread m_thread;
+};
 
 // A clipboard viewer that joins the chain and then stops answering, as a hung clipboard tool
 // does: its thread answers nothing sent to it until the object goes.

@@ -54,6 +54,25 @@ size_t Count(const std::vector<Event>& events, const char* kind) {
     return n;
 }
 
+size_t Walks(const std::vector<Event>& events) {
+    size_t n = 0;
+    for (const Event& e : events) n += e.kind == "KEYDOWN" && e.code == VK_HOME;
+    return n;
+}
+
+std::vector<Sent>& Noted() {
+    static std::vector<Sent> noted;
+    return noted;
+}
+
+DWORD SendNoted(HWND tree, UINT message, WPARAM code) {
+    const double went = NowMs();
+    DWORD_PTR answer = 0;
+    const bool taken = SendMessageTimeoutW(tree, message, code, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, 5000, &answer);
+    Noted().push_back({went, NowMs()});
+    return taken ? ERROR_SUCCESS : ERROR_TIMEOUT;
+}
+
 namespace {
 std::string KeyName(unsigned vk) {  // the keys the navigator sends
     switch (vk) {

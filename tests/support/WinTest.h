@@ -24,7 +24,7 @@ std::string Ansi(const std::wstring& w);
 constexpr DWORD kWaitMs = 30000;
 
 // Pumps this thread's messages until pred() holds or timeoutMs passes; returns pred().
-bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs);
+bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs = kWaitMs);
 // Pumps this thread's messages for ms milliseconds.
 void PumpFor(DWORD ms);
 
