@@ -189,10 +189,10 @@ TEST(ShortcutManager, OpensFittedToTheScreenAndGoesByKeyboardAlone) {
         drive::Key(VK_RETURN);
         drive::Key(VK_DELETE);
         drive::Key(VK_DOWN);  // row 0 selected: Enter and Delete are over, and asked no box (it would take the key)
-        ASSERT_TRUE(wintest::WaitUntil([&] { return SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED) == 0; }));
+        ASSERT_TRUE(wintest::WaitUntil([&] { return SendMessageA(list, LVM_GETITEMSTATE, 0, LVIS_SELECTED) != 0; }));
         for (UINT vk : {VK_DOWN, VK_ESCAPE, VK_RETURN}) drive::Key(vk);  // row 1
         HWND edit = editor();
-        ASSERT_TRUE(drive::PutClipboardText(A(" 二")));
+        ASSERT_TRUE(edit && drive::PutClipboardText(A(" 二")));
         drive::Tab(edit);
         drive::Key(VK_END);
         drive::Chord({VK_CONTROL}, 'V');  // dropped by the Esc below
@@ -201,7 +201,7 @@ TEST(ShortcutManager, OpensFittedToTheScreenAndGoesByKeyboardAlone) {
         ASSERT_TRUE(drive::WaitGone(edit));
         drive::Key(VK_RETURN);
         edit = editor();
-        drive::Key(VK_TAB);
+        ASSERT_TRUE(edit && drive::Tab(edit));
         drive::Key(VK_END);
         drive::Chord({VK_CONTROL}, 'V');
         drive::Key(VK_RETURN);

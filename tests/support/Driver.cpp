@@ -179,6 +179,7 @@ bool ToFront(HWND hwnd) {
 }
 
 bool Tab(HWND window, bool back) {
+    if (!IsWindow(window)) return false;
     const HWND was = Focus(window);
     back ? Chord({VK_SHIFT}, VK_TAB) : Key(VK_TAB);
     return wintest::WaitUntil([&] { return Focus(window) != was; }, wintest::kWaitMs);

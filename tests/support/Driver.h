@@ -47,7 +47,7 @@ void Type(const std::string& ascii);
 // Brings a top-level window to the front so that real keys reach it; false when it does not come.
 bool ToFront(HWND hwnd);
 // A real Tab (Shift+Tab: back) in the program of `window`, waited for until the keyboard has left
-// the place it was in; false when it stays.
+// the place it was in; false when it stays, or the window is gone.
 bool Tab(HWND window, bool back = false);
 // Returns once the thread of `window` has handled every message posted to it before the call,
 // and what those posted in turn: `window` brought to the front, and a Tab. A thread takes input
