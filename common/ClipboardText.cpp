@@ -13,10 +13,10 @@ constexpr DWORD kOpenRetryMs = 20;
 // for every other program on the desktop.
 class ClipboardLock {
 public:
-    ClipboardLock(HWND owner, BOOL(WINAPI* close)()) : m_close(close) {
+    ClipboardLock(HWND owner, const ClipboardCalls& calls) : m_close(calls.close) {
         for (int attempt = 0; attempt < kOpenAttempts && !m_open; ++attempt) {
             if (attempt > 0) Sleep(kOpenRetryMs);
-            m_open = OpenClipboard(owner) != FALSE;
+            m_open = calls.open(owner) != FALSE;
         }
     }
     ~ClipboardLock() { Close(); }
@@ -69,7 +69,7 @@ bool CClipboardText::Read(std::string& text, ClipboardCopy* copy) const {
     found = ClipboardCopy();
     text.clear();
     if (!IsAvailable()) return false;
-    ClipboardLock lock(m_owner, m_calls.close);
+    ClipboardLock lock(m_owner, m_calls);
     found.busy = !lock.IsOpen();
     if (found.busy) return false;
     const UINT format = OriginalTextFormat();
@@ -130,7 +130,7 @@ CopyLine CClipboardText::NewCopyLine(std::string& line, DWORD& handled) const {
 }
 
 bool CClipboardText::Empty() const {
-    ClipboardLock lock(m_owner, m_calls.close);
+    ClipboardLock lock(m_owner, m_calls);
     if (!lock.IsOpen()) return false;
     EmptyClipboard();
     return lock.Close();

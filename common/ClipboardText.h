@@ -7,8 +7,10 @@
 
 // The system's calls a read makes around the data. The programs use the system's own; tests
 // hand their own to play what Wine does not: a copy rendered late raises the clipboard's
-// sequence number at the moment it is read.
+// sequence number at the moment it is read; and to time another program's hold by the read's
+// own tries, not by the clock: a holder lets go when a try is refused.
 struct ClipboardCalls {
+    BOOL(WINAPI* open)(HWND owner) = ::OpenClipboard;
     HANDLE(WINAPI* getData)(UINT format) = ::GetClipboardData;
     DWORD(WINAPI* sequence)() = ::GetClipboardSequenceNumber;
     BOOL(WINAPI* close)() = ::CloseClipboard;

@@ -84,12 +84,12 @@ HWND TypeInto(HWND dialog, const std::string& path) {
         return drive::ToFront(dialog) && IsChild(dialog, focus) && GetClassNameA(focus, cls, sizeof cls) &&
                !lstrcmpiA(cls, "Edit");
     };
-    if (!dialog || !wintest::WaitUntil(inNameField, 30000)) {
+    if (!dialog || !wintest::WaitUntil(inNameField, wintest::kWaitMs)) {
         ADD_FAILURE() << "no dialog took " << path;
         return dialog;
     }
     drive::Type(path);
-    EXPECT_TRUE(wintest::WaitUntil([&] { return drive::Text(drive::Focus(dialog)) == path; }, 30000));
+    EXPECT_TRUE(wintest::WaitUntil([&] { return drive::Text(drive::Focus(dialog)) == path; }, wintest::kWaitMs));
     drive::Key(VK_RETURN);
     return dialog;
 }
@@ -180,8 +180,10 @@ protected:
         ASSERT_TRUE(drive::ToFront(m_frame->m_hWnd));
         drive::Chord({VK_MENU}, 'F');
         drive::Key('C');
-        drive::WaitGone(TypeInto(drive::WaitDialog(A("比较：选择较旧的导出文件"), 30000), older), 30000);
-        drive::WaitGone(TypeInto(drive::WaitDialog(A("比较：选择较新的导出文件"), 30000), newer), 30000);
+        drive::WaitGone(TypeInto(drive::WaitDialog(A("比较：选择较旧的导出文件"), wintest::kWaitMs), older),
+                        wintest::kWaitMs);
+        drive::WaitGone(TypeInto(drive::WaitDialog(A("比较：选择较新的导出文件"), wintest::kWaitMs), newer),
+                        wintest::kWaitMs);
     }
     CMainFrame* m_frame = nullptr;
 };
@@ -248,15 +250,15 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
 
         HANDLE held = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         drive::Chord({VK_CONTROL}, 'S');
-        const HWND save = TypeInto(drive::WaitDialog("", 30000), locked);  // then Yes to writing over it
+        const HWND save = TypeInto(drive::WaitDialog("", wintest::kWaitMs), locked);  // then Yes to writing over it
         EXPECT_TRUE(wintest::WaitUntil(
             [&] {
                 const HWND ask = drive::WaitDialog("", 0);
                 return ask && ask != save;
             },
-            30000));
+            wintest::kWaitMs));
         drive::Key(VK_RETURN);
-        EXPECT_NE(drive::AnswerBox("Brindle", 30000).find(locked), std::string::npos);
+        EXPECT_NE(drive::AnswerBox("Brindle", wintest::kWaitMs).find(locked), std::string::npos);
         CloseHandle(held);
 
         const auto holdAndEnd = [&](bool byEsc) {
@@ -268,7 +270,7 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
                                  L"held-older.reg", L"held-newer.reg");
             });
             ASSERT_TRUE(gate.Reached(1));
-            const HWND progress = drive::WaitWindow("#32770", A("正在比较..."), 30000);
+            const HWND progress = drive::WaitWindow("#32770", A("正在比较..."), wintest::kWaitMs);
             ASSERT_NE(progress, nullptr);
             if (byEsc) {  // the keyboard in the view after a click into the text
                 RECT view;
@@ -280,10 +282,11 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
                 GetWindowRect(GetDlgItem(progress, IDCANCEL), &button);
                 drive::MouseClick((button.left + button.right) / 2, (button.top + button.bottom) / 2);
             }
-            EXPECT_TRUE(drive::WaitGone(progress, 30000));
+            EXPECT_TRUE(drive::WaitGone(progress, wintest::kWaitMs));
             EXPECT_EQ(Settled(), same);
             gate.Open();
-            EXPECT_TRUE(wintest::WaitUntil([&] { return *alive == 0; }, 30000)) << "the comparison never ended";
+            EXPECT_TRUE(wintest::WaitUntil([&] { return *alive == 0; }, wintest::kWaitMs))
+                << "the comparison never ended";
             EXPECT_EQ(Settled(), same) << "let through, the ended comparison shows nothing";
         };
         holdAndEnd(true);
@@ -292,25 +295,25 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
         CompareByMenu(older, hklm);  // cut, no key shared: saving it would delete all the older's keys
         Settled();
         drive::Chord({VK_CONTROL}, 'S');
-        TypeInto(drive::WaitDialog("", 30000), deletes);
-        const HWND cut = drive::WaitDialog("Brindle", 30000);
+        TypeInto(drive::WaitDialog("", wintest::kWaitMs), deletes);
+        const HWND cut = drive::WaitDialog("Brindle", wintest::kWaitMs);
         EXPECT_NE(drive::Text(GetDlgItem(cut, 0xFFFF)).find(A("不完整")), std::string::npos) << "asked about the cut";
         drive::Key('Y');
-        EXPECT_TRUE(drive::WaitGone(cut, 30000));
-        const HWND ask = drive::WaitDialog("Brindle", 30000);
+        EXPECT_TRUE(drive::WaitGone(cut, wintest::kWaitMs));
+        const HWND ask = drive::WaitDialog("Brindle", wintest::kWaitMs);
         EXPECT_NE(ask, nullptr) << "asked about the keys too";
         drive::Key('N');
         // The box gone and the save's command returned: whatever it would write is written.
-        EXPECT_TRUE(drive::WaitGone(ask, 30000) && drive::OnWindowThread(m_frame->m_hWnd));
+        EXPECT_TRUE(drive::WaitGone(ask, wintest::kWaitMs) && drive::OnWindowThread(m_frame->m_hWnd));
         EXPECT_EQ(GetFileAttributesA(deletes.c_str()), INVALID_FILE_ATTRIBUTES) << "No: nothing saved";
         drive::Chord({VK_MENU}, 'F');  // an opened file: saved as its own bytes
         drive::Key('O');
-        drive::WaitGone(TypeInto(drive::WaitDialog("", 30000), older), 30000);
+        drive::WaitGone(TypeInto(drive::WaitDialog("", wintest::kWaitMs), older), wintest::kWaitMs);
         drive::OnWindowThread(m_frame->m_hWnd);  // the file loaded by the command
         drive::Chord({VK_CONTROL}, 'S');
-        TypeInto(drive::WaitDialog("", 30000), deletes);
+        TypeInto(drive::WaitDialog("", wintest::kWaitMs), deletes);
         std::string copy;
-        EXPECT_TRUE(wintest::WaitUntil([&] { return wintest::ReadFileBytes(deletes, copy); }, 30000) &&
+        EXPECT_TRUE(wintest::WaitUntil([&] { return wintest::ReadFileBytes(deletes, copy); }, wintest::kWaitMs) &&
                     copy == Utf16File(kHeader + kOlder));
     };
     drive::RunToExit([] { return theApp.Run(); }, m_frame->m_hWnd, ID_APP_EXIT, steps);

@@ -270,7 +270,7 @@ TEST_F(Viewer, LinksOpenTheirTargetAHungEditorIsTold) {
     Paste(file + "\r\n");
     const std::set<HWND> before = drive::ForeignWindows();
     Click(m_cx + 4, m_cy / 2);
-    EXPECT_EQ(drive::WaitForNewExplorerWindow(before, 15000), "brindleview");
+    EXPECT_EQ(drive::WaitForNewExplorerWindow(before, 2 * wintest::kWaitMs), "brindleview");
 
     wintest::MessageBoxWatcher boxes(IDOK);
     standin::Session editor("brindle_view_hung");
@@ -298,12 +298,11 @@ TEST_F(Viewer, OpenDropAndAnUnreadableFile) {
             return 0;
         },
         [&] {
-            const HWND dlg = drive::WaitDialog("", 10000);
-            Sleep(300);  // let it finish filling its lists
+            const HWND dlg = drive::WaitDialog("");
+            wintest::WaitUntil([&] { return SendDlgItemMessageA(dlg, cmb1, CB_GETCOUNT, 0, 0) > 0; });
             SendDlgItemMessageA(dlg, cmb1, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));  // the file types
-            drive::Type(chosen);  // into the name box, which has the keyboard
-            drive::Key(VK_RETURN);
-            drive::WaitGone(dlg, 5000);
+            EXPECT_TRUE(drive::TypeIntoNameBox(dlg, chosen));
+            drive::WaitGone(dlg);
         });
     EXPECT_STREQ(type, A("注册表文件(*.reg;*.txt)").c_str());
     EXPECT_TRUE(ShowsAsPasted("HKCU\\Chosen\r\n")) << "the file chosen";
@@ -314,7 +313,7 @@ TEST_F(Viewer, OpenDropAndAnUnreadableFile) {
         std::string(reinterpret_cast<char*>(&drop), sizeof drop) + first + '\0' + chosen + '\0' + '\0';
     PostMessageA(m_frame->m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drive::GlobalCopy(bytes.data(), bytes.size())),
                  0);
-    wintest::PumpFor(300);
+    wintest::PumpFor(0);  // what this thread has queued, the drop and the view's own post of it, handled
     EXPECT_TRUE(ShowsAsPasted(A("HKEY_CURRENT_USER\\First\r\n中文\r\n"))) << "the first file dropped";
 
     HANDLE lock = CreateFileA(first.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -466,7 +465,7 @@ TEST_F(Viewer, FindByTheKeyboardAlone) {
             drive::Key(VK_RETURN);
             ASSERT_TRUE(gate.Reached(1)) << "a search runs";
             drive::Key(VK_ESCAPE);
-            EXPECT_TRUE(wintest::WaitUntil([&] { return !searching(); }, 30000)) << "Esc ends the search";
+            EXPECT_TRUE(wintest::WaitUntil([&] { return !searching(); }, wintest::kWaitMs)) << "Esc ends the search";
             EXPECT_TRUE(IsWindowVisible(dlg)) << "not the dialog";
             gate.Open();
             EXPECT_TRUE(gate.Left() && drive::OnWindowThread(frame));
@@ -482,7 +481,7 @@ TEST_F(Viewer, FindByTheKeyboardAlone) {
             drive::Key(VK_RETURN);
             EXPECT_TRUE(gate.Reached(2)) << "the corrected text searched while the first search runs";
             gate.Open();
-            EXPECT_EQ(drive::AnswerBox("Brindle", 30000), A("找不到“zq”。"));
+            EXPECT_EQ(drive::AnswerBox("Brindle", wintest::kWaitMs), A("找不到“zq”。"));
             EXPECT_TRUE(gate.Left() && drive::OnWindowThread(frame));
             EXPECT_EQ(Highlighted(), 70004) << "the search of the old text was ended";
         }
@@ -490,10 +489,10 @@ TEST_F(Viewer, FindByTheKeyboardAlone) {
         drive::Chord({VK_MENU}, label);
         drive::Type("a-a");
         drive::Key(VK_RETURN);
-        EXPECT_TRUE(wintest::WaitUntil([&] { return !g_loseNotice; }, 30000));
+        EXPECT_TRUE(wintest::WaitUntil([&] { return !g_loseNotice; }, wintest::kWaitMs));
         EXPECT_TRUE(Shows(last)) << "the search ended, told or not: its match is shown";
         drive::Key(VK_ESCAPE);
-        EXPECT_TRUE(drive::WaitGone(dlg, 30000)) << "and Esc closes the dialog";
+        EXPECT_TRUE(drive::WaitGone(dlg, wintest::kWaitMs)) << "and Esc closes the dialog";
         drive::Chord({VK_MENU}, 'F');  // 文件 → 退出(&X)
         drive::Key('X');
         EXPECT_TRUE(drive::WaitGone(frame, 5000)) << "Exit by the menu ends the program";

@@ -81,10 +81,11 @@ TEST(Navigator, DrivesTheEditorToTheKey) {
             standin::Session s("nav_drive");
             HWND before = c.show < 0 ? nullptr : s.Start();
             if (before) ShowWindow(before, c.show);
-            ASSERT_TRUE(wintest::WaitUntil([&] { return (c.show == SW_MINIMIZE) == !!IsIconic(before); }, 3000));
+            ASSERT_TRUE(wintest::WaitUntil([&] { return (c.show == SW_MINIMIZE) == !!IsIconic(before); }));
             ASSERT_FALSE(IsZoomed(before));
             ASSERT_EQ(standin::FindEditor(), before);
-            Call call = Open(c.text, t);
+            standin::Noted().clear();  // the viewer's walk timed; the strip's by the navigator's own send
+            Call call = Open(c.text, t, t.failures == EditorFailures::Told ? standin::SendNoted : nullptr);
             EXPECT_EQ(call.result, opens);
             HWND editor = standin::FindEditor();
             if (before) { EXPECT_EQ(editor, before); }
@@ -100,13 +101,15 @@ TEST(Navigator, DrivesTheEditorToTheKey) {
             EXPECT_EQ(U(standin::Describe(keys)), U(typedBase + c.typed));
             EXPECT_EQ(U(standin::FinalPath(keys)), U(c.selected));
             // The pauses: 300 ms from the call to the first keystroke, 200 ms after each VK_RIGHT
-            // (also after the last one when the path ends in a backslash), none elsewhere. Both
-            // processes read one clock, but sleeps and stamps round differently: 1 ms of slack.
-            ASSERT_FALSE(keys.empty());
-            EXPECT_GE(keys.front().ms - call.startMs, 299);
+            // (also after the last one when the path ends in a backslash), none elsewhere. Sleeps
+            // and stamps round differently: 1 ms of slack.
+            const std::vector<standin::Sent>& sent = standin::Noted();
+            if (t.failures != EditorFailures::Told) continue;
+            ASSERT_EQ(sent.size(), keys.size());
+            EXPECT_GE(sent.front().went - call.startMs, 299);
             for (size_t i = 0; i < keys.size(); ++i) {
                 bool right = keys[i].kind == "KEYDOWN" && keys[i].code == VK_RIGHT;
-                double gap = (i + 1 < keys.size() ? keys[i + 1].ms : call.endMs) - keys[i].ms;
+                double gap = (i + 1 < keys.size() ? sent[i + 1].went : call.endMs) - sent[i].back;
                 if (right) { EXPECT_GE(gap, 199) << "after keystroke " << i; }
                 if (!right && i + 1 < keys.size()) { EXPECT_LT(gap, 180) << "after keystroke " << i; }
             }
@@ -218,7 +221,7 @@ TEST(Navigator, EditorFailuresAreToldOnlyByTheViewer) {
                 EXPECT_EQ(seen[0].owner, owner);
             }
             if (noTree) {  // shown (without waiting on it) before the tree is looked for
-                EXPECT_TRUE(wintest::WaitUntil([] { return !!IsZoomed(standin::FindEditor()); }, 3000));
+                EXPECT_TRUE(wintest::WaitUntil([] { return !!IsZoomed(standin::FindEditor()); }));
             }
             if (!hung) { EXPECT_TRUE(s.Keys().empty()); }
         }

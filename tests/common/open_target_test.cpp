@@ -41,7 +41,7 @@ TEST(OpenTarget, AFolderOpensInExplorerNeitherFileNorKeyIsWarnedAbout) {
     EXPECT_FALSE(OpenTarget(nullptr, nullptr));
     std::set<HWND> before = drive::ForeignWindows();
     EXPECT_TRUE(OpenTarget(folder.substr(0, folder.size() - 1).c_str(), nullptr));
-    EXPECT_EQ(drive::WaitForNewExplorerWindow(before, 15000), "qbtests");
+    EXPECT_EQ(drive::WaitForNewExplorerWindow(before, 2 * wintest::kWaitMs), "qbtests");
     EXPECT_TRUE(watcher.Seen().empty());
 }
 

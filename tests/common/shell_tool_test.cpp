@@ -104,8 +104,8 @@ TEST(ShellTool, ASaveKeepsTheFilesAttributesAndWritesThroughALink) {
     // A link as the host makes it: Wine's CreateSymbolicLink makes none. A host program started
     // from Wine gives no handle to wait on: the link is waited for.
     wintest::RunAndWait("Z:\\bin\\ln -s target.ini link.ini", 0, dir.c_str());
-    ASSERT_TRUE(wintest::WaitUntil(
-        [&] { return GetFileAttributesA((dir + "link.ini").c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000));
+    ASSERT_TRUE(
+        wintest::WaitUntil([&] { return GetFileAttributesA((dir + "link.ini").c_str()) != INVALID_FILE_ATTRIBUTES; }));
     CShellTool tool;
     for (const char* name : {"hidden.ini", "link.ini"})
         EXPECT_TRUE(tool.SaveFile((dir + name).c_str(), text.data(), text.size())) << name;

@@ -19,21 +19,16 @@ using wintest::A;
 
 namespace {
 
-// The number of keystrokes once the navigator has finished typing (none for a while).
-size_t SettledKeyCount(const standin::Session& s) {
-    size_t count = s.Keys().size();
-    for (int i = 0; i < 20; ++i) {
-        wintest::PumpFor(1000);
-        if (s.Keys().size() == count) break;
-        count = s.Keys().size();
-    }
-    return count;
+// The number of keystrokes once the strip has handled what it was sent: a walk it began
+// has ended (it types from the thread that handles its messages).
+size_t SettledKeyCount(const standin::Session& s, const StripRun& strip) {
+    EXPECT_TRUE(strip.Settle());
+    return s.Keys().size();
 }
 
-// Nothing more reaches the editor within the time.
-bool NothingOpened(const standin::Session& s, size_t keysBefore) {
-    wintest::PumpFor(2500);
-    return s.Keys().size() == keysBefore && standin::Count(s.Events(), "START") <= (keysBefore ? 1u : 0u);
+// Nothing more has reached the editor once the strip has handled what it was sent.
+bool NothingOpened(const standin::Session& s, const StripRun& strip, size_t keysBefore) {
+    return SettledKeyCount(s, strip) == keysBefore && standin::Count(s.Events(), "START") <= (keysBefore ? 1u : 0u);
 }
 
 // Open and auto-open each walk the editor to the key after any words on the clipboard's first
@@ -50,22 +45,19 @@ TEST(ClipboardCommands, OpenAndAutoOpenTakeTheKeyAfterAnyWordsOnTheFirstLineOnly
 
     ASSERT_TRUE(PutClipboardText(A("请看第二行\r\n") + words.Path()));
     strip.Press(IDC_OPEN_FROM_CLIPBOARD);
-    EXPECT_TRUE(NothingOpened(session, 0));
+    EXPECT_TRUE(NothingOpened(session, strip, 0));
     ASSERT_TRUE(PutClipboardText(A("请打开 ") + words.Path() + "\r\nmore text"));
     strip.Press(IDC_OPEN_FROM_CLIPBOARD);
     EXPECT_EQ(words.Path(), session.WaitAt(words.Path()));
 
     // Copied while auto-open is off, switched on with it there, but held by another program
     // past the read's own tries: opened once let go, though nothing announces it again.
-    size_t keys = SettledKeyCount(session);
     HungViewer before;
     ASSERT_TRUE(PutClipboardText(first.Path()));
-    // (Held by a window: Wine lets any caller without one share a windowless hold.)
-    ASSERT_TRUE(
-        OpenClipboard(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)));
+    drive::ClipboardHolder holder;
     strip.Press(IDC_AUTO_OPEN);
-    wintest::PumpFor(1000);
-    CloseClipboard();
+    EXPECT_TRUE(strip.Settle()) << "the press and the read it queued, refused";
+    holder.LetGo();
     EXPECT_EQ(first.Path(), session.WaitAt(first.Path()));
     HungViewer after;
     ASSERT_TRUE(PutClipboardText(A("复制的路径：") + second.Path()));
@@ -73,12 +65,13 @@ TEST(ClipboardCommands, OpenAndAutoOpenTakeTheKeyAfterAnyWordsOnTheFirstLineOnly
 
     // A copy made while a walk types into the editor waits for that walk to end: two whole
     // walks, one after the other, the second to the later copy.
-    const size_t walksFrom = SettledKeyCount(session);
+    const size_t walksFrom = SettledKeyCount(session, strip), walksBefore = standin::Walks(session.Keys());
     ASSERT_TRUE(PutClipboardText(deep.Path()));
-    wintest::PumpFor(800);
+    // Begun (its HOME in): the walk's own pauses, two seconds of them, are still to come.
+    ASSERT_TRUE(wintest::WaitUntil([&] { return standin::Walks(session.Keys()) > walksBefore; }));
     ASSERT_TRUE(PutClipboardText(later.Path()));
     EXPECT_EQ(later.Path(), session.WaitAt(later.Path()));
-    keys = SettledKeyCount(session);
+    const size_t keys = SettledKeyCount(session, strip);
     // Each walk folds the tree, then goes HOME; the first must be whole before the second folds.
     const std::vector<standin::Event> all = session.Keys(), walks(all.begin() + walksFrom, all.end());
     std::vector<size_t> homes;
@@ -92,14 +85,14 @@ TEST(ClipboardCommands, OpenAndAutoOpenTakeTheKeyAfterAnyWordsOnTheFirstLineOnly
 
     // The same copy announced again and emptying open nothing.
     PostMessageA(strip.Strip(), WM_CLIPBOARDUPDATE, 0, 0);
-    EXPECT_TRUE(NothingOpened(session, keys));
+    EXPECT_TRUE(NothingOpened(session, strip, keys));
     strip.Press(IDC_CLEAR_CLIPBOARD);
-    EXPECT_TRUE(NothingOpened(session, keys));
+    EXPECT_TRUE(NothingOpened(session, strip, keys));
     EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
     wintest::MessageBoxWatcher boxes(IDYES, strip.Pid());
     PostMessageA(strip.Strip(), WM_USER + 0x336, 4, 0);  // delete position 0 (asked, Yes)
-    EXPECT_TRUE(wintest::WaitUntil([&] { return strip.PickerItems().size() == 1; }, 5000));
-    EXPECT_TRUE(strip.Close(10000));
+    EXPECT_TRUE(wintest::WaitUntil([&] { return strip.PickerItems().size() == 1; }));
+    EXPECT_TRUE(strip.Close());
     EXPECT_EQ(IniLine(first.Path(), "first"), strip.ReadIni());
 }
 
@@ -117,9 +110,10 @@ TEST(ClipboardCommands, AddOffersKeysOpenShowsFilesAndAPathThatLostACharacterIsW
     ASSERT_TRUE(strip.Start());
     ASSERT_TRUE(PutClipboardText(folder + "picked.txt"));
     strip.Press(IDC_ADD_FROM_CLIPBOARD);
-    EXPECT_EQ(nullptr, strip.WaitDialog(A("添加快捷方式"), 1500));
+    EXPECT_TRUE(strip.Settle());
+    EXPECT_EQ(nullptr, strip.WaitDialog(A("添加快捷方式"), 0));
     strip.Press(IDC_OPEN_FROM_CLIPBOARD);
-    EXPECT_TRUE(wintest::WaitUntil([] { return IsWindowVisible(FindWindowA(nullptr, "clipfiles")); }, 15000));
+    EXPECT_TRUE(wintest::WaitUntil([] { return IsWindowVisible(FindWindowA(nullptr, "clipfiles")); }));
 
     ASSERT_TRUE(PutClipboardText(A("见 ") + key.Path()));
     strip.Press(IDC_ADD_FROM_CLIPBOARD);
@@ -128,13 +122,13 @@ TEST(ClipboardCommands, AddOffersKeysOpenShowsFilesAndAPathThatLostACharacterIsW
     EXPECT_EQ(key.Path(), drive::Text(GetDlgItem(editor, IDC_LOCATION)));
     EXPECT_EQ(A("注册表项"), drive::Text(GetDlgItem(editor, IDC_NAME)));
     drive::Press(editor, IDOK);
-    EXPECT_TRUE(wintest::WaitUntil([&] { return !IsWindow(editor); }, 5000));
+    EXPECT_TRUE(wintest::WaitUntil([&] { return !IsWindow(editor); }));
     EXPECT_EQ(std::vector<std::string>{A("注册表项")}, strip.PickerItems());  // (its file: the strip's tests)
 
     ASSERT_TRUE(PutClipboardText(std::wstring(folder.begin(), folder.end()) + L"a\uD55Cb.txt"));  // Korean
     wintest::MessageBoxWatcher boxes(IDOK, strip.Pid());
     strip.Press(IDC_MANUAL_OPEN);
-    ASSERT_TRUE(wintest::WaitUntil([&] { return IsWindowVisible(strip.Item(IDC_PATH_BOX)); }, 5000));
+    ASSERT_TRUE(wintest::WaitUntil([&] { return IsWindowVisible(strip.Item(IDC_PATH_BOX)); }));
     ASSERT_TRUE(drive::ClickMiddle(FindWindowExA(strip.Item(IDC_PATH_BOX), nullptr, "Edit", nullptr)));
     drive::Chord({VK_CONTROL}, 'V');
     drive::Key(VK_RETURN);

@@ -1,9 +1,6 @@
 // CClipboardText against the real clipboard of the Wine desktop.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 #include "ClipboardText.h"
 #include "Driver.h"
 #include "WinTest.h"
@@ -104,34 +101,31 @@ TEST(ClipboardText, ACopyIsKnownByTheNumberItWasReadWith) {
     }
 }
 
+namespace {
+
+// A momentary holder lets go as the read's first try is refused, before that try returns: the
+// read's next try finds the clipboard free, however slow the machine.
+drive::ClipboardHolder* g_momentary = nullptr;
+BOOL WINAPI OpenLettingGo(HWND owner) {
+    const BOOL open = OpenClipboard(owner);
+    if (!open && g_momentary) g_momentary->LetGo();
+    return open;
+}
+
+}  // namespace
+
 // Another window holds the clipboard open: for a moment (as clipboard history does right
 // after a change) the read waits for it; for longer every operation fails quietly.
 TEST(ClipboardText, WaitsForAMomentaryHolderAndFailsQuietlyWhileOneKeepsItOpen) {
     ASSERT_TRUE(drive::PutClipboardText("HKLM\\Software"));
-    std::atomic<int> stage{0};
-    auto holder = [&stage](DWORD ms) {  // 0: until stage 2
-        return std::thread([&stage, ms] {
-            HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-            OpenClipboard(owner);
-            stage = 1;
-            if (ms) Sleep(ms);
-            while (!ms && stage == 1) Sleep(10);
-            CloseClipboard();
-            DestroyWindow(owner);
-        });
-    };
-    CClipboardText clip;
+    ClipboardCalls momentary;
+    momentary.open = OpenLettingGo;
     std::string text;
-    std::thread momentary = holder(40);
-    while (stage == 0) Sleep(1);
-    EXPECT_TRUE(clip.ReadText(text));
-    momentary.join();
-
-    stage = 0;
-    std::thread keeper = holder(0);
-    while (stage == 0) Sleep(10);
+    drive::ClipboardHolder holder;
+    g_momentary = &holder;
+    EXPECT_TRUE(CClipboardText(nullptr, momentary).ReadText(text));
+    drive::ClipboardHolder keeper;
+    CClipboardText clip;
     EXPECT_FALSE(clip.ReadText(text));  // (the first line: the same read)
     EXPECT_FALSE(clip.Empty());
-    stage = 2;
-    keeper.join();
 }

@@ -19,22 +19,26 @@ using wintest::A;
 
 namespace {
 
-// How many pixels of `pixels` pass `is`, and the rows from the first to the last that has one.
+// How many pixels of `pixels` pass `is`, and the rows from the first to the last that has one:
+// read once one does (what a window paints reaches the screen a moment later).
 struct Count {
     int pixels = 0, rows = 0;
 };
 Count CountPixels(const RECT& rc, const std::function<bool(int r, int g, int b)>& is) {
-    const std::vector<DWORD> pixels = wintest::ScreenPixels(rc);
-    const int w = rc.right - rc.left;
     Count count;
-    int first = -1;
-    for (size_t i = 0; i < pixels.size(); ++i) {
-        const DWORD p = pixels[i];
-        if (!is(p >> 16, (p >> 8) & 255, p & 255)) continue;
-        ++count.pixels;
-        if (first < 0) first = static_cast<int>(i) / w;
-        count.rows = static_cast<int>(i) / w - first + 1;
-    }
+    wintest::WaitUntil([&] {
+        const std::vector<DWORD> pixels = wintest::ScreenPixels(rc);
+        const int w = rc.right - rc.left;
+        count = Count();
+        for (int i = 0, first = -1; i < static_cast<int>(pixels.size()); ++i) {
+            const DWORD p = pixels[i];
+            if (!is(p >> 16, (p >> 8) & 255, p & 255)) continue;
+            ++count.pixels;
+            if (first < 0) first = i / w;
+            count.rows = i / w - first + 1;
+        }
+        return count.pixels > 0;
+    });
     return count;
 }
 
@@ -52,7 +56,6 @@ TEST(ManagerOnTheStrip, GrowsWithTheDisplayScaleAndShowsItsToolTip) {
     StripRun strip("manager_strip");
     ASSERT_TRUE(strip.WriteIni(IniLine(a, A("甲")) + IniLine(b, "Beta") + IniLine(c, A("丙 三"))) && strip.Start());
     wintest::MessageBoxWatcher boxes(IDYES, strip.Pid());
-    wintest::PumpFor(300);
     const int dpi = wintest::ScreenDpi(), screenW = GetSystemMetrics(SM_CXSCREEN);
     RECT rc;
     GetWindowRect(strip.Strip(), &rc);
@@ -67,7 +70,6 @@ TEST(ManagerOnTheStrip, GrowsWithTheDisplayScaleAndShowsItsToolTip) {
     strip.Press(IDC_MANAGER);
     HWND dlg = strip.WaitDialog(A("快捷方式管理器")), list = GetDlgItem(dlg, IDC_SHORTCUT_LIST);
     ASSERT_NE(nullptr, dlg);
-    wintest::PumpFor(1000);
     EXPECT_EQ((std::vector<std::string>{A("甲 = ") + a, "Beta = " + b, A("丙 三 = ") + c}), drive::Rows(list));
 
     // Resting the mouse on the fourth of four equal buttons (the size comes back in the
@@ -85,11 +87,11 @@ TEST(ManagerOnTheStrip, GrowsWithTheDisplayScaleAndShowsItsToolTip) {
     wintest::PumpFor(100);
     drive::MouseMoveTo(x + 1, y + 1);
     HWND tips = reinterpret_cast<HWND>(SendMessageA(bar, TB_GETTOOLTIPS, 0, 0));
-    EXPECT_TRUE(wintest::WaitUntil([&] { return IsWindowVisible(tips) && !drive::Text(tips).empty(); }, 5000));
+    EXPECT_TRUE(wintest::WaitUntil([&] { return IsWindowVisible(tips) && !drive::Text(tips).empty(); }));
     EXPECT_EQ(A("导入注册表收藏夹"), drive::Text(tips));
     drive::SelectRow(list, 1);
     drive::MouseClick(x - 2 * LOWORD(size), y);  // the second button: delete
-    EXPECT_TRUE(wintest::WaitUntil([&] { return drive::Rows(list).size() == 2; }, 5000));
+    EXPECT_TRUE(wintest::WaitUntil([&] { return drive::Rows(list).size() == 2; }));
     drive::Key(VK_RETURN);  // the keyboard on OK
     ASSERT_TRUE(drive::WaitGone(dlg));
     EXPECT_EQ((std::vector<std::string>{A("甲"), A("丙 三")}), strip.PickerItems());

@@ -41,16 +41,16 @@ TEST(ShortcutDlg, RefusesWithOneMessageOrReturnsWhatWasTyped) {
         wintest::MessageBoxWatcher boxes(IDOK);
         CShortcutDlg dlg(CShortcutDlg::Mode::Add, nullptr);
         std::string location, name;  // the fields after OK; empty once the dialog has gone
-        const int result =
-            drive::Run([&] { return static_cast<int>(dlg.DoModal()); },
-                       [&] {
-                           HWND hwnd = drive::WaitDialog(A("添加快捷方式"));
-                           drive::FillEditor(hwnd, c.location, c.name);
-                           wintest::WaitUntil([&] { return !boxes.Seen().empty() || !IsWindow(hwnd); }, 5000);
-                           Sleep(300);  // a second box would show up by now
-                           location = drive::Text(GetDlgItem(hwnd, IDC_LOCATION));
-                           name = drive::Text(GetDlgItem(hwnd, IDC_NAME));
-                       });
+        const int result = drive::Run([&] { return static_cast<int>(dlg.DoModal()); },
+                                      [&] {
+                                          HWND hwnd = drive::WaitDialog(A("添加快捷方式"));
+                                          drive::FillEditor(hwnd, c.location, c.name);
+                                          wintest::WaitUntil([&] { return !boxes.Seen().empty() || !IsWindow(hwnd); });
+                                          location = drive::Text(GetDlgItem(hwnd, IDC_LOCATION));
+                                          name = drive::Text(GetDlgItem(hwnd, IDC_NAME));
+                                          // Ends once OK's handling is over: a second box it showed is seen by then.
+                                          drive::Press(hwnd, IDCANCEL);
+                                      });
         Shortcut got{"untouched", "untouched"};
         const bool hasResult = dlg.GetResult(got) != FALSE;
         if (c.caption.empty()) {

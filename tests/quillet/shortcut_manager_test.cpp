@@ -28,18 +28,26 @@ public:
     }
     ~FakeStrip() override { g_app.m_pMainWnd = nullptr; }
     std::vector<std::string> m_replacements;
+    // From the steps: once a message posted behind them is handled, so is what was posted to the
+    // manager's thread (this window's) before: a command, what a box's answer did.
+    void Settle() {
+        ::PostMessageA(m_hWnd, WM_APP, ++m_posted, 0);
+        wintest::WaitUntil([&] { return m_settled == m_posted; });
+    }
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_APP) m_settled = static_cast<long>(wParam);
         if (msg == WM_SHORTCUT_REPLACE) m_replacements.push_back(reinterpret_cast<const char*>(lParam));
         if (msg == WM_SHORTCUT_QUERY && static_cast<int>(wParam) == -1) {
             for (const Shortcut& s : m_list)
                 ::SendMessageA(reinterpret_cast<HWND>(lParam), WM_SHORTCUT_ITEM, 0, reinterpret_cast<LPARAM>(&s));
             return 0;
         }
-        return msg == WM_SHORTCUT_REPLACE ? 0 : CWnd::WindowProc(msg, wParam, lParam);
+        return msg == WM_SHORTCUT_REPLACE || msg == WM_APP ? 0 : CWnd::WindowProc(msg, wParam, lParam);
     }
     std::vector<Shortcut> m_list;
+    std::atomic<long> m_posted{0}, m_settled{0};
 };
 
 // Keys that exist in every prefix, so the editor's check at OK passes.
@@ -70,13 +78,12 @@ int RunManager(const std::function<void(HWND, HWND)>& steps) {
 void DeleteAnswered(wintest::MessageBoxWatcher& boxes, const std::function<void()>& how) {
     const size_t seen = boxes.Seen().size();
     how();
-    boxes.WaitSeen(seen + 1);
-    Sleep(200);
+    boxes.WaitAnswered(seen + 1);
 }
 
 // The editor a command opened, as "caption: name = location" as it opened, then filled
 // with `fill` and OK'd, or cancelled; "-" when none shows within the time.
-std::string Editor(DWORD timeoutMs = 5000, const Shortcut* fill = nullptr) {
+std::string Editor(DWORD timeoutMs = wintest::kWaitMs, const Shortcut* fill = nullptr) {
     HWND editor = nullptr;
     wintest::WaitUntil(
         [&] {
@@ -108,14 +115,15 @@ TEST(ShortcutManager, ToolBarDoubleClickAndMenusActOnTheSelectedRowOrAdd) {
         return drive::WaitWindow("#32768");
     };
     RunManager([&](HWND dlg, HWND list) {
-        // No row selected.
+        // No row selected: an editor it opened would show before the command's handling ends.
         drive::SelectRow(list, -1);
         drive::Press(dlg, ID_MANAGER_EDIT);
-        opened.push_back(Editor(600));
+        strip.Settle();
+        opened.push_back(Editor(0));
 
         // Add: the toolbar's (filled in), a double-click on empty space, its menu.
         drive::Press(dlg, ID_MANAGER_ADD);
-        opened.push_back(Editor(5000, &added));
+        opened.push_back(Editor(wintest::kWaitMs, &added));
         POINT empty = drive::RowPoint(list, -1);
         PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(empty.x, empty.y));
         opened.push_back(Editor());
@@ -127,7 +135,7 @@ TEST(ShortcutManager, ToolBarDoubleClickAndMenusActOnTheSelectedRowOrAdd) {
         // Edit: the toolbar's on row 1 (filled in), a double-click on row 2, row 0's menu.
         drive::SelectRow(list, 1);
         drive::Press(dlg, ID_MANAGER_EDIT);
-        opened.push_back(Editor(5000, &machine));
+        opened.push_back(Editor(wintest::kWaitMs, &machine));
         POINT row = drive::RowPoint(list, 2);
         for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
             PostMessageA(list, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(row.x, row.y));
@@ -158,10 +166,10 @@ TEST(ShortcutManager, OpensFittedToTheScreenAndGoesByKeyboardAlone) {
     std::vector<std::string> opened, menuItems;
     std::vector<std::vector<std::string>> rows;
     RECT selectedRow = {LVIR_LABEL, 0, 0, 0}, menuAt = {}, window = {}, bar = {}, listAt = {};
-    auto tabRound = [&](HWND dlg, int controls) {
+    auto tabRound = [&](HWND dlg, int controls) {  // each Tab waited for: the next place read is its own
         for (int i = 0; i < controls; ++i) {
             tabs.push_back(GetDlgCtrlID(drive::Focus(dlg)));
-            drive::Key(VK_TAB);
+            drive::Tab(dlg);
         }
     };
     auto editor = [&] {  // the edit dialog, as it opened
@@ -177,14 +185,15 @@ TEST(ShortcutManager, OpensFittedToTheScreenAndGoesByKeyboardAlone) {
         ASSERT_TRUE(drive::ToFront(dlg));
         tabRound(dlg, 3);
         drive::Chord({VK_SHIFT}, VK_TAB);
-        ASSERT_TRUE(wintest::WaitUntil([&] { return drive::Focus(dlg) == list; }, 2000));
+        ASSERT_TRUE(wintest::WaitUntil([&] { return drive::Focus(dlg) == list; }));
         drive::Key(VK_RETURN);
         drive::Key(VK_DELETE);
-        wintest::PumpFor(600);  // a box asked here would make one too many at the end
-        for (UINT vk : {VK_DOWN, VK_DOWN, VK_ESCAPE, VK_RETURN}) drive::Key(vk);  // row 1
+        drive::Key(VK_DOWN);  // row 0 selected: Enter and Delete are over, and asked no box (it would take the key)
+        ASSERT_TRUE(wintest::WaitUntil([&] { return SendMessageA(list, LVM_GETITEMSTATE, 0, LVIS_SELECTED) != 0; }));
+        for (UINT vk : {VK_DOWN, VK_ESCAPE, VK_RETURN}) drive::Key(vk);  // row 1
         HWND edit = editor();
-        ASSERT_TRUE(drive::PutClipboardText(A(" 二")));
-        drive::Key(VK_TAB);
+        ASSERT_TRUE(edit && drive::PutClipboardText(A(" 二")));
+        drive::Tab(edit);
         drive::Key(VK_END);
         drive::Chord({VK_CONTROL}, 'V');  // dropped by the Esc below
         tabRound(edit, 4);
@@ -192,12 +201,13 @@ TEST(ShortcutManager, OpensFittedToTheScreenAndGoesByKeyboardAlone) {
         ASSERT_TRUE(drive::WaitGone(edit));
         drive::Key(VK_RETURN);
         edit = editor();
-        drive::Key(VK_TAB);
+        ASSERT_TRUE(edit && drive::Tab(edit));
         drive::Key(VK_END);
         drive::Chord({VK_CONTROL}, 'V');
         drive::Key(VK_RETURN);
         ASSERT_TRUE(drive::WaitGone(edit));
         DeleteAnswered(boxes, [] { drive::Key(VK_DELETE); });  // answered No
+        strip.Settle();
         rows.push_back(drive::Rows(list));
 
         boxes.SetAnswer(IDYES);
@@ -208,6 +218,7 @@ TEST(ShortcutManager, OpensFittedToTheScreenAndGoesByKeyboardAlone) {
         menuItems = drive::MenuItems(menu);
         GetWindowRect(menu, &menuAt);
         DeleteAnswered(boxes, [] { drive::Key('D'); });
+        strip.Settle();
         rows.push_back(drive::Rows(list));
         for (int left = 2; left > 0; --left) {
             drive::Key(VK_HOME);
@@ -301,10 +312,10 @@ TEST(ShortcutManager, ImportAppendsTheFavoritesOnEveryPressAndOkHandsBackEveryRo
         g_listProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CutTextsAsWindowsDoes)));
         drive::Press(dlg, ID_MANAGER_IMPORT);
-        Sleep(300);
+        strip.Settle();
         once = drive::Rows(list);
         drive::Press(dlg, ID_MANAGER_IMPORT);
-        Sleep(300);
+        strip.Settle();
         twice = drive::Rows(list);
         ASSERT_TRUE(drive::ToFront(dlg));
         drive::Key(VK_RETURN);  // the keyboard on OK

@@ -46,9 +46,9 @@ TEST(Strip, StartsTopmostFilledFromItsFileAndOnlyItsCloseButtonEndsIt) {
     drive::Key(VK_RETURN);
     drive::Key(VK_ESCAPE);
     drive::Chord({VK_MENU}, VK_F4);
-    wintest::PumpFor(1000);
+    EXPECT_TRUE(run.Settle()) << "the keys and what they posted, handled";
     EXPECT_TRUE(run.Running() && IsWindowVisible(strip));
-    EXPECT_EQ(run.WaitDialog(A("添加快捷方式"), 200), nullptr);
+    EXPECT_EQ(run.WaitDialog(A("添加快捷方式"), 0), nullptr);
     ASSERT_TRUE(run.Close());
     EXPECT_EQ(run.ReadIni(), file);  // a rewrite would have dropped the bad lines
 }
@@ -68,7 +68,7 @@ TEST(Strip, ButtonsAddEditAndDeleteAndTheFileIsRewrittenInListOrderOnceASaveSucc
     ASSERT_NE(dlg, nullptr);
     size_t count = 0;
     drive::FillEditor(dlg, extra.Path(), "Delta");
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
     std::vector<std::string> want = {A("甲"), "Beta", A("丙 三"), "Delta"};
     EXPECT_EQ(run.PickerItems(), want) << "appended last";
 
@@ -78,7 +78,7 @@ TEST(Strip, ButtonsAddEditAndDeleteAndTheFileIsRewrittenInListOrderOnceASaveSucc
     dlg = run.WaitDialog(A("编辑快捷方式"));
     ASSERT_NE(dlg, nullptr);
     drive::FillEditor(dlg, keys.b.Path(), A("乙 改"));
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
     want[1] = A("乙 改");  // in its place and selected: the tour
 
     // Delete asks first: No keeps everything, Yes removes the selected item.
@@ -89,7 +89,7 @@ TEST(Strip, ButtonsAddEditAndDeleteAndTheFileIsRewrittenInListOrderOnceASaveSucc
         ASSERT_TRUE(boxes.WaitSeen(++count));
         EXPECT_EQ(U(boxes.Seen().back().caption), "删除快捷方式");
         EXPECT_EQ(U(boxes.Seen().back().text), "确定要删除所选择的快捷方式吗？");
-        wintest::PumpFor(300);
+        ASSERT_TRUE(boxes.WaitAnswered(count) && run.Settle()) << "the answer carried out";
     }
     want.erase(want.begin());
     EXPECT_EQ(run.PickerItems(), want);
@@ -100,10 +100,10 @@ TEST(Strip, ButtonsAddEditAndDeleteAndTheFileIsRewrittenInListOrderOnceASaveSucc
     ASSERT_TRUE(CreateDirectoryA(run.IniPath().c_str(), nullptr));
     boxes.SetAnswer(IDRETRY);
     run.Press(IDC_CLOSE);
-    ASSERT_TRUE(boxes.WaitSeen(count + 2, 10000)) << "the delete questions plus two failed saves";
+    ASSERT_TRUE(boxes.WaitSeen(count + 2)) << "the delete questions plus two failed saves";
     EXPECT_TRUE(run.Running()) << "the strip waits for the user's answer";
     RemoveDirectoryA(run.IniPath().c_str());
-    ASSERT_TRUE(run.WaitExit(10000));
+    ASSERT_TRUE(run.WaitExit(wintest::kWaitMs));
     auto seen = boxes.Seen();
     for (size_t i = count; i < seen.size(); ++i)
         EXPECT_NE(seen[i].text.find(run.IniPath()), std::string::npos) << U(seen[i].text);
@@ -134,11 +134,11 @@ TEST(Strip, StripsOnOneFileSaveAtCloseOrSessionEndAndAskBeforeWritingOverAnother
     for (int i = 0; i < 3; ++i) {  // each deletes another shortcut: the first, second, third
         wintest::MessageBoxWatcher boxes(IDYES, ends[i].run.Pid());
         PostMessageA(ends[i].run.Strip(), WM_USER + 0x336, 4, i);
-        ASSERT_TRUE(WaitUntil([&] { return ends[i].run.PickerItems().size() == 2; }, 5000));
+        ASSERT_TRUE(WaitUntil([&] { return ends[i].run.PickerItems().size() == 2; }));
     }
     for (const auto& e : ends) {
         wintest::MessageBoxWatcher boxes(e.answer, e.run.Pid());
-        ASSERT_TRUE(&e.run == &third ? drive::EndSession() && third.WaitExit(10000) : e.run.Close());
+        ASSERT_TRUE(&e.run == &third ? drive::EndSession() && third.WaitExit(wintest::kWaitMs) : e.run.Close());
         EXPECT_EQ(e.file, e.run.ReadIni());
         ASSERT_EQ(e.asked, boxes.Seen().size());
         if (e.asked) { EXPECT_EQ("保存快捷方式", U(boxes.Seen()[0].caption)); }
@@ -160,7 +160,7 @@ TEST(Strip, AFileThatCouldNotBeReadIsNotOverwritten) {
     HWND dlg = run.WaitDialog(A("添加快捷方式"));
     ASSERT_NE(dlg, nullptr);
     drive::FillEditor(dlg, keys.a.Path(), "new");
-    ASSERT_TRUE(WaitUntil([&] { return run.PickerItems().size() == 1; }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return run.PickerItems().size() == 1; }));
     ASSERT_TRUE(run.Close());
     EXPECT_EQ(run.ReadIni(), keys.File()) << "the user's list survives";
     auto seen = boxes.Seen();
@@ -186,7 +186,7 @@ TEST(Strip, DroppedListMenuActsOnItsItemNotTheSelection) {
     // "删除(&D)" chosen by its key, each time on the first item, answered Yes.
     auto deleteFirst = [&](bool byKeyboard, size_t boxesSeen) {
         // The keyboard back in the picker, where it was when the strip was left.
-        ASSERT_TRUE(drive::ToFront(strip) && WaitUntil([&] { return drive::Focus(strip) == picker; }, 3000));
+        ASSERT_TRUE(drive::ToFront(strip) && WaitUntil([&] { return drive::Focus(strip) == picker; }));
         drive::Key(VK_F4);
         HWND list = run.WaitWindow("ComboLBox");
         RECT item = {};  // the first item, on the screen
@@ -208,9 +208,9 @@ TEST(Strip, DroppedListMenuActsOnItsItemNotTheSelection) {
         ASSERT_TRUE(boxes.WaitSeen(boxesSeen));
     };
     deleteFirst(false, 1);
-    EXPECT_TRUE(WaitUntil([&] { return run.PickerItems() == std::vector<std::string>{"Beta"}; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return run.PickerItems() == std::vector<std::string>{"Beta"}; }));
     deleteFirst(true, 2);
-    EXPECT_TRUE(WaitUntil([&] { return run.PickerItems().empty(); }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return run.PickerItems().empty(); }));
     EXPECT_TRUE(run.Close());
     EXPECT_EQ(run.ReadIni(), file) << "an emptied list is not written";
     EXPECT_EQ(boxes.Seen().size(), 2u) << "nor is anything said at close";

@@ -6,11 +6,13 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/env.sh"
+# The server is let end by itself once reg has: it saves the registry on its way out, where a
+# kill gives it ten seconds to do so and then ends it, the new scale unsaved.
 scale() {
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
-  wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
+  wineserver -w 2>/dev/null
 }
-trap 'scale 96' EXIT
+trap 'wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; scale 96' EXIT  # what an interrupted test left, first
 trap 'exit 1' INT TERM
 rc=0
 for dpi in 96 144 192; do

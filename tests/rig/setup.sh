@@ -19,7 +19,8 @@ exec 3>"$QB_RIG_DIR/display"
 setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$QB_RIG_DIR/xvfb.log" 2>&1 &
 echo $! >"$QB_RIG_DIR/xvfb.pid"
 exec 3>&-
-for _ in $(seq 100); do
+# Waited for, not timed: a busy machine may take a while; a minute decides that it failed.
+for _ in $(seq 600); do
   [ -s "$QB_RIG_DIR/display" ] && break
   sleep 0.1
 done

@@ -61,7 +61,7 @@ private:
 std::string Text(HWND hwnd) {
     wchar_t w[1024] = {};
     DWORD_PTR got = 0;
-    SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(w), SMTO_ABORTIFHUNG, 2000, &got);
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(w), SMTO_ABORTIFHUNG, wintest::kWaitMs, &got);
     return wintest::Ansi(w);
 }
 
@@ -183,8 +183,17 @@ bool ToFront(HWND hwnd) {
             if (GetForegroundWindow() != hwnd) SetForegroundWindow(hwnd);
             return GetForegroundWindow() == hwnd;
         },
-        3000);
+        wintest::kWaitMs);
 }
+
+bool Tab(HWND window, bool back) {
+    if (!IsWindow(window)) return false;
+    const HWND was = Focus(window);
+    back ? Chord({VK_SHIFT}, VK_TAB) : Key(VK_TAB);
+    return wintest::WaitUntil([&] { return Focus(window) != was; }, wintest::kWaitMs);
+}
+
+bool Settle(HWND window) { return ToFront(window) && Tab(window); }
 
 HWND Focus(HWND window) {
     GUITHREADINFO info = {};
@@ -203,7 +212,7 @@ std::string AnswerBox(const std::string& caption, DWORD ms) {
     if (!box) return "<no box>";
     const std::string text = Text(GetDlgItem(box, 0xFFFF));  // a message box's text
     Key(VK_RETURN);
-    WaitGone(box, 3000);
+    WaitGone(box);
     return text;
 }
 
@@ -213,7 +222,7 @@ int Run(const std::function<int()>& modal, const std::function<void()>& steps) {
         HWND left;
         for (int round = 0; round < 20 && (left = WaitDialog("", 0)) != nullptr; ++round) {
             Press(left, IDCANCEL);
-            WaitGone(left, 1000);
+            WaitGone(left);
         }
     });
     int result = modal();
@@ -374,6 +383,45 @@ std::string DriveFolder(const char* name) {
     return folder + "\\";
 }
 
+bool TypeIntoNameBox(HWND dialog, const std::string& name) {
+    const auto inNameBox = [&] {
+        char cls[16] = {};
+        const HWND focus = Focus(dialog);
+        return ToFront(dialog) && IsChild(dialog, focus) && GetClassNameA(focus, cls, sizeof cls) &&
+               !lstrcmpiA(cls, "Edit");
+    };
+    if (!dialog || !wintest::WaitUntil(inNameBox, wintest::kWaitMs)) return false;
+    Type(name);
+    if (!wintest::WaitUntil([&] { return Text(Focus(dialog)) == name; }, wintest::kWaitMs)) return false;
+    Key(VK_RETURN);
+    return true;
+}
+
+ClipboardHolder::ClipboardHolder() : m_letGo(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_thread = std::thread([this, held] {
+        // Held by a window: Wine lets any caller without one share a windowless hold.
+        HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        OpenClipboard(owner);
+        SetEvent(held);
+        WaitForSingleObject(m_letGo, INFINITE);
+        CloseClipboard();
+        DestroyWindow(owner);
+    });
+    WaitForSingleObject(held, INFINITE);
+    CloseHandle(held);
+}
+
+void ClipboardHolder::LetGo() {
+    SetEvent(m_letGo);
+    if (m_thread.joinable()) m_thread.join();
+}
+
+ClipboardHolder::~ClipboardHolder() {
+    LetGo();
+    CloseHandle(m_letGo);
+}
+
 HungViewer::HungViewer() : m_release(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
     HANDLE joined = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     m_thread = std::thread([this, joined] {
@@ -413,7 +461,7 @@ bool EndSession() {
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&windowless));
-    return windowless && wintest::RunAndWait("wineboot.exe --end-session --shutdown", 30000);
+    return windowless && wintest::RunAndWait("wineboot.exe --end-session --shutdown", 2 * wintest::kWaitMs);
 }
 
 StripRun::StripRun(const char* scratchName) : m_folder(wintest::ScratchDir(scratchName)) {
@@ -423,7 +471,7 @@ StripRun::StripRun(const char* scratchName) : m_folder(wintest::ScratchDir(scrat
 StripRun::~StripRun() {
     if (!m_process) return;
     if (Running()) TerminateProcess(m_process, 99);
-    WaitForSingleObject(m_process, 5000);
+    WaitForSingleObject(m_process, wintest::kWaitMs);
     CloseHandle(m_process);
 }
 
@@ -438,9 +486,10 @@ bool StripRun::Start() {
     CloseHandle(pi.hThread);
     m_process = pi.hProcess;
     m_pid = pi.dwProcessId;
-    WaitForInputIdle(m_process, 20000);
+    WaitForInputIdle(m_process, 2 * wintest::kWaitMs);
     // The strip: the program's dialog that holds the picker.
-    wintest::WaitUntil([&] { return (m_strip = drive::WaitWindow("#32770", {}, 0, m_pid)) && Picker(); }, 20000);
+    wintest::WaitUntil([&] { return (m_strip = drive::WaitWindow("#32770", {}, 0, m_pid)) && Picker(); },
+                       2 * wintest::kWaitMs);
     return m_strip && Picker();
 }
 

@@ -20,12 +20,12 @@ namespace drive {
 HWND WaitWindowWhere(DWORD pid, const std::function<bool(HWND)>& is, DWORD ms);
 // A visible top-level window of process `pid` of class `cls` and, unless empty or null,
 // this text and owner, waited for up to ms; null when none shows.
-HWND WaitWindow(const char* cls, const std::string& text = {}, DWORD ms = 5000, DWORD pid = GetCurrentProcessId(),
-                HWND owner = nullptr);
-inline HWND WaitDialog(const std::string& caption, DWORD ms = 5000, DWORD pid = GetCurrentProcessId()) {
+HWND WaitWindow(const char* cls, const std::string& text = {}, DWORD ms = wintest::kWaitMs,
+                DWORD pid = GetCurrentProcessId(), HWND owner = nullptr);
+inline HWND WaitDialog(const std::string& caption, DWORD ms = wintest::kWaitMs, DWORD pid = GetCurrentProcessId()) {
     return WaitWindow("#32770", caption, ms, pid);
 }
-bool WaitGone(HWND hwnd, DWORD ms = 5000);
+bool WaitGone(HWND hwnd, DWORD ms = wintest::kWaitMs);
 std::string Text(HWND hwnd);
 std::vector<std::string> ComboItems(HWND combo);
 
@@ -49,13 +49,20 @@ void Chord(std::initializer_list<UINT> modifiers, UINT vk);
 void Type(const std::string& ascii);
 // Brings a top-level window to the front so that real keys reach it; false when it does not come.
 bool ToFront(HWND hwnd);
+// A real Tab (Shift+Tab: back) in the program of `window`, waited for until the keyboard has left
+// the place it was in; false when it stays, or the window is gone.
+bool Tab(HWND window, bool back = false);
+// Returns once the thread of `window` has handled every message posted to it before the call,
+// and what those posted in turn: `window` brought to the front, and a Tab. A thread takes input
+// only once no posted message is left, so no wait for a time is needed.
+bool Settle(HWND window);
 // Where real keys go in the program of `window`: the keyboard focus of its thread.
 HWND Focus(HWND window);
 // The letter a control's text marks with '&' (for Chord({VK_MENU}, ...)); 0 for none.
 UINT Mnemonic(HWND control);
 // The message box with this caption, answered with Enter as a user would; its text, or
 // "<no box>" when none came.
-std::string AnswerBox(const std::string& caption, DWORD ms = 10000);
+std::string AnswerBox(const std::string& caption, DWORD ms = wintest::kWaitMs);
 
 // Runs `modal` on this thread and `steps` on a second one; whatever dialogs are still open
 // when the steps end are cancelled, innermost first, so a failed step cannot hang the test.
@@ -68,7 +75,7 @@ int RunToExit(const std::function<int()>& loop, HWND frame, UINT exit, const std
 // thread has taken every message posted to it before; waits up to ms for it to have run. With
 // nothing to call: what was posted before (a job's end notice) has been handled.
 bool OnWindowThread(
-    HWND window, const std::function<void()>& call = [] {}, DWORD ms = 30000);
+    HWND window, const std::function<void()>& call = [] {}, DWORD ms = wintest::kWaitMs);
 
 // A list view of any process, read and selected through a block of its memory: rows as
 // "name = location" (columns 0 and 1); row -1 clears the selection.
@@ -98,6 +105,24 @@ std::set<HWND> ForeignWindows();
 std::string WaitForNewExplorerWindow(const std::set<HWND>& before, DWORD ms);
 // "C:\qbtests\<name>\", made if missing: on the system drive Explorer titles it by its name.
 std::string DriveFolder(const char* name);
+
+// A file's name typed into an Open or Save dialog once the dialog has the keyboard in its name
+// box (keys sent sooner go elsewhere or are lost), and Enter pressed once the box holds it all;
+// false when it does not come to that.
+bool TypeIntoNameBox(HWND dialog, const std::string& name);
+
+// The clipboard held open by another window, as clipboard history holds it right after a copy,
+// from a thread of its own: from the constructor's return until LetGo (or the object goes).
+class ClipboardHolder {
+public:
+    ClipboardHolder();
+    ~ClipboardHolder();
+    void LetGo();  // returns once the clipboard is free again
+
+private:
+    HANDLE m_letGo;
+    std::thread m_thread;
+};
 
 // A clipboard viewer that joins the chain and then stops answering, as a hung clipboard tool
 // does: its thread answers nothing sent to it until the object goes.
@@ -154,13 +179,17 @@ public:
     HWND Item(int id) const { return GetDlgItem(m_strip, id); }
     HWND Picker() const;
     void Press(int id) const { drive::Press(m_strip, id); }
-    bool Close(DWORD ms = 15000) const;  // its close button, the one way to end it
+    bool Close(DWORD ms = 2 * wintest::kWaitMs) const;  // its close button, the one way to end it
     std::vector<std::string> PickerItems() const { return ComboItems(Picker()); }
     int PickerSelection() const { return (int)SendMessageW(Picker(), CB_GETCURSEL, 0, 0); }
-    HWND WaitWindow(const char* cls, const std::string& text = {}, DWORD ms = 5000, HWND owner = nullptr) const {
+    HWND WaitWindow(const char* cls, const std::string& text = {}, DWORD ms = wintest::kWaitMs,
+                    HWND owner = nullptr) const {
         return drive::WaitWindow(cls, text, ms, m_pid, owner);
     }
-    HWND WaitDialog(const std::string& caption, DWORD ms = 5000) const { return WaitWindow("#32770", caption, ms); }
+    HWND WaitDialog(const std::string& caption, DWORD ms = wintest::kWaitMs) const {
+        return WaitWindow("#32770", caption, ms);
+    }
+    bool Settle() const { return drive::Settle(m_strip); }  // what was posted to the strip, handled
 
 private:
     std::string m_folder;

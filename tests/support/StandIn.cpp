@@ -55,6 +55,25 @@ size_t Count(const std::vector<Event>& events, const char* kind) {
     return n;
 }
 
+size_t Walks(const std::vector<Event>& events) {
+    size_t n = 0;
+    for (const Event& e : events) n += e.kind == "KEYDOWN" && e.code == VK_HOME;
+    return n;
+}
+
+std::vector<Sent>& Noted() {
+    static std::vector<Sent> noted;
+    return noted;
+}
+
+DWORD SendNoted(HWND tree, UINT message, WPARAM code) {
+    const double went = NowMs();
+    DWORD_PTR answer = 0;
+    const bool taken = SendMessageTimeoutW(tree, message, code, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, 5000, &answer);
+    Noted().push_back({went, NowMs()});
+    return taken ? ERROR_SUCCESS : ERROR_TIMEOUT;
+}
+
 namespace {
 std::string KeyName(unsigned vk) {  // the keys the navigator sends
     switch (vk) {
@@ -118,7 +137,7 @@ bool WaitHung(HWND editor) {
                              DWORD_PTR answer = 0;
                              return !SendMessageTimeoutA(editor, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &answer);
                          },
-                         5000);
+                         wintest::kWaitMs);
 }
 
 namespace {
@@ -141,10 +160,10 @@ void EndEditors() {
         HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
         if (!p) continue;
         TerminateProcess(p, 0);
-        WaitForSingleObject(p, 5000);
+        WaitForSingleObject(p, wintest::kWaitMs);
         CloseHandle(p);
     }
-    wintest::WaitUntil([] { return !FindEditor() && EditorPids().empty(); }, 5000);
+    wintest::WaitUntil([] { return !FindEditor() && EditorPids().empty(); }, wintest::kWaitMs);
 }
 }  // namespace
 
@@ -200,11 +219,11 @@ HWND Session::Start(int showCmd) {
     sei.nShow = showCmd;
     if (!ShellExecuteExA(&sei)) return nullptr;
     if (sei.hProcess) {
-        WaitForInputIdle(sei.hProcess, 10000);
+        WaitForInputIdle(sei.hProcess, wintest::kWaitMs);
         CloseHandle(sei.hProcess);
     }
     HWND found = nullptr;
-    wintest::WaitUntil([&] { return (found = FindEditor()) != nullptr; }, 10000);
+    wintest::WaitUntil([&] { return (found = FindEditor()) != nullptr; }, wintest::kWaitMs);
     return found;
 }
 

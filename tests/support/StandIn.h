@@ -42,6 +42,8 @@ struct Event {
 // Only the KEYDOWN and CHAR events, in order.
 std::vector<Event> Keystrokes(const std::vector<Event>& events);
 size_t Count(const std::vector<Event>& events, const char* kind);
+// The navigator's walks among them: each folds the tree, then goes HOME once.
+size_t Walks(const std::vector<Event>& events);
 
 // A readable digest of keystrokes: runs of one key as NAMExN, runs of characters as one
 // quoted ANSI text: "LEFTx50 HOME RIGHT 'HKEY_CURRENT_USER' RIGHT 'SOFTWARE'".
@@ -56,6 +58,17 @@ inline double NowMs() {
     QueryPerformanceCounter(&now);
     return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
 }
+
+// A send to the key tree as the navigator's own makes it (each message waits 5 s at most),
+// noting in Noted() when each message went and came back on NowMs' clock: handed to a navigator,
+// it lets its pauses be timed in its own thread, between one message's return and the next
+// one's start, where neither the editor's handling nor the turns of two processes on a busy
+// machine lengthen them.
+struct Sent {
+    double went, back;
+};
+DWORD SendNoted(HWND tree, UINT message, WPARAM code);
+std::vector<Sent>& Noted();
 
 // Sets (value non-null) or removes an environment variable of this process for a scope.
 class ScopedEnv {

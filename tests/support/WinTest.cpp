@@ -147,6 +147,15 @@ bool MessageBoxWatcher::WaitSeen(size_t count, DWORD ms) {
     return WaitUntil([&] { return Seen().size() >= count; }, ms);
 }
 
+bool MessageBoxWatcher::WaitAnswered(size_t count, DWORD ms) {
+    return WaitUntil(
+        [&] {
+            std::lock_guard<std::mutex> hold(m_lock);
+            return m_answered >= count;
+        },
+        ms);
+}
+
 void MessageBoxWatcher::SetAnswer(int answer) {
     std::lock_guard<std::mutex> hold(m_lock);
     m_answer = answer;
@@ -170,12 +179,19 @@ void MessageBoxWatcher::Run() {
                 m_seen.push_back({caption, text, GetWindow(box, GW_OWNER)});
                 answer = m_answer;
             }
-            // Pressing the button the way a user would: BM_CLICK on the button itself.
+            // Pressing the button the way a user would: BM_CLICK on the button itself. That
+            // box is waited for until it goes, however long its program takes, so that it is
+            // never seen twice; the press is made again now and then, should one be lost.
             HWND button = GetDlgItem(box, answer);
-            if (button) PostMessageA(button, BM_CLICK, 0, 0);
-            else PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
-            // Wait for that box to go before looking for the next one.
-            for (int i = 0; i < 300 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(10);
+            for (int i = 0; !m_stop && IsWindow(box) && IsWindowVisible(box); ++i) {
+                if (i % 200 == 0) {
+                    if (button) PostMessageA(button, BM_CLICK, 0, 0);
+                    else PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+                }
+                Sleep(10);
+            }
+            std::lock_guard<std::mutex> hold(m_lock);
+            ++m_answered;
         }
         Sleep(20);
     }

@@ -18,8 +18,13 @@ std::string U(const std::string& ansi);
 // UTF-16 (another process's texts, read with the W messages) to ANSI code-page bytes.
 std::string Ansi(const std::wstring& w);
 
+// The bound of a wait for what has to happen: it decides only when a test gives up, so it
+// leaves room for a machine several times slower than the one the test was written on, and
+// busy with other work.
+constexpr DWORD kWaitMs = 30000;
+
 // Pumps this thread's messages until pred() holds or timeoutMs passes; returns pred().
-bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs);
+bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs = kWaitMs);
 // Pumps this thread's messages for ms milliseconds.
 void PumpFor(DWORD ms);
 
@@ -57,7 +62,9 @@ public:
 
     std::vector<SeenBox> Seen();
     // True once `count` boxes in all have been seen, false if they do not come within ms.
-    bool WaitSeen(size_t count, DWORD ms = 5000);
+    bool WaitSeen(size_t count, DWORD ms = kWaitMs);
+    // The same once the last of them has been answered and has gone.
+    bool WaitAnswered(size_t count, DWORD ms = kWaitMs);
     void SetAnswer(int answer);
 
 private:
@@ -68,7 +75,8 @@ private:
     int m_answer;
     DWORD m_pid;
     std::vector<SeenBox> m_seen;
-    std::thread m_thread;  // last: it starts once the rest is set
+    size_t m_answered = 0;  // of m_seen, the boxes gone
+    std::thread m_thread;   // last: it starts once the rest is set
 };
 
 // Where a job of the program under test (a search, a comparison) stops until the test opens
@@ -84,11 +92,11 @@ public:
     // The job's side: waits here until the gate opens.
     void Pass();
     // True once `threads` threads in all have come to the gate, false if they do not within ms.
-    bool Reached(size_t threads, DWORD ms = 30000);
+    bool Reached(size_t threads, DWORD ms = kWaitMs);
     void Open();
     // True once every thread that came to the gate has ended, false if one has not within ms:
     // whatever it would have done when let through, it has done.
-    bool Left(DWORD ms = 30000);
+    bool Left(DWORD ms = kWaitMs);
 
 private:
     std::mutex m_lock;

@@ -28,7 +28,7 @@ class RunScript(tour.QuilletTour):
         threading.Thread(target=lambda: self.output.extend(self.script.stdout), daemon=True).start()
         said = lambda pattern: next((m for m in map(re.compile(pattern).search, self.output) if m), None)
         display = wait_for(lambda: "the script's display (it said %r)" % self.output,
-                           lambda: said(r"virtual display (:\d+)"), timeout=30).group(1)
+                           lambda: said(r"virtual display (:\d+)")).group(1)
         wait_for(lambda: "the script starting the program (it said %r)" % self.output, lambda: said("^starting "), 300)
         ENV.update(DISPLAY=display, WINEPREFIX=os.path.join(self.run_dir, "prefix"),
                    LOCPATH=os.path.join(self.run_dir, "locale"))
@@ -36,7 +36,7 @@ class RunScript(tour.QuilletTour):
 
     def prepare(self):
         self.start_script()
-        self.strip = wait_for("the strip of Quillet", self.find_strip, timeout=60)
+        self.strip = wait_for("the strip of Quillet", self.find_strip)
 
     # The first name in view whose key the prefix has (the starter list names keys Windows has).
     def pick(self):
@@ -51,18 +51,18 @@ class RunScript(tour.QuilletTour):
 
     def close_strip(self):
         self.press(self.CLOSE_BUTTON)
-        code = wait_for("the script ended", lambda: self.script.poll() is not None and (self.script.poll(),), 30)[0]
+        code = wait_for("the script ended", lambda: self.script.poll() is not None and (self.script.poll(),))[0]
         if code != 0:
             raise StepFailed("the script ended with %d: %r" % (code, self.output[-5:]))
         socket = "/tmp/.X11-unix/X" + ENV["DISPLAY"][1:]
-        wait_for("the script's display gone", lambda: not os.path.exists(socket), 10)
+        wait_for("the script's display gone", lambda: not os.path.exists(socket))
 
     def plan(self):
         if steps(("run-start", self.prepare)):
             steps(("run-pick", self.pick), ("run-close", self.close_strip))
         if self.script.poll() is None:
             self.script.terminate()  # its traps end its display and prefix
-            self.script.wait(30)
+            self.script.wait(tour.PATIENCE)
 
 if __name__ == "__main__":
     os.makedirs(tour.SHOTS, exist_ok=True)

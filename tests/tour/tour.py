@@ -10,6 +10,9 @@ WORK = os.path.join(os.environ["QB_RIG_DIR"], "tour")
 QB_KEY = "HKEY_CURRENT_USER\\Software\\QbTests\\游览"
 DIALOG = "编辑快捷方式"
 LINK_BLUE = (0, 0, 255)
+# How long an outcome is awaited: it decides only when a step has failed, so it leaves room for
+# a machine several times slower, and busy.
+PATIENCE = 60.0
 
 class StepFailed(Exception):
     """A step's outcome was not seen."""
@@ -38,7 +41,7 @@ def wine(*args, env=None, check=True):
         raise StepFailed("wine %s failed (%d): %s %s" % (" ".join(args), r.returncode, r.stdout[-300:], r.stderr[-500:]))
     return r
 
-def wait_for(what, probe_fn, timeout=10.0):
+def wait_for(what, probe_fn, timeout=PATIENCE):
     """probe_fn's first true value; `what` names the outcome (a callable: asked on failure only)."""
     end = time.monotonic() + timeout
     while True:
@@ -111,6 +114,7 @@ class ProgramTour:
         self.log = os.path.join(WORK, self.LOG)
         self.env = dict(ENV, QB_STANDIN_LOG=win_path(self.log))
         self.probe = None
+        self.walks_due = 0  # the walks into the editor that the steps so far have asked for
 
     def start_probe(self):  # tour_probe.exe: one question a line, tab-separated answers, a dot line last
         self.probe = subprocess.Popen(["wine", os.path.join(WIN, "tests", "tour", "tour_probe.exe")], env=ENV,
@@ -164,25 +168,35 @@ class ProgramTour:
     def expect_editor_at(self, key, since=0):
         """The editor lands on key (as stored: a typed path may differ in case) and its status bar shows it."""
         final = lambda: (self.keystrokes(since) or [(None, "")])[-1][1]
-        wait_for(lambda: "the editor at %s (log: %r)" % (key, final()), lambda: final().upper() == key.upper(), 20)
+        wait_for(lambda: "the editor at %s (log: %r)" % (key, final()), lambda: final().upper() == key.upper())
         # The log has the last key when it arrives, the status bar once the tree has taken it.
         status = lambda: self.first("editor", 5) or ""
         wait_for(lambda: "the editor's status bar at the key (%r)" % status(),
-                 lambda: status().upper().endswith(key.upper()), 5)
+                 lambda: status().upper().endswith(key.upper()))
+
+    def walks(self):
+        """Walks into the editor so far: each goes HOME once."""
+        return sum(1 for kind, _, code in self.events() if kind == "KEYDOWN" and code == 0x24)
+
+    def check_walks(self):
+        """Once a later walk has landed, or the program has ended, every walk that the steps before
+        could have begun is in the log: the program handles its input in order."""
+        walks = self.walks()
+        if walks != self.walks_due:
+            raise StepFailed("%d walks into the editor by now, not %d: %s" % (walks, self.walks_due, (
+                "a step so far opened what it should not, or twice" if walks > self.walks_due else "a walk is missing")))
 
     def after(self, act, key=None):
-        """Does act: the editor then lands on `key` after one walk of the navigator (each goes HOME
-        once), or, with no key, nothing opens."""
-        walks = lambda: sum(1 for kind, _, code in self.events() if kind == "KEYDOWN" and code == 0x24)
-        before, since = walks(), len(self.events())
+        """Does act: the editor then lands on `key` after one walk of the navigator, or, with no key,
+        nothing opens. The walks are counted when a later one lands (check_walks), not after a time."""
+        since = len(self.events())
         act()
         if key:
+            self.walks_due += 1
             self.expect_editor_at(key, since)
-        time.sleep(1.5)  # a further walk would have begun by now
-        if walks() != before + bool(key):
-            raise StepFailed("%d walks into the editor, not %d" % (walks() - before, bool(key)))
+            self.check_walks()
 
-    def wait_text(self, what, hwnd, want, timeout=10):
+    def wait_text(self, what, hwnd, want, timeout=PATIENCE):
         wait_for(lambda: "%s (%r)" % (what, self.text(hwnd)), lambda: self.text(hwnd) == want, timeout)
 
     def run(self):
@@ -246,7 +260,7 @@ class QuilletTour(ProgramTour):
         pathlib.Path(self.ini).write_bytes(shortcut_file(self.SHORTCUTS))
         self.start_probe()
         self.proc = start(os.path.join(self.folder, "Quillet.exe"), env=self.env, cwd=self.folder)
-        self.strip = wait_for("the strip of Quillet", self.find_strip, timeout=30)
+        self.strip = wait_for("the strip of Quillet", self.find_strip)
 
     def find_strip(self):
         return next((w for w in self.top() if w["cls"] == "#32770" and w["title"] == "" and
@@ -256,12 +270,13 @@ class QuilletTour(ProgramTour):
         return self.kids(self.strip["hwnd"])
 
     def press(self, control_id):
-        """Clicks a strip control in its middle, once nothing covers it there."""
+        """Clicks a strip control in its middle, once nothing covers it there (a list or a box on
+        its way out may still do)."""
         control = self.strip_kids()[control_id]
         x, y = center(control["rect"])
-        under = self.first("at %d %d" % (x, y))
-        if under != control["hwnd"]:
-            raise StepFailed("control %d is covered at (%d, %d) by %r" % (control_id, x, y, under))
+        under = lambda: self.first("at %d %d" % (x, y))
+        wait_for(lambda: "control %d uncovered at (%d, %d), not under %r" % (control_id, x, y, under()),
+                 lambda: under() == control["hwnd"])
         click(x, y)
 
     def drop_picker(self):
@@ -285,12 +300,10 @@ class QuilletTour(ProgramTour):
         self.after(keys("Return"), key[1])
         items = self.drop_picker()
         self.after(keys("Escape", "alt+Down", "Down", "Up"))
-        if not self.top("ComboLBox"):
-            raise StepFailed("Alt+Down did not drop the list again")
+        wait_for("Alt+Down dropping the list again", lambda: self.top("ComboLBox"))  # the click below lands in it
         self.after(lambda: click(*center(items[2]["rect"])), key[2])
-        sel = self.combo(self.strip_kids()[self.PICKER]["hwnd"])[0]
-        if sel != 2:
-            raise StepFailed("the picker shows item %r after the pick" % sel)
+        sel = lambda: self.combo(self.strip_kids()[self.PICKER]["hwnd"])[0]
+        wait_for(lambda: "the picker at item 2 after the pick (at %r)" % sel(), lambda: sel() == 2)
 
     # Hover a name in the dropped list: the tooltip shows its location.
     def hover(self):
@@ -323,20 +336,20 @@ class QuilletTour(ProgramTour):
         picker = self.strip_kids()[self.PICKER]["hwnd"]
         want = (0, [self.NEW_NAME] + [n for n, _ in self.SHORTCUTS[1:]])
         wait_for(lambda: "the picker's names %r (has %r)" % (want, self.combo(picker)),
-                 lambda: self.combo(picker) == want, timeout=5)
+                 lambda: self.combo(picker) == want)
 
     # Drag the strip by its bare grip, left of the first control: it moves by the pointer's way.
     def drag_grip(self):
         if self.top("ComboLBox"):  # a click elsewhere first closes a list left dropped
             self.press(self.PICKER)
-            wait_for("the dropped list closed", lambda: not self.top("ComboLBox"), timeout=5)
+            wait_for("the dropped list closed", lambda: not self.top("ComboLBox"))
         before = self.find_strip()["rect"]
         grip_right = min(k["rect"][0] for k in self.strip_kids().values() if k["visible"])
         x, y = (before[0] + grip_right) // 2, (before[1] + before[3]) // 2
         drag(x, y, x + 120, y + 200, 5)
         want = (before[0] + 120, before[1] + 200)
         moved = lambda: (lambda r: abs(r[0] - want[0]) <= 2 and abs(r[1] - want[1]) <= 2)(self.find_strip()["rect"])
-        wait_for("the strip at %r (from %r)" % (want, before), moved, timeout=5)
+        wait_for("the strip at %r (from %r)" % (want, before), moved)
 
     # Manual-open mode by its button: the path box takes the place of the buttons and the picker.
     # A key path typed opens with Enter and joins the box's history once, whatever its letter
@@ -351,7 +364,7 @@ class QuilletTour(ProgramTour):
         def enter(text, key=None):  # typed over the box's text
             xdo("key", "End", "shift+Home")
             xdo("type", "--delay", 30, text)
-            self.wait_text("the typed path in the box", box["hwnd"], text, timeout=15)
+            self.wait_text("the typed path in the box", box["hwnd"], text)
             self.after(keys("Return"), key)
         enter(self.NOWHERE)  # the keyboard came to the box with the mode
         wait_for("the warning", lambda: self.top("#32770", "手动打开快捷方式"))
@@ -363,11 +376,10 @@ class QuilletTour(ProgramTour):
             enter(text, key)
             into_box()
         history = lambda: self.combo(box["hwnd"])[1]
-        if history() != list(self.TYPED):
-            raise StepFailed("the box's history is %r" % history())
+        wait_for(lambda: "the box's history %r (is %r)" % (list(self.TYPED), history()),
+                 lambda: history() == list(self.TYPED))
         self.after(keys("F4", "Up"))
-        if not self.top("ComboLBox"):
-            raise StepFailed("F4 did not drop the history")
+        wait_for("F4 dropping the history", lambda: self.top("ComboLBox"))
         self.after(keys("Return"), self.TYPED_KEYS[0])
         into_box()
         self.after(keys("alt+Down", "Down", "Escape"))
@@ -375,7 +387,8 @@ class QuilletTour(ProgramTour):
     # The close button ends the program; the file holds the new name in CP936 lines.
     def close_strip(self):
         self.press(self.CLOSE_BUTTON)
-        wait_for("Quillet ended", lambda: self.proc.poll() is not None, timeout=15)
+        wait_for("Quillet ended", lambda: self.proc.poll() is not None)
+        self.check_walks()  # the last steps' too: nothing walks once the program has ended
         data = pathlib.Path(self.ini).read_bytes()
         expected = shortcut_file([(self.NEW_NAME, self.SHORTCUTS[0][1])] + self.SHORTCUTS[1:])
         if data != expected:
@@ -413,7 +426,7 @@ class BrindleTour(ProgramTour):
         self.start_probe()
         start(os.path.join(WIN, "brindle", "Brindle.exe"), win_path(self.export), env=self.env)
         is_frame = lambda w: w["title"].startswith("Brindle") and w["cls"].startswith("QbWnd")
-        frame = wait_for("Brindle's window on the export", lambda: next(filter(is_frame, self.top()), None), 30)
+        frame = wait_for("Brindle's window on the export", lambda: next(filter(is_frame, self.top()), None))
         area = lambda r: (r[2] - r[0]) * (r[3] - r[1])
         l, t, r, b = max((k["rect"] for k in self.kids(frame["hwnd"]).values()), key=area)  # the view
         # Inside the border, short of the scroll bars by a margin wider than they are.
@@ -463,12 +476,13 @@ class BrindleTour(ProgramTour):
     def hover(self):
         bands = self.bands()
         plain_at = (self.rect[0] + 40, (bands[0][1] + bands[1][0]) // 2)  # between two key lines
-        move(*plain_at)
-        plain = wait_for("a cursor over plain text", lambda: self.cursor_at(*plain_at))
         link_at = self.band_point(bands[1])
-        move(*link_at)
-        wait_for("a cursor over the link that differs from the plain one (%s)" % plain,
-                 lambda: (lambda c: c not in (None, plain, "0") and c)(self.cursor_at(*link_at)), timeout=5)
+        # Read right after a move, the cursor may still be the one from before it: the pointer goes
+        # to and fro until the one over the link differs from the one over plain text just before.
+        def readings():
+            plain, link = self.cursor_at(*plain_at), self.cursor_at(*link_at)
+            return plain not in (None, "0") and link not in (None, "0", plain) and (plain, link)
+        wait_for("a cursor over the link that differs from the one over plain text", readings)
 
     # Press on one link, move while holding, release: nothing opens. Then a real click on
     # another link opens the editor there, and only there.
