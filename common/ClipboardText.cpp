@@ -1,6 +1,8 @@
 #include "ClipboardText.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace {
 
@@ -134,4 +136,31 @@ bool CClipboardText::Empty() const {
     if (!lock.IsOpen()) return false;
     EmptyClipboard();
     return lock.Close();
+}
+
+bool CClipboardText::Write(const std::string& text) const {
+    const int length = static_cast<int>(std::min<size_t>(text.size(), INT_MAX - 1));
+    const int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (length > 0 && wide <= 0) return false;
+    HGLOBAL ansi = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(length) + 1);
+    HGLOBAL unicode = GlobalAlloc(GMEM_MOVEABLE, (static_cast<SIZE_T>(wide) + 1) * sizeof(WCHAR));
+    if (char* bytes = ansi ? static_cast<char*>(GlobalLock(ansi)) : nullptr) {
+        memcpy(bytes, text.data(), static_cast<size_t>(length));
+        bytes[length] = '\0';
+        GlobalUnlock(ansi);
+    }
+    if (WCHAR* units = unicode ? static_cast<WCHAR*>(GlobalLock(unicode)) : nullptr) {
+        MultiByteToWideChar(CP_ACP, 0, text.data(), length, units, wide);
+        units[wide] = L'\0';
+        GlobalUnlock(unicode);
+    }
+    ClipboardLock lock(m_owner, m_calls);
+    bool put = ansi && unicode && lock.IsOpen() && EmptyClipboard();
+    // The clipboard owns what it took; what it did not take is ours to free.
+    if (put && SetClipboardData(CF_TEXT, ansi)) ansi = nullptr;
+    if (put && SetClipboardData(CF_UNICODETEXT, unicode)) unicode = nullptr;
+    put = put && !ansi && !unicode;
+    if (ansi) GlobalFree(ansi);
+    if (unicode) GlobalFree(unicode);
+    return lock.Close() && put;
 }
