@@ -59,6 +59,13 @@ size_t BoundedLength(const Char* text, SIZE_T blockBytes) {
     return length;
 }
 
+// Gives a block to the open clipboard, which owns it from then on; one it does not take is freed.
+bool HandOver(UINT format, HGLOBAL block, bool open) {
+    if (open && block && SetClipboardData(format, block)) return true;
+    if (block) GlobalFree(block);
+    return false;
+}
+
 }  // namespace
 
 bool CClipboardText::IsAvailable() {
@@ -155,12 +162,7 @@ bool CClipboardText::Write(const std::string& text) const {
         GlobalUnlock(unicode);
     }
     ClipboardLock lock(m_owner, m_calls);
-    bool put = ansi && unicode && lock.IsOpen() && EmptyClipboard();
-    // The clipboard owns what it took; what it did not take is ours to free.
-    if (put && SetClipboardData(CF_TEXT, ansi)) ansi = nullptr;
-    if (put && SetClipboardData(CF_UNICODETEXT, unicode)) unicode = nullptr;
-    put = put && !ansi && !unicode;
-    if (ansi) GlobalFree(ansi);
-    if (unicode) GlobalFree(unicode);
-    return lock.Close() && put;
+    const bool open = lock.IsOpen() && EmptyClipboard();
+    const bool text8 = HandOver(CF_TEXT, ansi, open), text16 = HandOver(CF_UNICODETEXT, unicode, open);
+    return lock.Close() && text8 && text16;
 }
