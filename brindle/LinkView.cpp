@@ -114,6 +114,7 @@ LRESULT CLinkView::OnCreate(WPARAM, LPARAM) {
 
 void CLinkView::ShowNewText() {
     m_match = TextMatch();
+    m_clickedLine = -1;  // a line of the text before
     for (LineStarts& known : m_lineStarts) known.line = -1;
     LayoutLinks();
     CRect rc;
