@@ -5,6 +5,8 @@
 
 namespace {
 
+constexpr size_t kLongestName = 2 * 16383;  // in bytes, each character double-byte
+
 size_t SkipBlanks(std::string_view line, size_t i) {
     while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
     return i;
@@ -53,7 +55,9 @@ bool ValueNameOf(std::string_view line, std::string& name) {
         // Character by character: a double-byte character's second byte may be 0x5C, which
         // escapes nothing.
         for (++i;;) {
-            if (i >= line.size()) return false;
+            // No name of the registry's is longer (16,383 characters): a right-click on a line
+            // of hundreds of MB walks no further.
+            if (i >= line.size() || name.size() > kLongestName) return false;
             if (line[i] == '"') break;
             bool escaped = false;
             if (line[i] == '\\') {

@@ -140,6 +140,8 @@ TEST(LineMenu, WhatEachLineOffersAndCopies) {
         EXPECT_EQ(t.copy, r.copy);
         if (r.copy) EXPECT_EQ(t.CopyText(), r.copied);
     }
+    std::string name;  // longer than any value's name: the walk stops there
+    EXPECT_FALSE(ValueNameOf("\"" + std::string(32767, 'a') + "\"=\"x\"", name));
 }
 
 // Edges follow PtInRect (right and bottom excluded). The view adds its rows in order.
