@@ -48,6 +48,7 @@ BEGIN_MESSAGE_MAP(CLinkView, CWnd)
     ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
     ON_MESSAGE(WM_LBUTTONDOWN, OnLButtonDown)
     ON_MESSAGE(WM_LBUTTONUP, OnLButtonUp)
+    ON_MESSAGE(WM_CONTEXTMENU, OnContextMenu)
     ON_MESSAGE(WM_DESTROY, OnDestroy)
     ON_MESSAGE(WM_DROPFILES, OnDropFiles)
     ON_COMMAND(ID_FILE_OPENTEXT, OnFileOpen)
@@ -113,6 +114,7 @@ LRESULT CLinkView::OnCreate(WPARAM, LPARAM) {
 
 void CLinkView::ShowNewText() {
     m_match = TextMatch();
+    m_clickedLine = -1;  // a line of the text before
     for (LineStarts& known : m_lineStarts) known.line = -1;
     LayoutLinks();
     CRect rc;
@@ -582,8 +584,9 @@ LRESULT CLinkView::OnSetCursor(WPARAM, LPARAM) {
     return Default();
 }
 
-LRESULT CLinkView::OnLButtonDown(WPARAM, LPARAM) {
+LRESULT CLinkView::OnLButtonDown(WPARAM, LPARAM lParam) {
     m_bButtonDown = true;
+    m_clickedLine = LineAt(lParam);
     return Default();
 }
 
@@ -595,6 +598,70 @@ LRESULT CLinkView::OnLButtonUp(WPARAM, LPARAM lParam) {
         if (line >= 0) OpenLink(line);
     }
     return Default();
+}
+
+int32_t CLinkView::LineAt(LPARAM clientPos) const {
+    const LinkPoint at = ToDocument(clientPos);
+    if (m_cyLine <= 0 || at.y < 0) return -1;
+    const int32_t line = at.y / m_cyLine;
+    return line < m_doc.GetLineCount() ? line : -1;
+}
+
+// ---------------------------------------------------------------------------------------
+// The line menu
+
+LRESULT CLinkView::OnContextMenu(WPARAM, LPARAM lParam) {
+    POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    int32_t line = -1;
+    if (at.x == -1 && at.y == -1) {
+        // From the keyboard: the line Find shows, the one clicked, or the first in view, and
+        // the menu beside it, under the start of its text.
+        CRect client;
+        GetClientRect(&client);
+        const int32_t top = TopLine();
+        const int32_t shown = m_cyLine > 0 ? (client.Height() + m_cyLine - 1) / m_cyLine : 0;
+        line = linkview::KeyboardMenuLine(m_doc.Holds(m_match) ? m_match.line : -1, m_clickedLine, top, shown,
+                                          m_doc.GetLineCount());
+        if (line < 0) return 0;
+        SCROLLINFO si{};
+        GetScrollInfo(SB_HORZ, &si, SIF_POS);
+        const int left = linkview::ColumnToClient(si.nPos, m_cxChar, 0);
+        const int y = ClampToInt(static_cast<int64_t>(line - top) * m_cyLine);
+        const CRect row(left, y, left + std::max(m_cxChar, 1), y + m_cyLine);
+        at = ContextMenuPoint(m_hWnd, lParam, row);
+    } else {
+        POINT client = at;
+        ScreenToClient(&client);
+        CRect rc;
+        GetClientRect(&rc);
+        if (!rc.PtInRect(client)) return Default();  // on a scroll bar: the system's own menu
+        line = m_clickedLine = LineAt(MAKELPARAM(client.x, client.y));
+        if (line < 0) return 0;
+    }
+    // What the items act on is taken now: the text may change while the menu is open (a
+    // comparison that ends).
+    const LineMenuTarget target = MenuTargetOf(m_doc, line);
+    switch (TrackLineMenu(target, at)) {
+    case ID_LINE_OPENKEY: m_regKey.OpenInRegEdit(target.key.c_str()); break;
+    case ID_LINE_OPENVALUE: m_regKey.OpenValueInRegEdit(target.key.c_str(), target.name); break;
+    case ID_LINE_COPYPATH: CClipboardText(m_hWnd).Write(target.CopyText()); break;
+    default: break;
+    }
+    return 0;
+}
+
+UINT CLinkView::TrackLineMenu(const LineMenuTarget& target, POINT at) {
+    CMenu menu;
+    if (!menu.CreatePopupMenu()) return 0;
+    const struct {
+        UINT id;
+        bool applies;
+    } items[] = {
+        {ID_LINE_OPENKEY, target.openKey}, {ID_LINE_OPENVALUE, target.openValue}, {ID_LINE_COPYPATH, target.copy}};
+    for (const auto& item : items)
+        menu.AppendMenu(MF_STRING | (item.applies ? 0 : MF_GRAYED), item.id, AfxLoadString(item.id));
+    // The item comes back here rather than as a command, to act on the target taken.
+    return static_cast<UINT>(menu.TrackPopupMenu(TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, m_hWnd));
 }
 
 bool CLinkView::OpenLink(int32_t line) {

@@ -15,6 +15,7 @@
 #include "LinkRectList.h"
 #include "Mbcs.h"
 #include "RegKeyTool.h"
+#include "RegText.h"
 #include "ShellTool.h"
 #include "ShownText.h"
 
@@ -83,6 +84,7 @@ protected:
     LRESULT OnSetCursor(WPARAM, LPARAM);
     LRESULT OnLButtonDown(WPARAM, LPARAM);
     LRESULT OnLButtonUp(WPARAM, LPARAM);
+    LRESULT OnContextMenu(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
     LRESULT OnDropFiles(WPARAM, LPARAM);
     void OnFileOpen();
@@ -99,6 +101,10 @@ private:
     void Scroll(int bar, int code);
     // Client pixels to document pixels (origin at the top left of line 0, unscrolled).
     LinkPoint ToDocument(LPARAM clientPos) const;
+    // The line at a client point, -1 below the last one.
+    int32_t LineAt(LPARAM clientPos) const;
+    // The line menu for what it acts on, at a screen point: the item chosen, 0 for none.
+    UINT TrackLineMenu(const LineMenuTarget& target, POINT at);
     // Right edge of a link line's hit area: the measured extent of its text in the link font.
     int32_t MeasureLink(int32_t line, const LinkRect& rect);
     void DrawLine(CDC& dc, int32_t line, int y, int hPos, int clientWidth);
@@ -125,6 +131,7 @@ private:
     bool m_bOverLink = false;
     bool m_bTracking = false;
     bool m_bButtonDown = false;
+    int32_t m_clickedLine = -1;  // the line of the last click, either button; -1: none
 
     // Where characters start in the long lines painted last (a line of hundreds of MB of
     // lead-range bytes is walked once, not on every paint), by line number.

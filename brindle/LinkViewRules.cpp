@@ -111,4 +111,15 @@ int32_t PositionBeside(int32_t pos, int32_t page, int32_t maxPos, int64_t line, 
     return pos;
 }
 
+int32_t KeyboardMenuLine(int32_t matchLine, int32_t clickedLine, int32_t topLine, int32_t shownLines,
+                         int32_t lineCount) {
+    if (lineCount <= 0) return -1;
+    const auto onScreen = [&](int32_t line) {
+        return line >= 0 && line < lineCount && line >= topLine && int64_t(line) < int64_t(topLine) + shownLines;
+    };
+    if (onScreen(matchLine)) return matchLine;
+    if (onScreen(clickedLine)) return clickedLine;
+    return std::clamp(topLine, 0, lineCount - 1);
+}
+
 }  // namespace linkview

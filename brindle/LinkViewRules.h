@@ -102,4 +102,11 @@ int32_t PositionToShow(int32_t pos, int32_t page, int64_t first, int64_t last, b
 int32_t PositionBeside(int32_t pos, int32_t page, int32_t maxPos, int64_t line, int32_t coverTop, int32_t coverBottom,
                        int32_t rowHeight);
 
+// The line the menu key and Shift+F10 open the line menu for: the line of the match Find shows
+// (-1: none) when it is on screen, else the line last clicked (-1: none) when it is, else the
+// first line in view; -1 for an empty document. On screen: lines topLine to topLine +
+// shownLines - 1, a line cut by the window's bottom edge among them.
+int32_t KeyboardMenuLine(int32_t matchLine, int32_t clickedLine, int32_t topLine, int32_t shownLines,
+                         int32_t lineCount);
+
 }  // namespace linkview

@@ -57,3 +57,9 @@
 #define ID_EDIT_FINDTEXT      32781  // Ctrl+F: the Find dialog
 #define ID_EDIT_FINDNEXTMATCH 32782  // F3
 #define ID_EDIT_FINDPREVMATCH 32783  // Shift+F3
+
+// The line menu (a right-click on a line, the menu key, Shift+F10); each item's text is the
+// string with its id.
+#define ID_LINE_OPENKEY   32791  // the key of a key line, as a click opens it
+#define ID_LINE_OPENVALUE 32792  // the value of a value line, in the key of its section
+#define ID_LINE_COPYPATH  32793  // the key's path, or the key's path and the value's name

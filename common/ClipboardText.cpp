@@ -1,6 +1,8 @@
 #include "ClipboardText.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace {
 
@@ -55,6 +57,13 @@ size_t BoundedLength(const Char* text, SIZE_T blockBytes) {
     size_t length = 0;
     while (length < limit && text[length]) ++length;
     return length;
+}
+
+// Gives a block to the open clipboard, which owns it from then on; one it does not take is freed.
+bool HandOver(UINT format, HGLOBAL block, bool open) {
+    if (open && block && SetClipboardData(format, block)) return true;
+    if (block) GlobalFree(block);
+    return false;
 }
 
 }  // namespace
@@ -134,4 +143,26 @@ bool CClipboardText::Empty() const {
     if (!lock.IsOpen()) return false;
     EmptyClipboard();
     return lock.Close();
+}
+
+bool CClipboardText::Write(const std::string& text) const {
+    const int length = static_cast<int>(std::min<size_t>(text.size(), INT_MAX - 1));
+    const int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (length > 0 && wide <= 0) return false;
+    HGLOBAL ansi = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(length) + 1);
+    HGLOBAL unicode = GlobalAlloc(GMEM_MOVEABLE, (static_cast<SIZE_T>(wide) + 1) * sizeof(WCHAR));
+    if (char* bytes = ansi ? static_cast<char*>(GlobalLock(ansi)) : nullptr) {
+        memcpy(bytes, text.data(), static_cast<size_t>(length));
+        bytes[length] = '\0';
+        GlobalUnlock(ansi);
+    }
+    if (WCHAR* units = unicode ? static_cast<WCHAR*>(GlobalLock(unicode)) : nullptr) {
+        MultiByteToWideChar(CP_ACP, 0, text.data(), length, units, wide);
+        units[wide] = L'\0';
+        GlobalUnlock(unicode);
+    }
+    ClipboardLock lock(m_owner, m_calls);
+    const bool open = lock.IsOpen() && EmptyClipboard();
+    const bool text8 = HandOver(CF_TEXT, ansi, open), text16 = HandOver(CF_UNICODETEXT, unicode, open);
+    return lock.Close() && text8 && text16;
 }

@@ -55,6 +55,10 @@ public:
     CopyLine NewCopyLine(std::string& line, DWORD& handled) const;
     // Empties the clipboard; the result of closing it again.
     bool Empty() const;
+    // Puts `text` (ANSI) on the emptied clipboard as text and as Unicode text, both made here:
+    // the system would make the Unicode one with the code page of the keyboard layout, not
+    // with ours. Needs an owner. False when either could not be put.
+    bool Write(const std::string& text) const;
 
 private:
     HWND m_owner;

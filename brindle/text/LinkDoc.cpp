@@ -7,6 +7,7 @@
 #include <new>
 
 #include "LinkText.h"
+#include "RegText.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -42,6 +43,10 @@ void CLinkDoc::Clear() {
     m_noLinkNext = 0;
     m_pendingNoLink = false;
     m_feeding = false;
+    m_export = Export::Unknown;
+    std::vector<int32_t>().swap(m_sections);
+    std::vector<Wrapped>().swap(m_wrapped);
+    m_wrapping = false;
 }
 
 bool CLinkDoc::Fail() {
@@ -77,13 +82,40 @@ bool CLinkDoc::PushLine(size_t start, size_t end) {
     bool noLink = m_pendingNoLink;
     m_pendingNoLink = false;
     for (; m_noLinkNext < m_noLink.size() && m_noLink[m_noLinkNext] < end; ++m_noLinkNext) noLink = true;
-    const int32_t kind = noLink ? LINE_TEXT : ClassifyLine(std::string_view(m_buf + start, end - start));
+    const std::string_view text(m_buf + start, end - start);
+    const int32_t kind = noLink ? kLostKind : ClassifyLine(text);
+    if (!RecordExportLine(text, static_cast<int32_t>(m_count))) return false;
     block.low[slot] = static_cast<uint32_t>(end);
     const uint32_t endHigh = static_cast<uint32_t>(end >> 32) & kEndHighBits;
     block.high[slot] = static_cast<uint8_t>(endHigh | (static_cast<uint32_t>(kind) << kKindShift));
     ++m_count;
     if (end - start > m_nMaxLineLen) m_nMaxLineLen = end - start;
     return true;
+}
+
+bool CLinkDoc::RecordExportLine(std::string_view text, int32_t index) {
+    const RegLine kind = RegLineOf(text);
+    if (m_export == Export::Unknown && kind != RegLine::Blank)
+        m_export = IsExportHeader(text) ? Export::Yes : Export::No;
+    try {
+        if (m_wrapping) m_wrapped.back().last = index;
+        else if (kind == RegLine::Section) m_sections.push_back(index);
+        const bool runsOn = (m_wrapping || kind == RegLine::Value) && RunsOn(text);
+        if (runsOn && !m_wrapping) m_wrapped.push_back({index, index});
+        m_wrapping = runsOn;
+    } catch (const std::bad_alloc&) { return false; }
+    return true;
+}
+
+int32_t CLinkDoc::SectionAbove(int32_t index) const {
+    const auto after = std::upper_bound(m_sections.begin(), m_sections.end(), index);
+    return after == m_sections.begin() ? -1 : *(after - 1);
+}
+
+int32_t CLinkDoc::WrappedValueStart(int32_t index) const {
+    const auto after = std::upper_bound(m_wrapped.begin(), m_wrapped.end(), index,
+                                        [](int32_t i, const Wrapped& w) { return i < w.first; });
+    return after != m_wrapped.begin() && index <= (after - 1)->last ? (after - 1)->first : index;
 }
 
 bool CLinkDoc::SetText(std::string_view text) {
@@ -105,6 +137,7 @@ bool CLinkDoc::BeginText(size_t expectedBytes) {
     m_noLink.clear();
     m_noLinkNext = 0;
     m_pendingNoLink = false;
+    m_wrapping = false;
     // Room for the text and the CR LF the last line may need.
     if (expectedBytes && !Reserve(m_size + expectedBytes + 2)) return Fail();
     return true;

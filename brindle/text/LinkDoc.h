@@ -65,9 +65,21 @@ public:
     // changes) and its kind. Index must be in range.
     std::string_view LineText(int32_t index) const;
     int32_t LineKind(int32_t index) const {
-        const size_t i = static_cast<size_t>(index);
-        return m_index[i >> kBlockShift]->high[i & (kBlockLines - 1)] >> kKindShift;
+        const int32_t kind = KindField(index);
+        return kind == kLostKind ? LINE_TEXT : kind;
     }
+    // Whether the line lost characters to the code page (MarkNoLink).
+    bool LostCharacters(int32_t index) const { return KindField(index) == kLostKind; }
+
+    // For the line menu on a registry export, recorded as the lines are split, so that no
+    // question walks back over the text, however far above its answer lies: whether the
+    // first line that is not blank is an export's header; the last section header at or
+    // above line `index` (-1: none), and the line that the value wrapped over line `index`
+    // starts on (`index` when it is no later line of one). Each a search by halves of a list
+    // in line order: a few dozen steps for any size of text.
+    bool IsExport() const { return m_export == Export::Yes; }
+    int32_t SectionAbove(int32_t index) const;
+    int32_t WrappedValueStart(int32_t index) const;
 
     // The whole text as it is held, every line followed by CR LF, for searching it in place
     // (valid until the document changes); where line `index` starts in it, and the line that
@@ -119,7 +131,7 @@ private:
     static constexpr size_t kBlockLines = size_t(1) << kBlockShift;
     // A line's end (the offset just past its bytes; its CR LF follows) has 38 bits: the low
     // 32 in `low`, the rest in the low 6 bits of `high` (kEndHighBits), whose top 2 bits hold
-    // the kind. 256 GB of text is far beyond what the program could hold in memory.
+    // the kind (or kLostKind). 256 GB of text is far beyond what the program could hold in memory.
     static constexpr uint64_t kMaxEnd = (uint64_t(1) << 38) - 1;
     static constexpr unsigned kKindShift = 6;
     static constexpr uint8_t kEndHighBits = (1u << kKindShift) - 1;
@@ -127,6 +139,13 @@ private:
         uint32_t low[kBlockLines];
         uint8_t high[kBlockLines];
     };
+    // The kind's field holds one value more than the kinds: a line that lost characters,
+    // shown as plain text.
+    static constexpr int32_t kLostKind = 3;
+    int32_t KindField(int32_t index) const {
+        const size_t i = static_cast<size_t>(index);
+        return m_index[i >> kBlockShift]->high[i & (kBlockLines - 1)] >> kKindShift;
+    }
     uint64_t EndOf(size_t i) const {
         const IndexBlock& b = *m_index[i >> kBlockShift];
         const size_t j = i & (kBlockLines - 1);
@@ -140,5 +159,16 @@ private:
     size_t m_noLinkNext = 0;       // the first of them not yet taken by a completed line
     bool m_pendingNoLink = false;  // the unfinished line is marked
     size_t m_textStart = 0;        // where the text being fed began in m_buf
+    // What the line menu asks (IsExport and after): the section headers, and the values
+    // wrapped over lines [first, last], each in line order. A line within a wrapped value is
+    // no header, as import takes it for more of the value.
+    bool RecordExportLine(std::string_view text, int32_t index);
+    enum class Export : uint8_t { Unknown, Yes, No } m_export = Export::Unknown;
+    std::vector<int32_t> m_sections;
+    struct Wrapped {
+        int32_t first, last;
+    };
+    std::vector<Wrapped> m_wrapped;
+    bool m_wrapping = false;  // the line split last runs on over the next one
     bool m_feeding = false;
 };

@@ -3,11 +3,13 @@
 // plain readings; the file tests under Wine decode real files.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "LinkDoc.h"
 #include "LinkRectList.h"
+#include "RegText.h"
 #include "TextSearch.h"
 
 namespace {
@@ -73,6 +75,73 @@ TEST(Find, AWalkThroughLeadBytesLooksAtEachByteOnce) {
                   CTextSearch::npos);
         EXPECT_LE(examined, text.size()) << (down ? "down" : "up");
     }
+}
+
+// The line menu on an export: what each line offers, and the path it copies (the key's, or the
+// key's and the value's name). A wrapped value from any of its lines; names unescaped character
+// by character (a second byte 0x5C escapes nothing, nor ends a line that runs on); no key under
+// [-KEY], a void header or none; a line that lost characters opens nothing; a text that is no
+// export offers nothing for its value lines.
+TEST(LineMenu, WhatEachLineOffersAndCopies) {
+    const std::string lost = "\"lost?\"=\"x\"\r\n";
+    const std::string exportText =
+        "\r\n  \r\nWindows Registry Editor Version 5.00\r\n"
+        "\"early\"=\"x\"\r\n"
+        "[HKEY_CURRENT_USER\\Software\\A]\r\n"
+        "@=\"d\"\r\n"
+        "  \"q\\\"u\\\\o\"  = hex:01,\\\r\n"
+        "  02,\\  \r\n"
+        "  03\r\n"
+        "\"\xB1\\\"=dword:1\r\n"
+        "\"t\"=\"\xB1\\\r\n"
+        "\"u\"=\"x\"\r\n"
+        "\"\"=\"e\"\r\n"
+        "[-HKEY_CURRENT_USER\\Software\\B]\r\n"
+        "\"gone\"=\"x\"\r\n"
+        "\tHKCU\\Software\\C\r\n"
+        "[HKCU\\Software\\D]\r\n" +
+        lost + "[ HKCU\\Software\\E]\r\n\"void\"=\"x\"\r\n";
+    CLinkDoc doc;
+    ASSERT_TRUE(doc.BeginText());
+    std::memcpy(doc.AppendArea(exportText.size()), exportText.data(), exportText.size());
+    ASSERT_TRUE(doc.MarkNoLink(exportText.find(lost) + 5) && doc.AppendCommit(exportText.size()) && doc.EndText());
+    CLinkDoc notExport;
+    notExport.SetText("REGEDIT4 \r\n[HKCU\\X]\r\n\"v\"=\"x\"\r\n");
+    const std::string a = "HKEY_CURRENT_USER\\Software\\A";
+    const struct {
+        const CLinkDoc& doc;
+        int32_t line;
+        bool openKey, openValue, copy;
+        std::string copied;
+    } rows[] = {
+        {doc, 2, false, false, false, ""},
+        {doc, 3, false, false, false, ""},
+        {doc, 4, true, false, true, a},
+        {doc, 5, false, true, true, a + "\\"},
+        {doc, 6, false, true, true, a + "\\q\"u\\o"},
+        {doc, 7, false, true, true, a + "\\q\"u\\o"},
+        {doc, 8, false, true, true, a + "\\q\"u\\o"},
+        {doc, 9, false, true, true, a + "\\\xB1\\"},
+        {doc, 11, false, true, true, a + "\\u"},
+        {doc, 12, false, true, true, a + "\\"},
+        {doc, 13, false, false, false, ""},
+        {doc, 14, false, false, false, ""},
+        {doc, 15, true, false, true, "HKCU\\Software\\C"},
+        {doc, 17, false, false, true, "HKCU\\Software\\D\\lost?"},
+        {doc, 19, false, false, false, ""},
+        {notExport, 1, true, false, true, "HKCU\\X"},
+        {notExport, 2, false, false, false, ""},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.doc.LineText(r.line));
+        const LineMenuTarget t = MenuTargetOf(r.doc, r.line);
+        EXPECT_EQ(t.openKey, r.openKey);
+        EXPECT_EQ(t.openValue, r.openValue);
+        EXPECT_EQ(t.copy, r.copy);
+        if (r.copy) EXPECT_EQ(t.CopyText(), r.copied);
+    }
+    std::string name;  // longer than any value's name: the walk stops there
+    EXPECT_FALSE(ValueNameOf("\"" + std::string(32767, 'a') + "\"=\"x\"", name));
 }
 
 // Edges follow PtInRect (right and bottom excluded). The view adds its rows in order.

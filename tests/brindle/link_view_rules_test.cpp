@@ -161,4 +161,18 @@ TEST(FoundMatch, PositionBesideTheDialog) {
         EXPECT_EQ(PositionBeside(c.pos, 25, c.maxPos, c.line, c.coverTop, c.coverBottom, 20), c.want) << c.why;
 }
 
+// The line the menu key opens the line menu for: Find's match on screen, else the line clicked on
+// screen (a line cut by the bottom edge is), else the first line in view.
+TEST(KeyboardMenuLine, TheMatchTheClickedLineOrTheTopOne) {
+    const struct {
+        int32_t match, clicked, top, shown, count, line;
+    } cases[] = {
+        {5, 7, 0, 10, 20, 5}, {15, 7, 0, 10, 20, 7},    {-1, 9, 0, 10, 20, 9},  {-1, 10, 0, 10, 20, 0},
+        {3, 2, 4, 10, 20, 4}, {-1, 25, 18, 10, 20, 18}, {-1, -1, 0, 10, 0, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(KeyboardMenuLine(c.match, c.clicked, c.top, c.shown, c.count), c.line)
+            << c.match << " " << c.clicked << " " << c.top;
+}
+
 }  // namespace

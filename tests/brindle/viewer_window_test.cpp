@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -323,6 +324,87 @@ TEST_F(Viewer, OpenDropAndAnUnreadableFile) {
     UpdateWindow(m_view);
     const Band all = Capture(m_view, 1 << 20)[0];
     EXPECT_EQ(all.blue + all.dark, 0) << "the old lines are not left on screen";
+}
+
+// The line menu by real input, on an export: a right-click opens it, its items greyed where
+// they do not apply (a key line; a wrapped value from its later line; a value under [-KEY]);
+// its copy gives the key's path and the value's name as Unicode text too. A click on a value
+// line opens nothing; Shift+F10 then opens the menu beside that line, the menu key too, and
+// 打开此值 picked by its key lands in the editor on the value.
+TEST_F(Viewer, LineMenuByMouseAndKeys) {
+    wintest::MessageBoxWatcher boxes(IDOK);
+    standin::Session editor("brindle_line_menu");
+    wintest::ScratchKey key(A("Menu\\值键"));
+    const std::string name = A("名 \"q\\");
+    ASSERT_TRUE(key.Ok() && key.SetValue(name));
+    MeasureGrid();
+    Paste("Windows Registry Editor Version 5.00\r\n\r\n[" + key.Path() + "]\r\n\"" + A("名 \\\"q\\\\") +
+          "\"=hex:01,\\\r\n  02\r\n[-HKEY_CURRENT_USER\\Software\\QbTests\\Gone]\r\n\"x\"=\"y\"\r\n");
+    const auto lineAt = [&](int line) {
+        POINT pt{m_cx * 3, line * m_cy + m_cy / 2};
+        ClientToScreen(m_view, &pt);
+        return pt;
+    };
+    std::vector<std::string> greyed;  // per menu: the items that apply (1) or not (0)
+    std::string copied;
+    RECT menuAt{};
+    POINT below{};  // the line after the one clicked: the menu opens on its top, at its text's start
+    const HWND frame = m_frame->m_hWnd;
+    const auto menu = [&] {
+        const HWND shown = drive::WaitWindow("#32768");
+        const HMENU items = reinterpret_cast<HMENU>(SendMessageA(shown, MN_GETHMENU, 0, 0));
+        std::string states;
+        for (UINT id : {ID_LINE_OPENKEY, ID_LINE_OPENVALUE, ID_LINE_COPYPATH})
+            states += GetMenuState(items, id, MF_BYCOMMAND) & MF_GRAYED ? '0' : '1';
+        greyed.push_back(states);
+        GetWindowRect(shown, &menuAt);
+        return shown;
+    };
+    const auto steps = [&] {
+        ASSERT_TRUE(drive::ToFront(frame));
+        for (int line : {2, 6, 4}) {
+            const POINT pt = lineAt(line);
+            drive::MouseClick(pt.x, pt.y, true);
+            const HWND shown = menu();
+            if (line == 4) {
+                drive::Key(VK_END);  // the items carry no access keys: the last is 复制路径
+                drive::Key(VK_RETURN);
+            } else {
+                drive::Key(VK_ESCAPE);
+            }
+            drive::WaitGone(shown);
+        }
+        wintest::WaitUntil([&] {
+            if (!OpenClipboard(nullptr)) return false;
+            const HANDLE data = GetClipboardData(CF_UNICODETEXT);
+            if (const wchar_t* text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr) {
+                copied = wintest::Ansi(text);
+                GlobalUnlock(data);
+            }
+            CloseClipboard();
+            return !copied.empty();
+        });
+        const POINT pt = lineAt(3);
+        drive::MouseClick(pt.x, pt.y);
+        drive::Key(VK_APPS);
+        const HWND shown = menu();
+        drive::Key(VK_ESCAPE);
+        drive::WaitGone(shown);
+        below = lineAt(4);
+        drive::Chord({VK_SHIFT}, VK_F10);
+        menu();
+        for (UINT vk : {VK_END, VK_UP, VK_RETURN}) drive::Key(vk);  // 打开此值, above the last
+    };
+    m_driven = true;
+    drive::RunToExit([] { return theApp.Run(); }, frame, ID_APP_EXIT, steps);
+    EXPECT_EQ(greyed, (std::vector<std::string>{"101", "000", "011", "011", "011"}));
+    EXPECT_EQ(wintest::U(copied), wintest::U(key.Path() + "\\" + name));
+    EXPECT_TRUE(std::abs(menuAt.top - (below.y - m_cy / 2)) <= 2 &&
+                std::abs(menuAt.left - (below.x - 2 * m_cx)) <= m_cx / 2)
+        << menuAt.left << "," << menuAt.top;
+    const std::vector<standin::Event> events = editor.WaitListed(key.Path());
+    EXPECT_EQ(wintest::U(standin::Session::LastValue(events).text), wintest::U(name));
+    EXPECT_EQ(standin::Walks(events), 1u) << "the click on the value line opened nothing";
 }
 
 std::atomic<bool> g_loseNotice{false};
