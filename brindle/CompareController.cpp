@@ -131,10 +131,10 @@ enum LiveNote {
     LIVE_DELETES,
     kLiveNotes
 };
-const UINT kLiveNoteIds[kLiveNotes] = {
-    IDS_LIVE_NOTE_NEWER,  IDS_LIVE_NOTE_USER,       IDS_LIVE_NOTE_BRANCH,    IDS_LIVE_NOTE_ABSENT,
-    IDS_LIVE_NOTE_DENIED, IDS_LIVE_NOTE_GONE,       IDS_LIVE_NOTE_NO_ROOT,   IDS_LIVE_NOTE_NOT_LOADED,
-    IDS_LIVE_NOTE_LOOP,   IDS_LIVE_NOTE_UNSETTLED,  IDS_LIVE_NOTE_UNRESTORABLE, IDS_LIVE_NOTE_DELETES};
+const UINT kLiveNoteIds[kLiveNotes] = {IDS_LIVE_NOTE_NEWER,     IDS_LIVE_NOTE_USER,         IDS_LIVE_NOTE_BRANCH,
+                                       IDS_LIVE_NOTE_ABSENT,    IDS_LIVE_NOTE_DENIED,       IDS_LIVE_NOTE_GONE,
+                                       IDS_LIVE_NOTE_NO_ROOT,   IDS_LIVE_NOTE_NOT_LOADED,   IDS_LIVE_NOTE_LOOP,
+                                       IDS_LIVE_NOTE_UNSETTLED, IDS_LIVE_NOTE_UNRESTORABLE, IDS_LIVE_NOTE_DELETES};
 
 // A comparison of an export file with the registry as it is now: the file's branches found,
 // the registry read under them (unless a reading is handed in: the swap reads nothing again),
@@ -216,11 +216,12 @@ private:
 
         CExportReader fileLines(*file, DecodeAnsi, nullptr);
         CLeftOutLines kept(fileLines, reading->leftOut);
-        CTextSource text(reading);
+        CReadingSource text(reading);
         CExportReader liveLines(text, DecodeAnsi, nullptr);
-        CExportLines& fileSide = reading->leftOut.empty() ? static_cast<CExportLines&>(fileLines) : kept;
-        const bool compared = swapped ? engine.Run(liveLines, fileSide, notes, result)
-                                      : engine.Run(fileSide, liveLines, notes, result);
+        CExportLines* fileSide = &kept;
+        if (reading->leftOut.empty()) fileSide = &fileLines;  // nothing to look for
+        const bool compared =
+            swapped ? engine.Run(liveLines, *fileSide, notes, result) : engine.Run(*fileSide, liveLines, notes, result);
         if (!compared) {
             failure = FAILED_COMPARE;
             return false;
@@ -272,17 +273,22 @@ void FillNotes(CompareNotes& notes) {
     notes.branch = Wide(AfxLoadString(IDS_COMPARE_NOTE_BRANCH));
 }
 
+// The message of a comparison that failed (%1 the file).
+UINT MessageFor(CompareError error) {
+    return error == COMPARE_NOT_AN_EXPORT ? IDS_COMPARE_NOT_AN_EXPORT
+           : error == COMPARE_EMPTY_FILE  ? IDS_COMPARE_EMPTY_FILE
+           : error == COMPARE_NO_MEMORY   ? IDS_COMPARE_NO_MEMORY
+                                          : IDS_COMPARE_READ_FAILED;
+}
+
 // A comparison with the registry has ended: shown, or told why not, naming the file.
 void LiveDone(CLiveJob& job, CCompareController::Host& host) {
     if (!job.ok) {
-        CompareError error = job.failure == CLiveJob::FAILED_FILE ? job.fileError : job.engine.Error();
+        const CompareError error = job.failure == CLiveJob::FAILED_FILE ? job.fileError : job.engine.Error();
         if (error == COMPARE_CANCELLED) return;
         const UINT message = job.failure == CLiveJob::FAILED_PATCH       ? IDS_LIVE_PATCH
                              : job.failure == CLiveJob::FAILED_NO_BRANCH ? IDS_LIVE_NO_BRANCH
-                             : error == COMPARE_NOT_AN_EXPORT            ? IDS_COMPARE_NOT_AN_EXPORT
-                             : error == COMPARE_EMPTY_FILE               ? IDS_COMPARE_EMPTY_FILE
-                             : error == COMPARE_NO_MEMORY                ? IDS_COMPARE_NO_MEMORY
-                                                                         : IDS_COMPARE_READ_FAILED;
+                                                                         : MessageFor(error);
         AfxReportFileError(message, Ansi(job.path), 0);
         return;
     }
@@ -392,11 +398,7 @@ void CCompareController::OnJobDone(std::unique_ptr<CWorkerJob> ended) {
     if (!job->ok) {
         const CompareError error = job->engine.Error();
         if (error == COMPARE_CANCELLED) return;
-        const UINT message = error == COMPARE_NOT_AN_EXPORT ? IDS_COMPARE_NOT_AN_EXPORT
-                             : error == COMPARE_EMPTY_FILE  ? IDS_COMPARE_EMPTY_FILE
-                             : error == COMPARE_NO_MEMORY   ? IDS_COMPARE_NO_MEMORY
-                                                            : IDS_COMPARE_READ_FAILED;
-        AfxReportFileError(message, Ansi(job->engine.ErrorInNewer() ? job->newerPath : job->olderPath), 0);
+        AfxReportFileError(MessageFor(error), Ansi(job->engine.ErrorInNewer() ? job->newerPath : job->olderPath), 0);
         return;
     }
     ShownComparison shown;

@@ -133,10 +133,8 @@ public:
         const TreeStatus status = m_tree.Open(rootKey, rest, key);
         if (status == TreeStatus::Gone && root == u"HKEY_USERS" && !HiveLoaded(rootKey, rest))
             LeaveOut(KeyNote::NotLoaded, path);
-        else if (status == TreeStatus::Gone)
-            m_out.absent.push_back(path);
-        else if (status != TreeStatus::Ok)
-            LeaveOut(KeyNote::Denied, path);
+        else if (status == TreeStatus::Gone) m_out.absent.push_back(path);
+        else if (status != TreeStatus::Ok) LeaveOut(KeyNote::Denied, path);
         m_tree.Close(rootKey);
         if (status != TreeStatus::Ok) return true;
         m_out.branches.push_back(path);
@@ -157,10 +155,8 @@ public:
             std::u16string childPath = frame.path + u'\\' + name;
             CRegistryTree::Key child = 0;
             const TreeStatus opened = m_tree.Open(frame.key, name, child);
-            if (opened == TreeStatus::Ok)
-                Visit(child, std::move(childPath));
-            else
-                LeaveOut(opened == TreeStatus::Gone ? KeyNote::Gone : KeyNote::Denied, childPath);
+            if (opened == TreeStatus::Ok) Visit(child, std::move(childPath));
+            else LeaveOut(opened == TreeStatus::Gone ? KeyNote::Gone : KeyNote::Denied, childPath);
         }
         return !Stopped(m_stop);
     }
@@ -188,10 +184,11 @@ private:
     // Reads the key and, once it is written, stands it on the stack for its subkeys.
     void Visit(CRegistryTree::Key key, std::u16string path) {
         Frame frame{key, std::move(path), m_tree.Identity(key), {}, 0};
-        const bool loop = m_stack.size() >= kDeepest ||
-                          (!frame.identity.empty() &&
-                           std::any_of(m_stack.begin(), m_stack.end(),
-                                       [&](const Frame& above) { return above.identity == frame.identity; }));
+        const bool loop =
+            m_stack.size() >= kDeepest ||
+            (!frame.identity.empty() && std::any_of(m_stack.begin(), m_stack.end(), [&](const Frame& above) {
+                return above.identity == frame.identity;
+            }));
         const TreeStatus status = loop ? TreeStatus::Ok : Read(frame);
         if (loop || status != TreeStatus::Ok) {
             m_tree.Close(key);
@@ -296,7 +293,7 @@ bool ReadBranches(CRegistryTree& tree, const std::vector<std::u16string>& tops, 
     return true;
 }
 
-bool CTextSource::Read(uint64_t offset, void* buffer, size_t n, size_t& got) {
+bool CReadingSource::Read(uint64_t offset, void* buffer, size_t n, size_t& got) {
     static const uint8_t kMark[2] = {0xFF, 0xFE};
     const std::u16string& text = m_reading->text;
     const uint64_t size = Size();

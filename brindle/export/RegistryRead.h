@@ -83,7 +83,7 @@ struct NamedKey {
 
 // One reading of the branches: the export's text and what the head names.
 struct RegistryReading {
-    std::u16string text;  // "Windows Registry Editor Version 5.00", a blank line, key blocks
+    std::u16string text;                   // "Windows Registry Editor Version 5.00", a blank line, key blocks
     std::vector<std::u16string> branches;  // read, as named
     std::vector<std::u16string> absent;    // branches that do not exist now
     std::vector<NamedKey> named;
@@ -92,8 +92,8 @@ struct RegistryReading {
     std::u16string time, user, sid;  // when, and as whom (the caller's)
 };
 
-constexpr int kReadAttempts = 4;   // a key is read at most this often while it keeps changing
-constexpr size_t kDeepest = 512;   // levels below a root: the registry holds no deeper key
+constexpr int kReadAttempts = 4;  // a key is read at most this often while it keeps changing
+constexpr size_t kDeepest = 512;  // levels below a root: the registry holds no deeper key
 
 // Reads the branches. False when stopped. `done` counts the bytes of text written.
 bool ReadBranches(CRegistryTree& tree, const std::vector<std::u16string>& tops, RegistryReading& out,
@@ -105,9 +105,9 @@ std::u16string FoldPath(std::u16string_view path);
 bool UnderAny(const std::unordered_set<std::u16string>& paths, std::u16string_view folded);
 
 // A reading's text as an export file's bytes (the UTF-16 byte-order mark first).
-class CTextSource : public CExportSource {
+class CReadingSource : public CExportSource {
 public:
-    explicit CTextSource(std::shared_ptr<const RegistryReading> reading) : m_reading(std::move(reading)) {}
+    explicit CReadingSource(std::shared_ptr<const RegistryReading> reading) : m_reading(std::move(reading)) {}
     uint64_t Size() const override { return 2 + m_reading->text.size() * 2; }
     bool Read(uint64_t offset, void* buffer, size_t n, size_t& got) override;
 
