@@ -62,7 +62,8 @@ public:
 
 private:
     std::map<std::u16string, FakeKey>::iterator Find(const std::u16string& path) {
-        return std::find_if(keys.begin(), keys.end(), [&](const auto& k) { return FoldPath(k.first) == FoldPath(path); });
+        return std::find_if(keys.begin(), keys.end(),
+                            [&](const auto& k) { return FoldPath(k.first) == FoldPath(path); });
     }
     std::vector<std::u16string> Children(Key key) const {
         const std::u16string prefix = m_open[key - 1] + u"\\";
@@ -79,7 +80,8 @@ private:
 template <size_t N>
 std::vector<uint8_t> Sz(const char16_t (&s)[N]) {
     std::vector<uint8_t> bytes;
-    for (char16_t c : std::u16string_view(s, N - 1)) bytes.insert(bytes.end(), {static_cast<uint8_t>(c), static_cast<uint8_t>(c >> 8)});
+    for (char16_t c : std::u16string_view(s, N - 1))
+        bytes.insert(bytes.end(), {static_cast<uint8_t>(c), static_cast<uint8_t>(c >> 8)});
     return bytes;
 }
 
@@ -106,7 +108,9 @@ Outcome Compare(CFakeTree& tree, const std::u16string& file, bool swapped = fals
     notes.olderFile = notes.newerFile = notes.counts = notes.same = u"";
     std::u16string result;  // the header, blank lines (every note left out), the blocks
     EXPECT_TRUE(swapped ? compare.Run(live, kept, notes, result) : compare.Run(kept, live, notes, result));
-    Outcome outcome{result.substr(std::min(result.size(), result.find_first_not_of(u"\r\n", result.find(u'\n')))), {}, branches.tops,
+    Outcome outcome{result.substr(std::min(result.size(), result.find_first_not_of(u"\r\n", result.find(u'\n')))),
+                    {},
+                    branches.tops,
                     reading->branches};
     for (const NamedKey& key : reading->named) outcome.named.emplace_back(key.why, key.path + key.value);
     return outcome;
@@ -123,8 +127,9 @@ CFakeTree Tree() {
     return tree;
 }
 
-const std::u16string kFile = u"[HKEY_CURRENT_USER\\Software\\A]\r\n\"v\"=dword:00000001\r\n\"s\"=\"a\\\"b\\\\\"\r\n\r\n"
-                             u"[HKEY_CURRENT_USER\\Software\\A\\B]\r\n\r\n";
+const std::u16string kFile =
+    u"[HKEY_CURRENT_USER\\Software\\A]\r\n\"v\"=dword:00000001\r\n\"s\"=\"a\\\"b\\\\\"\r\n\r\n"
+    u"[HKEY_CURRENT_USER\\Software\\A\\B]\r\n\r\n";
 
 TEST(RegistryRead, BranchesAreTheTopmostKeysListedAndOnlyTheyAreRead) {
     CFakeTree tree = Tree();
@@ -166,11 +171,12 @@ TEST(RegistryRead, KeysThatCannotBeReadAreNamedAndLeftOutOnBothSides) {
     }
     // Roots and hives: a root the system lacks, a hive of HKEY_USERS not loaded, a branch gone.
     CFakeTree tree = Tree();
-    const Outcome outcome = Compare(tree, kFile + u"[HKEY_CURRENT_CONFIG\\X]\r\n\r\n[HKEY_USERS\\S-1-5-21-9\\Y]\r\n\r\n"
+    const Outcome outcome = Compare(tree, kFile +
+                                              u"[HKEY_CURRENT_CONFIG\\X]\r\n\r\n[HKEY_USERS\\S-1-5-21-9\\Y]\r\n\r\n"
                                               u"[HKEY_LOCAL_MACHINE\\Gone]\r\n\"v\"=\"x\"\r\n\r\n");
-    EXPECT_EQ(outcome.named, (std::vector<std::pair<KeyNote, std::u16string>>{
-                                 {KeyNote::NoRoot, u"HKEY_CURRENT_CONFIG\\X"},
-                                 {KeyNote::NotLoaded, u"HKEY_USERS\\S-1-5-21-9\\Y"}}));
+    EXPECT_EQ(outcome.named,
+              (std::vector<std::pair<KeyNote, std::u16string>>{{KeyNote::NoRoot, u"HKEY_CURRENT_CONFIG\\X"},
+                                                               {KeyNote::NotLoaded, u"HKEY_USERS\\S-1-5-21-9\\Y"}}));
     EXPECT_EQ(outcome.blocks.find(u"[-HKEY_LOCAL_MACHINE\\Gone]\r\n"), 0u) << "a branch deleted since is deleted";
     EXPECT_EQ(outcome.blocks.find(u"HKEY_USERS"), std::u16string::npos);
     EXPECT_EQ(outcome.blocks.find(u"HKEY_CURRENT_CONFIG"), std::u16string::npos);
@@ -186,13 +192,15 @@ TEST(RegistryRead, ChangingKeysAndValuesNoLineRestores) {
         EXPECT_EQ(outcome.blocks, u"");
     }
     CFakeTree tree = Tree();
-    tree.keys[kA + u"\\B"].values = {{u"inner", 1, Sz(u"a\0b\0")}, {u"unended", 2, Sz(u"%x%")},
-                                     {u"multi", 7, Sz(u"a\0b\0\0")}, {u"odd", 1, {0x61, 0, 0}}};
+    tree.keys[kA + u"\\B"].values = {{u"inner", 1, Sz(u"a\0b\0")},
+                                     {u"unended", 2, Sz(u"%x%")},
+                                     {u"multi", 7, Sz(u"a\0b\0\0")},
+                                     {u"odd", 1, {0x61, 0, 0}}};
     const Outcome outcome = Compare(tree, kFile);
-    EXPECT_EQ(outcome.named, (std::vector<std::pair<KeyNote, std::u16string>>{
-                                 {KeyNote::Unrestorable, kA + u"\\Binner"},
-                                 {KeyNote::Unrestorable, kA + u"\\Bunended"},
-                                 {KeyNote::Unrestorable, kA + u"\\Bodd"}}));
+    EXPECT_EQ(outcome.named,
+              (std::vector<std::pair<KeyNote, std::u16string>>{{KeyNote::Unrestorable, kA + u"\\Binner"},
+                                                               {KeyNote::Unrestorable, kA + u"\\Bunended"},
+                                                               {KeyNote::Unrestorable, kA + u"\\Bodd"}}));
     EXPECT_NE(outcome.blocks.find(u"\"inner\"=\"a\"\r\n"), std::u16string::npos) << "as the editor exports it";
 }
 
