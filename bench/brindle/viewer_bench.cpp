@@ -293,8 +293,9 @@ int MeasureFind(CMainFrame& frame, const char* path, const char* text, const cha
 int main(int argc, char** argv) {
     QueryPerformanceFrequency(&g_freq);
     if (argc < 3) {
-        std::fprintf(stderr,
-                     "usage: viewer_bench load|line FILE | find FILE TEXT blind|case|cancel | compare OLD NEW | live FILE\n");
+        std::fprintf(
+            stderr,
+            "usage: viewer_bench load|line FILE | find FILE TEXT blind|case|cancel | compare OLD NEW | live FILE\n");
         return 2;
     }
     // The command line's first argument is the mode, which the view's own start-up refuses

@@ -212,13 +212,15 @@ private:
             m_block += u'[';
             m_block += frame.path;
             m_block += u"]\r\n";
-            for (uint32_t i = 0;; ++i, ++values) {
+            // As many as the key held when it was asked: no call to find the end, and one
+            // that ends sooner means the key changed, which the second stamp shows too.
+            for (uint32_t i = 0; i < before.values; ++i, ++values) {
                 status = m_tree.Value(frame.key, i, m_name, m_type, m_data);
                 if (status == TreeStatus::End) break;
                 if (status != TreeStatus::Ok) return status;
                 if (!AppendValue(m_block, m_name, m_type, m_data)) m_unrestorable.push_back(m_name);
             }
-            for (uint32_t i = 0;; ++i) {
+            for (uint32_t i = 0; i < before.subkeys; ++i) {
                 status = m_tree.Subkey(frame.key, i, m_name);
                 if (status == TreeStatus::End) break;
                 if (status != TreeStatus::Ok) return status;
