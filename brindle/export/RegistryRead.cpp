@@ -218,6 +218,7 @@ private:
                 status = m_tree.Value(frame.key, i, m_name, m_type, m_data);
                 if (status == TreeStatus::End) break;
                 if (status != TreeStatus::Ok) return status;
+                if ((i & 0xFFF) == 0xFFF && Stopped(m_stop)) return TreeStatus::Gone;  // a key of many values
                 if (!AppendValue(m_block, m_name, m_type, m_data)) m_unrestorable.push_back(m_name);
             }
             for (uint32_t i = 0; i < before.subkeys; ++i) {
