@@ -57,7 +57,8 @@ public:
             }
             if (error != ERROR_SUCCESS) return TreeStatus::NoRoot;
         } else {
-            error = ::RegOpenKeyExW(Handle(parent), Wide(path, m_path), 0, kRead, &opened);
+            std::wstring name;
+            error = ::RegOpenKeyExW(Handle(parent), Wide(path, name), 0, kRead, &opened);
             if (error != ERROR_SUCCESS) return StatusOf(error);
         }
         key = reinterpret_cast<Key>(new OpenKey{opened, {}, {}});
@@ -117,7 +118,6 @@ public:
 
 private:
     static HKEY Handle(Key key) { return reinterpret_cast<OpenKey*>(key)->key; }
-    std::wstring m_path;
 };
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <system_error>
+#include <thread>
 
 #include "ExportParser.h"
 
@@ -139,6 +142,15 @@ public:
         if (status != TreeStatus::Ok) return true;
         m_out.branches.push_back(path);
         Visit(key, path);
+        if (m_stack.size() == 1 && m_stack.back().subkeys.size() >= 2) return Split();
+        return Drain();
+    }
+
+private:
+    struct Frame;
+
+    // Depth first from the stack's keys; false when stopped.
+    bool Drain() {
         while (!m_stack.empty()) {
             if (Stopped(m_stop)) {
                 for (const Frame& frame : m_stack) m_tree.Close(frame.key);
@@ -151,17 +163,60 @@ public:
                 m_stack.pop_back();
                 continue;
             }
-            const std::u16string& name = frame.subkeys[frame.next++];
-            std::u16string childPath = frame.path + u'\\' + name;
-            CRegistryTree::Key child = 0;
-            const TreeStatus opened = m_tree.Open(frame.key, name, child);
-            if (opened == TreeStatus::Ok) Visit(child, std::move(childPath));
-            else LeaveOut(opened == TreeStatus::Gone ? KeyNote::Gone : KeyNote::Denied, childPath);
+            Child(frame, frame.subkeys[frame.next++]);
         }
         return !Stopped(m_stop);
     }
 
-private:
+    void Child(const Frame& parent, const std::u16string& name) {
+        std::u16string childPath = parent.path + u'\\' + name;
+        CRegistryTree::Key child = 0;
+        const TreeStatus opened = m_tree.Open(parent.key, name, child);
+        if (opened == TreeStatus::Ok) Visit(child, std::move(childPath));
+        else LeaveOut(opened == TreeStatus::Gone ? KeyNote::Gone : KeyNote::Denied, childPath);
+    }
+
+    // The branch's subkeys read on two threads, each taking the next one not yet taken into a
+    // part of its own; the parts then joined in the subkeys' order, as one thread writes them.
+    // The registry answers two threads at once faster than one that waits for each answer.
+    bool Split() {
+        const Frame top = std::move(m_stack.back());
+        m_stack.pop_back();
+        std::vector<RegistryReading> parts(top.subkeys.size());
+        std::atomic<size_t> next{0};
+        std::atomic<bool> failed{false};
+        const auto work = [&] {
+            try {
+                for (size_t i = next++; i < parts.size() && !failed; i = next++) {
+                    CBranchReader reader(m_tree, parts[i], m_done, m_stop);
+                    reader.m_above = m_above;
+                    reader.m_above.push_back(top.identity);
+                    reader.Child(top, top.subkeys[i]);
+                    reader.Drain();
+                }
+            } catch (const std::exception&) {  // memory ran out
+                failed = true;
+            }
+        };
+        std::thread helper;
+        try {
+            helper = std::thread(work);
+        } catch (const std::system_error&) {}
+        work();
+        if (helper.joinable()) helper.join();
+        m_tree.Close(top.key);
+        if (failed) throw std::bad_alloc();
+        for (RegistryReading& part : parts) {
+            m_out.text += part.text;
+            std::u16string().swap(part.text);
+            m_out.named.insert(m_out.named.end(), part.named.begin(), part.named.end());
+            m_out.leftOut.insert(part.leftOut.begin(), part.leftOut.end());
+            m_out.keys += part.keys;
+            m_out.values += part.values;
+        }
+        return !Stopped(m_stop);
+    }
+
     struct Frame {
         CRegistryTree::Key key;
         std::u16string path, identity;
@@ -185,10 +240,11 @@ private:
     void Visit(CRegistryTree::Key key, std::u16string path) {
         Frame frame{key, std::move(path), m_tree.Identity(key), {}, 0};
         const bool loop =
-            m_stack.size() >= kDeepest ||
-            (!frame.identity.empty() && std::any_of(m_stack.begin(), m_stack.end(), [&](const Frame& above) {
-                return above.identity == frame.identity;
-            }));
+            m_above.size() + m_stack.size() >= kDeepest ||
+            (!frame.identity.empty() && (std::find(m_above.begin(), m_above.end(), frame.identity) != m_above.end() ||
+                                         std::any_of(m_stack.begin(), m_stack.end(), [&](const Frame& above) {
+                                             return above.identity == frame.identity;
+                                         })));
         const TreeStatus status = loop ? TreeStatus::Ok : Read(frame);
         if (loop || status != TreeStatus::Ok) {
             m_tree.Close(key);
@@ -247,6 +303,7 @@ private:
     std::atomic<uint64_t>* m_done;
     const std::atomic<bool>* m_stop;
     std::vector<Frame> m_stack;
+    std::vector<std::u16string> m_above;  // the identities of the keys above the stack's first
     std::u16string m_block, m_name;
     std::vector<std::u16string> m_unrestorable;
     uint32_t m_type = 0;

@@ -5,7 +5,8 @@
 //
 // Which branches: each key that the export file lists with no key it lists above it
 // (ScanBranches). Every key below such a branch is read, depth first, subkeys in the order the
-// registry gives them, each key's values after its key line as the editor writes them.
+// registry gives them, each key's values after its key line as the editor writes them (the
+// branch's subkeys on two threads, their texts joined in that order).
 //
 // A key that cannot be read (access denied, deleted while it is read, a root this system lacks,
 // a hive of HKEY_USERS not loaded, a link that leads back above itself) is named and left out:
@@ -27,7 +28,8 @@
 
 enum class TreeStatus { Ok, End, Denied, Gone, NoRoot };
 
-// The registry, read only.
+// The registry, read only. Called from two threads at once (each with keys of its own, and
+// opening keys below a key both share).
 class CRegistryTree {
 public:
     using Key = uintptr_t;  // 0: none

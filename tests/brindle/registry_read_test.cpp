@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <mutex>
 #include <string>
 
 #include "../support/ExportTexts.h"
@@ -24,7 +25,10 @@ struct FakeKey {
 class CFakeTree : public CRegistryTree {
 public:
     std::map<std::u16string, FakeKey> keys;  // roots included
+    CFakeTree() = default;
+    CFakeTree(CFakeTree&& made) noexcept : keys(std::move(made.keys)) {}
     TreeStatus Open(Key parent, std::u16string_view path, Key& key) override {
+        const std::lock_guard<std::mutex> one(m_lock);  // two threads read it
         std::u16string full = parent ? m_open[parent - 1] : std::u16string();
         if (!path.empty()) full += (parent ? u"\\" : u"") + std::u16string(path);
         auto it = Find(full);
@@ -37,6 +41,7 @@ public:
     }
     void Close(Key) override {}
     TreeStatus Info(Key key, Stamp& stamp) override {
+        const std::lock_guard<std::mutex> one(m_lock);
         FakeKey& k = keys[m_open[key - 1]];
         stamp.values = static_cast<uint32_t>(k.values.size());
         stamp.subkeys = static_cast<uint32_t>(Children(key).size());
@@ -44,6 +49,7 @@ public:
         return TreeStatus::Ok;
     }
     TreeStatus Subkey(Key key, uint32_t index, std::u16string& name) override {
+        const std::lock_guard<std::mutex> one(m_lock);
         const std::vector<std::u16string> children = Children(key);
         if (index >= children.size()) return TreeStatus::End;
         name = children[index];
@@ -51,12 +57,16 @@ public:
     }
     TreeStatus Value(Key key, uint32_t index, std::u16string& name, uint32_t& type,
                      std::vector<uint8_t>& data) override {
+        const std::lock_guard<std::mutex> one(m_lock);
         const FakeKey& k = keys[m_open[key - 1]];
         if (index >= k.values.size()) return TreeStatus::End;
         std::tie(name, type, data) = k.values[index];
         return TreeStatus::Ok;
     }
-    std::u16string Identity(Key key) override { return m_open[key - 1]; }
+    std::u16string Identity(Key key) override {
+        const std::lock_guard<std::mutex> one(m_lock);
+        return m_open[key - 1];
+    }
 
 private:
     std::map<std::u16string, FakeKey>::iterator Find(const std::u16string& path) {
@@ -72,6 +82,7 @@ private:
         return names;
     }
     std::vector<std::u16string> m_open;
+    std::mutex m_lock;
 };
 
 // A literal's characters without the zero the compiler puts after it.
@@ -122,12 +133,13 @@ CFakeTree Tree() {
     tree.keys[u"HKEY_CURRENT_USER\\Software"].values = {{u"Outside", 1, Sz(u"x\0")}};
     tree.keys[kA].values = {{u"v", 4, {1, 0, 0, 0}}, {u"s", 1, Sz(u"a\"b\\\0")}};
     tree.keys[kA + u"\\B"];
+    tree.keys[kA + u"\\C"];  // two subkeys: read on two threads
     return tree;
 }
 
 const std::u16string kFile =
     u"[HKEY_CURRENT_USER\\Software\\A]\r\n\"v\"=dword:00000001\r\n\"s\"=\"a\\\"b\\\\\"\r\n\r\n"
-    u"[HKEY_CURRENT_USER\\Software\\A\\B]\r\n\r\n";
+    u"[HKEY_CURRENT_USER\\Software\\A\\B]\r\n\r\n[HKEY_CURRENT_USER\\Software\\A\\C]\r\n\r\n";
 
 TEST(RegistryRead, BranchesAreTheTopmostKeysListedAndOnlyTheyAreRead) {
     CFakeTree tree = Tree();
