@@ -1,6 +1,7 @@
 # make run   - build, then start Quillet under Wine (on the current display, or a virtual one)
 # make run-brindle - the same for Brindle, showing an export of that Wine prefix's registry
 # make run-compare - Brindle comparing two exports of that prefix's registry, a few changes apart
+# make run-live - Brindle comparing the first of them with that registry as it is now
 # make test  - build, then run every test (native tier, fuzzers, Wine tier)
 # make check - the fast tier for the edit-compile loop: native tests, lint, short fuzz runs
 #              (no Wine, no cross build; a few minutes at most)
@@ -12,7 +13,7 @@ HOSTBUILD:= $(abspath $(BUILD)/host)
 CHECKBUILD:= $(abspath $(BUILD)/check)
 JOBS     ?= $(shell nproc)
 
-.PHONY: all deps win host test check run run-brindle run-compare clean bench dist test-size
+.PHONY: all deps win host test check run run-brindle run-compare run-live clean bench dist test-size
 
 all: win
 
@@ -46,6 +47,9 @@ run-brindle: win
 
 run-compare: win
 	scripts/run.sh $(WINBUILD) compare
+
+run-live: win
+	scripts/run.sh $(WINBUILD) live
 
 bench: win host
 	scripts/bench.sh $(WINBUILD) $(HOSTBUILD)

@@ -32,6 +32,11 @@ ViewerRequest ReadViewerCommandLine(const char* ansi, const wchar_t* wide) {
     if (wide && *wide) {
         const std::vector<std::wstring> arguments = Arguments(wide);
         if (arguments.size() >= 2 && IsSwitch(arguments[1], L"/compare")) {
+            if (arguments.size() == 3) {
+                request.kind = ViewerRequest::Kind::CompareLive;
+                request.older = arguments[2];
+                return request;
+            }
             if (arguments.size() < 4) {
                 request.kind = ViewerRequest::Kind::CompareUsage;
                 return request;

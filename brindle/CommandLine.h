@@ -8,6 +8,7 @@ struct ViewerRequest {
         Nothing,       // no file named, or none that the lone-path rule finds
         OpenFile,      // file
         Compare,       // older, newer
+        CompareLive,   // older: the export, against the registry as it is now
         CompareUsage,  // /compare without its two files: the usage is told
     };
     Kind kind = Kind::Nothing;

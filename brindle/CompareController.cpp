@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "ExportCompare.h"
+#include "ExportWriter.h"
+#include "LiveRegistry.h"
+#include "RegistryRead.h"
 #include "WinHandle.h"
 #include "resource.h"
 
@@ -112,6 +115,193 @@ public:
     std::wstring olderPath, newerPath;
 };
 
+// The head lines of a comparison with the registry, in the order of kLiveNoteIds.
+enum LiveNote {
+    LIVE_HEAD,  // the registry as the older or the newer side: %1 when it was read
+    LIVE_USER,
+    LIVE_BRANCH,
+    LIVE_ABSENT,
+    LIVE_DENIED,  // KeyNote's, in its order
+    LIVE_GONE,
+    LIVE_NO_ROOT,
+    LIVE_NOT_LOADED,
+    LIVE_LOOP,
+    LIVE_UNSETTLED,
+    LIVE_UNRESTORABLE,
+    LIVE_DELETES,
+    kLiveNotes
+};
+const UINT kLiveNoteIds[kLiveNotes] = {IDS_LIVE_NOTE_NEWER,     IDS_LIVE_NOTE_USER,         IDS_LIVE_NOTE_BRANCH,
+                                       IDS_LIVE_NOTE_ABSENT,    IDS_LIVE_NOTE_DENIED,       IDS_LIVE_NOTE_GONE,
+                                       IDS_LIVE_NOTE_NO_ROOT,   IDS_LIVE_NOTE_NOT_LOADED,   IDS_LIVE_NOTE_LOOP,
+                                       IDS_LIVE_NOTE_UNSETTLED, IDS_LIVE_NOTE_UNRESTORABLE, IDS_LIVE_NOTE_DELETES};
+
+// A comparison of an export file with the registry as it is now: the file's branches found,
+// the registry read under them (unless a reading is handed in: the swap reads nothing again),
+// then the file, without the keys that could not be read, compared with that reading.
+class CLiveJob : public CWorkerJob {
+public:
+    enum Failure { FAILED_NOT, FAILED_PATCH, FAILED_NO_BRANCH, FAILED_FILE, FAILED_COMPARE };
+
+    CLiveJob() : engine(DecodeAnsi, nullptr) {}
+    void Run() override {
+        try {
+            ok = Compare();
+        } catch (const std::exception&) {  // memory ran out
+            fileError = COMPARE_NO_MEMORY;
+            failure = FAILED_FILE;
+        }
+    }
+    void Cancel() override {
+        stop = true;
+        engine.Cancel();
+    }
+    uint64_t Done() const override { return scanned + read + engine.Done(); }
+    // The reading's size is not known before: it is taken to be the file's.
+    uint64_t Total() const override {
+        const uint64_t size = file->Size(), compared = engine.Total();
+        return 2 * size + (compared ? compared : 2 * size);
+    }
+
+    std::unique_ptr<CFileSource> file;
+    std::wstring path;
+    std::shared_ptr<const RegistryReading> reading;
+    bool swapped = false;
+    CExportCompare engine;
+    CompareNotes notes;
+    std::u16string fileNote;
+    std::u16string liveNotes[kLiveNotes];
+    std::u16string result;
+    bool ok = false;
+    Failure failure = FAILED_NOT;
+    CompareError fileError = COMPARE_OK;
+    std::atomic<bool> stop{false};
+    std::atomic<uint64_t> scanned{0}, read{0};
+
+private:
+    bool Compare() {
+        CExportReader lines(*file, DecodeAnsi, nullptr);
+        lines.Watch(&scanned, &stop);
+        ExportBranches branches;
+        if (!lines.Open(1 << 20) || !ScanBranches(lines, DecodeAnsi, nullptr, branches)) {
+            fileError = lines.Stopped()      ? COMPARE_CANCELLED
+                        : lines.ReadFailed() ? COMPARE_READ_FAILED
+                        : lines.Empty()      ? COMPARE_EMPTY_FILE
+                                             : COMPARE_NOT_AN_EXPORT;
+            failure = FAILED_FILE;
+            return false;
+        }
+        if (branches.patch) {
+            failure = FAILED_PATCH;
+            return false;
+        }
+        if (!reading) {
+            std::shared_ptr<RegistryReading> fresh = std::make_shared<RegistryReading>();
+            CurrentUser(fresh->user, fresh->sid);
+            fresh->time = TimeNow();
+            const std::unique_ptr<CRegistryTree> tree = OpenLiveRegistry();
+            if (!ReadBranches(*tree, branches.tops, *fresh, &read, &stop)) {
+                fileError = COMPARE_CANCELLED;
+                failure = FAILED_FILE;
+                return false;
+            }
+            reading = std::move(fresh);
+        }
+        if (reading->branches.empty()) {
+            failure = FAILED_NO_BRANCH;
+            return false;
+        }
+        (swapped ? notes.newerFile : notes.olderFile) = fileNote;
+        (swapped ? notes.olderFile : notes.newerFile) = LiveHead();
+
+        CExportReader fileLines(*file, DecodeAnsi, nullptr);
+        CLeftOutLines kept(fileLines, reading->leftOut);
+        CReadingSource text(reading);
+        CExportReader liveLines(text, DecodeAnsi, nullptr);
+        CExportLines* fileSide = &kept;
+        if (reading->leftOut.empty()) fileSide = &fileLines;  // nothing to look for
+        const bool compared =
+            swapped ? engine.Run(liveLines, *fileSide, notes, result) : engine.Run(*fileSide, liveLines, notes, result);
+        if (!compared) {
+            failure = FAILED_COMPARE;
+            return false;
+        }
+        if (swapped) {  // the undo: how many keys importing it deletes, first thing in the head
+            const size_t head = result.find(u"\r\n\r\n");
+            if (head != std::u16string::npos)
+                result.insert(head + 4, u"; " + Fill(LIVE_DELETES, {Number(engine.Counts().keysRemoved)}) + u"\r\n");
+        }
+        return true;
+    }
+
+    std::u16string Fill(LiveNote note, std::initializer_list<std::u16string_view> parts) const {
+        return CExportWriter::Fill(liveNotes[note], parts);
+    }
+    static std::u16string Number(uint64_t n) {
+        const std::string digits = std::to_string(n);
+        return std::u16string(digits.begin(), digits.end());
+    }
+
+    // The registry's lines of the head: when and as whom it was read, its branches, and every
+    // key and value it names.
+    std::u16string LiveHead() const {
+        std::u16string head = Fill(LIVE_HEAD, {reading->time});
+        head += u'\n' + Fill(LIVE_USER, {reading->user, reading->sid});
+        for (const std::u16string& branch : reading->branches) head += u'\n' + Fill(LIVE_BRANCH, {branch});
+        for (const std::u16string& branch : reading->absent) head += u'\n' + Fill(LIVE_ABSENT, {branch});
+        for (const NamedKey& key : reading->named) {
+            const std::u16string value = key.value.empty() ? u"@" : u"\"" + key.value + u"\"";
+            head += u'\n' + Fill(static_cast<LiveNote>(LIVE_DENIED + static_cast<int>(key.why)), {key.path, value});
+        }
+        return head;
+    }
+};
+
+void FillNotes(CompareNotes& notes) {
+    notes.counts = Wide(AfxLoadString(IDS_COMPARE_NOTE_COUNTS));
+    notes.same = Wide(AfxLoadString(IDS_COMPARE_NOTE_SAME));
+    notes.noSharedKey = Wide(AfxLoadString(IDS_COMPARE_NOTE_NO_SHARED_KEY));
+    notes.olderCut = Wide(AfxLoadString(IDS_COMPARE_NOTE_OLDER_CUT));
+    notes.newerCut = Wide(AfxLoadString(IDS_COMPARE_NOTE_NEWER_CUT));
+    notes.oddByte = Wide(AfxLoadString(IDS_COMPARE_CUT_ODD_BYTE));
+    notes.zeroCharacter = Wide(AfxLoadString(IDS_COMPARE_CUT_ZERO));
+    notes.lastLineCut = Wide(AfxLoadString(IDS_COMPARE_CUT_LAST_LINE));
+    notes.text = Wide(AfxLoadString(IDS_COMPARE_NOTE_TEXT));
+    notes.was = Wide(AfxLoadString(IDS_COMPARE_NOTE_WAS));
+    notes.moreChars = Wide(AfxLoadString(IDS_COMPARE_NOTE_MORE_CHARS));
+    notes.moreBytes = Wide(AfxLoadString(IDS_COMPARE_NOTE_MORE_BYTES));
+    notes.branch = Wide(AfxLoadString(IDS_COMPARE_NOTE_BRANCH));
+}
+
+// The message of a comparison that failed (%1 the file).
+UINT MessageFor(CompareError error) {
+    return error == COMPARE_NOT_AN_EXPORT ? IDS_COMPARE_NOT_AN_EXPORT
+           : error == COMPARE_EMPTY_FILE  ? IDS_COMPARE_EMPTY_FILE
+           : error == COMPARE_NO_MEMORY   ? IDS_COMPARE_NO_MEMORY
+                                          : IDS_COMPARE_READ_FAILED;
+}
+
+// A comparison with the registry has ended: shown, or told why not, naming the file.
+void LiveDone(CLiveJob& job, CCompareController::Host& host) {
+    if (!job.ok) {
+        const CompareError error = job.failure == CLiveJob::FAILED_FILE ? job.fileError : job.engine.Error();
+        if (error == COMPARE_CANCELLED) return;
+        const UINT message = job.failure == CLiveJob::FAILED_PATCH       ? IDS_LIVE_PATCH
+                             : job.failure == CLiveJob::FAILED_NO_BRANCH ? IDS_LIVE_NO_BRANCH
+                                                                         : MessageFor(error);
+        AfxReportFileError(message, Ansi(job.path), 0);
+        return;
+    }
+    ShownComparison shown;
+    shown.text = std::move(job.result);
+    shown.older = job.path;
+    shown.live = job.reading;
+    shown.liveSwapped = job.swapped;
+    shown.sharesNoKey = job.engine.SharesNoKey();
+    shown.fromCutExport = job.engine.FromCutExport();
+    host.ShowComparison(std::move(shown));
+}
+
 }  // namespace
 
 CCompareController::CCompareController(Host& host) : m_host(host), m_worker(*this, kQuietMs) {}
@@ -155,22 +345,42 @@ void CCompareController::Start(std::unique_ptr<CExportSource> older, std::unique
     job->newer = std::move(newer);
     job->olderPath = olderPath;
     job->newerPath = newerPath;
+    FillNotes(job->notes);
     job->notes.olderFile = NoteWithFile(IDS_COMPARE_NOTE_OLDER, olderPath);
     job->notes.newerFile = NoteWithFile(IDS_COMPARE_NOTE_NEWER, newerPath);
-    job->notes.counts = Wide(AfxLoadString(IDS_COMPARE_NOTE_COUNTS));
-    job->notes.same = Wide(AfxLoadString(IDS_COMPARE_NOTE_SAME));
-    job->notes.noSharedKey = Wide(AfxLoadString(IDS_COMPARE_NOTE_NO_SHARED_KEY));
-    job->notes.olderCut = Wide(AfxLoadString(IDS_COMPARE_NOTE_OLDER_CUT));
-    job->notes.newerCut = Wide(AfxLoadString(IDS_COMPARE_NOTE_NEWER_CUT));
-    job->notes.oddByte = Wide(AfxLoadString(IDS_COMPARE_CUT_ODD_BYTE));
-    job->notes.zeroCharacter = Wide(AfxLoadString(IDS_COMPARE_CUT_ZERO));
-    job->notes.lastLineCut = Wide(AfxLoadString(IDS_COMPARE_CUT_LAST_LINE));
-    job->notes.text = Wide(AfxLoadString(IDS_COMPARE_NOTE_TEXT));
-    job->notes.was = Wide(AfxLoadString(IDS_COMPARE_NOTE_WAS));
-    job->notes.moreChars = Wide(AfxLoadString(IDS_COMPARE_NOTE_MORE_CHARS));
-    job->notes.moreBytes = Wide(AfxLoadString(IDS_COMPARE_NOTE_MORE_BYTES));
-    job->notes.branch = Wide(AfxLoadString(IDS_COMPARE_NOTE_BRANCH));
     m_worker.Start(std::move(job));
+}
+
+void CCompareController::ChooseLive() {
+    const std::string title = AfxLoadString(IDS_LIVE_OPEN_TITLE);
+    const std::string filter = AfxLoadString(IDS_OPEN_FILTER);
+    CFileDialog dlg(true, nullptr, nullptr, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, filter.c_str(), m_host.Owner());
+    dlg.m_ofn.lpstrTitle = title.c_str();
+    if (dlg.DoModal() != IDOK || dlg.GetPathName().empty()) return;
+    const std::u16string path = Wide(dlg.GetPathName());
+    StartLive(std::wstring(path.begin(), path.end()), nullptr, false);
+}
+
+bool CCompareController::StartLive(const std::wstring& file, std::shared_ptr<const RegistryReading> reading,
+                                   bool swapped) {
+    const std::wstring path = FullPath(file);
+    std::unique_ptr<CFileSource> source = std::make_unique<CFileSource>();
+    if (!source->Open(path)) {
+        AfxReportFileError(IDS_COMPARE_OPEN_FAILED, Ansi(path), ::GetLastError());
+        return false;
+    }
+    Cancel();
+    std::unique_ptr<CLiveJob> job = std::make_unique<CLiveJob>();
+    job->file = std::move(source);
+    job->path = path;
+    job->reading = std::move(reading);
+    job->swapped = swapped;
+    FillNotes(job->notes);
+    job->fileNote = NoteWithFile(swapped ? IDS_COMPARE_NOTE_NEWER : IDS_COMPARE_NOTE_OLDER, path);
+    for (int i = 0; i < kLiveNotes; ++i) job->liveNotes[i] = Wide(AfxLoadString(kLiveNoteIds[i]));
+    if (swapped) job->liveNotes[LIVE_HEAD] = Wide(AfxLoadString(IDS_LIVE_NOTE_OLDER));
+    m_worker.Start(std::move(job));
+    return true;
 }
 
 void CCompareController::Cancel() {
@@ -180,15 +390,15 @@ void CCompareController::Cancel() {
 
 void CCompareController::OnJobDone(std::unique_ptr<CWorkerJob> ended) {
     ShowProgress(false);
+    if (CLiveJob* live = dynamic_cast<CLiveJob*>(ended.get())) {
+        LiveDone(*live, m_host);
+        return;
+    }
     std::unique_ptr<CCompareJob> job(static_cast<CCompareJob*>(ended.release()));
     if (!job->ok) {
         const CompareError error = job->engine.Error();
         if (error == COMPARE_CANCELLED) return;
-        const UINT message = error == COMPARE_NOT_AN_EXPORT ? IDS_COMPARE_NOT_AN_EXPORT
-                             : error == COMPARE_EMPTY_FILE  ? IDS_COMPARE_EMPTY_FILE
-                             : error == COMPARE_NO_MEMORY   ? IDS_COMPARE_NO_MEMORY
-                                                            : IDS_COMPARE_READ_FAILED;
-        AfxReportFileError(message, Ansi(job->engine.ErrorInNewer() ? job->newerPath : job->olderPath), 0);
+        AfxReportFileError(MessageFor(error), Ansi(job->engine.ErrorInNewer() ? job->newerPath : job->olderPath), 0);
         return;
     }
     ShownComparison shown;

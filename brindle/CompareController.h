@@ -13,6 +13,7 @@
 #include <string>
 
 class CExportSource;
+struct RegistryReading;
 
 class CCompareController : private CWorkerClient {
 public:
@@ -43,6 +44,12 @@ public:
     // result's head and in messages; what Start does once it has opened both files.
     void Start(std::unique_ptr<CExportSource> older, std::unique_ptr<CExportSource> newer,
                const std::wstring& olderPath, const std::wstring& newerPath);
+    // One Open dialog (the older export), then StartLive.
+    void ChooseLive();
+    // Compares the export file (older) with the registry as it is now (newer), or, swapped, the
+    // other way round: the undo. A reading handed in is used again, not read afresh. A file
+    // that cannot be opened is told, naming it, and nothing starts.
+    bool StartLive(const std::wstring& file, std::shared_ptr<const RegistryReading> reading, bool swapped);
     bool IsRunning() const { return m_worker.IsRunning(); }
     // Ends a running comparison; nothing of it is shown.
     void Cancel();

@@ -89,6 +89,7 @@ protected:
     LRESULT OnDropFiles(WPARAM, LPARAM);
     void OnFileOpen();
     void OnFileCompare();
+    void OnFileCompareLive();
     void OnFileSwapCompare();
     void OnFileSaveAs();
     void OnEditPaste();

@@ -3,17 +3,22 @@
 // comes in, and asks it what Save As writes and what Swap turns round.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 class CLinkDoc;
+struct RegistryReading;
 
 // A comparison shown: its text as the comparison made it (UTF-16, every character the code
 // page lacks kept), the two exports it compared, whether they share no key, and whether one
 // of them was cut short.
 struct ShownComparison {
     std::u16string text;
-    std::wstring older, newer;  // whole paths
+    std::wstring older, newer;  // whole paths; with the registry, older is the file's
+    // A comparison with the registry: what was read, and whether the file is the newer side.
+    std::shared_ptr<const RegistryReading> live;
+    bool liveSwapped = false;
     bool sharesNoKey = false;
     bool fromCutExport = false;
 };

@@ -47,12 +47,32 @@
 #define IDS_COMPARE_NOTE_MORE_CHARS 164
 #define IDS_COMPARE_NOTE_MORE_BYTES 165
 #define IDS_COMPARE_NOTE_BRANCH     166
+// Comparing an export with the registry as it is now: the Open dialog's title, the messages (%1
+// the file's name), and the head's lines of the registry's side (%1 a time, a key path or a
+// count; the user's %2 SID, a value's %2 name), in the order CompareController.cpp lists them.
+#define IDS_LIVE_OPEN_TITLE        170
+#define IDS_LIVE_PATCH             171
+#define IDS_LIVE_NO_BRANCH         172
+#define IDS_LIVE_NOTE_NEWER        173
+#define IDS_LIVE_NOTE_OLDER        174
+#define IDS_LIVE_NOTE_USER         175
+#define IDS_LIVE_NOTE_BRANCH       176
+#define IDS_LIVE_NOTE_ABSENT       177
+#define IDS_LIVE_NOTE_DENIED       178
+#define IDS_LIVE_NOTE_GONE         179
+#define IDS_LIVE_NOTE_NO_ROOT      180
+#define IDS_LIVE_NOTE_NOT_LOADED   181
+#define IDS_LIVE_NOTE_LOOP         182
+#define IDS_LIVE_NOTE_UNSETTLED    183
+#define IDS_LIVE_NOTE_UNRESTORABLE 184
+#define IDS_LIVE_NOTE_DELETES      185
 
 // Commands of the menu IDR_MAINFRAME that the view handles.
 #define ID_FILE_OPENTEXT      32771
 #define ID_EDIT_PASTETEXT     32772
 #define ID_FILE_COMPARE       32773  // two exports: what turns the older into the newer
 #define ID_FILE_SWAPCOMPARE   32774  // the comparison shown, the other way round
+#define ID_FILE_COMPARELIVE   32776  // an export against the registry as it is now
 #define ID_FILE_SAVETEXTAS    32775  // Ctrl+S: what is shown, to a file
 #define ID_EDIT_FINDTEXT      32781  // Ctrl+F: the Find dialog
 #define ID_EDIT_FINDNEXTMATCH 32782  // F3

@@ -15,5 +15,8 @@ echo
 echo "== Brindle: two exports compared in the viewer under Wine, to the result on screen, against the newer alone"
 "$here/../bench/brindle/compare_screen_run.sh" "$win" "$host" "${BENCH_COMPARE_SCREEN_MB:-512}"
 echo
+echo "== Brindle: an export compared with the registry under Wine, to the result on screen, against regedit /e of the branch"
+"$here/../bench/brindle/live_run.sh" "$win" "$host" "${BENCH_LIVE_KEYS:-200000}"
+echo
 echo "== Quillet: start-up to a filled picker, 10,000 shortcuts against an empty file"
 "$here/../bench/quillet/run.sh" "$win"

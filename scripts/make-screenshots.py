@@ -2,7 +2,7 @@
 """Retakes the README's pictures (docs/*.png) at 100% and at 150% display scaling (names ending
 in -150), as `make run` and `make run-brindle` show the programs to a new user: the starter
 shortcut list with one of its names picked, typed-path mode, the shortcut manager, Brindle on
-an export of the prefix's registry, and (at 100% only) Brindle comparing two of its exports. Each scale gets a run folder of its own under
+an export of the prefix's registry, and (at 100% only) Brindle comparing two of its exports, and one of them with the registry. Each scale gets a run folder of its own under
 <build>/screenshots, and the script's own virtual display. Run `make win` first.
 
     scripts/make-screenshots.py [windows build folder, default build/win]
@@ -75,9 +75,20 @@ def brindle_compare():
     finally:
         end(run)
 
+def brindle_live():
+    run = RunScript(os.path.join(WORK, "live"), "live", QB_RUN_FRAMES="1")
+    try:
+        run.start_script()
+        frame = wait_for("Brindle's window", lambda: next((w for w in run.top() if w["title"].startswith("Brindle")
+                                                           and w["cls"].startswith("QbWnd")), None), 60)
+        picture(frame["rect"], "brindle-live")
+    finally:
+        end(run)
+
 if __name__ == "__main__":
     os.makedirs(tour.WORK, exist_ok=True)
     for dpi, suffix in ((96, ""), (144, "-150")):
         quillet(dpi, suffix)
         brindle(dpi, suffix)
     brindle_compare()
+    brindle_live()

@@ -7,6 +7,7 @@
 //   viewer_bench load FILE   load to the first complete paint, hover cost, thumb drag, memory
 //   viewer_bench line FILE   paint time of a one-line file at its start and scrolled to its end
 //   viewer_bench compare OLD NEW
+//   viewer_bench live FILE
 //                            the comparison of two exports, as the command line starts it, to
 //                            the result painted; memory
 //   viewer_bench find FILE TEXT blind|case|cancel
@@ -163,17 +164,18 @@ int MeasureLoad(CLinkView& view, const char* path) {
     return 0;
 }
 
-// Compares as `Brindle.exe /compare OLD NEW` does; the time runs until the view has painted
-// the result.
+std::wstring Wide(const char* ansi) {
+    std::wstring out(std::strlen(ansi), L'\0');
+    out.resize(MultiByteToWideChar(CP_ACP, 0, ansi, -1, &out[0], static_cast<int>(out.size() + 1)) - 1);
+    return out;
+}
+
+// Compares as `Brindle.exe /compare OLD NEW` does (with no NEW: OLD against the registry, as
+// `Brindle.exe /compare FILE`); the time runs until the view has painted the result.
 int MeasureCompare(CLinkView& view, const char* older, const char* newer) {
-    const auto wide = [](const char* ansi) {
-        std::wstring out(std::strlen(ansi), L'\0');
-        out.resize(MultiByteToWideChar(CP_ACP, 0, ansi, -1, &out[0], static_cast<int>(out.size() + 1)) - 1);
-        return out;
-    };
     CCompareController& compare = view.Comparer();
     const double t0 = Now();
-    if (!compare.Start(wide(older), wide(newer))) return 1;
+    if (!(newer ? compare.Start(Wide(older), Wide(newer)) : compare.StartLive(Wide(older), nullptr, false))) return 1;
     while (compare.IsRunning()) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         MSG msg;
@@ -291,8 +293,9 @@ int MeasureFind(CMainFrame& frame, const char* path, const char* text, const cha
 int main(int argc, char** argv) {
     QueryPerformanceFrequency(&g_freq);
     if (argc < 3) {
-        std::fprintf(stderr,
-                     "usage: viewer_bench load|line FILE | find FILE TEXT blind|case|cancel | compare OLD NEW\n");
+        std::fprintf(
+            stderr,
+            "usage: viewer_bench load|line FILE | find FILE TEXT blind|case|cancel | compare OLD NEW | live FILE\n");
         return 2;
     }
     // The command line's first argument is the mode, which the view's own start-up refuses
@@ -305,6 +308,7 @@ int main(int argc, char** argv) {
     else if (!std::strcmp(argv[1], "line")) rc = MeasureLine(frame->m_wndView, argv[2]);
     else if (!std::strcmp(argv[1], "find") && argc >= 5) rc = MeasureFind(*frame, argv[2], argv[3], argv[4]);
     else if (!std::strcmp(argv[1], "compare") && argc >= 4) rc = MeasureCompare(frame->m_wndView, argv[2], argv[3]);
+    else if (!std::strcmp(argv[1], "live")) rc = MeasureCompare(frame->m_wndView, argv[2], nullptr);
     std::fflush(stdout);
     if (rc == 1) std::fprintf(stderr, "could not load %s\n", argv[2]);
     DestroyWindow(frame->m_hWnd);

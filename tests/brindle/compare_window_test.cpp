@@ -1,13 +1,14 @@
-// Comparing two exports in the viewer, under Wine. Brindle.exe started with /compare, its
-// comparison saved with Ctrl+S, and Wine's own registry editor importing the older export and
-// then the saved file ends with the newer; the comparison's menu, swap, bad input, a save
-// that fails and Esc during a long comparison in the program's own windows, with real input.
+// Comparing two exports in the viewer, under Wine, and an export with the registry. Brindle.exe started with /compare,
+// its comparison saved with Ctrl+S, and Wine's own registry editor importing the older export and then the saved file
+// ends with the newer; the comparison's menu, swap, bad input, a save that fails and Esc during a long comparison in
+// the program's own windows, with real input.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -94,6 +95,26 @@ HWND TypeInto(HWND dialog, const std::string& path) {
     return dialog;
 }
 
+// Ctrl+S saves nothing until the comparison is shown: pressed again while no dialog comes.
+// The progress window is a dialog too, and under load it may show first.
+HWND SaveDialogOnceShown(const PROCESS_INFORMATION& run, HWND frame) {
+    const std::string progress = A("正在比较...");
+    const auto dialog = [&](HWND w) {
+        char cls[16] = {};
+        return GetClassNameA(w, cls, sizeof cls) && !lstrcmpA(cls, "#32770") && drive::Text(w) != progress;
+    };
+    HWND save = nullptr;
+    for (int attempt = 0; attempt < 12 && !save && frame; ++attempt) {
+        if (attempt == 0 || !drive::WaitWindowWhere(run.dwProcessId, dialog, 0)) {  // none made yet, shown or not
+            if (!drive::ToFront(frame)) return nullptr;
+            drive::Chord({VK_CONTROL}, 'S');
+        }
+        save = drive::WaitWindowWhere(
+            run.dwProcessId, [&](HWND w) { return IsWindowVisible(w) && dialog(w); }, 5000);
+    }
+    return save;
+}
+
 void EndBrindle(PROCESS_INFORMATION& pi, HWND frame) {
     if (frame) PostMessageA(frame, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
@@ -122,22 +143,7 @@ TEST(Compare, SavedFromTheCommandLineImportsOverTheOlderAsTheNewer) {
         drive::Launch(wintest::BuildFile("brindle\\Brindle.exe"), "/COMPARE \"" + older + "\" " + newer);
     const HWND frame = FrameOf(run.dwProcessId);
     ASSERT_NE(frame, nullptr);
-    // Ctrl+S saves nothing until the comparison is shown: pressed again while no dialog comes.
-    // The progress window is a dialog too, and under load it may show first.
-    const std::string progress = A("正在比较...");
-    const auto dialog = [&](HWND w) {
-        char cls[16] = {};
-        return GetClassNameA(w, cls, sizeof cls) && !lstrcmpA(cls, "#32770") && drive::Text(w) != progress;
-    };
-    HWND save = nullptr;
-    for (int attempt = 0; attempt < 12 && !save; ++attempt) {
-        if (attempt == 0 || !drive::WaitWindowWhere(run.dwProcessId, dialog, 0)) {  // none made yet, shown or not
-            ASSERT_TRUE(drive::ToFront(frame));
-            drive::Chord({VK_CONTROL}, 'S');
-        }
-        save = drive::WaitWindowWhere(
-            run.dwProcessId, [&](HWND w) { return IsWindowVisible(w) && dialog(w); }, 5000);
-    }
+    const HWND save = SaveDialogOnceShown(run, frame);
     ASSERT_NE(save, nullptr);
     TypeInto(save, saved);
     EXPECT_TRUE(wintest::WaitUntil([&] { return GetFileAttributesA(saved.c_str()) != INVALID_FILE_ATTRIBUTES; }, 60000))
@@ -147,6 +153,45 @@ TEST(Compare, SavedFromTheCommandLineImportsOverTheOlderAsTheNewer) {
     ASSERT_TRUE(Import(saved));
     ASSERT_TRUE(Regedit("/e \"" + dir + "result.reg\" " + kKey));
     EXPECT_TRUE(SameExports(newer, dir + "result.reg"));
+}
+
+const char kLive[] = "HKEY_CURRENT_USER\\Software\\QbTests\\Live";
+const std::u16string kLiveSource =
+    u"[HKEY_CURRENT_USER\\Software\\QbTests\\Live]\r\n\"s\"=\"text\"\r\n\"e\"=hex(2):25,00,50,00,00,00\r\n\r\n"
+    u"[HKEY_CURRENT_USER\\Software\\QbTests\\Live\\Gone\\Below]\r\n\"b\"=hex:01\r\n\r\n"
+    u"[HKEY_CURRENT_USER\\Software\\QbTests\\Live\\Kept]\r\n@=\"k\"\r\n\r\n";
+
+bool Reg(const std::string& arguments) { return wintest::RunAndWait("reg.exe " + arguments, 60000); }
+
+// The registry as it is since an export of a branch: a patch is told and not compared; the
+// comparison of the export (Wine's editor made it) with the registry changed since by Wine's
+// reg.exe is shown; run again by live_trace.sh under WINEDEBUG=+reg, whose trace shows that it only reads.
+TEST(Compare, TheRegistrySinceAnExportAndAPatchToldFromTheCommandLine) {
+    const std::string dir = wintest::ScratchDir("compare_live_trace"), file = dir + "file.reg",
+                      patch = dir + "patch.reg";
+    ASSERT_TRUE(Import(dir + "src.reg", kLiveSource) && Regedit("/e \"" + file + "\" " + kLive));
+    ASSERT_TRUE(Reg("add HKCU\\Software\\QbTests\\Live\\Added /v x /d y /f"));
+    ASSERT_TRUE(
+        wintest::WriteFileBytes(patch, Utf16File(kHeader + u"[-HKEY_CURRENT_USER\\Software\\QbTests\\Live]\r\n")));
+    PROCESS_INFORMATION told = drive::Launch(wintest::BuildFile("brindle\\Brindle.exe"), "/compare \"" + patch + "\"");
+    const HWND box = drive::WaitDialog("Brindle", 20000, told.dwProcessId);
+    const std::string text = drive::Text(GetDlgItem(box, 0xFFFF));
+    EXPECT_NE(text.find(patch), std::string::npos);
+    EXPECT_NE(text.find(A("补丁")), std::string::npos);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EndBrindle(told, FrameOf(told.dwProcessId));
+
+    PROCESS_INFORMATION run = drive::Launch(wintest::BuildFile("brindle\\Brindle.exe"), "/compare \"" + file + "\"");
+    // For the trace's reader (live_trace.sh): which process is Brindle, as Wine names it.
+    std::printf("brindle pid %04lx\n", run.dwProcessId);
+    std::fflush(stdout);
+    const HWND frame = FrameOf(run.dwProcessId);
+    const HWND save = SaveDialogOnceShown(run, frame);  // shown: the reading is over
+    EXPECT_NE(save, nullptr);
+    PostMessageA(save, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(drive::WaitGone(save, wintest::kWaitMs));
+    EndBrindle(run, frame);
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\QbTests\\Live");
 }
 
 // Brindle's windows in this process, driven through the program's own loop with real input.
@@ -291,6 +336,51 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
         };
         holdAndEnd(true);
         holdAndEnd(false);  // and its Cancel button clicked
+
+        // The registry since an export of a branch, changed by reg.exe: 文件 → 与当前注册表比较 with
+        // the export typed into its one dialog; swapped (the same reading: a value set after it
+        // does not show) and saved with Ctrl+S, the undo that Wine's editor imports: the branch
+        // is the export again.
+        const std::string live = dir + "live.reg", undo = dir + "undo.reg", again = dir + "again.reg";
+        const std::u16string liveKey = u"HKEY_CURRENT_USER\\Software\\QbTests\\Live";
+        ASSERT_TRUE(Import(dir + "live-src.reg", kLiveSource) && Regedit("/e \"" + live + "\" " + kLive));
+        for (const char* change :
+             {"add HKCU\\Software\\QbTests\\Live /v s /d changed /f",
+              "add HKCU\\Software\\QbTests\\Live\\Added\\Deep /v n /t REG_DWORD /d 7 /f",
+              "delete HKCU\\Software\\QbTests\\Live\\Gone /f", "delete HKCU\\Software\\QbTests\\Live /v e /f"})
+            ASSERT_TRUE(Reg(change)) << change;
+        drive::Chord({VK_MENU}, 'F');
+        drive::Key('R');
+        drive::WaitGone(TypeInto(drive::WaitDialog(A("与当前注册表比较：选择较旧的导出文件"), wintest::kWaitMs), live),
+                        wintest::kWaitMs);
+        const std::u16string since = Settled();
+        EXPECT_NE(since.find(u"\r\n[" + liveKey + u"\\Added\\Deep]\r\n\"n\"=dword:00000007\r\n"), std::u16string::npos);
+        EXPECT_NE(since.find(u"\r\n[-" + liveKey + u"\\Gone]\r\n"), std::u16string::npos);
+        EXPECT_EQ(since.find(u"\\Kept]"), std::u16string::npos) << "nothing unchanged";
+        ASSERT_TRUE(Reg("add HKCU\\Software\\QbTests\\Live /v later /d x /f"));
+        drive::Chord({VK_MENU}, 'F');
+        drive::Key('W');
+        std::u16string swapped;
+        EXPECT_TRUE(wintest::WaitUntil(
+            [&] {
+                bool done = false;
+                drive::OnWindowThread(m_frame->m_hWnd, [&] {
+                    const ShownComparison* shown = m_frame->m_wndView.Shown().Comparison();
+                    done = !Comparer().IsRunning() && shown && shown->liveSwapped;
+                    if (done) swapped = shown->text;
+                });
+                return done;
+            },
+            60000));
+        EXPECT_NE(swapped.find(u"导入本文件将删除 2 个键"), std::u16string::npos) << "Added and Added\\Deep";
+        EXPECT_EQ(swapped.find(u"later"), std::u16string::npos) << "read once";
+        drive::Chord({VK_CONTROL}, 'S');
+        TypeInto(drive::WaitDialog("", wintest::kWaitMs), undo);
+        EXPECT_TRUE(wintest::WaitUntil([&] { return GetFileAttributesA(undo.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                                       wintest::kWaitMs));
+        EXPECT_TRUE(Reg("delete HKCU\\Software\\QbTests\\Live /v later /f") && Import(undo) &&
+                    Regedit("/e \"" + again + "\" " + kLive) && SameExports(live, again));
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\QbTests\\Live");
 
         CompareByMenu(older, hklm);  // cut, no key shared: saving it would delete all the older's keys
         Settled();
