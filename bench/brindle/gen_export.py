@@ -12,6 +12,12 @@ With --changes N, the same export (same seed) with N changes scattered over it, 
 key: a value's data changed, a value deleted or added, the key's line and values left out,
 or a new key after it; for the comparison's benchmark. With --hex2 as well, every change is the
 data of a hex(2) value made a different path, as when a setup rewrites PATH-like values.
+
+With --shape random, key lines in no order at all, as in a file put together from several
+exports or written by a tool: keys of 1 to 9 levels drawn at random, 0 to 3 values each, some of
+them binary data wrapped over lines. With --shape empty, the same with most keys holding no value.
+For these two, --changed makes the newer: every 20,000th line changed and every 50,000th value
+line (with its continuation lines) left out.
 """
 import argparse
 import random
@@ -140,6 +146,68 @@ def generate(size_chars, rng, changes, crng, hex2=False):
         yield text
 
 
+def random_key(rng):
+    parts = [rng.choice(ROOTS).split("\\")[0]]
+    for _ in range(rng.randint(0, 8)):
+        r = rng.random()
+        parts.append(rng.choice(CJK) if r < 0.05 else guid(rng) if r < 0.25 else
+                     rng.choice(WORDS) + str(rng.randint(0, 999)) if r < 0.7 else rng.choice(WORDS))
+    return "\\".join(parts)
+
+
+def random_block(rng, empty):
+    """A key block of the random shape: its lines, the first the key line."""
+    lines = ["[%s]" % random_key(rng)]
+    for _ in range(0 if empty and rng.random() < 0.9 else rng.randint(0 if not empty else 1, 3)):
+        r = rng.random()
+        name = rng.choice(WORDS) + str(rng.randint(0, 99))
+        if r < 0.4:
+            lines.append('"%s"="%s"' % (name, "C:\\\\Program Files\\\\" + rng.choice(WORDS) + "\\\\app.exe"))
+        elif r < 0.6:
+            lines.append('"%s"=dword:%08x' % (name, rng.getrandbits(32)))
+        elif r < 0.7:
+            lines.append('@="%s"' % guid(rng))
+        else:
+            lines.extend(hex_value(rng, name, rng.choice(["hex", "hex", "hex(2)"]), rng.randint(8, 120)))
+    lines.append("")
+    return lines
+
+
+def generate_random(size_chars, rng, empty, changed):
+    """The random shape, in pieces; the newer one with its lines changed or left out."""
+    yield "Windows Registry Editor Version 5.00\r\n\r\n"
+    produced, line_no, value_no = 0, 2, 0
+    while produced < size_chars:
+        block = random_block(rng, empty)
+        produced += sum(len(line) + 2 for line in block)  # as unchanged: both end with the same key
+        if not changed:
+            yield "\r\n".join(block) + "\r\n"
+            continue
+        out, dropping = [], False
+        for line in block:
+            line_no += 1
+            if line.startswith("  ") and dropping:
+                continue
+            dropping = False
+            if line.startswith(('"', "@")):
+                value_no += 1
+                if value_no % 50000 == 0:
+                    dropping = True
+                    continue
+            if line_no % 20000 == 0 and line:
+                if line.startswith("["):
+                    line = line[:-1] + "Changed%d]" % line_no
+                elif line.startswith("  "):
+                    line = "  " + ("00" if line[2:4] != "00" else "ff") + line[4:]
+                elif "=hex" in line:
+                    head, _, data = line.partition(":")
+                    line = head + ":" + ("00" if data[:2] != "00" else "ff") + data[2:]
+                else:
+                    line = line.split("=")[0] + '="changed %d"' % line_no
+            out.append(line)
+        yield "\r\n".join(out) + "\r\n"
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--mb", type=float, required=True, help="size of the file in MiB")
@@ -148,6 +216,8 @@ def main():
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--changes", type=int, default=0, help="scattered changes against the export without them")
     ap.add_argument("--hex2", action="store_true", help="each change the data of a hex(2) value")
+    ap.add_argument("--shape", choices=["tree", "random", "empty"], default="tree")
+    ap.add_argument("--changed", action="store_true", help="random and empty shapes: the newer export")
     args = ap.parse_args()
     rng = random.Random(args.seed)
     target = int(args.mb * 1024 * 1024)
@@ -160,8 +230,10 @@ def main():
             written = 2
         batch = []
         batch_len = 0
-        for piece in generate((target - written) // per_char, rng, args.changes, random.Random(args.seed + 1),
-                              args.hex2):
+        size_chars = (target - written) // per_char
+        pieces = (generate(size_chars, rng, args.changes, random.Random(args.seed + 1), args.hex2)
+                  if args.shape == "tree" else generate_random(size_chars, rng, args.shape == "empty", args.changed))
+        for piece in pieces:
             batch.append(piece)
             batch_len += len(piece)
             if batch_len > 1 << 20:
