@@ -9,7 +9,10 @@
 #   - its peak memory beside the two files' size together;
 #   - the result's size and the counts it names.
 # Then the same at 512 MB for a newer in which about 100,000 hex(2) values changed (row
-# "512 h2"): each change is written with its text and its older data in comment lines.
+# "512 h2"): each change is written with its text and its older data in comment lines. Then
+# the same at 512 MB for key lines in random order (row "512 rnd") and for most keys empty
+# ("512 emp"), the newer with every 20,000th line changed and every 50,000th value line
+# left out (gen_export.py --shape; BENCH_COMPARE_SHAPES, default "random empty", "" for none).
 #
 #   bench/brindle/compare_run.sh HOSTBUILD [sizes in MB, default "64 512"] [changes, default 300]
 #                                [hex(2) changes at 512 MB, default 100000; 0 for none]
@@ -32,6 +35,8 @@ mkdir -p "$data"
 need_mb=0
 for mb in $sizes; do need_mb=$((need_mb + 2 * mb + 16)); done
 [ "$hex2" = 0 ] || need_mb=$((need_mb + 512 + 16))
+shapes=${BENCH_COMPARE_SHAPES-"random empty"}
+for shape in $shapes; do need_mb=$((need_mb + 2 * 512 + 16)); done
 need_disk "$data" "$need_mb"
 
 value() { sed -n "s/^$1=//p" "$2"; }
@@ -73,5 +78,11 @@ if [ "$hex2" != 0 ]; then
   [ -s "$newer" ] || python3 "$here/gen_export.py" --mb 512 --encoding utf16 --out "$newer" --changes "$hex2" --hex2
   row "512 h2" "$older" "$newer"
 fi
-echo "goals at 512 MB: peak at most the two files' size (x files <= 1); the comparison on screen within"
+for shape in $shapes; do
+  older="$data/export-512-utf16-$shape.reg" newer="$data/export-512-utf16-$shape-changed.reg"
+  [ -s "$older" ] || python3 "$here/gen_export.py" --mb 512 --encoding utf16 --shape "$shape" --out "$older"
+  [ -s "$newer" ] || python3 "$here/gen_export.py" --mb 512 --encoding utf16 --shape "$shape" --changed --out "$newer"
+  row "512 ${shape:0:3}" "$older" "$newer"
+done
+echo "goals at 512 MB, any shape: peak at most half the two files' size for UTF-16 (x files <= 0.5); on screen within"
 echo "2x (stretch 1.2x) the time the viewer takes to show the newer export alone (viewer bench: load+paint)."

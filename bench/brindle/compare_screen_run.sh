@@ -7,6 +7,8 @@
 #   - both times (best of three each; the files are in the page cache for both) and their ratio;
 #   - the comparison's peak memory (peak working set, Wine's own share included) beside the
 #     two files' size together.
+# Then the same for key lines in random order and for most keys empty (gen_export.py --shape,
+# as compare_run.sh has them; BENCH_COMPARE_SHAPES, default "random empty", "" for none).
 #
 #   bench/brindle/compare_screen_run.sh WINBUILD HOSTBUILD [size in MB, default 512] [changes, default 300]
 set -euo pipefail
@@ -22,11 +24,19 @@ exe="$win/bench/brindle/viewer_bench.exe"
 
 data="$host/bench-data"
 mkdir -p "$data"
-need_disk "$data" $((2 * mb))
+shapes=${BENCH_COMPARE_SHAPES-"random empty"}
+need_disk "$data" $((2 * mb + 1024 * $(echo $shapes | wc -w)))
 # The same files as the native benchmark of the comparison (compare_run.sh).
-older="$data/export-$mb-utf16.reg" newer="$data/export-$mb-utf16-changed.reg"
-[ -s "$older" ] || python3 "$here/gen_export.py" --mb "$mb" --encoding utf16 --out "$older"
-[ -s "$newer" ] || python3 "$here/gen_export.py" --mb "$mb" --encoding utf16 --out "$newer" --changes "$changes"
+pairs=("tree $data/export-$mb-utf16.reg $data/export-$mb-utf16-changed.reg")
+[ -s "$data/export-$mb-utf16.reg" ] || python3 "$here/gen_export.py" --mb "$mb" --encoding utf16 --out "$data/export-$mb-utf16.reg"
+[ -s "$data/export-$mb-utf16-changed.reg" ] ||
+  python3 "$here/gen_export.py" --mb "$mb" --encoding utf16 --out "$data/export-$mb-utf16-changed.reg" --changes "$changes"
+for shape in $shapes; do
+  o="$data/export-$mb-utf16-$shape.reg" n="$data/export-$mb-utf16-$shape-changed.reg"
+  [ -s "$o" ] || python3 "$here/gen_export.py" --mb "$mb" --encoding utf16 --shape "$shape" --out "$o"
+  [ -s "$n" ] || python3 "$here/gen_export.py" --mb "$mb" --encoding utf16 --shape "$shape" --changed --out "$n"
+  pairs+=("$shape $o $n")
+done
 
 export QB_RIG_DIR="$host/bench-rig" QB_WIN_BUILD_DIR="$win"
 "$src/tests/rig/setup.sh" >/dev/null
@@ -51,16 +61,20 @@ best_of_3() {
   echo "$best"
 }
 
-report="$host/bench-report-screen-load-$mb.txt"
-load_ms=$(best_of_3 load_to_paint_ms load "$(winepath -w "$newer")")
-report="$host/bench-report-screen-compare-$mb.txt"
-compare_ms=$(best_of_3 compare_to_paint_ms compare "$(winepath -w "$older")" "$(winepath -w "$newer")")
-[ -n "$load_ms" ] && [ -n "$compare_ms" ] || { echo "$mb MB: the viewer did not finish (load '$load_ms', compare '$compare_ms')"; exit 1; }
-bytes=$(( $(stat -c %s "$older") + $(stat -c %s "$newer") ))
-printf '%-8s %12s %15s %7s %9s %10s %7s %9s\n' MB "newer alone" "comparison" ratio "peak MB" "files MB" "x files" "result KB"
-awk -v mb="$mb" -v l="$load_ms" -v c="$compare_ms" -v peak="$(value peak_working_set "$report")" -v bytes="$bytes" \
-    -v units="$(value result_units "$report")" 'BEGIN {
-  printf "%-8s %10.1fms %13.1fms %7.2f %9.1f %10.1f %7.2f %9.1f\n", mb, l, c, c / l, peak / 1048576, bytes / 1048576,
-         peak / bytes, units * 2 / 1024
-}'
-echo "goals: the comparison on screen within 2x the newer export alone (stretch 1.2x); peak at most the two files' size."
+printf '%-8s %-6s %12s %15s %7s %9s %10s %7s %9s\n' MB shape "newer alone" "comparison" ratio "peak MB" "files MB" "x files" "result KB"
+for pair in "${pairs[@]}"; do
+  read -r shape older newer <<<"$pair"
+  report="$host/bench-report-screen-load-$mb-$shape.txt"
+  load_ms=$(best_of_3 load_to_paint_ms load "$(winepath -w "$newer")")
+  report="$host/bench-report-screen-compare-$mb-$shape.txt"
+  compare_ms=$(best_of_3 compare_to_paint_ms compare "$(winepath -w "$older")" "$(winepath -w "$newer")")
+  [ -n "$load_ms" ] && [ -n "$compare_ms" ] || { echo "$mb MB $shape: the viewer did not finish (load '$load_ms', compare '$compare_ms')"; continue; }
+  bytes=$(( $(stat -c %s "$older") + $(stat -c %s "$newer") ))
+  awk -v mb="$mb" -v shape="$shape" -v l="$load_ms" -v c="$compare_ms" -v peak="$(value peak_working_set "$report")" \
+      -v bytes="$bytes" -v units="$(value result_units "$report")" 'BEGIN {
+    printf "%-8s %-6s %10.1fms %13.1fms %7.2f %9.1f %10.1f %7.2f %9.1f\n", mb, shape, l, c, c / l, peak / 1048576,
+           bytes / 1048576, peak / bytes, units * 2 / 1024
+  }'
+done
+echo "goals: the comparison on screen within 2x the newer export alone (stretch 1.2x), any shape; peak at most half"
+echo "the two files' size (UTF-16)."
