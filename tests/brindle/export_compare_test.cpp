@@ -103,9 +103,9 @@ TEST(ExportCompare, Rules) {
          u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n\"h\"=hex:01,02\n", kSame,
          "CR, LF and CR LF line ends; no line end at the end"},
         {u"[HKEY_CURRENT_USER\\S]\n[HKEY_CURRENT_USER\\S\\Gone]\n\"a\"=\"1\"\n[HKEY_CURRENT_USER\\S\\Gone\\Sub]\n"
-         u"[HKEY_CURRENT_USER\\S\\Named\\Sub]\n",
+         u"[HKEY_CURRENT_USER\\S\\Named\\Sub]\n[HKEY_CURRENT_USER\\S\\Gone]\n\"b\"=\"2\"\n",
          u"[HKEY_CURRENT_USER\\S]\n",
-         u"; 0 3 0 0 1 0\n\n[-HKEY_CURRENT_USER\\S\\Gone]\n; branch: 2 keys, 1 values\n\n"
+         u"; 0 3 0 0 2 0\n\n[-HKEY_CURRENT_USER\\S\\Gone]\n; branch: 2 keys, 2 values\n\n"
          u"[-HKEY_CURRENT_USER\\S\\Named\\Sub]\n; branch: 1 keys, 0 values\n\n",
          "a branch is deleted once, by its top key, and counted whole; a key only named by one below it is left"},
         {u"[HKEY_CURRENT_USER\\K]\n\"same\"=\"1\"\n\"chg\"=dword:00000001\n\"gone\"=\"x\ty\x1b\"\n@=hex:01,02\n",
