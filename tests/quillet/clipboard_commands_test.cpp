@@ -26,9 +26,16 @@ size_t SettledKeyCount(const standin::Session& s, const StripRun& strip) {
     return s.Keys().size();
 }
 
-// Nothing more has reached the editor once the strip has handled what it was sent.
-bool NothingOpened(const standin::Session& s, const StripRun& strip, size_t keysBefore) {
-    return SettledKeyCount(s, strip) == keysBefore && standin::Count(s.Events(), "START") <= (keysBefore ? 1u : 0u);
+// Nothing more has reached the editor once the strip has handled what it was sent; what did
+// is told.
+testing::AssertionResult NothingOpened(const standin::Session& s, const StripRun& strip, size_t keysBefore) {
+    const size_t keys = SettledKeyCount(s, strip), starts = standin::Count(s.Events(), "START");
+    if (keys == keysBefore && starts <= (keysBefore ? 1u : 0u)) return testing::AssertionSuccess();
+    const std::vector<standin::Event> all = s.Keys();
+    const std::vector<standin::Event> after(all.begin() + (keysBefore < all.size() ? keysBefore : all.size()),
+                                            all.end());
+    return testing::AssertionFailure() << starts << " start(s); keystrokes after the " << keysBefore
+                                       << " before: " << standin::Describe(after);
 }
 
 // Open and auto-open each walk the editor to the key after any words on the clipboard's first
