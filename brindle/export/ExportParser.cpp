@@ -150,8 +150,10 @@ void CExportParser::KeyLine(const char16_t* p, const char16_t* end, uint64_t off
         return;
     }
     const std::u16string_view path(p, close - 1);
-    m_keyOpen = !(!path.empty() && path[0] == '-') && UnderKnownRoot(path);
+    const bool deletes = !path.empty() && path[0] == '-';
+    m_keyOpen = !deletes && UnderKnownRoot(path);
     if (m_keyOpen) m_handler.Key(path, offset);
+    else if (deletes && UnderKnownRoot(path.substr(1))) m_handler.KeyDeleted(path.substr(1), offset);
     else m_handler.KeyClosed();
 }
 

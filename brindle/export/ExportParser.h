@@ -54,6 +54,12 @@ public:
         virtual void Key(std::u16string_view path, uint64_t offset) = 0;
         // `[-...]` or a key under no known root: values go nowhere until the next key.
         virtual void KeyClosed() = 0;
+        // `[-KEY]` under a known root (the path after the `-`): by default a key closed.
+        virtual void KeyDeleted(std::u16string_view path, uint64_t offset) {
+            (void)path;
+            (void)offset;
+            KeyClosed();
+        }
         // A value line (or lines) of the open key.
         virtual void Value(const ExportValue& value) = 0;
     };
@@ -65,6 +71,8 @@ public:
     void End();
     // After End: the text ends inside the syntax of its last line, as a text cut short does.
     bool LastLineCut() const { return m_cut; }
+    // Hex data wrapped at the end of the last line: the value goes on in the next.
+    bool Continues() const { return m_wrapped; }
 
 private:
     void KeyLine(const char16_t* p, const char16_t* end, uint64_t offset);

@@ -64,9 +64,12 @@ void AppendEscaped(std::u16string& out, std::u16string_view text) {
     }
 }
 
+}  // namespace
+
 // A value line as the registry editor exports it (hex data on one line: the comparison
 // wraps what it writes itself). True when the line restores the value exactly.
-bool AppendValue(std::u16string& out, const std::u16string& name, uint32_t type, const std::vector<uint8_t>& data) {
+bool AppendValueLine(std::u16string& out, const std::u16string& name, uint32_t type, const std::vector<uint8_t>& data,
+                     bool stringAsHex) {
     if (name.empty()) {
         out += u'@';
     } else {
@@ -80,7 +83,7 @@ bool AppendValue(std::u16string& out, const std::u16string& name, uint32_t type,
     // Import stores a string with one final zero: data with none, an odd byte or a zero
     // before the end comes back otherwise.
     const bool endsInZero = data.size() % 2 == 0 && units > 0 && unit(units - 1) == 0;
-    if (type == kString) {
+    if (type == kString && !stringAsHex) {
         std::u16string text;
         size_t n = 0;
         while (n < units && unit(n) != 0) text += unit(n++);
@@ -114,13 +117,16 @@ bool AppendValue(std::u16string& out, const std::u16string& name, uint32_t type,
         out += kDigits[data[i] & 15];
     }
     out += u"\r\n";
-    return (type != kExpandString && type != kMultiString) || endsInZero;
+    return (type != kString && type != kExpandString && type != kMultiString) || endsInZero;
 }
+
+namespace {
 
 class CBranchReader {
 public:
-    CBranchReader(CRegistryTree& tree, RegistryReading& out, std::atomic<uint64_t>* done, const std::atomic<bool>* stop)
-        : m_tree(tree), m_out(out), m_done(done), m_stop(stop) {}
+    CBranchReader(CRegistryTree& tree, RegistryReading& out, std::atomic<uint64_t>* done, const std::atomic<bool>* stop,
+                  bool subkeys = true)
+        : m_tree(tree), m_out(out), m_done(done), m_stop(stop), m_subkeys(subkeys) {}
 
     bool Branch(const std::u16string& top) {
         const size_t slash = top.find(u'\\');
@@ -142,6 +148,10 @@ public:
         if (status != TreeStatus::Ok) return true;
         m_out.branches.push_back(path);
         Visit(key, path);
+        if (!m_subkeys && !m_stack.empty()) {  // the key alone
+            m_tree.Close(m_stack.back().key);
+            m_stack.clear();
+        }
         if (m_stack.size() == 1 && m_stack.back().subkeys.size() >= 2) return Split();
         return Drain();
     }
@@ -275,9 +285,9 @@ private:
                 if (status == TreeStatus::End) break;
                 if (status != TreeStatus::Ok) return status;
                 if ((i & 0xFFF) == 0xFFF && Stopped(m_stop)) return TreeStatus::Gone;  // a key of many values
-                if (!AppendValue(m_block, m_name, m_type, m_data)) m_unrestorable.push_back(m_name);
+                if (!AppendValueLine(m_block, m_name, m_type, m_data)) m_unrestorable.push_back(m_name);
             }
-            for (uint32_t i = 0; i < before.subkeys; ++i) {
+            for (uint32_t i = 0; m_subkeys && i < before.subkeys; ++i) {
                 status = m_tree.Subkey(frame.key, i, m_name);
                 if (status == TreeStatus::End) break;
                 if (status != TreeStatus::Ok) return status;
@@ -285,7 +295,8 @@ private:
             }
             status = m_tree.Info(frame.key, after);
             if (status != TreeStatus::Ok) return status;
-            settled = before == after && values == before.values && frame.subkeys.size() == before.subkeys;
+            settled = before == after && values == before.values &&
+                      (!m_subkeys || frame.subkeys.size() == before.subkeys);
         }
         m_block += u"\r\n";
         if (!settled) m_out.named.push_back({KeyNote::Unsettled, frame.path, std::u16string()});
@@ -302,6 +313,7 @@ private:
     RegistryReading& m_out;
     std::atomic<uint64_t>* m_done;
     const std::atomic<bool>* m_stop;
+    const bool m_subkeys;  // false: the branch's top key alone
     std::vector<Frame> m_stack;
     std::vector<std::u16string> m_above;  // the identities of the keys above the stack's first
     std::u16string m_block, m_name;
@@ -347,10 +359,14 @@ bool ScanBranches(CExportLines& lines, AnsiDecoder decode, void* context, Export
 bool ReadBranches(CRegistryTree& tree, const std::vector<std::u16string>& tops, RegistryReading& out,
                   std::atomic<uint64_t>* done, const std::atomic<bool>* stop) {
     out.text = u"Windows Registry Editor Version 5.00\r\n\r\n";
-    CBranchReader reader(tree, out, done, stop);
     for (const std::u16string& top : tops)
-        if (Stopped(stop) || !reader.Branch(top)) return false;
+        if (!ReadBranch(tree, top, true, out, done, stop)) return false;
     return true;
+}
+
+bool ReadBranch(CRegistryTree& tree, const std::u16string& top, bool subkeys, RegistryReading& out,
+                std::atomic<uint64_t>* done, const std::atomic<bool>* stop) {
+    return !Stopped(stop) && CBranchReader(tree, out, done, stop, subkeys).Branch(top);
 }
 
 bool CReadingSource::Read(uint64_t offset, void* buffer, size_t n, size_t& got) {

@@ -101,6 +101,18 @@ constexpr size_t kDeepest = 512;  // levels below a root: the registry holds no 
 bool ReadBranches(CRegistryTree& tree, const std::vector<std::u16string>& tops, RegistryReading& out,
                   std::atomic<uint64_t>* done, const std::atomic<bool>* stop);
 
+// One branch (or, without subkeys, its top key alone) appended to `out` without the text's
+// first line: what ReadBranches does for each of its tops.
+bool ReadBranch(CRegistryTree& tree, const std::u16string& top, bool subkeys, RegistryReading& out,
+                std::atomic<uint64_t>* done, const std::atomic<bool>* stop);
+
+// A value's line as the registry editor exports it, CR LF ended (hex data unwrapped). False
+// when no .reg line restores the value exactly: a string with a zero inside or without its
+// final zero (a REG_SZ is written as text up to its first zero, as the editor writes it, unless
+// `stringAsHex`: then as hex(1), which holds it exactly but for a missing final zero).
+bool AppendValueLine(std::u16string& out, const std::u16string& name, uint32_t type, const std::vector<uint8_t>& data,
+                     bool stringAsHex = false);
+
 // A path with its letter case folded, as keys are matched.
 std::u16string FoldPath(std::u16string_view path);
 // The path, or a key above it, is in `paths` (folded).

@@ -5,94 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
-#include <mutex>
 #include <string>
 
 #include "../support/ExportTexts.h"
+#include "../support/FakeRegistry.h"
+#include "ImportPreview.h"
 #include "RegistryRead.h"
 
 namespace {
-
-// A registry of keys by path (found without letter case): values, and how each key misbehaves.
-struct FakeKey {
-    std::vector<std::tuple<std::u16string, uint32_t, std::vector<uint8_t>>> values;
-    bool denied = false;
-    std::u16string link;  // another key's path: opened, it is that key
-    int churn = 0;        // stamps that see it written to anew (each reading takes two)
-};
-
-class CFakeTree : public CRegistryTree {
-public:
-    std::map<std::u16string, FakeKey> keys;  // roots included
-    CFakeTree() = default;
-    CFakeTree(CFakeTree&& made) noexcept : keys(std::move(made.keys)) {}
-    TreeStatus Open(Key parent, std::u16string_view path, Key& key) override {
-        const std::lock_guard<std::mutex> one(m_lock);  // two threads read it
-        std::u16string full = parent ? m_open[parent - 1] : std::u16string();
-        if (!path.empty()) full += (parent ? u"\\" : u"") + std::u16string(path);
-        auto it = Find(full);
-        if (it != keys.end() && !it->second.link.empty()) it = Find(it->second.link);
-        if (it == keys.end()) return parent ? TreeStatus::Gone : TreeStatus::NoRoot;
-        if (it->second.denied) return TreeStatus::Denied;
-        m_open.push_back(it->first);
-        key = m_open.size();
-        return TreeStatus::Ok;
-    }
-    void Close(Key) override {}
-    TreeStatus Info(Key key, Stamp& stamp) override {
-        const std::lock_guard<std::mutex> one(m_lock);
-        FakeKey& k = keys[m_open[key - 1]];
-        stamp.values = static_cast<uint32_t>(k.values.size());
-        stamp.subkeys = static_cast<uint32_t>(Children(key).size());
-        stamp.written = k.churn > 0 ? static_cast<uint64_t>(k.churn--) : 0;
-        return TreeStatus::Ok;
-    }
-    TreeStatus Subkey(Key key, uint32_t index, std::u16string& name) override {
-        const std::lock_guard<std::mutex> one(m_lock);
-        const std::vector<std::u16string> children = Children(key);
-        if (index >= children.size()) return TreeStatus::End;
-        name = children[index];
-        return TreeStatus::Ok;
-    }
-    TreeStatus Value(Key key, uint32_t index, std::u16string& name, uint32_t& type,
-                     std::vector<uint8_t>& data) override {
-        const std::lock_guard<std::mutex> one(m_lock);
-        const FakeKey& k = keys[m_open[key - 1]];
-        if (index >= k.values.size()) return TreeStatus::End;
-        std::tie(name, type, data) = k.values[index];
-        return TreeStatus::Ok;
-    }
-    std::u16string Identity(Key key) override {
-        const std::lock_guard<std::mutex> one(m_lock);
-        return m_open[key - 1];
-    }
-
-private:
-    std::map<std::u16string, FakeKey>::iterator Find(const std::u16string& path) {
-        return std::find_if(keys.begin(), keys.end(),
-                            [&](const auto& k) { return FoldPath(k.first) == FoldPath(path); });
-    }
-    std::vector<std::u16string> Children(Key key) const {
-        const std::u16string prefix = m_open[key - 1] + u"\\";
-        std::vector<std::u16string> names;
-        for (const auto& [path, k] : keys)
-            if (path.compare(0, prefix.size(), prefix) == 0 && path.find(u'\\', prefix.size()) == path.npos)
-                names.push_back(path.substr(prefix.size()));
-        return names;
-    }
-    std::vector<std::u16string> m_open;
-    std::mutex m_lock;
-};
-
-// A literal's characters without the zero the compiler puts after it.
-template <size_t N>
-std::vector<uint8_t> Sz(const char16_t (&s)[N]) {
-    std::vector<uint8_t> bytes;
-    for (char16_t c : std::u16string_view(s, N - 1))
-        bytes.insert(bytes.end(), {static_cast<uint8_t>(c), static_cast<uint8_t>(c >> 8)});
-    return bytes;
-}
 
 // The result without its head, and the notes the reading made (by kind and path).
 struct Outcome {
@@ -212,6 +132,87 @@ TEST(RegistryRead, ChangingKeysAndValuesNoLineRestores) {
                                                                {KeyNote::Unrestorable, kA + u"\\Bunended"},
                                                                {KeyNote::Unrestorable, kA + u"\\Bodd"}}));
     EXPECT_NE(outcome.blocks.find(u"\"inner\"=\"a\"\r\n"), std::u16string::npos) << "as the editor exports it";
+}
+
+// --- The import preview
+
+const std::u16string kSid = u"S-1-5-21-7";
+
+// The blocks of a comparison's text: what follows its head.
+std::u16string Blocks(const std::u16string& result) {
+    const size_t head = result.find(u"\r\n\r\n", result.find(u"\r\n\r\n") + 4);
+    return head == std::u16string::npos ? std::u16string() : result.substr(head + 4);
+}
+
+// Read as import reads it, top to bottom: only what differs from the registry now, with its
+// current data; the backup deletes a created key at its topmost new one and brings a deleted
+// branch back whole; lines that change nothing and lines import skips are counted.
+TEST(ImportPreview, WhatImportingChangesAndTheBackupThatPutsItBack) {
+    CFakeTree tree = Tree();
+    tree.keys[kA + u"\\B\\Inner"].values = {{u"", 4, {7, 0, 0, 0}}};
+    ImportPreview preview;
+    std::u16string changes, backup;
+    ASSERT_TRUE(PreviewFile(tree,
+                            Utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n\"orphan\"=\"x\"\r\n"
+                                      u"[HKEY_CURRENT_USER\\Software\\A]\r\n\"V\"=dword:00000001\r\n"
+                                      u"\"s\"=\"new\"\r\n\"gone\"=-\r\n[ HKEY_CURRENT_USER\\Void]\r\n"
+                                      u"[HKEY_CURRENT_USER\\Software\\A\\New\\Deep]\r\n\"x\"=hex(1):41,00,00,00,\\\r\n"
+                                      u"  42,00\r\n[-HKEY_CURRENT_USER\\Software\\A\\B]\r\n\"lost\"=\"y\"\r\n"
+                                      u"[-HKEY_CURRENT_USER\\Software\\Nothing]\r\n[HKCU\\Short]\r\n"
+                                      u"[-HKEY_CURRENT_USER\\Software\\A\\C]\r\n[HKEY_CURRENT_USER\\Software\\A\\C]\r\n"
+                                      u"\"c\"=\"again\"\r\n"),
+                            kSid, preview, changes, backup));
+    EXPECT_EQ(Blocks(changes), u"[HKEY_CURRENT_USER\\Software\\A]\r\n\"s\"=\"new\"\r\n; was \"a\\\"b\\\\\"\r\n\r\n"
+                               u"[-HKEY_CURRENT_USER\\Software\\A\\B]\r\n; branch: 2 keys, 1 values\r\n\r\n"
+                               u"[HKEY_CURRENT_USER\\Software\\A\\C]\r\n\"c\"=\"again\"\r\n\r\n"
+                               u"[HKEY_CURRENT_USER\\Software\\A\\New]\r\n\r\n"
+                               u"[HKEY_CURRENT_USER\\Software\\A\\New\\Deep]\r\n\"x\"=hex(1):41,00,00,00,42,00,00,00\r\n"
+                               u"; text \"A<U+0000>B\"\r\n\r\n");
+    EXPECT_EQ(Blocks(backup), u"[HKEY_CURRENT_USER\\Software\\A]\r\n\"s\"=\"a\\\"b\\\\\"\r\n; was \"new\"\r\n\r\n"
+                              u"[HKEY_CURRENT_USER\\Software\\A\\B]\r\n\r\n"
+                              u"[HKEY_CURRENT_USER\\Software\\A\\B\\Inner]\r\n@=dword:00000007\r\n\r\n"
+                              u"[HKEY_CURRENT_USER\\Software\\A\\C]\r\n\"c\"=-\r\n; was \"again\"\r\n\r\n"
+                              u"[-HKEY_CURRENT_USER\\Software\\A\\New]\r\n; branch: 2 keys, 1 values\r\n\r\n");
+    EXPECT_EQ(3u, preview.unchanged) << "\"V\" as it is, \"gone\" and Nothing not there";
+    EXPECT_EQ(4u, preview.ignored) << "before any key, void, after [-KEY], under no known root";
+}
+
+// A key that cannot be read is named and listed on neither side; one in a branch the file
+// deletes cannot come back with the backup. One key named under two roots that reach it is told.
+TEST(ImportPreview, KeysNotReadAndKeysNamedUnderTwoRoots) {
+    CFakeTree tree = Tree();
+    tree.keys[kA + u"\\B\\Locked"].denied = true;
+    tree.keys[kA + u"\\C"].denied = true;
+    for (const std::u16string& key : {u"HKEY_USERS\\" + kSid + u"\\Software\\A", std::u16string(u"HKEY_CLASSES_ROOT\\.txt"),
+                                     std::u16string(u"HKEY_LOCAL_MACHINE\\Software\\Classes\\.txt"),
+                                     std::u16string(u"HKEY_CURRENT_USER\\Software\\Classes\\.txt")})
+        for (size_t at = 0; at != std::u16string::npos; at = key.find(u'\\', at + 1))
+            tree.keys[key.substr(0, at ? at : key.npos)];
+    ImportPreview preview;
+    std::u16string changes, backup;
+    ASSERT_TRUE(PreviewFile(
+        tree,
+        Utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\A\\C]\r\n\"v\"=\"x\"\r\n"
+                  u"[-HKEY_CURRENT_USER\\Software\\A\\B]\r\n[HKEY_CURRENT_CONFIG\\X]\r\n\"v\"=\"x\"\r\n"
+                  u"[HKEY_CURRENT_CONFIG\\X\\Y]\r\n"
+                  u"[HKEY_USERS\\" + kSid + u"\\Software\\A]\r\n[HKEY_CURRENT_USER\\software\\a]\r\n"
+                  u"[HKEY_CLASSES_ROOT\\.txt]\r\n[HKEY_LOCAL_MACHINE\\Software\\Classes\\.TXT]\r\n"
+                  u"[HKEY_CURRENT_USER\\Software\\Classes\\.txt]\r\n"),
+        kSid, preview, changes, backup));
+    std::vector<std::pair<KeyNote, std::u16string>> named;
+    for (const NamedKey& key : preview.now->named) named.emplace_back(key.why, key.path);
+    EXPECT_EQ(named, (std::vector<std::pair<KeyNote, std::u16string>>{{KeyNote::Denied, kA + u"\\C"},
+                                                                     {KeyNote::Denied, kA + u"\\B\\Locked"},
+                                                                     {KeyNote::NoRoot, u"HKEY_CURRENT_CONFIG\\X"}}));
+    EXPECT_EQ(preview.unrestorable, std::vector<std::u16string>{kA + u"\\B\\Locked"});
+    EXPECT_EQ(Blocks(changes), u"[-HKEY_CURRENT_USER\\Software\\A\\B]\r\n; branch: 1 keys, 0 values\r\n\r\n");
+    EXPECT_EQ(Blocks(backup), u"[HKEY_CURRENT_USER\\Software\\A\\B]\r\n\r\n");
+    using Pairs = std::vector<std::pair<std::u16string, std::u16string>>;
+    EXPECT_EQ(preview.twoRoots,
+              (Pairs{{u"HKEY_USERS\\" + kSid + u"\\Software\\A", u"HKEY_CURRENT_USER\\software\\a"},
+                     {u"HKEY_CLASSES_ROOT\\.txt", u"HKEY_LOCAL_MACHINE\\Software\\Classes\\.TXT"},
+                     {u"HKEY_CLASSES_ROOT\\.txt", u"HKEY_CURRENT_USER\\Software\\Classes\\.txt"}}))
+        << "the machine's and the user's classes are two keys";
 }
 
 }  // namespace
