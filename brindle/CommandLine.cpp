@@ -31,6 +31,11 @@ ViewerRequest ReadViewerCommandLine(const char* ansi, const wchar_t* wide) {
     ViewerRequest request;
     if (wide && *wide) {
         const std::vector<std::wstring> arguments = Arguments(wide);
+        if (arguments.size() >= 2 && IsSwitch(arguments[1], L"/preview")) {
+            request.kind = arguments.size() == 3 ? ViewerRequest::Kind::Preview : ViewerRequest::Kind::CompareUsage;
+            if (arguments.size() == 3) request.older = arguments[2];
+            return request;
+        }
         if (arguments.size() >= 2 && IsSwitch(arguments[1], L"/compare")) {
             if (arguments.size() == 3) {
                 request.kind = ViewerRequest::Kind::CompareLive;

@@ -4,6 +4,7 @@
 
 #include "ExportCompare.h"
 #include "ExportWriter.h"
+#include "ImportPreview.h"
 #include "LiveRegistry.h"
 #include "RegistryRead.h"
 #include "WinHandle.h"
@@ -136,13 +137,44 @@ const UINT kLiveNoteIds[kLiveNotes] = {IDS_LIVE_NOTE_NEWER,     IDS_LIVE_NOTE_US
                                        IDS_LIVE_NOTE_NO_ROOT,   IDS_LIVE_NOTE_NOT_LOADED,   IDS_LIVE_NOTE_LOOP,
                                        IDS_LIVE_NOTE_UNSETTLED, IDS_LIVE_NOTE_UNRESTORABLE, IDS_LIVE_NOTE_DELETES};
 
+std::u16string Number(uint64_t n) {
+    const std::string digits = std::to_string(n);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+// A reading's lines of the head: when and as whom it was read, its branches, and every key and
+// value it names.
+std::u16string ReadingHead(const std::u16string (&notes)[kLiveNotes], const RegistryReading& reading) {
+    const auto fill = [&](LiveNote note, std::initializer_list<std::u16string_view> parts) {
+        return CExportWriter::Fill(notes[note], parts);
+    };
+    std::u16string head = fill(LIVE_HEAD, {reading.time});
+    head += u'\n' + fill(LIVE_USER, {reading.user, reading.sid});
+    for (const std::u16string& branch : reading.branches) head += u'\n' + fill(LIVE_BRANCH, {branch});
+    for (const std::u16string& branch : reading.absent) head += u'\n' + fill(LIVE_ABSENT, {branch});
+    for (const NamedKey& key : reading.named) {
+        const std::u16string value = key.value.empty() ? u"@" : u"\"" + key.value + u"\"";
+        head += u'\n' + fill(static_cast<LiveNote>(LIVE_DENIED + static_cast<int>(key.why)), {key.path, value});
+    }
+    return head;
+}
+
+// The failures of a job that reads a file against the registry.
+enum LiveFailure { FAILED_NOT, FAILED_PATCH, FAILED_NO_BRANCH, FAILED_FILE, FAILED_COMPARE };
+
+// Why a file could not be read, once its lines' reading ended.
+CompareError FileError(const CExportReader& lines) {
+    return lines.Stopped()      ? COMPARE_CANCELLED
+           : lines.ReadFailed() ? COMPARE_READ_FAILED
+           : lines.Empty()      ? COMPARE_EMPTY_FILE
+                                : COMPARE_NOT_AN_EXPORT;
+}
+
 // A comparison of an export file with the registry as it is now: the file's branches found,
 // the registry read under them (unless a reading is handed in: the swap reads nothing again),
 // then the file, without the keys that could not be read, compared with that reading.
 class CLiveJob : public CWorkerJob {
 public:
-    enum Failure { FAILED_NOT, FAILED_PATCH, FAILED_NO_BRANCH, FAILED_FILE, FAILED_COMPARE };
-
     CLiveJob() : engine(DecodeAnsi, nullptr) {}
     void Run() override {
         try {
@@ -173,7 +205,7 @@ public:
     std::u16string liveNotes[kLiveNotes];
     std::u16string result;
     bool ok = false;
-    Failure failure = FAILED_NOT;
+    LiveFailure failure = FAILED_NOT;
     CompareError fileError = COMPARE_OK;
     std::atomic<bool> stop{false};
     std::atomic<uint64_t> scanned{0}, read{0};
@@ -184,10 +216,7 @@ private:
         lines.Watch(&scanned, &stop);
         ExportBranches branches;
         if (!lines.Open(1 << 20) || !ScanBranches(lines, DecodeAnsi, nullptr, branches)) {
-            fileError = lines.Stopped()      ? COMPARE_CANCELLED
-                        : lines.ReadFailed() ? COMPARE_READ_FAILED
-                        : lines.Empty()      ? COMPARE_EMPTY_FILE
-                                             : COMPARE_NOT_AN_EXPORT;
+            fileError = FileError(lines);
             failure = FAILED_FILE;
             return false;
         }
@@ -237,24 +266,94 @@ private:
     std::u16string Fill(LiveNote note, std::initializer_list<std::u16string_view> parts) const {
         return CExportWriter::Fill(liveNotes[note], parts);
     }
-    static std::u16string Number(uint64_t n) {
-        const std::string digits = std::to_string(n);
-        return std::u16string(digits.begin(), digits.end());
-    }
 
     // The registry's lines of the head: when and as whom it was read, its branches, and every
     // key and value it names.
-    std::u16string LiveHead() const {
-        std::u16string head = Fill(LIVE_HEAD, {reading->time});
-        head += u'\n' + Fill(LIVE_USER, {reading->user, reading->sid});
-        for (const std::u16string& branch : reading->branches) head += u'\n' + Fill(LIVE_BRANCH, {branch});
-        for (const std::u16string& branch : reading->absent) head += u'\n' + Fill(LIVE_ABSENT, {branch});
-        for (const NamedKey& key : reading->named) {
-            const std::u16string value = key.value.empty() ? u"@" : u"\"" + key.value + u"\"";
-            head += u'\n' + Fill(static_cast<LiveNote>(LIVE_DENIED + static_cast<int>(key.why)), {key.path, value});
+    std::u16string LiveHead() const { return ReadingHead(liveNotes, *reading); }
+};
+
+// What importing a .reg file would change here: the file read as a patch over the registry as
+// it is now (unless a preview is handed in: the swap reads nothing again), then its two
+// readings compared, now to after, or swapped, after to now: the backup.
+class CPreviewJob : public CWorkerJob {
+public:
+    CPreviewJob() : engine(DecodeAnsi, nullptr) {}
+    void Run() override {
+        try {
+            ok = Compare();
+        } catch (const std::exception&) {  // memory ran out
+            fileError = COMPARE_NO_MEMORY;
+            failure = FAILED_FILE;
         }
-        return head;
     }
+    void Cancel() override {
+        stop = true;
+        engine.Cancel();
+    }
+    uint64_t Done() const override { return scanned + engine.Done(); }
+    // The readings' size is not known before: it is taken to be the file's.
+    uint64_t Total() const override {
+        const uint64_t size = file->Size(), compared = engine.Total();
+        return size + (compared ? compared : 2 * size);
+    }
+
+    std::unique_ptr<CFileSource> file;
+    std::wstring path;
+    std::shared_ptr<const ImportPreview> preview;
+    bool swapped = false;
+    CExportCompare engine;
+    CompareNotes notes;
+    std::u16string liveNotes[kLiveNotes];
+    // The file's lines of the head, from the string table (`after` and `backup` with its name).
+    std::u16string after, lines, twoRoots, morePairs, backup, unrestored;
+    std::u16string result;
+    bool ok = false;
+    LiveFailure failure = FAILED_NOT;
+    CompareError fileError = COMPARE_OK;
+    std::atomic<bool> stop{false};
+    std::atomic<uint64_t> scanned{0};
+
+private:
+    bool Compare() {
+        if (!preview) {
+            CExportReader fileLines(*file, DecodeAnsi, nullptr);
+            fileLines.Watch(&scanned, &stop);
+            std::shared_ptr<ImportPreview> fresh = std::make_shared<ImportPreview>();
+            fresh->now = std::make_shared<RegistryReading>();
+            CurrentUser(fresh->now->user, fresh->now->sid);
+            fresh->now->time = TimeNow();
+            const std::unique_ptr<CRegistryTree> tree = OpenLiveRegistry();
+            if (!fileLines.Open(1 << 20) ||
+                !PreviewImport(*tree, fileLines, DecodeAnsi, nullptr, fresh->now->sid, *fresh, &stop)) {
+                fileError = stop ? COMPARE_CANCELLED : FileError(fileLines);
+                failure = FAILED_FILE;
+                return false;
+            }
+            preview = std::move(fresh);
+        }
+        const std::u16string name(path.begin(), path.end());
+        std::u16string head = CExportWriter::Fill(lines, {name, Number(preview->unchanged), Number(preview->ignored)});
+        size_t shown = 0;
+        for (const auto& [one, other] : preview->twoRoots)
+            if (++shown <= kShownPairs) head += u'\n' + CExportWriter::Fill(twoRoots, {one, other});
+        if (shown > kShownPairs) head += u'\n' + CExportWriter::Fill(morePairs, {Number(shown - kShownPairs)});
+        for (const std::u16string& key : preview->unrestorable) head += u'\n' + CExportWriter::Fill(unrestored, {key});
+        (swapped ? notes.olderFile : notes.newerFile) = after + u'\n' + head;
+        (swapped ? notes.newerFile : notes.olderFile) = ReadingHead(liveNotes, *preview->now);
+        CReadingSource now(preview->now), then(preview->after);
+        const bool compared = swapped ? engine.Run(then, now, notes, result) : engine.Run(now, then, notes, result);
+        if (!compared) {
+            failure = FAILED_COMPARE;
+            return false;
+        }
+        if (swapped) {  // the backup: what it is for, first thing in the head
+            const size_t top = result.find(u"\r\n\r\n");
+            if (top != std::u16string::npos) result.insert(top + 4, u"; " + backup + u"\r\n");
+        }
+        return true;
+    }
+
+    static constexpr size_t kShownPairs = 20;  // of one key under two roots: the first are examples enough
 };
 
 void FillNotes(CompareNotes& notes) {
@@ -281,25 +380,31 @@ UINT MessageFor(CompareError error) {
                                           : IDS_COMPARE_READ_FAILED;
 }
 
-// A comparison with the registry has ended: shown, or told why not, naming the file.
-void LiveDone(CLiveJob& job, CCompareController::Host& host) {
+// A comparison with the registry, or a preview, has ended: shown, or told why not, naming the
+// file. True when it was a patch handed to the comparison and the user asks for its preview.
+template <class Job>
+bool LiveDone(Job& job, CCompareController::Host& host, std::shared_ptr<const RegistryReading> live,
+              std::shared_ptr<const ImportPreview> preview) {
     if (!job.ok) {
-        const CompareError error = job.failure == CLiveJob::FAILED_FILE ? job.fileError : job.engine.Error();
-        if (error == COMPARE_CANCELLED) return;
-        const UINT message = job.failure == CLiveJob::FAILED_PATCH       ? IDS_LIVE_PATCH
-                             : job.failure == CLiveJob::FAILED_NO_BRANCH ? IDS_LIVE_NO_BRANCH
-                                                                         : MessageFor(error);
-        AfxReportFileError(message, Ansi(job.path), 0);
-        return;
+        const CompareError error = job.failure == FAILED_FILE ? job.fileError : job.engine.Error();
+        if (error == COMPARE_CANCELLED) return false;
+        if (job.failure == FAILED_PATCH) {
+            const std::string text = AfxFillIn(AfxLoadString(IDS_LIVE_PATCH), Ansi(job.path));
+            return AfxMessageBox(text, MB_YESNO | MB_ICONQUESTION) == IDYES;
+        }
+        AfxReportFileError(job.failure == FAILED_NO_BRANCH ? IDS_LIVE_NO_BRANCH : MessageFor(error), Ansi(job.path), 0);
+        return false;
     }
     ShownComparison shown;
     shown.text = std::move(job.result);
     shown.older = job.path;
-    shown.live = job.reading;
+    shown.live = std::move(live);
+    shown.preview = std::move(preview);
     shown.liveSwapped = job.swapped;
     shown.sharesNoKey = job.engine.SharesNoKey();
     shown.fromCutExport = job.engine.FromCutExport();
     host.ShowComparison(std::move(shown));
+    return false;
 }
 
 }  // namespace
@@ -383,6 +488,44 @@ bool CCompareController::StartLive(const std::wstring& file, std::shared_ptr<con
     return true;
 }
 
+void CCompareController::ChoosePreview() {
+    const std::string title = AfxLoadString(IDS_PREVIEW_OPEN_TITLE);
+    const std::string filter = AfxLoadString(IDS_OPEN_FILTER);
+    CFileDialog dlg(true, nullptr, nullptr, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, filter.c_str(), m_host.Owner());
+    dlg.m_ofn.lpstrTitle = title.c_str();
+    if (dlg.DoModal() != IDOK || dlg.GetPathName().empty()) return;
+    const std::u16string path = Wide(dlg.GetPathName());
+    StartPreview(std::wstring(path.begin(), path.end()), nullptr, false);
+}
+
+bool CCompareController::StartPreview(const std::wstring& file, std::shared_ptr<const ImportPreview> preview,
+                                      bool swapped) {
+    const std::wstring path = FullPath(file);
+    std::unique_ptr<CFileSource> source = std::make_unique<CFileSource>();
+    if (!source->Open(path)) {
+        AfxReportFileError(IDS_COMPARE_OPEN_FAILED, Ansi(path), ::GetLastError());
+        return false;
+    }
+    Cancel();
+    std::unique_ptr<CPreviewJob> job = std::make_unique<CPreviewJob>();
+    job->file = std::move(source);
+    job->path = path;
+    job->preview = std::move(preview);
+    job->swapped = swapped;
+    FillNotes(job->notes);
+    for (int i = 0; i < kLiveNotes; ++i) job->liveNotes[i] = Wide(AfxLoadString(kLiveNoteIds[i]));
+    job->liveNotes[LIVE_HEAD] = Wide(AfxLoadString(swapped ? IDS_LIVE_NOTE_NEWER : IDS_LIVE_NOTE_OLDER));
+    const auto withFile = [&](UINT id) { return NoteWithFile(id, path); };
+    job->after = withFile(swapped ? IDS_PREVIEW_NOTE_AFTER_OLDER : IDS_PREVIEW_NOTE_AFTER);
+    job->lines = Wide(AfxLoadString(IDS_PREVIEW_NOTE_LINES));
+    job->backup = withFile(IDS_PREVIEW_NOTE_BACKUP);
+    job->twoRoots = Wide(AfxLoadString(IDS_PREVIEW_NOTE_TWO_ROOTS));
+    job->morePairs = Wide(AfxLoadString(IDS_PREVIEW_NOTE_MORE_PAIRS));
+    job->unrestored = Wide(AfxLoadString(IDS_PREVIEW_NOTE_UNRESTORED));
+    m_worker.Start(std::move(job));
+    return true;
+}
+
 void CCompareController::Cancel() {
     m_worker.Cancel();
     ShowProgress(false);
@@ -391,7 +534,11 @@ void CCompareController::Cancel() {
 void CCompareController::OnJobDone(std::unique_ptr<CWorkerJob> ended) {
     ShowProgress(false);
     if (CLiveJob* live = dynamic_cast<CLiveJob*>(ended.get())) {
-        LiveDone(*live, m_host);
+        if (LiveDone(*live, m_host, live->reading, nullptr)) StartPreview(live->path, nullptr, false);
+        return;
+    }
+    if (CPreviewJob* preview = dynamic_cast<CPreviewJob*>(ended.get())) {
+        LiveDone(*preview, m_host, nullptr, preview->preview);
         return;
     }
     std::unique_ptr<CCompareJob> job(static_cast<CCompareJob*>(ended.release()));

@@ -13,6 +13,7 @@
 #include <string>
 
 class CExportSource;
+struct ImportPreview;
 struct RegistryReading;
 
 class CCompareController : private CWorkerClient {
@@ -50,6 +51,12 @@ public:
     // other way round: the undo. A reading handed in is used again, not read afresh. A file
     // that cannot be opened is told, naming it, and nothing starts.
     bool StartLive(const std::wstring& file, std::shared_ptr<const RegistryReading> reading, bool swapped);
+    // One Open dialog (the file to import), then StartPreview.
+    void ChoosePreview();
+    // What importing the file would change here, read as a patch over the registry as it is
+    // now, or, swapped, the backup that puts back what it changes. A preview handed in is used
+    // again, not read afresh. A file that cannot be opened is told, naming it.
+    bool StartPreview(const std::wstring& file, std::shared_ptr<const ImportPreview> preview, bool swapped);
     bool IsRunning() const { return m_worker.IsRunning(); }
     // Ends a running comparison; nothing of it is shown.
     void Cancel();

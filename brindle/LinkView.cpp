@@ -54,6 +54,7 @@ BEGIN_MESSAGE_MAP(CLinkView, CWnd)
     ON_COMMAND(ID_FILE_OPENTEXT, OnFileOpen)
     ON_COMMAND(ID_FILE_COMPARE, OnFileCompare)
     ON_COMMAND(ID_FILE_COMPARELIVE, OnFileCompareLive)
+    ON_COMMAND(ID_FILE_IMPORTPREVIEW, OnFileImportPreview)
     ON_COMMAND(ID_FILE_SWAPCOMPARE, OnFileSwapCompare)
     ON_COMMAND(ID_FILE_SAVETEXTAS, OnFileSaveAs)
     ON_COMMAND(ID_EDIT_PASTETEXT, OnEditPaste)
@@ -314,6 +315,7 @@ bool CLinkView::LoadCommandLine() {
     case ViewerRequest::Kind::OpenFile: return LoadTextFile(request.file.c_str());
     case ViewerRequest::Kind::Compare: return m_compare.Start(request.older, request.newer);
     case ViewerRequest::Kind::CompareLive: return m_compare.StartLive(request.older, nullptr, false);
+    case ViewerRequest::Kind::Preview: return m_compare.StartPreview(request.older, nullptr, false);
     case ViewerRequest::Kind::CompareUsage:
         AfxMessageBox(AfxLoadString(IDS_COMPARE_USAGE), MB_OK | MB_ICONEXCLAMATION);
         return false;
@@ -362,11 +364,17 @@ void CLinkView::OnFileOpen() {
 void CLinkView::OnEditPaste() { PasteText(); }
 void CLinkView::OnFileCompare() { m_compare.Choose(); }
 void CLinkView::OnFileCompareLive() { m_compare.ChooseLive(); }
+void CLinkView::OnFileImportPreview() { m_compare.ChoosePreview(); }
 
 void CLinkView::OnFileSwapCompare() {
     // The comparison shown, the other way round: the changes that undo it.
     if (const ShownComparison* shown = m_shown.Comparison()) {
         // With the registry: the same reading, not read again.
+        if (shown->preview) {
+            const std::shared_ptr<const ImportPreview> preview = shown->preview;
+            m_compare.StartPreview(std::wstring(shown->older), preview, !shown->liveSwapped);
+            return;
+        }
         if (shown->live) {
             const std::shared_ptr<const RegistryReading> live = shown->live;
             m_compare.StartLive(std::wstring(shown->older), live, !shown->liveSwapped);

@@ -90,6 +90,7 @@ protected:
     void OnFileOpen();
     void OnFileCompare();
     void OnFileCompareLive();
+    void OnFileImportPreview();
     void OnFileSwapCompare();
     void OnFileSaveAs();
     void OnEditPaste();

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+#include "ImportPreview.h"
 #include "LinkDoc.h"
 #include "ShellTool.h"
 #include "WinHandle.h"
@@ -84,6 +85,8 @@ std::vector<unsigned> CShownText::SaveQuestions() const {
     if (m_kind != Kind::Comparison) return questions;
     if (m_comparison.fromCutExport) questions.push_back(IDS_SAVE_ASK_CUT);
     if (m_comparison.sharesNoKey) questions.push_back(IDS_SAVE_ASK_NO_SHARED_KEY);
+    if (m_comparison.preview && m_comparison.liveSwapped && !m_comparison.preview->unrestorable.empty())
+        questions.push_back(IDS_PREVIEW_ASK_UNRESTORED);
     return questions;
 }
 

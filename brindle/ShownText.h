@@ -8,6 +8,7 @@
 #include <vector>
 
 class CLinkDoc;
+struct ImportPreview;
 struct RegistryReading;
 
 // A comparison shown: its text as the comparison made it (UTF-16, every character the code
@@ -16,8 +17,10 @@ struct RegistryReading;
 struct ShownComparison {
     std::u16string text;
     std::wstring older, newer;  // whole paths; with the registry, older is the file's
-    // A comparison with the registry: what was read, and whether the file is the newer side.
+    // A comparison with the registry: what was read, and whether the file is the newer side;
+    // or an import preview: what it read, and whether it is the backup.
     std::shared_ptr<const RegistryReading> live;
+    std::shared_ptr<const ImportPreview> preview;
     bool liveSwapped = false;
     bool sharesNoKey = false;
     bool fromCutExport = false;
@@ -42,7 +45,8 @@ public:
     // Saves that are asked about first (the string-table ids of their questions, in the order
     // asked; none for none): a comparison with an export cut short shows what the cut took away
     // as changes, which importing it makes; one of exports that share no key deletes every key
-    // of the older one.
+    // of the older one; a backup cannot bring back the keys it could not read in the branches
+    // the file deletes.
     std::vector<unsigned> SaveQuestions() const;
     // Writes it to `path`: a comparison as the registry editor writes an export (UTF-16 with its
     // byte-order mark, CR LF) from its own text, so that importing it applies the changes with

@@ -51,7 +51,7 @@
 // the file's name), and the head's lines of the registry's side (%1 a time, a key path or a
 // count; the user's %2 SID, a value's %2 name), in the order CompareController.cpp lists them.
 #define IDS_LIVE_OPEN_TITLE        170
-#define IDS_LIVE_PATCH             171
+#define IDS_LIVE_PATCH             171  // a patch handed to the comparison: the preview offered
 #define IDS_LIVE_NO_BRANCH         172
 #define IDS_LIVE_NOTE_NEWER        173
 #define IDS_LIVE_NOTE_OLDER        174
@@ -67,12 +67,26 @@
 #define IDS_LIVE_NOTE_UNRESTORABLE 184
 #define IDS_LIVE_NOTE_DELETES      185
 
+// The import preview: the Open dialog's title, the head's lines (%1 the file, a key path, a
+// time; %2 and %3 counts or a second path) and the question before a backup that cannot bring
+// everything back is saved.
+#define IDS_PREVIEW_OPEN_TITLE       186
+#define IDS_PREVIEW_NOTE_AFTER       187  // the newer side: the registry once the file is imported
+#define IDS_PREVIEW_NOTE_AFTER_OLDER 188  // the same as the older side (the backup)
+#define IDS_PREVIEW_NOTE_LINES       189
+#define IDS_PREVIEW_NOTE_TWO_ROOTS   190
+#define IDS_PREVIEW_NOTE_BACKUP      191
+#define IDS_PREVIEW_NOTE_UNRESTORED  192
+#define IDS_PREVIEW_ASK_UNRESTORED   193
+#define IDS_PREVIEW_NOTE_MORE_PAIRS  194
+
 // Commands of the menu IDR_MAINFRAME that the view handles.
 #define ID_FILE_OPENTEXT      32771
 #define ID_EDIT_PASTETEXT     32772
 #define ID_FILE_COMPARE       32773  // two exports: what turns the older into the newer
 #define ID_FILE_SWAPCOMPARE   32774  // the comparison shown, the other way round
 #define ID_FILE_COMPARELIVE   32776  // an export against the registry as it is now
+#define ID_FILE_IMPORTPREVIEW 32777  // what importing a .reg file would change here
 #define ID_FILE_SAVETEXTAS    32775  // Ctrl+S: what is shown, to a file
 #define ID_EDIT_FINDTEXT      32781  // Ctrl+F: the Find dialog
 #define ID_EDIT_FINDNEXTMATCH 32782  // F3

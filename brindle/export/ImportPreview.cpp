@@ -75,7 +75,8 @@ public:
     // (a zero inside, none at its end) as hex(1), which does.
     void Write(std::u16string& out) const {
         for (const Value& value : m_list)
-            if (!value.gone) AppendValueLine(out, value.name, value.type, value.data, value.type == 1 && !Clean(value.data));
+            if (!value.gone)
+                AppendValueLine(out, value.name, value.type, value.data, value.type == 1 && !Clean(value.data));
     }
 
 private:
@@ -262,8 +263,8 @@ private:
                 now.leftOut.insert(folded);
                 if (named.why == KeyNote::NoRoot || named.why == KeyNote::NotLoaded) {
                     const size_t root = folded.find(kStep);
-                    m_lacking.insert(folded.substr(
-                        0, named.why == KeyNote::NoRoot ? root : folded.find(kStep, root + 1)));
+                    m_lacking.insert(
+                        folded.substr(0, named.why == KeyNote::NoRoot ? root : folded.find(kStep, root + 1)));
                 }
             }
             if (m_named.insert({static_cast<int>(named.why), folded + u'\0' + named.value}).second)

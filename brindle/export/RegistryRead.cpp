@@ -295,8 +295,8 @@ private:
             }
             status = m_tree.Info(frame.key, after);
             if (status != TreeStatus::Ok) return status;
-            settled = before == after && values == before.values &&
-                      (!m_subkeys || frame.subkeys.size() == before.subkeys);
+            settled =
+                before == after && values == before.values && (!m_subkeys || frame.subkeys.size() == before.subkeys);
         }
         m_block += u"\r\n";
         if (!settled) m_out.named.push_back({KeyNote::Unsettled, frame.path, std::u16string()});

@@ -163,9 +163,10 @@ const std::u16string kLiveSource =
 
 bool Reg(const std::string& arguments) { return wintest::RunAndWait("reg.exe " + arguments, 60000); }
 
-// The registry as it is since an export of a branch: a patch is told and not compared; the
-// comparison of the export (Wine's editor made it) with the registry changed since by Wine's
-// reg.exe is shown; run again by live_trace.sh under WINEDEBUG=+reg, whose trace shows that it only reads.
+// The registry as it is since an export of a branch: a patch is told, not compared, and its
+// import preview offered; the comparison of the export (Wine's editor made it) with the
+// registry changed since by Wine's reg.exe is shown, and a patch's preview; run again by
+// live_trace.sh under WINEDEBUG=+reg, whose trace shows that each of the three only reads.
 TEST(Compare, TheRegistrySinceAnExportAndAPatchToldFromTheCommandLine) {
     const std::string dir = wintest::ScratchDir("compare_live_trace"), file = dir + "file.reg",
                       patch = dir + "patch.reg";
@@ -173,24 +174,33 @@ TEST(Compare, TheRegistrySinceAnExportAndAPatchToldFromTheCommandLine) {
     ASSERT_TRUE(Reg("add HKCU\\Software\\QbTests\\Live\\Added /v x /d y /f"));
     ASSERT_TRUE(
         wintest::WriteFileBytes(patch, Utf16File(kHeader + u"[-HKEY_CURRENT_USER\\Software\\QbTests\\Live]\r\n")));
+    // Shown, and ended: the reading is over. For the trace's reader (live_trace.sh): which
+    // process is Brindle, as Wine names it.
+    const auto shownAndEnded = [](PROCESS_INFORMATION& run) {
+        std::printf("brindle pid %04lx\n", run.dwProcessId);
+        std::fflush(stdout);
+        const HWND frame = FrameOf(run.dwProcessId), save = SaveDialogOnceShown(run, frame);
+        EXPECT_NE(save, nullptr);
+        PostMessageA(save, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_TRUE(drive::WaitGone(save, wintest::kWaitMs));
+        EndBrindle(run, frame);
+    };
     PROCESS_INFORMATION told = drive::Launch(wintest::BuildFile("brindle\\Brindle.exe"), "/compare \"" + patch + "\"");
-    const HWND box = drive::WaitDialog("Brindle", 20000, told.dwProcessId);
+    const HWND box = drive::WaitDialog("Brindle", wintest::kWaitMs, told.dwProcessId);
     const std::string text = drive::Text(GetDlgItem(box, 0xFFFF));
     EXPECT_NE(text.find(patch), std::string::npos);
     EXPECT_NE(text.find(A("补丁")), std::string::npos);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    EndBrindle(told, FrameOf(told.dwProcessId));
+    ASSERT_TRUE(drive::ToFront(box));
+    drive::Key(VK_RETURN);  // Yes: its import preview instead
+    shownAndEnded(told);
 
     PROCESS_INFORMATION run = drive::Launch(wintest::BuildFile("brindle\\Brindle.exe"), "/compare \"" + file + "\"");
-    // For the trace's reader (live_trace.sh): which process is Brindle, as Wine names it.
-    std::printf("brindle pid %04lx\n", run.dwProcessId);
-    std::fflush(stdout);
-    const HWND frame = FrameOf(run.dwProcessId);
-    const HWND save = SaveDialogOnceShown(run, frame);  // shown: the reading is over
-    EXPECT_NE(save, nullptr);
-    PostMessageA(save, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(drive::WaitGone(save, wintest::kWaitMs));
-    EndBrindle(run, frame);
+    shownAndEnded(run);
+    ASSERT_TRUE(wintest::WriteFileBytes(
+        patch, Utf16File(kHeader + u"[HKEY_CURRENT_USER\\Software\\QbTests\\Live\\Kept\\New]\r\n\"v\"=\"x\"\r\n")));
+    PROCESS_INFORMATION preview =
+        drive::Launch(wintest::BuildFile("brindle\\Brindle.exe"), "/preview \"" + patch + "\"");
+    shownAndEnded(preview);
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\QbTests\\Live");
 }
 
@@ -407,6 +417,49 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
                     copy == Utf16File(kHeader + kOlder));
     };
     drive::RunToExit([] { return theApp.Run(); }, m_frame->m_hWnd, ID_APP_EXIT, steps);
+}
+
+// 文件 → 导入预览 with the patch typed into its one dialog: only what importing it changes, each
+// changed value's current data under it, and its lines that change nothing or go nowhere
+// counted; swapped, the backup, saved with Ctrl+S. Wine's editor imports the patch, then the
+// backup: the branch is as it was.
+TEST_F(CompareWindow, TheImportPreviewAndItsBackupPutTheBranchBack) {
+    const std::string dir = wintest::ScratchDir("compare_preview"), before = dir + "before.reg",
+                      patch = dir + "patch.reg", backup = dir + "backup.reg", again = dir + "again.reg";
+    const std::u16string liveKey = u"HKEY_CURRENT_USER\\Software\\QbTests\\Live";
+    ASSERT_TRUE(Import(dir + "src.reg", kLiveSource) && Regedit("/e \"" + before + "\" " + kLive));
+    ASSERT_TRUE(wintest::WriteFileBytes(
+        patch, Utf16File(kHeader + u"[" + liveKey +
+                         u"]\r\n\"s\"=\"changed\"\r\n\"e\"=-\r\n\"n\"=dword:00000005\r\n"
+                         u"stray\r\n[-" +
+                         liveKey + u"\\Gone]\r\n[" + liveKey + u"\\Made\\Deeper]\r\n@=\"x\"\r\n[" + liveKey +
+                         u"\\Kept]\r\n@=\"k\"\r\n")));
+    const auto steps = [&] {
+        ASSERT_TRUE(drive::ToFront(m_frame->m_hWnd));
+        drive::Chord({VK_MENU}, 'F');
+        drive::Key('I');
+        drive::WaitGone(TypeInto(drive::WaitDialog(A("导入预览：选择要导入的注册表文件"), wintest::kWaitMs), patch),
+                        wintest::kWaitMs);
+        const std::u16string preview = Settled();
+        EXPECT_NE(preview.find(u"\"s\"=\"changed\"\r\n; 原值：\"text\"\r\n"), std::u16string::npos) << "its data now";
+        EXPECT_NE(preview.find(u"\r\n[-" + liveKey + u"\\Gone]\r\n"), std::u16string::npos);
+        EXPECT_NE(preview.find(u"\r\n[" + liveKey + u"\\Made]\r\n\r\n[" + liveKey + u"\\Made\\Deeper]\r\n"),
+                  std::u16string::npos);
+        EXPECT_EQ(preview.find(u"\\Kept]"), std::u16string::npos) << "nothing unchanged";
+        EXPECT_NE(preview.find(u"中有 1 行不会改动任何内容"), std::u16string::npos);
+        EXPECT_NE(preview.find(u"，1 行导入时会被忽略"), std::u16string::npos);
+        drive::Chord({VK_MENU}, 'F');
+        drive::Key('W');
+        EXPECT_NE(Settled().find(u"; 这是备份"), std::u16string::npos);
+        drive::Chord({VK_CONTROL}, 'S');
+        TypeInto(drive::WaitDialog("", wintest::kWaitMs), backup);
+        EXPECT_TRUE(wintest::WaitUntil([&] { return GetFileAttributesA(backup.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                                       wintest::kWaitMs));
+    };
+    drive::RunToExit([] { return theApp.Run(); }, m_frame->m_hWnd, ID_APP_EXIT, steps);
+    EXPECT_TRUE(Import(patch) && Import(backup) && Regedit("/e \"" + again + "\" " + kLive) &&
+                SameExports(before, again));
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\QbTests\\Live");
 }
 
 }  // namespace

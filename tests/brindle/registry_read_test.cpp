@@ -162,17 +162,19 @@ TEST(ImportPreview, WhatImportingChangesAndTheBackupThatPutsItBack) {
                                       u"[-HKEY_CURRENT_USER\\Software\\A\\C]\r\n[HKEY_CURRENT_USER\\Software\\A\\C]\r\n"
                                       u"\"c\"=\"again\"\r\n"),
                             kSid, preview, changes, backup));
-    EXPECT_EQ(Blocks(changes), u"[HKEY_CURRENT_USER\\Software\\A]\r\n\"s\"=\"new\"\r\n; was \"a\\\"b\\\\\"\r\n\r\n"
-                               u"[-HKEY_CURRENT_USER\\Software\\A\\B]\r\n; branch: 2 keys, 1 values\r\n\r\n"
-                               u"[HKEY_CURRENT_USER\\Software\\A\\C]\r\n\"c\"=\"again\"\r\n\r\n"
-                               u"[HKEY_CURRENT_USER\\Software\\A\\New]\r\n\r\n"
-                               u"[HKEY_CURRENT_USER\\Software\\A\\New\\Deep]\r\n\"x\"=hex(1):41,00,00,00,42,00,00,00\r\n"
-                               u"; text \"A<U+0000>B\"\r\n\r\n");
-    EXPECT_EQ(Blocks(backup), u"[HKEY_CURRENT_USER\\Software\\A]\r\n\"s\"=\"a\\\"b\\\\\"\r\n; was \"new\"\r\n\r\n"
-                              u"[HKEY_CURRENT_USER\\Software\\A\\B]\r\n\r\n"
-                              u"[HKEY_CURRENT_USER\\Software\\A\\B\\Inner]\r\n@=dword:00000007\r\n\r\n"
-                              u"[HKEY_CURRENT_USER\\Software\\A\\C]\r\n\"c\"=-\r\n; was \"again\"\r\n\r\n"
-                              u"[-HKEY_CURRENT_USER\\Software\\A\\New]\r\n; branch: 2 keys, 1 values\r\n\r\n");
+    EXPECT_EQ(Blocks(changes),
+              u"[HKEY_CURRENT_USER\\Software\\A]\r\n\"s\"=\"new\"\r\n; was \"a\\\"b\\\\\"\r\n\r\n"
+              u"[-HKEY_CURRENT_USER\\Software\\A\\B]\r\n; branch: 2 keys, 1 values\r\n\r\n"
+              u"[HKEY_CURRENT_USER\\Software\\A\\C]\r\n\"c\"=\"again\"\r\n\r\n"
+              u"[HKEY_CURRENT_USER\\Software\\A\\New]\r\n\r\n"
+              u"[HKEY_CURRENT_USER\\Software\\A\\New\\Deep]\r\n\"x\"=hex(1):41,00,00,00,42,00,00,00\r\n"
+              u"; text \"A<U+0000>B\"\r\n\r\n");
+    EXPECT_EQ(Blocks(backup),
+              u"[HKEY_CURRENT_USER\\Software\\A]\r\n\"s\"=\"a\\\"b\\\\\"\r\n; was \"new\"\r\n\r\n"
+              u"[HKEY_CURRENT_USER\\Software\\A\\B]\r\n\r\n"
+              u"[HKEY_CURRENT_USER\\Software\\A\\B\\Inner]\r\n@=dword:00000007\r\n\r\n"
+              u"[HKEY_CURRENT_USER\\Software\\A\\C]\r\n\"c\"=-\r\n; was \"again\"\r\n\r\n"
+              u"[-HKEY_CURRENT_USER\\Software\\A\\New]\r\n; branch: 2 keys, 1 values\r\n\r\n");
     EXPECT_EQ(3u, preview.unchanged) << "\"V\" as it is, \"gone\" and Nothing not there";
     EXPECT_EQ(4u, preview.ignored) << "before any key, void, after [-KEY], under no known root";
 }
@@ -183,9 +185,10 @@ TEST(ImportPreview, KeysNotReadAndKeysNamedUnderTwoRoots) {
     CFakeTree tree = Tree();
     tree.keys[kA + u"\\B\\Locked"].denied = true;
     tree.keys[kA + u"\\C"].denied = true;
-    for (const std::u16string& key : {u"HKEY_USERS\\" + kSid + u"\\Software\\A", std::u16string(u"HKEY_CLASSES_ROOT\\.txt"),
-                                     std::u16string(u"HKEY_LOCAL_MACHINE\\Software\\Classes\\.txt"),
-                                     std::u16string(u"HKEY_CURRENT_USER\\Software\\Classes\\.txt")})
+    for (const std::u16string& key :
+         {u"HKEY_USERS\\" + kSid + u"\\Software\\A", std::u16string(u"HKEY_CLASSES_ROOT\\.txt"),
+          std::u16string(u"HKEY_LOCAL_MACHINE\\Software\\Classes\\.txt"),
+          std::u16string(u"HKEY_CURRENT_USER\\Software\\Classes\\.txt")})
         for (size_t at = 0; at != std::u16string::npos; at = key.find(u'\\', at + 1))
             tree.keys[key.substr(0, at ? at : key.npos)];
     ImportPreview preview;
@@ -195,23 +198,24 @@ TEST(ImportPreview, KeysNotReadAndKeysNamedUnderTwoRoots) {
         Utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\A\\C]\r\n\"v\"=\"x\"\r\n"
                   u"[-HKEY_CURRENT_USER\\Software\\A\\B]\r\n[HKEY_CURRENT_CONFIG\\X]\r\n\"v\"=\"x\"\r\n"
                   u"[HKEY_CURRENT_CONFIG\\X\\Y]\r\n"
-                  u"[HKEY_USERS\\" + kSid + u"\\Software\\A]\r\n[HKEY_CURRENT_USER\\software\\a]\r\n"
+                  u"[HKEY_USERS\\" +
+                  kSid +
+                  u"\\Software\\A]\r\n[HKEY_CURRENT_USER\\software\\a]\r\n"
                   u"[HKEY_CLASSES_ROOT\\.txt]\r\n[HKEY_LOCAL_MACHINE\\Software\\Classes\\.TXT]\r\n"
                   u"[HKEY_CURRENT_USER\\Software\\Classes\\.txt]\r\n"),
         kSid, preview, changes, backup));
     std::vector<std::pair<KeyNote, std::u16string>> named;
     for (const NamedKey& key : preview.now->named) named.emplace_back(key.why, key.path);
     EXPECT_EQ(named, (std::vector<std::pair<KeyNote, std::u16string>>{{KeyNote::Denied, kA + u"\\C"},
-                                                                     {KeyNote::Denied, kA + u"\\B\\Locked"},
-                                                                     {KeyNote::NoRoot, u"HKEY_CURRENT_CONFIG\\X"}}));
+                                                                      {KeyNote::Denied, kA + u"\\B\\Locked"},
+                                                                      {KeyNote::NoRoot, u"HKEY_CURRENT_CONFIG\\X"}}));
     EXPECT_EQ(preview.unrestorable, std::vector<std::u16string>{kA + u"\\B\\Locked"});
     EXPECT_EQ(Blocks(changes), u"[-HKEY_CURRENT_USER\\Software\\A\\B]\r\n; branch: 1 keys, 0 values\r\n\r\n");
     EXPECT_EQ(Blocks(backup), u"[HKEY_CURRENT_USER\\Software\\A\\B]\r\n\r\n");
     using Pairs = std::vector<std::pair<std::u16string, std::u16string>>;
-    EXPECT_EQ(preview.twoRoots,
-              (Pairs{{u"HKEY_USERS\\" + kSid + u"\\Software\\A", u"HKEY_CURRENT_USER\\software\\a"},
-                     {u"HKEY_CLASSES_ROOT\\.txt", u"HKEY_LOCAL_MACHINE\\Software\\Classes\\.TXT"},
-                     {u"HKEY_CLASSES_ROOT\\.txt", u"HKEY_CURRENT_USER\\Software\\Classes\\.txt"}}))
+    EXPECT_EQ(preview.twoRoots, (Pairs{{u"HKEY_USERS\\" + kSid + u"\\Software\\A", u"HKEY_CURRENT_USER\\software\\a"},
+                                       {u"HKEY_CLASSES_ROOT\\.txt", u"HKEY_LOCAL_MACHINE\\Software\\Classes\\.TXT"},
+                                       {u"HKEY_CLASSES_ROOT\\.txt", u"HKEY_CURRENT_USER\\Software\\Classes\\.txt"}}))
         << "the machine's and the user's classes are two keys";
 }
 
