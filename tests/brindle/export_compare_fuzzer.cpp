@@ -9,16 +9,22 @@
 // tell no cut export; the same with the two swapped. The newer cut short anywhere is compared
 // too, and told when cut inside a UTF-16 character. Other bytes are compared as they come, with
 // themselves (no key listed) and with each other (every line of the result one that import
-// reads as the writer meant it), read in pieces of any size.
+// reads as the writer meant it), read in pieces of any size. And the import preview of a patch
+// drawn as steps over a registry (keys made, values set, some to what they hold, values and
+// branches deleted, values where no key is open): its changes imported over the registry give
+// what the steps give, its backup imported after them gives the registry back, nothing
+// unchanged is listed, and the lines that change nothing or go nowhere are counted.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "../support/ExportTexts.h"
+#include "../support/FakeRegistry.h"
 
 namespace {
 
@@ -250,6 +256,7 @@ std::vector<std::u16string> Import(const std::u16string& result, Registry& regis
             if (remove) {  // the key and every key whose path goes on after a backslash (']' follows '\\')
                 registry.erase(key);
                 registry.erase(registry.lower_bound(key + u"\\"), registry.lower_bound(key + u"]"));
+                key.clear();  // its values go nowhere
                 continue;
             }
             registry[key];
@@ -257,6 +264,7 @@ std::vector<std::u16string> Import(const std::u16string& result, Registry& regis
             continue;
         }
         Check(line[0] == u'"' || line[0] == u'@');
+        if (key.empty()) continue;
         size_t at = 0;
         const std::u16string name = line[0] == u'@' ? (at = 1, u"") : Folded(Unquoted(line, at));
         Check(line[at++] == u'=');
@@ -325,6 +333,86 @@ void CheckMeaning(const Registry& before, const Registry& wanted, const std::str
               (k.values.empty() && (key.find(u'\\') == key.npos || (before.count(key) && !before.at(key).listed))));
 }
 
+// Present, with the same values, in both (a root is always there).
+bool SameRegistry(const Registry& a, const Registry& b) {
+    Registry all = a;
+    all.insert(b.begin(), b.end());
+    for (const auto& entry : all)
+        if (Present(a, entry.first) != Present(b, entry.first) || ValuesOf(a, entry.first) != ValuesOf(b, entry.first))
+            return false;
+    return true;
+}
+
+// A patch drawn as steps over `before`, written as a .reg file, and the preview's oracles.
+void CheckPreview(const Registry& before, FuzzedDataProvider& fdp) {
+    Registry wanted = before;
+    std::u16string text = u"Windows Registry Editor Version 5.00\r\n\r\n", open;
+    uint64_t unchanged = 0, ignored = 0;
+    const auto path = [&] {  // one there as often as not
+        if (!wanted.empty() && fdp.ConsumeBool())
+            return std::next(wanted.begin(), fdp.ConsumeIntegralInRange<size_t>(0, wanted.size() - 1))->first;
+        std::u16string p = fdp.PickValueInArray(kRoots);
+        for (int depth = fdp.ConsumeIntegralInRange(0, 3); depth > 0; --depth)
+            p += u"\\" + Folded(fdp.PickValueInArray(kParts));
+        return p;
+    };
+    for (int n = fdp.ConsumeIntegralInRange(1, 12); n > 0; --n) {
+        const int what = fdp.ConsumeIntegralInRange(0, 4);
+        if (what == 0) {  // a key, made with the keys above it
+            open = path();
+            text += u"[" + Flipped(open, fdp) + u"]\r\n";
+            for (size_t at = 0; at != open.npos; at = open.find(u'\\', at + 1))
+                wanted[open.substr(0, at ? at : open.npos)];
+        } else if (what == 1) {  // a branch deleted: its values go nowhere
+            const std::u16string top = path();
+            text += u"[-" + Flipped(top, fdp) + u"]\r\n";
+            open.clear();
+            if (top.find(u'\\') == top.npos) {
+                ++ignored;  // a root stays
+                continue;
+            }
+            const bool there = wanted.count(top) != 0;
+            wanted.erase(top);
+            wanted.erase(wanted.lower_bound(top + u"\\"), wanted.lower_bound(top + u"]"));
+            unchanged += !there;
+        } else {  // a value set (to what it holds, now and then) or deleted
+            Key drawn;
+            SetValue(drawn, fdp);
+            std::pair<std::u16string, std::pair<uint32_t, Bytes>> value = *drawn.values.begin();
+            Values* values = open.empty() ? nullptr : &wanted[open].values;
+            if (values && !values->empty() && fdp.ConsumeBool())
+                value = *std::next(values->begin(), fdp.ConsumeIntegralInRange<size_t>(0, values->size() - 1));
+            const bool removed = what == 4;
+            text += (removed ? Quoted(Flipped(value.first, fdp)) + u"=-"
+                             : ValueLine(fdp, value.first, value.second.first, value.second.second, false, u"\r\n")) +
+                    u"\r\n";
+            if (!values) {
+                ++ignored;
+            } else if (removed) {
+                unchanged += values->erase(value.first) == 0;
+            } else {
+                unchanged += values->count(value.first) && values->at(value.first) == value.second;
+                (*values)[value.first] = value.second;
+            }
+        }
+    }
+    CFakeTree tree;
+    for (const char16_t* root : kRoots) tree.keys[root];
+    for (const auto& [key, k] : before)
+        for (const auto& [name, v] : k.values) tree.keys[key].values.emplace_back(name, v.first, v.second);
+    for (const auto& entry : before) tree.keys[entry.first];
+    ImportPreview preview;
+    std::u16string changes, backup;
+    Check(PreviewFile(tree, Utf16File(text), u"S-1-5-21-1", preview, changes, backup));
+    Check(preview.unchanged == unchanged && preview.ignored == ignored);
+    Registry after = before;
+    for (const std::u16string& key : Import(changes, after))  // nothing listed that does not change
+        Check(Present(before, key) != Present(wanted, key) || ValuesOf(before, key) != ValuesOf(wanted, key));
+    Check(SameRegistry(after, wanted));
+    Import(backup, after);
+    Check(SameRegistry(after, before));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -341,6 +429,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (CompareFiles(older, newer, other, step))  // every line a blank, comment, key, value or hex line
             for (const std::u16string& line : Lines(other))
                 Check(line.empty() || std::u16string_view(u";[\"@ W").find(line[0]) != std::u16string_view::npos);
+        return 0;
+    }
+    if (fdp.ConsumeBool()) {  // the preview, its registry and patch drawn from a seed: rich however short the input
+        std::minstd_rand random(fdp.ConsumeIntegral<uint32_t>());
+        std::vector<uint8_t> bytes(1 << 13);
+        for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random() >> 7);
+        FuzzedDataProvider drawn(bytes.data(), bytes.size());
+        Registry base;
+        for (int n = drawn.ConsumeIntegralInRange(0, 8); n > 0; --n) AddKey(base, drawn);
+        CheckPreview(Named(base), drawn);
         return 0;
     }
     Registry older;
