@@ -13,7 +13,7 @@ HOSTBUILD:= $(abspath $(BUILD)/host)
 CHECKBUILD:= $(abspath $(BUILD)/check)
 JOBS     ?= $(shell nproc)
 
-.PHONY: all deps win host test check run run-brindle run-compare run-live clean bench dist test-size
+.PHONY: all deps win host test check run run-brindle run-compare run-live run-preview clean bench dist test-size
 
 all: win
 
@@ -50,6 +50,9 @@ run-compare: win
 
 run-live: win
 	scripts/run.sh $(WINBUILD) live
+
+run-preview: win
+	scripts/run.sh $(WINBUILD) preview
 
 bench: win host
 	scripts/bench.sh $(WINBUILD) $(HOSTBUILD)

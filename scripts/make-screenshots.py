@@ -85,6 +85,16 @@ def brindle_live():
     finally:
         end(run)
 
+def brindle_preview():
+    run = RunScript(os.path.join(WORK, "preview"), "preview", QB_RUN_FRAMES="1")
+    try:
+        run.start_script()
+        frame = wait_for("Brindle's window", lambda: next((w for w in run.top() if w["title"].startswith("Brindle")
+                                                           and w["cls"].startswith("QbWnd")), None), 60)
+        picture(frame["rect"], "brindle-preview")
+    finally:
+        end(run)
+
 if __name__ == "__main__":
     os.makedirs(tour.WORK, exist_ok=True)
     for dpi, suffix in ((96, ""), (144, "-150")):
@@ -92,3 +102,4 @@ if __name__ == "__main__":
         brindle(dpi, suffix)
     brindle_compare()
     brindle_live()
+    brindle_preview()

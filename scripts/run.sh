@@ -5,6 +5,7 @@
 #   scripts/run.sh <windows build folder> brindle     (make run-brindle)
 #   scripts/run.sh <windows build folder> compare     (make run-compare)
 #   scripts/run.sh <windows build folder> live        (make run-live)
+#   scripts/run.sh <windows build folder> preview     (make run-preview)
 #
 # - The programs run from <build>/run (QB_RUN_DIR overrides it), so Quillet's shortcut file
 #   (Quillet.ini beside the program) survives rebuilds and lives between runs there.
@@ -17,7 +18,8 @@
 # - Brindle shows an export of the prefix's registry, made by Wine's own regedit (/e); with
 #   `compare`, the comparison of two exports of HKEY_CURRENT_USER\Software a few changes
 #   apart (Brindle.exe /compare OLD NEW); with `live`, the first of them against the registry
-#   as the same changes leave it (Brindle.exe /compare FILE).
+#   as the same changes leave it (Brindle.exe /compare FILE); with `preview`, what importing a
+#   patch would change in that registry (Brindle.exe /preview FILE).
 # - QB_RUN_DPI=144 shows the programs at 150% display scaling (192: 200%); 96 otherwise.
 #   QB_RUN_FRAMES=1: Wine draws the windows' frames itself (a display without a window manager).
 # - With an X display (DISPLAY set and answering) the window appears there. Without one a
@@ -26,14 +28,14 @@
 #   Ctrl-C.
 set -euo pipefail
 
-winbuild=${1:?usage: run.sh <windows build folder> quillet|brindle|compare|live}
+winbuild=${1:?usage: run.sh <windows build folder> quillet|brindle|compare|live|preview}
 program=${2:-quillet}
 winbuild=$(cd "$winbuild" && pwd)
 top=$(cd "$(dirname "$0")/.." && pwd)
 case "$program" in
   quillet) exe="$winbuild/quillet/Quillet.exe" ;;
-  brindle|compare|live) exe="$winbuild/brindle/Brindle.exe" ;;
-  *) echo "usage: run.sh <windows build folder> quillet|brindle|compare|live"; exit 2 ;;
+  brindle|compare|live|preview) exe="$winbuild/brindle/Brindle.exe" ;;
+  *) echo "usage: run.sh <windows build folder> quillet|brindle|compare|live|preview"; exit 2 ;;
 esac
 standin="$winbuild/tests/fixtures/regedit.exe"
 for f in "$exe" "$standin"; do
@@ -132,7 +134,14 @@ else
   regedit /e 'C:\before.reg' 'HKEY_CURRENT_USER\Software'
   reg_file $'[-HKEY_CURRENT_USER\\Software\\示例程序\\旧设置]\r\n[HKEY_CURRENT_USER\\Software\\示例程序\\新设置]\r\n"版本"="2.0"\r\n"路径"=hex(2):43,00,3a,00,5c,00,44,00,65,00,6d,00,6f,00,00,00\r\n[HKEY_CURRENT_USER\\Software\\Wine]\r\n"示例"=dword:00000002\r\n'
   regedit /s 'C:\changes.reg'
-  if [ "$program" = live ]; then
+  if [ "$program" = preview ]; then
+    # A patch as an update ships it: values changed and deleted, a key made with its parent,
+    # a line that changes nothing.
+    reg_file $'[HKEY_CURRENT_USER\\Software\\示例程序\\新设置]\r\n"版本"="3.0"\r\n"路径"=-\r\n[HKEY_CURRENT_USER\\Software\\示例程序\\插件\\格式]\r\n"启用"=dword:00000001\r\n[HKEY_CURRENT_USER\\Software\\Wine]\r\n"示例"=dword:00000002\r\n'
+    cp "$WINEPREFIX/drive_c/changes.reg" "$WINEPREFIX/drive_c/patch.reg"
+    echo "starting $run/Brindle.exe on $DISPLAY with /preview C:\\patch.reg (against the registry)"
+    args=(/preview 'C:\patch.reg')
+  elif [ "$program" = live ]; then
     echo "starting $run/Brindle.exe on $DISPLAY with /compare C:\\before.reg (against the registry)"
     args=(/compare 'C:\before.reg')
   else

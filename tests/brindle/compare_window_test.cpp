@@ -448,20 +448,20 @@ TEST_F(CompareWindow, TheImportPreviewAndItsBackupPutTheBranchBack) {
         EXPECT_EQ(preview.find(u"\\Kept]"), std::u16string::npos) << "nothing unchanged";
         EXPECT_NE(preview.find(u"中有 1 行不会改动任何内容"), std::u16string::npos);
         EXPECT_NE(preview.find(u"，1 行导入时会被忽略"), std::u16string::npos);
-        ASSERT_TRUE(Reg("add HKCU\\Software\\QbTests\\Live /v later /d x /f"));
+        ASSERT_TRUE(Reg("add HKCU\\Software\\QbTests\\Live /v s /d later /f"));  // since the preview's reading
         drive::Chord({VK_MENU}, 'F');
         drive::Key('W');
         const std::u16string swapped = Settled();
         EXPECT_NE(swapped.find(u"; 这是备份"), std::u16string::npos);
-        EXPECT_EQ(swapped.find(u"later"), std::u16string::npos) << "read once";
+        EXPECT_NE(swapped.find(u"\"s\"=\"text\"\r\n"), std::u16string::npos) << "read once";
         drive::Chord({VK_CONTROL}, 'S');
         TypeInto(drive::WaitDialog("", wintest::kWaitMs), backup);
         EXPECT_TRUE(wintest::WaitUntil([&] { return GetFileAttributesA(backup.c_str()) != INVALID_FILE_ATTRIBUTES; },
                                        wintest::kWaitMs));
     };
     drive::RunToExit([] { return theApp.Run(); }, m_frame->m_hWnd, ID_APP_EXIT, steps);
-    EXPECT_TRUE(Reg("delete HKCU\\Software\\QbTests\\Live /v later /f") && Import(patch) && Import(backup) && Regedit("/e \"" + again + "\" " + kLive) &&
-                SameExports(before, again));
+    EXPECT_TRUE(Reg("add HKCU\\Software\\QbTests\\Live /v s /d text /f") && Import(patch) && Import(backup) &&
+                Regedit("/e \"" + again + "\" " + kLive) && SameExports(before, again));
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\QbTests\\Live");
 }
 
