@@ -2,7 +2,8 @@
 """Retakes the README's pictures (docs/*.png) at 100% and at 150% display scaling (names ending
 in -150), as `make run` and `make run-brindle` show the programs to a new user: the starter
 shortcut list with one of its names picked, typed-path mode, the shortcut manager, Brindle on
-an export of the prefix's registry, and (at 100% only) Brindle comparing two of its exports, and one of them with the registry. Each scale gets a run folder of its own under
+an export of the prefix's registry, and (at 100% only) Brindle comparing two of its exports, one of them with the registry, and
+the import preview of a patch. Each scale gets a run folder of its own under
 <build>/screenshots, and the script's own virtual display. Run `make win` first.
 
     scripts/make-screenshots.py [windows build folder, default build/win]
