@@ -37,39 +37,50 @@ std::u16string Folded(std::u16string_view text) {
     return folded;
 }
 
-// A key's values in the order they came, found by their folded names.
+// A key's values in the order they came, found by their folded names: by a look along the list
+// while a key holds few, through an index once it holds many.
 class CValues {
 public:
     struct Value {
-        std::u16string name;
+        std::u16string name, folded;
         uint32_t type = 0;
         std::vector<uint8_t> data;
         bool gone = false;
     };
 
     Value* Find(const std::u16string& folded) {
-        const auto at = m_index.find(folded);
-        return at == m_index.end() ? nullptr : &m_list[at->second];
+        if (m_index) {
+            const auto at = m_index->find(folded);
+            return at == m_index->end() ? nullptr : &m_list[at->second];
+        }
+        for (Value& value : m_list)
+            if (!value.gone && value.folded == folded) return &value;
+        return nullptr;
     }
     void Set(const std::u16string& folded, std::u16string_view name, uint32_t type, const uint8_t* data, size_t size) {
         Value* value = Find(folded);
         if (!value) {
-            m_index.emplace(folded, m_list.size());
-            m_list.push_back({std::u16string(name), 0, {}, false});
+            if (m_index) m_index->emplace(folded, m_list.size());
+            m_list.push_back({std::u16string(name), folded, 0, {}, false});
             value = &m_list.back();
+            if (!m_index && m_list.size() >= kIndexFrom) {
+                m_index = std::make_unique<std::unordered_map<std::u16string, size_t>>();
+                for (size_t i = 0; i < m_list.size(); ++i)
+                    if (!m_list[i].gone) m_index->emplace(m_list[i].folded, i);
+            }
         }
         value->type = type;
         value->data.assign(data, data + size);
     }
     void Erase(const std::u16string& folded) {
-        const auto at = m_index.find(folded);
-        if (at == m_index.end()) return;
-        m_list[at->second].gone = true;
-        m_index.erase(at);
+        Value* value = Find(folded);
+        if (!value) return;
+        value->gone = true;
+        if (m_index) m_index->erase(folded);
     }
     void Clear() {
         m_list.clear();
-        m_index.clear();
+        m_index.reset();
     }
     // The values as the registry editor exports them; a string no quoted line holds exactly
     // (a zero inside, none at its end) as hex(1), which does.
@@ -89,8 +100,9 @@ private:
         return true;
     }
 
+    static constexpr size_t kIndexFrom = 16;
     std::vector<Value> m_list;
-    std::unordered_map<std::u16string, size_t> m_index;
+    std::unique_ptr<std::unordered_map<std::u16string, size_t>> m_index;
 };
 
 struct Node {
@@ -146,24 +158,32 @@ public:
     // The two readings' texts, keys in the order of the tree.
     void Write() {
         RegistryReading &now = *m_out.now, &after = *m_out.after;
-        now.text = after.text = u"Windows Registry Editor Version 5.00\r\n\r\n";
-        for (const auto& [folded, node] : m_nodes) {
-            if (node.leftOut) continue;
-            if (node.existed) Block(now, node.path, node.before);
-            if (node.exists) Block(after, node.path, node.after);
+        // Measured first, then written into room made once: a text grown as it goes would hold
+        // twice its size while it moves.
+        size_t sizes[2] = {0, 0};
+        std::u16string block;
+        for (int pass = 0; pass < 2; ++pass) {
+            now.text = after.text = u"Windows Registry Editor Version 5.00\r\n\r\n";
+            if (pass == 1) {
+                now.text.reserve(now.text.size() + sizes[0]);
+                after.text.reserve(after.text.size() + sizes[1]);
+            }
+            for (const auto& [folded, node] : m_nodes) {
+                if (node.leftOut) continue;
+                for (int side = 0; side < 2; ++side) {
+                    if (!(side == 0 ? node.existed : node.exists)) continue;
+                    block = u'[' + node.path + u"]\r\n";
+                    (side == 0 ? node.before : node.after).Write(block);
+                    block += u"\r\n";
+                    RegistryReading& reading = side == 0 ? now : after;
+                    if (pass == 0) sizes[side] += block.size();
+                    else reading.text += block, ++reading.keys;
+                }
+            }
         }
     }
 
 private:
-    static void Block(RegistryReading& reading, const std::u16string& path, const CValues& values) {
-        reading.text += u'[';
-        reading.text += path;
-        reading.text += u"]\r\n";
-        values.Write(reading.text);
-        reading.text += u"\r\n";
-        ++reading.keys;
-    }
-
     static std::u16string Trimmed(std::u16string_view path) {
         while (!path.empty() && path.back() == kStep) path.remove_suffix(1);
         return std::u16string(path);
