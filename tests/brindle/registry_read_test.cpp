@@ -70,6 +70,13 @@ TEST(RegistryRead, BranchesAreTheTopmostKeysListedAndOnlyTheyAreRead) {
     EXPECT_EQ(added.tops, std::vector<std::u16string>{u"HKEY_CURRENT_USER\\Software\\A"});
     EXPECT_EQ(added.blocks, u"[" + kA + u"\\B\\New]\r\n@=hex:ab\r\n\r\n") << "nothing above or beside the branch";
     EXPECT_EQ(Compare(tree, kFile, true).blocks.find(u"[-" + kA + u"\\B\\New]\r\n"), 0u) << "the undo deletes it";
+    // HKEY_CLASSES_ROOT as the editor shows it: a key the system merges in from a Software\Classes
+    // key (a link in the table) is read under its HKEY_CLASSES_ROOT path, with that key's values.
+    tree.keys[u"HKEY_CLASSES_ROOT"];
+    tree.keys[u"HKEY_LOCAL_MACHINE\\Software\\Classes\\.txt"].values = {{u"", 1, Sz(u"txtfile\0")}};
+    tree.keys[u"HKEY_CLASSES_ROOT\\.txt"].link = u"HKEY_LOCAL_MACHINE\\Software\\Classes\\.txt";
+    EXPECT_EQ(Compare(tree, u"[HKEY_CLASSES_ROOT\\.txt]\r\n@=\"old\"\r\n").blocks,
+              u"[HKEY_CLASSES_ROOT\\.txt]\r\n@=\"txtfile\"\r\n; was \"old\"\r\n\r\n");
     for (const char16_t* patch : {u"[HKEY_CURRENT_USER\\X]\r\n\"v\"= - \r\n", u" [-HKEY_CURRENT_USER\\X]\r\n"}) {
         ExportBranches b;
         CTextSource s(Utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n" + std::u16string(patch)));
