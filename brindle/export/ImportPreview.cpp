@@ -175,9 +175,13 @@ public:
                     block = u'[' + node.path + u"]\r\n";
                     (side == 0 ? node.before : node.after).Write(block);
                     block += u"\r\n";
+                    if (pass == 0) {
+                        sizes[side] += block.size();
+                        continue;
+                    }
                     RegistryReading& reading = side == 0 ? now : after;
-                    if (pass == 0) sizes[side] += block.size();
-                    else reading.text += block, ++reading.keys;
+                    reading.text += block;
+                    ++reading.keys;
                 }
             }
         }
@@ -225,7 +229,6 @@ private:
         if (!at->second.branchRead && !at->second.leftOut) Read(at->second, true);
         if (stopped || at->second.leftOut) return;
         bool changes = false;
-        std::set<std::u16string> unrestorable;
         for (; at != m_nodes.end() && (at->first == folded || IsBelow(at->first, folded)); ++at) {
             Node& node = at->second;
             node.branchRead = true;
@@ -337,6 +340,11 @@ private:
         return path;
     }
 
+    struct Spelling {
+        std::u16string folded, path;
+        Reach reach;
+    };
+
     // Tells where this key was named before under another root that reaches it.
     void NoteReach(const std::u16string& path) {
         const std::u16string folded = Folded(path);
@@ -355,11 +363,6 @@ private:
         }
         seen.push_back({folded, path, reach});
     }
-
-    struct Spelling {
-        std::u16string folded, path;
-        Reach reach;
-    };
 
     CRegistryTree& m_tree;
     const std::u16string m_users;  // HKEY_USERS\<sid>, folded
