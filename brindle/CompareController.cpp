@@ -401,7 +401,7 @@ bool LiveDone(Job& job, CCompareController::Host& host, std::shared_ptr<const Re
     shown.live = std::move(live);
     shown.preview = std::move(preview);
     shown.liveSwapped = job.swapped;
-    shown.sharesNoKey = job.engine.SharesNoKey();
+    shown.sharesNoKey = job.engine.SharesNoKey() && !shown.preview;
     shown.fromCutExport = job.engine.FromCutExport();
     host.ShowComparison(std::move(shown));
     return false;
@@ -481,6 +481,7 @@ bool CCompareController::StartLive(const std::wstring& file, std::shared_ptr<con
     job->reading = std::move(reading);
     job->swapped = swapped;
     FillNotes(job->notes);
+    job->notes.same = Wide(AfxLoadString(IDS_LIVE_NOTE_SAME));
     job->fileNote = NoteWithFile(swapped ? IDS_COMPARE_NOTE_NEWER : IDS_COMPARE_NOTE_OLDER, path);
     for (int i = 0; i < kLiveNotes; ++i) job->liveNotes[i] = Wide(AfxLoadString(kLiveNoteIds[i]));
     if (swapped) job->liveNotes[LIVE_HEAD] = Wide(AfxLoadString(IDS_LIVE_NOTE_OLDER));
@@ -513,6 +514,10 @@ bool CCompareController::StartPreview(const std::wstring& file, std::shared_ptr<
     job->preview = std::move(preview);
     job->swapped = swapped;
     FillNotes(job->notes);
+    // Not two exports: the registry now and as the import leaves it, which share every key
+    // the file does not delete.
+    job->notes.same = NoteWithFile(IDS_PREVIEW_NOTE_SAME, path);
+    job->notes.noSharedKey.clear();
     for (int i = 0; i < kLiveNotes; ++i) job->liveNotes[i] = Wide(AfxLoadString(kLiveNoteIds[i]));
     job->liveNotes[LIVE_HEAD] = Wide(AfxLoadString(swapped ? IDS_LIVE_NOTE_NEWER : IDS_LIVE_NOTE_OLDER));
     const auto withFile = [&](UINT id) { return NoteWithFile(id, path); };

@@ -79,6 +79,8 @@
 #define IDS_PREVIEW_NOTE_UNRESTORED  192
 #define IDS_PREVIEW_ASK_UNRESTORED   193
 #define IDS_PREVIEW_NOTE_MORE_PAIRS  194
+#define IDS_PREVIEW_NOTE_SAME        195  // importing changes nothing here
+#define IDS_LIVE_NOTE_SAME           196  // the registry is as the export has it
 
 // Commands of the menu IDR_MAINFRAME that the view handles.
 #define ID_FILE_OPENTEXT      32771

@@ -425,7 +425,8 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
 // backup: the branch is as it was.
 TEST_F(CompareWindow, TheImportPreviewAndItsBackupPutTheBranchBack) {
     const std::string dir = wintest::ScratchDir("compare_preview"), before = dir + "before.reg",
-                      patch = dir + "patch.reg", backup = dir + "backup.reg", again = dir + "again.reg";
+                      patch = dir + "patch.reg", backup = dir + "backup.reg", again = dir + "again.reg",
+                      nothing = dir + "nothing.reg";
     const std::u16string liveKey = u"HKEY_CURRENT_USER\\Software\\QbTests\\Live";
     ASSERT_TRUE(Import(dir + "src.reg", kLiveSource) && Regedit("/e \"" + before + "\" " + kLive));
     ASSERT_TRUE(wintest::WriteFileBytes(
@@ -458,6 +459,12 @@ TEST_F(CompareWindow, TheImportPreviewAndItsBackupPutTheBranchBack) {
         TypeInto(drive::WaitDialog("", wintest::kWaitMs), backup);
         EXPECT_TRUE(wintest::WaitUntil([&] { return GetFileAttributesA(backup.c_str()) != INVALID_FILE_ATTRIBUTES; },
                                        wintest::kWaitMs));
+        ASSERT_TRUE(wintest::WriteFileBytes(nothing, Utf16File(kHeader + u"[" + liveKey + u"\\Kept]\r\n@=\"k\"\r\n")));
+        drive::Chord({VK_MENU}, 'F');
+        drive::Key('I');
+        drive::WaitGone(TypeInto(drive::WaitDialog(A("导入预览：选择要导入的注册表文件"), wintest::kWaitMs), nothing),
+                        wintest::kWaitMs);
+        EXPECT_NE(Settled().find(u"不会改动现在的注册表"), std::u16string::npos);
     };
     drive::RunToExit([] { return theApp.Run(); }, m_frame->m_hWnd, ID_APP_EXIT, steps);
     EXPECT_TRUE(Reg("add HKCU\\Software\\QbTests\\Live /v s /d text /f") && Import(patch) && Import(backup) &&
