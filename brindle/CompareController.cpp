@@ -170,12 +170,11 @@ CompareError FileError(const CExportReader& lines) {
                                 : COMPARE_NOT_AN_EXPORT;
 }
 
-// A comparison of an export file with the registry as it is now: the file's branches found,
-// the registry read under them (unless a reading is handed in: the swap reads nothing again),
-// then the file, without the keys that could not be read, compared with that reading.
-class CLiveJob : public CWorkerJob {
+// A job that reads an export or a .reg file against the registry as it is now: what the
+// comparison since an export and the import preview share.
+class CFileRegistryJob : public CWorkerJob {
 public:
-    CLiveJob() : engine(DecodeAnsi, nullptr) {}
+    CFileRegistryJob() : engine(DecodeAnsi, nullptr) {}
     void Run() override {
         try {
             ok = Compare();
@@ -188,6 +187,29 @@ public:
         stop = true;
         engine.Cancel();
     }
+
+    std::unique_ptr<CFileSource> file;
+    std::wstring path;
+    bool swapped = false;
+    CExportCompare engine;
+    CompareNotes notes;
+    std::u16string liveNotes[kLiveNotes];
+    std::u16string result;
+    bool ok = false;
+    LiveFailure failure = FAILED_NOT;
+    CompareError fileError = COMPARE_OK;
+    std::atomic<bool> stop{false};
+    std::atomic<uint64_t> scanned{0};
+
+protected:
+    virtual bool Compare() = 0;
+};
+
+// A comparison of an export file with the registry as it is now: the file's branches found,
+// the registry read under them (unless a reading is handed in: the swap reads nothing again),
+// then the file, without the keys that could not be read, compared with that reading.
+class CLiveJob : public CFileRegistryJob {
+public:
     uint64_t Done() const override { return scanned + read + engine.Done(); }
     // The reading's size is not known before: it is taken to be the file's.
     uint64_t Total() const override {
@@ -195,23 +217,12 @@ public:
         return 2 * size + (compared ? compared : 2 * size);
     }
 
-    std::unique_ptr<CFileSource> file;
-    std::wstring path;
     std::shared_ptr<const RegistryReading> reading;
-    bool swapped = false;
-    CExportCompare engine;
-    CompareNotes notes;
     std::u16string fileNote;
-    std::u16string liveNotes[kLiveNotes];
-    std::u16string result;
-    bool ok = false;
-    LiveFailure failure = FAILED_NOT;
-    CompareError fileError = COMPARE_OK;
-    std::atomic<bool> stop{false};
-    std::atomic<uint64_t> scanned{0}, read{0};
+    std::atomic<uint64_t> read{0};
 
 private:
-    bool Compare() {
+    bool Compare() override {
         CExportReader lines(*file, DecodeAnsi, nullptr);
         lines.Watch(&scanned, &stop);
         ExportBranches branches;
@@ -275,21 +286,8 @@ private:
 // What importing a .reg file would change here: the file read as a patch over the registry as
 // it is now (unless a preview is handed in: the swap reads nothing again), then its two
 // readings compared, now to after, or swapped, after to now: the backup.
-class CPreviewJob : public CWorkerJob {
+class CPreviewJob : public CFileRegistryJob {
 public:
-    CPreviewJob() : engine(DecodeAnsi, nullptr) {}
-    void Run() override {
-        try {
-            ok = Compare();
-        } catch (const std::exception&) {  // memory ran out
-            fileError = COMPARE_NO_MEMORY;
-            failure = FAILED_FILE;
-        }
-    }
-    void Cancel() override {
-        stop = true;
-        engine.Cancel();
-    }
     uint64_t Done() const override { return scanned + engine.Done(); }
     // The readings' size is not known before: it is taken to be the file's.
     uint64_t Total() const override {
@@ -297,24 +295,12 @@ public:
         return size + (compared ? compared : 2 * size);
     }
 
-    std::unique_ptr<CFileSource> file;
-    std::wstring path;
     std::shared_ptr<const ImportPreview> preview;
-    bool swapped = false;
-    CExportCompare engine;
-    CompareNotes notes;
-    std::u16string liveNotes[kLiveNotes];
     // The file's lines of the head, from the string table (`after` and `backup` with its name).
     std::u16string after, lines, twoRoots, morePairs, backup, unrestored;
-    std::u16string result;
-    bool ok = false;
-    LiveFailure failure = FAILED_NOT;
-    CompareError fileError = COMPARE_OK;
-    std::atomic<bool> stop{false};
-    std::atomic<uint64_t> scanned{0};
 
 private:
-    bool Compare() {
+    bool Compare() override {
         if (!preview) {
             CExportReader fileLines(*file, DecodeAnsi, nullptr);
             fileLines.Watch(&scanned, &stop);
@@ -372,6 +358,35 @@ void FillNotes(CompareNotes& notes) {
     notes.branch = Wide(AfxLoadString(IDS_COMPARE_NOTE_BRANCH));
 }
 
+// The file to read against the registry, opened; a file that cannot be opened is told, naming it.
+std::unique_ptr<CFileSource> OpenTold(const std::wstring& path) {
+    std::unique_ptr<CFileSource> source = std::make_unique<CFileSource>();
+    if (source->Open(path)) return source;
+    AfxReportFileError(IDS_COMPARE_OPEN_FAILED, Ansi(path), ::GetLastError());
+    return nullptr;
+}
+
+// A job that reads this file (by its whole path) against the registry, with the comparison's
+// notes; null when the file cannot be opened, which is told, naming it.
+template <class Job>
+std::unique_ptr<Job> FileJob(const std::wstring& file, bool swapped) {
+    const std::wstring path = FullPath(file);
+    std::unique_ptr<CFileSource> source = OpenTold(path);
+    if (!source) return nullptr;
+    std::unique_ptr<Job> job = std::make_unique<Job>();
+    job->file = std::move(source);
+    job->path = path;
+    job->swapped = swapped;
+    FillNotes(job->notes);
+    return job;
+}
+
+// The registry's lines of the head from the string table; `head` says which side it is.
+void FillLiveNotes(std::u16string (&notes)[kLiveNotes], UINT head) {
+    for (int i = 0; i < kLiveNotes; ++i) notes[i] = Wide(AfxLoadString(kLiveNoteIds[i]));
+    notes[LIVE_HEAD] = Wide(AfxLoadString(head));
+}
+
 // The message of a comparison that failed (%1 the file).
 UINT MessageFor(CompareError error) {
     return error == COMPARE_NOT_AN_EXPORT ? IDS_COMPARE_NOT_AN_EXPORT
@@ -382,8 +397,7 @@ UINT MessageFor(CompareError error) {
 
 // A comparison with the registry, or a preview, has ended: shown, or told why not, naming the
 // file. True when it was a patch handed to the comparison and the user asks for its preview.
-template <class Job>
-bool LiveDone(Job& job, CCompareController::Host& host, std::shared_ptr<const RegistryReading> live,
+bool LiveDone(CFileRegistryJob& job, CCompareController::Host& host, std::shared_ptr<const RegistryReading> live,
               std::shared_ptr<const ImportPreview> preview) {
     if (!job.ok) {
         const CompareError error = job.failure == FAILED_FILE ? job.fileError : job.engine.Error();
@@ -456,70 +470,51 @@ void CCompareController::Start(std::unique_ptr<CExportSource> older, std::unique
     m_worker.Start(std::move(job));
 }
 
-void CCompareController::ChooseLive() {
-    const std::string title = AfxLoadString(IDS_LIVE_OPEN_TITLE);
-    const std::string filter = AfxLoadString(IDS_OPEN_FILTER);
+std::wstring CCompareController::ChooseFile(UINT title) const {
+    const std::string text = AfxLoadString(title), filter = AfxLoadString(IDS_OPEN_FILTER);
     CFileDialog dlg(true, nullptr, nullptr, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, filter.c_str(), m_host.Owner());
-    dlg.m_ofn.lpstrTitle = title.c_str();
-    if (dlg.DoModal() != IDOK || dlg.GetPathName().empty()) return;
+    dlg.m_ofn.lpstrTitle = text.c_str();
+    if (dlg.DoModal() != IDOK || dlg.GetPathName().empty()) return std::wstring();
     const std::u16string path = Wide(dlg.GetPathName());
-    StartLive(std::wstring(path.begin(), path.end()), nullptr, false);
+    return std::wstring(path.begin(), path.end());
+}
+
+void CCompareController::ChooseLive() {
+    const std::wstring path = ChooseFile(IDS_LIVE_OPEN_TITLE);
+    if (!path.empty()) StartLive(path, nullptr, false);
 }
 
 bool CCompareController::StartLive(const std::wstring& file, std::shared_ptr<const RegistryReading> reading,
                                    bool swapped) {
-    const std::wstring path = FullPath(file);
-    std::unique_ptr<CFileSource> source = std::make_unique<CFileSource>();
-    if (!source->Open(path)) {
-        AfxReportFileError(IDS_COMPARE_OPEN_FAILED, Ansi(path), ::GetLastError());
-        return false;
-    }
+    std::unique_ptr<CLiveJob> job = FileJob<CLiveJob>(file, swapped);
+    if (!job) return false;
     Cancel();
-    std::unique_ptr<CLiveJob> job = std::make_unique<CLiveJob>();
-    job->file = std::move(source);
-    job->path = path;
+    const std::wstring& path = job->path;
     job->reading = std::move(reading);
-    job->swapped = swapped;
-    FillNotes(job->notes);
     job->notes.same = Wide(AfxLoadString(IDS_LIVE_NOTE_SAME));
     job->fileNote = NoteWithFile(swapped ? IDS_COMPARE_NOTE_NEWER : IDS_COMPARE_NOTE_OLDER, path);
-    for (int i = 0; i < kLiveNotes; ++i) job->liveNotes[i] = Wide(AfxLoadString(kLiveNoteIds[i]));
-    if (swapped) job->liveNotes[LIVE_HEAD] = Wide(AfxLoadString(IDS_LIVE_NOTE_OLDER));
+    FillLiveNotes(job->liveNotes, swapped ? IDS_LIVE_NOTE_OLDER : IDS_LIVE_NOTE_NEWER);
     m_worker.Start(std::move(job));
     return true;
 }
 
 void CCompareController::ChoosePreview() {
-    const std::string title = AfxLoadString(IDS_PREVIEW_OPEN_TITLE);
-    const std::string filter = AfxLoadString(IDS_OPEN_FILTER);
-    CFileDialog dlg(true, nullptr, nullptr, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, filter.c_str(), m_host.Owner());
-    dlg.m_ofn.lpstrTitle = title.c_str();
-    if (dlg.DoModal() != IDOK || dlg.GetPathName().empty()) return;
-    const std::u16string path = Wide(dlg.GetPathName());
-    StartPreview(std::wstring(path.begin(), path.end()), nullptr, false);
+    const std::wstring path = ChooseFile(IDS_PREVIEW_OPEN_TITLE);
+    if (!path.empty()) StartPreview(path, nullptr, false);
 }
 
 bool CCompareController::StartPreview(const std::wstring& file, std::shared_ptr<const ImportPreview> preview,
                                       bool swapped) {
-    const std::wstring path = FullPath(file);
-    std::unique_ptr<CFileSource> source = std::make_unique<CFileSource>();
-    if (!source->Open(path)) {
-        AfxReportFileError(IDS_COMPARE_OPEN_FAILED, Ansi(path), ::GetLastError());
-        return false;
-    }
+    std::unique_ptr<CPreviewJob> job = FileJob<CPreviewJob>(file, swapped);
+    if (!job) return false;
     Cancel();
-    std::unique_ptr<CPreviewJob> job = std::make_unique<CPreviewJob>();
-    job->file = std::move(source);
-    job->path = path;
+    const std::wstring& path = job->path;
     job->preview = std::move(preview);
-    job->swapped = swapped;
-    FillNotes(job->notes);
     // Not two exports: the registry now and as the import leaves it, which share every key
     // the file does not delete.
     job->notes.same = NoteWithFile(IDS_PREVIEW_NOTE_SAME, path);
     job->notes.noSharedKey.clear();
-    for (int i = 0; i < kLiveNotes; ++i) job->liveNotes[i] = Wide(AfxLoadString(kLiveNoteIds[i]));
-    job->liveNotes[LIVE_HEAD] = Wide(AfxLoadString(swapped ? IDS_LIVE_NOTE_NEWER : IDS_LIVE_NOTE_OLDER));
+    FillLiveNotes(job->liveNotes, swapped ? IDS_LIVE_NOTE_NEWER : IDS_LIVE_NOTE_OLDER);
     const auto withFile = [&](UINT id) { return NoteWithFile(id, path); };
     job->after = withFile(swapped ? IDS_PREVIEW_NOTE_AFTER_OLDER : IDS_PREVIEW_NOTE_AFTER);
     job->lines = Wide(AfxLoadString(IDS_PREVIEW_NOTE_LINES));

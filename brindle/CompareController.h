@@ -62,6 +62,8 @@ public:
     void Cancel();
 
 private:
+    // One Open dialog with this title: the whole path chosen, empty for none.
+    std::wstring ChooseFile(UINT title) const;
     void OnJobDone(std::unique_ptr<CWorkerJob> job) override;
     void OnJobTick(const CWorkerJob& job) override;
     void ShowProgress(bool show);

@@ -66,33 +66,14 @@ def brindle(dpi, suffix):
     finally:
         end(run)
 
-def brindle_compare():
-    run = RunScript(os.path.join(WORK, "compare"), "compare", QB_RUN_FRAMES="1")
+def brindle_run(mode, name):
+    """Brindle as `make run-<mode>` starts it, pictured as docs/<name>.png."""
+    run = RunScript(os.path.join(WORK, mode), mode, QB_RUN_FRAMES="1")
     try:
         run.start_script()
         frame = wait_for("Brindle's window", lambda: next((w for w in run.top() if w["title"].startswith("Brindle")
                                                            and w["cls"].startswith("QbWnd")), None), 60)
-        picture(frame["rect"], "brindle-compare")
-    finally:
-        end(run)
-
-def brindle_live():
-    run = RunScript(os.path.join(WORK, "live"), "live", QB_RUN_FRAMES="1")
-    try:
-        run.start_script()
-        frame = wait_for("Brindle's window", lambda: next((w for w in run.top() if w["title"].startswith("Brindle")
-                                                           and w["cls"].startswith("QbWnd")), None), 60)
-        picture(frame["rect"], "brindle-live")
-    finally:
-        end(run)
-
-def brindle_preview():
-    run = RunScript(os.path.join(WORK, "preview"), "preview", QB_RUN_FRAMES="1")
-    try:
-        run.start_script()
-        frame = wait_for("Brindle's window", lambda: next((w for w in run.top() if w["title"].startswith("Brindle")
-                                                           and w["cls"].startswith("QbWnd")), None), 60)
-        picture(frame["rect"], "brindle-preview")
+        picture(frame["rect"], name)
     finally:
         end(run)
 
@@ -101,6 +82,5 @@ if __name__ == "__main__":
     for dpi, suffix in ((96, ""), (144, "-150")):
         quillet(dpi, suffix)
         brindle(dpi, suffix)
-    brindle_compare()
-    brindle_live()
-    brindle_preview()
+    for mode in ("compare", "live", "preview"):
+        brindle_run(mode, "brindle-" + mode)
