@@ -27,13 +27,17 @@ size_t SettledKeyCount(const standin::Session& s, const StripRun& strip) {
 }
 
 // Nothing more has reached the editor once the strip has handled what it was sent; what did
-// is told.
+// is told. The strip never types a Tab: one in the editor is the settle's own, sent while the
+// editor still held the keyboard (the display may hand it back to the editor after a walk
+// later than the window system says it left).
 testing::AssertionResult NothingOpened(const standin::Session& s, const StripRun& strip, size_t keysBefore) {
-    const size_t keys = SettledKeyCount(s, strip), starts = standin::Count(s.Events(), "START");
-    if (keys == keysBefore && starts <= (keysBefore ? 1u : 0u)) return testing::AssertionSuccess();
+    SettledKeyCount(s, strip);
+    const size_t starts = standin::Count(s.Events(), "START");
     const std::vector<standin::Event> all = s.Keys();
-    const std::vector<standin::Event> after(all.begin() + (keysBefore < all.size() ? keysBefore : all.size()),
-                                            all.end());
+    std::vector<standin::Event> after;
+    for (size_t i = keysBefore; i < all.size(); ++i)
+        if (all[i].code != VK_TAB || (all[i].kind != "KEYDOWN" && all[i].kind != "CHAR")) after.push_back(all[i]);
+    if (after.empty() && starts <= (keysBefore ? 1u : 0u)) return testing::AssertionSuccess();
     return testing::AssertionFailure() << starts << " start(s); keystrokes after the " << keysBefore
                                        << " before: " << standin::Describe(after);
 }
@@ -121,6 +125,11 @@ TEST(ClipboardCommands, AddOffersKeysOpenShowsFilesAndAPathThatLostACharacterIsW
     EXPECT_EQ(nullptr, strip.WaitDialog(A("添加快捷方式"), 0));
     strip.Press(IDC_OPEN_FROM_CLIPBOARD);
     EXPECT_TRUE(wintest::WaitUntil([] { return IsWindowVisible(FindWindowA(nullptr, "clipfiles")); }));
+    // Closed again: a folder window that takes the keyboard whenever it gets round to it would
+    // take the keys meant for the strip below.
+    const HWND explorer = FindWindowA(nullptr, "clipfiles");
+    PostMessageA(explorer, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(drive::WaitGone(explorer));
 
     ASSERT_TRUE(PutClipboardText(A("见 ") + key.Path()));
     strip.Press(IDC_ADD_FROM_CLIPBOARD);
@@ -136,8 +145,11 @@ TEST(ClipboardCommands, AddOffersKeysOpenShowsFilesAndAPathThatLostACharacterIsW
     wintest::MessageBoxWatcher boxes(IDOK, strip.Pid());
     strip.Press(IDC_MANUAL_OPEN);
     ASSERT_TRUE(wintest::WaitUntil([&] { return IsWindowVisible(strip.Item(IDC_PATH_BOX)); }));
-    ASSERT_TRUE(drive::ClickMiddle(FindWindowExA(strip.Item(IDC_PATH_BOX), nullptr, "Edit", nullptr)));
+    const HWND box = FindWindowExA(strip.Item(IDC_PATH_BOX), nullptr, "Edit", nullptr);
+    ASSERT_TRUE(drive::ClickMiddle(box));
+    ASSERT_TRUE(wintest::WaitUntil([&] { return drive::Focus(strip.Strip()) == box; }));
     drive::Chord({VK_CONTROL}, 'V');
+    ASSERT_TRUE(wintest::WaitUntil([&] { return !drive::Text(box).empty(); })) << "the paste went elsewhere";
     drive::Key(VK_RETURN);
     ASSERT_TRUE(boxes.WaitSeen(1));
     EXPECT_EQ("手动打开快捷方式", wintest::U(boxes.Seen()[0].caption));
