@@ -181,7 +181,8 @@ TEST(Compare, TheRegistrySinceAnExportAndAPatchToldFromTheCommandLine) {
         std::fflush(stdout);
         const HWND frame = FrameOf(run.dwProcessId), save = SaveDialogOnceShown(run, frame);
         EXPECT_NE(save, nullptr);
-        PostMessageA(save, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_TRUE(drive::ToFront(save));
+        drive::Key(VK_ESCAPE);  // the Save dialog left as a user leaves it
         EXPECT_TRUE(drive::WaitGone(save, wintest::kWaitMs));
         EndBrindle(run, frame);
     };
