@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <system_error>
 #include <thread>
@@ -27,6 +28,7 @@ struct CExportCompare::Side {
     CExportLines& reader;
     uint64_t size;
     CExportIndex index;
+    std::vector<uint32_t> partner;  // of each key, the same key in the other export, or kNoKey
     CompareError error = COMPARE_OK;
 };
 
@@ -113,7 +115,7 @@ void CExportCompare::IndexSide(Side& side) {
                          : side.reader.ReadFailed() ? COMPARE_READ_FAILED
                          : side.reader.Empty()      ? COMPARE_EMPTY_FILE
                                                     : COMPARE_NOT_AN_EXPORT;
-        else if (!side.index.Build(side.reader, side.size, m_decode, m_context))
+        else if (!side.index.Build(side.reader, side.size, m_decode, m_context, &side == m_older.get()))
             side.error = side.reader.Stopped() ? COMPARE_CANCELLED : COMPARE_READ_FAILED;
     } catch (const std::exception&) {  // memory ran out (bad_alloc, or a length no vector holds)
         side.error = COMPARE_NO_MEMORY;
@@ -148,6 +150,7 @@ bool CExportCompare::Run(CExportLines& older, CExportLines& newer, const Compare
     m_older.reset();  // the indexes go as soon as the result is there
     m_newer.reset();
     std::vector<Branch>().swap(m_branches);
+    std::vector<bool>().swap(m_covered);
     m_notes = nullptr;
     return done;
 }
@@ -183,33 +186,50 @@ bool CExportCompare::Compare(const CompareNotes& notes, std::u16string& result) 
 bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
     CExportIndex& older = m_older->index;
     CExportIndex& newer = m_newer->index;
-    bool shared = false;
-    for (uint32_t key = 0; key < newer.keys.size(); ++key) {
-        if (key + 16 < newer.keys.size()) older.Prefetch(newer.keys[key + 16].hash);
-        const uint32_t partner = older.Find(newer.keys[key].hash);
-        newer.keys[key].partner = partner;
-        if (partner == kNoKey) continue;
-        older.keys[partner].partner = key;
-        shared = shared || (older.keys[partner].flags & newer.keys[key].flags & KEY_LISTED);
-    }
-    m_sharesNoKey = !shared && older.ListedCount() > 0;
+    std::vector<uint32_t>& olderPartner = m_older->partner;
+    std::vector<uint32_t>& newerPartner = m_newer->partner;
+    newer.DropTable();
+    olderPartner.assign(older.Count(), kNoKey);
+    newerPartner.assign(newer.Count(), kNoKey);
+    // Each newer key looked up in the older, half of them on another thread; a key has at most
+    // one partner, so the two halves never write the same place.
+    const auto match = [&](uint32_t from, uint32_t to, bool& shared) {
+        for (uint32_t key = from; key < to; ++key) {
+            if (key + 32 < to) older.Prefetch(newer.Hash(key + 32));
+            if (key + 16 < to) older.PrefetchHash(newer.Hash(key + 16));
+            const uint32_t partner = older.Find(newer.Hash(key));
+            newerPartner[key] = partner;
+            if (partner == kNoKey) continue;
+            olderPartner[partner] = key;
+            shared = shared || (older.Listed(partner) && newer.Listed(key));
+        }
+    };
+    bool shared = false, sharedToo = false;
+    const uint32_t half = newer.Count() / 2;
+    std::thread helper;
+    try {
+        helper = std::thread(match, half, newer.Count(), std::ref(sharedToo));
+    } catch (const std::system_error&) { match(half, newer.Count(), sharedToo); }
+    match(0, half, shared);
+    if (helper.joinable()) helper.join();
+    older.DropTable();
+    m_sharesNoKey = !shared && !sharedToo && older.ListedCount() > 0;
 
     // The older's keys the newer lacks, each to stand after the newer's block of the nearest
     // key before it in the older that the newer has too (0: before every block); and which of
     // them go with a deleted key above them.
     std::vector<std::pair<uint32_t, uint32_t>> removed;
+    m_covered.assign(older.Count(), false);
     uint32_t after = 0;
-    for (uint32_t key = 0; key < older.keys.size(); ++key) {
-        ExportKey& k = older.keys[key];
-        if (k.partner != kNoKey) {
-            after = k.partner + 1;
+    for (uint32_t key = 0; key < older.Count(); ++key) {
+        if (olderPartner[key] != kNoKey) {
+            after = olderPartner[key] + 1;
             continue;
         }
-        if (k.parent != kNoKey) {
-            const ExportKey& parent = older.keys[k.parent];
-            if (parent.partner == kNoKey &&
-                ((parent.flags & (KEY_LISTED | KEY_ROOT)) == KEY_LISTED || (parent.flags & KEY_COVERED)))
-                k.flags |= KEY_COVERED;
+        const uint32_t parent = older.Parent(key);
+        if (parent != kNoKey && olderPartner[parent] == kNoKey) {
+            const ListedKey* listed = older.Listed(parent);
+            if ((listed && !(listed->flags & KEY_ROOT)) || m_covered[parent]) m_covered[key] = true;
         }
         removed.emplace_back(after, key);
     }
@@ -221,12 +241,17 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
     m_total = read + newerSize;
     std::u16string body;
     size_t next = 0;
-    for (uint32_t key = 0; key <= newer.keys.size(); ++key) {
+    for (uint32_t key = 0; key <= newer.Count(); ++key) {
+        if (key + 16 < newer.Count() && newerPartner[key + 16] != kNoKey)
+            older.PrefetchListed(newerPartner[key + 16], false);
+        if (key + 8 < newer.Count() && newerPartner[key + 8] != kNoKey)
+            older.PrefetchListed(newerPartner[key + 8], true);
         if (key > 0 && !WriteNewer(key - 1, body)) return false;
         for (; next < removed.size() && removed[next].first == key; ++next)
             if (!WriteOlder(removed[next].second, body)) return false;
         if (m_stop) return false;
-        if (key < newer.keys.size()) m_done = read + std::min(newer.keys[key].offset, newerSize);
+        if (const ListedKey* listed = key < newer.Count() ? newer.Listed(key) : nullptr)
+            m_done = read + std::min(listed->Offset(), newerSize);
     }
     m_done = m_total.load();
 
@@ -253,9 +278,9 @@ bool CExportCompare::SizeBranches(const std::vector<std::pair<uint32_t, uint32_t
     std::vector<std::pair<uint64_t, uint64_t>> held(removed.size());  // keys, values
     for (size_t i = removed.size(); i-- > 0;) {
         const uint32_t key = removed[i].second;
-        const ExportKey& k = older.keys[key];
-        if (k.flags & KEY_LISTED) {
-            uint64_t values = k.values;
+        const ListedKey* k = older.Listed(key);
+        if (k) {
+            uint64_t values = k->values;
             if (values == kManyValues) {  // too many for the index to count
                 CValues all(false);
                 if (!ReadValues(*m_older, older.ListingsOf(key), all)) return false;
@@ -265,12 +290,13 @@ bool CExportCompare::SizeBranches(const std::vector<std::pair<uint32_t, uint32_t
             held[i].first += 1;
             held[i].second += values;
         }
-        if (k.flags & KEY_COVERED) {
-            const auto parent = std::lower_bound(removed.begin(), removed.begin() + static_cast<std::ptrdiff_t>(i),
-                                                 k.parent, [](const auto& r, uint32_t p) { return r.second < p; });
+        if (m_covered[key]) {
+            const auto parent =
+                std::lower_bound(removed.begin(), removed.begin() + static_cast<std::ptrdiff_t>(i), older.Parent(key),
+                                 [](const auto& r, uint32_t p) { return r.second < p; });
             held[static_cast<size_t>(parent - removed.begin())].first += held[i].first;
             held[static_cast<size_t>(parent - removed.begin())].second += held[i].second;
-        } else if ((k.flags & (KEY_LISTED | KEY_ROOT)) == KEY_LISTED) {
+        } else if (k && !(k->flags & KEY_ROOT)) {
             m_branches.push_back({key, held[i].first, held[i].second});
         }
     }
@@ -288,23 +314,24 @@ const std::u16string* CExportCompare::HowCut(const CompareNotes& notes, const Si
 }
 
 bool CExportCompare::WriteNewer(uint32_t key, std::u16string& out) {
-    const ExportKey& k = m_newer->index.keys[key];
-    if (k.partner != kNoKey) {
-        const ExportKey& old = m_older->index.keys[k.partner];
-        if (k.digest == old.digest) return true;
-        return WriteKey(k.partner, key, out);
+    const ListedKey* k = m_newer->index.Listed(key);
+    const uint32_t partner = m_newer->partner[key];
+    if (partner != kNoKey) {
+        const ListedKey* old = m_older->index.Listed(partner);
+        if ((k ? k->digest : 0) == (old ? old->digest : 0)) return true;
+        return WriteKey(partner, key, out);
     }
     // A key only named by one below it is made by that one's block; a root is always there.
-    if (!(k.flags & KEY_LISTED) || ((k.flags & KEY_ROOT) && k.digest == 0)) return true;
+    if (!k || ((k->flags & KEY_ROOT) && k->digest == 0)) return true;
     return WriteKey(kNoKey, key, out);
 }
 
 bool CExportCompare::WriteOlder(uint32_t key, std::u16string& out) {
-    const ExportKey& k = m_older->index.keys[key];
-    if (!(k.flags & KEY_LISTED) || (k.flags & KEY_COVERED)) return true;
-    if (k.flags & KEY_ROOT) return k.digest == 0 || WriteKey(key, kNoKey, out);
+    const ListedKey* k = m_older->index.Listed(key);
+    if (!k || m_covered[key]) return true;
+    if (k->flags & KEY_ROOT) return k->digest == 0 || WriteKey(key, kNoKey, out);
     CValues values(true);
-    if (!ReadValues(*m_older, {k.offset}, values)) return false;
+    if (!ReadValues(*m_older, {k->Offset()}, values)) return false;
     const Branch& branch = *std::lower_bound(m_branches.begin(), m_branches.end(), key,
                                              [](const Branch& b, uint32_t top) { return b.key < top; });
     CExportWriter(out, *m_notes).DeletedKey(values.path, branch.keys, branch.values);
@@ -319,7 +346,7 @@ using ValueHashes = std::unordered_map<uint64_t, uint64_t>;
 bool CExportCompare::GatherValues(Side& side, uint32_t key, CValues& values, ValueHashes& hashes,
                                   std::vector<uint64_t>& listings) {
     if (key == kNoKey) return true;
-    if (side.index.keys[key].more == kNoKey) {  // listed once (or not at all): read whole
+    if (!side.index.ListedAgain(key)) {  // listed once (or not at all): read whole
         if (!ReadValues(side, side.index.ListingsOf(key), values)) return false;
         for (const CValues::Stored& v : values.values)
             if (v.hashes.value) hashes.emplace(v.hashes.name, v.hashes.value);
@@ -328,7 +355,7 @@ bool CExportCompare::GatherValues(Side& side, uint32_t key, CValues& values, Val
     const auto [first, last] = side.index.ValuesOf(key);
     for (const NamedValue* v = first; v != last; ++v)
         if (v->value) hashes.emplace(v->name, v->value);
-    listings.push_back(side.index.keys[key].offset);  // its path, as first written
+    listings.push_back(side.index.Listed(key)->Offset());  // its path, as first written
     return true;
 }
 
@@ -360,7 +387,7 @@ bool CExportCompare::WriteKey(uint32_t olderKey, uint32_t newerKey, std::u16stri
         listings->erase(std::unique(listings->begin(), listings->end()), listings->end());
         if (!ReadValues(*side, *listings, *values)) return false;
     }
-    const bool added = olderKey == kNoKey && !(m_newer->index.keys[newerKey].flags & KEY_ROOT);
+    const bool added = olderKey == kNoKey && !(m_newer->index.Listed(newerKey)->flags & KEY_ROOT);
     CExportWriter writer(out, *m_notes);
     writer.BeginKey(after.path.empty() ? before.path : after.path);
     CompareCounts counts;

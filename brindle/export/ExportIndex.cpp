@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -72,14 +73,33 @@ size_t SameLength(const char16_t* a, const char16_t* b, size_t n) {
     return i;
 }
 
+// Where the next backslash is in p[from, n), or n: 8 units a step.
+size_t FindBackslash(const char16_t* p, size_t from, size_t n) {
+    size_t i = from;
+#if defined(__SSE2__)
+    const __m128i slash = _mm_set1_epi16(u'\\');
+    for (; i + 8 <= n; i += 8)
+        if (const int found =
+                _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)), slash)))
+            return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(found))) / 2;
+#endif
+    while (i < n && p[i] != u'\\') ++i;
+    return i;
+}
+
+constexpr uint32_t kIdBits = 27, kIdMask = (1u << kIdBits) - 1;
+constexpr size_t kBatch = 256;            // key lines placed at a time
+constexpr uint64_t kSample = 4ull << 20;  // read before the sizes for the whole file are guessed
+constexpr size_t kAhead = 32;             // look-ups asked for ahead
+
+uint32_t Tag(uint64_t hash) { return static_cast<uint32_t>(hash >> 59) << kIdBits; }
+
 }  // namespace
 
-bool CExportIndex::Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decode, void* context) {
-    // Room for what an export of that size holds (a key a few hundred bytes, two values a key),
-    // taken only as it is used: nothing is copied as the lists grow.
-    keys.reserve(static_cast<size_t>(bytes / 256));
-    m_sections.reserve(static_cast<size_t>(bytes / 512));
-    m_values.reserve(static_cast<size_t>(bytes / 192));
+bool CExportIndex::Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decode, void* context, bool parents) {
+    m_bytes = bytes;
+    m_parents = parents;
+    m_slots.assign(1 << 12, 0);
     CExportParser parser(*this, reader.Format(), decode, context);
     const char16_t* text;
     size_t length;
@@ -89,94 +109,161 @@ bool CExportIndex::Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decod
     parser.End();
     m_lastLineCut = parser.LastLineCut();
     EndSection();
-    MergeAndHash();
+    Flush();
     DigestListedAgain();
     std::vector<ValueHash>().swap(m_values);
     std::vector<Section>().swap(m_sections);
+    std::vector<Pending>().swap(m_pending);
+    std::vector<uint64_t>().swap(m_newHashes);
     return true;
 }
 
-// While reading, a key is added wherever the walk meets it outside the levels of the key line
-// before (a key listed again elsewhere, a parent named again after another branch), with no
-// look-up: a look-up there would wait on memory for each key line. Here the keys go into the
-// table in order, with the slot of a key further on fetched ahead, and a key met again is
-// merged into its first place, taking its listings.
-void CExportIndex::MergeAndHash() {
-    size_t slots = 1024;
-    while (slots < keys.size() * 3 / 2) slots *= 2;  // at most two thirds full
+// Once a few megabytes are read, the rest of the file is taken to hold the same: room for
+// that many keys, key lines and values is asked for once, and the table made that big, so
+// that nothing is copied or placed again as they grow. Memory asked for and not used is never
+// touched.
+void CExportIndex::Project(uint64_t at, size_t needed) {
+    m_projected = true;
+    const double more = static_cast<double>(m_bytes) / static_cast<double>(at) * 1.1;
+    const auto scaled = [more](size_t n) { return static_cast<size_t>(static_cast<double>(n) * more) + kBatch; };
+    m_hash.reserve(scaled(needed));
+    if (m_parents) m_parent.reserve(scaled(needed));
+    m_listed.reserve(scaled(needed));
+    m_keys.reserve(scaled(m_keys.size()));
+    m_sections.reserve(scaled(m_sections.size()));
+    m_values.reserve(scaled(m_values.size()));
+    const size_t slots = scaled(needed) * 10 / 7;  // seven tenths full
+    if (slots > m_slots.size()) Rehash(slots);
+}
+
+void CExportIndex::Rehash(size_t slots) {
+    std::vector<uint32_t>().swap(m_slots);
     m_slots.assign(slots, 0);
-    std::vector<uint32_t> to(keys.size());
-    uint32_t kept = 0;
-    for (uint32_t i = 0; i < keys.size(); ++i) {
-        if (i + 16 < keys.size()) Prefetch(keys[i + 16].hash);
-        ExportKey key = keys[i];
-        if (key.parent != kNoKey) key.parent = to[key.parent];
-        const uint32_t first = Find(key.hash);
-        if (first == kNoKey) {
-            keys[kept] = key;
-            Place(kept);
-            to[i] = kept++;
-            continue;
-        }
-        to[i] = first;
-        ExportKey& into = keys[first];
-        if (!(key.flags & KEY_LISTED)) continue;
-        if (!(into.flags & KEY_LISTED)) {
-            into.flags |= KEY_LISTED;
-            into.offset = key.offset;
-            into.more = key.more;
-            into.digest = key.digest;
-            into.values = key.values;
-            continue;
-        }
-        // Its listings follow those of the first: the oldest of them now comes after the first's last.
-        m_more.push_back({key.offset, into.more});
-        uint32_t oldest = key.more;
-        while (oldest != kNoKey && m_more[oldest].previous != kNoKey) oldest = m_more[oldest].previous;
-        if (oldest != kNoKey) m_more[oldest].previous = static_cast<uint32_t>(m_more.size() - 1);
-        into.more = key.more != kNoKey ? key.more : static_cast<uint32_t>(m_more.size() - 1);
+    for (uint32_t key = 0; key < m_hash.size(); ++key) {
+        if (key + kAhead < m_hash.size()) Prefetch(m_hash[key + kAhead]);
+        Place(key);
     }
-    keys.resize(kept);
-    for (Section& section : m_sections) section.key = to[section.key];
-    m_listed = static_cast<size_t>(
-        std::count_if(keys.begin(), keys.end(), [](const ExportKey& k) { return k.flags & KEY_LISTED; }));
+}
+
+// The key lines of a batch in order: each level they do not share with the line before is
+// looked up (a key met again elsewhere, a parent named again after another branch) and added
+// when new, with the table's slots for the levels further on asked for ahead. Below a key just
+// added every level is new too: those are added without a look-up. The keys a batch adds go
+// into the table after it, all at once, and meanwhile into a small table of the batch's own.
+void CExportIndex::Flush() {
+    if (m_pending.empty()) return;
+    const size_t needed = m_hash.size() + m_newHashes.size();
+    if (!m_projected && m_pending.back().offset >= kSample) Project(m_pending.back().offset, needed);
+    if (needed + 1 > m_slots.size() * 3 / 4) Rehash(std::max(m_slots.size() * 2, needed * 10 / 7));
+    if (needed >= kIdMask) throw std::length_error("too many keys");
+    size_t local = 64;
+    while (local < m_newHashes.size() * 2) local *= 2;
+    m_batch.assign(local, 0);
+    const uint32_t firstAdded = Count();
+    for (size_t i = 0; i < kAhead && i < m_newHashes.size(); ++i) Prefetch(m_newHashes[i]);
+    for (const Pending& line : m_pending) {
+        m_ids.resize(line.common);
+        bool below = false;  // below a key just added
+        for (uint32_t i = line.first; i < line.first + line.count; ++i) {
+            if (i + kAhead < m_newHashes.size()) Prefetch(m_newHashes[i + kAhead]);
+            const uint64_t hash = m_newHashes[i];
+            const uint32_t parent = m_ids.empty() ? kNoKey : m_ids.back();
+            uint32_t key = below ? kNoKey : Find(hash);
+            size_t at = static_cast<size_t>(hash >> 32) & (local - 1);
+            if (key == kNoKey)
+                for (; m_batch[at]; at = (at + 1) & (local - 1))
+                    if (m_hash[m_batch[at] - 1] == hash) {
+                        key = m_batch[at] - 1;
+                        break;
+                    }
+            if (key == kNoKey) {
+                key = Count();
+                m_batch[at] = key + 1;
+                m_hash.push_back(hash);
+                if (m_parents) m_parent.push_back(parent);
+                m_listed.push_back(kNoKey);
+                below = true;
+            }
+            m_ids.push_back(key);
+        }
+        m_sections[line.section].key = m_ids.back();
+        AddListing(m_ids.back(), m_ids.size() == 1, line.offset, line.digest, line.values);
+    }
+    for (uint32_t key = firstAdded; key < Count(); ++key) {
+        if (key + kAhead < Count()) Prefetch(m_hash[key + kAhead]);
+        Place(key);
+    }
+    m_pending.clear();
+    m_newHashes.clear();
+}
+
+void CExportIndex::Place(uint32_t key) {
+    size_t i = Home(m_hash[key]);
+    while (m_slots[i]) i = i + 1 == m_slots.size() ? 0 : i + 1;
+    m_slots[i] = Tag(m_hash[key]) | (key + 1);
+}
+
+void CExportIndex::AddListing(uint32_t key, bool root, uint64_t offset, uint64_t digest, uint16_t values) {
+    if (m_listed[key] == kNoKey) {
+        m_listed[key] = static_cast<uint32_t>(m_keys.size());
+        m_keys.push_back({digest, static_cast<uint32_t>(offset), values, static_cast<uint8_t>(offset >> 32),
+                          static_cast<uint8_t>(root ? KEY_ROOT : 0)});
+        return;
+    }
+    // Listed again: the digest is of all its listings, made once the file is read (DigestListedAgain).
+    ListedKey& listed = m_keys[m_listed[key]];
+    listed.flags |= KEY_LISTED_AGAIN;
+    const auto it = m_moreOf.try_emplace(key, kNoKey).first;
+    m_more.push_back({offset, it->second});
+    it->second = static_cast<uint32_t>(m_more.size() - 1);
 }
 
 // A key listed more than once has the values of all its listings, each by its last line.
 void CExportIndex::DigestListedAgain() {
+    if (m_moreOf.empty()) return;
     struct Record {
         uint32_t key;
+        uint32_t listing;  // the how-manieth of the key's listings
         uint64_t name;
-        size_t section;
         uint64_t value;
     };
     // Counted first: the records of a large export are many, and a growing vector copies them.
+    // Meanwhile the digest of each such key counts its listings.
+    const auto end = [this](size_t section) {
+        return section + 1 < m_sections.size() ? m_sections[section + 1].begin : m_values.size();
+    };
     size_t count = 0;
+    for (ListedKey& listed : m_keys)
+        if (listed.flags & KEY_LISTED_AGAIN) listed.digest = 0;
     for (size_t section = 0; section < m_sections.size(); ++section)
-        if (keys[m_sections[section].key].more != kNoKey)
-            count += (section + 1 < m_sections.size() ? m_sections[section + 1].begin : m_values.size()) -
-                     m_sections[section].begin;
+        if (ListedAgain(m_sections[section].key)) count += end(section) - m_sections[section].begin;
     std::vector<Record> records;
     records.reserve(count);
     for (size_t section = 0; section < m_sections.size(); ++section) {
         const uint32_t key = m_sections[section].key;
-        if (keys[key].more == kNoKey) continue;
-        const size_t end = section + 1 < m_sections.size() ? m_sections[section + 1].begin : m_values.size();
-        for (size_t i = m_sections[section].begin; i < end; ++i)
-            records.push_back({key, m_values[i].name, section, m_values[i].value});
-        keys[key].digest = keys[key].values = 0;
+        if (!ListedAgain(key)) continue;
+        ListedKey& listed = m_keys[m_listed[key]];
+        const auto listing = static_cast<uint32_t>(listed.digest++);
+        for (size_t i = m_sections[section].begin; i < end(section); ++i)
+            records.push_back({key, listing, m_values[i].name, m_values[i].value});
     }
+    for (ListedKey& listed : m_keys)
+        if (listed.flags & KEY_LISTED_AGAIN) listed.digest = listed.values = 0;
     std::sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
-        return a.key != b.key ? a.key < b.key : a.name != b.name ? a.name < b.name : a.section < b.section;
+        return a.key != b.key ? a.key < b.key : a.name != b.name ? a.name < b.name : a.listing < b.listing;
     });
+    std::vector<uint64_t> listings;  // of the key of the record
     for (size_t i = 0; i < records.size(); ++i) {
         const Record& r = records[i];
         if (i + 1 < records.size() && records[i + 1].key == r.key && records[i + 1].name == r.name) continue;
-        keys[r.key].digest += r.value;
-        if (r.value && keys[r.key].values < kManyValues) ++keys[r.key].values;
-        if (m_namedKeys.empty() || m_namedKeys.back().first != r.key)
+        ListedKey& listed = m_keys[m_listed[r.key]];
+        listed.digest += r.value;
+        if (r.value && listed.values < kManyValues) ++listed.values;
+        if (m_namedKeys.empty() || m_namedKeys.back().first != r.key) {
             m_namedKeys.emplace_back(r.key, static_cast<uint32_t>(m_named.size()));
-        m_named.push_back({r.name, r.value, m_sections[r.section].offset});
+            listings = ListingsOf(r.key);
+        }
+        m_named.push_back({r.name, r.value, listings[r.listing]});
     }
 }
 
@@ -189,42 +276,57 @@ std::pair<const NamedValue*, const NamedValue*> CExportIndex::ValuesOf(uint32_t 
 
 uint32_t CExportIndex::Find(uint64_t hash) const {
     if (m_slots.empty()) return kNoKey;
-    const size_t mask = m_slots.size() - 1;
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
-        const uint64_t slot = m_slots[i];
+    const uint32_t tag = Tag(hash);
+    for (size_t i = Home(hash);; i = i + 1 == m_slots.size() ? 0 : i + 1) {
+        const uint32_t slot = m_slots[i];
         if (slot == 0) return kNoKey;
-        const uint32_t key = static_cast<uint32_t>(slot >> 32) - 1;
-        if (static_cast<uint32_t>(slot) == static_cast<uint32_t>(hash >> 32) && keys[key].hash == hash) return key;
+        if ((slot & ~kIdMask) == tag && m_hash[(slot & kIdMask) - 1] == hash) return (slot & kIdMask) - 1;
     }
 }
 
 void CExportIndex::Prefetch(uint64_t hash) const {
 #if defined(__GNUC__)
-    if (!m_slots.empty()) __builtin_prefetch(&m_slots[hash & (m_slots.size() - 1)]);
+    if (!m_slots.empty()) __builtin_prefetch(&m_slots[Home(hash)]);
 #else
     (void)hash;
 #endif
 }
 
-void CExportIndex::Place(uint32_t key) {
-    const size_t mask = m_slots.size() - 1;
-    size_t i = keys[key].hash & mask;
-    while (m_slots[i]) i = (i + 1) & mask;
-    m_slots[i] = (static_cast<uint64_t>(key) + 1) << 32 | (keys[key].hash >> 32);
+void CExportIndex::PrefetchHash(uint64_t hash) const {
+#if defined(__GNUC__)
+    if (m_slots.empty()) return;
+    const uint32_t slot = m_slots[Home(hash)];
+    if (slot) __builtin_prefetch(&m_hash[(slot & kIdMask) - 1]);
+#else
+    (void)hash;
+#endif
+}
+
+void CExportIndex::PrefetchListed(uint32_t key, bool record) const {
+#if defined(__GNUC__)
+    if (!record) __builtin_prefetch(&m_listed[key]);
+    else if (m_listed[key] != kNoKey) __builtin_prefetch(&m_keys[m_listed[key]]);
+#else
+    (void)key;
+    (void)record;
+#endif
 }
 
 std::vector<uint64_t> CExportIndex::ListingsOf(uint32_t key) const {
     std::vector<uint64_t> offsets;
-    if (!(keys[key].flags & KEY_LISTED)) return offsets;
-    for (uint32_t more = keys[key].more; more != kNoKey; more = m_more[more].previous)
-        offsets.push_back(m_more[more].offset);
-    offsets.push_back(keys[key].offset);
+    const ListedKey* listed = Listed(key);
+    if (!listed) return offsets;
+    if (listed->flags & KEY_LISTED_AGAIN)
+        for (uint32_t more = m_moreOf.at(key); more != kNoKey; more = m_more[more].previous)
+            offsets.push_back(m_more[more].offset);
+    offsets.push_back(listed->Offset());
     std::reverse(offsets.begin(), offsets.end());
     return offsets;
 }
 
 void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
     EndSection();
+    if (m_pending.size() == kBatch) Flush();
     if (!path.empty() && path.back() == u'\\') path.remove_suffix(1);  // harmless on import
     // Exports walk the tree depth first: this key line mostly repeats the last one's leading
     // parts. Those whose text is the same, up to a backslash of both, keep their levels (and
@@ -241,31 +343,27 @@ void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
     m_fold.resize(path.size() - folded);
     Fold(path.data() + folded, path.size() - folded, m_fold.data());
     // The parts that differ in text may still name the same keys in another letter case.
+    Pending line{offset, 0, 0, static_cast<uint32_t>(m_newHashes.size()), 0, static_cast<uint32_t>(m_sections.size()),
+                 0};
     size_t level = common;
     for (; start <= path.size(); ++level) {
-        const size_t stop = std::min(path.find(u'\\', start), path.size());
+        const size_t stop = FindBackslash(path.data(), start, path.size());
         hash = HashBytes(m_fold.data() + (start - folded), (stop - start) * sizeof(char16_t), hash);
-        if (level < m_levels.size() && m_levels[level].hash == hash) {
+        if (m_newHashes.size() == line.first && level < m_levels.size() && m_levels[level].hash == hash) {
             m_levels[level].end = stop;
         } else {
             m_levels.resize(level);
-            m_levels.push_back({hash, static_cast<uint32_t>(keys.size()), stop});
-            keys.push_back({hash, 0, offset, level ? m_levels[level - 1].key : kNoKey, kNoKey, kNoKey,
-                            static_cast<uint8_t>(level ? 0 : KEY_ROOT)});
+            m_levels.push_back({hash, stop});
+            m_newHashes.push_back(hash);
         }
         start = stop + 1;
     }
     m_levels.resize(level);
-    m_current = m_levels.back().key;
-    m_sections.push_back({m_current, static_cast<uint32_t>(m_values.size()), offset});
-    ExportKey& key = keys[m_current];
-    if (key.flags & KEY_LISTED) {
-        m_more.push_back({offset, key.more});
-        key.more = static_cast<uint32_t>(m_more.size() - 1);
-    } else {
-        key.flags |= KEY_LISTED;
-        key.offset = offset;
-    }
+    line.count = static_cast<uint32_t>(m_newHashes.size()) - line.first;
+    line.common = static_cast<uint32_t>(level - line.count);
+    m_pending.push_back(line);
+    m_sections.push_back({kNoKey, static_cast<uint32_t>(m_values.size())});
+    m_open = true;
 }
 
 void CExportIndex::KeyClosed() { EndSection(); }
@@ -279,7 +377,7 @@ NamedValue HashValue(const ExportValue& value, std::u16string& fold) {
 }
 
 void CExportIndex::Value(const ExportValue& value) {
-    if (m_current == kNoKey) return;
+    if (!m_open) return;
     const NamedValue hashed = HashValue(value, m_fold);
     m_values.push_back({hashed.name, hashed.value});
 }
@@ -288,7 +386,8 @@ void CExportIndex::Value(const ExportValue& value) {
 // a value named twice counts by its last line, a deleted one not at all. The listing keeps
 // each name once, for a key listed again (Build).
 void CExportIndex::EndSection() {
-    if (m_current == kNoKey) return;
+    if (!m_open) return;
+    m_open = false;
     const auto first = m_values.begin() + static_cast<std::ptrdiff_t>(m_sections.back().begin);
     const bool sorted = m_values.end() - first > 32;
     if (sorted)
@@ -301,9 +400,8 @@ void CExportIndex::EndSection() {
         if (!replaced) *kept++ = *it;
     }
     m_values.erase(kept, m_values.end());
-    keys[m_current].digest = 0;
-    for (auto it = first; it != m_values.end(); ++it) keys[m_current].digest += it->value;
+    Pending& line = m_pending.back();
+    for (auto it = first; it != m_values.end(); ++it) line.digest += it->value;
     const auto held = std::count_if(first, m_values.end(), [](const ValueHash& v) { return v.value != 0; });
-    keys[m_current].values = static_cast<uint16_t>(std::min<std::ptrdiff_t>(held, kManyValues));
-    m_current = kNoKey;
+    line.values = static_cast<uint16_t>(std::min<std::ptrdiff_t>(held, kManyValues));
 }

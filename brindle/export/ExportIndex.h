@@ -1,11 +1,11 @@
-// What the comparison keeps of one export instead of its text: per key, in the order the
-// export first names it, a hash of its path, a digest of its values and where its key line
-// stands, so that a key whose values changed can be read again, and how many values it holds,
-// so that a deleted branch can say how much it held; for a key listed more than once, also a
-// hash of each value and the listing its last line stands in. 40 bytes a key and
-// 12 to 24 more in the table that finds it by its hash (a power of two of 8-byte slots, at most
-// two thirds full), 24 a value of a key listed again, and while the file is read 16 more a
-// value. No windows.h.
+// What the comparison keeps of one export instead of its text. Every key it names, in the
+// order it first names it (parents before their children): a hash of its path, the key above
+// it (when built with parents) and, for a key it lists, a record of 16 bytes: a digest of its
+// values, where its first key line stands, so that a key whose values changed can be read
+// again, and how many values it holds, so that a deleted branch can say how much it held. For
+// a key listed more than once, also a hash of each value and the listing its last line stands
+// in. 16 bytes a key (12 without parents), 16 a listed key, 5 to 8 in the table that finds a
+// key by its hash; while the file is read, 16 more a value and 8 a key line. No windows.h.
 //
 // A key is present when it, or a key below it, is listed: a key only named by one below it
 // has no values here, which is what importing the export leaves in it.
@@ -21,30 +21,29 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "ExportParser.h"
 
 constexpr uint32_t kNoKey = 0xFFFFFFFFu;
-// ExportKey::values of a key with this many values or more: read it to count them.
+// ListedKey::values of a key with this many values or more: read it to count them.
 constexpr uint16_t kManyValues = 0xFFFF;
 
 enum : uint8_t {
-    KEY_LISTED = 1,   // the export has a line for it, not only for keys below it
-    KEY_ROOT = 2,     // one of the five roots: never deleted
-    KEY_COVERED = 4,  // deleted with a key above it (set by the comparison)
+    KEY_ROOT = 1,          // one of the five roots: never deleted
+    KEY_LISTED_AGAIN = 2,  // the export lists it more than once
 };
 
-struct ExportKey {
-    uint64_t hash;     // of the path, letter case folded
-    uint64_t digest;   // of the values (of all its listings), order-free: 0 for none
-    uint64_t offset;   // its first key line, or that of the first key below it
-    uint32_t parent;   // kNoKey for a root
-    uint32_t more;     // its last further listing (ListingsOf), kNoKey when listed once
-    uint32_t partner;  // the same key in the other export, kNoKey when absent (set by the comparison)
+// A key the export lists, not only names as the parent of one.
+struct ListedKey {
+    uint64_t digest;  // of the values (of all its listings), order-free: 0 for none
+    uint32_t offsetLow;
+    uint16_t values;  // how many it holds, deleted ones left out, up to kManyValues
+    uint8_t offsetHigh;
     uint8_t flags;
-    uint16_t values = 0;  // how many it holds, deleted ones left out, up to kManyValues (in the padding)
+    uint64_t Offset() const { return offsetLow | uint64_t{offsetHigh} << 32; }  // its first key line
 };
 
 // A value as the index keeps it: the hashes of its name (letter case folded) and of all it
@@ -60,16 +59,31 @@ NamedValue HashValue(const ExportValue& value, std::u16string& fold);
 
 class CExportIndex : public CExportParser::Handler {
 public:
-    // Reads the rest of the export (after its header), of `bytes` in all, and indexes it.
-    // False when reading failed or was stopped.
-    bool Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decode, void* context);
+    // Reads the rest of the export (after its header), of `bytes` in all, and indexes it;
+    // `parents` keeps the key above each key. False when reading failed or was stopped.
+    bool Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decode, void* context, bool parents);
 
-    std::vector<ExportKey> keys;  // parents before their children
+    // The keys, numbered from 0 in the order the export first names them.
+    uint32_t Count() const { return static_cast<uint32_t>(m_hash.size()); }
+    uint64_t Hash(uint32_t key) const { return m_hash[key]; }      // of the path, letter case folded
+    uint32_t Parent(uint32_t key) const { return m_parent[key]; }  // built with parents; kNoKey for a root
+    // Null for a key only named by one below it.
+    const ListedKey* Listed(uint32_t key) const { return m_listed[key] == kNoKey ? nullptr : &m_keys[m_listed[key]]; }
+    bool ListedAgain(uint32_t key) const {
+        const ListedKey* listed = Listed(key);
+        return listed && (listed->flags & KEY_LISTED_AGAIN);
+    }
 
     uint32_t Find(uint64_t hash) const;
     // Asks for the table's memory where Find will look for that hash, so that it is there by then.
     void Prefetch(uint64_t hash) const;
-    size_t ListedCount() const { return m_listed; }
+    // Then, once that is there, the hash Find compares with.
+    void PrefetchHash(uint64_t hash) const;
+    // The same for Listed(key): first where it is found, then (record) the record itself.
+    void PrefetchListed(uint32_t key, bool record) const;
+    // Find is not needed any more: its table goes.
+    void DropTable() { std::vector<uint32_t>().swap(m_slots); }
+    size_t ListedCount() const { return m_keys.size(); }
     // The export's last line that is not blank ends inside its syntax (CExportParser::LastLineCut).
     bool LastLineCut() const { return m_lastLineCut; }
     // Where each of its key lines stands, in the file's order; none for a key never listed.
@@ -83,18 +97,23 @@ private:
     void KeyClosed() override;
     void Value(const ExportValue& value) override;
     void EndSection();
-    void MergeAndHash();
-    void DigestListedAgain();
+    void Flush();
+    void Project(uint64_t at, size_t needed);
+    void Rehash(size_t slots);
     void Place(uint32_t key);
+    void AddListing(uint32_t key, bool root, uint64_t offset, uint64_t digest, uint16_t values);
+    void DigestListedAgain();
+    size_t Home(uint64_t hash) const {
+        return static_cast<size_t>((uint64_t{static_cast<uint32_t>(hash)} * m_slots.size()) >> 32);
+    }
 
     struct Listing {
         uint64_t offset;
         uint32_t previous;
     };
-    struct Level {
+    struct Level {  // of the last key line's path
         uint64_t hash;
-        uint32_t key;
-        size_t end;  // where its part ends in the last key line's path
+        size_t end;  // where its part ends
     };
     struct ValueHash {
         uint64_t name;
@@ -103,19 +122,40 @@ private:
     struct Section {  // a listing of a key, and where its values start in m_values
         uint32_t key;
         uint32_t begin;
-        uint64_t offset;  // its key line
+    };
+    // A key line read and not yet placed: its levels past those it shares with the line before
+    // wait in m_newHashes, so that the table's memory for a whole batch is asked for ahead.
+    struct Pending {
+        uint64_t offset;
+        uint64_t digest;  // of its values, once they are read
+        uint32_t common;  // levels it shares with the line before
+        uint32_t first;   // its other levels in m_newHashes
+        uint32_t count;
+        uint32_t section;
+        uint16_t values;
     };
 
-    std::vector<uint64_t> m_slots;  // open addressing: (key + 1) << 32 | the hash's high half
+    std::vector<uint64_t> m_hash;
+    std::vector<uint32_t> m_parent;
+    std::vector<uint32_t> m_listed;  // in m_keys, or kNoKey
+    std::vector<ListedKey> m_keys;
+    // Open addressing, linear probing: the key + 1 in the low 27 bits, 5 more bits of its hash above.
+    std::vector<uint32_t> m_slots;
     std::vector<Listing> m_more;
+    std::unordered_map<uint32_t, uint32_t> m_moreOf;         // a key listed again: its last further listing
     std::vector<NamedValue> m_named;                         // ValuesOf, key by key
     std::vector<std::pair<uint32_t, uint32_t>> m_namedKeys;  // each such key, its first in m_named
-    size_t m_listed = 0;
     bool m_lastLineCut = false;
-    // While building: the levels of the last key line, the key whose values come, and every
-    // listing with its values.
+    // While building.
+    bool m_parents = false;
+    bool m_projected = false;
+    bool m_open = false;  // values go to the last key line
+    uint64_t m_bytes = 0;
     std::vector<Level> m_levels;
-    uint32_t m_current = kNoKey;
+    std::vector<Pending> m_pending;
+    std::vector<uint64_t> m_newHashes;
+    std::vector<uint32_t> m_ids;    // of the last placed key line's levels
+    std::vector<uint32_t> m_batch;  // the keys the batch adds, by their hashes: the key + 1
     std::vector<Section> m_sections;
     std::vector<ValueHash> m_values;
     std::u16string m_lastPath;

@@ -4,7 +4,9 @@
 // for any pair (importing it over the older gives the newer) is the fuzzer's part.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "../support/ExportTexts.h"
 
@@ -55,6 +57,13 @@ Outcome Compare(const std::string& older, const std::string& newer, size_t step 
     }
     EXPECT_TRUE(crlf) << "every line ends in CR LF";
     return outcome;
+}
+
+std::u16string Digits(int n) {
+    std::u16string s;
+    do s.insert(s.begin(), static_cast<char16_t>(u'0' + n % 10));
+    while ((n /= 10) > 0);
+    return s;
 }
 
 const char16_t kSame[] = u"; 0 0 0 0 0 0\n; same\n\n";
@@ -221,6 +230,50 @@ TEST(ExportCompare, DeepKeysAndLongLines) {
     EXPECT_EQ(Compare(File(older), File(newer), 4093).text, u"; 0 0 1 0 0 1\n\n[" + path + u"]\n\"v\"=\"" + big +
                                                                 u"y\"\n; was \"" + big.substr(0, 199) +
                                                                 u" (1572666 more)\n\n");
+}
+
+// Thousands of key lines in no order, as in a file put together from several exports: keys
+// named as parents long before and after their own lines, in one batch of lines and across
+// batches, and a key listed again far from its first listing. The same keys in another order
+// compare as the same; what changed comes out alone, in the newer's order.
+TEST(ExportCompare, KeysInAnyOrderAcrossThousandsOfLines) {
+    const std::u16string root = u"HKEY_CURRENT_USER\\T";
+    const auto block = [](const std::u16string& path, const std::u16string& value) {
+        return u"[" + path + u"]\n\"v\"=\"" + value + u"\"\n";
+    };
+    std::vector<std::u16string> keys;
+    for (int a = 0; a < 40; ++a)
+        for (int b = -1; b < 8; ++b)
+            for (int c = -1; c < (b < 0 ? 0 : 8); ++c) {
+                std::u16string path = root + Digits(a);
+                if (b >= 0) path += u"\\C" + Digits(b);
+                if (c >= 0) path += u"\\G" + Digits(c);
+                keys.push_back(path);
+            }
+    const std::u16string kept = root + u"0\\C0\\G0", gone = root + u"1\\C1\\Extra";
+    const std::vector<std::u16string> changed = {root + u"2\\C2\\G0", root + u"2\\C2\\G1", root + u"2\\C2\\G2"};
+    const auto shuffled = [&](uint32_t seed, const std::vector<std::u16string>& without) {
+        std::vector<std::u16string> order;
+        for (const auto& key : keys)
+            if (std::find(without.begin(), without.end(), key) == without.end()) order.push_back(key);
+        for (size_t i = order.size(); i > 1; --i) {  // a fixed shuffle, the same with any library
+            seed = seed * 1103515245u + 12345u;
+            std::swap(order[i - 1], order[(seed >> 8) % i]);
+        }
+        std::u16string text;
+        for (const auto& key : order) text += block(key, key);
+        return text;
+    };
+    // The older ends with the key before the one the newer lacks, so that its block has a place.
+    const std::u16string older = shuffled(1, {kept}) + block(kept, kept) + block(gone, u"x");
+    std::u16string newer = shuffled(2, changed);
+    for (const auto& key : changed) newer += block(key, u"new");
+    newer += u"[" + kept + u"]\n\"w\"=\"1\"\n";
+    std::u16string expected =
+        u"; 0 1 4 1 1 3\n\n[" + kept + u"]\n\"w\"=\"1\"\n\n[-" + gone + u"]\n; branch: 1 keys, 1 values\n\n";
+    for (const auto& key : changed) expected += u"[" + key + u"]\n\"v\"=\"new\"\n; was \"" + key + u"\"\n\n";
+    EXPECT_EQ(Compare(File(older), File(newer)).text, expected);
+    EXPECT_EQ(Compare(File(older), File(shuffled(3, {}) + block(kept, kept) + block(gone, u"x"))).text, kSame);
 }
 
 }  // namespace
