@@ -20,6 +20,9 @@ namespace {
 
 constexpr size_t kPiece = 1 << 20;           // the first reading, straight through
 constexpr size_t kReadAgainPiece = 1 << 12;  // the keys read again, here and there: a page
+// An older key's partner with this bit: the newer lacks it, and the rest is where it stands
+// among the keys the newer lacks (keys are fewer than 2^27).
+constexpr uint32_t kRemoved = 0x80000000u;
 
 }  // namespace
 
@@ -28,7 +31,8 @@ struct CExportCompare::Side {
     CExportLines& reader;
     uint64_t size;
     CExportIndex index;
-    std::vector<uint32_t> partner;  // of each key, the same key in the other export, or kNoKey
+    // Of each key, the same key in the other export, or kNoKey (of the older, kRemoved).
+    std::vector<uint32_t> partner;
     CompareError error = COMPARE_OK;
 };
 
@@ -222,15 +226,16 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
     m_covered.assign(older.Count(), false);
     uint32_t after = 0;
     for (uint32_t key = 0; key < older.Count(); ++key) {
-        if (olderPartner[key] != kNoKey) {
+        if (!(olderPartner[key] & kRemoved)) {
             after = olderPartner[key] + 1;
             continue;
         }
         const uint32_t parent = older.Parent(key);
-        if (parent != kNoKey && olderPartner[parent] == kNoKey) {
+        if (parent != kNoKey && (olderPartner[parent] & kRemoved)) {
             const ListedKey* listed = older.Listed(parent);
             if ((listed && !(listed->flags & KEY_ROOT)) || m_covered[parent]) m_covered[key] = true;
         }
+        olderPartner[key] = kRemoved | static_cast<uint32_t>(removed.size());  // where SizeBranches finds it
         removed.emplace_back(after, key);
     }
     if (!SizeBranches(removed)) return false;
@@ -249,9 +254,10 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
         if (key > 0 && !WriteNewer(key - 1, body)) return false;
         for (; next < removed.size() && removed[next].first == key; ++next)
             if (!WriteOlder(removed[next].second, body)) return false;
+        if (key % 4096 != 0) continue;  // the rest, now and then: the keys may be millions
         if (m_stop) return false;
         if (const ListedKey* listed = key < newer.Count() ? newer.Listed(key) : nullptr)
-            m_done = read + std::min(listed->Offset(), newerSize);
+            m_done.store(read + std::min(listed->Offset(), newerSize), std::memory_order_relaxed);
     }
     m_done = m_total.load();
 
@@ -291,11 +297,9 @@ bool CExportCompare::SizeBranches(const std::vector<std::pair<uint32_t, uint32_t
             held[i].second += values;
         }
         if (m_covered[key]) {
-            const auto parent =
-                std::lower_bound(removed.begin(), removed.begin() + static_cast<std::ptrdiff_t>(i), older.Parent(key),
-                                 [](const auto& r, uint32_t p) { return r.second < p; });
-            held[static_cast<size_t>(parent - removed.begin())].first += held[i].first;
-            held[static_cast<size_t>(parent - removed.begin())].second += held[i].second;
+            const size_t parent = m_older->partner[older.Parent(key)] & ~kRemoved;
+            held[parent].first += held[i].first;
+            held[parent].second += held[i].second;
         } else if (k && !(k->flags & KEY_ROOT)) {
             m_branches.push_back({key, held[i].first, held[i].second});
         }

@@ -232,16 +232,19 @@ void CExportIndex::DigestListedAgain() {
     const auto end = [this](size_t section) {
         return section + 1 < m_sections.size() ? m_sections[section + 1].begin : m_values.size();
     };
+    // Which keys those are, a bit a key: the sections' keys come in any order.
+    std::vector<bool> again(m_hash.size());
+    for (const auto& entry : m_moreOf) again[entry.first] = true;
     size_t count = 0;
     for (ListedKey& listed : m_keys)
         if (listed.flags & KEY_LISTED_AGAIN) listed.digest = 0;
     for (size_t section = 0; section < m_sections.size(); ++section)
-        if (ListedAgain(m_sections[section].key)) count += end(section) - m_sections[section].begin;
+        if (again[m_sections[section].key]) count += end(section) - m_sections[section].begin;
     std::vector<Record> records;
     records.reserve(count);
     for (size_t section = 0; section < m_sections.size(); ++section) {
         const uint32_t key = m_sections[section].key;
-        if (!ListedAgain(key)) continue;
+        if (!again[key]) continue;
         ListedKey& listed = m_keys[m_listed[key]];
         const auto listing = static_cast<uint32_t>(listed.digest++);
         for (size_t i = m_sections[section].begin; i < end(section); ++i)
