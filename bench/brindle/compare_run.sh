@@ -12,7 +12,10 @@
 # "512 h2"): each change is written with its text and its older data in comment lines. Then
 # the same at 512 MB for key lines in random order (row "512 rnd") and for most keys empty
 # ("512 emp"), the newer with every 20,000th line changed and every 50,000th value line
-# left out (gen_export.py --shape; BENCH_COMPARE_SHAPES, default "random empty", "" for none).
+# left out (gen_export.py --shape; BENCH_COMPARE_SHAPES, default "random empty", "" for none),
+# in UTF-16 and then in ANSI (rows "512 rnd A", "512 emp A": the same keys in half the bytes).
+# With BENCH_COMPARE_REFERENCE naming another build of compare_bench (an earlier engine, say),
+# each row's result is compared with that one's, byte for byte (column "same").
 #
 #   bench/brindle/compare_run.sh HOSTBUILD [sizes in MB, default "64 512"] [changes, default 300]
 #                                [hex(2) changes at 512 MB, default 100000; 0 for none]
@@ -36,12 +39,13 @@ need_mb=0
 for mb in $sizes; do need_mb=$((need_mb + 2 * mb + 16)); done
 [ "$hex2" = 0 ] || need_mb=$((need_mb + 512 + 16))
 shapes=${BENCH_COMPARE_SHAPES-"random empty"}
-for shape in $shapes; do need_mb=$((need_mb + 2 * 512 + 16)); done
+for shape in $shapes; do need_mb=$((need_mb + 3 * 512 + 32)); done
 need_disk "$data" "$need_mb"
 
 value() { sed -n "s/^$1=//p" "$2"; }
 
-printf '%-8s %9s %10s %11s %7s %9s %10s %7s %9s  %s\n' MB "lines" "split ms" "compare ms" ratio "peak MB" "files MB" "x files" "result KB" counts
+reference=${BENCH_COMPARE_REFERENCE:-}
+printf '%-10s %9s %10s %11s %7s %9s %10s %7s %9s %5s  %s\n' MB "lines" "split ms" "compare ms" ratio "peak MB" "files MB" "x files" "result KB" same counts
 # One row: LABEL OLDER NEWER, each measured best of three.
 row() {
   local label=$1 older=$2 newer=$3
@@ -57,12 +61,20 @@ row() {
   done
   rm -f "$split.run" "$report.run"
   [ "$(value ok "$report")" = 1 ] || { echo "$label MB: the comparison failed (error $(value error "$report"))"; return; }
+  local same=-
+  if [ -n "$reference" ]; then
+    "$exe" compare "$older" "$newer" "$host/bench-result.reg" >/dev/null
+    "$reference" compare "$older" "$newer" "$host/bench-result-reference.reg" >/dev/null
+    same=no
+    cmp -s "$host/bench-result.reg" "$host/bench-result-reference.reg" && same=yes
+    rm -f "$host/bench-result.reg" "$host/bench-result-reference.reg"
+  fi
   local bytes=$(( $(stat -c %s "$older") + $(stat -c %s "$newer") ))
   awk -v mb="$label" -v lines="$(value line_ends "$split")" -v s="$best_split" -v c="$best_compare" \
       -v peak="$(value peak_bytes "$report")" -v bytes="$bytes" -v units="$(value result_units "$report")" \
-      -v counts="$(value counts "$report")" 'BEGIN {
-    printf "%-8s %9d %10.1f %11.1f %7.2f %9.1f %10.1f %7.2f %9.1f  %s\n", mb, lines, s, c, c / s, peak / 1048576,
-           bytes / 1048576, peak / bytes, units * 2 / 1024, counts
+      -v counts="$(value counts "$report")" -v same="$same" 'BEGIN {
+    printf "%-10s %9d %10.1f %11.1f %7.2f %9.1f %10.1f %7.2f %9.1f %5s  %s\n", mb, lines, s, c, c / s, peak / 1048576,
+           bytes / 1048576, peak / bytes, units * 2 / 1024, same, counts
   }'
 }
 for mb in $sizes; do
@@ -84,5 +96,12 @@ for shape in $shapes; do
   [ -s "$newer" ] || python3 "$here/gen_export.py" --mb 512 --encoding utf16 --shape "$shape" --changed --out "$newer"
   row "512 ${shape:0:3}" "$older" "$newer"
 done
-echo "goals at 512 MB, any shape: peak at most half the two files' size for UTF-16 (x files <= 0.5); on screen within"
+for shape in $shapes; do
+  older="$data/export-512-ansi-$shape.reg" newer="$data/export-512-ansi-$shape-changed.reg"
+  [ -s "$older" ] || python3 "$here/gen_export.py" --mb 256 --encoding ansi --shape "$shape" --out "$older"
+  [ -s "$newer" ] || python3 "$here/gen_export.py" --mb 256 --encoding ansi --shape "$shape" --changed --out "$newer"
+  row "512 ${shape:0:3} A" "$older" "$newer"
+done
+echo "goals at 512 MB, any shape: peak at most half the two files' size for UTF-16 (x files <= 0.5), at most their size"
+echo "for ANSI (rows A: the same keys, 256 MB files); on screen within"
 echo "2x (stretch 1.2x) the time the viewer takes to show the newer export alone (viewer bench: load+paint)."
