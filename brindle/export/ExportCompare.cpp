@@ -192,7 +192,6 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
     CExportIndex& newer = m_newer->index;
     std::vector<uint32_t>& olderPartner = m_older->partner;
     std::vector<uint32_t>& newerPartner = m_newer->partner;
-    newer.DropTable();
     olderPartner.assign(older.Count(), kNoKey);
     newerPartner.assign(newer.Count(), kNoKey);
     // Each newer key looked up in the older, half of them on another thread; a key has at most

@@ -96,9 +96,9 @@ uint32_t Tag(uint64_t hash) { return static_cast<uint32_t>(hash >> 59) << kIdBit
 
 }  // namespace
 
-bool CExportIndex::Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decode, void* context, bool parents) {
+bool CExportIndex::Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decode, void* context, bool lookedUp) {
     m_bytes = bytes;
-    m_parents = parents;
+    m_parents = lookedUp;
     m_slots.assign(1 << 12, 0);
     CExportParser parser(*this, reader.Format(), decode, context);
     const char16_t* text;
@@ -110,6 +110,7 @@ bool CExportIndex::Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decod
     m_lastLineCut = parser.LastLineCut();
     EndSection();
     Flush();
+    if (!lookedUp) DropTable();  // before the other export is read to its end, if it can
     DigestListedAgain();
     std::vector<ValueHash>().swap(m_values);
     std::vector<Section>().swap(m_sections);

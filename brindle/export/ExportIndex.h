@@ -60,13 +60,14 @@ NamedValue HashValue(const ExportValue& value, std::u16string& fold);
 class CExportIndex : public CExportParser::Handler {
 public:
     // Reads the rest of the export (after its header), of `bytes` in all, and indexes it;
-    // `parents` keeps the key above each key. False when reading failed or was stopped.
-    bool Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decode, void* context, bool parents);
+    // `lookedUp` keeps the key above each key and the table Find looks in (the older export's
+    // index; the newer's keys are only walked). False when reading failed or was stopped.
+    bool Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decode, void* context, bool lookedUp);
 
     // The keys, numbered from 0 in the order the export first names them.
     uint32_t Count() const { return static_cast<uint32_t>(m_hash.size()); }
     uint64_t Hash(uint32_t key) const { return m_hash[key]; }      // of the path, letter case folded
-    uint32_t Parent(uint32_t key) const { return m_parent[key]; }  // built with parents; kNoKey for a root
+    uint32_t Parent(uint32_t key) const { return m_parent[key]; }  // built lookedUp; kNoKey for a root
     // Null for a key only named by one below it.
     const ListedKey* Listed(uint32_t key) const { return m_listed[key] == kNoKey ? nullptr : &m_keys[m_listed[key]]; }
     bool ListedAgain(uint32_t key) const {
@@ -74,7 +75,7 @@ public:
         return listed && (listed->flags & KEY_LISTED_AGAIN);
     }
 
-    uint32_t Find(uint64_t hash) const;
+    uint32_t Find(uint64_t hash) const;  // built lookedUp
     // Asks for the table's memory where Find will look for that hash, so that it is there by then.
     void Prefetch(uint64_t hash) const;
     // Then, once that is there, the hash Find compares with.
