@@ -90,17 +90,15 @@ if [ "$hex2" != 0 ]; then
   [ -s "$newer" ] || python3 "$here/gen_export.py" --mb 512 --encoding utf16 --out "$newer" --changes "$hex2" --hex2
   row "512 h2" "$older" "$newer"
 fi
-for shape in $shapes; do
-  older="$data/export-512-utf16-$shape.reg" newer="$data/export-512-utf16-$shape-changed.reg"
-  [ -s "$older" ] || python3 "$here/gen_export.py" --mb 512 --encoding utf16 --shape "$shape" --out "$older"
-  [ -s "$newer" ] || python3 "$here/gen_export.py" --mb 512 --encoding utf16 --shape "$shape" --changed --out "$newer"
-  row "512 ${shape:0:3}" "$older" "$newer"
-done
-for shape in $shapes; do
-  older="$data/export-512-ansi-$shape.reg" newer="$data/export-512-ansi-$shape-changed.reg"
-  [ -s "$older" ] || python3 "$here/gen_export.py" --mb 256 --encoding ansi --shape "$shape" --out "$older"
-  [ -s "$newer" ] || python3 "$here/gen_export.py" --mb 256 --encoding ansi --shape "$shape" --changed --out "$newer"
-  row "512 ${shape:0:3} A" "$older" "$newer"
+# The same keys in UTF-16 at 512 MB and in ANSI at 256 MB (rows A).
+for encoding in "utf16 512" "ansi 256 A"; do
+  read -r code mb suffix <<<"$encoding"
+  for shape in $shapes; do
+    older="$data/export-512-$code-$shape.reg" newer="$data/export-512-$code-$shape-changed.reg"
+    [ -s "$older" ] || python3 "$here/gen_export.py" --mb "$mb" --encoding "$code" --shape "$shape" --out "$older"
+    [ -s "$newer" ] || python3 "$here/gen_export.py" --mb "$mb" --encoding "$code" --shape "$shape" --changed --out "$newer"
+    row "512 ${shape:0:3}${suffix:+ $suffix}" "$older" "$newer"
+  done
 done
 echo "goals at 512 MB, any shape: peak at most half the two files' size for UTF-16 (x files <= 0.5), at most their size"
 echo "for ANSI (rows A: the same keys, 256 MB files); on screen within"
