@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <functional>
 #include <memory>
 #include <system_error>
 #include <thread>
@@ -23,6 +22,18 @@ constexpr size_t kReadAgainPiece = 1 << 12;  // the keys read again, here and th
 // An older key's partner with this bit: the newer lacks it, and the rest is where it stands
 // among the keys the newer lacks (keys are fewer than 2^27).
 constexpr uint32_t kRemoved = 0x80000000u;
+
+// Runs `there` on a thread of its own while `here` runs on this one (both here, one after the
+// other, when no thread can be started), and returns when both are done.
+template <typename There, typename Here>
+void Beside(There there, Here here) {
+    std::thread worker;
+    try {
+        worker = std::thread(there);
+    } catch (const std::system_error&) { there(); }
+    here();
+    if (worker.joinable()) worker.join();
+}
 
 }  // namespace
 
@@ -163,12 +174,7 @@ bool CExportCompare::Compare(const CompareNotes& notes, std::u16string& result) 
     Side& olderSide = *m_older;
     Side& newerSide = *m_newer;
     // One thread per file: reading and indexing keep a core each busy.
-    std::thread worker;
-    try {
-        worker = std::thread([this, &olderSide] { IndexSide(olderSide); });
-    } catch (const std::system_error&) { IndexSide(olderSide); }
-    IndexSide(newerSide);
-    if (worker.joinable()) worker.join();
+    Beside([this, &olderSide] { IndexSide(olderSide); }, [this, &newerSide] { IndexSide(newerSide); });
 
     if (olderSide.error == COMPARE_OK && newerSide.error == COMPARE_OK) {
         olderSide.reader.Watch(nullptr, &m_stop);
@@ -209,12 +215,7 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
     };
     bool shared = false, sharedToo = false;
     const uint32_t half = newer.Count() / 2;
-    std::thread helper;
-    try {
-        helper = std::thread(match, half, newer.Count(), std::ref(sharedToo));
-    } catch (const std::system_error&) { match(half, newer.Count(), sharedToo); }
-    match(0, half, shared);
-    if (helper.joinable()) helper.join();
+    Beside([&] { match(half, newer.Count(), sharedToo); }, [&] { match(0, half, shared); });
     older.DropTable();
     m_sharesNoKey = !shared && !sharedToo && older.ListedCount() > 0;
 

@@ -140,10 +140,7 @@ void CExportIndex::Project(uint64_t at, size_t needed) {
 void CExportIndex::Rehash(size_t slots) {
     std::vector<uint32_t>().swap(m_slots);
     m_slots.assign(slots, 0);
-    for (uint32_t key = 0; key < m_hash.size(); ++key) {
-        if (key + kAhead < m_hash.size()) Prefetch(m_hash[key + kAhead]);
-        Place(key);
-    }
+    PlaceFrom(0);
 }
 
 // The key lines of a batch in order: each level they do not share with the line before is
@@ -190,18 +187,19 @@ void CExportIndex::Flush() {
         m_sections[line.section].key = m_ids.back();
         AddListing(m_ids.back(), m_ids.size() == 1, line.offset, line.digest, line.values);
     }
-    for (uint32_t key = firstAdded; key < Count(); ++key) {
-        if (key + kAhead < Count()) Prefetch(m_hash[key + kAhead]);
-        Place(key);
-    }
+    PlaceFrom(firstAdded);
     m_pending.clear();
     m_newHashes.clear();
 }
 
-void CExportIndex::Place(uint32_t key) {
-    size_t i = Home(m_hash[key]);
-    while (m_slots[i]) i = i + 1 == m_slots.size() ? 0 : i + 1;
-    m_slots[i] = Tag(m_hash[key]) | (key + 1);
+// Puts the keys from `first` on into the table, each slot asked for ahead.
+void CExportIndex::PlaceFrom(uint32_t first) {
+    for (uint32_t key = first; key < Count(); ++key) {
+        if (key + kAhead < Count()) Prefetch(m_hash[key + kAhead]);
+        size_t i = Home(m_hash[key]);
+        while (m_slots[i]) i = i + 1 == m_slots.size() ? 0 : i + 1;
+        m_slots[i] = Tag(m_hash[key]) | (key + 1);
+    }
 }
 
 void CExportIndex::AddListing(uint32_t key, bool root, uint64_t offset, uint64_t digest, uint16_t values) {

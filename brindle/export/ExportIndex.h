@@ -1,10 +1,10 @@
 // What the comparison keeps of one export instead of its text. Every key it names, in the
 // order it first names it (parents before their children): a hash of its path, the key above
-// it (when built with parents) and, for a key it lists, a record of 16 bytes: a digest of its
+// it (in the older export's index) and, for a key it lists, a record of 16 bytes: a digest of its
 // values, where its first key line stands, so that a key whose values changed can be read
 // again, and how many values it holds, so that a deleted branch can say how much it held. For
 // a key listed more than once, also a hash of each value and the listing its last line stands
-// in. 16 bytes a key (12 without parents), 16 a listed key, 5 to 8 in the table that finds a
+// in. 16 bytes a key (12 in the newer's), 16 a listed key, 5 to 8 in the table that finds a
 // key by its hash; while the file is read, 16 more a value and 8 a key line. No windows.h.
 //
 // A key is present when it, or a key below it, is listed: a key only named by one below it
@@ -101,7 +101,7 @@ private:
     void Flush();
     void Project(uint64_t at, size_t needed);
     void Rehash(size_t slots);
-    void Place(uint32_t key);
+    void PlaceFrom(uint32_t first);
     void AddListing(uint32_t key, bool root, uint64_t offset, uint64_t digest, uint16_t values);
     void DigestListedAgain();
     size_t Home(uint64_t hash) const {
