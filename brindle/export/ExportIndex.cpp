@@ -10,8 +10,9 @@
 
 namespace {
 
-// A 64-bit hash of the kind of xxHash64: one multiply-rotate-multiply round per 8 bytes and a
-// final avalanche, fast enough to hash every name and every byte of data of both files.
+// A 64-bit hash of the kind of xxHash64: one multiply-rotate-multiply round per 8 bytes, in
+// two lanes that do not wait for each other, the last bytes read as whole words, and a final
+// avalanche; fast enough to hash every name and every byte of data of both files.
 constexpr uint64_t kPrime1 = 0x9E3779B185EBCA87ull, kPrime2 = 0xC2B2AE3D27D4EB4Full, kPrime3 = 0x165667B19E3779F9ull;
 constexpr uint64_t kPathSeed = 1, kNameSeed = 2, kDataSeed = 3, kValueSeed = 4;
 
@@ -21,17 +22,34 @@ uint64_t Round(uint64_t acc, uint64_t word) {
     return acc * kPrime1;
 }
 
+template <typename Word>
+Word Load(const unsigned char* p) {
+    Word word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
 uint64_t HashBytes(const void* data, size_t n, uint64_t seed) {
     const unsigned char* p = static_cast<const unsigned char*>(data);
-    uint64_t acc = seed * kPrime3 + n;
-    for (; n >= 8; p += 8, n -= 8) {
-        uint64_t word;
-        std::memcpy(&word, p, 8);
-        acc = Round(acc, word);
+    uint64_t a = seed * kPrime3 + n, b = (seed ^ n) * kPrime1;
+    size_t left = n;
+    for (; left > 16; p += 16, left -= 16) {
+        a = Round(a, Load<uint64_t>(p));
+        b = Round(b, Load<uint64_t>(p + 8));
     }
-    uint64_t tail = 0;
-    if (n > 0) std::memcpy(&tail, p, n);  // p may be null for no data
-    acc = Round(acc, tail ^ (uint64_t{n} << 59));
+    // The last 1 to 16 bytes (none of none) as two words, the ones in the middle perhaps twice.
+    uint64_t low = 0, high = 0;
+    if (left > 8) {
+        low = Load<uint64_t>(p);
+        high = Load<uint64_t>(p + left - 8);
+    } else if (left >= 4) {
+        low = Load<uint32_t>(p) | uint64_t{Load<uint32_t>(p + left - 4)} << 32;
+    } else if (left > 0) {
+        low = p[0] | uint64_t{p[left / 2]} << 8 | uint64_t{p[left - 1]} << 16;
+    }
+    a = Round(a, low);
+    b = Round(b, high ^ (uint64_t{left} << 59));
+    uint64_t acc = Round(a, b);
     acc ^= acc >> 33;
     acc *= kPrime2;
     acc ^= acc >> 29;
