@@ -349,38 +349,31 @@ void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
     if (m_pending.size() == kBatch) Flush();
     if (!path.empty() && path.back() == u'\\') path.remove_suffix(1);  // harmless on import
     // Exports walk the tree depth first: this key line mostly repeats the last one's leading
-    // parts. Those whose text is the same, up to a backslash of both, keep their levels (and
-    // hashes); the rest are folded and hashed, each part seeded with the hash of the one before.
-    const size_t same = SameLength(path.data(), m_lastPath.data(), std::min(path.size(), m_lastPath.size()));
+    // parts. Those whose folded text is the same, up to a backslash of both, keep their levels
+    // (and hashes); the rest are hashed, each part seeded with the hash of the one before. The
+    // path is folded whole (eight units a step) into the buffer the last one's is not in.
+    m_fold.resize(path.size());
+    Fold(path.data(), path.size(), m_fold.data());
+    const std::u16string_view folded(m_fold);
+    const size_t same = SameLength(folded.data(), m_lastPath.data(), std::min(folded.size(), m_lastPath.size()));
     size_t common = 0;
     while (common < m_levels.size() && m_levels[common].end <= same &&
-           (m_levels[common].end == path.size() || path[m_levels[common].end] == u'\\'))
+           (m_levels[common].end == folded.size() || folded[m_levels[common].end] == u'\\'))
         ++common;
-    m_lastPath.assign(path);
     size_t start = common ? m_levels[common - 1].end + 1 : 0;
     uint64_t hash = common ? m_levels[common - 1].hash : kPathSeed;
-    const size_t folded = std::min(start, path.size());  // where m_fold starts in the path
-    m_fold.resize(path.size() - folded);
-    Fold(path.data() + folded, path.size() - folded, m_fold.data());
-    // The parts that differ in text may still name the same keys in another letter case.
     Pending line{offset, 0, 0, static_cast<uint32_t>(m_newHashes.size()), 0, static_cast<uint32_t>(m_sections.size()),
                  0};
-    size_t level = common;
-    for (; start <= path.size(); ++level) {
-        const size_t stop = FindBackslash(path.data(), start, path.size());
-        hash = HashBytes(m_fold.data() + (start - folded), (stop - start) * sizeof(char16_t), hash);
-        if (m_newHashes.size() == line.first && level < m_levels.size() && m_levels[level].hash == hash) {
-            m_levels[level].end = stop;
-        } else {
-            m_levels.resize(level);
-            m_levels.push_back({hash, stop});
-            m_newHashes.push_back(hash);
-        }
-        start = stop + 1;
+    m_levels.resize(common);
+    for (; start <= folded.size(); start = m_levels.back().end + 1) {
+        const size_t stop = FindBackslash(folded.data(), start, folded.size());
+        hash = HashBytes(folded.data() + start, (stop - start) * sizeof(char16_t), hash);
+        m_levels.push_back({hash, stop});
+        m_newHashes.push_back(hash);
     }
-    m_levels.resize(level);
+    m_lastPath.swap(m_fold);
     line.count = static_cast<uint32_t>(m_newHashes.size()) - line.first;
-    line.common = static_cast<uint32_t>(level - line.count);
+    line.common = static_cast<uint32_t>(common);
     m_pending.push_back(line);
     m_sections.push_back({kNoKey, static_cast<uint32_t>(m_values.size())});
     m_open = true;
