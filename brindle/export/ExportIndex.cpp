@@ -227,12 +227,16 @@ void CExportIndex::AddListing(uint32_t key, bool root, uint64_t offset, uint64_t
                           static_cast<uint8_t>(root ? KEY_ROOT : 0)});
         return;
     }
-    // Listed again: the digest is of all its listings, made once the file is read (DigestListedAgain).
+    // Listed again: the digest is of all its listings, made once the file is read
+    // (DigestListedAgain); meanwhile it holds the key's last further listing in m_more.
     ListedKey& listed = m_keys[m_listed[key]];
-    listed.flags |= KEY_LISTED_AGAIN;
-    const auto it = m_moreOf.try_emplace(key, kNoKey).first;
-    m_more.push_back({offset, it->second});
-    it->second = static_cast<uint32_t>(m_more.size() - 1);
+    if (!(listed.flags & KEY_LISTED_AGAIN)) {
+        listed.flags |= KEY_LISTED_AGAIN;
+        listed.digest = kNoKey;
+        m_moreOf.emplace_back(key, kNoKey);
+    }
+    m_more.push_back({offset, static_cast<uint32_t>(listed.digest)});
+    listed.digest = m_more.size() - 1;
 }
 
 // A key listed more than once has the values of all its listings, each by its last line.
@@ -244,17 +248,22 @@ void CExportIndex::DigestListedAgain() {
         uint64_t name;
         uint64_t value;
     };
-    // Counted first: the records of a large export are many, and a growing vector copies them.
-    // Meanwhile the digest of each such key counts its listings.
+    // Each such key's last further listing, from its digest, which then counts its listings
+    // while the records are gathered. Counted first: the records of a large export are many,
+    // and a growing vector copies them.
+    std::sort(m_moreOf.begin(), m_moreOf.end());
+    // Which keys those are, a bit a key: the sections' keys come in any order.
+    std::vector<bool> again(m_hash.size());
+    for (auto& [key, last] : m_moreOf) {
+        ListedKey& listed = m_keys[m_listed[key]];
+        last = static_cast<uint32_t>(listed.digest);
+        listed.digest = 0;
+        again[key] = true;
+    }
     const auto end = [this](size_t section) {
         return section + 1 < m_sections.size() ? m_sections[section + 1].begin : m_values.size();
     };
-    // Which keys those are, a bit a key: the sections' keys come in any order.
-    std::vector<bool> again(m_hash.size());
-    for (const auto& entry : m_moreOf) again[entry.first] = true;
     size_t count = 0;
-    for (ListedKey& listed : m_keys)
-        if (listed.flags & KEY_LISTED_AGAIN) listed.digest = 0;
     for (size_t section = 0; section < m_sections.size(); ++section)
         if (again[m_sections[section].key]) count += end(section) - m_sections[section].begin;
     std::vector<Record> records;
@@ -267,8 +276,10 @@ void CExportIndex::DigestListedAgain() {
         for (size_t i = m_sections[section].begin; i < end(section); ++i)
             records.push_back({key, listing, m_values[i].name, m_values[i].value});
     }
-    for (ListedKey& listed : m_keys)
-        if (listed.flags & KEY_LISTED_AGAIN) listed.digest = listed.values = 0;
+    for (const auto& entry : m_moreOf) {
+        ListedKey& listed = m_keys[m_listed[entry.first]];
+        listed.digest = listed.values = 0;
+    }
     std::sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
         return a.key != b.key ? a.key < b.key : a.name != b.name ? a.name < b.name : a.listing < b.listing;
     });
@@ -337,7 +348,9 @@ std::vector<uint64_t> CExportIndex::ListingsOf(uint32_t key) const {
     const ListedKey* listed = Listed(key);
     if (!listed) return offsets;
     if (listed->flags & KEY_LISTED_AGAIN)
-        for (uint32_t more = m_moreOf.at(key); more != kNoKey; more = m_more[more].previous)
+        for (uint32_t more =
+                 std::lower_bound(m_moreOf.begin(), m_moreOf.end(), std::make_pair(key, uint32_t{0}))->second;
+             more != kNoKey; more = m_more[more].previous)
             offsets.push_back(m_more[more].offset);
     offsets.push_back(listed->Offset());
     std::reverse(offsets.begin(), offsets.end());

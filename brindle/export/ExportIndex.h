@@ -21,7 +21,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -143,7 +142,9 @@ private:
     // Open addressing, linear probing: the key + 1 in the low 27 bits, 5 more bits of its hash above.
     std::vector<uint32_t> m_slots;
     std::vector<Listing> m_more;
-    std::unordered_map<uint32_t, uint32_t> m_moreOf;         // a key listed again: its last further listing
+    // Each key listed again (in the order listed again, sorted once the file is read) and its
+    // last further listing in m_more (until then in the key's digest).
+    std::vector<std::pair<uint32_t, uint32_t>> m_moreOf;
     std::vector<NamedValue> m_named;                         // ValuesOf, key by key
     std::vector<std::pair<uint32_t, uint32_t>> m_namedKeys;  // each such key, its first in m_named
     bool m_lastLineCut = false;
