@@ -129,8 +129,7 @@ void CExportParser::Line(const char16_t* text, size_t length, uint64_t offset) {
     if (*p == '[') KeyLine(p + 1, end, offset);
     else if (*p == '"') QuotedName(p + 1, end);
     else if (*p == '@') {
-        m_rawName.clear();
-        m_name.clear();
+        m_rawView = m_nameView = {};
         Data(p + 1, end);
     }
 }
@@ -172,14 +171,29 @@ const char16_t* CExportParser::Unescape(const char16_t* p, const char16_t* end, 
     }
 }
 
+// The name is mostly without escapes: then both views are of the line itself, and copied only
+// if the value goes on in the next line (KeepName).
 void CExportParser::QuotedName(const char16_t* p, const char16_t* end) {
-    const char16_t* close = Unescape(p, end, m_name);
-    if (!close || close == end) {
-        m_cut = close == end;
-        return;
+    const char16_t* close = FindEscapeOrQuote(p, end);
+    if (close < end && *close == '"') {
+        m_nameView = std::u16string_view(p, static_cast<size_t>(close - p));
+    } else {
+        close = Unescape(p, end, m_name);
+        if (!close || close == end) {
+            m_cut = close == end;
+            return;
+        }
+        m_nameView = m_name;
     }
-    m_rawName.assign(p, close);
+    m_rawView = std::u16string_view(p, static_cast<size_t>(close - p));
     Data(close + 1, end);
+}
+
+void CExportParser::KeepName() {
+    m_rawName.assign(m_rawView);
+    m_rawView = m_rawName;
+    if (m_nameView.data() != m_name.data()) m_name.assign(m_nameView);
+    m_nameView = m_name;
 }
 
 void CExportParser::Data(const char16_t* p, const char16_t* end) {
@@ -224,7 +238,10 @@ void CExportParser::Data(const char16_t* p, const char16_t* end) {
 }
 
 void CExportParser::StringData(const char16_t* p, const char16_t* end) {
-    const char16_t* close = Unescape(p + 1, end, m_string);
+    // Mostly without escapes: then the text goes into the data as it stands.
+    const char16_t* close = FindEscapeOrQuote(p + 1, end);
+    const bool plain = close < end && *close == '"';
+    if (!plain) close = Unescape(p + 1, end, m_string);
     if (!close || close == end) {
         m_cut = close == end;
         return;
@@ -233,8 +250,9 @@ void CExportParser::StringData(const char16_t* p, const char16_t* end) {
     if (rest != end && *rest != ';') return;
     m_type = 1;
     m_data.clear();
-    m_string += u'\0';
-    AppendUtf16(m_data, m_string.data(), m_string.size());
+    if (plain) AppendUtf16(m_data, p + 1, static_cast<size_t>(close - p - 1));
+    else AppendUtf16(m_data, m_string.data(), m_string.size());
+    AppendUtf16(m_data, u"", 1);  // its final zero
     Deliver(ExportDataForm::String, std::u16string_view(p, static_cast<size_t>(close + 1 - p)), false);
 }
 
@@ -275,6 +293,7 @@ void CExportParser::HexData(const char16_t* p, const char16_t* end) {
             if (p < end && *p == '\\') {
                 p = SkipBlanks(p + 1, end);
                 m_wrapped = p == end || *p == ';';  // else the value is void
+                if (m_wrapped) KeepName();
             }
             return;
         }
@@ -313,8 +332,8 @@ void CExportParser::StoreHex() {
 void CExportParser::Deliver(ExportDataForm form, std::u16string_view text, bool removed) {
     if (!m_keyOpen) return;
     ExportValue value;
-    value.rawName = m_rawName;
-    value.name = m_name;
+    value.rawName = m_rawView;
+    value.name = m_nameView;
     value.removed = removed;
     value.type = m_type;
     value.data = m_data.data();

@@ -82,6 +82,7 @@ private:
     void DwordData(const char16_t* p, const char16_t* end);
     void HexData(const char16_t* p, const char16_t* end);
     void StoreHex();
+    void KeepName();  // the value goes on in the next line: its name is copied out of this one
     void Deliver(ExportDataForm form, std::u16string_view text, bool removed);
     // Decodes escapes up to the closing quote into `out`; where that quote stands. Void texts:
     // `end` when the text ends first (no closing quote, a backslash at the end), null for \0.
@@ -94,6 +95,8 @@ private:
     bool m_keyOpen = false;
     bool m_wrapped = false;  // hex data continues on the next line
     bool m_cut = false;      // the last line that is not blank ends inside its syntax
+    // The value's name: views of the line, or of m_name (escapes decoded) and m_rawName (KeepName).
+    std::u16string_view m_rawView, m_nameView;
     std::u16string m_rawName, m_name, m_string;
     uint32_t m_type = 0;
     std::vector<uint8_t> m_data;
