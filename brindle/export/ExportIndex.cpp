@@ -106,9 +106,10 @@ size_t FindBackslash(const char16_t* p, size_t from, size_t n) {
 }
 
 constexpr uint32_t kIdBits = 27, kIdMask = (1u << kIdBits) - 1;
-constexpr size_t kBatch = 256;            // key lines placed at a time
-constexpr uint64_t kSample = 4ull << 20;  // read before the sizes for the whole file are guessed
-constexpr size_t kAhead = 32;             // look-ups asked for ahead
+constexpr uint32_t kNoSection = 0xFFFFFFFFu;  // Pending::section of a key line without values
+constexpr size_t kBatch = 256;                // key lines placed at a time
+constexpr uint64_t kSample = 4ull << 20;      // read before the sizes for the whole file are guessed
+constexpr size_t kAhead = 32;                 // look-ups asked for ahead
 
 uint32_t Tag(uint64_t hash) { return static_cast<uint32_t>(hash >> 59) << kIdBits; }
 
@@ -202,7 +203,7 @@ void CExportIndex::Flush() {
             }
             m_ids.push_back(key);
         }
-        m_sections[line.section].key = m_ids.back();
+        if (line.section != kNoSection) m_sections[line.section].key = m_ids.back();
         AddListing(m_ids.back(), m_ids.size() == 1, line.offset, line.digest, line.values);
     }
     PlaceFrom(firstAdded);
@@ -243,23 +244,22 @@ void CExportIndex::AddListing(uint32_t key, bool root, uint64_t offset, uint64_t
 void CExportIndex::DigestListedAgain() {
     if (m_moreOf.empty()) return;
     struct Record {
-        uint32_t key;
-        uint32_t listing;  // the how-manieth of the key's listings
+        uint64_t listing;  // where the key line of the listing it stands in is
         uint64_t name;
         uint64_t value;
+        uint32_t key;
     };
-    // Each such key's last further listing, from its digest, which then counts its listings
-    // while the records are gathered. Counted first: the records of a large export are many,
-    // and a growing vector copies them.
+    // Each such key's last further listing, from its digest, which the records then make again.
     std::sort(m_moreOf.begin(), m_moreOf.end());
     // Which keys those are, a bit a key: the sections' keys come in any order.
     std::vector<bool> again(m_hash.size());
     for (auto& [key, last] : m_moreOf) {
         ListedKey& listed = m_keys[m_listed[key]];
         last = static_cast<uint32_t>(listed.digest);
-        listed.digest = 0;
+        listed.digest = listed.values = 0;
         again[key] = true;
     }
+    // Counted first: the records of a large export are many, and a growing vector copies them.
     const auto end = [this](size_t section) {
         return section + 1 < m_sections.size() ? m_sections[section + 1].begin : m_values.size();
     };
@@ -269,32 +269,23 @@ void CExportIndex::DigestListedAgain() {
     std::vector<Record> records;
     records.reserve(count);
     for (size_t section = 0; section < m_sections.size(); ++section) {
-        const uint32_t key = m_sections[section].key;
-        if (!again[key]) continue;
-        ListedKey& listed = m_keys[m_listed[key]];
-        const auto listing = static_cast<uint32_t>(listed.digest++);
-        for (size_t i = m_sections[section].begin; i < end(section); ++i)
-            records.push_back({key, listing, m_values[i].name, m_values[i].value});
-    }
-    for (const auto& entry : m_moreOf) {
-        ListedKey& listed = m_keys[m_listed[entry.first]];
-        listed.digest = listed.values = 0;
+        const Section& listing = m_sections[section];
+        if (!again[listing.key]) continue;
+        for (size_t i = listing.begin; i < end(section); ++i)
+            records.push_back({listing.offset, m_values[i].name, m_values[i].value, listing.key});
     }
     std::sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
         return a.key != b.key ? a.key < b.key : a.name != b.name ? a.name < b.name : a.listing < b.listing;
     });
-    std::vector<uint64_t> listings;  // of the key of the record
     for (size_t i = 0; i < records.size(); ++i) {
         const Record& r = records[i];
         if (i + 1 < records.size() && records[i + 1].key == r.key && records[i + 1].name == r.name) continue;
         ListedKey& listed = m_keys[m_listed[r.key]];
         listed.digest += r.value;
         if (r.value && listed.values < kManyValues) ++listed.values;
-        if (m_namedKeys.empty() || m_namedKeys.back().first != r.key) {
+        if (m_namedKeys.empty() || m_namedKeys.back().first != r.key)
             m_namedKeys.emplace_back(r.key, static_cast<uint32_t>(m_named.size()));
-            listings = ListingsOf(r.key);
-        }
-        m_named.push_back({r.name, r.value, listings[r.listing]});
+        m_named.push_back({r.name, r.value, r.listing});
     }
 }
 
@@ -388,7 +379,7 @@ void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
     line.count = static_cast<uint32_t>(m_newHashes.size()) - line.first;
     line.common = static_cast<uint32_t>(common);
     m_pending.push_back(line);
-    m_sections.push_back({kNoKey, static_cast<uint32_t>(m_values.size())});
+    m_sections.push_back({offset, kNoKey, static_cast<uint32_t>(m_values.size())});
     m_open = true;
 }
 
@@ -427,6 +418,11 @@ void CExportIndex::EndSection() {
     }
     m_values.erase(kept, m_values.end());
     Pending& line = m_pending.back();
+    if (first == m_values.end()) {  // a listing without values: nothing to keep of it
+        m_sections.pop_back();
+        line.section = kNoSection;
+        return;
+    }
     for (auto it = first; it != m_values.end(); ++it) line.digest += it->value;
     const auto held = std::count_if(first, m_values.end(), [](const ValueHash& v) { return v.value != 0; });
     line.values = static_cast<uint16_t>(std::min<std::ptrdiff_t>(held, kManyValues));

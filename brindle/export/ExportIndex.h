@@ -5,7 +5,8 @@
 // again, and how many values it holds, so that a deleted branch can say how much it held. For
 // a key listed more than once, also a hash of each value and the listing its last line stands
 // in. 16 bytes a key (12 in the newer's), 16 a listed key, 5 to 8 in the table that finds a
-// key by its hash; while the file is read, 16 more a value and 8 a key line. No windows.h.
+// key by its hash; while the file is read, 16 more a value and 16 a key line with values (in
+// most exports of keys without values, few lines have any). No windows.h.
 //
 // A key is present when it, or a key below it, is listed: a key only named by one below it
 // has no values here, which is what importing the export leaves in it.
@@ -119,7 +120,8 @@ private:
         uint64_t name;
         uint64_t value;  // 0 for a deleted one
     };
-    struct Section {  // a listing of a key, and where its values start in m_values
+    struct Section {  // a listing of a key that has values: its key line, where they start in m_values
+        uint64_t offset;
         uint32_t key;
         uint32_t begin;
     };
@@ -131,7 +133,7 @@ private:
         uint32_t common;  // levels it shares with the line before
         uint32_t first;   // its other levels in m_newHashes
         uint32_t count;
-        uint32_t section;
+        uint32_t section;  // kNoSection: none, the listing has no values
         uint16_t values;
     };
 
