@@ -201,14 +201,22 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
     olderPartner.assign(older.Count(), kNoKey);
     newerPartner.assign(newer.Count(), kNoKey);
     // Each newer key looked up in the older, half of them on another thread; a key has at most
-    // one partner, so the two halves never write the same place.
+    // one partner, so the two halves never write the same place. Two exports of one registry
+    // mostly name their keys in the same order: the older's key after the last partner is
+    // tried first, and the table asked for ahead only where that guess would miss. Within an
+    // index no two keys share a hash, so a guess whose hash is the same is the key Find gives.
     const auto match = [&](uint32_t from, uint32_t to, bool& shared) {
+        uint32_t next = std::min(from, older.Count());  // the guess: the older's key after the last partner
+        const auto guessed = [&](uint32_t key, uint32_t ahead) {
+            return next + ahead < older.Count() && older.Hash(next + ahead) == newer.Hash(key);
+        };
         for (uint32_t key = from; key < to; ++key) {
-            if (key + 32 < to) older.Prefetch(newer.Hash(key + 32));
-            if (key + 16 < to) older.PrefetchHash(newer.Hash(key + 16));
-            const uint32_t partner = older.Find(newer.Hash(key));
+            if (key + 32 < to && !guessed(key + 32, 32)) older.Prefetch(newer.Hash(key + 32));
+            if (key + 16 < to && !guessed(key + 16, 16)) older.PrefetchHash(newer.Hash(key + 16));
+            const uint32_t partner = guessed(key, 0) ? next : older.Find(newer.Hash(key));
             newerPartner[key] = partner;
             if (partner == kNoKey) continue;
+            next = partner + 1;
             olderPartner[partner] = key;
             shared = shared || (older.Listed(partner) && newer.Listed(key));
         }
