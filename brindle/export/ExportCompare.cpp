@@ -112,7 +112,8 @@ private:
     bool m_started = false;
     bool m_done = false;
     std::unordered_map<std::u16string, size_t> m_byName;
-    std::u16string m_fold, m_hashFold;
+    std::u16string m_fold;
+    CBuffer<char16_t> m_hashFold;
 };
 
 CExportCompare::CExportCompare(AnsiDecoder decode, void* context) : m_decode(decode), m_context(context) {}

@@ -356,10 +356,10 @@ void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
     // parts. Those whose folded text is the same, up to a backslash of both, keep their levels
     // (and hashes); the rest are hashed, each part seeded with the hash of the one before. The
     // path is folded whole (eight units a step) into the buffer the last one's is not in.
-    m_fold.resize(path.size());
-    Fold(path.data(), path.size(), m_fold.data());
-    const std::u16string_view folded(m_fold);
-    const size_t same = SameLength(folded.data(), m_lastPath.data(), std::min(folded.size(), m_lastPath.size()));
+    m_fold.Clear();
+    Fold(path.data(), path.size(), m_fold.Extend(path.size()));
+    const std::u16string_view folded = m_fold.View();
+    const size_t same = SameLength(folded.data(), m_lastPath.Data(), std::min(folded.size(), m_lastPath.Size()));
     size_t common = 0;
     while (common < m_levels.size() && m_levels[common].end <= same &&
            (m_levels[common].end == folded.size() || folded[m_levels[common].end] == u'\\'))
@@ -375,7 +375,7 @@ void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
         m_levels.push_back({hash, stop});
         m_newHashes.push_back(hash);
     }
-    m_lastPath.swap(m_fold);
+    m_lastPath.Swap(m_fold);
     line.count = static_cast<uint32_t>(m_newHashes.size()) - line.first;
     line.common = static_cast<uint32_t>(common);
     m_pending.push_back(line);
@@ -385,10 +385,10 @@ void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
 
 void CExportIndex::KeyClosed() { EndSection(); }
 
-NamedValue HashValue(const ExportValue& value, std::u16string& fold) {
-    fold.resize(value.name.size());
-    Fold(value.name.data(), value.name.size(), fold.data());
-    const uint64_t name = HashBytes(fold.data(), fold.size() * sizeof(char16_t), kNameSeed);
+NamedValue HashValue(const ExportValue& value, CBuffer<char16_t>& fold) {
+    fold.Clear();
+    Fold(value.name.data(), value.name.size(), fold.Extend(value.name.size()));
+    const uint64_t name = HashBytes(fold.Data(), fold.Size() * sizeof(char16_t), kNameSeed);
     const uint64_t parts[3] = {name, value.type, HashBytes(value.data, value.size, kDataSeed)};
     return {name, value.removed ? 0 : HashBytes(parts, sizeof parts, kValueSeed), 0};
 }

@@ -25,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "Buffer.h"
 #include "ExportParser.h"
 
 constexpr uint32_t kNoKey = 0xFFFFFFFFu;
@@ -55,7 +56,7 @@ struct NamedValue {
 };
 
 // The hashes of a value line (listing left 0); `fold` is room for the folded name.
-NamedValue HashValue(const ExportValue& value, std::u16string& fold);
+NamedValue HashValue(const ExportValue& value, CBuffer<char16_t>& fold);
 
 class CExportIndex : public CExportParser::Handler {
 public:
@@ -162,6 +163,6 @@ private:
     std::vector<uint32_t> m_batch;  // the keys the batch adds, by their hashes: the key + 1
     std::vector<Section> m_sections;
     std::vector<ValueHash> m_values;
-    std::u16string m_lastPath;
-    std::u16string m_fold;
+    CBuffer<char16_t> m_lastPath;
+    CBuffer<char16_t> m_fold;
 };

@@ -57,15 +57,14 @@ bool EndsInPrefix(const char16_t* p, const char16_t* end) {
     return false;
 }
 
-void AppendUtf16(std::vector<uint8_t>& out, const char16_t* p, size_t n) {
-    const size_t at = out.size();
-    out.resize(at + 2 * n);
+void AppendUtf16(CBuffer<uint8_t>& out, const char16_t* p, size_t n) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    if (n > 0) std::memcpy(out.data() + at, p, 2 * n);  // the units as they lie in memory
+    if (n > 0) CopyBytes(out.Extend(2 * n), p, 2 * n);  // the units as they lie in memory
 #else
+    uint8_t* at = out.Extend(2 * n);
     for (size_t i = 0; i < n; ++i) {
-        out[at + 2 * i] = static_cast<uint8_t>(p[i] & 0xFF);
-        out[at + 2 * i + 1] = static_cast<uint8_t>(p[i] >> 8);
+        at[2 * i] = static_cast<uint8_t>(p[i] & 0xFF);
+        at[2 * i + 1] = static_cast<uint8_t>(p[i] >> 8);
     }
 #endif
 }
@@ -156,17 +155,17 @@ void CExportParser::KeyLine(const char16_t* p, const char16_t* end, uint64_t off
     else m_handler.KeyClosed();
 }
 
-const char16_t* CExportParser::Unescape(const char16_t* p, const char16_t* end, std::u16string& out) {
-    out.clear();
+const char16_t* CExportParser::Unescape(const char16_t* p, const char16_t* end, CBuffer<char16_t>& out) {
+    out.Clear();
     for (;;) {
         const char16_t* run = p;
         p = FindEscapeOrQuote(p, end);
-        out.append(run, p);
+        out.Append(run, static_cast<size_t>(p - run));
         if (p == end) return end;
         if (*p == '"') return p;
         if (++p == end) return end;
         if (*p == '0') return nullptr;
-        out += *p == 'n' ? u'\n' : *p == 'r' ? u'\r' : *p;
+        out.PushBack(*p == 'n' ? u'\n' : *p == 'r' ? u'\r' : *p);
         ++p;
     }
 }
@@ -183,17 +182,17 @@ void CExportParser::QuotedName(const char16_t* p, const char16_t* end) {
             m_cut = close == end;
             return;
         }
-        m_nameView = m_name;
+        m_nameView = m_name.View();
     }
     m_rawView = std::u16string_view(p, static_cast<size_t>(close - p));
     Data(close + 1, end);
 }
 
 void CExportParser::KeepName() {
-    m_rawName.assign(m_rawView);
-    m_rawView = m_rawName;
-    if (m_nameView.data() != m_name.data()) m_name.assign(m_nameView);
-    m_nameView = m_name;
+    if (m_rawView.data() != m_rawName.Data()) m_rawName.Assign(m_rawView);
+    m_rawView = m_rawName.View();
+    if (m_nameView.data() != m_name.Data()) m_name.Assign(m_nameView);
+    m_nameView = m_name.View();
 }
 
 void CExportParser::Data(const char16_t* p, const char16_t* end) {
@@ -232,7 +231,7 @@ void CExportParser::Data(const char16_t* p, const char16_t* end) {
         m_cut = EndsInPrefix(p, end);
         return;
     }
-    m_data.clear();
+    m_data.Clear();
     if (p == end) return Deliver(ExportDataForm::Hex, {}, false);  // no data at all: stored empty
     HexData(p, end);
 }
@@ -249,10 +248,11 @@ void CExportParser::StringData(const char16_t* p, const char16_t* end) {
     const char16_t* rest = SkipBlanks(close + 1, end);
     if (rest != end && *rest != ';') return;
     m_type = 1;
-    m_data.clear();
+    m_data.Clear();
     if (plain) AppendUtf16(m_data, p + 1, static_cast<size_t>(close - p - 1));
-    else AppendUtf16(m_data, m_string.data(), m_string.size());
-    AppendUtf16(m_data, u"", 1);  // its final zero
+    else AppendUtf16(m_data, m_string.Data(), m_string.Size());
+    m_data.PushBack(0);  // its final zero
+    m_data.PushBack(0);
     Deliver(ExportDataForm::String, std::u16string_view(p, static_cast<size_t>(close + 1 - p)), false);
 }
 
@@ -266,20 +266,20 @@ void CExportParser::DwordData(const char16_t* p, const char16_t* end) {
     m_cut = p == end && p == digits;  // "dword:" and nothing more
     if (p == digits || p - digits > 8 || (rest != end && *rest != ';')) return;
     m_type = 4;
-    m_data.clear();
-    for (int i = 0; i < 4; ++i) m_data.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    m_data.Clear();
+    for (int i = 0; i < 4; ++i) m_data.PushBack(static_cast<uint8_t>(value >> (8 * i)));
     Deliver(ExportDataForm::Dword, std::u16string_view(digits, static_cast<size_t>(p - digits)), false);
 }
 
 void CExportParser::HexData(const char16_t* p, const char16_t* end) {
     for (;;) {
         // The editor writes "xx," over and over: three units a step, into room made first.
-        size_t filled = m_data.size();
-        m_data.resize(filled + static_cast<size_t>(end - p) / 3);
+        size_t filled = m_data.Size();
+        m_data.Extend(static_cast<size_t>(end - p) / 3);
         for (int high, low; end - p >= 3 && p[2] == ',' && (high = HexValue(p[0])) >= 0 && (low = HexValue(p[1])) >= 0;
              p += 3)
             m_data[filled++] = static_cast<uint8_t>(high << 4 | low);
-        m_data.resize(filled);
+        m_data.Shrink(filled);
         if (p == end) {  // after a comma: the value ends here, but a text cut short may too
             m_cut = true;
             return StoreHex();
@@ -298,7 +298,7 @@ void CExportParser::HexData(const char16_t* p, const char16_t* end) {
             return;
         }
         if (value > 0xFF) return;
-        m_data.push_back(static_cast<uint8_t>(value));
+        m_data.PushBack(static_cast<uint8_t>(value));
         if (p < end && *p == ',') {
             ++p;
             continue;
@@ -311,18 +311,20 @@ void CExportParser::HexData(const char16_t* p, const char16_t* end) {
 
 void CExportParser::StoreHex() {
     m_wrapped = false;
-    if ((m_type == 1 || m_type == 2 || m_type == 7) && !m_data.empty()) {
+    if ((m_type == 1 || m_type == 2 || m_type == 7) && !m_data.Empty()) {
         // Import ends string data with a zero character when it has none, and reads the bytes
         // of a REGEDIT4 export in the ANSI code page.
         if (m_format == ExportFormat::Version5) {
-            if (m_data.size() % 2 == 0 && (m_data[m_data.size() - 2] || m_data.back()))
-                m_data.insert(m_data.end(), 2, 0);
+            if (m_data.Size() % 2 == 0 && (m_data[m_data.Size() - 2] || m_data.Back())) {
+                m_data.PushBack(0);
+                m_data.PushBack(0);
+            }
         } else {
-            if (m_data.back()) m_data.push_back(0);
-            m_wide.resize(m_data.size());
+            if (m_data.Back()) m_data.PushBack(0);
+            m_wide.resize(m_data.Size());
             const size_t n =
-                m_decode(reinterpret_cast<const char*>(m_data.data()), m_data.size(), m_wide.data(), m_context);
-            m_data.clear();
+                m_decode(reinterpret_cast<const char*>(m_data.Data()), m_data.Size(), m_wide.data(), m_context);
+            m_data.Clear();
             AppendUtf16(m_data, m_wide.data(), n);
         }
     }
@@ -336,8 +338,8 @@ void CExportParser::Deliver(ExportDataForm form, std::u16string_view text, bool 
     value.name = m_nameView;
     value.removed = removed;
     value.type = m_type;
-    value.data = m_data.data();
-    value.size = m_data.size();
+    value.data = m_data.Data();
+    value.size = m_data.Size();
     value.form = form;
     value.text = text;
     m_handler.Value(value);

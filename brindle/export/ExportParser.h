@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Buffer.h"
 #include "ExportReader.h"
 
 // The letter case key paths and value names are matched without, as the registry does: ASCII,
@@ -86,7 +87,7 @@ private:
     void Deliver(ExportDataForm form, std::u16string_view text, bool removed);
     // Decodes escapes up to the closing quote into `out`; where that quote stands. Void texts:
     // `end` when the text ends first (no closing quote, a backslash at the end), null for \0.
-    static const char16_t* Unescape(const char16_t* p, const char16_t* end, std::u16string& out);
+    static const char16_t* Unescape(const char16_t* p, const char16_t* end, CBuffer<char16_t>& out);
 
     Handler& m_handler;
     ExportFormat m_format;
@@ -97,8 +98,8 @@ private:
     bool m_cut = false;      // the last line that is not blank ends inside its syntax
     // The value's name: views of the line, or of m_name (escapes decoded) and m_rawName (KeepName).
     std::u16string_view m_rawView, m_nameView;
-    std::u16string m_rawName, m_name, m_string;
+    CBuffer<char16_t> m_rawName, m_name, m_string;
     uint32_t m_type = 0;
-    std::vector<uint8_t> m_data;
+    CBuffer<uint8_t> m_data;
     std::vector<char16_t> m_wide;
 };
