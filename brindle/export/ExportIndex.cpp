@@ -183,6 +183,7 @@ void CExportIndex::Flush() {
         bool below = false;  // below a key just added
         for (uint32_t i = line.first; i < line.first + line.count; ++i) {
             if (i + kAhead < m_newHashes.size()) Prefetch(m_newHashes[i + kAhead]);
+            if (i + kAhead / 2 < m_newHashes.size()) PrefetchHash(m_newHashes[i + kAhead / 2]);
             const uint64_t hash = m_newHashes[i];
             const uint32_t parent = m_ids.empty() ? kNoKey : m_ids.back();
             uint32_t key = below ? kNoKey : Find(hash);
@@ -317,8 +318,12 @@ void CExportIndex::Prefetch(uint64_t hash) const {
 void CExportIndex::PrefetchHash(uint64_t hash) const {
 #if defined(__GNUC__)
     if (m_slots.empty()) return;
-    const uint32_t slot = m_slots[Home(hash)];
-    if (slot) __builtin_prefetch(&m_hash[(slot & kIdMask) - 1]);
+    const uint32_t tag = Tag(hash);
+    for (size_t i = Home(hash), n = 0; n < 4 && i < m_slots.size() && m_slots[i]; ++i, ++n)
+        if ((m_slots[i] & ~kIdMask) == tag) {
+            __builtin_prefetch(&m_hash[(m_slots[i] & kIdMask) - 1]);
+            return;
+        }
 #else
     (void)hash;
 #endif

@@ -79,7 +79,8 @@ public:
     uint32_t Find(uint64_t hash) const;  // built lookedUp
     // Asks for the table's memory where Find will look for that hash, so that it is there by then.
     void Prefetch(uint64_t hash) const;
-    // Then, once that is there, the hash Find compares with.
+    // Then, once that is there, the hash Find compares with: of the first of the next few slots
+    // whose tag is that hash's.
     void PrefetchHash(uint64_t hash) const;
     // The same for Listed(key): first where it is found, then (record) the record itself.
     void PrefetchListed(uint32_t key, bool record) const;
