@@ -86,7 +86,11 @@ void CWorker::Collect() {
     m_client.OnJobDone(std::move(ended->job));
 }
 
-LRESULT CWorker::CNotices::OnJobEnded(WPARAM, LPARAM) {
+LRESULT CWorker::CNotices::OnJobEnded(WPARAM id, LPARAM) {
+    // The notice comes as Run returns, a moment before its thread ends: that moment is waited
+    // for here, not the next tick, which may be a tenth of a second away.
+    const Run* run = m_worker.m_current.get();
+    if (run && run->id == id && run->thread) ::WaitForSingleObject(run->thread, kTickMs);
     m_worker.Collect();
     return 0;
 }
