@@ -374,11 +374,16 @@ void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
     Pending line{offset, 0, 0, static_cast<uint32_t>(m_newHashes.size()), 0, static_cast<uint32_t>(m_sections.size()),
                  0};
     m_levels.resize(common);
-    for (; start <= folded.size(); start = m_levels.back().end + 1) {
+    for (; start <= folded.size();) {
         const size_t stop = FindBackslash(folded.data(), start, folded.size());
         hash = HashBytes(folded.data() + start, (stop - start) * sizeof(char16_t), hash);
-        m_levels.push_back({hash, stop});
+        // Field by field: GCC put a level made whole on the stack first and read it back in one
+        // piece before its two halves were written, a stall on every level.
+        Level& level = m_levels.emplace_back();
+        level.hash = hash;
+        level.end = stop;
         m_newHashes.push_back(hash);
+        start = stop + 1;
     }
     m_lastPath.Swap(m_fold);
     line.count = static_cast<uint32_t>(m_newHashes.size()) - line.first;
