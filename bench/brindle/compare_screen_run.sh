@@ -4,7 +4,8 @@
 # viewer's own windows under Wine (viewer_bench.exe compare, which links the viewer's library:
 # Brindle.exe carries no measuring code) from the start to the result painted. Printed beside
 # the baseline measured in the same run, the viewer loading and painting the newer export alone:
-#   - both times (best of three each; the files are in the page cache for both) and their ratio;
+#   - both times (best of five each, taken in turns; the files are in the page cache for both)
+#     and their ratio;
 #   - the comparison's peak memory (peak working set, Wine's own share included) beside the
 #     two files' size together.
 # Then the same for key lines in random order and for most keys empty (gen_export.py --shape,
@@ -44,34 +45,42 @@ trap '"$src/tests/rig/cleanup.sh" >/dev/null 2>&1 || true' EXIT
 . "$src/tests/rig/env.sh"
 
 value() { sed -n "s/^$1=//p" "$2"; }
-# Best of three runs of `viewer_bench $@`, each in a fresh process; its report stays in $report.
-best_of_3() {
-  local key=$1; shift
-  local best="" out="$host/bench-report-screen.run"
-  for _ in 1 2 3; do
-    cat "$older" "$newer" >/dev/null
-    timeout 1200 wine "$exe" "$@" 2>/dev/null | tr -d '\r' >"$out" || true
-    wineserver -w 2>/dev/null || true
-    local t
-    t=$(value "$key" "$out")
-    [ -n "$t" ] || continue
-    if [ -z "$best" ] || awk -v a="$t" -v b="$best" 'BEGIN { exit !(a < b) }'; then best=$t; mv "$out" "$report"; fi
+# One run of `viewer_bench $@` in a fresh process, the files read into the page cache first;
+# prints the figure named KEY and keeps the report in $1.run.
+one_run() {
+  local out=$1 key=$2; shift 2
+  cat "$older" "$newer" >/dev/null
+  timeout 1200 wine "$exe" "$@" 2>/dev/null | tr -d '\r' >"$out.run" || true
+  wineserver -w 2>/dev/null || true
+  value "$key" "$out.run"
+}
+# Best of BENCH_SCREEN_RUNS (default 5) of the newer alone and of the comparison, the two taken
+# in turns, so that both see the same moods of a machine whose speed comes and goes; the best
+# comparison's report stays in $compare_report.
+best_pair() {
+  local best_load="" best_compare="" t
+  for _ in $(seq "${BENCH_SCREEN_RUNS:-5}"); do
+    t=$(one_run "$host/bench-report-screen-load" load_to_paint_ms load "$(winepath -w "$newer")")
+    if [ -n "$t" ] && { [ -z "$best_load" ] || awk -v a="$t" -v b="$best_load" 'BEGIN { exit !(a < b) }'; }; then best_load=$t; fi
+    t=$(one_run "$host/bench-report-screen-compare" compare_to_paint_ms compare "$(winepath -w "$older")" "$(winepath -w "$newer")")
+    if [ -n "$t" ] && { [ -z "$best_compare" ] || awk -v a="$t" -v b="$best_compare" 'BEGIN { exit !(a < b) }'; }; then
+      best_compare=$t
+      mv "$host/bench-report-screen-compare.run" "$compare_report"
+    fi
   done
-  rm -f "$out"
-  echo "$best"
+  rm -f "$host/bench-report-screen-load.run" "$host/bench-report-screen-compare.run"
+  echo "$best_load $best_compare"
 }
 
 printf '%-8s %-6s %12s %15s %7s %9s %10s %7s %9s\n' MB shape "newer alone" "comparison" ratio "peak MB" "files MB" "x files" "result KB"
 for pair in "${pairs[@]}"; do
   read -r shape older newer <<<"$pair"
-  report="$host/bench-report-screen-load-$mb-$shape.txt"
-  load_ms=$(best_of_3 load_to_paint_ms load "$(winepath -w "$newer")")
-  report="$host/bench-report-screen-compare-$mb-$shape.txt"
-  compare_ms=$(best_of_3 compare_to_paint_ms compare "$(winepath -w "$older")" "$(winepath -w "$newer")")
+  compare_report="$host/bench-report-screen-compare-$mb-$shape.txt"
+  read -r load_ms compare_ms <<<"$(best_pair)"
   [ -n "$load_ms" ] && [ -n "$compare_ms" ] || { echo "$mb MB $shape: the viewer did not finish (load '$load_ms', compare '$compare_ms')"; continue; }
   bytes=$(( $(stat -c %s "$older") + $(stat -c %s "$newer") ))
-  awk -v mb="$mb" -v shape="$shape" -v l="$load_ms" -v c="$compare_ms" -v peak="$(value peak_working_set "$report")" \
-      -v bytes="$bytes" -v units="$(value result_units "$report")" 'BEGIN {
+  awk -v mb="$mb" -v shape="$shape" -v l="$load_ms" -v c="$compare_ms" -v peak="$(value peak_working_set "$compare_report")" \
+      -v bytes="$bytes" -v units="$(value result_units "$compare_report")" 'BEGIN {
     printf "%-8s %-6s %10.1fms %13.1fms %7.2f %9.1f %10.1f %7.2f %9.1f\n", mb, shape, l, c, c / l, peak / 1048576,
            bytes / 1048576, peak / bytes, units * 2 / 1024
   }'
