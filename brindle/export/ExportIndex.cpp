@@ -57,19 +57,25 @@ uint64_t HashBytes(const void* data, size_t n, uint64_t seed) {
     return acc ^ (acc >> 32);
 }
 
-// Folds n units into out: ASCII 8 units a step, the rest one by one.
+// Folds n units into out: ASCII 8 units a step, the last 8 perhaps with some folded again, the
+// rest one by one.
 void Fold(const char16_t* p, size_t n, char16_t* out) {
     size_t i = 0;
 #if defined(__SSE2__)
     const __m128i a = _mm_set1_epi16(u'a' - 1), z = _mm_set1_epi16(u'z' + 1), ascii = _mm_set1_epi16(0x7F);
-    for (; i + 8 <= n; i += 8) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const auto eight = [&](size_t at) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
         // Signed comparisons: units from 0x8000 up are negative, so they too take the slow way.
-        if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpgt_epi16(v, ascii), _mm_cmplt_epi16(v, _mm_setzero_si128())))) break;
+        if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpgt_epi16(v, ascii), _mm_cmplt_epi16(v, _mm_setzero_si128()))))
+            return false;
         const __m128i small = _mm_and_si128(_mm_cmpgt_epi16(v, a), _mm_cmplt_epi16(v, z));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at),
                          _mm_sub_epi16(v, _mm_and_si128(small, _mm_set1_epi16(32))));
-    }
+        return true;
+    };
+    for (; i + 8 <= n; i += 8)
+        if (!eight(i)) break;
+    if (i < n && i + 8 > n && n >= 8 && eight(n - 8)) return;
 #endif
     for (; i < n; ++i)
         out[i] =

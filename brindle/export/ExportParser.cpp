@@ -36,14 +36,34 @@ bool StartsWith(const char16_t* p, const char16_t* end, std::u16string_view pref
     return static_cast<size_t>(end - p) >= prefix.size() && std::equal(prefix.begin(), prefix.end(), p);
 }
 
+// Whether p's first name.size() units (8 or more) are the name's capitals and underscores,
+// small letters taken for capitals: 8 units a step, the last 8 perhaps with some again.
+bool SameCapitals(const char16_t* p, std::u16string_view name) {
+    const size_t n = name.size();
+#if defined(__SSE2__)
+    const __m128i a = _mm_set1_epi16(u'a' - 1), z = _mm_set1_epi16(u'z' + 1), gap = _mm_set1_epi16(32);
+    for (size_t i = 0;; i = std::min(i + 8, n - 8)) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i small = _mm_and_si128(_mm_cmpgt_epi16(v, a), _mm_cmplt_epi16(v, z));
+        const __m128i folded = _mm_sub_epi16(v, _mm_and_si128(small, gap));
+        const __m128i same =
+            _mm_cmpeq_epi16(folded, _mm_loadu_si128(reinterpret_cast<const __m128i*>(name.data() + i)));
+        if (_mm_movemask_epi8(same) != 0xFFFF) return false;
+        if (i == n - 8) return true;
+    }
+#else
+    for (size_t i = 0; i < n; ++i)
+        if (p[i] != name[i] && !(p[i] >= 'a' && p[i] <= 'z' && p[i] - 32 == name[i])) return false;
+    return true;
+#endif
+}
+
+// Every key line asks this: the root is told by its length, then compared 8 units a step.
 bool UnderKnownRoot(std::u16string_view path) {
-    const std::u16string_view root = path.substr(0, path.find(u'\\'));
     for (std::u16string_view name : kRoots) {
-        if (root.size() != name.size()) continue;
-        size_t i = 0;
-        while (i < root.size() && (root[i] == name[i] || (root[i] >= 'a' && root[i] <= 'z' && root[i] - 32 == name[i])))
-            ++i;
-        if (i == root.size()) return true;
+        const size_t n = name.size();
+        if (path.size() < n || (path.size() > n && path[n] != u'\\')) continue;
+        if (SameCapitals(path.data(), name)) return true;
     }
     return false;
 }

@@ -102,10 +102,11 @@ TEST(ExportCompare, Rules) {
          "string escapes decoded; hex(1) data gains its final zero"},
         {u"; c\n\"v\"=\"before any key\"\n[HKEY_CURRENT_USER\\S]\n  "
          u"00,01\n#x\n\"a\"=\"1\"\n[-HKEY_CURRENT_USER\\S]\n\"a\"=\"gone\"\n"
-         u"[ HKEY_CURRENT_USER\\Void]\n\"a\"=\"nowhere\"\n[HKCU\\Short]\n\"b\"=\"2\"\n",
+         u"[ "
+         u"HKEY_CURRENT_USER\\Void]\n\"a\"=\"nowhere\"\n[HKCU\\Short]\n\"b\"=\"2\"\n[HKEY_USERSX\\Long]\n\"c\"=\"3\"\n",
          u"[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\n", kSame,
-         "comments, stray lines, values before any key or after [-KEY], a void key line and an unknown root are "
-         "skipped"},
+         "comments, stray lines, values before any key or after [-KEY], a void key line and unknown roots (a short "
+         "form, a root's name and more) are skipped"},
         {u"[HKEY_CURRENT_USER\\S]\n\"n\"=dword:123456789\n\"q\"=\"open\n\"z\"=- x\n\"k\"=\"x\" "
          u"#c\n\"h\"=hex:01,\\\n\"lost\"=\"x\"\n"
          u"\"kept\"=\"y\"\n",
