@@ -244,8 +244,12 @@ void CExportIndex::PlaceFrom(uint32_t first) {
 void CExportIndex::AddListing(uint32_t key, bool root, uint64_t offset, uint64_t digest, uint16_t values) {
     if (m_listed[key] == kNoKey) {
         m_listed[key] = static_cast<uint32_t>(m_keys.size());
-        m_keys.push_back({digest, static_cast<uint32_t>(offset), values, static_cast<uint8_t>(offset >> 32),
-                          static_cast<uint8_t>(root ? KEY_ROOT : 0)});
+        ListedKey& listed = m_keys.emplace_back();
+        listed.digest = digest;
+        listed.offsetLow = static_cast<uint32_t>(offset);
+        listed.values = values;
+        listed.offsetHigh = static_cast<uint8_t>(offset >> 32);
+        listed.flags = static_cast<uint8_t>(root ? KEY_ROOT : 0);
         return;
     }
     // Listed again: the digest is of all its listings, made once the file is read
@@ -377,14 +381,11 @@ void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
         ++common;
     size_t start = common ? m_levels[common - 1].end + 1 : 0;
     uint64_t hash = common ? m_levels[common - 1].hash : kPathSeed;
-    Pending line{offset, 0, 0, static_cast<uint32_t>(m_newHashes.size()), 0, static_cast<uint32_t>(m_sections.size()),
-                 0};
+    const uint32_t first = static_cast<uint32_t>(m_newHashes.size());
     m_levels.resize(common);
     for (; start <= folded.size();) {
         const size_t stop = FindBackslash(folded.data(), start, folded.size());
         hash = HashBytes(folded.data() + start, (stop - start) * sizeof(char16_t), hash);
-        // Field by field: GCC put a level made whole on the stack first and read it back in one
-        // piece before its two halves were written, a stall on every level.
         Level& level = m_levels.emplace_back();
         level.hash = hash;
         level.end = stop;
@@ -392,10 +393,16 @@ void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
         start = stop + 1;
     }
     m_lastPath.Swap(m_fold);
-    line.count = static_cast<uint32_t>(m_newHashes.size()) - line.first;
+    Pending& line = m_pending.emplace_back();
+    line.offset = offset;
     line.common = static_cast<uint32_t>(common);
-    m_pending.push_back(line);
-    m_sections.push_back({offset, kNoKey, static_cast<uint32_t>(m_values.size())});
+    line.first = first;
+    line.count = static_cast<uint32_t>(m_newHashes.size()) - first;
+    line.section = static_cast<uint32_t>(m_sections.size());
+    Section& section = m_sections.emplace_back();
+    section.offset = offset;
+    section.key = kNoKey;
+    section.begin = static_cast<uint32_t>(m_values.size());
     m_open = true;
 }
 
@@ -412,7 +419,9 @@ NamedValue HashValue(const ExportValue& value, CBuffer<char16_t>& fold) {
 void CExportIndex::Value(const ExportValue& value) {
     if (!m_open) return;
     const NamedValue hashed = HashValue(value, m_fold);
-    m_values.push_back({hashed.name, hashed.value});
+    ValueHash& stored = m_values.emplace_back();
+    stored.name = hashed.name;
+    stored.value = hashed.value;
 }
 
 // The digest of a listing: the sum of its values' hashes, so that their order does not count;
