@@ -62,15 +62,13 @@ uint64_t HashBytes(const void* data, size_t n, uint64_t seed) {
 void Fold(const char16_t* p, size_t n, char16_t* out) {
     size_t i = 0;
 #if defined(__SSE2__)
-    const __m128i a = _mm_set1_epi16(u'a' - 1), z = _mm_set1_epi16(u'z' + 1), ascii = _mm_set1_epi16(0x7F);
+    const __m128i ascii = _mm_set1_epi16(0x7F);
     const auto eight = [&](size_t at) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
         // Signed comparisons: units from 0x8000 up are negative, so they too take the slow way.
         if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpgt_epi16(v, ascii), _mm_cmplt_epi16(v, _mm_setzero_si128()))))
             return false;
-        const __m128i small = _mm_and_si128(_mm_cmpgt_epi16(v, a), _mm_cmplt_epi16(v, z));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at),
-                         _mm_sub_epi16(v, _mm_and_si128(small, _mm_set1_epi16(32))));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), FoldAscii8(v));
         return true;
     };
     for (; i + 8 <= n; i += 8)
@@ -383,7 +381,7 @@ void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
     uint64_t hash = common ? m_levels[common - 1].hash : kPathSeed;
     const uint32_t first = static_cast<uint32_t>(m_newHashes.size());
     m_levels.resize(common);
-    for (; start <= folded.size();) {
+    while (start <= folded.size()) {
         const size_t stop = FindBackslash(folded.data(), start, folded.size());
         hash = HashBytes(folded.data() + start, (stop - start) * sizeof(char16_t), hash);
         Level& level = m_levels.emplace_back();

@@ -110,8 +110,9 @@ private:
         return static_cast<size_t>((uint64_t{static_cast<uint32_t>(hash)} * m_slots.size()) >> 32);
     }
 
-    // The records below go into their vectors field by field (emplace_back, then each field):
-    // GCC built a record whole on the stack and copied it in wider pieces than it had just
+    // The records made for every key line or value (Level, Pending, Section, ValueHash, and
+    // ListedKey) go into their vectors field by field (emplace_back, then each field): GCC
+    // built such a record whole on the stack and copied it in wider pieces than it had just
     // written, which the core cannot hand on and waits out, several times a key line.
     struct Listing {
         uint64_t offset;

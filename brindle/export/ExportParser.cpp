@@ -41,11 +41,8 @@ bool StartsWith(const char16_t* p, const char16_t* end, std::u16string_view pref
 bool SameCapitals(const char16_t* p, std::u16string_view name) {
     const size_t n = name.size();
 #if defined(__SSE2__)
-    const __m128i a = _mm_set1_epi16(u'a' - 1), z = _mm_set1_epi16(u'z' + 1), gap = _mm_set1_epi16(32);
     for (size_t i = 0;; i = std::min(i + 8, n - 8)) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const __m128i small = _mm_and_si128(_mm_cmpgt_epi16(v, a), _mm_cmplt_epi16(v, z));
-        const __m128i folded = _mm_sub_epi16(v, _mm_and_si128(small, gap));
+        const __m128i folded = FoldAscii8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
         const __m128i same =
             _mm_cmpeq_epi16(folded, _mm_loadu_si128(reinterpret_cast<const __m128i*>(name.data() + i)));
         if (_mm_movemask_epi8(same) != 0xFFFF) return false;

@@ -21,6 +21,10 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "Buffer.h"
 #include "ExportReader.h"
 
@@ -28,6 +32,15 @@
 // Latin-1, Latin Extended-A, Greek and Cyrillic letters and the full-width Latin ones fold to
 // their capitals; every other character (Chinese among them) stands for itself.
 char16_t FoldCase(char16_t c);
+
+#if defined(__SSE2__)
+// FoldCase of 8 ASCII units at once: the small letters a to z made capitals, the rest kept.
+inline __m128i FoldAscii8(__m128i units) {
+    const __m128i small = _mm_and_si128(_mm_cmpgt_epi16(units, _mm_set1_epi16(u'a' - 1)),
+                                        _mm_cmplt_epi16(units, _mm_set1_epi16(u'z' + 1)));
+    return _mm_sub_epi16(units, _mm_and_si128(small, _mm_set1_epi16(32)));
+}
+#endif
 
 // How a value's data was written, so that a changed value is written again as its export had it.
 enum class ExportDataForm { String, Dword, Hex };
