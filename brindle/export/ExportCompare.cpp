@@ -206,7 +206,10 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
     // mostly name their keys in the same order: the older's key after the last partner is
     // tried first, and the table asked for ahead only where that guess would miss. Within an
     // index no two keys share a hash, so a guess whose hash is the same is the key Find gives.
-    const auto match = [&](uint32_t from, uint32_t to, bool& shared) {
+    // Each half keeps the keys whose block may write something (WriteNewer): a digest that
+    // differs from the partner's, or a key listed only in the newer; the walk below goes
+    // through those, not through every key.
+    const auto match = [&](uint32_t from, uint32_t to, bool& shared, std::vector<uint32_t>& differ) {
         uint32_t next = std::min(from, older.Count());  // the guess: the older's key after the last partner
         const auto guessed = [&](uint32_t key, uint32_t ahead) {
             return next + ahead < older.Count() && older.Hash(next + ahead) == newer.Hash(key);
@@ -216,15 +219,24 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
             if (key + 16 < to && !guessed(key + 16, 16)) older.PrefetchHash(newer.Hash(key + 16));
             const uint32_t partner = guessed(key, 0) ? next : older.Find(newer.Hash(key));
             newerPartner[key] = partner;
-            if (partner == kNoKey) continue;
+            const ListedKey* listed = newer.Listed(key);
+            if (partner == kNoKey) {
+                if (listed && !((listed->flags & KEY_ROOT) && listed->digest == 0)) differ.push_back(key);
+                continue;
+            }
             next = partner + 1;
             olderPartner[partner] = key;
-            shared = shared || (older.Listed(partner) && newer.Listed(key));
+            const ListedKey* old = older.Listed(partner);
+            shared = shared || (old && listed);
+            if ((listed ? listed->digest : 0) != (old ? old->digest : 0)) differ.push_back(key);
         }
     };
     bool shared = false, sharedToo = false;
+    std::vector<uint32_t> differ, differToo;
     const uint32_t half = newer.Count() / 2;
-    Beside([&] { match(half, newer.Count(), sharedToo); }, [&] { match(0, half, shared); });
+    Beside([&] { match(half, newer.Count(), sharedToo, differToo); }, [&] { match(0, half, shared, differ); });
+    differ.insert(differ.end(), differToo.begin(), differToo.end());
+    std::vector<uint32_t>().swap(differToo);
     older.DropTable();
     m_sharesNoKey = !shared && !sharedToo && older.ListedCount() > 0;
 
@@ -255,17 +267,16 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
     m_total = read + newerSize;
     std::u16string body;
     size_t next = 0;
-    for (uint32_t key = 0; key <= newer.Count(); ++key) {
-        if (key + 16 < newer.Count() && newerPartner[key + 16] != kNoKey)
-            older.PrefetchListed(newerPartner[key + 16], false);
-        if (key + 8 < newer.Count() && newerPartner[key + 8] != kNoKey)
-            older.PrefetchListed(newerPartner[key + 8], true);
-        if (key > 0 && !WriteNewer(key - 1, body)) return false;
-        for (; next < removed.size() && removed[next].first == key; ++next)
+    for (size_t i = 0;; ++i) {
+        const uint32_t key = i < differ.size() ? differ[i] : newer.Count();
+        for (; next < removed.size() && removed[next].first <= key; ++next) {
+            if (m_stop) return false;
             if (!WriteOlder(removed[next].second, body)) return false;
-        if (key % 4096 != 0) continue;  // the rest, now and then: the keys may be millions
+        }
+        if (key == newer.Count()) break;
         if (m_stop) return false;
-        if (const ListedKey* listed = key < newer.Count() ? newer.Listed(key) : nullptr)
+        if (!WriteNewer(key, body)) return false;
+        if (const ListedKey* listed = newer.Listed(key))
             m_done.store(read + std::min(listed->Offset(), newerSize), std::memory_order_relaxed);
     }
     m_done = m_total.load();
