@@ -29,16 +29,9 @@ Word Load(const unsigned char* p) {
     return word;
 }
 
-uint64_t HashBytes(const void* data, size_t n, uint64_t seed) {
-    const unsigned char* p = static_cast<const unsigned char*>(data);
-    uint64_t a = seed * kPrime3 + n, b = (seed ^ n) * kPrime1;
-    size_t left = n;
-    for (; left > 16; p += 16, left -= 16) {
-        a = Round(a, Load<uint64_t>(p));
-        b = Round(b, Load<uint64_t>(p + 8));
-    }
-    // The last 1 to 16 bytes (none of none) as two words, the ones in the middle perhaps twice.
-    uint64_t low = 0, high = 0;
+// The last 1 to 16 bytes of p (none of none) as two words, the ones in the middle perhaps twice.
+void LastWords(const unsigned char* p, size_t left, uint64_t& low, uint64_t& high) {
+    low = high = 0;
     if (left > 8) {
         low = Load<uint64_t>(p);
         high = Load<uint64_t>(p + left - 8);
@@ -47,14 +40,36 @@ uint64_t HashBytes(const void* data, size_t n, uint64_t seed) {
     } else if (left > 0) {
         low = p[0] | uint64_t{p[left / 2]} << 8 | uint64_t{p[left - 1]} << 16;
     }
+}
+
+// Takes n bytes into the two lanes a and b.
+void Take(uint64_t& a, uint64_t& b, const void* data, size_t n) {
+    const unsigned char* p = static_cast<const unsigned char*>(data);
+    size_t left = n;
+    for (; left > 16; p += 16, left -= 16) {
+        a = Round(a, Load<uint64_t>(p));
+        b = Round(b, Load<uint64_t>(p + 8));
+    }
+    uint64_t low, high;
+    LastWords(p, left, low, high);
     a = Round(a, low);
     b = Round(b, high ^ (uint64_t{left} << 59));
+}
+
+// The two lanes made one, with a final avalanche.
+uint64_t Finish(uint64_t a, uint64_t b) {
     uint64_t acc = Round(a, b);
     acc ^= acc >> 33;
     acc *= kPrime2;
     acc ^= acc >> 29;
     acc *= kPrime3;
     return acc ^ (acc >> 32);
+}
+
+uint64_t HashBytes(const void* data, size_t n, uint64_t seed) {
+    uint64_t a = seed * kPrime3 + n, b = (seed ^ n) * kPrime1;
+    Take(a, b, data, n);
+    return Finish(a, b);
 }
 
 // Folds n units into out: ASCII 8 units a step, the last 8 perhaps with some folded again, the
@@ -367,7 +382,7 @@ void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
     if (!path.empty() && path.back() == u'\\') path.remove_suffix(1);  // harmless on import
     // Exports walk the tree depth first: this key line mostly repeats the last one's leading
     // parts. Those whose folded text is the same, up to a backslash of both, keep their levels
-    // (and hashes); the rest are hashed, each part seeded with the hash of the one before. The
+    // (and hashes); the rest are hashed, each part taken on from the lanes of the one before. The
     // path is folded whole (eight units a step) into the buffer the last one's is not in.
     m_fold.Clear();
     Fold(path.data(), path.size(), m_fold.Extend(path.size()));
@@ -378,16 +393,22 @@ void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
            (m_levels[common].end == folded.size() || folded[m_levels[common].end] == u'\\'))
         ++common;
     size_t start = common ? m_levels[common - 1].end + 1 : 0;
-    uint64_t hash = common ? m_levels[common - 1].hash : kPathSeed;
+    // The path's lanes go on from part to part; each level's hash is finished from them on the
+    // side, so that the next part does not wait for the avalanche.
+    uint64_t a = common ? m_levels[common - 1].a : kPathSeed * kPrime3;
+    uint64_t b = common ? m_levels[common - 1].b : kPathSeed * kPrime1;
     const uint32_t first = static_cast<uint32_t>(m_newHashes.size());
     m_levels.resize(common);
     while (start <= folded.size()) {
         const size_t stop = FindBackslash(folded.data(), start, folded.size());
-        hash = HashBytes(folded.data() + start, (stop - start) * sizeof(char16_t), hash);
+        const size_t bytes = (stop - start) * sizeof(char16_t);
+        a += bytes;  // where the part ends
+        Take(a, b, folded.data() + start, bytes);
         Level& level = m_levels.emplace_back();
-        level.hash = hash;
+        level.a = a;
+        level.b = b;
         level.end = stop;
-        m_newHashes.push_back(hash);
+        m_newHashes.push_back(Finish(a, b));
         start = stop + 1;
     }
     m_lastPath.Swap(m_fold);

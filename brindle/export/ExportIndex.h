@@ -118,9 +118,9 @@ private:
         uint64_t offset;
         uint32_t previous;
     };
-    struct Level {  // of the last key line's path
-        uint64_t hash;
-        size_t end;  // where its part ends
+    struct Level {      // of the last key line's path
+        uint64_t a, b;  // the hash's two lanes, its parts up to here taken
+        size_t end;     // where its part ends
     };
     struct ValueHash {
         uint64_t name;
