@@ -42,7 +42,7 @@ struct CExportCompare::Side {
     CExportLines& reader;
     uint64_t size;
     CExportIndex index;
-    // Of each key, the same key in the other export, or kNoKey (of the older, kRemoved).
+    // The older's: of each key, the same key in the newer, or kNoKey (then kRemoved).
     std::vector<uint32_t> partner;
     CompareError error = COMPARE_OK;
 };
@@ -197,19 +197,21 @@ bool CExportCompare::Compare(const CompareNotes& notes, std::u16string& result) 
 bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
     CExportIndex& older = m_older->index;
     CExportIndex& newer = m_newer->index;
+    // The newer's table, no longer asked, holds the older's partners: its memory is there
+    // already, not asked for anew.
     std::vector<uint32_t>& olderPartner = m_older->partner;
-    std::vector<uint32_t>& newerPartner = m_newer->partner;
+    olderPartner = newer.TakeTable();
     olderPartner.assign(older.Count(), kNoKey);
-    newerPartner.assign(newer.Count(), kNoKey);
     // Each newer key looked up in the older, half of them on another thread; a key has at most
     // one partner, so the two halves never write the same place. Two exports of one registry
     // mostly name their keys in the same order: the older's key after the last partner is
     // tried first, and the table asked for ahead only where that guess would miss. Within an
     // index no two keys share a hash, so a guess whose hash is the same is the key Find gives.
-    // Each half keeps the keys whose block may write something (WriteNewer): a digest that
-    // differs from the partner's, or a key listed only in the newer; the walk below goes
-    // through those, not through every key.
-    const auto match = [&](uint32_t from, uint32_t to, bool& shared, std::vector<uint32_t>& differ) {
+    // Each half keeps the keys whose block may write something (WriteNewer), with their
+    // partners: a digest that differs from the partner's, or a key listed only in the newer;
+    // the walk below goes through those, not through every key.
+    using Differ = std::vector<std::pair<uint32_t, uint32_t>>;
+    const auto match = [&](uint32_t from, uint32_t to, bool& shared, Differ& differ) {
         uint32_t next = std::min(from, older.Count());  // the guess: the older's key after the last partner
         const auto guessed = [&](uint32_t key, uint32_t ahead) {
             return next + ahead < older.Count() && older.Hash(next + ahead) == newer.Hash(key);
@@ -218,25 +220,24 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
             if (key + 32 < to && !guessed(key + 32, 32)) older.Prefetch(newer.Hash(key + 32));
             if (key + 16 < to && !guessed(key + 16, 16)) older.PrefetchHash(newer.Hash(key + 16));
             const uint32_t partner = guessed(key, 0) ? next : older.Find(newer.Hash(key));
-            newerPartner[key] = partner;
             const ListedKey* listed = newer.Listed(key);
             if (partner == kNoKey) {
-                if (listed && !((listed->flags & KEY_ROOT) && listed->digest == 0)) differ.push_back(key);
+                if (listed && !((listed->flags & KEY_ROOT) && listed->digest == 0)) differ.emplace_back(key, kNoKey);
                 continue;
             }
             next = partner + 1;
             olderPartner[partner] = key;
             const ListedKey* old = older.Listed(partner);
             shared = shared || (old && listed);
-            if ((listed ? listed->digest : 0) != (old ? old->digest : 0)) differ.push_back(key);
+            if ((listed ? listed->digest : 0) != (old ? old->digest : 0)) differ.emplace_back(key, partner);
         }
     };
     bool shared = false, sharedToo = false;
-    std::vector<uint32_t> differ, differToo;
+    Differ differ, differToo;
     const uint32_t half = newer.Count() / 2;
     Beside([&] { match(half, newer.Count(), sharedToo, differToo); }, [&] { match(0, half, shared, differ); });
     differ.insert(differ.end(), differToo.begin(), differToo.end());
-    std::vector<uint32_t>().swap(differToo);
+    Differ().swap(differToo);
     older.DropTable();
     m_sharesNoKey = !shared && !sharedToo && older.ListedCount() > 0;
 
@@ -268,14 +269,14 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
     std::u16string body;
     size_t next = 0;
     for (size_t i = 0;; ++i) {
-        const uint32_t key = i < differ.size() ? differ[i] : newer.Count();
+        const uint32_t key = i < differ.size() ? differ[i].first : newer.Count();
         for (; next < removed.size() && removed[next].first <= key; ++next) {
             if (m_stop) return false;
             if (!WriteOlder(removed[next].second, body)) return false;
         }
         if (key == newer.Count()) break;
         if (m_stop) return false;
-        if (!WriteNewer(key, body)) return false;
+        if (!WriteNewer(key, differ[i].second, body)) return false;
         if (const ListedKey* listed = newer.Listed(key))
             m_done.store(read + std::min(listed->Offset(), newerSize), std::memory_order_relaxed);
     }
@@ -337,9 +338,8 @@ const std::u16string* CExportCompare::HowCut(const CompareNotes& notes, const Si
     return side.index.LastLineCut() ? &notes.lastLineCut : nullptr;
 }
 
-bool CExportCompare::WriteNewer(uint32_t key, std::u16string& out) {
+bool CExportCompare::WriteNewer(uint32_t key, uint32_t partner, std::u16string& out) {
     const ListedKey* k = m_newer->index.Listed(key);
-    const uint32_t partner = m_newer->partner[key];
     if (partner != kNoKey) {
         const ListedKey* old = m_older->index.Listed(partner);
         if ((k ? k->digest : 0) == (old ? old->digest : 0)) return true;

@@ -161,7 +161,6 @@ bool CExportIndex::Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decod
     m_lastLineCut = parser.LastLineCut();
     EndSection();
     Flush();
-    if (!lookedUp) DropTable();  // before the other export is read to its end, if it can
     DigestListedAgain();
     std::vector<ValueHash>().swap(m_values);
     std::vector<Section>().swap(m_sections);

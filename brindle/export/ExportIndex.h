@@ -61,8 +61,9 @@ NamedValue HashValue(const ExportValue& value, CBuffer<char16_t>& fold);
 class CExportIndex : public CExportParser::Handler {
 public:
     // Reads the rest of the export (after its header), of `bytes` in all, and indexes it;
-    // `lookedUp` keeps the key above each key and the table Find looks in (the older export's
-    // index; the newer's keys are only walked). False when reading failed or was stopped.
+    // `lookedUp` keeps the key above each key (the older export's index; the newer's keys are
+    // only walked). The table Find looks in stays until DropTable or TakeTable. False when
+    // reading failed or was stopped.
     bool Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decode, void* context, bool lookedUp);
 
     // The keys, numbered from 0 in the order the export first names them.
@@ -76,7 +77,7 @@ public:
         return listed && (listed->flags & KEY_LISTED_AGAIN);
     }
 
-    uint32_t Find(uint64_t hash) const;  // built lookedUp
+    uint32_t Find(uint64_t hash) const;
     // Asks for the table's memory where Find will look for that hash, so that it is there by then.
     void Prefetch(uint64_t hash) const;
     // Then, once that is there, the hash Find compares with: of the first of the next few slots
@@ -86,6 +87,12 @@ public:
     void PrefetchListed(uint32_t key, bool record) const;
     // Find is not needed any more: its table goes.
     void DropTable() { std::vector<uint32_t>().swap(m_slots); }
+    // The same, handing over the table's memory, all of it touched already, for other use.
+    std::vector<uint32_t> TakeTable() {
+        std::vector<uint32_t> table;
+        table.swap(m_slots);
+        return table;
+    }
     size_t ListedCount() const { return m_keys.size(); }
     // The export's last line that is not blank ends inside its syntax (CExportParser::LastLineCut).
     bool LastLineCut() const { return m_lastLineCut; }
