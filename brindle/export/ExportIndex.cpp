@@ -179,7 +179,7 @@ void CExportIndex::Project(uint64_t at, size_t needed) {
     const auto scaled = [more](size_t n) { return static_cast<size_t>(static_cast<double>(n) * more) + kBatch; };
     m_hash.reserve(scaled(needed));
     if (m_parents) m_parent.reserve(scaled(needed));
-    m_listed.reserve(scaled(needed));
+    m_groups.reserve(scaled(needed) / 64 + 1);
     m_keys.reserve(scaled(m_keys.size()));
     m_sections.reserve(scaled(m_sections.size()));
     m_values.reserve(scaled(m_values.size()));
@@ -230,7 +230,11 @@ void CExportIndex::Flush() {
                 m_batch[at] = key + 1;
                 m_hash.push_back(hash);
                 if (m_parents) m_parent.push_back(parent);
-                m_listed.push_back(kNoKey);
+                if (key % 64 == 0) {
+                    ListedGroup& group = m_groups.emplace_back();
+                    group.atBirth = group.later = 0;
+                    group.before = static_cast<uint32_t>(m_keys.size());
+                }
                 below = true;
             }
             m_ids.push_back(key);
@@ -254,9 +258,21 @@ void CExportIndex::PlaceFrom(uint32_t first) {
 }
 
 void CExportIndex::AddListing(uint32_t key, bool root, uint64_t offset, uint64_t digest, uint16_t values) {
-    if (m_listed[key] == kNoKey) {
-        m_listed[key] = static_cast<uint32_t>(m_keys.size());
-        ListedKey& listed = m_keys.emplace_back();
+    ListedKey* again = ListedRecord(key);
+    if (!again) {
+        // The newest key is the one this line added (the line before listed its own newest).
+        ListedGroup& group = m_groups[key / 64];
+        const uint64_t bit = uint64_t{1} << (key % 64);
+        ListedKey* record;
+        if (key + 1 == Count()) {
+            group.atBirth |= bit;
+            record = &m_keys.emplace_back();
+        } else {
+            group.later |= bit;
+            m_laterAt.emplace(key, static_cast<uint32_t>(m_later.size()));
+            record = &m_later.emplace_back();
+        }
+        ListedKey& listed = *record;
         listed.digest = digest;
         listed.offsetLow = static_cast<uint32_t>(offset);
         listed.values = values;
@@ -266,7 +282,7 @@ void CExportIndex::AddListing(uint32_t key, bool root, uint64_t offset, uint64_t
     }
     // Listed again: the digest is of all its listings, made once the file is read
     // (DigestListedAgain); meanwhile it holds the key's last further listing in m_more.
-    ListedKey& listed = m_keys[m_listed[key]];
+    ListedKey& listed = *again;
     if (!(listed.flags & KEY_LISTED_AGAIN)) {
         listed.flags |= KEY_LISTED_AGAIN;
         listed.digest = kNoKey;
@@ -290,7 +306,7 @@ void CExportIndex::DigestListedAgain() {
     // Which keys those are, a bit a key: the sections' keys come in any order.
     std::vector<bool> again(m_hash.size());
     for (auto& [key, last] : m_moreOf) {
-        ListedKey& listed = m_keys[m_listed[key]];
+        ListedKey& listed = *ListedRecord(key);
         last = static_cast<uint32_t>(listed.digest);
         listed.digest = listed.values = 0;
         again[key] = true;
@@ -316,7 +332,7 @@ void CExportIndex::DigestListedAgain() {
     for (size_t i = 0; i < records.size(); ++i) {
         const Record& r = records[i];
         if (i + 1 < records.size() && records[i + 1].key == r.key && records[i + 1].name == r.name) continue;
-        ListedKey& listed = m_keys[m_listed[r.key]];
+        ListedKey& listed = *ListedRecord(r.key);
         listed.digest += r.value;
         if (r.value && listed.values < kManyValues) ++listed.values;
         if (m_namedKeys.empty() || m_namedKeys.back().first != r.key)
@@ -354,11 +370,6 @@ void CExportIndex::PrefetchHash(uint64_t hash) const {
             AskFor(&m_hash[(m_slots[i] & kIdMask) - 1]);
             return;
         }
-}
-
-void CExportIndex::PrefetchListed(uint32_t key, bool record) const {
-    if (!record) AskFor(&m_listed[key]);
-    else if (m_listed[key] != kNoKey) AskFor(&m_keys[m_listed[key]]);
 }
 
 std::vector<uint64_t> CExportIndex::ListingsOf(uint32_t key) const {

@@ -4,7 +4,7 @@
 // values, where its first key line stands, so that a key whose values changed can be read
 // again, and how many values it holds, so that a deleted branch can say how much it held. For
 // a key listed more than once, also a hash of each value and the listing its last line stands
-// in. 16 bytes a key (12 in the newer's), 16 a listed key, 5 to 8 in the table that finds a
+// in. 12 bytes a key (8 in the newer's), 16 a listed key, 5 to 8 in the table that finds a
 // key by its hash; while the file is read, 16 more a value and 16 a key line with values (in
 // most exports of keys without values, few lines have any). No windows.h.
 //
@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -71,7 +72,12 @@ public:
     uint64_t Hash(uint32_t key) const { return m_hash[key]; }      // of the path, letter case folded
     uint32_t Parent(uint32_t key) const { return m_parent[key]; }  // built lookedUp; kNoKey for a root
     // Null for a key only named by one below it.
-    const ListedKey* Listed(uint32_t key) const { return m_listed[key] == kNoKey ? nullptr : &m_keys[m_listed[key]]; }
+    const ListedKey* Listed(uint32_t key) const {
+        const ListedGroup& group = m_groups[key >> 6];
+        const uint64_t bit = uint64_t{1} << (key & 63);
+        if (group.atBirth & bit) return &m_keys[group.before + Bits(group.atBirth & (bit - 1))];
+        return (group.later & bit) ? &m_later[m_laterAt.find(key)->second] : nullptr;
+    }
     bool ListedAgain(uint32_t key) const {
         const ListedKey* listed = Listed(key);
         return listed && (listed->flags & KEY_LISTED_AGAIN);
@@ -83,8 +89,6 @@ public:
     // Then, once that is there, the hash Find compares with: of the first of the next few slots
     // whose tag is that hash's.
     void PrefetchHash(uint64_t hash) const;
-    // The same for Listed(key): first where it is found, then (record) the record itself.
-    void PrefetchListed(uint32_t key, bool record) const;
     // Find is not needed any more: its table goes.
     void DropTable() { std::vector<uint32_t>().swap(m_slots); }
     // The same, handing over the table's memory, all of it touched already, for other use.
@@ -93,7 +97,7 @@ public:
         table.swap(m_slots);
         return table;
     }
-    size_t ListedCount() const { return m_keys.size(); }
+    size_t ListedCount() const { return m_keys.size() + m_later.size(); }
     // The export's last line that is not blank ends inside its syntax (CExportParser::LastLineCut).
     bool LastLineCut() const { return m_lastLineCut; }
     // Where each of its key lines stands, in the file's order; none for a key never listed.
@@ -152,8 +156,26 @@ private:
 
     std::vector<uint64_t> m_hash;
     std::vector<uint32_t> m_parent;
-    std::vector<uint32_t> m_listed;  // in m_keys, or kNoKey
+    // Which keys are listed, 64 keys a group. Nearly every key listed is listed by the key line
+    // that adds it: those have their records in m_keys in key order, and a group tells where
+    // its own start; a key named first as the parent of one and listed later has its record
+    // in m_later. A few bits a key instead of a word.
+    struct ListedGroup {
+        uint64_t atBirth;  // bit k: key 64 * group + k listed by the line that added it
+        uint64_t later;    // bit k: that key listed later
+        uint32_t before;   // the records in m_keys of the keys before the group
+    };
+    static uint32_t Bits(uint64_t x) {  // how many are set: no instruction for it is assumed
+        x -= (x >> 1) & 0x5555555555555555ull;
+        x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+        x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+        return static_cast<uint32_t>((x * 0x0101010101010101ull) >> 56);
+    }
+    ListedKey* ListedRecord(uint32_t key) { return const_cast<ListedKey*>(Listed(key)); }
+    std::vector<ListedGroup> m_groups;
     std::vector<ListedKey> m_keys;
+    std::vector<ListedKey> m_later;
+    std::unordered_map<uint32_t, uint32_t> m_laterAt;  // each such key's record in m_later
     // Open addressing, linear probing: the key + 1 in the low 27 bits, 5 more bits of its hash above.
     std::vector<uint32_t> m_slots;
     std::vector<Listing> m_more;
