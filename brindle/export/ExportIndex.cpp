@@ -178,7 +178,7 @@ void CExportIndex::Project(uint64_t at, size_t needed) {
     const double more = static_cast<double>(m_bytes) / static_cast<double>(at) * 1.1;
     const auto scaled = [more](size_t n) { return static_cast<size_t>(static_cast<double>(n) * more) + kBatch; };
     m_hash.reserve(scaled(needed));
-    if (m_parents) m_parent.reserve(scaled(needed));
+    if (m_parents) m_parent.reserve(scaled(m_parent.size()));
     m_groups.reserve(scaled(needed) / 64 + 1);
     m_keys.reserve(scaled(m_keys.size()));
     m_sections.reserve(scaled(m_sections.size()));
@@ -229,11 +229,18 @@ void CExportIndex::Flush() {
                 key = Count();
                 m_batch[at] = key + 1;
                 m_hash.push_back(hash);
-                if (m_parents) m_parent.push_back(parent);
                 if (key % 64 == 0) {
-                    ListedGroup& group = m_groups.emplace_back();
-                    group.atBirth = group.later = 0;
+                    KeyGroup& group = m_groups.emplace_back();
+                    group.atBirth = group.later = group.below = 0;
                     group.before = static_cast<uint32_t>(m_keys.size());
+                    group.parentsBefore = static_cast<uint32_t>(m_parent.size());
+                }
+                // Below a key just added, the parent is the key before: kept as a bit.
+                if (!m_parents) {
+                } else if (below) {
+                    m_groups.back().below |= uint64_t{1} << (key % 64);
+                } else {
+                    m_parent.push_back(parent);
                 }
                 below = true;
             }
@@ -261,7 +268,7 @@ void CExportIndex::AddListing(uint32_t key, bool root, uint64_t offset, uint64_t
     ListedKey* again = ListedRecord(key);
     if (!again) {
         // The newest key is the one this line added (the line before listed its own newest).
-        ListedGroup& group = m_groups[key / 64];
+        KeyGroup& group = m_groups[key / 64];
         const uint64_t bit = uint64_t{1} << (key % 64);
         ListedKey* record;
         if (key + 1 == Count()) {

@@ -4,9 +4,10 @@
 // values, where its first key line stands, so that a key whose values changed can be read
 // again, and how many values it holds, so that a deleted branch can say how much it held. For
 // a key listed more than once, also a hash of each value and the listing its last line stands
-// in. 12 bytes a key (8 in the newer's), 16 a listed key, 5 to 8 in the table that finds a
-// key by its hash; while the file is read, 16 more a value and 16 a key line with values (in
-// most exports of keys without values, few lines have any). No windows.h.
+// in. 8 bytes a key (in the older's, 4 more for one not added below the key before it), 16 a
+// listed key, 5 to 8 in the table that finds a key by its hash; while the file is read, 16 more
+// a value and 16 a key line with values (in most exports of keys without values, few lines
+// have any). No windows.h.
 //
 // A key is present when it, or a key below it, is listed: a key only named by one below it
 // has no values here, which is what importing the export leaves in it.
@@ -69,11 +70,15 @@ public:
 
     // The keys, numbered from 0 in the order the export first names them.
     uint32_t Count() const { return static_cast<uint32_t>(m_hash.size()); }
-    uint64_t Hash(uint32_t key) const { return m_hash[key]; }      // of the path, letter case folded
-    uint32_t Parent(uint32_t key) const { return m_parent[key]; }  // built lookedUp; kNoKey for a root
+    uint64_t Hash(uint32_t key) const { return m_hash[key]; }  // of the path, letter case folded
+    uint32_t Parent(uint32_t key) const {                      // built lookedUp; kNoKey for a root
+        const KeyGroup& group = m_groups[key >> 6];
+        const uint64_t bit = uint64_t{1} << (key & 63);
+        return (group.below & bit) ? key - 1 : m_parent[group.parentsBefore + Bits(~group.below & (bit - 1))];
+    }
     // Null for a key only named by one below it.
     const ListedKey* Listed(uint32_t key) const {
-        const ListedGroup& group = m_groups[key >> 6];
+        const KeyGroup& group = m_groups[key >> 6];
         const uint64_t bit = uint64_t{1} << (key & 63);
         if (group.atBirth & bit) return &m_keys[group.before + Bits(group.atBirth & (bit - 1))];
         return (group.later & bit) ? &m_later[m_laterAt.find(key)->second] : nullptr;
@@ -155,15 +160,19 @@ private:
     };
 
     std::vector<uint64_t> m_hash;
-    std::vector<uint32_t> m_parent;
-    // Which keys are listed, 64 keys a group. Nearly every key listed is listed by the key line
-    // that adds it: those have their records in m_keys in key order, and a group tells where
-    // its own start; a key named first as the parent of one and listed later has its record
-    // in m_later. A few bits a key instead of a word.
-    struct ListedGroup {
-        uint64_t atBirth;  // bit k: key 64 * group + k listed by the line that added it
-        uint64_t later;    // bit k: that key listed later
-        uint32_t before;   // the records in m_keys of the keys before the group
+    std::vector<uint32_t> m_parent;  // of the keys not below the key before them (KeyGroup)
+    // Which keys are listed, and the key above each, 64 keys a group: a few bits a key instead
+    // of words. Nearly every key listed is listed by the key line that adds it: those have
+    // their records in m_keys in key order, and a group tells where its own start; a key named
+    // first as the parent of one and listed later has its record in m_later. A key added below
+    // the one added before it on its line (in exports in no order, most keys) has that one
+    // above it; the others have theirs in m_parent, in key order too.
+    struct KeyGroup {
+        uint64_t atBirth;        // bit k: key 64 * group + k listed by the line that added it
+        uint64_t later;          // bit k: that key listed later
+        uint64_t below;          // bit k: that key's parent is the key before it (built lookedUp)
+        uint32_t before;         // the records in m_keys of the keys before the group
+        uint32_t parentsBefore;  // the same in m_parent
     };
     static uint32_t Bits(uint64_t x) {  // how many are set: no instruction for it is assumed
         x -= (x >> 1) & 0x5555555555555555ull;
@@ -172,7 +181,7 @@ private:
         return static_cast<uint32_t>((x * 0x0101010101010101ull) >> 56);
     }
     ListedKey* ListedRecord(uint32_t key) { return const_cast<ListedKey*>(Listed(key)); }
-    std::vector<ListedGroup> m_groups;
+    std::vector<KeyGroup> m_groups;
     std::vector<ListedKey> m_keys;
     std::vector<ListedKey> m_later;
     std::unordered_map<uint32_t, uint32_t> m_laterAt;  // each such key's record in m_later
