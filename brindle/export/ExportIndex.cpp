@@ -276,7 +276,7 @@ void CExportIndex::AddListing(uint32_t key, bool root, uint64_t offset, uint64_t
             record = &m_keys.emplace_back();
         } else {
             group.later |= bit;
-            m_laterAt.emplace(key, static_cast<uint32_t>(m_later.size()));
+            AddLater(key, static_cast<uint32_t>(m_later.size()));
             record = &m_later.emplace_back();
         }
         ListedKey& listed = *record;
@@ -297,6 +297,18 @@ void CExportIndex::AddListing(uint32_t key, bool root, uint64_t offset, uint64_t
     }
     m_more.push_back({offset, static_cast<uint32_t>(listed.digest)});
     listed.digest = m_more.size() - 1;
+}
+
+void CExportIndex::AddLater(uint32_t key, uint32_t record) {
+    if ((record + 1) * 2 > m_laterAt.size()) {  // at most half full
+        std::vector<uint64_t> slots(std::max<size_t>(64, m_laterAt.size() * 2));
+        slots.swap(m_laterAt);
+        for (uint64_t slot : slots)
+            if (slot) AddLater(static_cast<uint32_t>((slot >> 32) - 1), static_cast<uint32_t>(slot));
+    }
+    size_t i = LaterSlot(key);
+    while (m_laterAt[i]) i = (i + 1) & (m_laterAt.size() - 1);
+    m_laterAt[i] = ((static_cast<uint64_t>(key) + 1) << 32) | record;
 }
 
 // A key listed more than once has the values of all its listings, each by its last line.

@@ -23,7 +23,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -81,7 +80,7 @@ public:
         const KeyGroup& group = m_groups[key >> 6];
         const uint64_t bit = uint64_t{1} << (key & 63);
         if (group.atBirth & bit) return &m_keys[group.before + Bits(group.atBirth & (bit - 1))];
-        return (group.later & bit) ? &m_later[m_laterAt.find(key)->second] : nullptr;
+        return (group.later & bit) ? &m_later[LaterAt(key)] : nullptr;
     }
     bool ListedAgain(uint32_t key) const {
         const ListedKey* listed = Listed(key);
@@ -184,7 +183,18 @@ private:
     std::vector<KeyGroup> m_groups;
     std::vector<ListedKey> m_keys;
     std::vector<ListedKey> m_later;
-    std::unordered_map<uint32_t, uint32_t> m_laterAt;  // each such key's record in m_later
+    // Each such key and its record in m_later, a slot each by the key: (key + 1) << 32 | record.
+    // Roots and the keys just below them are most of them, met on many lines.
+    std::vector<uint64_t> m_laterAt;
+    size_t LaterSlot(uint32_t key) const {
+        return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & (m_laterAt.size() - 1);
+    }
+    uint32_t LaterAt(uint32_t key) const {  // a key listed later
+        size_t i = LaterSlot(key);
+        while (m_laterAt[i] >> 32 != uint64_t{key} + 1) i = (i + 1) & (m_laterAt.size() - 1);
+        return static_cast<uint32_t>(m_laterAt[i]);
+    }
+    void AddLater(uint32_t key, uint32_t record);
     // Open addressing, linear probing: the key + 1 in the low 27 bits, 5 more bits of its hash above.
     std::vector<uint32_t> m_slots;
     std::vector<Listing> m_more;
