@@ -45,6 +45,21 @@ DWORD WINAPI CWorker::ThreadMain(void* param) {
     return 0;
 }
 
+DWORD WINAPI CWorker::LetGoMain(void* param) {
+    static_cast<Run*>(param)->job.reset();
+    return 0;
+}
+
+void CWorker::LetGoOf(std::unique_ptr<CWorkerJob> job) {
+    LetGo();
+    auto run = std::make_unique<Run>();
+    run->job = std::move(job);
+    run->thread = ::CreateThread(nullptr, 0, LetGoMain, run.get(), 0, nullptr);
+    if (!run->thread) return;  // the job goes here, with run
+    m_cancelled.push_back(std::move(run));
+    if (m_window.m_hWnd) ::SetTimer(m_window.m_hWnd, kTimer, kTickMs, nullptr);  // the tick lets go of the thread
+}
+
 bool CWorker::Ended(const Run& run) const {
     return !run.thread || ::WaitForSingleObject(run.thread, 0) == WAIT_OBJECT_0;
 }

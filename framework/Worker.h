@@ -66,6 +66,10 @@ public:
     // Waits until no thread of this worker runs any more, cancelled jobs' included (the
     // current job's end is still told from the message loop).
     void Wait();
+    // A job the client is done with, destroyed on a thread of its own (here when none can be
+    // had), so that what it lets go of (a comparison's indexes) does not hold up the window:
+    // from OnJobDone, once its result is taken. Waited for as cancelled jobs are.
+    void LetGoOf(std::unique_ptr<CWorkerJob> job);
 
 private:
     // A window of the worker's own for the threads' notices and the ticks, so that the
@@ -89,6 +93,7 @@ private:
         HWND notify = nullptr;
     };
     static DWORD WINAPI ThreadMain(void* run);
+    static DWORD WINAPI LetGoMain(void* run);
     bool Ended(const Run& run) const;
     // Cancelled jobs whose threads have ended, let go of.
     void LetGo();
@@ -98,7 +103,7 @@ private:
     CWorkerClient& m_client;
     DWORD m_quietMs;
     std::unique_ptr<Run> m_current;
-    std::vector<std::unique_ptr<Run>> m_cancelled;  // until their threads end
+    std::vector<std::unique_ptr<Run>> m_cancelled;  // until their threads end (LetGoOf's too)
     DWORD m_started = 0;
     UINT m_lastId = 0;
     CNotices m_window{*this};

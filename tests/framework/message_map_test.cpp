@@ -1,10 +1,12 @@
 // Message maps: lookup through the class chain, and no exception escaping into the system;
-// the file error report. (The frame's menu, focus, command routing and Exit: the viewer's
-// window tests, on the program's own frame.)
+// the file error report; a worker's job let go of off the window's thread. (The frame's menu, focus, command routing
+// and Exit: the viewer's window tests, on the program's own frame.)
 #include <Framework.h>
 #include <WinTest.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -65,6 +67,45 @@ TEST(AppTest, TheFileErrorReportCarriesTheAppTitle) {
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].caption, wintest::A("框架测试"));
     EXPECT_EQ(seen[0].text, wintest::A("读取文件“C:\\data\\a.reg”时发生错误。"));
+}
+
+class CNoClient : public CWorkerClient {
+public:
+    void OnJobDone(std::unique_ptr<CWorkerJob>) override {}
+};
+
+// Its destruction waits for `release`, then tells on which thread it ran.
+class CHeldJob : public CWorkerJob {
+public:
+    CHeldJob(HANDLE release, std::atomic<DWORD>& endedOn) : m_release(release), m_endedOn(endedOn) {}
+    ~CHeldJob() override {
+        ::WaitForSingleObject(m_release, 10000);  // let go of here: LetGoOf returns 10 s late
+        m_endedOn = ::GetCurrentThreadId();
+    }
+    void Run() override {}
+    void Cancel() override {}
+
+private:
+    HANDLE m_release;
+    std::atomic<DWORD>& m_endedOn;
+};
+
+// A comparison's job lets go of hundreds of megabytes: the window must not wait for that, and
+// the worker's end must (what the job holds may be the worker's owner's).
+TEST(WorkerTest, AJobLetGoOfEndsOnAThreadOfItsOwnAndTheWorkersEndWaitsForIt) {
+    HANDLE release = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(release, nullptr);
+    std::atomic<DWORD> endedOn{0};
+    CNoClient client;
+    {
+        CWorker worker(client, 0);
+        worker.LetGoOf(std::make_unique<CHeldJob>(release, endedOn));  // let go of here, it waits
+        EXPECT_EQ(endedOn, 0u) << "the job is still held";
+        ::SetEvent(release);
+    }
+    EXPECT_NE(endedOn, 0u) << "the worker's end waited for the job's";
+    EXPECT_NE(endedOn, ::GetCurrentThreadId());
+    ::CloseHandle(release);
 }
 
 }  // namespace
