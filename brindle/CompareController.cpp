@@ -460,6 +460,7 @@ void CCompareController::Start(std::unique_ptr<CExportSource> older, std::unique
                                const std::wstring& olderPath, const std::wstring& newerPath) {
     Cancel();
     std::unique_ptr<CCompareJob> job = std::make_unique<CCompareJob>();
+    job->engine.KeepIndexes();  // let go of with the job, off this thread (OnJobDone)
     job->older = std::move(older);
     job->newer = std::move(newer);
     job->olderPath = olderPath;
@@ -542,10 +543,13 @@ void CCompareController::OnJobDone(std::unique_ptr<CWorkerJob> ended) {
         return;
     }
     std::unique_ptr<CCompareJob> job(static_cast<CCompareJob*>(ended.release()));
+    job->older.reset();  // the files are closed here and now: the user may go on with them
+    job->newer.reset();
     if (!job->ok) {
         const CompareError error = job->engine.Error();
-        if (error == COMPARE_CANCELLED) return;
-        AfxReportFileError(MessageFor(error), Ansi(job->engine.ErrorInNewer() ? job->newerPath : job->olderPath), 0);
+        const std::wstring path = job->engine.ErrorInNewer() ? job->newerPath : job->olderPath;
+        m_worker.LetGoOf(std::move(job));
+        if (error != COMPARE_CANCELLED) AfxReportFileError(MessageFor(error), Ansi(path), 0);
         return;
     }
     ShownComparison shown;
@@ -554,6 +558,8 @@ void CCompareController::OnJobDone(std::unique_ptr<CWorkerJob> ended) {
     shown.newer = job->newerPath;
     shown.sharesNoKey = job->engine.SharesNoKey();
     shown.fromCutExport = job->engine.FromCutExport();
+    // The indexes, hundreds of megabytes, are given back while the result is painted.
+    m_worker.LetGoOf(std::move(job));
     m_host.ShowComparison(std::move(shown));
 }
 

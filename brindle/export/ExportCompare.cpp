@@ -148,6 +148,7 @@ bool CExportCompare::Run(CExportSource& older, CExportSource& newer, const Compa
 }
 
 bool CExportCompare::Run(CExportLines& older, CExportLines& newer, const CompareNotes& notes, std::u16string& result) {
+    std::vector<std::unique_ptr<Side>>().swap(m_kept);
     m_stop = m_cancelled.load();
     m_done = 0;
     m_total = older.Size() + newer.Size();
@@ -162,6 +163,10 @@ bool CExportCompare::Run(CExportLines& older, CExportLines& newer, const Compare
         done = Compare(notes, result);
     } catch (const std::exception&) {  // memory ran out
         m_error = COMPARE_NO_MEMORY;
+    }
+    if (m_keepIndexes) {  // they go with the object, or at the next Run
+        m_kept.push_back(std::move(m_older));
+        m_kept.push_back(std::move(m_newer));
     }
     m_older.reset();  // the indexes go as soon as the result is there
     m_newer.reset();

@@ -98,6 +98,11 @@ public:
     // The same for two export files, read from these sources.
     bool Run(CExportSource& older, CExportSource& newer, const CompareNotes& notes, std::u16string& result);
 
+    // Run leaves the indexes it built to the object's end (or the next Run) instead of letting
+    // them go before it returns: hundreds of megabytes given back take a while, which a caller
+    // that shows the result first and lets the object go elsewhere need not wait for.
+    void KeepIndexes() { m_keepIndexes = true; }
+
     // From any thread: Run stops soon and fails with COMPARE_CANCELLED, and so does every
     // later Run of this object.
     void Cancel();
@@ -146,6 +151,8 @@ private:
     std::atomic<uint64_t> m_total{0};
     std::unique_ptr<Side> m_older;  // while Run runs
     std::unique_ptr<Side> m_newer;
+    bool m_keepIndexes = false;
+    std::vector<std::unique_ptr<Side>> m_kept;  // the last Run's sides, with KeepIndexes
     CompareError m_error = COMPARE_OK;
     bool m_errorInNewer = false;
     CompareCounts m_counts;
