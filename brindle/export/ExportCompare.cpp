@@ -212,9 +212,10 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
     // mostly name their keys in the same order: the older's key after the last partner is
     // tried first, and the table asked for ahead only where that guess would miss. Within an
     // index no two keys share a hash, so a guess whose hash is the same is the key Find gives.
-    // Each half keeps the keys whose block may write something (WriteNewer), with their
-    // partners: a digest that differs from the partner's, or a key listed only in the newer;
-    // the walk below goes through those, not through every key.
+    // Each half keeps the keys whose block may write something, with their partners: a digest
+    // that differs from the partner's, or a key listed only in the newer (a key only named by
+    // one below it is made by that one's block; a root is always there); the walk below goes
+    // through those, not through every key.
     using Differ = std::vector<std::pair<uint32_t, uint32_t>>;
     const auto match = [&](uint32_t from, uint32_t to, bool& shared, Differ& differ) {
         uint32_t next = std::min(from, older.Count());  // the guess: the older's key after the last partner
@@ -281,7 +282,7 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
         }
         if (key == newer.Count()) break;
         if (m_stop) return false;
-        if (!WriteNewer(key, differ[i].second, body)) return false;
+        if (!WriteKey(differ[i].second, key, body)) return false;
         if (const ListedKey* listed = newer.Listed(key))
             m_done.store(read + std::min(listed->Offset(), newerSize), std::memory_order_relaxed);
     }
@@ -341,18 +342,6 @@ const std::u16string* CExportCompare::HowCut(const CompareNotes& notes, const Si
     case ExportBreak::None: break;
     }
     return side.index.LastLineCut() ? &notes.lastLineCut : nullptr;
-}
-
-bool CExportCompare::WriteNewer(uint32_t key, uint32_t partner, std::u16string& out) {
-    const ListedKey* k = m_newer->index.Listed(key);
-    if (partner != kNoKey) {
-        const ListedKey* old = m_older->index.Listed(partner);
-        if ((k ? k->digest : 0) == (old ? old->digest : 0)) return true;
-        return WriteKey(partner, key, out);
-    }
-    // A key only named by one below it is made by that one's block; a root is always there.
-    if (!k || ((k->flags & KEY_ROOT) && k->digest == 0)) return true;
-    return WriteKey(kNoKey, key, out);
 }
 
 bool CExportCompare::WriteOlder(uint32_t key, std::u16string& out) {

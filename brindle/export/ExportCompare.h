@@ -135,7 +135,6 @@ private:
     bool SizeBranches(const std::vector<std::pair<uint32_t, uint32_t>>& removed);
     // How the export of that side broke off, in the notes' words; null when it did not.
     static const std::u16string* HowCut(const CompareNotes& notes, const Side& side);
-    bool WriteNewer(uint32_t key, uint32_t partner, std::u16string& out);  // partner: kNoKey for none
     bool WriteOlder(uint32_t key, std::u16string& out);
     bool WriteKey(uint32_t olderKey, uint32_t newerKey, std::u16string& out);
     bool GatherValues(Side& side, uint32_t key, CValues& values, std::unordered_map<uint64_t, uint64_t>& hashes,

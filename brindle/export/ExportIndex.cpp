@@ -236,12 +236,8 @@ void CExportIndex::Flush() {
                     group.parentsBefore = static_cast<uint32_t>(m_parent.size());
                 }
                 // Below a key just added, the parent is the key before: kept as a bit.
-                if (!m_parents) {
-                } else if (below) {
-                    m_groups.back().below |= uint64_t{1} << (key % 64);
-                } else {
-                    m_parent.push_back(parent);
-                }
+                if (m_parents && below) m_groups.back().below |= uint64_t{1} << (key % 64);
+                else if (m_parents) m_parent.push_back(parent);
                 below = true;
             }
             m_ids.push_back(key);
@@ -265,8 +261,8 @@ void CExportIndex::PlaceFrom(uint32_t first) {
 }
 
 void CExportIndex::AddListing(uint32_t key, bool root, uint64_t offset, uint64_t digest, uint16_t values) {
-    ListedKey* again = ListedRecord(key);
-    if (!again) {
+    ListedKey* known = ListedRecord(key);
+    if (!known) {
         // The newest key is the one this line added (the line before listed its own newest).
         KeyGroup& group = m_groups[key / 64];
         const uint64_t bit = uint64_t{1} << (key % 64);
@@ -289,7 +285,7 @@ void CExportIndex::AddListing(uint32_t key, bool root, uint64_t offset, uint64_t
     }
     // Listed again: the digest is of all its listings, made once the file is read
     // (DigestListedAgain); meanwhile it holds the key's last further listing in m_more.
-    ListedKey& listed = *again;
+    ListedKey& listed = *known;
     if (!(listed.flags & KEY_LISTED_AGAIN)) {
         listed.flags |= KEY_LISTED_AGAIN;
         listed.digest = kNoKey;
