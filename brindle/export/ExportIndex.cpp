@@ -193,31 +193,51 @@ void CExportIndex::Rehash(size_t slots) {
     PlaceFrom(0);
 }
 
-// The key lines of a batch in order: each level they do not share with the line before is
-// looked up (a key met again elsewhere, a parent named again after another branch) and added
-// when new, with the table's slots for the levels further on asked for ahead. Below a key just
-// added every level is new too: those are added without a look-up. The keys a batch adds go
-// into the table after it, all at once, and meanwhile into a small table of the batch's own.
+// The key lines of a batch, looked up level by level across the whole batch: each line's first
+// level it does not share with the line before (a key met again elsewhere, a parent named again
+// after another branch), then the next level of each line whose level was there, and so on.
+// Below a level the table lacks, the table lacks every level too (a key goes in with the keys
+// above it), so those are not looked up, and not asked for ahead: in exports in no order most
+// levels are new, and asking for their slots kept the memory busy for nothing. The lines then
+// go in order, which numbers the keys as the export first names them: each level is the key
+// found, or else one the batch added before (a small table of the batch's own), or new; below
+// a key just added every level is new. The keys a batch adds go into the table after it.
 void CExportIndex::Flush() {
     if (m_pending.empty()) return;
     const size_t needed = m_hash.size() + m_newHashes.size();
     if (!m_projected && m_pending.back().offset >= kSample) Project(m_pending.back().offset, needed);
     if (needed + 1 > m_slots.size() * 3 / 4) Rehash(std::max(m_slots.size() * 2, needed * 10 / 7));
     if (needed >= kIdMask) throw std::length_error("too many keys");
+    m_found.assign(m_newHashes.size(), kNoKey);
+    m_round.clear();
+    for (const Pending& line : m_pending)
+        if (line.count) m_round.push_back({line.first, line.first + line.count});
+    while (!m_round.empty()) {
+        m_nextRound.clear();
+        const size_t n = m_round.size();
+        for (size_t i = 0; i < kAhead && i < n; ++i) Prefetch(m_newHashes[m_round[i].first]);
+        for (size_t i = 0; i < n; ++i) {
+            if (i + kAhead < n) Prefetch(m_newHashes[m_round[i + kAhead].first]);
+            if (i + kAhead / 2 < n) PrefetchHash(m_newHashes[m_round[i + kAhead / 2].first]);
+            const auto [level, end] = m_round[i];
+            const uint32_t key = Find(m_newHashes[level]);
+            if (key == kNoKey) continue;
+            m_found[level] = key;
+            if (level + 1 < end) m_nextRound.push_back({level + 1, end});
+        }
+        m_round.swap(m_nextRound);
+    }
     size_t local = 64;
     while (local < m_newHashes.size() * 2) local *= 2;
     m_batch.assign(local, 0);
     const uint32_t firstAdded = Count();
-    for (size_t i = 0; i < kAhead && i < m_newHashes.size(); ++i) Prefetch(m_newHashes[i]);
     for (const Pending& line : m_pending) {
         m_ids.resize(line.common);
         bool below = false;  // below a key just added
         for (uint32_t i = line.first; i < line.first + line.count; ++i) {
-            if (i + kAhead < m_newHashes.size()) Prefetch(m_newHashes[i + kAhead]);
-            if (i + kAhead / 2 < m_newHashes.size()) PrefetchHash(m_newHashes[i + kAhead / 2]);
             const uint64_t hash = m_newHashes[i];
             const uint32_t parent = m_ids.empty() ? kNoKey : m_ids.back();
-            uint32_t key = below ? kNoKey : Find(hash);
+            uint32_t key = below ? kNoKey : m_found[i];
             size_t at = static_cast<size_t>(hash >> 32) & (local - 1);
             if (key == kNoKey)
                 for (; m_batch[at]; at = (at + 1) & (local - 1))

@@ -214,6 +214,8 @@ private:
     std::vector<uint64_t> m_newHashes;
     std::vector<uint32_t> m_ids;    // of the last placed key line's levels
     std::vector<uint32_t> m_batch;  // the keys the batch adds, by their hashes: the key + 1
+    std::vector<uint32_t> m_found;  // of each of m_newHashes, the key the table has, or kNoKey
+    std::vector<std::pair<uint32_t, uint32_t>> m_round, m_nextRound;  // levels to look up, ends of their lines
     std::vector<Section> m_sections;
     std::vector<ValueHash> m_values;
     CBuffer<char16_t> m_lastPath;
