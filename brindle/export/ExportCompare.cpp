@@ -131,8 +131,10 @@ void CExportCompare::IndexSide(Side& side) {
                          : side.reader.ReadFailed() ? COMPARE_READ_FAILED
                          : side.reader.Empty()      ? COMPARE_EMPTY_FILE
                                                     : COMPARE_NOT_AN_EXPORT;
-        else if (!side.index.Build(side.reader, side.size, m_decode, m_context, &side == m_older.get()))
+        else if (!side.index.Build(side.reader, side.size, m_decode, m_context))
             side.error = side.reader.Stopped() ? COMPARE_CANCELLED : COMPARE_READ_FAILED;
+        // The older's partners, while the other thread may still read the newer (Write).
+        else if (&side == m_older.get()) side.partner.assign(side.index.Count(), kNoKey);
     } catch (const std::exception&) {  // memory ran out (bad_alloc, or a length no vector holds)
         side.error = COMPARE_NO_MEMORY;
     }
@@ -202,11 +204,8 @@ bool CExportCompare::Compare(const CompareNotes& notes, std::u16string& result) 
 bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
     CExportIndex& older = m_older->index;
     CExportIndex& newer = m_newer->index;
-    // The newer's table, no longer asked, holds the older's partners: its memory is there
-    // already, not asked for anew.
-    std::vector<uint32_t>& olderPartner = m_older->partner;
-    olderPartner = newer.TakeTable();
-    olderPartner.assign(older.Count(), kNoKey);
+    newer.DropTable();
+    std::vector<uint32_t>& olderPartner = m_older->partner;  // made ready by the older's thread
     // Each newer key looked up in the older, half of them on another thread; a key has at most
     // one partner, so the two halves never write the same place. Two exports of one registry
     // mostly name their keys in the same order: the older's key after the last partner is
@@ -216,16 +215,38 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
     // that differs from the partner's, or a key listed only in the newer (a key only named by
     // one below it is made by that one's block; a root is always there); the walk below goes
     // through those, not through every key.
+    //
+    // A key the older's table lacks may still be there, right after the key above it
+    // (CExportIndex::After): the older's key of the parent is the last one found when the
+    // parent is the key before; else it is looked for the same way, up to a key the table has.
     using Differ = std::vector<std::pair<uint32_t, uint32_t>>;
     const auto match = [&](uint32_t from, uint32_t to, bool& shared, Differ& differ) {
         uint32_t next = std::min(from, older.Count());  // the guess: the older's key after the last partner
         const auto guessed = [&](uint32_t key, uint32_t ahead) {
             return next + ahead < older.Count() && older.Hash(next + ahead) == newer.Hash(key);
         };
+        uint32_t last = kNoKey;  // the older's key of the key before
+        std::vector<uint32_t> above;
+        const auto olderOf = [&](uint32_t key) {  // Find has not found it
+            uint32_t parent = newer.Parent(key), base = kNoKey;
+            above.assign(1, key);
+            for (; parent != kNoKey; parent = newer.Parent(parent)) {
+                if (parent + 1 == key && key > from) {
+                    base = last;
+                    break;
+                }
+                if ((base = older.Find(newer.Hash(parent))) != kNoKey) break;
+                above.push_back(parent);
+            }
+            for (size_t i = above.size(); i-- > 0 && base != kNoKey;) base = older.After(base, newer.Hash(above[i]));
+            return base;
+        };
         for (uint32_t key = from; key < to; ++key) {
             if (key + 32 < to && !guessed(key + 32, 32)) older.Prefetch(newer.Hash(key + 32));
             if (key + 16 < to && !guessed(key + 16, 16)) older.PrefetchHash(newer.Hash(key + 16));
-            const uint32_t partner = guessed(key, 0) ? next : older.Find(newer.Hash(key));
+            uint32_t partner = guessed(key, 0) ? next : older.Find(newer.Hash(key));
+            if (partner == kNoKey) partner = olderOf(key);
+            last = partner;
             const ListedKey* listed = newer.Listed(key);
             if (partner == kNoKey) {
                 if (listed && !((listed->flags & KEY_ROOT) && listed->digest == 0)) differ.emplace_back(key, kNoKey);

@@ -147,9 +147,8 @@ void AskFor(const void* p) {
 
 }  // namespace
 
-bool CExportIndex::Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decode, void* context, bool lookedUp) {
+bool CExportIndex::Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decode, void* context) {
     m_bytes = bytes;
-    m_parents = lookedUp;
     m_slots.assign(1 << 12, 0);
     CExportParser parser(*this, reader.Format(), decode, context);
     const char16_t* text;
@@ -173,71 +172,87 @@ bool CExportIndex::Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decod
 // that many keys, key lines and values is asked for once, and the table made that big, so
 // that nothing is copied or placed again as they grow. Memory asked for and not used is never
 // touched.
-void CExportIndex::Project(uint64_t at, size_t needed) {
+void CExportIndex::Project(uint64_t at, size_t needed, size_t placed) {
     m_projected = true;
     const double more = static_cast<double>(m_bytes) / static_cast<double>(at) * 1.1;
     const auto scaled = [more](size_t n) { return static_cast<size_t>(static_cast<double>(n) * more) + kBatch; };
     m_hash.reserve(scaled(needed));
-    if (m_parents) m_parent.reserve(scaled(m_parent.size()));
+    m_parent.reserve(scaled(m_parent.size()));
     m_groups.reserve(scaled(needed) / 64 + 1);
     m_keys.reserve(scaled(m_keys.size()));
     m_sections.reserve(scaled(m_sections.size()));
     m_values.reserve(scaled(m_values.size()));
-    const size_t slots = scaled(needed) * 10 / 7;  // seven tenths full
+    const size_t slots = scaled(placed) * 10 / 7;  // seven tenths full
     if (slots > m_slots.size()) Rehash(slots);
 }
 
 void CExportIndex::Rehash(size_t slots) {
     std::vector<uint32_t>().swap(m_slots);
     m_slots.assign(slots, 0);
+    m_placed = 0;
     PlaceFrom(0);
 }
 
 // The key lines of a batch, looked up level by level across the whole batch: each line's first
 // level it does not share with the line before (a key met again elsewhere, a parent named again
 // after another branch), then the next level of each line whose level was there, and so on.
-// Below a level the table lacks, the table lacks every level too (a key goes in with the keys
-// above it), so those are not looked up, and not asked for ahead: in exports in no order most
-// levels are new, and asking for their slots kept the memory busy for nothing. The lines then
-// go in order, which numbers the keys as the export first names them: each level is the key
-// found, or else one the batch added before (a small table of the batch's own), or new; below
-// a key just added every level is new. The keys a batch adds go into the table after it.
+// Below a level the index lacks, it lacks every level too (a key comes with the keys above
+// it), so those are not looked up, and not asked for ahead: in exports in no order most levels
+// are new, and asking for their slots kept the memory busy for nothing.
+//
+// A key added below the key just added on its line (in exports in no order, most keys) is not
+// in the table: it is the key after its parent, and found there, by its hash, once its parent
+// is. The table holds the others, a key or two a line, and is that much smaller.
+//
+// The lines then go in order, which numbers the keys as the export first names them: each
+// level is the key found, or else one the batch added before (a small table of the batch's
+// own), or the key after its parent, or new; below a key just added every level is new. A
+// level the rounds did not reach, under a key found in the table (the key after its parent),
+// is looked up there now. The keys a batch adds go into the table after it.
 void CExportIndex::Flush() {
     if (m_pending.empty()) return;
-    const size_t needed = m_hash.size() + m_newHashes.size();
-    if (!m_projected && m_pending.back().offset >= kSample) Project(m_pending.back().offset, needed);
-    if (needed + 1 > m_slots.size() * 3 / 4) Rehash(std::max(m_slots.size() * 2, needed * 10 / 7));
+    const size_t needed = m_hash.size() + m_newHashes.size(), placing = m_placed + m_newHashes.size();
+    if (!m_projected && m_pending.back().offset >= kSample) Project(m_pending.back().offset, needed, placing);
+    if (placing + 1 > m_slots.size() * 3 / 4) Rehash(std::max(m_slots.size() * 2, placing * 10 / 7));
     if (needed >= kIdMask) throw std::length_error("too many keys");
+    const uint32_t firstAdded = Count();
     m_found.assign(m_newHashes.size(), kNoKey);
     m_round.clear();
     for (const Pending& line : m_pending)
-        if (line.count) m_round.push_back({line.first, line.first + line.count});
+        if (line.count) m_round.push_back({line.first, line.first + line.count, kNoKey});
     while (!m_round.empty()) {
         m_nextRound.clear();
         const size_t n = m_round.size();
-        for (size_t i = 0; i < kAhead && i < n; ++i) Prefetch(m_newHashes[m_round[i].first]);
+        for (size_t i = 0; i < kAhead && i < n; ++i) Prefetch(m_newHashes[m_round[i].level]);
         for (size_t i = 0; i < n; ++i) {
-            if (i + kAhead < n) Prefetch(m_newHashes[m_round[i + kAhead].first]);
-            if (i + kAhead / 2 < n) PrefetchHash(m_newHashes[m_round[i + kAhead / 2].first]);
-            const auto [level, end] = m_round[i];
-            const uint32_t key = Find(m_newHashes[level]);
+            if (i + kAhead < n) Prefetch(m_newHashes[m_round[i + kAhead].level]);
+            if (i + kAhead / 2 < n) PrefetchHash(m_newHashes[m_round[i + kAhead / 2].level]);
+            const Round& at = m_round[i];
+            uint32_t key = Find(m_newHashes[at.level]);
+            if (key == kNoKey) key = After(at.parent, m_newHashes[at.level]);
             if (key == kNoKey) continue;
-            m_found[level] = key;
-            if (level + 1 < end) m_nextRound.push_back({level + 1, end});
+            m_found[at.level] = key;
+            if (at.level + 1 < at.end) m_nextRound.push_back({at.level + 1, at.end, key});
         }
         m_round.swap(m_nextRound);
     }
     size_t local = 64;
     while (local < m_newHashes.size() * 2) local *= 2;
     m_batch.assign(local, 0);
-    const uint32_t firstAdded = Count();
     for (const Pending& line : m_pending) {
         m_ids.resize(line.common);
-        bool below = false;  // below a key just added
+        bool below = false;   // below a key just added
+        bool reached = true;  // the rounds looked this level up
         for (uint32_t i = line.first; i < line.first + line.count; ++i) {
             const uint64_t hash = m_newHashes[i];
             const uint32_t parent = m_ids.empty() ? kNoKey : m_ids.back();
-            uint32_t key = below ? kNoKey : m_found[i];
+            uint32_t key = kNoKey;
+            if (!below && reached) {
+                key = m_found[i];
+                reached = key != kNoKey;
+            } else if (!below && parent < firstAdded) {
+                key = Find(hash);
+            }
             size_t at = static_cast<size_t>(hash >> 32) & (local - 1);
             if (key == kNoKey)
                 for (; m_batch[at]; at = (at + 1) & (local - 1))
@@ -245,6 +260,7 @@ void CExportIndex::Flush() {
                         key = m_batch[at] - 1;
                         break;
                     }
+            if (key == kNoKey && !below) key = After(parent, hash);
             if (key == kNoKey) {
                 key = Count();
                 m_batch[at] = key + 1;
@@ -256,8 +272,8 @@ void CExportIndex::Flush() {
                     group.parentsBefore = static_cast<uint32_t>(m_parent.size());
                 }
                 // Below a key just added, the parent is the key before: kept as a bit.
-                if (m_parents && below) m_groups.back().below |= uint64_t{1} << (key % 64);
-                else if (m_parents) m_parent.push_back(parent);
+                if (below) m_groups.back().below |= uint64_t{1} << (key % 64);
+                else m_parent.push_back(parent);
                 below = true;
             }
             m_ids.push_back(key);
@@ -270,14 +286,20 @@ void CExportIndex::Flush() {
     m_newHashes.clear();
 }
 
-// Puts the keys from `first` on into the table, each slot asked for ahead.
+// Puts the keys from `first` on into the table, but those below the key before them, each slot
+// asked for ahead.
 void CExportIndex::PlaceFrom(uint32_t first) {
-    for (uint32_t key = first; key < Count(); ++key) {
-        if (key + kAhead < Count()) Prefetch(m_hash[key + kAhead]);
-        size_t i = Home(m_hash[key]);
-        while (m_slots[i]) i = i + 1 == m_slots.size() ? 0 : i + 1;
-        m_slots[i] = Tag(m_hash[key]) | (key + 1);
+    m_placing.clear();
+    for (uint32_t key = first; key < Count(); ++key)
+        if (!(m_groups[key >> 6].below & (uint64_t{1} << (key & 63)))) m_placing.push_back(key);
+    for (size_t i = 0; i < m_placing.size(); ++i) {
+        if (i + kAhead < m_placing.size()) Prefetch(m_hash[m_placing[i + kAhead]]);
+        const uint32_t key = m_placing[i];
+        size_t slot = Home(m_hash[key]);
+        while (m_slots[slot]) slot = slot + 1 == m_slots.size() ? 0 : slot + 1;
+        m_slots[slot] = Tag(m_hash[key]) | (key + 1);
     }
+    m_placed += m_placing.size();
 }
 
 void CExportIndex::AddListing(uint32_t key, bool root, uint64_t offset, uint64_t digest, uint16_t values) {

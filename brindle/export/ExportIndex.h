@@ -1,11 +1,11 @@
 // What the comparison keeps of one export instead of its text. Every key it names, in the
 // order it first names it (parents before their children): a hash of its path, the key above
-// it (in the older export's index) and, for a key it lists, a record of 16 bytes: a digest of its
+// it and, for a key it lists, a record of 16 bytes: a digest of its
 // values, where its first key line stands, so that a key whose values changed can be read
 // again, and how many values it holds, so that a deleted branch can say how much it held. For
 // a key listed more than once, also a hash of each value and the listing its last line stands
-// in. 8 bytes a key (in the older's, 4 more for one not added below the key before it), 16 a
-// listed key, 5 to 8 in the table that finds a key by its hash; while the file is read, 16 more
+// in. 8 bytes a key, 4 more and 5 to 8 in the table that finds a key by its hash for one not
+// added below the key before it, 16 a listed key; while the file is read, 16 more
 // a value and 16 a key line with values (in most exports of keys without values, few lines
 // have any). No windows.h.
 //
@@ -61,16 +61,14 @@ NamedValue HashValue(const ExportValue& value, CBuffer<char16_t>& fold);
 
 class CExportIndex : public CExportParser::Handler {
 public:
-    // Reads the rest of the export (after its header), of `bytes` in all, and indexes it;
-    // `lookedUp` keeps the key above each key (the older export's index; the newer's keys are
-    // only walked). The table Find looks in stays until DropTable or TakeTable. False when
-    // reading failed or was stopped.
-    bool Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decode, void* context, bool lookedUp);
+    // Reads the rest of the export (after its header), of `bytes` in all, and indexes it. The
+    // table Find looks in stays until DropTable. False when reading failed or was stopped.
+    bool Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decode, void* context);
 
     // The keys, numbered from 0 in the order the export first names them.
     uint32_t Count() const { return static_cast<uint32_t>(m_hash.size()); }
     uint64_t Hash(uint32_t key) const { return m_hash[key]; }  // of the path, letter case folded
-    uint32_t Parent(uint32_t key) const {                      // built lookedUp; kNoKey for a root
+    uint32_t Parent(uint32_t key) const {                      // kNoKey for a root
         const KeyGroup& group = m_groups[key >> 6];
         const uint64_t bit = uint64_t{1} << (key & 63);
         return (group.below & bit) ? key - 1 : m_parent[group.parentsBefore + Bits(~group.below & (bit - 1))];
@@ -87,7 +85,14 @@ public:
         return listed && (listed->flags & KEY_LISTED_AGAIN);
     }
 
+    // The key of that hash among those not added below the key before them (the table holds
+    // only those, a key or two a key line), or kNoKey.
     uint32_t Find(uint64_t hash) const;
+    // The key of that hash among the others, given the key above it: they come right after
+    // their parent. Find and After together find every key.
+    uint32_t After(uint32_t parent, uint64_t hash) const {
+        return parent != kNoKey && parent + 1 < Count() && m_hash[parent + 1] == hash ? parent + 1 : kNoKey;
+    }
     // Asks for the table's memory where Find will look for that hash, so that it is there by then.
     void Prefetch(uint64_t hash) const;
     // Then, once that is there, the hash Find compares with: of the first of the next few slots
@@ -95,12 +100,6 @@ public:
     void PrefetchHash(uint64_t hash) const;
     // Find is not needed any more: its table goes.
     void DropTable() { std::vector<uint32_t>().swap(m_slots); }
-    // The same, handing over the table's memory, all of it touched already, for other use.
-    std::vector<uint32_t> TakeTable() {
-        std::vector<uint32_t> table;
-        table.swap(m_slots);
-        return table;
-    }
     size_t ListedCount() const { return m_keys.size() + m_later.size(); }
     // The export's last line that is not blank ends inside its syntax (CExportParser::LastLineCut).
     bool LastLineCut() const { return m_lastLineCut; }
@@ -116,7 +115,7 @@ private:
     void Value(const ExportValue& value) override;
     void EndSection();
     void Flush();
-    void Project(uint64_t at, size_t needed);
+    void Project(uint64_t at, size_t needed, size_t placed);
     void Rehash(size_t slots);
     void PlaceFrom(uint32_t first);
     void AddListing(uint32_t key, bool root, uint64_t offset, uint64_t digest, uint16_t values);
@@ -169,7 +168,7 @@ private:
     struct KeyGroup {
         uint64_t atBirth;        // bit k: key 64 * group + k listed by the line that added it
         uint64_t later;          // bit k: that key listed later
-        uint64_t below;          // bit k: that key's parent is the key before it (built lookedUp)
+        uint64_t below;          // bit k: that key's parent is the key before it, not in the table
         uint32_t before;         // the records in m_keys of the keys before the group
         uint32_t parentsBefore;  // the same in m_parent
     };
@@ -205,7 +204,6 @@ private:
     std::vector<std::pair<uint32_t, uint32_t>> m_namedKeys;  // each such key, its first in m_named
     bool m_lastLineCut = false;
     // While building.
-    bool m_parents = false;
     bool m_projected = false;
     bool m_open = false;  // values go to the last key line
     uint64_t m_bytes = 0;
@@ -215,7 +213,12 @@ private:
     std::vector<uint32_t> m_ids;    // of the last placed key line's levels
     std::vector<uint32_t> m_batch;  // the keys the batch adds, by their hashes: the key + 1
     std::vector<uint32_t> m_found;  // of each of m_newHashes, the key the table has, or kNoKey
-    std::vector<std::pair<uint32_t, uint32_t>> m_round, m_nextRound;  // levels to look up, ends of their lines
+    struct Round {                  // a level to look up: in m_newHashes, where its line's end there, its parent
+        uint32_t level, end, parent;
+    };
+    std::vector<Round> m_round, m_nextRound;
+    std::vector<uint32_t> m_placing;  // the keys PlaceFrom puts into the table
+    size_t m_placed = 0;              // keys in the table
     std::vector<Section> m_sections;
     std::vector<ValueHash> m_values;
     CBuffer<char16_t> m_lastPath;
