@@ -1,13 +1,12 @@
 // What the comparison keeps of one export instead of its text. Every key it names, in the
 // order it first names it (parents before their children): a hash of its path, the key above
-// it and, for a key it lists, a record of 16 bytes: a digest of its
-// values, where its first key line stands, so that a key whose values changed can be read
-// again, and how many values it holds, so that a deleted branch can say how much it held. For
-// a key listed more than once, also a hash of each value and the listing its last line stands
-// in. 8 bytes a key, 4 more and 5 to 8 in the table that finds a key by its hash for one not
-// added below the key before it, 16 a listed key; while the file is read, 16 more
-// a value and 16 a key line with values (in most exports of keys without values, few lines
-// have any). No windows.h.
+// it and, for a key it lists, a record of 16 bytes: a digest of its values, where its first
+// key line stands, so that a key whose values changed can be read again, and how many values
+// it holds, so that a deleted branch can say how much it held. For a key listed more than
+// once, also a hash of each value and the listing its last line stands in. 8 bytes a key; for
+// one not added below the key before it, 4 more and 5 to 8 in the table that finds a key by
+// its hash; 16 a listed key; while the file is read, 16 more a value and 16 a key line with
+// values (in most exports of keys without values, few lines have any). No windows.h.
 //
 // A key is present when it, or a key below it, is listed: a key only named by one below it
 // has no values here, which is what importing the export leaves in it.
