@@ -133,8 +133,11 @@ void CExportCompare::IndexSide(Side& side) {
                                                     : COMPARE_NOT_AN_EXPORT;
         else if (!side.index.Build(side.reader, side.size, m_decode, m_context))
             side.error = side.reader.Stopped() ? COMPARE_CANCELLED : COMPARE_READ_FAILED;
-        // The older's partners, while the other thread may still read the newer (Write).
+        // The older's partners, while the other thread may still read the newer (Write); the
+        // newer's table is not asked (only the older's is), and goes before the older is read
+        // to its end, if it can.
         else if (&side == m_older.get()) side.partner.assign(side.index.Count(), kNoKey);
+        else side.index.DropTable();
     } catch (const std::exception&) {  // memory ran out (bad_alloc, or a length no vector holds)
         side.error = COMPARE_NO_MEMORY;
     }
@@ -204,7 +207,6 @@ bool CExportCompare::Compare(const CompareNotes& notes, std::u16string& result) 
 bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
     CExportIndex& older = m_older->index;
     CExportIndex& newer = m_newer->index;
-    newer.DropTable();
     std::vector<uint32_t>& olderPartner = m_older->partner;  // made ready by the older's thread
     // Each newer key looked up in the older, half of them on another thread; a key has at most
     // one partner, so the two halves never write the same place. Two exports of one registry
