@@ -72,27 +72,34 @@ uint64_t HashBytes(const void* data, size_t n, uint64_t seed) {
     return Finish(a, b);
 }
 
-// Folds n units into out: ASCII 8 units a step, the last 8 perhaps with some folded again, the
-// rest one by one.
+// Folds p[from, to) into out, one by one.
+void FoldEach(const char16_t* p, size_t from, size_t to, char16_t* out) {
+    for (size_t i = from; i < to; ++i)
+        out[i] =
+            p[i] < 0x80 ? (p[i] >= u'a' && p[i] <= u'z' ? static_cast<char16_t>(p[i] - 32) : p[i]) : FoldCase(p[i]);
+}
+
+// Folds n units into out: 8 units a step where all 8 are ASCII (the last 8 perhaps with some
+// folded again), the others one by one.
 void Fold(const char16_t* p, size_t n, char16_t* out) {
     size_t i = 0;
 #if defined(__SSE2__)
-    const __m128i ascii = _mm_set1_epi16(0x7F);
-    const auto eight = [&](size_t at) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
-        // Signed comparisons: units from 0x8000 up are negative, so they too take the slow way.
-        if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpgt_epi16(v, ascii), _mm_cmplt_epi16(v, _mm_setzero_si128()))))
-            return false;
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), FoldAscii8(v));
-        return true;
-    };
-    for (; i + 8 <= n; i += 8)
-        if (!eight(i)) break;
-    if (i < n && i + 8 > n && n >= 8 && eight(n - 8)) return;
+    // A unit from 0x80 up, with 0x7F80 added (at most 0xFFFF), has its top bit set.
+    const __m128i lift = _mm_set1_epi16(0x7F80);
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        if (_mm_movemask_epi8(_mm_adds_epu16(v, lift)) & 0xAAAA) FoldEach(p, i, i + 8, out);
+        else _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), FoldAscii8(v));
+    }
+    if (i < n && n >= 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 8));
+        if (!(_mm_movemask_epi8(_mm_adds_epu16(v, lift)) & 0xAAAA)) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + n - 8), FoldAscii8(v));
+            return;
+        }
+    }
 #endif
-    for (; i < n; ++i)
-        out[i] =
-            p[i] < 0x80 ? (p[i] >= u'a' && p[i] <= u'z' ? static_cast<char16_t>(p[i] - 32) : p[i]) : FoldCase(p[i]);
+    FoldEach(p, i, n, out);
 }
 
 // How many units a and b have the same at their start, of n: 8 units a step.
