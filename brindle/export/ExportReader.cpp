@@ -17,9 +17,11 @@ constexpr char16_t kHeader5[] = u"Windows Registry Editor Version 5.00";
 size_t FindBreak(const char16_t* p, size_t n) {
     size_t i = 0;
 #if defined(__SSE2__)
+    // First the units up to 13 (13 taken away leaves none): in most steps there are none.
     const __m128i cr = _mm_set1_epi16(13), lf = _mm_set1_epi16(10), zero = _mm_setzero_si128();
     for (; i + 8 <= n; i += 8) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        if (!_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_subs_epu16(v, cr), zero))) continue;
         const __m128i hit =
             _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf)), _mm_cmpeq_epi16(v, zero));
         if (const int mask = _mm_movemask_epi8(hit)) return i + static_cast<size_t>(__builtin_ctz(mask)) / 2;
