@@ -246,18 +246,34 @@ void CExportIndex::Flush() {
     size_t local = 64;
     while (local < m_newHashes.size() * 2) local *= 2;
     m_batch.assign(local, 0);
+    m_placing.clear();  // the keys the batch adds that go into the table
+    // A key the batch adds, at its empty slot in the batch's table.
+    const auto add = [this](uint64_t hash, size_t at) {
+        const uint32_t key = Count();
+        m_batch[at] = key + 1;
+        m_hash.push_back(hash);
+        if (key % 64 == 0) {
+            KeyGroup& group = m_groups.emplace_back();
+            group.atBirth = group.later = group.below = 0;
+            group.before = static_cast<uint32_t>(m_keys.size());
+            group.parentsBefore = static_cast<uint32_t>(m_parent.size());
+        }
+        return key;
+    };
     for (const Pending& line : m_pending) {
         m_ids.resize(line.common);
         bool below = false;   // below a key just added
         bool reached = true;  // the rounds looked this level up
-        for (uint32_t i = line.first; i < line.first + line.count; ++i) {
+        uint32_t i = line.first;
+        const uint32_t end = line.first + line.count;
+        for (; i < end && !below; ++i) {
             const uint64_t hash = m_newHashes[i];
             const uint32_t parent = m_ids.empty() ? kNoKey : m_ids.back();
             uint32_t key = kNoKey;
-            if (!below && reached) {
+            if (reached) {
                 key = m_found[i];
                 reached = key != kNoKey;
-            } else if (!below && parent < firstAdded) {
+            } else if (parent < firstAdded) {
                 key = Find(hash);
             }
             size_t at = static_cast<size_t>(hash >> 32) & (local - 1);
@@ -267,38 +283,42 @@ void CExportIndex::Flush() {
                         key = m_batch[at] - 1;
                         break;
                     }
-            if (key == kNoKey && !below) key = After(parent, hash);
+            if (key == kNoKey) key = After(parent, hash);
             if (key == kNoKey) {
-                key = Count();
-                m_batch[at] = key + 1;
-                m_hash.push_back(hash);
-                if (key % 64 == 0) {
-                    KeyGroup& group = m_groups.emplace_back();
-                    group.atBirth = group.later = group.below = 0;
-                    group.before = static_cast<uint32_t>(m_keys.size());
-                    group.parentsBefore = static_cast<uint32_t>(m_parent.size());
-                }
-                // Below a key just added, the parent is the key before: kept as a bit.
-                if (below) m_groups.back().below |= uint64_t{1} << (key % 64);
-                else m_parent.push_back(parent);
+                key = add(hash, at);
+                m_parent.push_back(parent);
+                m_placing.push_back(key);
                 below = true;
             }
+            m_ids.push_back(key);
+        }
+        // Below a key just added, every level is new, its parent the key before: kept as a bit.
+        for (; i < end; ++i) {
+            const uint64_t hash = m_newHashes[i];
+            size_t at = static_cast<size_t>(hash >> 32) & (local - 1);
+            while (m_batch[at]) at = (at + 1) & (local - 1);
+            const uint32_t key = add(hash, at);
+            m_groups.back().below |= uint64_t{1} << (key % 64);
             m_ids.push_back(key);
         }
         if (line.section != kNoSection) m_sections[line.section].key = m_ids.back();
         AddListing(m_ids.back(), m_ids.size() == 1, line.offset, line.digest, line.values);
     }
-    PlaceFrom(firstAdded);
+    Place();
     m_pending.clear();
     m_newHashes.clear();
 }
 
-// Puts the keys from `first` on into the table, but those below the key before them, each slot
-// asked for ahead.
+// Puts the keys from `first` on into the table, but those below the key before them.
 void CExportIndex::PlaceFrom(uint32_t first) {
     m_placing.clear();
     for (uint32_t key = first; key < Count(); ++key)
         if (!(m_groups[key >> 6].below & (uint64_t{1} << (key & 63)))) m_placing.push_back(key);
+    Place();
+}
+
+// Puts the keys of m_placing into the table, each slot asked for ahead.
+void CExportIndex::Place() {
     for (size_t i = 0; i < m_placing.size(); ++i) {
         if (i + kAhead < m_placing.size()) Prefetch(m_hash[m_placing[i + kAhead]]);
         const uint32_t key = m_placing[i];
@@ -491,11 +511,7 @@ void CExportIndex::Key(std::u16string_view path, uint64_t offset) {
     line.common = static_cast<uint32_t>(common);
     line.first = first;
     line.count = static_cast<uint32_t>(m_newHashes.size()) - first;
-    line.section = static_cast<uint32_t>(m_sections.size());
-    Section& section = m_sections.emplace_back();
-    section.offset = offset;
-    section.key = kNoKey;
-    section.begin = static_cast<uint32_t>(m_values.size());
+    line.section = kNoSection;  // until its first value
     m_open = true;
 }
 
@@ -511,6 +527,14 @@ NamedValue HashValue(const ExportValue& value, CBuffer<char16_t>& fold) {
 
 void CExportIndex::Value(const ExportValue& value) {
     if (!m_open) return;
+    Pending& line = m_pending.back();
+    if (line.section == kNoSection) {
+        line.section = static_cast<uint32_t>(m_sections.size());
+        Section& section = m_sections.emplace_back();
+        section.offset = line.offset;
+        section.key = kNoKey;
+        section.begin = static_cast<uint32_t>(m_values.size());
+    }
     const NamedValue hashed = HashValue(value, m_fold);
     ValueHash& stored = m_values.emplace_back();
     stored.name = hashed.name;
@@ -523,6 +547,8 @@ void CExportIndex::Value(const ExportValue& value) {
 void CExportIndex::EndSection() {
     if (!m_open) return;
     m_open = false;
+    Pending& line = m_pending.back();
+    if (line.section == kNoSection) return;  // a listing without values: nothing to keep of it
     const auto first = m_values.begin() + static_cast<std::ptrdiff_t>(m_sections.back().begin);
     const bool sorted = m_values.end() - first > 32;
     if (sorted)
@@ -535,12 +561,6 @@ void CExportIndex::EndSection() {
         if (!replaced) *kept++ = *it;
     }
     m_values.erase(kept, m_values.end());
-    Pending& line = m_pending.back();
-    if (first == m_values.end()) {  // a listing without values: nothing to keep of it
-        m_sections.pop_back();
-        line.section = kNoSection;
-        return;
-    }
     for (auto it = first; it != m_values.end(); ++it) line.digest += it->value;
     const auto held = std::count_if(first, m_values.end(), [](const ValueHash& v) { return v.value != 0; });
     line.values = static_cast<uint16_t>(std::min<std::ptrdiff_t>(held, kManyValues));

@@ -117,6 +117,7 @@ private:
     void Project(uint64_t at, size_t needed, size_t placed);
     void Rehash(size_t slots);
     void PlaceFrom(uint32_t first);
+    void Place();
     void AddListing(uint32_t key, bool root, uint64_t offset, uint64_t digest, uint16_t values);
     void DigestListedAgain();
     size_t Home(uint64_t hash) const {
@@ -216,7 +217,7 @@ private:
         uint32_t level, end, parent;
     };
     std::vector<Round> m_round, m_nextRound;
-    std::vector<uint32_t> m_placing;  // the keys PlaceFrom puts into the table
+    std::vector<uint32_t> m_placing;  // the keys Place puts into the table
     size_t m_placed = 0;              // keys in the table
     std::vector<Section> m_sections;
     std::vector<ValueHash> m_values;
