@@ -290,13 +290,19 @@ void CExportParser::DwordData(const char16_t* p, const char16_t* end) {
 
 void CExportParser::HexData(const char16_t* p, const char16_t* end) {
     for (;;) {
-        // The editor writes "xx," over and over: three units a step, into room made first.
-        size_t filled = m_data.Size();
-        m_data.Extend(static_cast<size_t>(end - p) / 3);
-        for (int high, low; end - p >= 3 && p[2] == ',' && (high = HexValue(p[0])) >= 0 && (low = HexValue(p[1])) >= 0;
-             p += 3)
-            m_data[filled++] = static_cast<uint8_t>(high << 4 | low);
-        m_data.Shrink(filled);
+        // The editor writes "xx," over and over: three units a step, into room made first (a
+        // pointer of its own, which the stores are not taken to move).
+        const size_t filled = m_data.Size();
+        uint8_t* const room = m_data.Extend(static_cast<size_t>(end - p) / 3);
+        uint8_t* out = room;
+        for (; end - p >= 3 && p[2] == ','; p += 3) {
+            const char16_t highDigit = p[0], lowDigit = p[1];
+            if ((highDigit | lowDigit) >= 128) break;
+            const int high = kHex.value[highDigit], low = kHex.value[lowDigit];
+            if ((high | low) < 0) break;
+            *out++ = static_cast<uint8_t>(high << 4 | low);
+        }
+        m_data.Shrink(filled + static_cast<size_t>(out - room));
         if (p == end) {  // after a comma: the value ends here, but a text cut short may too
             m_cut = true;
             return StoreHex();
