@@ -402,20 +402,50 @@ void CExportIndex::DigestListedAgain() {
     size_t count = 0;
     for (size_t section = 0; section < m_sections.size(); ++section)
         if (again[m_sections[section].key]) count += end(section) - m_sections[section].begin;
+    // Each value once, by its last listing: the sections come in the file's order, and a later
+    // one's value of a name takes the place of the one kept, found in a table of their own (the
+    // values of a key listed thousands of times are many, the names few).
     std::vector<Record> records;
     records.reserve(count);
+    std::vector<uint32_t> kept;  // the record + 1; at most half full, as small as that lets it be
+    const auto slotOf = [&kept](uint64_t name, uint32_t key) {
+        return static_cast<size_t>(((name ^ key) * kPrime2) >> 32) & (kept.size() - 1);
+    };
+    const auto grow = [&] {
+        kept.assign(std::max<size_t>(1024, kept.size() * 2), 0);
+        for (size_t i = 0; i < records.size(); ++i) {
+            size_t slot = slotOf(records[i].name, records[i].key);
+            while (kept[slot]) slot = (slot + 1) & (kept.size() - 1);
+            kept[slot] = static_cast<uint32_t>(i) + 1;
+        }
+    };
+    grow();
     for (size_t section = 0; section < m_sections.size(); ++section) {
         const Section& listing = m_sections[section];
         if (!again[listing.key]) continue;
-        for (size_t i = listing.begin; i < end(section); ++i)
-            records.push_back({listing.offset, m_values[i].name, m_values[i].value, listing.key});
+        for (size_t i = listing.begin; i < end(section); ++i) {
+            const ValueHash& v = m_values[i];
+            for (size_t slot = slotOf(v.name, listing.key);; slot = (slot + 1) & (kept.size() - 1)) {
+                if (!kept[slot]) {
+                    kept[slot] = static_cast<uint32_t>(records.size()) + 1;
+                    records.push_back({listing.offset, v.name, v.value, listing.key});
+                    if (records.size() * 2 > kept.size()) grow();
+                    break;
+                }
+                Record& r = records[kept[slot] - 1];
+                if (r.key != listing.key || r.name != v.name) continue;
+                if (listing.offset > r.listing) {
+                    r.listing = listing.offset;
+                    r.value = v.value;
+                }
+                break;
+            }
+        }
     }
-    std::sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
-        return a.key != b.key ? a.key < b.key : a.name != b.name ? a.name < b.name : a.listing < b.listing;
-    });
-    for (size_t i = 0; i < records.size(); ++i) {
-        const Record& r = records[i];
-        if (i + 1 < records.size() && records[i + 1].key == r.key && records[i + 1].name == r.name) continue;
+    std::vector<uint32_t>().swap(kept);
+    std::sort(records.begin(), records.end(),
+              [](const Record& a, const Record& b) { return a.key != b.key ? a.key < b.key : a.name < b.name; });
+    for (const Record& r : records) {
         ListedKey& listed = *ListedRecord(r.key);
         listed.digest += r.value;
         if (r.value && listed.values < kManyValues) ++listed.values;
