@@ -240,9 +240,14 @@ void CExportIndex::Flush() {
             if (key == kNoKey) continue;
             m_found[at.level] = key;
             if (at.level + 1 < at.end) m_nextRound.push_back({at.level + 1, at.end, key});
+            else AskFor(&m_groups[key >> 6]);  // its line lists a key the index has: its record is looked at
         }
         m_round.swap(m_nextRound);
     }
+    // Then the records of those keys, once their groups are there (of keys far back, mostly).
+    for (const Pending& line : m_pending)
+        if (line.count && m_found[line.first + line.count - 1] != kNoKey)
+            if (const ListedKey* listed = Listed(m_found[line.first + line.count - 1])) AskFor(listed);
     size_t local = 64;
     while (local < m_newHashes.size() * 2) local *= 2;
     m_batch.assign(local, 0);
