@@ -161,7 +161,8 @@ bool CExportIndex::Build(CExportLines& reader, uint64_t bytes, AnsiDecoder decod
     const char16_t* text;
     size_t length;
     uint64_t offset;
-    while (reader.Next(text, length, offset)) parser.Line(text, length, offset);
+    // Lines of no units do nothing on import (nor blanks alone, which the parser passes over).
+    while (reader.NextNotEmpty(text, length, offset)) parser.Line(text, length, offset);
     if (reader.ReadFailed() || reader.Stopped()) return false;
     parser.End();
     m_lastLineCut = parser.LastLineCut();

@@ -135,11 +135,15 @@ bool CExportReader::Refill(std::vector<Unit>& buffer) {
 }
 
 template <typename Unit>
-bool CExportReader::NextIn(std::vector<Unit>& buffer, const Unit*& text, size_t& length, uint64_t& offset) {
+bool CExportReader::NextIn(std::vector<Unit>& buffer, const Unit*& text, size_t& length, uint64_t& offset,
+                           bool notEmpty) {
     if (m_ended) return false;
     for (;;) {
         const size_t end = m_filled / sizeof(Unit);
         const Unit* p = buffer.data();
+        // A line that starts with its break has no units: each CR or LF there ends one.
+        if (notEmpty && m_scanned == 0)
+            while (m_pos < end && (p[m_pos] == 13 || p[m_pos] == 10)) ++m_pos;
         const size_t at = m_pos + m_scanned + FindBreak(p + m_pos + m_scanned, end - m_pos - m_scanned);
         // A CR at the end of what was read may be the first half of a CR LF.
         const bool more = at == end || (p[at] == 13 && at + 1 == end);
@@ -162,9 +166,17 @@ bool CExportReader::NextIn(std::vector<Unit>& buffer, const Unit*& text, size_t&
 }
 
 bool CExportReader::Next(const char16_t*& text, size_t& length, uint64_t& offset) {
-    if (m_utf16) return NextIn(m_wide, text, length, offset);
+    return NextLine(text, length, offset, false);
+}
+
+bool CExportReader::NextNotEmpty(const char16_t*& text, size_t& length, uint64_t& offset) {
+    return NextLine(text, length, offset, true);
+}
+
+bool CExportReader::NextLine(const char16_t*& text, size_t& length, uint64_t& offset, bool notEmpty) {
+    if (m_utf16) return NextIn(m_wide, text, length, offset, notEmpty);
     const char* bytes;
-    if (!NextIn(m_bytes, bytes, length, offset)) return false;
+    if (!NextIn(m_bytes, bytes, length, offset, notEmpty)) return false;
     if (m_line.size() < length) m_line.resize(length);
     // Registry exports are almost all ASCII: widened here; a line with any other byte goes to
     // the conversion whole, since a double-byte character's second byte may look like ASCII.

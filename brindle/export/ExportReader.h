@@ -63,6 +63,12 @@ public:
     // text stays valid until the next call. False at the end of the text: its end, its first
     // zero character, a read error or a stop.
     virtual bool Next(const char16_t*& text, size_t& length, uint64_t& place) = 0;
+    // The same, passing over lines of no units (an export has one after each key's block).
+    virtual bool NextNotEmpty(const char16_t*& text, size_t& length, uint64_t& place) {
+        while (Next(text, length, place))
+            if (length > 0) return true;
+        return false;
+    }
 
     virtual bool ReadFailed() const = 0;
     virtual bool Stopped() const = 0;
@@ -87,6 +93,7 @@ public:
     // A part already in the buffer is not read again.
     void Seek(uint64_t offset, size_t pieceBytes) override;
     bool Next(const char16_t*& text, size_t& length, uint64_t& offset) override;
+    bool NextNotEmpty(const char16_t*& text, size_t& length, uint64_t& offset) override;
     bool ReadFailed() const override { return m_failed; }
     bool Stopped() const override { return m_stopped; }
     bool Empty() const override { return m_empty; }
@@ -94,7 +101,8 @@ public:
 
 private:
     template <typename Unit>
-    bool NextIn(std::vector<Unit>& buffer, const Unit*& text, size_t& length, uint64_t& offset);
+    bool NextIn(std::vector<Unit>& buffer, const Unit*& text, size_t& length, uint64_t& offset, bool notEmpty);
+    bool NextLine(const char16_t*& text, size_t& length, uint64_t& offset, bool notEmpty);
     template <typename Unit>
     bool Refill(std::vector<Unit>& buffer);
 

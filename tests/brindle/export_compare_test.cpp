@@ -182,6 +182,8 @@ TEST(ExportCompare, BadAndCutFilesAreTold) {
         {File(s), whole + std::string(2, '\0'), COMPARE_OK, false, nullptr},  // no line end; a zero, last
         {whole + "\n", whole, COMPARE_OK, false, u"; older cut: odd byte"},
         {File(s) + std::string("\0\0\n\0", 4), whole, COMPARE_OK, false, u"; older cut: zero"},
+        // The same, told though no key of it is read again.
+        {File(s + u"\"v\"=\"1\"\n") + std::string("\0\0\n\0", 4), whole, COMPARE_OK, false, u"; older cut: zero"},
         {File(s), File(s + u"\"v\"=hex:01,\n\n"), COMPARE_OK, false, u"; newer cut: last line"},
         {File(s), File(s + u"\"v\"=hex:01,\\\n  ;c\n"), COMPARE_OK, false, u"; newer cut: last line"},
         {File(s), File(s + u"\"v\"=\"x\\\"\n"), COMPARE_OK, false, u"; newer cut: last line"},
