@@ -32,8 +32,13 @@ const char16_t* SkipBlanks(const char16_t* p, const char16_t* end) {
     return p;
 }
 
+// Unit by unit: the prefixes are a few units long, and a library comparison called for each
+// value line cost more than the comparing.
 bool StartsWith(const char16_t* p, const char16_t* end, std::u16string_view prefix) {
-    return static_cast<size_t>(end - p) >= prefix.size() && std::equal(prefix.begin(), prefix.end(), p);
+    if (static_cast<size_t>(end - p) < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (p[i] != prefix[i]) return false;
+    return true;
 }
 
 // Whether p's first name.size() units (8 or more) are the name's capitals and underscores,
