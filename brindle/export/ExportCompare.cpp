@@ -11,6 +11,10 @@
 #include <utility>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "ExportIndex.h"
 #include "ExportParser.h"
 #include "ExportWriter.h"
@@ -33,6 +37,19 @@ void Beside(There there, Here here) {
     } catch (const std::system_error&) { there(); }
     here();
     if (worker.joinable()) worker.join();
+}
+
+// The first of partners[from, n) with kRemoved, or n: 4 a step, by their top bits.
+uint32_t NextRemoved(const uint32_t* partners, uint32_t from, uint32_t n) {
+    uint32_t key = from;
+#if defined(__SSE2__)
+    for (; key + 4 <= n; key += 4)
+        if (const int removed =
+                _mm_movemask_ps(_mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(partners + key)))))
+            return key + static_cast<uint32_t>(__builtin_ctz(static_cast<unsigned>(removed)));
+#endif
+    while (key < n && !(partners[key] & kRemoved)) ++key;
+    return key;
 }
 
 }  // namespace
@@ -243,22 +260,34 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
             for (size_t i = above.size(); i-- > 0 && base != kNoKey;) base = older.After(base, newer.Hash(above[i]));
             return base;
         };
-        for (uint32_t key = from; key < to; ++key) {
-            if (key + 32 < to && !guessed(key + 32, 32)) older.Prefetch(newer.Hash(key + 32));
-            if (key + 16 < to && !guessed(key + 16, 16)) older.PrefetchHash(newer.Hash(key + 16));
-            uint32_t partner = guessed(key, 0) ? next : older.Find(newer.Hash(key));
-            if (partner == kNoKey) partner = olderOf(key);
+        CExportIndex::ListedWalk newerListed(newer), olderListed(older);
+        // A key and its partner (kNoKey: none).
+        const auto pair = [&](uint32_t key, uint32_t partner) {
             last = partner;
-            const ListedKey* listed = newer.Listed(key);
+            const ListedKey* listed = newerListed.At(key);
             if (partner == kNoKey) {
                 if (listed && !((listed->flags & KEY_ROOT) && listed->digest == 0)) differ.emplace_back(key, kNoKey);
-                continue;
+                return;
             }
             next = partner + 1;
             olderPartner[partner] = key;
-            const ListedKey* old = older.Listed(partner);
+            const ListedKey* old = olderListed.At(partner);
             shared = shared || (old && listed);
             if ((listed ? listed->digest : 0) != (old ? old->digest : 0)) differ.emplace_back(key, partner);
+        };
+        for (uint32_t key = from; key < to;) {
+            // While the guesses hold, key after key, nothing is asked for ahead.
+            if (guessed(key, 0)) {
+                pair(key, next);
+                ++key;
+                continue;
+            }
+            if (key + 32 < to && !guessed(key + 32, 32)) older.Prefetch(newer.Hash(key + 32));
+            if (key + 16 < to && !guessed(key + 16, 16)) older.PrefetchHash(newer.Hash(key + 16));
+            uint32_t partner = older.Find(newer.Hash(key));
+            if (partner == kNoKey) partner = olderOf(key);
+            pair(key, partner);
+            ++key;
         }
     };
     bool shared = false, sharedToo = false;
@@ -277,9 +306,10 @@ bool CExportCompare::Write(const CompareNotes& notes, std::u16string& result) {
     m_covered.assign(older.Count(), false);
     uint32_t after = 0;
     for (uint32_t key = 0; key < older.Count(); ++key) {
-        if (!(olderPartner[key] & kRemoved)) {
-            after = olderPartner[key] + 1;
-            continue;
+        if (!(olderPartner[key] & kRemoved)) {  // the next the newer lacks, past those it has
+            const uint32_t lacked = NextRemoved(olderPartner.data(), key, older.Count());
+            after = olderPartner[lacked - 1] + 1;
+            if ((key = lacked) == older.Count()) break;
         }
         const uint32_t parent = older.Parent(key);
         if (parent != kNoKey && (olderPartner[parent] & kRemoved)) {

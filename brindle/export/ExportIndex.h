@@ -79,6 +79,32 @@ public:
         if (group.atBirth & bit) return &m_keys[group.before + Bits(group.atBirth & (bit - 1))];
         return (group.later & bit) ? &m_later[LaterAt(key)] : nullptr;
     }
+    // Listed of keys one after another: the records of those listed by the line that adds
+    // them are counted on from the last, not counted again from their group's first.
+    class ListedWalk {
+    public:
+        explicit ListedWalk(const CExportIndex& index) : m_index(index) {}
+        const ListedKey* At(uint32_t key) {
+            if (key != m_key || (key & 63) == 0) Start(key);
+            const uint64_t bit = uint64_t{1} << (key & 63);
+            ++m_key;
+            if (m_atBirth & bit) return m_record++;
+            return (m_later & bit) ? &m_index.m_later[m_index.LaterAt(key)] : nullptr;
+        }
+
+    private:
+        void Start(uint32_t key) {
+            const KeyGroup& group = m_index.m_groups[key >> 6];
+            m_key = key;
+            m_atBirth = group.atBirth;
+            m_later = group.later;
+            m_record = m_index.m_keys.data() + group.before + Bits(group.atBirth & ((uint64_t{1} << (key & 63)) - 1));
+        }
+        const CExportIndex& m_index;
+        uint32_t m_key = kNoKey;  // the key after the last
+        uint64_t m_atBirth = 0, m_later = 0;
+        const ListedKey* m_record = nullptr;  // of the next key listed at its birth
+    };
     bool ListedAgain(uint32_t key) const {
         const ListedKey* listed = Listed(key);
         return listed && (listed->flags & KEY_LISTED_AGAIN);
