@@ -301,9 +301,7 @@ void CExportParser::HexData(const char16_t* p, const char16_t* end) {
         uint8_t* const room = m_data.Extend(static_cast<size_t>(end - p) / 3);
         uint8_t* out = room;
         for (; end - p >= 3 && p[2] == ','; p += 3) {
-            const char16_t highDigit = p[0], lowDigit = p[1];
-            if ((highDigit | lowDigit) >= 128) break;
-            const int high = kHex.value[highDigit], low = kHex.value[lowDigit];
+            const int high = HexValue(p[0]), low = HexValue(p[1]);
             if ((high | low) < 0) break;
             *out++ = static_cast<uint8_t>(high << 4 | low);
         }
