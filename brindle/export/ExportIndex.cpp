@@ -401,18 +401,13 @@ void CExportIndex::DigestListedAgain() {
         listed.digest = listed.values = 0;
         again[key] = true;
     }
-    // Counted first: the records of a large export are many, and a growing vector copies them.
     const auto end = [this](size_t section) {
         return section + 1 < m_sections.size() ? m_sections[section + 1].begin : m_values.size();
     };
-    size_t count = 0;
-    for (size_t section = 0; section < m_sections.size(); ++section)
-        if (again[m_sections[section].key]) count += end(section) - m_sections[section].begin;
     // Each value once, by its last listing: the sections come in the file's order, and a later
     // one's value of a name takes the place of the one kept, found in a table of their own (the
     // values of a key listed thousands of times are many, the names few).
     std::vector<Record> records;
-    records.reserve(count);
     std::vector<uint32_t> kept;  // the record + 1; at most half full, as small as that lets it be
     const auto slotOf = [&kept](uint64_t name, uint32_t key) {
         return static_cast<size_t>(((name ^ key) * kPrime2) >> 32) & (kept.size() - 1);
