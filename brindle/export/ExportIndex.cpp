@@ -79,21 +79,35 @@ void FoldEach(const char16_t* p, size_t from, size_t to, char16_t* out) {
             p[i] < 0x80 ? (p[i] >= u'a' && p[i] <= u'z' ? static_cast<char16_t>(p[i] - 32) : p[i]) : FoldCase(p[i]);
 }
 
-// Folds n units into out: 8 units a step where all 8 are ASCII (the last 8 perhaps with some
-// folded again), the others one by one.
+#if defined(__SSE2__)
+// Whether any of 8 units is one that FoldCase may change other than an ASCII letter: from 0x80
+// to 0x45F (Latin-1, Latin Extended-A, Greek, Cyrillic) or a fullwidth letter from 0xFF41. Any
+// other unit, a Chinese character most of all, is its own fold.
+bool FoldsApart(__m128i v) {
+    // A unit from 0x80 up, with 0x7F80 added (at most 0xFFFF), has its top bit set.
+    if (!(_mm_movemask_epi8(_mm_adds_epu16(v, _mm_set1_epi16(0x7F80))) & 0xAAAA)) return false;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i nearLatin =
+        _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, _mm_set1_epi16(0x80)), _mm_set1_epi16(0x45F - 0x80)), zero);
+    const __m128i belowFullwidth = _mm_cmpeq_epi16(_mm_subs_epu16(v, _mm_set1_epi16(0xFF40)), zero);
+    return _mm_movemask_epi8(_mm_andnot_si128(belowFullwidth, _mm_cmpeq_epi16(zero, zero))) |
+           _mm_movemask_epi8(nearLatin);
+}
+#endif
+
+// Folds n units into out: 8 units a step where none of the 8 folds apart (the last 8 perhaps
+// with some folded again), the others one by one.
 void Fold(const char16_t* p, size_t n, char16_t* out) {
     size_t i = 0;
 #if defined(__SSE2__)
-    // A unit from 0x80 up, with 0x7F80 added (at most 0xFFFF), has its top bit set.
-    const __m128i lift = _mm_set1_epi16(0x7F80);
     for (; i + 8 <= n; i += 8) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        if (_mm_movemask_epi8(_mm_adds_epu16(v, lift)) & 0xAAAA) FoldEach(p, i, i + 8, out);
+        if (FoldsApart(v)) FoldEach(p, i, i + 8, out);
         else _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), FoldAscii8(v));
     }
     if (i < n && n >= 8) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 8));
-        if (!(_mm_movemask_epi8(_mm_adds_epu16(v, lift)) & 0xAAAA)) {
+        if (!FoldsApart(v)) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + n - 8), FoldAscii8(v));
             return;
         }

@@ -73,9 +73,13 @@ TEST(ExportCompare, Rules) {
         std::u16string older, newer, result;
         const char* why;
     } cases[] = {
-        {u"[HKEY_CURRENT_USER\\Soft\\Ünï]\n\"Name\"=\"x\"\n\"Ключ\"=\"x\"\n",
-         u"[hkey_current_user\\SOFT\\üNÏ]\n\"nAME\"=\"x\"\n\"КЛЮЧ\"=\"x\"\n", kSame,
-         "paths and names match without letter case"},
+        {u"[HKEY_CURRENT_USER\\Soft\\Ünï]\n\"Name\"=\"x\"\n\"Ключ\"=\"x\"\n[HKEY_CURRENT_"
+         u"USER\\Журналы\\ＡＢＣＤＥＦＧＨ]\n"
+         u"\"ПараметрыЖурнала\"=\"x\"\n",
+         u"[hkey_current_user\\SOFT\\üNÏ]\n\"nAME\"=\"x\"\n\"КЛЮЧ\"=\"x\"\n[HKEY_CURRENT_"
+         u"USER\\журналы\\ａｂｃｄｅｆｇｈ]\n"
+         u"\"параметрыжурнала\"=\"x\"\n",
+         kSame, "paths and names match without letter case, Cyrillic and fullwidth letters in runs of 8 too"},
         {u"[HKEY_CURRENT_USER\\S]\n\"h\"=hex:0A,0b,0c\n",
          u"[HKEY_CURRENT_USER\\S]\n\"h\"=hex:0a, \\ ;c\n\n  ;c\n\t0B,0c\n", kSame,
          "wrapped hex, with blank and comment lines between, and hex digits in either case"},
@@ -147,12 +151,12 @@ TEST(ExportCompare, Rules) {
          u"  00,3d,d8,00,de,00,00,00,00\n; text \"a<LF>\", \"[K]\", \";x\U0001F600\"\n\"e\"=hex(2):\n; text \"\"\n"
          u"\"none\"=hex(7):00,00\n; text \n\n",
          "hex wrapped as the editor wraps it; under text data its text, a multi-string's strings apart"},
-        {u"[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):41,00,00,00\n\"s\"=\"A\"\n",
-         u"REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):81,5c,00\n\"s\"=\"乜\"\n",
+        {u"[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):41,00,00,00\n\"s\"=\"A\"\n\"乜乜\"=\"the same in both\"\n",
+         u"REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):81,5c,00\n\"s\"=\"乜\"\n\"乜乜\"=\"the same in both\"\n",
          u"; 0 0 1 0 0 2\n\n[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):5c,4e,00,00\n; text \"乜\"\n; was hex(2) \"A\"\n"
          u"\"s\"=\"乜\"\n; was \"A\"\n\n",
-         "a REGEDIT4 export's text and hex(2) data read in the code page (a second byte may be a backslash) and "
-         "written in UTF-16"},
+         "a REGEDIT4 export's text and hex(2) data read in the code page (a second byte may be a backslash, and "
+         "may start a line of 16 bytes or more) and written in UTF-16"},
     };
     for (const auto& c : cases)
         for (size_t step : {size_t{1} << 20, size_t{5}}) {
