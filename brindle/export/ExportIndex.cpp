@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -399,13 +400,7 @@ void CExportIndex::AddLater(uint32_t key, uint32_t record) {
 // A key listed more than once has the values of all its listings, each by its last line.
 void CExportIndex::DigestListedAgain() {
     if (m_moreOf.empty()) return;
-    struct Record {
-        uint64_t listing;  // where the key line of the listing it stands in is
-        uint64_t name;
-        uint64_t value;
-        uint32_t key;
-    };
-    // Each such key's last further listing, from its digest, which the records then make again.
+    // Each such key's last further listing, from its digest, which the values then make again.
     std::sort(m_moreOf.begin(), m_moreOf.end());
     // Which keys those are, a bit a key: the sections' keys come in any order.
     std::vector<bool> again(m_hash.size());
@@ -418,55 +413,75 @@ void CExportIndex::DigestListedAgain() {
     const auto end = [this](size_t section) {
         return section + 1 < m_sections.size() ? m_sections[section + 1].begin : m_values.size();
     };
-    // Each value once, by its last listing: the sections come in the file's order, and a later
-    // one's value of a name takes the place of the one kept, found in a table of their own (the
-    // values of a key listed thousands of times are many, the names few).
-    std::vector<Record> records;
-    std::vector<uint32_t> kept;  // the record + 1; at most half full, as small as that lets it be
-    const auto slotOf = [&kept](uint64_t name, uint32_t key) {
-        return static_cast<size_t>(((name ^ key) * kPrime2) >> 32) & (kept.size() - 1);
-    };
-    const auto grow = [&] {
-        kept.assign(std::max<size_t>(1024, kept.size() * 2), 0);
-        for (size_t i = 0; i < records.size(); ++i) {
-            size_t slot = slotOf(records[i].name, records[i].key);
-            while (kept[slot]) slot = (slot + 1) & (kept.size() - 1);
-            kept[slot] = static_cast<uint32_t>(i) + 1;
-        }
-    };
-    grow();
-    for (size_t section = 0; section < m_sections.size(); ++section) {
-        const Section& listing = m_sections[section];
-        if (!again[listing.key]) continue;
-        for (size_t i = listing.begin; i < end(section); ++i) {
-            const ValueHash& v = m_values[i];
-            for (size_t slot = slotOf(v.name, listing.key);; slot = (slot + 1) & (kept.size() - 1)) {
-                if (!kept[slot]) {
-                    kept[slot] = static_cast<uint32_t>(records.size()) + 1;
-                    records.push_back({listing.offset, v.name, v.value, listing.key});
-                    if (records.size() * 2 > kept.size()) grow();
-                    break;
-                }
-                Record& r = records[kept[slot] - 1];
-                if (r.key != listing.key || r.name != v.name) continue;
-                if (listing.offset > r.listing) {
-                    r.listing = listing.offset;
-                    r.value = v.value;
-                }
-                break;
-            }
+    // Their listings, key by key and each key's in the file's order: sorted by the key's number
+    // a few bits a pass, each pass keeping the order the listings come in. Then each key's values
+    // are taken together, where they lie close, and not looked for in a table of all of them.
+    std::vector<uint64_t> listings;  // the key << 32 | the section
+    for (size_t section = 0; section < m_sections.size(); ++section)
+        if (again[m_sections[section].key])
+            listings.push_back(uint64_t{m_sections[section].key} << 32 | static_cast<uint32_t>(section));
+    std::vector<bool>().swap(again);
+    {
+        constexpr int kBits = 11;
+        std::vector<uint64_t> sorted(listings.size());
+        std::vector<uint32_t> count(size_t{1} << kBits);
+        for (int shift = 32; (m_hash.size() - 1) >> (shift - 32); shift += kBits) {
+            std::fill(count.begin(), count.end(), 0);
+            for (uint64_t l : listings) ++count[(l >> shift) & (count.size() - 1)];
+            uint32_t at = 0;
+            for (uint32_t& c : count) at += std::exchange(c, at);
+            for (uint64_t l : listings) sorted[count[(l >> shift) & (count.size() - 1)]++] = l;
+            listings.swap(sorted);
         }
     }
-    std::vector<uint32_t>().swap(kept);
-    std::sort(records.begin(), records.end(),
-              [](const Record& a, const Record& b) { return a.key != b.key ? a.key < b.key : a.name < b.name; });
-    for (const Record& r : records) {
-        ListedKey& listed = *ListedRecord(r.key);
-        listed.digest += r.value;
-        if (r.value && listed.values < kManyValues) ++listed.values;
-        if (m_namedKeys.empty() || m_namedKeys.back().first != r.key)
-            m_namedKeys.emplace_back(r.key, static_cast<uint32_t>(m_named.size()));
-        m_named.push_back({r.name, r.value, r.listing});
+    // Each value once, by its last listing; of one name in one listing (none is), the first.
+    struct Named {
+        uint64_t name, value, listing;
+    };
+    std::vector<Named> named;
+    const auto byLast = [&named] {
+        const auto byName = [](const Named& a, const Named& b) { return a.name < b.name; };
+        if (named.size() > 32) {
+            std::stable_sort(named.begin(), named.end(), byName);
+        } else {
+            for (size_t i = 1; i < named.size(); ++i)
+                for (size_t j = i; j > 0 && byName(named[j], named[j - 1]); --j) std::swap(named[j], named[j - 1]);
+        }
+        size_t kept = 0;
+        for (size_t i = 0; i < named.size();) {
+            Named last = named[i];
+            for (++i; i < named.size() && named[i].name == last.name; ++i)
+                if (named[i].listing > last.listing) last = named[i];
+            named[kept++] = last;
+        }
+        named.resize(kept);
+    };
+    for (size_t i = 0; i < listings.size();) {
+        const uint32_t key = static_cast<uint32_t>(listings[i] >> 32);
+        named.clear();
+        for (size_t held = 0; i < listings.size() && listings[i] >> 32 == key; ++i) {
+            // The listings lie anywhere: each one's section asked for 16 ahead, its values 8 ahead.
+            if (i + 16 < listings.size()) AskFor(&m_sections[static_cast<uint32_t>(listings[i + 16])]);
+            if (i + 8 < listings.size()) AskFor(&m_values[m_sections[static_cast<uint32_t>(listings[i + 8])].begin]);
+            const size_t section = static_cast<uint32_t>(listings[i]);
+            const Section& listing = m_sections[section];
+            for (size_t v = listing.begin; v < end(section); ++v)
+                named.push_back({m_values[v].name, m_values[v].value, listing.offset});
+            // A key listed thousands of times has many values and few names: held to those now and then.
+            if (named.size() > 2 * held + 1024) {
+                byLast();
+                held = named.size();
+            }
+        }
+        byLast();
+        if (named.empty()) continue;
+        ListedKey& listed = *ListedRecord(key);
+        m_namedKeys.emplace_back(key, static_cast<uint32_t>(m_named.size()));
+        for (const Named& n : named) {
+            listed.digest += n.value;
+            if (n.value && listed.values < kManyValues) ++listed.values;
+            m_named.push_back({n.name, n.value, n.listing});
+        }
     }
 }
 

@@ -284,6 +284,13 @@ TEST(ExportCompare, KeysInAnyOrderAcrossThousandsOfLines) {
     for (const auto& key : changed) expected += u"[" + key + u"]\n\"v\"=\"new\"\n; was \"" + key + u"\"\n\n";
     EXPECT_EQ(Compare(File(older), File(newer)).text, expected);
     EXPECT_EQ(Compare(File(older), File(shuffled(3, {}) + block(kept, kept) + block(gone, u"x"))).text, kSame);
+    // Every key listed twice, thousands of them, and one key listed hundreds of times over
+    // (more values than names, many times): each value by its last listing.
+    std::u16string often, once = u"[" + root + u"\\Often]\n\"v\"=\"599\"\n\"w\"=\"w\"\n\"x\"=\"4\"\n";
+    for (int j = 0; j < 600; ++j)
+        often +=
+            u"[" + root + u"\\Often]\n\"x\"=\"" + Digits(j % 7) + u"\"\n\"v\"=\"" + Digits(j) + u"\"\n\"w\"=\"w\"\n";
+    EXPECT_EQ(Compare(File(shuffled(4, {}) + once), File(shuffled(5, {}) + often + shuffled(6, {}))).text, kSame);
 }
 
 }  // namespace
