@@ -12,7 +12,8 @@
 # "512 h2"): each change is written with its text and its older data in comment lines. Then
 # the same at 512 MB for key lines in random order (row "512 ran") and for most keys empty
 # ("512 emp"), the newer with every 20,000th line changed and every 50,000th value line
-# left out (gen_export.py --shape; BENCH_COMPARE_SHAPES, default "random empty", "" for none),
+# left out (gen_export.py --shape; BENCH_COMPARE_SHAPES, default "random empty",
+# "" for none; twice, paths and cjk are the others gen_export.py makes),
 # in UTF-16 and then in ANSI (rows "512 ran A", "512 emp A": the same keys in half the bytes).
 # With BENCH_COMPARE_REFERENCE naming another build of compare_bench (an earlier engine, say),
 # each row's result is compared with that one's, byte for byte (column "same").

@@ -9,7 +9,10 @@
 #   - the comparison's peak memory (peak working set, Wine's own share included) beside the
 #     two files' size together.
 # Then the same for key lines in random order and for most keys empty (gen_export.py --shape,
-# as compare_run.sh has them; BENCH_COMPARE_SHAPES, default "random empty", "" for none).
+# as compare_run.sh has them; BENCH_COMPARE_SHAPES, default "random empty", "" for none;
+# twice, paths and cjk are the others gen_export.py makes). Then the same keys in ANSI, code page
+# 936, in half the bytes (rows "A", the files compare_run.sh makes; BENCH_SCREEN_ANSI, default
+# "random empty", "" for none).
 #
 #   bench/brindle/compare_screen_run.sh WINBUILD HOSTBUILD [size in MB, default 512] [changes, default 300]
 set -euo pipefail
@@ -26,7 +29,7 @@ exe="$win/bench/brindle/viewer_bench.exe"
 data="$host/bench-data"
 mkdir -p "$data"
 shapes=${BENCH_COMPARE_SHAPES-"random empty"}
-need_disk "$data" $((2 * mb + 1024 * $(echo $shapes | wc -w)))
+need_disk "$data" $((2 * mb + 1024 * $(echo $shapes | wc -w) + 512 * $(echo ${BENCH_SCREEN_ANSI-"random empty"} | wc -w)))
 # The same files as the native benchmark of the comparison (compare_run.sh).
 pairs=("tree $data/export-$mb-utf16.reg $data/export-$mb-utf16-changed.reg")
 [ -s "$data/export-$mb-utf16.reg" ] || python3 "$here/gen_export.py" --mb "$mb" --encoding utf16 --out "$data/export-$mb-utf16.reg"
@@ -37,6 +40,13 @@ for shape in $shapes; do
   [ -s "$o" ] || python3 "$here/gen_export.py" --mb "$mb" --encoding utf16 --shape "$shape" --out "$o"
   [ -s "$n" ] || python3 "$here/gen_export.py" --mb "$mb" --encoding utf16 --shape "$shape" --changed --out "$n"
   pairs+=("$shape $o $n")
+done
+ansi=${BENCH_SCREEN_ANSI-"random empty"}
+for shape in $ansi; do
+  o="$data/export-$mb-ansi-$shape.reg" n="$data/export-$mb-ansi-$shape-changed.reg"
+  [ -s "$o" ] || python3 "$here/gen_export.py" --mb $((mb / 2)) --encoding ansi --shape "$shape" --out "$o"
+  [ -s "$n" ] || python3 "$here/gen_export.py" --mb $((mb / 2)) --encoding ansi --shape "$shape" --changed --out "$n"
+  pairs+=("$shape-A $o $n")
 done
 
 export QB_RIG_DIR="$host/bench-rig" QB_WIN_BUILD_DIR="$win"
@@ -86,4 +96,4 @@ for pair in "${pairs[@]}"; do
   }'
 done
 echo "goals: the comparison on screen within 2x the newer export alone (stretch 1.2x), any shape; peak at most half"
-echo "the two files' size (UTF-16)."
+echo "the two files' size (UTF-16), at most their size (ANSI, rows A)."

@@ -16,6 +16,10 @@ data of a hex(2) value made a different path, as when a setup rewrites PATH-like
 With --shape random, key lines in no order at all, as in a file put together from several
 exports or written by a tool: keys of 1 to 9 levels drawn at random, 0 to 3 values each, some of
 them binary data wrapped over lines. With --shape empty, the same with most keys holding no value.
+Three more shapes of keys in no order: twice, two of every five key blocks one of the last
+200,000 again (a key listed more than once, as in exports put together); paths, each key with 1
+to 3 long strings of paths (200 to 4,000 characters, a backslash every few); cjk, every part of
+every path, every value name and most strings Chinese.
 For these two, --changed makes the newer: every 20,000th line changed and every 50,000th value
 line (with its continuation lines) left out.
 """
@@ -173,12 +177,64 @@ def random_block(rng, empty):
     return lines
 
 
-def generate_random(size_chars, rng, empty, changed):
-    """The random shape, in pieces; the newer one with its lines changed or left out."""
+def cjk_text(rng, low, high):
+    return "".join(chr(rng.randint(0x4E00, 0x9FA5)) for _ in range(rng.randint(low, high)))
+
+
+def other_block(rng, shape):
+    """A key block of the paths or the cjk shape."""
+    if shape == "cjk":
+        parts = [cjk_text(rng, 2, 8) + (str(rng.randint(0, 99)) if rng.random() < 0.3 else "")
+                 for _ in range(rng.randint(1, 9))]
+    else:
+        parts = [rng.choice(CJK) if rng.random() < 0.05 else guid(rng) if rng.random() < 0.25 else
+                 rng.choice(WORDS) + str(rng.randint(0, 999)) for _ in range(rng.randint(1, 9))]
+    lines = ["[%s]" % "\\".join([rng.choice(ROOTS)] + parts)]
+    for i in range(rng.randint(1, 3) if shape == "paths" else rng.randint(0, 3)):
+        r = rng.random()
+        if shape == "paths":
+            items, length = [], rng.randint(200, 4000)
+            while sum(len(item) + 1 for item in items) < length:
+                items.append("C:\\\\" + "\\\\".join(rng.choice(WORDS) for _ in range(rng.randint(1, 5))))
+            lines.append('"%s"="%s"' % (rng.choice(WORDS) + str(i), ";".join(items)))
+        elif r < 0.5:
+            lines.append('"%s"="%s"' % (cjk_text(rng, 2, 6) + str(i), cjk_text(rng, 4, 40)))
+        elif r < 0.7:
+            lines.append('"%s"=dword:%08x' % (cjk_text(rng, 2, 6) + str(i), rng.getrandbits(32)))
+        else:
+            lines.extend(hex_value(rng, cjk_text(rng, 2, 6) + str(i), rng.choice(["hex", "hex(2)"]),
+                                   rng.randint(8, 120)))
+    lines.append("")
+    return lines
+
+
+def blocks(rng, shape):
+    """The key blocks of a shape of keys in no order, one after another."""
+    pool = []
+    while True:
+        if shape in ("random", "empty"):
+            yield random_block(rng, shape == "empty")
+        elif shape == "twice":
+            if pool and rng.random() < 0.4:
+                yield rng.choice(pool)
+                continue
+            block = random_block(rng, False)
+            if len(pool) < 200000:
+                pool.append(block)
+            else:
+                pool[rng.randrange(len(pool))] = block
+            yield block
+        else:
+            yield other_block(rng, shape)
+
+
+def generate_random(size_chars, rng, shape, changed):
+    """A shape of keys in no order, in pieces; the newer one with its lines changed or left out."""
     yield "Windows Registry Editor Version 5.00\r\n\r\n"
     produced, line_no, value_no = 0, 2, 0
-    while produced < size_chars:
-        block = random_block(rng, empty)
+    for block in blocks(rng, shape):
+        if produced >= size_chars:
+            break
         produced += sum(len(line) + 2 for line in block)  # as unchanged: both end with the same key
         if not changed:
             yield "\r\n".join(block) + "\r\n"
@@ -216,8 +272,8 @@ def main():
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--changes", type=int, default=0, help="scattered changes against the export without them")
     ap.add_argument("--hex2", action="store_true", help="each change the data of a hex(2) value")
-    ap.add_argument("--shape", choices=["tree", "random", "empty"], default="tree")
-    ap.add_argument("--changed", action="store_true", help="random and empty shapes: the newer export")
+    ap.add_argument("--shape", choices=["tree", "random", "empty", "twice", "paths", "cjk"], default="tree")
+    ap.add_argument("--changed", action="store_true", help="shapes other than tree: the newer export")
     args = ap.parse_args()
     rng = random.Random(args.seed)
     target = int(args.mb * 1024 * 1024)
@@ -232,7 +288,7 @@ def main():
         batch_len = 0
         size_chars = (target - written) // per_char
         pieces = (generate(size_chars, rng, args.changes, random.Random(args.seed + 1), args.hex2)
-                  if args.shape == "tree" else generate_random(size_chars, rng, args.shape == "empty", args.changed))
+                  if args.shape == "tree" else generate_random(size_chars, rng, args.shape, args.changed))
         for piece in pieces:
             batch.append(piece)
             batch_len += len(piece)
