@@ -29,7 +29,8 @@ exe="$win/bench/brindle/viewer_bench.exe"
 data="$host/bench-data"
 mkdir -p "$data"
 shapes=${BENCH_COMPARE_SHAPES-"random empty"}
-need_disk "$data" $((2 * mb + 1024 * $(echo $shapes | wc -w) + 512 * $(echo ${BENCH_SCREEN_ANSI-"random empty"} | wc -w)))
+ansi=${BENCH_SCREEN_ANSI-"random empty"}
+need_disk "$data" $((2 * mb + 1024 * $(echo $shapes | wc -w) + 512 * $(echo $ansi | wc -w)))
 # The same files as the native benchmark of the comparison (compare_run.sh).
 pairs=("tree $data/export-$mb-utf16.reg $data/export-$mb-utf16-changed.reg")
 [ -s "$data/export-$mb-utf16.reg" ] || python3 "$here/gen_export.py" --mb "$mb" --encoding utf16 --out "$data/export-$mb-utf16.reg"
@@ -41,7 +42,6 @@ for shape in $shapes; do
   [ -s "$n" ] || python3 "$here/gen_export.py" --mb "$mb" --encoding utf16 --shape "$shape" --changed --out "$n"
   pairs+=("$shape $o $n")
 done
-ansi=${BENCH_SCREEN_ANSI-"random empty"}
 for shape in $ansi; do
   o="$data/export-$mb-ansi-$shape.reg" n="$data/export-$mb-ansi-$shape-changed.reg"
   [ -s "$o" ] || python3 "$here/gen_export.py" --mb $((mb / 2)) --encoding ansi --shape "$shape" --out "$o"

@@ -91,8 +91,7 @@ bool FoldsApart(__m128i v) {
     const __m128i nearLatin =
         _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, _mm_set1_epi16(0x80)), _mm_set1_epi16(0x45F - 0x80)), zero);
     const __m128i belowFullwidth = _mm_cmpeq_epi16(_mm_subs_epu16(v, _mm_set1_epi16(0xFF40)), zero);
-    return _mm_movemask_epi8(_mm_andnot_si128(belowFullwidth, _mm_cmpeq_epi16(zero, zero))) |
-           _mm_movemask_epi8(nearLatin);
+    return _mm_movemask_epi8(nearLatin) | (_mm_movemask_epi8(belowFullwidth) ^ 0xFFFF);
 }
 #endif
 
@@ -443,7 +442,7 @@ void CExportIndex::DigestListedAgain() {
         const auto byName = [](const Named& a, const Named& b) { return a.name < b.name; };
         if (named.size() > 32) {
             std::stable_sort(named.begin(), named.end(), byName);
-        } else {
+        } else {  // most keys: a few values, sorted in place, without the room stable_sort asks for
             for (size_t i = 1; i < named.size(); ++i)
                 for (size_t j = i; j > 0 && byName(named[j], named[j - 1]); --j) std::swap(named[j], named[j - 1]);
         }

@@ -93,14 +93,19 @@ void AppendUtf16(CBuffer<uint8_t>& out, const char16_t* p, size_t n) {
 
 // Where the first backslash or quote stands in [p, end), or end: strings (paths, most of
 // them) are scanned 8 units a step.
+#if defined(__SSE2__)
+// Two bits for each of 8 units that is a backslash or a quote.
+int EscapeOrQuoteBits(__m128i v) {
+    return _mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16(u'\\')), _mm_cmpeq_epi16(v, _mm_set1_epi16(u'"'))));
+}
+#endif
+
 const char16_t* FindEscapeOrQuote(const char16_t* p, const char16_t* end) {
 #if defined(__SSE2__)
-    const __m128i backslash = _mm_set1_epi16(u'\\'), quote = _mm_set1_epi16(u'"');
-    for (; end - p >= 8; p += 8) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        if (const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, backslash), _mm_cmpeq_epi16(v, quote))))
+    for (; end - p >= 8; p += 8)
+        if (const int mask = EscapeOrQuoteBits(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))))
             return p + __builtin_ctz(mask) / 2;
-    }
 #endif
     while (p < end && *p != u'\\' && *p != u'"') ++p;
     return p;
@@ -190,12 +195,10 @@ const char16_t* CExportParser::Unescape(const char16_t* p, const char16_t* end, 
     };
     for (;;) {
 #if defined(__SSE2__)
-        const __m128i backslash = _mm_set1_epi16(u'\\'), quote = _mm_set1_epi16(u'"');
         for (; end - p >= 8; p += 8, to += 8) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(to), v);
-            if (const int mask =
-                    _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, backslash), _mm_cmpeq_epi16(v, quote)))) {
+            if (const int mask = EscapeOrQuoteBits(v)) {
                 const int units = __builtin_ctz(mask) / 2;
                 p += units, to += units;
                 break;

@@ -73,12 +73,10 @@ TEST(ExportCompare, Rules) {
         std::u16string older, newer, result;
         const char* why;
     } cases[] = {
-        {u"[HKEY_CURRENT_USER\\Soft\\Ünï]\n\"Name\"=\"x\"\n\"Ключ\"=\"x\"\n[HKEY_CURRENT_"
-         u"USER\\Журналы\\ＡＢＣＤＥＦＧＨ]\n"
-         u"\"ПараметрыЖурнала\"=\"x\"\n",
-         u"[hkey_current_user\\SOFT\\üNÏ]\n\"nAME\"=\"x\"\n\"КЛЮЧ\"=\"x\"\n[HKEY_CURRENT_"
-         u"USER\\журналы\\ａｂｃｄｅｆｇｈ]\n"
-         u"\"параметрыжурнала\"=\"x\"\n",
+        {u"[HKEY_CURRENT_USER\\Soft\\Ünï]\n\"Name\"=\"x\"\n\"Ключ\"=\"x\"\n"
+         u"[HKEY_CURRENT_USER\\Журналы\\ＡＢＣＤＥＦＧＨ]\n\"ПараметрыЖурнала\"=\"x\"\n",
+         u"[hkey_current_user\\SOFT\\üNÏ]\n\"nAME\"=\"x\"\n\"КЛЮЧ\"=\"x\"\n"
+         u"[HKEY_CURRENT_USER\\журналы\\ａｂｃｄｅｆｇｈ]\n\"параметрыжурнала\"=\"x\"\n",
          kSame, "paths and names match without letter case, Cyrillic and fullwidth letters in runs of 8 too"},
         {u"[HKEY_CURRENT_USER\\S]\n\"h\"=hex:0A,0b,0c\n",
          u"[HKEY_CURRENT_USER\\S]\n\"h\"=hex:0a, \\ ;c\n\n  ;c\n\t0B,0c\n", kSame,
