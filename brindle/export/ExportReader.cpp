@@ -178,9 +178,9 @@ bool CExportReader::NextLine(const char16_t*& text, size_t& length, uint64_t& of
     const char* bytes;
     if (!NextIn(m_bytes, bytes, length, offset, notEmpty)) return false;
     if (m_line.size() < length) m_line.resize(length);
-    // Registry exports are almost all ASCII: widened here; a line with any other byte goes to
-    // the conversion whole, since a double-byte character's second byte may look like ASCII
-    // (the bytes widened 16 a step all the same).
+    // Registry exports are almost all ASCII: widened here, 16 bytes a step; a line with any
+    // other byte then has that part converted (a double-byte character's second byte may look
+    // like ASCII).
     size_t i = 0;
     unsigned char high = 0;
 #if defined(__SSE2__)
@@ -199,7 +199,20 @@ bool CExportReader::NextLine(const char16_t*& text, size_t& length, uint64_t& of
         m_line[i] = c;
         high |= c;
     }
-    if (high & 0x80) length = m_decode(bytes, length, m_line.data(), m_context);
+    if (high & 0x80) {
+        // Converted from its first byte above ASCII up to the character of its last (that
+        // byte's own, or the one it begins with the ASCII byte after it): the bytes before and
+        // after are characters of their own, widened already. Most such lines hold a name or two
+        // of Chinese among ASCII.
+        size_t first = 0, last = length - 1;
+        while (static_cast<unsigned char>(bytes[first]) < 0x80) ++first;
+        while (static_cast<unsigned char>(bytes[last]) < 0x80) --last;
+        const size_t end = std::min(length, last + 2);
+        const size_t units = m_decode(bytes + first, end - first, m_line.data() + first, m_context);
+        if (units != end - first)
+            std::memmove(m_line.data() + first + units, m_line.data() + end, (length - end) * sizeof(char16_t));
+        length -= end - first - units;
+    }
     text = m_line.data();
     return true;
 }
