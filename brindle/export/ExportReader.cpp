@@ -31,18 +31,31 @@ size_t FindBreak(const char16_t* p, size_t n) {
     return i;
 }
 
-size_t FindBreak(const char* p, size_t n) {
+// The same in bytes of an ANSI file, each byte before the break widened into out at the same
+// place (16 a step: some after it too), and `high` given the top bits of those bytes.
+size_t FindBreak(const char* p, size_t n, char16_t* out, unsigned& high) {
     size_t i = 0;
 #if defined(__SSE2__)
     const __m128i cr = _mm_set1_epi8(13), lf = _mm_set1_epi8(10), zero = _mm_setzero_si128();
     for (; i + 16 <= n; i += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(v, zero));
+        const unsigned top = static_cast<unsigned>(_mm_movemask_epi8(v));
         const __m128i hit =
             _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)), _mm_cmpeq_epi8(v, zero));
-        if (const int mask = _mm_movemask_epi8(hit)) return i + static_cast<size_t>(__builtin_ctz(mask));
+        if (const int mask = _mm_movemask_epi8(hit)) {
+            const unsigned at = static_cast<unsigned>(__builtin_ctz(static_cast<unsigned>(mask)));
+            high |= top & ((1u << at) - 1);
+            return i + at;
+        }
+        high |= top;
     }
 #endif
-    while (i < n && p[i] != 13 && p[i] != 10 && p[i] != 0) ++i;
+    for (; i < n && p[i] != 13 && p[i] != 10 && p[i] != 0; ++i) {
+        out[i] = static_cast<unsigned char>(p[i]);
+        high |= static_cast<unsigned char>(p[i]) & 0x80;
+    }
     return i;
 }
 
@@ -144,7 +157,7 @@ bool CExportReader::NextIn(std::vector<Unit>& buffer, const Unit*& text, size_t&
         // A line that starts with its break has no units: each CR or LF there ends one.
         if (notEmpty && m_scanned == 0)
             while (m_pos < end && (p[m_pos] == 13 || p[m_pos] == 10)) ++m_pos;
-        const size_t at = m_pos + m_scanned + FindBreak(p + m_pos + m_scanned, end - m_pos - m_scanned);
+        const size_t at = m_pos + m_scanned + Scan(p + m_pos + m_scanned, end - m_pos - m_scanned);
         // A CR at the end of what was read may be the first half of a CR LF.
         const bool more = at == end || (p[at] == 13 && at + 1 == end);
         if (!more || m_eof) {
@@ -165,6 +178,14 @@ bool CExportReader::NextIn(std::vector<Unit>& buffer, const Unit*& text, size_t&
     }
 }
 
+size_t CExportReader::Scan(const char16_t* p, size_t n) { return FindBreak(p, n); }
+
+size_t CExportReader::Scan(const char* p, size_t n) {
+    if (m_scanned == 0) m_high = 0;
+    if (m_line.size() < m_scanned + n + 16) m_line.resize(m_scanned + n + 16);
+    return FindBreak(p, n, m_line.data() + m_scanned, m_high);
+}
+
 bool CExportReader::Next(const char16_t*& text, size_t& length, uint64_t& offset) {
     return NextLine(text, length, offset, false);
 }
@@ -177,29 +198,10 @@ bool CExportReader::NextLine(const char16_t*& text, size_t& length, uint64_t& of
     if (m_utf16) return NextIn(m_wide, text, length, offset, notEmpty);
     const char* bytes;
     if (!NextIn(m_bytes, bytes, length, offset, notEmpty)) return false;
-    if (m_line.size() < length) m_line.resize(length);
-    // Registry exports are almost all ASCII: widened here, 16 bytes a step; a line with any
-    // other byte then has that part converted (a double-byte character's second byte may look
-    // like ASCII).
-    size_t i = 0;
-    unsigned char high = 0;
-#if defined(__SSE2__)
-    char16_t* const out = m_line.data();
-    __m128i any = _mm_setzero_si128();
-    for (; i + 16 <= length; i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-        any = _mm_or_si128(any, v);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(v, _mm_setzero_si128()));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(v, _mm_setzero_si128()));
-    }
-    if (_mm_movemask_epi8(any)) high = 0x80;
-#endif
-    for (; i < length; ++i) {
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        m_line[i] = c;
-        high |= c;
-    }
-    if (high & 0x80) {
+    // Registry exports are almost all ASCII: the line's bytes were widened as its end was looked
+    // for (Scan); a line with any other byte then has that part converted (a double-byte
+    // character's second byte may look like ASCII).
+    if (m_high) {
         // Converted from its first byte above ASCII up to the character of its last (that
         // byte's own, or the one it begins with the ASCII byte after it): the bytes before and
         // after are characters of their own, widened already. Most such lines hold a name or two

@@ -105,6 +105,10 @@ private:
     bool NextLine(const char16_t*& text, size_t& length, uint64_t& offset, bool notEmpty);
     template <typename Unit>
     bool Refill(std::vector<Unit>& buffer);
+    // Where the line's first break stands in p[0, n), the units after m_pos from m_scanned on:
+    // those of an ANSI file widened into m_line on the way.
+    size_t Scan(const char16_t* p, size_t n);
+    size_t Scan(const char* p, size_t n);
 
     CExportSource& m_source;
     AnsiDecoder m_decode;
@@ -116,6 +120,7 @@ private:
     std::vector<char16_t> m_wide;  // UTF-16 files: the units read
     std::vector<char> m_bytes;     // ANSI files: the bytes read
     std::vector<char16_t> m_line;  // ANSI files: the line handed out, converted
+    unsigned m_high = 0;           // ANSI files: the line's bytes scanned have a top bit set
     uint64_t m_base = 0;           // the file offset of the buffer's first byte
     size_t m_filled = 0;           // bytes in the buffer (an odd one ends a UTF-16 file)
     size_t m_pos = 0;              // where the next line starts, in units
