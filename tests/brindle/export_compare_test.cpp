@@ -69,6 +69,11 @@ std::u16string Digits(int n) {
 const char16_t kSame[] = u"; 0 0 0 0 0 0\n; same\n\n";
 
 TEST(ExportCompare, Rules) {
+    // Read the same in both: double-byte characters past a line's first 16 bytes and before its
+    // last 16, and a key line ending in one.
+    const std::u16string kLong =
+        u"\"a name of sixteen bytes and more 乜\"=\"乜 and a text of sixteen bytes and more\"\n"
+        u"[HKEY_CURRENT_USER\\S\\a name of sixteen bytes 乜]\n";
     const struct {
         std::u16string older, newer, result;
         const char* why;
@@ -149,8 +154,9 @@ TEST(ExportCompare, Rules) {
          u"  00,3d,d8,00,de,00,00,00,00\n; text \"a<LF>\", \"[K]\", \";x\U0001F600\"\n\"e\"=hex(2):\n; text \"\"\n"
          u"\"none\"=hex(7):00,00\n; text \n\n",
          "hex wrapped as the editor wraps it; under text data its text, a multi-string's strings apart"},
-        {u"[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):41,00,00,00\n\"s\"=\"A\"\n\"乜乜\"=\"the same in both\"\n",
-         u"REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):81,5c,00\n\"s\"=\"乜\"\n\"乜乜\"=\"the same in both\"\n",
+        {u"[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):41,00,00,00\n\"s\"=\"A\"\n\"乜乜\"=\"the same in both\"\n" + kLong,
+         u"REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):81,5c,00\n\"s\"=\"乜\"\n\"乜乜\"=\"the same in both\"\n" +
+             kLong,
          u"; 0 0 1 0 0 2\n\n[HKEY_CURRENT_USER\\S]\n\"e\"=hex(2):5c,4e,00,00\n; text \"乜\"\n; was hex(2) \"A\"\n"
          u"\"s\"=\"乜\"\n; was \"A\"\n\n",
          "a REGEDIT4 export's text and hex(2) data read in the code page (a second byte may be a backslash, and "
