@@ -434,12 +434,9 @@ void CExportIndex::DigestListedAgain() {
         }
     }
     // Each value once, by its last listing; of one name in one listing (none is), the first.
-    struct Named {
-        uint64_t name, value, listing;
-    };
-    std::vector<Named> named;
+    std::vector<NamedValue> named;
     const auto byLast = [&named] {
-        const auto byName = [](const Named& a, const Named& b) { return a.name < b.name; };
+        const auto byName = [](const NamedValue& a, const NamedValue& b) { return a.name < b.name; };
         if (named.size() > 32) {
             std::stable_sort(named.begin(), named.end(), byName);
         } else {  // most keys: a few values, sorted in place, without the room stable_sort asks for
@@ -448,7 +445,7 @@ void CExportIndex::DigestListedAgain() {
         }
         size_t kept = 0;
         for (size_t i = 0; i < named.size();) {
-            Named last = named[i];
+            NamedValue last = named[i];
             for (++i; i < named.size() && named[i].name == last.name; ++i)
                 if (named[i].listing > last.listing) last = named[i];
             named[kept++] = last;
@@ -476,11 +473,11 @@ void CExportIndex::DigestListedAgain() {
         if (named.empty()) continue;
         ListedKey& listed = *ListedRecord(key);
         m_namedKeys.emplace_back(key, static_cast<uint32_t>(m_named.size()));
-        for (const Named& n : named) {
+        for (const NamedValue& n : named) {
             listed.digest += n.value;
             if (n.value && listed.values < kManyValues) ++listed.values;
-            m_named.push_back({n.name, n.value, n.listing});
         }
+        m_named.insert(m_named.end(), named.begin(), named.end());
     }
 }
 

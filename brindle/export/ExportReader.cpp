@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -57,6 +58,28 @@ size_t FindBreak(const char* p, size_t n, char16_t* out, unsigned& high) {
         high |= static_cast<unsigned char>(p[i]) & 0x80;
     }
     return i;
+}
+
+// Where the first and the last byte from 0x80 up stand in p[0, n), which holds one: 16 bytes a
+// step from either end, the last few one by one.
+std::pair<size_t, size_t> HighBytes(const char* p, size_t n) {
+    size_t first = 0, last = n;  // `last` one past it until the end
+#if defined(__SSE2__)
+    for (int top; first + 16 <= n; first += 16)
+        if ((top = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + first))))) {
+            first += static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(top)));
+            break;
+        }
+    for (int top; last >= 16; last -= 16)
+        if ((top = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + last - 16))))) {
+            last -= static_cast<size_t>(__builtin_clz(static_cast<unsigned>(top)) - 16);
+            break;
+        }
+#endif
+    while (static_cast<unsigned char>(p[first]) < 0x80) ++first;
+    --last;
+    while (static_cast<unsigned char>(p[last]) < 0x80) --last;
+    return {first, last};
 }
 
 bool IsHeader(const char16_t* p, size_t n, const char16_t* header, size_t headerLength) {
@@ -206,21 +229,7 @@ bool CExportReader::NextLine(const char16_t*& text, size_t& length, uint64_t& of
         // byte's own, or the one it begins with the ASCII byte after it): the bytes before and
         // after are characters of their own, widened already. Most such lines hold a name or two
         // of Chinese among ASCII.
-        size_t first = 0, last = length;  // the line has such a byte: both stop at one
-#if defined(__SSE2__)
-        for (int top; first + 16 <= length; first += 16)
-            if ((top = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + first))))) {
-                first += static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(top)));
-                break;
-            }
-        for (int top; last >= 16; last -= 16)
-            if ((top = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + last - 16))))) {
-                last -= static_cast<size_t>(__builtin_clz(static_cast<unsigned>(top)) - 16);
-                break;
-            }
-#endif
-        while (static_cast<unsigned char>(bytes[first]) < 0x80) ++first;
-        while (static_cast<unsigned char>(bytes[--last]) < 0x80) {}
+        const auto [first, last] = HighBytes(bytes, length);
         const size_t end = std::min(length, last + 2);
         const size_t units = m_decode(bytes + first, end - first, m_line.data() + first, m_context);
         if (units != end - first)
