@@ -354,7 +354,8 @@ TEST_F(CompareWindow, MenuSwapBadInputAFailedSaveAndEsc) {
         // is the export again.
         const std::string live = dir + "live.reg", undo = dir + "undo.reg", again = dir + "again.reg";
         const std::u16string liveKey = u"HKEY_CURRENT_USER\\Software\\QbTests\\Live";
-        ASSERT_TRUE(Import(dir + "live-src.reg", kLiveSource) && Regedit("/e \"" + live + "\" " + kLive));
+        ASSERT_TRUE(Import(dir + "live-src.reg", kLiveSource));
+        ASSERT_TRUE(Regedit("/e \"" + live + "\" " + kLive));
         for (const char* change :
              {"add HKCU\\Software\\QbTests\\Live /v s /d changed /f",
               "add HKCU\\Software\\QbTests\\Live\\Added\\Deep /v n /t REG_DWORD /d 7 /f",
