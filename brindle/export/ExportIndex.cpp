@@ -249,11 +249,15 @@ void CExportIndex::Flush() {
         for (size_t i = 0; i < n; ++i) {
             if (i + kAhead < n) Prefetch(m_newHashes[m_round[i + kAhead].level]);
             if (i + kAhead / 2 < n) PrefetchHash(m_newHashes[m_round[i + kAhead / 2].level]);
-            const Round& at = m_round[i];
+            Round at = m_round[i];
             uint32_t key = Find(m_newHashes[at.level]);
             if (key == kNoKey) key = After(at.parent, m_newHashes[at.level]);
             if (key == kNoKey) continue;
             m_found[at.level] = key;
+            // The levels below that are the keys after their parents (a path the index added
+            // at once): each found by the hash beside its parent's, just read, in this round.
+            for (uint32_t next; at.level + 1 < at.end && (next = After(key, m_newHashes[at.level + 1])) != kNoKey;)
+                m_found[++at.level] = key = next;
             if (at.level + 1 < at.end) m_nextRound.push_back({at.level + 1, at.end, key});
             else AskFor(&m_groups[key >> 6]);  // its line lists a key the index has: its record is looked at
         }
