@@ -108,19 +108,24 @@ bool ReadFileBytes(const std::string& path, std::string& out) {
     return ok;
 }
 
-// A file of the scratch folder may still be held for a moment by a program that has just
-// ended (Wine lets its handles go after the process is gone): a sharing violation or a
-// failed start is tried again a few times, and what stays failed is told with its error.
+// CI once saw the file writer or the command runner fail at a step that cannot fail for a
+// reason of the test's, and its log could not tell which: each tries again for as long as a
+// test waits for what has to happen, and says on standard error what failed and with what.
+static bool Retried(const char* what, const std::string& of, const std::function<bool()>& attempt) {
+    if (attempt()) return true;
+    std::fprintf(stderr, "%s: %s failed with error %lu, tried again\n", what, of.c_str(), GetLastError());
+    if (WaitUntil(attempt, kWaitMs)) return true;
+    std::fprintf(stderr, "%s: %s still failed with error %lu\n", what, of.c_str(), GetLastError());
+    return false;
+}
+
 bool WriteFileBytes(const std::string& path, const std::string& data) {
     HANDLE h = INVALID_HANDLE_VALUE;
-    for (int attempt = 0; attempt < 5 && h == INVALID_HANDLE_VALUE; ++attempt) {
-        if (attempt) Sleep(200);
-        h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    }
-    if (h == INVALID_HANDLE_VALUE) {
-        std::fprintf(stderr, "WriteFileBytes: %s not written: error %lu\n", path.c_str(), GetLastError());
+    if (!Retried("WriteFileBytes", path, [&] {
+            h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            return h != INVALID_HANDLE_VALUE;
+        }))
         return false;
-    }
     DWORD put = 0;
     BOOL ok = WriteFile(h, data.data(), (DWORD)data.size(), &put, nullptr);
     CloseHandle(h);
@@ -131,13 +136,10 @@ bool RunAndWait(std::string command, DWORD ms, const char* folder) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    bool started = false;
-    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
-        if (attempt) Sleep(200);
-        started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi) != FALSE;
-        if (!started) std::fprintf(stderr, "RunAndWait: %s not started: error %lu\n", command.c_str(), GetLastError());
-    }
-    if (!started) return false;
+    if (!Retried("RunAndWait", command, [&] {
+            return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi) != FALSE;
+        }))
+        return false;
     const bool ended = WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0;
     if (!ended && ms) std::fprintf(stderr, "RunAndWait: %s still running after %lu ms\n", command.c_str(), ms);
     CloseHandle(pi.hThread);
